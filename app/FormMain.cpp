@@ -1,0 +1,5 @@
+#include "app/FormMain.h"
+
+TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
+    setWindowTitle("QX-Logging");
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+// The meter's loudness configuration of a session, as read from the meter and stored with the session.
+// Index values are the meter's; their display names come from the text table's name lists.
+struct TLoudnessSetup {
+    int iPeakMode = 0;
+    int iCapture = 0;
+    int iScaleMode = 0;
+    int iReference = 0;
+    int iSlidingWindow = 0;
+    double fGateLevel = 0.0;
+    double fReferenceLevel = 0.0;
+    double fMeterPeakLevel = 0.0;
+    // Not stored in the database.
+    double fMeterPeakBarLevel = 0.0;
+    // Not stored in the database.
+    int nUnknown = 0;
+    int iFilter = 0;
+    int iGateMode = 0;
+    // The fields hold values read from the meter.
+    bool bValid = false;
+};
+
+// The header of one logging session: one row of qxr_sessions.
+struct TSessionInfo {
+    QString sReportID;
+    QString sReportVersion;
+    double dtDateTime = 0.0;
+    QString sInstrument;
+    QString sShowTitle;
+    QString sShowNumber;
+    QString sOperatorName;
+    QString sFormat;
+    QString sTimeCodeStart;
+    QString sTimeCodeEnd;
+    QString sNotes;
+    TLoudnessSetup rLoudnessSetup;
+};

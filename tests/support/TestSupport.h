@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+#include <functional>
+
+namespace qxtest {
+
+// Runs the event loop until pred() holds or timeoutMs passes; returns pred(). Tests wait on the thing
+// itself, never on a fixed sleep.
+bool WaitFor(const std::function<bool()>& pred, int timeoutMs = 5000);
+
+// A fresh data folder for one test: XDG_CONFIG_HOME points into a temporary folder for the test's life.
+class TFreshConfigHome {
+public:
+    TFreshConfigHome();
+    ~TFreshConfigHome();
+    QString Path() const { return dir.path(); }
+    // The program's data folder inside it.
+    QString DataFolder() const;
+
+private:
+    QTemporaryDir dir;
+    QByteArray sOld;
+    bool bHadOld = false;
+};
+
+} // namespace qxtest
