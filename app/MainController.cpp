@@ -1,0 +1,339 @@
+#include "app/MainController.h"
+
+#include "app/EngineCodes.h"
+#include "engine/EngineControl.h"
+#include "engine/EngineMessages.h"
+
+#include <QDir>
+#include <QUuid>
+
+namespace {
+
+// Text table entries of the engine's messages and captions.
+constexpr int kTextConnecting = 68;
+constexpr int kTextConnectedToInstrument = 286;
+constexpr int kTextPauseLogging = 220;
+constexpr int kTextResumeLogging = 218;
+constexpr int kTextCouldNotConnect = 60;
+constexpr int kTextCouldNotOpenCOM = 288;
+constexpr int kTextNoInstrumentOnCOM = 30;
+constexpr int kTextNoLoggingSupport = 32;
+constexpr int kTextExitSetupMenu = 292;
+
+// Message box kinds and buttons.
+constexpr int kKindWarning = 0;
+constexpr int kKindError = 1;
+constexpr int kButtonOK = 4;
+
+// GUI states of the main window.
+constexpr int kGUIDisconnected = 0;
+constexpr int kGUIConnected = 2;
+
+// Logging status values of the active instrument.
+enum TLoggingStatus {
+    kStatusDisconnected = 0,
+    kStatusConnecting = 1,
+    kStatusReady = 2,
+    kStatusLogging = 3,
+    kStatusWaitingStartTC = 4,
+    kStatusWaitingStopTC = 5,
+    kStatusLoggingStarted = 6,
+    kStatusPaused = 7,
+    kStatusWaitingForTC = 8,
+};
+
+constexpr int kMessageFieldCount = 10;
+
+void ReadReal(const QString& sField, double& fTarget) {
+    bool bOk = false;
+    const double f = sField.toDouble(&bOk);
+    if (bOk)
+        fTarget = f;
+}
+
+void ReadInt(const QString& sField, int& iTarget) {
+    bool bOk = false;
+    const int i = sField.toInt(&bOk);
+    if (bOk)
+        iTarget = i;
+}
+
+void ReadText(const QString& sField, QString& sTarget) {
+    if (!sField.isEmpty())
+        sTarget = sField;
+}
+
+} // namespace
+
+QString CreateGuid() {
+    return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+}
+
+QString BuildInstrumentText(const TUDPInstrumentInfo& r) {
+    return r.sTypeName + '|' + QString::number(r.iTypeNo) + '|' + QString::number(r.iSerialNo) + '|' +
+           QString::number(r.iReserved1) + '|' + QString::number(r.iSoftwarePackage) + '|' +
+           QString::number(r.iRunVerMajor) + '.' + QString::number(r.iRunVerMinor) + '|' +
+           QString::number(r.iFPGAVersion) + '|';
+}
+
+TMainController::TMainController(QObject* parent) : QObject(parent) {
+    connect(&UDP, &TMessagePort::DatagramReceived, this, &TMainController::UDPUDPRead);
+}
+
+bool TMainController::Initialise(const QString& sConfigRoot) {
+    sDataFolder = sConfigRoot + "/Kelmoria/QXLogging";
+    sINI = sDataFolder + "/QXLogging.INI";
+    // A folder that cannot be made shows up later as settings that cannot be written.
+    QDir().mkpath(sDataFolder);
+    slLog.SetMirrorFile(sDataFolder + "/QXLogging.log");
+
+    if (UDP.Bind(TMessagePort::kFirstPort)) {
+        slLog.AddLog(-1, "UDP Port " + QString::number(UDP.Port()) + " selected.|1");
+        return true;
+    }
+    slLog.AddLog(-1, "Could not bind message socket.|4");
+    return false;
+}
+
+void TMainController::ThreadSendMessage(int iCommand) {
+    if (LoggingThread)
+        LoggingThread->ThreadSendMessage(iCommand);
+}
+
+void TMainController::SetLoggingStatus(int iStatus) {
+    rActiveNetworkCFG.iLoggingStatus = iStatus;
+    View->UpdateSGInstrumentInfo();
+}
+
+void TMainController::FinishSession() {
+    View->CheckSessionInfoChanges(rSessionInfo);
+    SQLConnection.UpdateSession(rSessionInfo);
+}
+
+void TMainController::HandleEngineEvent(int iCode) {
+    switch (iCode) {
+    case kEventConnecting:
+        AddLog(0, "Connecting.|1");
+        SetLoggingStatus(kStatusConnecting);
+        View->SetWaitTextEntry(kTextConnecting);
+        break;
+    case kEventConnected:
+        AddLog(0, "Connected to instrument.|1");
+        View->UpdateSGInstrumentInfo();
+        View->ShowTimeCode(rLoudnessData.sTimeCode);
+        View->SetWaitTextEntry(kTextConnectedToInstrument);
+        View->SetStatusPicture(IMainView::StatusPlaying);
+        View->SetMainGUI(kGUIConnected);
+        break;
+    case kEventIdle:
+        AddLog(0, "Idle.|1");
+        break;
+    case kEventReady:
+        AddLog(0, "Thread Ready.|1");
+        sCurrentSession.clear();
+        SetLoggingStatus(kStatusReady);
+        View->CloseWaitWindow();
+        View->SetStatusPicture(IMainView::StatusStopped);
+        View->SetMainGUI(kGUIConnected);
+        break;
+    case kEventLoggingStarted:
+        AddLog(0, "Logging Started.|1");
+        SetLoggingStatus(kStatusLoggingStarted);
+        View->SetBlinking(false);
+        bLoggingInProgress = true;
+        View->SetStatusPicture(IMainView::StatusPlaying);
+        break;
+    case kEventLoggingEnded:
+        FinishSession();
+        View->SetBlinking(false);
+        bLoggingInProgress = false;
+        sCurrentSession.clear();
+        break;
+    case kEventLogging:
+        AddLog(0, "Logging Started.|1");
+        SetLoggingStatus(kStatusLogging);
+        if (View->IsPauseAvailable())
+            View->SetStartButtonCaption(kTextPauseLogging);
+        View->SetBlinking(false);
+        View->SetStatusPicture(IMainView::StatusPlaying);
+        View->CloseWaitWindow();
+        break;
+    case kEventConnectionClosed:
+        AddLog(0, "Connection closed.|1");
+        // A link lost in the middle of a run ends the session without the thread's own end event: finish
+        // the stored session so its end timecode and texts are not lost.
+        if (bLoggingInProgress && !sCurrentSession.isEmpty())
+            FinishSession();
+        sCurrentSession.clear();
+        SetLoggingStatus(kStatusDisconnected);
+        bLoggingInProgress = false;
+        bCanCloseMain = true;
+        View->CloseWaitWindow();
+        if (LoggingThread) {
+            LoggingThread = nullptr;
+            Q_EMIT LoggingThreadEnded();
+        }
+        View->SetMainGUI(kGUIDisconnected);
+        break;
+    case kEventTimeout:
+        AddLog(0, "Telnet Timeout.|4");
+        break;
+    case kEventNetworkNoAnswer:
+        View->ShowEntryMessage(kTextCouldNotConnect, kKindError, kButtonOK, rActiveNetworkCFG.sHostName);
+        break;
+    case kEventLoginRefused:
+        AddLog(0, "Telnet Login Incorrect.|4");
+        break;
+    case kEventPortNotOpened:
+        View->ShowEntryMessage(kTextCouldNotOpenCOM, kKindError, kButtonOK,
+                               QString::number(rActiveNetworkCFG.iPort));
+        break;
+    case kEventNoInstrument:
+        View->ShowEntryMessage(kTextNoInstrumentOnCOM, kKindWarning, kButtonOK,
+                               QString::number(rActiveNetworkCFG.iPort));
+        break;
+    case kEventLoggingNotSupported:
+        View->ShowEntryMessage(kTextNoLoggingSupport, kKindWarning, kButtonOK,
+                               QString::number(rActiveNetworkCFG.iPort));
+        break;
+    case kEventSetupMenuShown:
+        View->ShowEntryMessage(kTextExitSetupMenu, kKindWarning, kButtonOK, QString());
+        break;
+    case kEventWaitingStartTC:
+        AddLog(0, "Waiting for start TC.|1");
+        SetLoggingStatus(kStatusWaitingStartTC);
+        View->SetBlinking(true);
+        View->SetStatusPicture(IMainView::StatusPaused);
+        break;
+    case kEventWaitingStopTC:
+        AddLog(0, "Waiting for stop TC.|1");
+        SetLoggingStatus(kStatusWaitingStopTC);
+        break;
+    case kEventPaused:
+        AddLog(0, "Logging paused.|1");
+        View->SetStartButtonCaption(kTextResumeLogging);
+        SetLoggingStatus(kStatusPaused);
+        View->SetBlinking(true);
+        sTCPaused = rLoudnessData.sTimeCode;
+        View->SetStatusPicture(IMainView::StatusPaused);
+        break;
+    case kEventTimecodeStopped:
+        AddLog(0, "Logging waiting for TC.|1");
+        SetLoggingStatus(kStatusWaitingForTC);
+        View->SetBlinking(true);
+        sTCPaused = rLoudnessData.sTimeCode;
+        View->SetStatusPicture(IMainView::StatusPaused);
+        break;
+    default:
+        break;
+    }
+}
+
+void TMainController::UDPUDPRead(const QByteArray& Datagram) {
+    const auto Decoded = DecodeEngineDatagram(Datagram);
+    if (!Decoded)
+        return;
+    switch (Decoded->iCode) {
+    case kMessageLog:
+        AddLog(kThreadNumber, Decoded->sText);
+        break;
+    case kMessageInstrumentName:
+        rActiveNetworkCFG.sInstrumentName = Decoded->sText;
+        View->UpdateSGInstrumentInfo();
+        break;
+    case kMessageSerialNumber:
+        ReadInt(Decoded->sText, rActiveNetworkCFG.iSerialNo);
+        View->UpdateSGInstrumentInfo();
+        break;
+    case kMessageLevelRecord:
+        HandleLoudnessData(Decoded->sText);
+        break;
+    case kMessageLoudnessSetup:
+        HandleLoudnessSetup(Decoded->sText);
+        break;
+    case kMessageInstrumentInfo:
+        HandleInstrumentInfo(Decoded->sText);
+        break;
+    case kMessageTimeCode:
+        HandleTimeCode(Decoded->sText);
+        break;
+    default:
+        break;
+    }
+}
+
+void TMainController::HandleLoudnessData(const QString& sText) {
+    const QStringList f = SplitMessageFields(sText, kMessageFieldCount);
+    TMainLoudnessData& r = rLoudnessData;
+    ReadText(f[0], r.sTimeCode);
+    ReadReal(f[1], r.nMeterPeakLimit);
+    ReadReal(f[2], r.nMeterLowLimit);
+    ReadReal(f[3], r.nLoudnessHi);
+    ReadReal(f[4], r.nLoudnessLow);
+    ReadReal(f[5], r.nInstantaneousPeak);
+    ReadInt(f[6], r.iMeterTimeInterval);
+    ReadInt(f[7], r.iPeakChannel);
+    ReadReal(f[8], r.nLoudnessIntegrating);
+    ReadInt(f[9], r.iPeakCount);
+
+    if (rSessionInfo.sTimeCodeStart.isEmpty())
+        rSessionInfo.sTimeCodeStart = r.sTimeCode;
+    rSessionInfo.sTimeCodeEnd = r.sTimeCode;
+    View->UpdateSGLoudnessData();
+
+    // Only whole-second records are stored, and only into a session that has been opened: a record from a
+    // stray sender before any session must not leave rows that belong to none.
+    if (!r.sTimeCode.endsWith(":00") || rSessionInfo.sReportID.isEmpty())
+        return;
+    const TLoudnessSetup& s = rSessionInfo.rLoudnessSetup;
+    SQLConnection.InsertSessionData(rSessionInfo.sReportID, rSessionInfo.sReportVersion, r.iPeakChannel,
+                                    s.iSlidingWindow, r.nLoudnessIntegrating, r.nInstantaneousPeak,
+                                    r.nLoudnessLow, r.nLoudnessHi, s.fGateLevel, s.fMeterPeakLevel,
+                                    r.sTimeCode);
+}
+
+void TMainController::HandleLoudnessSetup(const QString& sText) {
+    const QStringList f = SplitMessageFields(sText, kMessageFieldCount);
+    TLoudnessSetup& s = rSessionInfo.rLoudnessSetup;
+    ReadInt(f[0], s.iPeakMode);
+    ReadInt(f[1], s.iCapture);
+    ReadInt(f[2], s.iScaleMode);
+    ReadInt(f[3], s.iReference);
+    ReadInt(f[4], s.iSlidingWindow);
+    ReadReal(f[5], s.fGateLevel);
+    ReadInt(f[6], s.iGateMode);
+    ReadReal(f[7], s.fReferenceLevel);
+    ReadReal(f[8], s.fMeterPeakLevel);
+    ReadInt(f[9], s.iFilter);
+
+    rSessionInfo.sInstrument = BuildInstrumentText(rInstrumentInfo);
+    sCurrentSession = CreateGuid();
+    rSessionInfo.sReportID = sCurrentSession;
+    rSessionInfo.sReportVersion = "1";
+    SQLConnection.InsertSession(rSessionInfo);
+
+    View->UpdateSGLoudnessSetup();
+    View->ShowSessionStarted();
+}
+
+void TMainController::HandleInstrumentInfo(const QString& sText) {
+    const QStringList f = SplitMessageFields(sText, kMessageFieldCount);
+    TUDPInstrumentInfo& r = rInstrumentInfo;
+    ReadText(f[0], r.sTypeName);
+    ReadInt(f[1], r.iTypeNo);
+    ReadInt(f[2], r.iSerialNo);
+    ReadText(f[3], r.sReserved);
+    ReadInt(f[4], r.iReserved1);
+    ReadInt(f[5], r.iReserved2);
+    ReadInt(f[6], r.iSoftwarePackage);
+    ReadInt(f[7], r.iRunVerMajor);
+    ReadInt(f[8], r.iRunVerMinor);
+    ReadInt(f[9], r.iFPGAVersion);
+    if (r.iSerialNo > 0 && r.iRunVerMajor > 0)
+        r.bValid = true;
+}
+
+void TMainController::HandleTimeCode(const QString& sText) {
+    rLoudnessData.sTimeCode = sText.section('|', 0, 0);
+    View->ShowTimeCode(rLoudnessData.sTimeCode);
+}

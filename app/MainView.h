@@ -1,0 +1,34 @@
+#pragma once
+
+#include "store/SessionTypes.h"
+
+#include <QString>
+
+// What the main window's controller asks of the window. The window presents; the controller owns the state
+// and decides. A test can stand in for the window with a recording view.
+class IMainView {
+public:
+    enum TStatusPicture { StatusPlaying, StatusPaused, StatusStopped };
+
+    virtual ~IMainView() = default;
+    virtual void UpdateSGInstrumentInfo() {}
+    virtual void UpdateSGLoudnessSetup() {}
+    virtual void UpdateSGLoudnessData() {}
+    // A stored session has begun: session grids and the timecode shown, live chart cleared.
+    virtual void ShowSessionStarted() {}
+    virtual void ShowTimeCode(const QString& sTimeCode) { (void)sTimeCode; }
+    virtual void SetMainGUI(int iState) { (void)iState; }
+    // The wait window's text: a text table entry.
+    virtual void SetWaitTextEntry(int iEntry) { (void)iEntry; }
+    virtual void CloseWaitWindow() {}
+    virtual void SetBlinking(bool bOn) { (void)bOn; }
+    virtual void SetStatusPicture(TStatusPicture ePicture) { (void)ePicture; }
+    virtual void SetStartButtonCaption(int iEntry) { (void)iEntry; }
+    virtual bool IsPauseAvailable() const { return false; }
+    // A message of the text table, entry iEntry, with %s / %d filled from sArg.
+    virtual void ShowEntryMessage(int iEntry, int iKind, int iButtons, const QString& sArg) {
+        (void)iEntry, (void)iKind, (void)iButtons, (void)sArg;
+    }
+    // Offers to keep the session texts edited in the live grid; may change rSessionInfo.
+    virtual void CheckSessionInfoChanges(TSessionInfo& rSessionInfo) { (void)rSessionInfo; }
+};
