@@ -1,5 +1,464 @@
 #include "app/FormMain.h"
 
-TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
-    setWindowTitle("QX-Logging");
+#include "app/EngineCodes.h"
+#include "app/GridLayouts.h"
+#include "app/MessageBox.h"
+#include "app/TextFormat.h"
+#include "app/TextTable.h"
+#include "dialogs/FormAbout.h"
+#include "dialogs/FormLegal.h"
+#include "dialogs/FormOptions.h"
+#include "dialogs/FormTCControl.h"
+#include "meter/FormInstrumentSelect.h"
+#include "store/FormDBSelect.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+// Fixed widths of status bar panels 1 to 3; panel 0 takes the rest.
+constexpr int kStatusPanelWidths[4] = {0, 200, 150, 200};
+
+// How long closing while logging waits for the session's end to be stored: 501 rounds of 10 ms.
+constexpr int kCloseWaitRounds = 501;
+constexpr int kCloseWaitRoundMs = 10;
+
+// GUI states of SetMainGUI.
+enum TGUIState {
+    kGUINoInstrument = 0,
+    kGUIConnecting = 1,
+    kGUIConnected = 2,
+    kGUILogging = 3,
+    kGUIReviewOff = 4,
+    kGUIReviewOn = 5,
+    kGUINoDatabase = 6,
+    kGUIDatabase = 7,
+};
+
+// Captions of the main window's controls.
+constexpr int kTxtCouldNotBind = 246;
+constexpr int kTxtSelectDatabaseFirst = 240;
+constexpr int kTxtSessionInProgress = 244;
+constexpr int kTxtConnect = 212;
+constexpr int kTxtDisconnect = 214;
+constexpr int kTxtStartLogging = 216;
+constexpr int kTxtPauseLogging = 220;
+constexpr int kTxtStopLogging = 222;
+
+QTableWidget* NewGrid(int iRows, int iCols, QWidget* parent) {
+    auto* Grid = new QTableWidget(iRows, iCols, parent);
+    Grid->horizontalHeader()->hide();
+    Grid->verticalHeader()->hide();
+    Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    Grid->verticalHeader()->setDefaultSectionSize(20);
+    return Grid;
 }
+
+void SetCell(QTableWidget* Grid, int iRow, int iCol, const QString& sText) {
+    if (iRow >= Grid->rowCount() || iCol >= Grid->columnCount())
+        return;
+    QTableWidgetItem* Item = Grid->item(iRow, iCol);
+    if (!Item) {
+        Item = new QTableWidgetItem;
+        Grid->setItem(iRow, iCol, Item);
+    }
+    Item->setText(sText);
+}
+
+void ClearRows(QTableWidget* Grid, int iFirstRow, int iCol) {
+    for (int iRow = iFirstRow; iRow < Grid->rowCount(); ++iRow)
+        SetCell(Grid, iRow, iCol, QString());
+}
+
+} // namespace
+
+TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) { FormCreate(); }
+
+TfrmMain::~TfrmMain() = default;
+
+void TfrmMain::FormCreate() {
+    setWindowIcon(QIcon(":/icons/QXR_Icon_32.png"));
+    setWindowTitle("QX-Logging");
+    MessageBox = std::make_unique<TMessageBox>(iLNG, this);
+    Ctrl.SetView(this);
+
+    CreateMenus();
+    PageCtrl = new QTabWidget(this);
+    setCentralWidget(PageCtrl);
+    CreateLoggingTab();
+    CreateDatabaseTab();
+    CreateStatusBar();
+
+    const QString sConfigRoot = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    if (!Ctrl.Initialise(sConfigRoot)) {
+        ShowMessageBox(GetText(kTxtCouldNotBind, iLNG), kMsgError, kMsgBtnOK);
+        return;
+    }
+    sgDBData->setStyleSheet("QTableWidget { background: white; }");
+}
+
+void TfrmMain::CreateMenus() {
+    mnuFiles = menuBar()->addMenu(QString());
+    mnuInstrumentSelect = mnuFiles->addAction(QString(), this, &TfrmMain::mnuInstrumentSelectClick);
+    mnuInstrumentSelect->setShortcut(QKeySequence("Alt+I"));
+    mnuDBSelect = mnuFiles->addAction(QString(), this, &TfrmMain::mnuDBSelectClick);
+    mnuDBSelect->setShortcut(QKeySequence("Alt+D"));
+    mnuFiles->addSeparator();
+    mnuExit = mnuFiles->addAction(QString(), this, &QWidget::close);
+    mnuExit->setShortcut(QKeySequence("Alt+F4"));
+
+    mnuTools = menuBar()->addMenu(QString());
+    mnuOptions = mnuTools->addAction(QString(), this, &TfrmMain::mnuOptionsClick);
+    mnuTools->addSeparator();
+    mnuTCControl = mnuTools->addAction(QString(), this, &TfrmMain::mnuTCControlClick);
+    mnuTCControl->setShortcut(QKeySequence("Ctrl+T"));
+
+    mnuHelp = menuBar()->addMenu(QString());
+    mnuLicense = mnuHelp->addAction(QStringLiteral("License..."), this, &TfrmMain::mnuLicenseClick);
+    mnuHelp->addSeparator();
+    mnuAbout = mnuHelp->addAction(QString(), this, &TfrmMain::mnuAboutClick);
+}
+
+void TfrmMain::CreateLoggingTab() {
+    tabLogging = new QWidget;
+    PageCtrl->addTab(tabLogging, QString());
+    auto* Layout = new QVBoxLayout(tabLogging);
+
+    auto* Buttons = new QHBoxLayout;
+    btnConnect = new QPushButton(tabLogging);
+    btnStartLog = new QPushButton(tabLogging);
+    btnStopLog = new QPushButton(tabLogging);
+    connect(btnStopLog, &QPushButton::clicked, this, &TfrmMain::btnStopLogClick);
+    chkAutoStart = new QCheckBox(tabLogging);
+    imgStat = new QLabel(tabLogging);
+    lblTimeCode = new QLabel(tabLogging);
+    lblTimeCode->setFont(QFont("DejaVu Sans Mono", 16, QFont::Bold));
+    for (QWidget* w : std::initializer_list<QWidget*>{btnConnect, btnStartLog, btnStopLog, chkAutoStart})
+        Buttons->addWidget(w);
+    Buttons->addStretch();
+    Buttons->addWidget(imgStat);
+    Buttons->addWidget(lblTimeCode);
+    Layout->addLayout(Buttons);
+
+    auto* Grids = new QGridLayout;
+    sgInstrumentInfo = NewGrid(6, 2, tabLogging);
+    sgSessionInfo = NewGrid(6, 2, tabLogging);
+    sgLoudnessCFG = NewGrid(11, 2, tabLogging);
+    sgLoudnessData = NewGrid(10, 2, tabLogging);
+    Grids->addWidget(sgInstrumentInfo, 0, 0);
+    Grids->addWidget(sgSessionInfo, 1, 0);
+    Grids->addWidget(sgLoudnessCFG, 0, 1, 2, 1);
+    Grids->addWidget(sgLoudnessData, 0, 2, 2, 1);
+    Layout->addLayout(Grids, 1);
+}
+
+void TfrmMain::CreateDatabaseTab() {
+    tabDB = new QWidget;
+    PageCtrl->addTab(tabDB, QString());
+    auto* Layout = new QHBoxLayout(tabDB);
+
+    auto* Left = new QVBoxLayout;
+    auto* SessionButtons = new QHBoxLayout;
+    btnRefreshSessions = new QPushButton(tabDB);
+    btnSortSessions = new QPushButton(tabDB);
+    SessionButtons->addWidget(btnRefreshSessions);
+    SessionButtons->addWidget(btnSortSessions);
+    Left->addLayout(SessionButtons);
+    sgSessions = NewGrid(1, 7, tabDB);
+    Left->addWidget(sgSessions, 1);
+    Layout->addLayout(Left, 1);
+
+    auto* Middle = new QVBoxLayout;
+    sgDBSessionInfo = NewGrid(8, 2, tabDB);
+    sgDBLoudnessConfig = NewGrid(12, 2, tabDB);
+    sgDBLoudnessMax = NewGrid(10, 2, tabDB);
+    Middle->addWidget(sgDBSessionInfo);
+    Middle->addWidget(sgDBLoudnessConfig);
+    Middle->addWidget(sgDBLoudnessMax);
+    Layout->addLayout(Middle, 1);
+
+    auto* Right = new QVBoxLayout;
+    auto* DataButtons = new QHBoxLayout;
+    btnFilterData = new QPushButton(tabDB);
+    btnChart = new QPushButton(tabDB);
+    btnExport = new QPushButton(tabDB);
+    DataButtons->addWidget(btnFilterData);
+    DataButtons->addWidget(btnChart);
+    DataButtons->addWidget(btnExport);
+    Right->addLayout(DataButtons);
+    sgDBData = NewGrid(2, 2, tabDB);
+    Right->addWidget(sgDBData, 1);
+    Layout->addLayout(Right, 2);
+}
+
+void TfrmMain::CreateStatusBar() {
+    for (int i = 0; i < 4; ++i) {
+        StatusPanels[i] = new QLabel(this);
+        if (i == 0) {
+            statusBar()->addWidget(StatusPanels[i], 1);
+        } else {
+            StatusPanels[i]->setFixedWidth(kStatusPanelWidths[i]);
+            statusBar()->addPermanentWidget(StatusPanels[i]);
+        }
+    }
+}
+
+void TfrmMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!bShown) {
+        bShown = true;
+        FormShow();
+    }
+}
+
+void TfrmMain::FormShow() {
+    // The settings come in with their own feature; until then the program starts with its defaults.
+    FormResize();
+    QTimer::singleShot(0, this, &TfrmMain::WMCheckDatabase);
+    UpdateGUIStrings();
+}
+
+void TfrmMain::WMCheckDatabase() {}
+
+void TfrmMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    FormResize();
+}
+
+void TfrmMain::FormResize() {
+    if (!sgSessions)
+        return;
+    sgSessions->setColumnWidth(1, 0);
+    for (QTableWidget* Grid : {sgDBSessionInfo, sgInstrumentInfo, sgSessionInfo, sgDBLoudnessMax})
+        Grid->setColumnWidth(1, std::max(0, Grid->viewport()->width() - Grid->columnWidth(0) - 4));
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+    if (bClosing) {
+        event->accept();
+        return;
+    }
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    bClosing = true;
+    FormClose();
+    event->accept();
+    // The program ends with its main window, whatever other window is still open.
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+}
+
+bool TfrmMain::FormCloseQuery() {
+    if (!Ctrl.bLoggingInProgress)
+        return true;
+    if (!bAnswerYesToQuit &&
+        ShowMessageBox(GetText(kTxtSessionInProgress, iLNG), kMsgConfirmation, kMsgBtnYes | kMsgBtnNo) !=
+            kMsgResultYes)
+        return false;
+
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    btnStopLogClick();
+    Ctrl.bCanCloseMain = false;
+    // Engine events and datagrams keep arriving while we wait, so the end of the session is stored.
+    QEventLoop Loop;
+    QTimer Tick;
+    QDeadlineTimer Deadline(kCloseWaitRounds * kCloseWaitRoundMs);
+    connect(&Tick, &QTimer::timeout, &Loop, [&] {
+        if (Ctrl.bCanCloseMain || Deadline.hasExpired())
+            Loop.quit();
+    });
+    Tick.start(kCloseWaitRoundMs);
+    Loop.exec();
+    QApplication::restoreOverrideCursor();
+    return true;
+}
+
+void TfrmMain::FormClose() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    Ctrl.ThreadSendMessage(kEngineCommandClose);
+    Ctrl.UDP.Deactivate();
+    QApplication::restoreOverrideCursor();
+}
+
+void TfrmMain::CloseWithoutAsking() {
+    bAnswerYesToQuit = true;
+    close();
+}
+
+void TfrmMain::btnStopLogClick() { Ctrl.ThreadSendMessage(kEngineCommandStop); }
+
+void TfrmMain::mnuInstrumentSelectClick() {
+    if (Windows.frmInstrumentSelect)
+        Windows.frmInstrumentSelect->exec();
+    UpdateSGInstrumentInfo();
+}
+
+void TfrmMain::mnuDBSelectClick() {
+    if (Windows.frmDBSelect)
+        Windows.frmDBSelect->exec();
+}
+
+void TfrmMain::mnuOptionsClick() {
+    if (Windows.frmOptions)
+        Windows.frmOptions->exec();
+}
+
+void TfrmMain::mnuTCControlClick() {
+    if (Windows.frmTCControl)
+        Windows.frmTCControl->exec();
+}
+
+void TfrmMain::mnuLicenseClick() {
+    if (Windows.frmLegalInfo)
+        Windows.frmLegalInfo->exec();
+}
+
+void TfrmMain::mnuAboutClick() {
+    if (Windows.frmAbout)
+        Windows.frmAbout->exec();
+}
+
+int TfrmMain::ShowMessageBox(const QString& sText, int iKind, int iButtons) {
+    return MessageBox->ShowMessageBox(sText, iKind, iButtons);
+}
+
+void TfrmMain::ShowEntryMessage(int iEntry, int iKind, int iButtons, const QString& sArg) {
+    ShowMessageBox(FormatText(GetText(iEntry, iLNG), {sArg}), iKind, iButtons);
+}
+
+void TfrmMain::UpdateGUIStrings() {
+    const auto T = [this](int iEntry) { return GetText(iEntry, iLNG); };
+    mnuFiles->setTitle(T(178));
+    mnuInstrumentSelect->setText(T(180));
+    mnuDBSelect->setText(T(182));
+    mnuExit->setText(T(184));
+    mnuTools->setTitle(T(186));
+    mnuOptions->setText(T(188));
+    mnuHelp->setTitle(T(190));
+    mnuAbout->setText(T(192));
+    mnuTCControl->setText(T(416));
+    chkAutoStart->setText(T(414));
+    btnConnect->setText(T(Ctrl.LoggingThread ? kTxtDisconnect : kTxtConnect));
+    btnStartLog->setText(T(kTxtStartLogging));
+    btnStopLog->setText(T(kTxtStopLogging));
+    btnRefreshSessions->setText(T(224));
+    btnSortSessions->setText(T(226));
+    btnFilterData->setText(T(228));
+    btnChart->setText(T(230));
+    btnExport->setText(T(232));
+    PageCtrl->setTabText(0, T(234));
+    PageCtrl->setTabText(1, T(236));
+}
+
+void TfrmMain::SetMainGUI(int iState) {
+    const QIcon icoPlay = style()->standardIcon(QStyle::SP_MediaPlay);
+    switch (iState) {
+    case kGUINoInstrument:
+        sgSessionInfo->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        btnConnect->setEnabled(true);
+        btnConnect->setText(GetText(kTxtConnect, iLNG));
+        btnStartLog->setEnabled(false);
+        btnStartLog->setText(GetText(kTxtStartLogging, iLNG));
+        btnStartLog->setIcon(icoPlay);
+        btnStopLog->setEnabled(false);
+        mnuDBSelect->setEnabled(true);
+        mnuInstrumentSelect->setEnabled(true);
+        imgStat->setVisible(false);
+        break;
+    case kGUIConnecting:
+        mnuDBSelect->setEnabled(false);
+        mnuInstrumentSelect->setEnabled(false);
+        break;
+    case kGUIConnected:
+        sgSessionInfo->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        btnConnect->setEnabled(true);
+        btnConnect->setText(GetText(kTxtDisconnect, iLNG));
+        btnStartLog->setEnabled(true);
+        btnStartLog->setText(GetText(kTxtStartLogging, iLNG));
+        btnStartLog->setIcon(icoPlay);
+        btnStopLog->setEnabled(false);
+        SetStatusPicture(StatusStopped);
+        imgStat->setVisible(true);
+        mnuDBSelect->setEnabled(false);
+        mnuInstrumentSelect->setEnabled(false);
+        break;
+    case kGUILogging:
+        if (IsPauseAvailable()) {
+            btnStartLog->setText(GetText(kTxtPauseLogging, iLNG));
+            btnStartLog->setIcon(style()->standardIcon(QStyle::SP_MediaPause));
+        } else {
+            btnStartLog->setEnabled(false);
+        }
+        SetStatusPicture(StatusPlaying);
+        imgStat->setVisible(true);
+        btnStopLog->setEnabled(true);
+        break;
+    case kGUIReviewOff:
+    case kGUIReviewOn:
+        for (QPushButton* b : {btnChart, btnFilterData, btnExport})
+            b->setEnabled(iState == kGUIReviewOn);
+        break;
+    case kGUINoDatabase:
+        for (QPushButton* b : {btnConnect, btnStartLog, btnStopLog, btnRefreshSessions, btnSortSessions,
+                               btnFilterData, btnExport, btnChart})
+            b->setEnabled(false);
+        btnStartLog->setText(GetText(kTxtStartLogging, iLNG));
+        btnStartLog->setIcon(icoPlay);
+        for (QTableWidget* g : {sgDBData, sgDBSessionInfo, sgDBLoudnessConfig, sgSessions})
+            g->setEnabled(false);
+        sgSessions->setRowCount(1);
+        SetCell(sgSessions, 0, 0, QString());
+        SetCell(sgSessions, 0, 1, QString());
+        sgDBData->setRowCount(2);
+        for (int iCol = 0; iCol < sgDBData->columnCount(); ++iCol)
+            SetCell(sgDBData, 1, iCol, QString());
+        StatusPanels[1]->clear();
+        ClearRows(sgDBSessionInfo, 1, 1);
+        ClearRows(sgDBLoudnessConfig, 1, 1);
+        break;
+    case kGUIDatabase:
+        for (QPushButton* b : {btnConnect, btnRefreshSessions, btnSortSessions, btnFilterData, btnExport, btnChart})
+            b->setEnabled(true);
+        for (QTableWidget* g : {sgDBData, sgDBSessionInfo, sgDBLoudnessConfig, sgSessions})
+            g->setEnabled(true);
+        break;
+    default:
+        break;
+    }
+}
+
+void TfrmMain::UpdateSGInstrumentInfo() {
+    SetCell(sgInstrumentInfo, 0, 0, GetText(kTxtInstrumentInformation, iLNG));
+}
+
+void TfrmMain::ShowTimeCode(const QString& sTimeCode) {
+    lblTimeCode->setVisible(true);
+    lblTimeCode->setText(sTimeCode);
+}
+
+void TfrmMain::SetStatusPicture(TStatusPicture ePicture) {
+    const QStyle::StandardPixmap ePixmap = ePicture == StatusPlaying  ? QStyle::SP_MediaPlay
+                                           : ePicture == StatusPaused ? QStyle::SP_MediaPause
+                                                                      : QStyle::SP_MediaStop;
+    imgStat->setPixmap(style()->standardIcon(ePixmap).pixmap(24, 24));
+}
+
+void TfrmMain::SetStartButtonCaption(int iEntry) { btnStartLog->setText(GetText(iEntry, iLNG)); }

@@ -1,10 +1,126 @@
 #pragma once
 
-#include <QMainWindow>
+#include "app/AppWindows.h"
+#include "app/MainController.h"
+#include "app/MainView.h"
 
-// The main window: owner of the program-wide state, the logging and database tabs.
-class TfrmMain : public QMainWindow {
+#include <QMainWindow>
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QTabWidget;
+class QTableWidget;
+class TMessageBox;
+
+// The main window: the logging and database tabs, the main menu and the status bar. The program-wide state
+// lives in its controller `Ctrl`; the window presents it and delegates every decision.
+class TfrmMain : public QMainWindow, public IMainView {
     Q_OBJECT
 public:
     explicit TfrmMain(QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    // The other windows, known once they are all created.
+    void SetWindows(const TAppWindows& rWindows) { Windows = rWindows; }
+
+    // Closes as the user's close would, answering Yes to the question about a running session: a logout
+    // or a kill must never lose the session or the settings.
+    void CloseWithoutAsking();
+
+    void UpdateGUIStrings();
+    void SetMainGUI(int iState) override;
+    int ShowMessageBox(const QString& sText, int iKind, int iButtons);
+
+    TMainController Ctrl;
+    // The interface language: 0 English, 1 Danish.
+    int iLNG = 0;
+    std::unique_ptr<TMessageBox> MessageBox;
+    TAppWindows Windows;
+
+    // Main menu.
+    QMenu* mnuFiles = nullptr;
+    QAction* mnuInstrumentSelect = nullptr;
+    QAction* mnuDBSelect = nullptr;
+    QAction* mnuExit = nullptr;
+    QMenu* mnuTools = nullptr;
+    QAction* mnuOptions = nullptr;
+    QAction* mnuTCControl = nullptr;
+    QMenu* mnuHelp = nullptr;
+    QAction* mnuLicense = nullptr;
+    QAction* mnuAbout = nullptr;
+
+    QTabWidget* PageCtrl = nullptr;
+    QWidget* tabLogging = nullptr;
+    QWidget* tabDB = nullptr;
+
+    // Logging tab.
+    QPushButton* btnConnect = nullptr;
+    QPushButton* btnStartLog = nullptr;
+    QPushButton* btnStopLog = nullptr;
+    QCheckBox* chkAutoStart = nullptr;
+    QLabel* lblTimeCode = nullptr;
+    QLabel* imgStat = nullptr;
+    QTableWidget* sgInstrumentInfo = nullptr;
+    QTableWidget* sgSessionInfo = nullptr;
+    QTableWidget* sgLoudnessCFG = nullptr;
+    QTableWidget* sgLoudnessData = nullptr;
+
+    // Database tab.
+    QPushButton* btnRefreshSessions = nullptr;
+    QPushButton* btnSortSessions = nullptr;
+    QPushButton* btnFilterData = nullptr;
+    QPushButton* btnChart = nullptr;
+    QPushButton* btnExport = nullptr;
+    QTableWidget* sgSessions = nullptr;
+    QTableWidget* sgDBSessionInfo = nullptr;
+    QTableWidget* sgDBLoudnessConfig = nullptr;
+    QTableWidget* sgDBLoudnessMax = nullptr;
+    QTableWidget* sgDBData = nullptr;
+
+    // Status bar panels 0 to 3.
+    QLabel* StatusPanels[4] = {};
+
+    // Private message posted by FormShow and handled once the window is on screen.
+    static constexpr int kCheckDatabaseMessage = 1324;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormShow();
+    void WMCheckDatabase();
+    void FormResize();
+    bool FormCloseQuery();
+    void FormClose();
+
+    void CreateMenus();
+    void CreateLoggingTab();
+    void CreateDatabaseTab();
+    void CreateStatusBar();
+
+    void mnuInstrumentSelectClick();
+    void mnuDBSelectClick();
+    void mnuOptionsClick();
+    void mnuTCControlClick();
+    void mnuLicenseClick();
+    void mnuAboutClick();
+    void btnStopLogClick();
+
+    // IMainView
+    void UpdateSGInstrumentInfo() override;
+    void ShowTimeCode(const QString& sTimeCode) override;
+    void SetStatusPicture(TStatusPicture ePicture) override;
+    void SetStartButtonCaption(int iEntry) override;
+    void ShowEntryMessage(int iEntry, int iKind, int iButtons, const QString& sArg) override;
+
+    bool bShown = false;
+    bool bAnswerYesToQuit = false;
+    bool bClosing = false;
 };

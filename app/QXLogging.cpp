@@ -1,10 +1,65 @@
+#include "app/AppWindows.h"
 #include "app/FormMain.h"
+#include "app/UnixSignals.h"
+#include "dialogs/FormAbout.h"
+#include "dialogs/FormLegal.h"
+#include "dialogs/FormOptions.h"
+#include "dialogs/FormSessionInfo.h"
+#include "dialogs/FormSplash.h"
+#include "dialogs/FormTCControl.h"
+#include "dialogs/FormWait.h"
+#include "meter/FormAddNetworkInstrument.h"
+#include "meter/FormInstrumentSelect.h"
+#include "review/FormChart.h"
+#include "review/FormFilter.h"
+#include "review/FormSortSessions.h"
+#include "store/FormDBSelect.h"
 
 #include <QApplication>
+#include <QFile>
+
+namespace {
+
+// The program's light slate look; when the sheet cannot be loaded the default look stays.
+void ApplyVisualStyle(QApplication& app) {
+    QFile Sheet(":/styles/AquaLightSlate.qss");
+    if (Sheet.open(QIODevice::ReadOnly))
+        app.setStyleSheet(QString::fromUtf8(Sheet.readAll()));
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    app.setApplicationName("QX-Logging");
+    ApplyVisualStyle(app);
+
+    // Every window once, in this order, kept for the whole run. The main window is created first, so its
+    // creation runs before any other window exists; it is shown last, once all of them exist.
     TfrmMain frmMain;
+    TAppWindows Windows;
+    Windows.frmMain = &frmMain;
+    Windows.frmSplash = new TfrmSplash(&frmMain);
+    Windows.frmTCControl = new TfrmTCControl(&frmMain);
+    Windows.frmSplash->show();
+    Windows.frmSplash->repaint();
+    Windows.frmDBSelect = new TfrmDBSelect(&frmMain);
+    Windows.frmSessionInfo = new TfrmSessionInfo(&frmMain);
+    Windows.frmInstrumentSelect = new TfrmInstrumentSelect(&frmMain);
+    Windows.frmAddNetworkInstrument = new TfrmAddNetworkInstrument(&frmMain);
+    Windows.frmWait = new TfrmWait(&frmMain);
+    Windows.frmChart = new TfrmChart(&frmMain);
+    Windows.frmFilter = new TfrmFilter(&frmMain);
+    Windows.frmOptions = new TfrmOptions(&frmMain);
+    Windows.frmAbout = new TfrmAbout(&frmMain);
+    Windows.frmLegalInfo = new TfrmLegalInfo(&frmMain);
+    Windows.frmFilterSessions = new TfrmFilterSessions(&frmMain);
+    frmMain.SetWindows(Windows);
+
+    TUnixSignals Signals;
+    QObject::connect(&Signals, &TUnixSignals::TerminationRequested, &frmMain, &TfrmMain::CloseWithoutAsking);
+
     frmMain.show();
+    Windows.frmSplash->hide();
     return app.exec();
 }

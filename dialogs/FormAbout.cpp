@@ -1,0 +1,6 @@
+#include "dialogs/FormAbout.h"
+
+TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
+    setObjectName("frmAbout");
+    setWindowTitle("About");
+}

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QDialog>
+
+// Created once at start and kept for the whole run; its content comes with its own feature.
+class TfrmOptions : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmOptions(QWidget* parent = nullptr);
+};

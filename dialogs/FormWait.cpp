@@ -1,0 +1,6 @@
+#include "dialogs/FormWait.h"
+
+TfrmWait::TfrmWait(QWidget* parent) : QDialog(parent) {
+    setObjectName("frmWait");
+    setWindowTitle("Please wait");
+}

@@ -1,0 +1,6 @@
+#include "meter/FormAddNetworkInstrument.h"
+
+TfrmAddNetworkInstrument::TfrmAddNetworkInstrument(QWidget* parent) : QDialog(parent) {
+    setObjectName("frmAddNetworkInstrument");
+    setWindowTitle("Network Instrument");
+}

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QDialog>
+
+// Created once at start and kept for the whole run; its content comes with its own feature.
+class TfrmAddNetworkInstrument : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmAddNetworkInstrument(QWidget* parent = nullptr);
+};

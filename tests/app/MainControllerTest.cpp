@@ -1,0 +1,297 @@
+#include "app/EngineCodes.h"
+#include "app/MainController.h"
+#include "engine/EngineControl.h"
+#include "engine/EngineMessages.h"
+#include "tests/support/TestSupport.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <QUdpSocket>
+#include <SQLiteCpp/SQLiteCpp.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray Datagram(int iCode, const QString& sText) { return EncodeEngineDatagram(iCode, sText); }
+
+// The program's core as the program runs it: a fresh data folder, the message port bound, a working
+// database open.
+class MainControllerFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(Ctrl.Initialise(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)));
+        sDB = Home.Path() + "/sessions.DB3";
+        ASSERT_TRUE(Ctrl.SQLConnection.CreateSQLiteDB(sDB));
+        ASSERT_TRUE(Ctrl.SQLConnection.OpenSQLiteDB(sDB));
+    }
+
+    // Sends the datagrams from a process of its own, as the logging engine or any local program would.
+    void SendFromAnotherProcess(const QList<QByteArray>& Datagrams) {
+        QStringList Args{QString::number(Ctrl.UDP.Port())};
+        for (const QByteArray& d : Datagrams)
+            Args << QString::fromLatin1(d.toHex());
+        QProcess Sender;
+        Sender.start(QString(QX_BIN_DIR) + "/qx_udp_send", Args);
+        ASSERT_TRUE(Sender.waitForFinished(10000));
+        ASSERT_EQ(Sender.exitCode(), 0);
+    }
+
+    int Count(const char* sSQL) {
+        SQLite::Database DB(sDB.toStdString());
+        return DB.execAndGet(sSQL).getInt();
+    }
+
+    qxtest::TFreshConfigHome Home;
+    TMainController Ctrl;
+    QString sDB;
+};
+
+} // namespace
+
+TEST_F(MainControllerFixture, BindsInTheDataFolderAndLogsThePort) {
+    EXPECT_EQ(Ctrl.sDataFolder, Home.DataFolder());
+    EXPECT_EQ(Ctrl.sINI, Home.DataFolder() + "/QXLogging.INI");
+    EXPECT_TRUE(QFileInfo(Ctrl.sDataFolder).isDir());
+    ASSERT_FALSE(Ctrl.slLog.Lines().isEmpty());
+    EXPECT_TRUE(Ctrl.slLog.Lines().first().endsWith("|UDP Port " + QString::number(Ctrl.UDP.Port()) + " selected.|1"));
+    EXPECT_TRUE(Ctrl.slLog.Lines().first().startsWith("0|"));
+}
+
+TEST_F(MainControllerFixture, DatagramsFromAnotherProcessBecomeOneSessionAndItsLevelRows) {
+    QByteArray NoFinalZero = Datagram(kMessageLevelRecord, "10:00:07:00|-1|-20|-1|-1|-1|1|1|-1|1|-1|");
+    NoFinalZero.chop(1);
+    QByteArray ForeignThread = Datagram(kMessageLevelRecord, "10:00:08:00|-1|-20|-1|-1|-1|1|1|-1|1|-1|");
+    ForeignThread[1] = 1;
+
+    SendFromAnotherProcess({
+        Datagram(kMessageInstrumentInfo, "QX-Sim|25|1234||0|0|14|1|36|3|"),
+        Datagram(kMessageLoudnessSetup, "1|0|1|1|2|-70|1|-18|-1|1|"),
+        Datagram(kMessageLevelRecord, "10:00:01:00|-1|-20|-23.4|-30.1|-3.2|1|2|-24|5|-1|"),
+        Datagram(kMessageLevelRecord, "10:00:01:01|-1|-20|-22|-29|-3|1|1|-23|5|-1|"),
+        QByteArray::fromHex("0f000000"),
+        NoFinalZero,
+        ForeignThread,
+        Datagram(kMessageLevelRecord, "10:00:02:00|-1|-20|-22.5|-29.5|-2.5|1|0|-23.5|6|-1|"),
+        Datagram(kMessageTimeCode, "10:00:02:17|"),
+    });
+    ASSERT_TRUE(qxtest::WaitFor([&] { return Ctrl.rLoudnessData.sTimeCode == "10:00:02:17"; }));
+
+    ASSERT_EQ(Count("SELECT count(*) FROM qxr_sessions"), 1);
+    SQLite::Database DB(sDB.toStdString());
+    SQLite::Statement Session(DB, "SELECT sReportId, iVersion, sInstrument, sTitle, iLoudnessPeakMode, "
+                                  "iLoudnessCaptureMode, iLoudnessScaleMode, iLoudnessReferenceMode, "
+                                  "iLoudnessSlidingWindow, fLoudnessGateLevel, iLoudnessGateMode, "
+                                  "fLoudnessReferenceLevel, fLoudnessPeakLevel, iLoudnessFilter FROM qxr_sessions");
+    ASSERT_TRUE(Session.executeStep());
+    const std::string sReportId = Session.getColumn(0).getString();
+    EXPECT_EQ(QString::fromStdString(sReportId), Ctrl.sCurrentSession);
+    EXPECT_EQ(sReportId.size(), 36u);
+    EXPECT_EQ(QString::fromStdString(sReportId), QString::fromStdString(sReportId).toUpper());
+    EXPECT_EQ(Session.getColumn(1).getInt(), 1);
+    EXPECT_EQ(Session.getColumn(2).getString(), "QX-Sim|25|1234|0|14|1.36|3|");
+    EXPECT_EQ(Session.getColumn(3).getString(), "Unnamed Session.");
+    const int aInts[] = {1, 0, 1, 1, 2};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(Session.getColumn(4 + i).getInt(), aInts[i]) << "column " << 4 + i;
+    EXPECT_DOUBLE_EQ(Session.getColumn(9).getDouble(), -70);
+    EXPECT_EQ(Session.getColumn(10).getInt(), 1);
+    EXPECT_DOUBLE_EQ(Session.getColumn(11).getDouble(), -18);
+    EXPECT_DOUBLE_EQ(Session.getColumn(12).getDouble(), -1);
+    EXPECT_EQ(Session.getColumn(13).getInt(), 1);
+
+    SQLite::Statement Levels(DB, "SELECT sReportId, iVersion, sTimeCode, iPeakChannel, fInstantaneousPeak, "
+                                 "fLoudnessHi, fLoudnessLo, fLoudnessInt FROM qxr_loudness_levels ORDER BY nId");
+    struct Row {
+        std::string sTimeCode;
+        int iPeakChannel;
+        double fPeak, fHi, fLo, fInt;
+    };
+    const Row Expected[] = {{"10:00:01:00", 2, -3.2, -23.4, -30.1, -24}, {"10:00:02:00", 0, -2.5, -22.5, -29.5, -23.5}};
+    for (const Row& r : Expected) {
+        ASSERT_TRUE(Levels.executeStep()) << r.sTimeCode;
+        EXPECT_EQ(Levels.getColumn(0).getString(), sReportId);
+        EXPECT_EQ(Levels.getColumn(1).getInt(), 1);
+        EXPECT_EQ(Levels.getColumn(2).getString(), r.sTimeCode);
+        EXPECT_EQ(Levels.getColumn(3).getInt(), r.iPeakChannel);
+        EXPECT_DOUBLE_EQ(Levels.getColumn(4).getDouble(), r.fPeak);
+        EXPECT_DOUBLE_EQ(Levels.getColumn(5).getDouble(), r.fHi);
+        EXPECT_DOUBLE_EQ(Levels.getColumn(6).getDouble(), r.fLo);
+        EXPECT_DOUBLE_EQ(Levels.getColumn(7).getDouble(), r.fInt);
+    }
+    EXPECT_FALSE(Levels.executeStep()) << "the :01 record and the broken datagrams must not be stored";
+
+    EXPECT_EQ(Ctrl.rSessionInfo.sTimeCodeStart, "10:00:01:00");
+    EXPECT_EQ(Ctrl.rSessionInfo.sTimeCodeEnd, "10:00:02:00");
+    EXPECT_EQ(Ctrl.rLoudnessData.iPeakCount, 6);
+}
+
+TEST_F(MainControllerFixture, ALevelRecordWithFewFieldsChangesOnlyThoseFields) {
+    Ctrl.HandleLoudnessData("10:00:01:00|-1|-20|-23.4|-30.1|-3.2|1|2|-24|5|-1|");
+    Ctrl.HandleLoudnessData("10:00:03:00|-2|-21|");
+    EXPECT_EQ(Ctrl.rLoudnessData.sTimeCode, "10:00:03:00");
+    EXPECT_DOUBLE_EQ(Ctrl.rLoudnessData.nMeterPeakLimit, -2);
+    EXPECT_DOUBLE_EQ(Ctrl.rLoudnessData.nMeterLowLimit, -21);
+    EXPECT_DOUBLE_EQ(Ctrl.rLoudnessData.nLoudnessHi, -23.4);
+    EXPECT_EQ(Ctrl.rLoudnessData.iPeakChannel, 2);
+    EXPECT_EQ(Ctrl.rLoudnessData.iPeakCount, 5);
+    Ctrl.HandleLoudnessData("10:00:04:00|x|-22|");
+    EXPECT_DOUBLE_EQ(Ctrl.rLoudnessData.nMeterPeakLimit, -2) << "a field that does not convert is left alone";
+    EXPECT_EQ(Ctrl.rSessionInfo.sTimeCodeStart, "10:00:01:00");
+}
+
+TEST_F(MainControllerFixture, RecordsBeforeAnySessionAreShownButNotStored) {
+    Ctrl.HandleLoudnessData("10:00:01:00|-1|-20|-23.4|-30.1|-3.2|1|2|-24|5|-1|");
+    EXPECT_EQ(Ctrl.rLoudnessData.sTimeCode, "10:00:01:00");
+    EXPECT_EQ(Count("SELECT count(*) FROM qxr_loudness_levels"), 0);
+}
+
+TEST(MessagePortBinding, TakenFirstPortGivesTheNextAndLogsIt) {
+    qxtest::TFreshConfigHome Home;
+    QUdpSocket Squatter;
+    Squatter.bind(QHostAddress::LocalHost, 50001, QUdpSocket::DontShareAddress);
+    QUdpSocket Probe;
+    const bool bNextFree = Probe.bind(QHostAddress::LocalHost, 50002, QUdpSocket::DontShareAddress);
+    Probe.close();
+    TMainController Ctrl;
+    ASSERT_TRUE(Ctrl.Initialise(Home.Path()));
+    if (bNextFree)
+        EXPECT_EQ(Ctrl.UDP.Port(), 50002);
+    EXPECT_GT(Ctrl.UDP.Port(), 50001);
+    EXPECT_TRUE(Ctrl.slLog.Lines().first().endsWith("|UDP Port " + QString::number(Ctrl.UDP.Port()) + " selected.|1"));
+}
+
+namespace {
+
+// Stands in for the main window and the logging thread, recording what the controller asked of them.
+class TRecordingView : public IMainView, public IEngineControl {
+public:
+    void SetMainGUI(int iState) override { aGUIStates.push_back(iState); }
+    void SetBlinking(bool bOn) override { bBlinking = bOn; }
+    void SetStartButtonCaption(int iEntry) override { iStartCaption = iEntry; }
+    bool IsPauseAvailable() const override { return bPauseAvailable; }
+    void ShowEntryMessage(int iEntry, int, int, const QString& sArg) override {
+        iMessage = iEntry;
+        sMessageArg = sArg;
+    }
+    void CheckSessionInfoChanges(TSessionInfo& r) override {
+        ++iSessionChecks;
+        r.sNotes = "edited";
+    }
+    void ThreadSendMessage(int iCommand) override { aCommands.push_back(iCommand); }
+
+    std::vector<int> aGUIStates;
+    std::vector<int> aCommands;
+    bool bBlinking = false;
+    bool bPauseAvailable = true;
+    int iStartCaption = 0;
+    int iMessage = 0;
+    QString sMessageArg;
+    int iSessionChecks = 0;
+};
+
+} // namespace
+
+TEST_F(MainControllerFixture, EngineEventsDriveTheLoggingState) {
+    TRecordingView View;
+    Ctrl.SetView(&View);
+    Ctrl.LoggingThread = &View;
+    Ctrl.rActiveNetworkCFG.iPort = 7;
+    Ctrl.rActiveNetworkCFG.sHostName = "meter.local";
+
+    struct Step {
+        int iEvent;
+        int iStatus;
+        bool bLogging;
+        const char* sLog;
+    };
+    const Step Steps[] = {
+        {kEventConnecting, 1, false, "Connecting.|1"},
+        {kEventConnected, 1, false, "Connected to instrument.|1"},
+        {kEventReady, 2, false, "Thread Ready.|1"},
+        {kEventLoggingStarted, 6, true, "Logging Started.|1"},
+        {kEventLogging, 3, true, "Logging Started.|1"},
+        {kEventPaused, 7, true, "Logging paused.|1"},
+        {kEventTimecodeStopped, 8, true, "Logging waiting for TC.|1"},
+        {kEventWaitingStartTC, 4, true, "Waiting for start TC.|1"},
+        {kEventWaitingStopTC, 5, true, "Waiting for stop TC.|1"},
+        {kEventTimeout, 5, true, "Telnet Timeout.|4"},
+        {kEventLoginRefused, 5, true, "Telnet Login Incorrect.|4"},
+    };
+    for (const Step& s : Steps) {
+        Ctrl.HandleEngineEvent(s.iEvent);
+        EXPECT_EQ(Ctrl.rActiveNetworkCFG.iLoggingStatus, s.iStatus) << "event " << s.iEvent;
+        EXPECT_EQ(Ctrl.bLoggingInProgress, s.bLogging) << "event " << s.iEvent;
+        EXPECT_TRUE(Ctrl.slLog.Lines().last().endsWith(QString("|") + s.sLog)) << "event " << s.iEvent;
+        EXPECT_TRUE(Ctrl.slLog.Lines().last().startsWith("1|")) << "event " << s.iEvent;
+    }
+
+    const struct {
+        int iEvent;
+        int iEntry;
+        const char* sArg;
+    } Messages[] = {{kEventNetworkNoAnswer, 60, "meter.local"},
+                    {kEventPortNotOpened, 288, "7"},
+                    {kEventNoInstrument, 30, "7"},
+                    {kEventLoggingNotSupported, 32, "7"},
+                    {kEventSetupMenuShown, 292, ""}};
+    for (const auto& m : Messages) {
+        Ctrl.HandleEngineEvent(m.iEvent);
+        EXPECT_EQ(View.iMessage, m.iEntry);
+        EXPECT_EQ(View.sMessageArg, m.sArg);
+    }
+}
+
+TEST_F(MainControllerFixture, PauseThenLoggingSwapsTheStartButtonCaption) {
+    TRecordingView View;
+    Ctrl.SetView(&View);
+    Ctrl.rLoudnessData.sTimeCode = "10:11:12:13";
+    Ctrl.HandleEngineEvent(kEventPaused);
+    EXPECT_EQ(View.iStartCaption, 218);
+    EXPECT_TRUE(View.bBlinking);
+    EXPECT_EQ(Ctrl.sTCPaused, "10:11:12:13");
+    Ctrl.HandleEngineEvent(kEventLogging);
+    EXPECT_EQ(View.iStartCaption, 220);
+    EXPECT_FALSE(View.bBlinking);
+}
+
+TEST_F(MainControllerFixture, EndOfLoggingFinishesTheStoredSession) {
+    TRecordingView View;
+    Ctrl.SetView(&View);
+    Ctrl.HandleLoudnessSetup("1|0|1|1|2|-70|1|-18|-1|1|");
+    Ctrl.HandleEngineEvent(kEventLoggingStarted);
+    Ctrl.HandleLoudnessData("10:00:01:00|-1|-20|-23.4|-30.1|-3.2|1|2|-24|5|-1|");
+    Ctrl.HandleLoudnessData("10:00:02:00|-1|-20|-23.4|-30.1|-3.2|1|2|-24|5|-1|");
+    Ctrl.HandleEngineEvent(kEventLoggingEnded);
+
+    EXPECT_EQ(View.iSessionChecks, 1);
+    EXPECT_FALSE(Ctrl.bLoggingInProgress);
+    EXPECT_TRUE(Ctrl.sCurrentSession.isEmpty());
+    SQLite::Database DB(sDB.toStdString());
+    SQLite::Statement Q(DB, "SELECT sTimeCodeStart, sTimeCodeEnd, sNotes FROM qxr_sessions");
+    ASSERT_TRUE(Q.executeStep());
+    EXPECT_EQ(Q.getColumn(0).getString(), "10:00:01:00");
+    EXPECT_EQ(Q.getColumn(1).getString(), "10:00:02:00");
+    EXPECT_EQ(Q.getColumn(2).getString(), "edited");
+}
+
+TEST_F(MainControllerFixture, ALinkLostWhileLoggingStillFinishesTheSession) {
+    TRecordingView View;
+    Ctrl.SetView(&View);
+    Ctrl.LoggingThread = &View;
+    bool bEnded = false;
+    QObject::connect(&Ctrl, &TMainController::LoggingThreadEnded, [&] { bEnded = true; });
+    Ctrl.HandleLoudnessSetup("1|0|1|1|2|-70|1|-18|-1|1|");
+    Ctrl.HandleEngineEvent(kEventLoggingStarted);
+    Ctrl.HandleLoudnessData("10:00:01:00|-1|-20|-23.4|-30.1|-3.2|1|2|-24|5|-1|");
+    Ctrl.HandleEngineEvent(kEventConnectionClosed);
+
+    EXPECT_TRUE(bEnded);
+    EXPECT_EQ(Ctrl.LoggingThread, nullptr);
+    EXPECT_TRUE(Ctrl.bCanCloseMain);
+    EXPECT_FALSE(Ctrl.bLoggingInProgress);
+    EXPECT_EQ(View.aGUIStates.back(), 0);
+    EXPECT_EQ(Count("SELECT count(*) FROM qxr_sessions WHERE sTimeCodeEnd='10:00:01:00'"), 1);
+    // A second event 9 (the thread's destruction) is harmless.
+    Ctrl.HandleEngineEvent(kEventConnectionClosed);
+    EXPECT_EQ(View.iSessionChecks, 1);
+}
