@@ -1,0 +1,390 @@
+#include "store/dbSQLite.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <SQLiteCpp/SQLiteCpp.h>
+#include <sqlite3.h>
+
+namespace {
+
+const char* const kCreateSessions =
+    "CREATE TABLE IF NOT EXISTS qxr_sessions (nId INTEGER PRIMARY KEY ASC,sReportId TEXT,iVersion "
+    "INTEGER,dtDateTime REAL,sInstrument TEXT,sTitle TEXT,sNo TEXT,sOperator TEXT,sFormat TEXT,sNotes "
+    "TEXT,sTimeCodeStart TEXT,sTimeCodeEnd TEXT,iLoudnessPeakMode INTEGER,iLoudnessCaptureMode "
+    "INTEGER,iLoudnessScaleMode INTEGER,iLoudnessReferenceMode INTEGER,iLoudnessSlidingWindow "
+    "INTEGER,fLoudnessGateLevel REAL,iLoudnessGateMode INTEGER,fLoudnessReferenceLevel "
+    "REAL,fLoudnessPeakLevel REAL,iLoudnessFilter INTEGER);";
+
+// The two blanks before DATETIME are part of the table's stored definition.
+const char* const kCreateLevels =
+    "CREATE TABLE IF NOT EXISTS qxr_loudness_levels (nId INTEGER PRIMARY KEY ASC,sReportId TEXT,iVersion "
+    "INTEGER,dtDateTime  DATETIME,sTimeCode TEXT,iPeakChannel INTEGER,fInstantaneousPeak REAL,fLoudnessHi "
+    "REAL,fLoudnessLo REAL,fLoudnessInt REAL);";
+
+const char* const kInsertSession =
+    "INSERT INTO qxr_sessions (sReportId,iVersion,dtDateTime,sInstrument,sTitle,sNo,sOperator,sFormat,sNotes,"
+    "iLoudnessPeakMode,iLoudnessCaptureMode,iLoudnessScaleMode,iLoudnessReferenceMode,iLoudnessSlidingWindow,"
+    "fLoudnessGateLevel,iLoudnessGateMode,fLoudnessReferenceLevel,fLoudnessPeakLevel,iLoudnessFilter) VALUES "
+    "(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?);";
+
+const char* const kUpdateSession =
+    "UPDATE qxr_sessions SET iVersion=?,dtDateTime=?,sTimeCodeStart=?,sTimeCodeEnd=?,sInstrument=?,sTitle=?,"
+    "sNo=?,sOperator=?,sFormat=?,sNotes=?,iLoudnessPeakMode=?,iLoudnessCaptureMode=?,iLoudnessScaleMode=?,"
+    "iLoudnessReferenceMode=?,iLoudnessSlidingWindow=?,fLoudnessGateLevel=?,iLoudnessGateMode=?,"
+    "fLoudnessReferenceLevel=?,fLoudnessPeakLevel=?,iLoudnessFilter=? WHERE sReportId=?;";
+
+const char* const kInsertLevel = "INSERT INTO qxr_loudness_levels "
+                                 "(sReportId,iVersion,dtDateTime,sTimeCode,iPeakChannel,fInstantaneousPeak,"
+                                 "fLoudnessHi,fLoudnessLo,fLoudnessInt) VALUES (?,?,?,?,?,?,?,?,?);";
+
+const char* const kSelectSessions = "SELECT * FROM qxr_sessions;";
+const char* const kSelectLevels = "SELECT * FROM qxr_loudness_levels where sReportId=?;";
+const char* const kDeleteLevels = "DELETE FROM qxr_loudness_levels where sReportId=?;";
+const char* const kDeleteSession = "DELETE FROM qxr_sessions where sReportId=?;";
+
+const char* const kUnnamedSession = "Unnamed Session.";
+const char* const kCreateErrorPrefix = "Exception raised with message";
+
+std::string Utf8(const QString& s) {
+    return s.toStdString();
+}
+
+double LocalStamp() {
+    return JulianDateOf(QDateTime::currentDateTime());
+}
+
+QString TitleOf(const TSessionInfo& r) {
+    return r.sShowTitle.isEmpty() ? QString(kUnnamedSession) : r.sShowTitle;
+}
+
+// True when sSQL only reads: result sets are for reading, so a statement built from typed filter text can
+// never change the file.
+bool IsReadOnlyStatement(SQLite::Database& rDB, const std::string& sSQL) {
+    sqlite3_stmt* pStmt = nullptr;
+    if (sqlite3_prepare_v2(rDB.getHandle(), sSQL.c_str(), -1, &pStmt, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(pStmt);
+        return true; // Preparing it again reports the library's error.
+    }
+    if (pStmt == nullptr)
+        return false; // Blank or only a comment: nothing that reads.
+    const bool bReadOnly = sqlite3_stmt_readonly(pStmt) != 0;
+    sqlite3_finalize(pStmt);
+    return bReadOnly;
+}
+
+} // namespace
+
+double JulianDateOf(const QDateTime& dtDateTime) {
+    // QDate's Julian day number counts from noon, so the day starts half a day earlier.
+    const double fDay = static_cast<double>(dtDateTime.date().toJulianDay());
+    const double fFraction = dtDateTime.time().msecsSinceStartOfDay() / 86400000.0;
+    return fDay - 0.5 + fFraction;
+}
+
+// ---- TDBResult ----
+
+TDBResult::TDBResult(std::shared_ptr<SQLite::Database> pConn, std::unique_ptr<SQLite::Statement> pStatement)
+    : FConn(std::move(pConn)), FStatement(std::move(pStatement)) {}
+
+TDBResult::~TDBResult() = default;
+
+bool TDBResult::Next() {
+    bHasRow = false;
+    if (!FStatement || FStatement->isDone())
+        return false;
+    try {
+        bHasRow = FStatement->executeStep();
+    } catch (const std::exception& e) {
+        sLastError = QString::fromUtf8(e.what());
+    }
+    return bHasRow;
+}
+
+int TDBResult::ColumnCount() const {
+    return FStatement ? FStatement->getColumnCount() : 0;
+}
+
+bool TDBResult::ValidColumn(int iIndex) const {
+    return bHasRow && iIndex >= 0 && iIndex < ColumnCount();
+}
+
+QString TDBResult::ColumnName(int iIndex) const {
+    if (iIndex < 0 || iIndex >= ColumnCount())
+        return {};
+    return QString::fromUtf8(FStatement->getColumnName(iIndex));
+}
+
+int TDBResult::ColumnIndex(const QString& sName) const {
+    for (int i = 0; i < ColumnCount(); ++i) {
+        if (ColumnName(i).compare(sName, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+bool TDBResult::IsNull(int iIndex) const {
+    return !ValidColumn(iIndex) || FStatement->getColumn(iIndex).isNull();
+}
+
+QString TDBResult::AsString(int iIndex) const {
+    if (!ValidColumn(iIndex))
+        return {};
+    const SQLite::Column col = FStatement->getColumn(iIndex);
+    return QString::fromUtf8(static_cast<const char*>(col.getBlob()), col.getBytes());
+}
+
+qint64 TDBResult::AsInteger(int iIndex) const {
+    return ValidColumn(iIndex) ? FStatement->getColumn(iIndex).getInt64() : 0;
+}
+
+double TDBResult::AsFloat(int iIndex) const {
+    return ValidColumn(iIndex) ? FStatement->getColumn(iIndex).getDouble() : 0.0;
+}
+
+// ---- TdbSQLite ----
+
+TdbSQLite::TdbSQLite(int iBusyTimeoutMs) : iBusyTimeoutMs(iBusyTimeoutMs) {}
+
+TdbSQLite::~TdbSQLite() = default;
+
+std::shared_ptr<SQLite::Database> TdbSQLite::OpenFile(const QString& sFileName) const {
+    // Never OPEN_CREATE: a statement must not bring a missing database file back as an empty one.
+    return std::make_shared<SQLite::Database>(Utf8(sFileName), SQLite::OPEN_READWRITE, iBusyTimeoutMs);
+}
+
+bool TdbSQLite::EnsureOpen() {
+    if (SQLConn)
+        return true;
+    if (sWorkingFile.isEmpty()) {
+        sLastError = QStringLiteral("No database is open.");
+        return false;
+    }
+    try {
+        SQLConn = OpenFile(sWorkingFile);
+        return true;
+    } catch (const std::exception& e) {
+        sLastError = QString::fromUtf8(e.what());
+        return false;
+    }
+}
+
+bool TdbSQLite::TableExists(SQLite::Database& rDB, const char* sName) {
+    try {
+        SQLite::Statement query(rDB, "SELECT name FROM sqlite_master WHERE type='table' and name=?;");
+        query.bind(1, sName);
+        return query.executeStep();
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+bool TdbSQLite::CreateSQLiteDB(const QString& sFileName) {
+    // The working database may be the very file being recreated; it is reopened by the next statement.
+    SQLConn.reset();
+    QFile file(sFileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        sLastError = file.errorString();
+        return false;
+    }
+    file.close();
+    try {
+        SQLite::Database db(Utf8(sFileName), SQLite::OPEN_READWRITE, iBusyTimeoutMs);
+        db.exec(kCreateSessions);
+        db.exec(kCreateLevels);
+        return true;
+    } catch (const std::exception& e) {
+        sLastError = QString::fromUtf8(kCreateErrorPrefix) + QString::fromUtf8(e.what());
+        return false;
+    }
+}
+
+bool TdbSQLite::VerifySQLiteDB(const QString& sFileName) {
+    SQLConn.reset();
+    if (!QFileInfo(sFileName).isFile()) {
+        sLastError = QStringLiteral("The file does not exist.");
+        return false;
+    }
+    try {
+        SQLite::Database db(Utf8(sFileName), SQLite::OPEN_READWRITE, iBusyTimeoutMs);
+        const bool bValid = TableExists(db, "qxr_sessions") && TableExists(db, "qxr_loudness_levels");
+        if (!bValid)
+            sLastError = QStringLiteral("The file does not hold the session tables.");
+        return bValid;
+    } catch (const std::exception& e) {
+        sLastError = QString::fromUtf8(e.what());
+        return false;
+    }
+}
+
+bool TdbSQLite::OpenSQLiteDB(const QString& sFileName) {
+    if (!QFileInfo(sFileName).isFile()) {
+        sLastError = QStringLiteral("The file does not exist.");
+        return false;
+    }
+    SQLConn.reset();
+    sWorkingFile = sFileName;
+    try {
+        auto pConn = OpenFile(sFileName);
+        // SQLite reads the file lazily; reading its schema here tells a non-database file at once.
+        pConn->execAndGet("SELECT count(*) FROM sqlite_master;");
+        SQLConn = std::move(pConn);
+        return true;
+    } catch (const std::exception& e) {
+        sLastError = QString::fromUtf8(e.what());
+        return false;
+    }
+}
+
+void TdbSQLite::CloseSQLiteDB() {
+    SQLConn.reset();
+    sWorkingFile.clear();
+}
+
+bool TdbSQLite::InsertSession(const TSessionInfo& rSessionInfo) {
+    if (!EnsureOpen())
+        return false;
+    const TLoudnessSetup& rSetup = rSessionInfo.rLoudnessSetup;
+    try {
+        SQLite::Statement query(*SQLConn, kInsertSession);
+        // The version goes in as text, as it always has; the column's integer affinity stores "1" as 1.
+        query.bind(1, Utf8(rSessionInfo.sReportID));
+        query.bind(2, Utf8(rSessionInfo.sReportVersion));
+        query.bind(3, LocalStamp());
+        query.bind(4, Utf8(rSessionInfo.sInstrument));
+        query.bind(5, Utf8(TitleOf(rSessionInfo)));
+        query.bind(6, Utf8(rSessionInfo.sShowNumber));
+        query.bind(7, Utf8(rSessionInfo.sOperatorName));
+        query.bind(8, Utf8(rSessionInfo.sFormat));
+        query.bind(9, Utf8(rSessionInfo.sNotes));
+        query.bind(10, rSetup.iPeakMode);
+        query.bind(11, rSetup.iCapture);
+        query.bind(12, rSetup.iScaleMode);
+        query.bind(13, rSetup.iReference);
+        query.bind(14, rSetup.iSlidingWindow);
+        query.bind(15, rSetup.fGateLevel);
+        query.bind(16, rSetup.iGateMode);
+        query.bind(17, rSetup.fReferenceLevel);
+        query.bind(18, rSetup.fMeterPeakLevel);
+        query.bind(19, rSetup.iFilter);
+        return query.exec() == 1;
+    } catch (const std::exception& e) {
+        sLastError = QString::fromUtf8(e.what());
+        return false;
+    }
+}
+
+bool TdbSQLite::UpdateSession(const TSessionInfo& rSessionInfo) {
+    if (!EnsureOpen())
+        return false;
+    const TLoudnessSetup& rSetup = rSessionInfo.rLoudnessSetup;
+    try {
+        SQLite::Statement query(*SQLConn, kUpdateSession);
+        query.bind(1, Utf8(rSessionInfo.sReportVersion));
+        query.bind(2, LocalStamp());
+        query.bind(3, Utf8(rSessionInfo.sTimeCodeStart));
+        query.bind(4, Utf8(rSessionInfo.sTimeCodeEnd));
+        query.bind(5, Utf8(rSessionInfo.sInstrument));
+        query.bind(6, Utf8(TitleOf(rSessionInfo)));
+        query.bind(7, Utf8(rSessionInfo.sShowNumber));
+        query.bind(8, Utf8(rSessionInfo.sOperatorName));
+        query.bind(9, Utf8(rSessionInfo.sFormat));
+        query.bind(10, Utf8(rSessionInfo.sNotes));
+        query.bind(11, rSetup.iPeakMode);
+        query.bind(12, rSetup.iCapture);
+        query.bind(13, rSetup.iScaleMode);
+        query.bind(14, rSetup.iReference);
+        query.bind(15, rSetup.iSlidingWindow);
+        query.bind(16, rSetup.fGateLevel);
+        query.bind(17, rSetup.iGateMode);
+        query.bind(18, rSetup.fReferenceLevel);
+        query.bind(19, rSetup.fMeterPeakLevel);
+        query.bind(20, rSetup.iFilter);
+        query.bind(21, Utf8(rSessionInfo.sReportID));
+        query.exec();
+        return true;
+    } catch (const std::exception& e) {
+        sLastError = QString::fromUtf8(e.what());
+        return false;
+    }
+}
+
+bool TdbSQLite::RunResult(std::unique_ptr<TDBResult>& DBResult, const QString& sSQL,
+                          const std::optional<QString>& sSessionId) {
+    DBResult.reset();
+    if (!EnsureOpen())
+        return false;
+    try {
+        const std::string sStatement = Utf8(sSQL);
+        if (!IsReadOnlyStatement(*SQLConn, sStatement)) {
+            sLastError = QStringLiteral("Only a statement that reads can give a result set.");
+            return false;
+        }
+        auto pStatement = std::make_unique<SQLite::Statement>(*SQLConn, sStatement);
+        if (sSessionId && pStatement->getBindParameterCount() > 0)
+            pStatement->bind(1, Utf8(*sSessionId));
+        std::unique_ptr<TDBResult> pResult(new TDBResult(SQLConn, std::move(pStatement)));
+        // The first row is read here so a failing statement gives false rather than an empty list.
+        pResult->bHasRow = pResult->FStatement->executeStep();
+        DBResult = std::move(pResult);
+        return DBResult->bHasRow;
+    } catch (const std::exception& e) {
+        sLastError = QString::fromUtf8(e.what());
+        return false;
+    }
+}
+
+bool TdbSQLite::RetreiveSessionList(std::unique_ptr<TDBResult>& DBResult, const QString& sSQL) {
+    // A fresh connection shows the file's current content; results already handed out keep the old one.
+    SQLConn.reset();
+    return RunResult(DBResult, sSQL.isEmpty() ? QString(kSelectSessions) : sSQL, std::nullopt);
+}
+
+bool TdbSQLite::RetreiveSessionData(const QString& sSessionId, const QString& sFilter,
+                                    std::unique_ptr<TDBResult>& DBResult) {
+    return RunResult(DBResult, sFilter.isEmpty() ? QString(kSelectLevels) : sFilter, sSessionId);
+}
+
+bool TdbSQLite::DeleteSessionData(const QString& sSessionId) {
+    if (!EnsureOpen())
+        return false;
+    try {
+        // One transaction: a session is never left with its levels gone but its row still listed.
+        SQLite::Transaction transaction(*SQLConn);
+        SQLite::Statement deleteLevels(*SQLConn, kDeleteLevels);
+        deleteLevels.bind(1, Utf8(sSessionId));
+        deleteLevels.exec();
+        SQLite::Statement deleteSession(*SQLConn, kDeleteSession);
+        deleteSession.bind(1, Utf8(sSessionId));
+        deleteSession.exec();
+        transaction.commit();
+        return true;
+    } catch (const std::exception& e) {
+        sLastError = QString::fromUtf8(e.what());
+        return false;
+    }
+}
+
+bool TdbSQLite::InsertSessionData(const QString& sRPTId, const QString& sRPTVer, int iPeakChannel,
+                                  [[maybe_unused]] int iMeterTimeInterval, double fLoudnessIntegrating,
+                                  double fInstantaneousPeak, double fLoudnessLo, double fLoudnessHi,
+                                  [[maybe_unused]] double fMeterLowLimit,
+                                  [[maybe_unused]] double fMeterPeakLimit, const QString& sTC) {
+    if (!EnsureOpen())
+        return false;
+    try {
+        SQLite::Statement query(*SQLConn, kInsertLevel);
+        query.bind(1, Utf8(sRPTId));
+        query.bind(2, Utf8(sRPTVer));
+        query.bind(3, LocalStamp());
+        query.bind(4, Utf8(sTC));
+        query.bind(5, iPeakChannel);
+        query.bind(6, fInstantaneousPeak);
+        query.bind(7, fLoudnessHi);
+        query.bind(8, fLoudnessLo);
+        query.bind(9, fLoudnessIntegrating);
+        return query.exec() == 1;
+    } catch (const std::exception& e) {
+        sLastError = QString::fromUtf8(e.what());
+        return false;
+    }
+}

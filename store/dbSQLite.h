@@ -1,0 +1,135 @@
+#pragma once
+
+#include "store/SessionTypes.h"
+
+#include <QDateTime>
+#include <QString>
+#include <memory>
+#include <optional>
+
+namespace SQLite {
+class Database;
+class Statement;
+} // namespace SQLite
+
+// How long a statement waits for a lock held by another connection before it fails.
+inline constexpr int kDefaultBusyTimeoutMs = 5000;
+
+// The Julian date of a date and time as it reads on the clock (local time when given local time): whole
+// days since noon of 1 January 4713 BC plus the fraction of the day, so noon of 1 January 2000 is
+// 2451545.0. Session and level rows carry this stamp of the local time they were written.
+double JulianDateOf(const QDateTime& dtDateTime);
+
+// A result set handed out by the session database. It belongs to the caller, is read forward and starts on
+// its first row. It keeps its connection alive, so it stays valid when the database object closes or
+// reopens its connection. An unfinished result holds a read lock on the file: read it to the end or free it.
+class TDBResult {
+public:
+    ~TDBResult();
+    TDBResult(const TDBResult&) = delete;
+    TDBResult& operator=(const TDBResult&) = delete;
+
+    // True when there is no current row (past the last row, or a read failed).
+    bool Eof() const { return !bHasRow; }
+    // Moves to the next row; false at the end or on a read error.
+    bool Next();
+
+    int ColumnCount() const;
+    QString ColumnName(int iIndex) const;
+    // The index of a column by name (case-insensitive as in SQL), -1 when there is no such column.
+    int ColumnIndex(const QString& sName) const;
+
+    // Values of the current row. Without a current row or for an unknown column they read as NULL: an empty
+    // text, 0 or 0.0.
+    bool IsNull(int iIndex) const;
+    QString AsString(int iIndex) const;
+    qint64 AsInteger(int iIndex) const;
+    double AsFloat(int iIndex) const;
+    bool IsNull(const QString& sName) const { return IsNull(ColumnIndex(sName)); }
+    QString AsString(const QString& sName) const { return AsString(ColumnIndex(sName)); }
+    qint64 AsInteger(const QString& sName) const { return AsInteger(ColumnIndex(sName)); }
+    double AsFloat(const QString& sName) const { return AsFloat(ColumnIndex(sName)); }
+
+    // Why the last read failed; empty after a clean end.
+    QString LastError() const { return sLastError; }
+
+private:
+    friend class TdbSQLite;
+    TDBResult(std::shared_ptr<SQLite::Database> pConn, std::unique_ptr<SQLite::Statement> pStatement);
+    bool ValidColumn(int iIndex) const;
+
+    // Declared first so the statement is finalised before its connection goes.
+    std::shared_ptr<SQLite::Database> FConn;
+    std::unique_ptr<SQLite::Statement> FStatement;
+    bool bHasRow = false;
+    QString sLastError;
+};
+
+// The session database: the one connection of the program to its working database file, and the only
+// code that creates the tables and writes session and level rows. Every operation returns a boolean and
+// never throws; the reason for the last failure is kept in LastError(). Values are bound as parameters, so
+// no text a user or a meter supplies can alter a statement. Used on the main thread only.
+class TdbSQLite {
+public:
+    explicit TdbSQLite(int iBusyTimeoutMs = kDefaultBusyTimeoutMs);
+    ~TdbSQLite();
+    TdbSQLite(const TdbSQLite&) = delete;
+    TdbSQLite& operator=(const TdbSQLite&) = delete;
+
+    // Creates sFileName afresh (an existing file is truncated) with both tables. On a database error
+    // LastError() is "Exception raised with message" immediately followed by the library's message, the text
+    // the caller shows; other failures (a file that cannot be created) give a plain error text. Leaves the
+    // connection closed; the working database stays the one last opened and is reopened by the next
+    // statement.
+    bool CreateSQLiteDB(const QString& sFileName);
+    // True when sFileName exists and holds both tables. Leaves the connection closed like CreateSQLiteDB.
+    bool VerifySQLiteDB(const QString& sFileName);
+    // Makes an existing sFileName the working database and opens it; true when it is open and readable as a
+    // database. A missing file changes nothing.
+    bool OpenSQLiteDB(const QString& sFileName);
+    // Closes the connection and forgets the working database, so no statement reopens it (for a file
+    // about to be removed).
+    void CloseSQLiteDB();
+
+    // Inserts the session row; an empty title is stored as "Unnamed Session.", the timecodes stay NULL.
+    bool InsertSession(const TSessionInfo& rSessionInfo);
+    // Rewrites every column of the session's row but its identifier and stamps it with the time of the
+    // update; true when the statement ran, also when no row matched.
+    bool UpdateSession(const TSessionInfo& rSessionInfo);
+    // Reopens the connection to see the file's current content, runs sSQL (the whole session list when
+    // empty) and hands out its result; true when it has a row. A statement that would change the file is
+    // refused. DBResult is null when the statement could not run.
+    bool RetreiveSessionList(std::unique_ptr<TDBResult>& DBResult, const QString& sSQL);
+    // Runs sFilter as the whole statement, or when empty reads every level row of the session; true when
+    // the result has a row. A filter may refer to the session's identifier as the parameter ?1. Same rules
+    // for DBResult as RetreiveSessionList.
+    bool RetreiveSessionData(const QString& sSessionId, const QString& sFilter,
+                             std::unique_ptr<TDBResult>& DBResult);
+    // Deletes the session's level rows and its session row together: either both go or neither.
+    bool DeleteSessionData(const QString& sSessionId);
+    // Inserts one level row stamped with the time of insertion. iMeterTimeInterval, fMeterLowLimit and
+    // fMeterPeakLimit are accepted and not stored.
+    bool InsertSessionData(const QString& sRPTId, const QString& sRPTVer, int iPeakChannel,
+                           int iMeterTimeInterval, double fLoudnessIntegrating, double fInstantaneousPeak,
+                           double fLoudnessLo, double fLoudnessHi, double fMeterLowLimit,
+                           double fMeterPeakLimit, const QString& sTC);
+
+    bool Connected() const { return SQLConn != nullptr; }
+    // The working database file, empty when none is chosen.
+    QString DatabaseFileName() const { return sWorkingFile; }
+    QString LastError() const { return sLastError; }
+
+private:
+    // Opens the working database when the connection is closed; false when there is none or it fails.
+    bool EnsureOpen();
+    std::shared_ptr<SQLite::Database> OpenFile(const QString& sFileName) const;
+    static bool TableExists(SQLite::Database& rDB, const char* sName);
+    // Runs a reading statement and hands out its result; sSessionId, when given, is bound to parameter 1.
+    bool RunResult(std::unique_ptr<TDBResult>& DBResult, const QString& sSQL,
+                   const std::optional<QString>& sSessionId);
+
+    int iBusyTimeoutMs;
+    QString sWorkingFile;
+    std::shared_ptr<SQLite::Database> SQLConn;
+    QString sLastError;
+};
