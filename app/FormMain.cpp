@@ -89,7 +89,9 @@ void ClearRows(QTableWidget* Grid, int iFirstRow, int iCol) {
 
 } // namespace
 
-TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) { FormCreate(); }
+TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
+    FormCreate();
+}
 
 TfrmMain::~TfrmMain() = default;
 
@@ -269,9 +271,8 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 bool TfrmMain::FormCloseQuery() {
     if (!Ctrl.bLoggingInProgress)
         return true;
-    if (!bAnswerYesToQuit &&
-        ShowMessageBox(GetText(kTxtSessionInProgress, iLNG), kMsgConfirmation, kMsgBtnYes | kMsgBtnNo) !=
-            kMsgResultYes)
+    if (!bAnswerYesToQuit && ShowMessageBox(GetText(kTxtSessionInProgress, iLNG), kMsgConfirmation,
+                                            kMsgBtnYes | kMsgBtnNo) != kMsgResultYes)
         return false;
 
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -303,7 +304,9 @@ void TfrmMain::CloseWithoutAsking() {
     close();
 }
 
-void TfrmMain::btnStopLogClick() { Ctrl.ThreadSendMessage(kEngineCommandStop); }
+void TfrmMain::btnStopLogClick() {
+    Ctrl.ThreadSendMessage(kEngineCommandStop);
+}
 
 void TfrmMain::mnuInstrumentSelectClick() {
     if (Windows.frmInstrumentSelect)
@@ -435,7 +438,8 @@ void TfrmMain::SetMainGUI(int iState) {
         ClearRows(sgDBLoudnessConfig, 1, 1);
         break;
     case kGUIDatabase:
-        for (QPushButton* b : {btnConnect, btnRefreshSessions, btnSortSessions, btnFilterData, btnExport, btnChart})
+        for (QPushButton* b :
+             {btnConnect, btnRefreshSessions, btnSortSessions, btnFilterData, btnExport, btnChart})
             b->setEnabled(true);
         for (QTableWidget* g : {sgDBData, sgDBSessionInfo, sgDBLoudnessConfig, sgSessions})
             g->setEnabled(true);
@@ -461,4 +465,6 @@ void TfrmMain::SetStatusPicture(TStatusPicture ePicture) {
     imgStat->setPixmap(style()->standardIcon(ePixmap).pixmap(24, 24));
 }
 
-void TfrmMain::SetStartButtonCaption(int iEntry) { btnStartLog->setText(GetText(iEntry, iLNG)); }
+void TfrmMain::SetStartButtonCaption(int iEntry) {
+    btnStartLog->setText(GetText(iEntry, iLNG));
+}

@@ -6,7 +6,8 @@ QString FormatText(const QString& sTemplate, const QStringList& slArgs) {
     int iArg = 0;
     for (qsizetype i = 0; i < sTemplate.size(); ++i) {
         const QChar c = sTemplate.at(i);
-        if (c == '%' && i + 1 < sTemplate.size() && (sTemplate.at(i + 1) == 's' || sTemplate.at(i + 1) == 'd')) {
+        if (c == '%' && i + 1 < sTemplate.size() &&
+            (sTemplate.at(i + 1) == 's' || sTemplate.at(i + 1) == 'd')) {
             if (iArg < slArgs.size())
                 sOut += slArgs.at(iArg);
             ++iArg;

@@ -1,5 +1,5 @@
-#include "app/EngineCodes.h"
 #include "app/MainController.h"
+#include "app/EngineCodes.h"
 #include "engine/EngineControl.h"
 #include "engine/EngineMessages.h"
 #include "tests/support/TestSupport.h"
@@ -12,7 +12,9 @@
 
 namespace {
 
-QByteArray Datagram(int iCode, const QString& sText) { return EncodeEngineDatagram(iCode, sText); }
+QByteArray Datagram(int iCode, const QString& sText) {
+    return EncodeEngineDatagram(iCode, sText);
+}
 
 // The program's core as the program runs it: a fresh data folder, the message port bound, a working
 // database open.
@@ -53,7 +55,8 @@ TEST_F(MainControllerFixture, BindsInTheDataFolderAndLogsThePort) {
     EXPECT_EQ(Ctrl.sINI, Home.DataFolder() + "/QXLogging.INI");
     EXPECT_TRUE(QFileInfo(Ctrl.sDataFolder).isDir());
     ASSERT_FALSE(Ctrl.slLog.Lines().isEmpty());
-    EXPECT_TRUE(Ctrl.slLog.Lines().first().endsWith("|UDP Port " + QString::number(Ctrl.UDP.Port()) + " selected.|1"));
+    EXPECT_TRUE(Ctrl.slLog.Lines().first().endsWith("|UDP Port " + QString::number(Ctrl.UDP.Port()) +
+                                                    " selected.|1"));
     EXPECT_TRUE(Ctrl.slLog.Lines().first().startsWith("0|"));
 }
 
@@ -78,10 +81,11 @@ TEST_F(MainControllerFixture, DatagramsFromAnotherProcessBecomeOneSessionAndItsL
 
     ASSERT_EQ(Count("SELECT count(*) FROM qxr_sessions"), 1);
     SQLite::Database DB(sDB.toStdString());
-    SQLite::Statement Session(DB, "SELECT sReportId, iVersion, sInstrument, sTitle, iLoudnessPeakMode, "
-                                  "iLoudnessCaptureMode, iLoudnessScaleMode, iLoudnessReferenceMode, "
-                                  "iLoudnessSlidingWindow, fLoudnessGateLevel, iLoudnessGateMode, "
-                                  "fLoudnessReferenceLevel, fLoudnessPeakLevel, iLoudnessFilter FROM qxr_sessions");
+    SQLite::Statement Session(
+        DB, "SELECT sReportId, iVersion, sInstrument, sTitle, iLoudnessPeakMode, "
+            "iLoudnessCaptureMode, iLoudnessScaleMode, iLoudnessReferenceMode, "
+            "iLoudnessSlidingWindow, fLoudnessGateLevel, iLoudnessGateMode, "
+            "fLoudnessReferenceLevel, fLoudnessPeakLevel, iLoudnessFilter FROM qxr_sessions");
     ASSERT_TRUE(Session.executeStep());
     const std::string sReportId = Session.getColumn(0).getString();
     EXPECT_EQ(QString::fromStdString(sReportId), Ctrl.sCurrentSession);
@@ -99,14 +103,16 @@ TEST_F(MainControllerFixture, DatagramsFromAnotherProcessBecomeOneSessionAndItsL
     EXPECT_DOUBLE_EQ(Session.getColumn(12).getDouble(), -1);
     EXPECT_EQ(Session.getColumn(13).getInt(), 1);
 
-    SQLite::Statement Levels(DB, "SELECT sReportId, iVersion, sTimeCode, iPeakChannel, fInstantaneousPeak, "
-                                 "fLoudnessHi, fLoudnessLo, fLoudnessInt FROM qxr_loudness_levels ORDER BY nId");
+    SQLite::Statement Levels(DB,
+                             "SELECT sReportId, iVersion, sTimeCode, iPeakChannel, fInstantaneousPeak, "
+                             "fLoudnessHi, fLoudnessLo, fLoudnessInt FROM qxr_loudness_levels ORDER BY nId");
     struct Row {
         std::string sTimeCode;
         int iPeakChannel;
         double fPeak, fHi, fLo, fInt;
     };
-    const Row Expected[] = {{"10:00:01:00", 2, -3.2, -23.4, -30.1, -24}, {"10:00:02:00", 0, -2.5, -22.5, -29.5, -23.5}};
+    const Row Expected[] = {{"10:00:01:00", 2, -3.2, -23.4, -30.1, -24},
+                            {"10:00:02:00", 0, -2.5, -22.5, -29.5, -23.5}};
     for (const Row& r : Expected) {
         ASSERT_TRUE(Levels.executeStep()) << r.sTimeCode;
         EXPECT_EQ(Levels.getColumn(0).getString(), sReportId);
@@ -154,10 +160,12 @@ TEST(MessagePortBinding, TakenFirstPortGivesTheNextAndLogsIt) {
     Probe.close();
     TMainController Ctrl;
     ASSERT_TRUE(Ctrl.Initialise(Home.Path()));
-    if (bNextFree)
+    if (bNextFree) {
         EXPECT_EQ(Ctrl.UDP.Port(), 50002);
+    }
     EXPECT_GT(Ctrl.UDP.Port(), 50001);
-    EXPECT_TRUE(Ctrl.slLog.Lines().first().endsWith("|UDP Port " + QString::number(Ctrl.UDP.Port()) + " selected.|1"));
+    EXPECT_TRUE(Ctrl.slLog.Lines().first().endsWith("|UDP Port " + QString::number(Ctrl.UDP.Port()) +
+                                                    " selected.|1"));
 }
 
 namespace {
