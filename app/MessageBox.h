@@ -22,6 +22,8 @@ using TMessageBoxResponder = std::function<int(const TMessageBoxRequest&)>;
 class TMessageBox {
 public:
     TMessageBox(const int& iLNG, QWidget* pOwner);
+    // The language must outlive the box: a temporary would leave it reading freed memory.
+    TMessageBox(const int&& iLNG, QWidget* pOwner) = delete;
 
     // Shows text modally as a box of kind iKind (kMsgWarning...) with the buttons of the bit set
     // iButtons (kMsgBtnYes...) and returns the chosen button (kMsgResultOK...).
