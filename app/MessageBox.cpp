@@ -1,0 +1,67 @@
+#include "app/MessageBox.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <vector>
+
+namespace {
+
+QMessageBox::Icon IconOf(int iKind) {
+    switch (iKind) {
+    case kMsgWarning:
+        return QMessageBox::Warning;
+    case kMsgError:
+        return QMessageBox::Critical;
+    case kMsgInformation:
+        return QMessageBox::Information;
+    case kMsgConfirmation:
+        return QMessageBox::Question;
+    default:
+        return QMessageBox::NoIcon;
+    }
+}
+
+// Message texts separate lines with carriage returns; the label breaks lines at line feeds.
+QString DisplayText(QString sText) {
+    sText.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    sText.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return sText;
+}
+
+} // namespace
+
+TMessageBox::TMessageBox(const int& iLNG, QWidget* pOwner) : FLanguage(iLNG), FOwner(pOwner) {}
+
+int TMessageBox::ShowMessageBox(const QString& sText, int iKind, int iButtons) const {
+    TMessageBoxRequest rRequest{sText, iKind, MessageBoxLayout(iKind, iButtons, FLanguage)};
+    if (FResponder)
+        return FResponder(rRequest);
+
+    const TMessageBoxLayout& rLayout = rRequest.rLayout;
+    QWidget* pParent = QApplication::activeWindow();
+    if (pParent == nullptr)
+        pParent = FOwner;
+    QMessageBox box(IconOf(iKind), rLayout.sCaption, DisplayText(sText), QMessageBox::NoButton, pParent);
+    // Texts carry file names and meter replies: never read them as markup.
+    box.setTextFormat(Qt::PlainText);
+
+    std::vector<std::pair<QAbstractButton*, int>> aButtons;
+    for (const TMessageBoxButton& rButton : rLayout.aButtons) {
+        // One role for all keeps them in the given order whatever the platform's button order is.
+        QPushButton* pButton = box.addButton(rButton.sText, QMessageBox::ActionRole);
+        aButtons.emplace_back(pButton, rButton.iResult);
+        if (rButton.iResult == rLayout.iDefaultResult)
+            box.setDefaultButton(pButton);
+        if (rButton.iResult == rLayout.iEscapeResult)
+            box.setEscapeButton(pButton);
+    }
+    box.exec();
+
+    const QAbstractButton* pClicked = box.clickedButton();
+    for (const auto& [pButton, iResult] : aButtons) {
+        if (pButton == pClicked)
+            return iResult;
+    }
+    return rLayout.iEscapeResult;
+}
