@@ -1,6 +1,7 @@
 #include "app/MainController.h"
 
 #include "app/EngineCodes.h"
+#include "app/MessageBoxLayout.h"
 #include "engine/EngineControl.h"
 #include "engine/EngineMessages.h"
 
@@ -19,11 +20,6 @@ constexpr int kTextCouldNotOpenCOM = 288;
 constexpr int kTextNoInstrumentOnCOM = 30;
 constexpr int kTextNoLoggingSupport = 32;
 constexpr int kTextExitSetupMenu = 292;
-
-// Message box kinds and buttons.
-constexpr int kKindWarning = 0;
-constexpr int kKindError = 1;
-constexpr int kButtonOK = 4;
 
 // GUI states of the main window.
 constexpr int kGUIDisconnected = 0;
@@ -179,25 +175,25 @@ void TMainController::HandleEngineEvent(int iCode) {
         AddLog(0, "Telnet Timeout.|4");
         break;
     case kEventNetworkNoAnswer:
-        View->ShowEntryMessage(kTextCouldNotConnect, kKindError, kButtonOK, rActiveNetworkCFG.sHostName);
+        View->ShowEntryMessage(kTextCouldNotConnect, kMsgError, kMsgBtnOK, rActiveNetworkCFG.sHostName);
         break;
     case kEventLoginRefused:
         AddLog(0, "Telnet Login Incorrect.|4");
         break;
     case kEventPortNotOpened:
-        View->ShowEntryMessage(kTextCouldNotOpenCOM, kKindError, kButtonOK,
+        View->ShowEntryMessage(kTextCouldNotOpenCOM, kMsgError, kMsgBtnOK,
                                QString::number(rActiveNetworkCFG.iPort));
         break;
     case kEventNoInstrument:
-        View->ShowEntryMessage(kTextNoInstrumentOnCOM, kKindWarning, kButtonOK,
+        View->ShowEntryMessage(kTextNoInstrumentOnCOM, kMsgWarning, kMsgBtnOK,
                                QString::number(rActiveNetworkCFG.iPort));
         break;
     case kEventLoggingNotSupported:
-        View->ShowEntryMessage(kTextNoLoggingSupport, kKindWarning, kButtonOK,
+        View->ShowEntryMessage(kTextNoLoggingSupport, kMsgWarning, kMsgBtnOK,
                                QString::number(rActiveNetworkCFG.iPort));
         break;
     case kEventSetupMenuShown:
-        View->ShowEntryMessage(kTextExitSetupMenu, kKindWarning, kButtonOK, QString());
+        View->ShowEntryMessage(kTextExitSetupMenu, kMsgWarning, kMsgBtnOK, QString());
         break;
     case kEventWaitingStartTC:
         AddLog(0, "Waiting for start TC.|1");

@@ -31,6 +31,9 @@ void ApplyVisualStyle(QApplication& app) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    // First of all, so that a signal arriving during start-up waits for the window instead of killing
+    // the process.
+    TUnixSignals Signals;
     app.setApplicationName("QX-Logging");
     ApplyVisualStyle(app);
 
@@ -56,7 +59,6 @@ int main(int argc, char** argv) {
     Windows.frmFilterSessions = new TfrmFilterSessions(&frmMain);
     frmMain.SetWindows(Windows);
 
-    TUnixSignals Signals;
     QObject::connect(&Signals, &TUnixSignals::TerminationRequested, &frmMain, &TfrmMain::CloseWithoutAsking);
 
     frmMain.show();

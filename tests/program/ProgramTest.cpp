@@ -17,10 +17,11 @@ protected:
         Env.insert("QT_QPA_PLATFORM", "offscreen");
         Program.setProcessEnvironment(Env);
         Program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        const QString sLog = Home.DataFolder() + "/QXLogging.log";
+        QFile::remove(sLog);
         Program.start(QString(QX_BIN_DIR) + "/qxlogging");
         ASSERT_TRUE(Program.waitForStarted(10000));
         // The engine log's first line is written while the main window is created.
-        const QString sLog = Home.DataFolder() + "/QXLogging.log";
         ASSERT_TRUE(qxtest::WaitFor(
             [&] {
                 QFile f(sLog);
