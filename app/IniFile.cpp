@@ -15,6 +15,7 @@ struct TIniFile::TData {
     TData() : ini(/*a_bIsUtf8=*/true, /*a_bMultiKey=*/false, /*a_bMultiLine=*/false) {
         // Quotes keep blanks at either end of a value (a blank or tab as CSV separator, say).
         ini.SetQuotes(true);
+        ini.SetSpaces(false);
     }
 };
 
@@ -39,6 +40,8 @@ QStringList InFileOrder(TNames aNames) {
 TIniFile::TIniFile(const QString& sFileName) : FFileName(sFileName), FData(std::make_unique<TData>()) {}
 
 TIniFile::~TIniFile() = default;
+TIniFile::TIniFile(TIniFile&&) noexcept = default;
+TIniFile& TIniFile::operator=(TIniFile&&) noexcept = default;
 
 bool TIniFile::Load() {
     FData = std::make_unique<TData>();
@@ -64,10 +67,14 @@ bool TIniFile::Save(QString& sError) const {
     bool bOk = FData->ini.Save(sText) >= 0;
     if (bOk) {
         QSaveFile file(FFileName);
-        bOk = file.open(QIODevice::WriteOnly) &&
-              file.write(sText.data(), static_cast<qint64>(sText.size())) ==
-                  static_cast<qint64>(sText.size()) &&
-              file.commit();
+        const qint64 nSize = static_cast<qint64>(sText.size());
+        // commit() alone takes a short write (a full disk) for success: flush and check the size first.
+        bOk = file.open(QIODevice::WriteOnly) && file.write(sText.data(), nSize) == nSize && file.flush() &&
+              file.size() == nSize;
+        if (bOk)
+            bOk = file.commit();
+        else
+            file.cancelWriting();
     }
     if (!bOk)
         sError = QStringLiteral("Unable to write to %1").arg(FFileName);

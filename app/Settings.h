@@ -26,6 +26,8 @@ struct TFontRec {
     int Size = 6;
     TFontStyles Style;
     TColorValue Color = clBlack;
+
+    bool operator==(const TFontRec&) const = default;
 };
 
 // PDF level report and chart documents.
@@ -45,6 +47,8 @@ struct TPDFOptions {
     TFontRec FontOverload{QStringLiteral("Arial"), 10, TFontStyle::fsBold, clRed};
     // Include the session information in a full-page chart document.
     bool bChartSessionInfo = true;
+
+    bool operator==(const TPDFOptions&) const = default;
 };
 
 struct TCSVOptions {
@@ -55,6 +59,8 @@ struct TCSVOptions {
     bool bCSVCR = true;
     // Include the session information block.
     bool bCSVSessionInfo = true;
+
+    bool operator==(const TCSVOptions&) const = default;
 };
 
 // Review and live charts: axis ranges and cursor levels in the units of the level axes, series pens.
@@ -88,6 +94,8 @@ struct TChartOptions {
     bool bSTMaxEnabled = true;
     QString sCursor1Name = QStringLiteral("Cursor 1.");
     QString sCursor2Name = QStringLiteral("Cursor 2.");
+
+    bool operator==(const TChartOptions&) const = default;
 };
 
 // One colour rule of a level table column.
@@ -96,6 +104,8 @@ struct TTableColorLevel {
     // Threshold level; not used by the default rule.
     double fLevel = 0.0;
     TColorValue clColor = clBlack;
+
+    bool operator==(const TTableColorLevel&) const = default;
 };
 
 // The high rule, the default colour and the low rule of one column of the level data table.
@@ -103,6 +113,8 @@ struct TTableColorOptions {
     TTableColorLevel rMax{false, -6.0, clRed};
     TTableColorLevel rDefault{false, 0.0, clGreen};
     TTableColorLevel rMin{false, -80.0, clPurple};
+
+    bool operator==(const TTableColorOptions&) const = default;
 };
 
 // Timecode control as the main window and its dialog hold it: times as texts hh:mm:ss:ff.
@@ -119,6 +131,8 @@ struct TTimecodeControl {
     QString TCStop = QStringLiteral("00:00:00:00");
     // Never stored.
     QString TCPaused = QStringLiteral("00:00:00:00");
+
+    bool operator==(const TTimecodeControl&) const = default;
 };
 
 // Position and size of a window. MonitorCount and ActivePage belong to the main window only.
@@ -134,6 +148,8 @@ struct TWindowPlacement {
     // Page of the main window's page control: 0 logging, 1 database; a higher index (a chart tab) is
     // never written.
     int ActivePage = 0;
+
+    bool operator==(const TWindowPlacement&) const = default;
 };
 
 // The stored states of the data filter dialog's controls; the level texts are checked when the filter is
@@ -159,6 +175,8 @@ struct TFilterOptions {
     QString sLoUnder = QStringLiteral("0.0");
     QString sIntOver = QStringLiteral("-80.0");
     QString sIntUnder = QStringLiteral("0.0");
+
+    bool operator==(const TFilterOptions&) const = default;
 };
 
 // Every setting of the settings file.
