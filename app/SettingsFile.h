@@ -13,15 +13,15 @@
 // panels, window placement (see PlacementForMonitors), the chart window, the data filter dialog and the
 // auto-start check box.
 
-// Reads every section into r. A missing file, section or key gives the defaults; values that do not
-// parse give their key's default. Network instruments are appended to r.aNetworkInstruments. Decrypt
+// Reads every section into r. A missing or unreadable file, section or key gives the defaults; values that
+// do not parse give their key's default. Network instruments are appended to r.aNetworkInstruments. Decrypt
 // errors of stored credentials go to fnLog. Returns false when a colour-name value is neither a colour name
 // nor a number: reading stops at that key, the values read before it keep their new values.
 bool ReadIni(const QString& sINI, TSettings& r, const TLogLine& fnLog = {});
 
 // Writes every setting back into the file at sINI, keeping the sections and keys the program does not
-// know. r.rWindow.MonitorCount must hold the number of monitors attached now. On failure sError is
-// "Unable to write to <path>" and the file is left as it was.
+// know. r.rWindow.MonitorCount must hold the number of monitors attached now. On failure (also when the
+// file exists but cannot be read) sError is "Unable to write to <path>" and the file is left as it was.
 bool WriteIni(const QString& sINI, const TSettings& r, QString& sError);
 
 // Recovery from a settings file that could not be read: copies it to sINI + ".BAK" unless that backup
