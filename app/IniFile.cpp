@@ -1,0 +1,158 @@
+#define SI_IMPLEMENTATION
+#include "app/IniFile.h"
+
+#include "app/IniCodecs.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <SimpleIni.h>
+#include <string>
+
+struct TIniFile::TData {
+    CSimpleIniCaseA ini;
+
+    TData() : ini(/*a_bIsUtf8=*/true, /*a_bMultiKey=*/false, /*a_bMultiLine=*/false) {
+        // Quotes keep blanks at either end of a value (a blank or tab as CSV separator, say).
+        ini.SetQuotes(true);
+        ini.SetSpaces(false);
+    }
+};
+
+namespace {
+
+using TNames = CSimpleIniCaseA::TNamesDepend;
+
+std::string Utf8(const QString& s) {
+    return s.toStdString();
+}
+
+QStringList InFileOrder(TNames aNames) {
+    aNames.sort(CSimpleIniCaseA::Entry::LoadOrder());
+    QStringList sl;
+    for (const CSimpleIniCaseA::Entry& rEntry : aNames)
+        sl << QString::fromUtf8(rEntry.pItem);
+    return sl;
+}
+
+} // namespace
+
+TIniFile::TIniFile(const QString& sFileName) : FFileName(sFileName), FData(std::make_unique<TData>()) {}
+
+TIniFile::~TIniFile() = default;
+TIniFile::TIniFile(TIniFile&&) noexcept = default;
+TIniFile& TIniFile::operator=(TIniFile&&) noexcept = default;
+
+bool TIniFile::Load() {
+    FData = std::make_unique<TData>();
+    QFile file(FFileName);
+    if (!file.exists())
+        return true;
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QByteArray aData = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return false;
+    // The parser stops at a NUL byte; blanks instead keep everything after it in the file.
+    aData.replace('\0', ' ');
+    if (FData->ini.LoadData(aData.constData(), static_cast<size_t>(aData.size())) < 0) {
+        FData = std::make_unique<TData>();
+        return false;
+    }
+    return true;
+}
+
+bool TIniFile::Save(QString& sError) const {
+    std::string sText;
+    bool bOk = FData->ini.Save(sText) >= 0;
+    if (bOk) {
+        QSaveFile file(FFileName);
+        const qint64 nSize = static_cast<qint64>(sText.size());
+        // commit() alone takes a short write (a full disk) for success: flush and check the size first.
+        bOk = file.open(QIODevice::WriteOnly) && file.write(sText.data(), nSize) == nSize && file.flush() &&
+              file.size() == nSize;
+        if (bOk)
+            bOk = file.commit();
+        else
+            file.cancelWriting();
+    }
+    if (!bOk)
+        sError = QStringLiteral("Unable to write to %1").arg(FFileName);
+    return bOk;
+}
+
+bool TIniFile::SectionExists(const QString& sSection) const {
+    return FData->ini.SectionExists(Utf8(sSection).c_str());
+}
+
+bool TIniFile::ValueExists(const QString& sSection, const QString& sKey) const {
+    return FData->ini.KeyExists(Utf8(sSection).c_str(), Utf8(sKey).c_str());
+}
+
+QStringList TIniFile::ReadSections() const {
+    TNames aNames;
+    FData->ini.GetAllSections(aNames);
+    return InFileOrder(aNames);
+}
+
+QStringList TIniFile::ReadSection(const QString& sSection) const {
+    TNames aNames;
+    FData->ini.GetAllKeys(Utf8(sSection).c_str(), aNames);
+    return InFileOrder(aNames);
+}
+
+QString TIniFile::ReadString(const QString& sSection, const QString& sKey, const QString& sDefault) const {
+    const char* pValue = FData->ini.GetValue(Utf8(sSection).c_str(), Utf8(sKey).c_str(), nullptr);
+    if (!pValue)
+        return sDefault;
+    QString sValue = QString::fromUtf8(pValue);
+    if (sValue.size() > kMaxValueLength) {
+        sValue.truncate(kMaxValueLength);
+        if (sValue.back().isHighSurrogate())
+            sValue.chop(1);
+    }
+    return sValue;
+}
+
+int TIniFile::ReadInteger(const QString& sSection, const QString& sKey, int iDefault) const {
+    return IniToInteger(ReadString(sSection, sKey, QString()), iDefault);
+}
+
+bool TIniFile::ReadBool(const QString& sSection, const QString& sKey, bool bDefault) const {
+    return IniToBool(ReadString(sSection, sKey, QString()), bDefault);
+}
+
+double TIniFile::ReadFloat(const QString& sSection, const QString& sKey, double fDefault) const {
+    return IniToFloat(ReadString(sSection, sKey, QString()), fDefault);
+}
+
+void TIniFile::WriteString(const QString& sSection, const QString& sKey, const QString& sValue) {
+    QString sSafe = sValue;
+    sSafe.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    sSafe.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    sSafe.replace(QChar(u'\0'), QLatin1Char(' '));
+    // A value in quotes would lose them on reading: a second pair keeps them.
+    if (sSafe.size() >= 2 && sSafe.front() == QLatin1Char('"') && sSafe.back() == QLatin1Char('"'))
+        sSafe = QLatin1Char('"') + sSafe + QLatin1Char('"');
+    FData->ini.SetValue(Utf8(sSection).c_str(), Utf8(sKey).c_str(), Utf8(sSafe).c_str());
+}
+
+void TIniFile::WriteInteger(const QString& sSection, const QString& sKey, int iValue) {
+    WriteString(sSection, sKey, IntegerToIni(iValue));
+}
+
+void TIniFile::WriteBool(const QString& sSection, const QString& sKey, bool bValue) {
+    WriteString(sSection, sKey, BoolToIni(bValue));
+}
+
+void TIniFile::WriteFloat(const QString& sSection, const QString& sKey, double fValue) {
+    WriteString(sSection, sKey, FloatToIni(fValue));
+}
+
+void TIniFile::DeleteKey(const QString& sSection, const QString& sKey) {
+    FData->ini.Delete(Utf8(sSection).c_str(), Utf8(sKey).c_str());
+}
+
+void TIniFile::EraseSection(const QString& sSection) {
+    FData->ini.Delete(Utf8(sSection).c_str(), nullptr);
+}

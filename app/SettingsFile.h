@@ -1,0 +1,40 @@
+#pragma once
+
+#include "app/Settings.h"
+#include "meter/Scrambler.h"
+
+#include <QString>
+#include <QStringList>
+
+// Reading and writing the settings file QXLogging.INI.
+//
+// ReadIni only fills the records. Applying them is the main window's work: opening the database named by
+// sDatabaseFileName (and, on failure, the no-database state and bShowDBSelectWindow), the status bar
+// panels, window placement (see PlacementForMonitors), the chart window, the data filter dialog and the
+// auto-start check box.
+
+// Reads every section into r. A missing or unreadable file, section or key gives the defaults; values that
+// do not parse give their key's default. Network instruments are appended to r.aNetworkInstruments. Decrypt
+// errors of stored credentials go to fnLog. Returns false when a colour-name value is neither a colour name
+// nor a number: reading stops at that key, the values read before it keep their new values.
+bool ReadIni(const QString& sINI, TSettings& r, const TLogLine& fnLog = {});
+
+// Writes every setting back into the file at sINI, keeping the sections and keys the program does not
+// know. r.rWindow.MonitorCount must hold the number of monitors attached now. On failure (also when the
+// file exists but cannot be read) sError is "Unable to write to <path>" and the file is left as it was.
+bool WriteIni(const QString& sINI, const TSettings& r, QString& sError);
+
+// Recovery from a settings file that could not be read: copies it to sINI + ".BAK" unless that backup
+// already exists, then deletes it. Returns whether the delete succeeded; the caller then reads again.
+bool RecoverSettingsFile(const QString& sINI);
+
+// The address block of the PDF report when the file holds none.
+QStringList DefaultPDFUserText();
+
+// The main window's placement at start: the stored one, or left 10, top 10, 800 by 600 when the file was
+// written with another number of monitors attached than iMonitorsNow (a stored count of 0 never resets).
+TWindowPlacement PlacementForMonitors(const TWindowPlacement& rStored, int iMonitorsNow);
+
+// sIn shortened for display to iLength characters: in file mode the first six characters, an elided
+// folder part and the whole file name; otherwise the first iLength characters followed by "...".
+QString TruncateString(const QString& sIn, int iLength, bool bFileMode);
