@@ -13,4 +13,16 @@ struct TTimingSettings {
     // Network link: the wait after a prompt or banner and the polls of WaitForRXString.
     int iLoginWaitMs = 250;
     int iRXStringPolls = 120;
+    // Serial command channel: every wait below is counted in ticks of iTickMs, as the meter's command
+    // table gives them. iComTimeoutTicks is the channel's default Timeout.
+    int iComTimeoutTicks = 100;
+    int iModeTries = 5;
+    int iModeAckTicks = 10;
+    int iAckTicks = 100;
+    int iStatusTicks = 150;
+    int iVersionTicks = 500;
+    int iEEPROMTicks = 100;
+    int iMemoryReadTicks = 10000;
+    // Longest wait for written bytes to leave for the port.
+    int iWriteWaitMs = 1000;
 };

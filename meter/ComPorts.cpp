@@ -1,0 +1,55 @@
+#include "meter/ComPorts.h"
+
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace {
+
+struct TDeviceRange {
+    int iFirstPort;
+    const char* sPrefix;
+};
+// Each family covers 32 consecutive port numbers.
+constexpr int kPortsPerFamily = 32;
+constexpr TDeviceRange kDeviceRanges[] = {{1, "/dev/ttyS"}, {33, "/dev/ttyUSB"}, {65, "/dev/ttyACM"}};
+
+} // namespace
+
+QString ComPortName(int iPort) {
+    return QStringLiteral("COM") + QString::number(iPort);
+}
+
+QString ComPortLinkPath(const QString& sDataFolder, int iPort) {
+    return sDataFolder + QStringLiteral("/ports/") + ComPortName(iPort);
+}
+
+QString ConventionalComDevice(int iPort) {
+    for (const TDeviceRange& Range : kDeviceRanges)
+        if (iPort >= Range.iFirstPort && iPort < Range.iFirstPort + kPortsPerFamily)
+            return QString::fromLatin1(Range.sPrefix) + QString::number(iPort - Range.iFirstPort);
+    return {};
+}
+
+QString ResolveComPortDevice(int iPort, const QString& sDataFolder,
+                             const std::function<bool(const QString&)>& fnLinkExists) {
+    const QString sLink = ComPortLinkPath(sDataFolder, iPort);
+    if (fnLinkExists && fnLinkExists(sLink))
+        return sLink;
+    return ConventionalComDevice(iPort);
+}
+
+QString ComPortDataFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Kelmoria/QXLogging");
+}
+
+QString ComPortDevicePath(int iPort) {
+#ifdef Q_OS_WIN
+    return ComPortName(iPort);
+#else
+    return ResolveComPortDevice(iPort, ComPortDataFolder(), [](const QString& sPath) {
+        const QFileInfo Info(sPath);
+        return Info.isSymLink() || Info.exists();
+    });
+#endif
+}

@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QStringList>
+
+// One subcommand of the simulator program: it gets the arguments after its name and returns the exit code.
+using TSimCommand = int (*)(const QStringList& slArgs);
+
+// qxmeter-sim serial --link PATH ...: a serial meter on a pseudo-terminal.
+int RunSerialSimulator(const QStringList& slArgs);

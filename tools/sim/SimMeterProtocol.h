@@ -1,0 +1,85 @@
+#pragma once
+
+#include "tools/sim/SimMemoryImage.h"
+#include "tools/sim/SimMeterConfig.h"
+#include "tools/sim/SimReportGenerator.h"
+
+#include <QByteArray>
+#include <QList>
+#include <limits>
+
+// The serial side of a simulated meter, without any port: bytes from the computer go in with the time they
+// arrived, and the bytes the meter sends come out when they fall due. Imitates command mode ("@AT"
+// commands with their parameter bytes), the status record, version line, flash identity, EEPROM, memory
+// reads from a memory image, display commands and vectors, the clock, and data mode with its report stream.
+class TSimMeterProtocol {
+public:
+    explicit TSimMeterProtocol(const TSimMeterConfig& rConfig, TSimMemoryImage Image = {});
+
+    // Bytes from the computer, arrived at iNowMs (any monotonic millisecond clock).
+    void Feed(const QByteArray& Bytes, qint64 iNowMs);
+    // Everything due at iNowMs, in order: replies, held-back pieces and reports.
+    QByteArray TakeDue(qint64 iNowMs);
+    // When the next output falls due; kNever when nothing is scheduled.
+    qint64 NextDueMs() const;
+    static constexpr qint64 kNever = std::numeric_limits<qint64>::max();
+
+    // Everything the computer sent since the last ClearReceived.
+    const QByteArray& Received() const { return sReceived; }
+    void ClearReceived() { sReceived.clear(); }
+
+    bool CommandMode() const { return bCommandMode; }
+    bool Reporting() const { return bReporting; }
+    bool Paused() const { return Reports.Paused(); }
+    quint16 ScreenNo() const { return iScreenNo; }
+    // The last clock block received, 8 bytes; empty before the first.
+    const QByteArray& LastClockBlock() const { return sLastClock; }
+    // The logging buffer address of the last start command.
+    quint32 LogStartAddress() const { return iLogStartAddress; }
+    // Every vector called, in order.
+    const QList<quint16>& Vectors() const { return aVectors; }
+    // The status record this meter answers with (line end included).
+    QByteArray StatusRecord() const;
+    // The version line (line end included).
+    QByteArray VersionLine() const;
+    TSimMemoryImage& Image() { return MemoryImage; }
+
+    // Reads above this many bytes are not answered.
+    static constexpr quint32 kMaxReadBytes = 16u * 1024u * 1024u;
+
+private:
+    void HandleLine(const QByteArray& sLine, qint64 iNowMs);
+    void HandleParameters(qint64 iNowMs);
+    void HandleDisplayBlock(const QByteArray& Block);
+    void HandleVector(quint16 iVector);
+    void HandleMemoryRead(quint32 iAddress, quint32 iCount, qint64 iNowMs);
+    void StartReports(qint64 iFirstMs);
+    void Queue(const QByteArray& Bytes, qint64 iDueMs);
+    void Ack(qint64 iNowMs);
+    QByteArray FlashIdentity() const;
+    quint8 EEPROMByte(quint16 iAddress) const;
+
+    struct TPending {
+        qint64 iDueMs;
+        QByteArray Bytes;
+    };
+
+    TSimMeterConfig rConfig;
+    TSimMemoryImage MemoryImage;
+    TSimReportGenerator Reports;
+    QList<TPending> Pending;
+    QByteArray sReceived;
+    QByteArray sLine;
+    // A command waiting for its parameter bytes.
+    QByteArray sParamCommand;
+    int iParamNeeded = 0;
+    QByteArray Params;
+    QByteArray HeldTail;
+    bool bCommandMode = false;
+    bool bReporting = false;
+    qint64 iNextReportMs = kNever;
+    quint16 iScreenNo = 1;
+    QByteArray sLastClock;
+    quint32 iLogStartAddress = 0;
+    QList<quint16> aVectors;
+};
