@@ -36,8 +36,8 @@ public:
     int ShowMessageBox(const QString& sText, int iKind, int iButtons);
 
     TMainController Ctrl;
-    // The interface language: 0 English, 1 Danish.
-    int iLNG = 0;
+    // The interface language: 0 English, 1 Danish (held with the settings).
+    int& iLNG = Ctrl.Settings.iLNG;
     std::unique_ptr<TMessageBox> MessageBox;
     TAppWindows Windows;
 

@@ -97,7 +97,7 @@ void TMainController::ThreadSendMessage(int iCommand) {
 }
 
 void TMainController::SetLoggingStatus(int iStatus) {
-    rActiveNetworkCFG.iLoggingStatus = iStatus;
+    Settings.rActiveNetworkCFG.iLoggingStatus = iStatus;
     View->UpdateSGInstrumentInfo();
 }
 
@@ -175,22 +175,23 @@ void TMainController::HandleEngineEvent(int iCode) {
         AddLog(0, "Telnet Timeout.|4");
         break;
     case kEventNetworkNoAnswer:
-        View->ShowEntryMessage(kTextCouldNotConnect, kMsgError, kMsgBtnOK, rActiveNetworkCFG.sHostName);
+        View->ShowEntryMessage(kTextCouldNotConnect, kMsgError, kMsgBtnOK,
+                               Settings.rActiveNetworkCFG.sHostName);
         break;
     case kEventLoginRefused:
         AddLog(0, "Telnet Login Incorrect.|4");
         break;
     case kEventPortNotOpened:
         View->ShowEntryMessage(kTextCouldNotOpenCOM, kMsgError, kMsgBtnOK,
-                               QString::number(rActiveNetworkCFG.iPort));
+                               QString::number(Settings.rActiveNetworkCFG.iPort));
         break;
     case kEventNoInstrument:
         View->ShowEntryMessage(kTextNoInstrumentOnCOM, kMsgWarning, kMsgBtnOK,
-                               QString::number(rActiveNetworkCFG.iPort));
+                               QString::number(Settings.rActiveNetworkCFG.iPort));
         break;
     case kEventLoggingNotSupported:
         View->ShowEntryMessage(kTextNoLoggingSupport, kMsgWarning, kMsgBtnOK,
-                               QString::number(rActiveNetworkCFG.iPort));
+                               QString::number(Settings.rActiveNetworkCFG.iPort));
         break;
     case kEventSetupMenuShown:
         View->ShowEntryMessage(kTextExitSetupMenu, kMsgWarning, kMsgBtnOK, QString());
@@ -210,14 +211,14 @@ void TMainController::HandleEngineEvent(int iCode) {
         View->SetStartButtonCaption(kTextResumeLogging);
         SetLoggingStatus(kStatusPaused);
         View->SetBlinking(true);
-        sTCPaused = rLoudnessData.sTimeCode;
+        Settings.TCCtrl.TCPaused = rLoudnessData.sTimeCode;
         View->SetStatusPicture(IMainView::StatusPaused);
         break;
     case kEventTimecodeStopped:
         AddLog(0, "Logging waiting for TC.|1");
         SetLoggingStatus(kStatusWaitingForTC);
         View->SetBlinking(true);
-        sTCPaused = rLoudnessData.sTimeCode;
+        Settings.TCCtrl.TCPaused = rLoudnessData.sTimeCode;
         View->SetStatusPicture(IMainView::StatusPaused);
         break;
     default:
@@ -234,11 +235,11 @@ void TMainController::UDPUDPRead(const QByteArray& Datagram) {
         AddLog(kThreadNumber, Decoded->sText);
         break;
     case kMessageInstrumentName:
-        rActiveNetworkCFG.sInstrumentName = Decoded->sText;
+        Settings.rActiveNetworkCFG.sInstrumentName = Decoded->sText;
         View->UpdateSGInstrumentInfo();
         break;
     case kMessageSerialNumber:
-        ReadInt(Decoded->sText, rActiveNetworkCFG.iSerialNo);
+        ReadInt(Decoded->sText, Settings.rActiveNetworkCFG.iSerialNo);
         View->UpdateSGInstrumentInfo();
         break;
     case kMessageLevelRecord:

@@ -4,7 +4,7 @@
 #include "app/MainRecords.h"
 #include "app/MainView.h"
 #include "app/MessagePort.h"
-#include "meter/InstrumentInfo.h"
+#include "app/Settings.h"
 #include "store/SessionTypes.h"
 #include "store/dbSQLite.h"
 
@@ -49,10 +49,12 @@ public:
     TSessionInfo rSessionInfo;
     TMainLoudnessData rLoudnessData;
     TUDPInstrumentInfo rInstrumentInfo;
-    TInstrumentInfo rActiveNetworkCFG;
+    // Every setting of the program, read at start and written at close; the active instrument
+    // (Settings.rActiveNetworkCFG) and the timecode control (Settings.TCCtrl) among them.
+    TSettings Settings;
+    // The working database could not be opened at start: the database manager is offered.
+    bool bShowDBSelectWindow = false;
     QString sCurrentSession;
-    // The timecode at which logging paused or the timecode stopped advancing.
-    QString sTCPaused;
     bool bLoggingInProgress = false;
     bool bCanCloseMain = false;
     // The logging thread while one exists; set by whoever creates it, cleared at event 9.

@@ -203,8 +203,8 @@ TEST_F(MainControllerFixture, EngineEventsDriveTheLoggingState) {
     TRecordingView View;
     Ctrl.SetView(&View);
     Ctrl.LoggingThread = &View;
-    Ctrl.rActiveNetworkCFG.iPort = 7;
-    Ctrl.rActiveNetworkCFG.sHostName = "meter.local";
+    Ctrl.Settings.rActiveNetworkCFG.iPort = 7;
+    Ctrl.Settings.rActiveNetworkCFG.sHostName = "meter.local";
 
     struct Step {
         int iEvent;
@@ -227,7 +227,7 @@ TEST_F(MainControllerFixture, EngineEventsDriveTheLoggingState) {
     };
     for (const Step& s : Steps) {
         Ctrl.HandleEngineEvent(s.iEvent);
-        EXPECT_EQ(Ctrl.rActiveNetworkCFG.iLoggingStatus, s.iStatus) << "event " << s.iEvent;
+        EXPECT_EQ(Ctrl.Settings.rActiveNetworkCFG.iLoggingStatus, s.iStatus) << "event " << s.iEvent;
         EXPECT_EQ(Ctrl.bLoggingInProgress, s.bLogging) << "event " << s.iEvent;
         EXPECT_TRUE(Ctrl.slLog.Lines().last().endsWith(QString("|") + s.sLog)) << "event " << s.iEvent;
         EXPECT_TRUE(Ctrl.slLog.Lines().last().startsWith("1|")) << "event " << s.iEvent;
@@ -256,7 +256,7 @@ TEST_F(MainControllerFixture, PauseThenLoggingSwapsTheStartButtonCaption) {
     Ctrl.HandleEngineEvent(kEventPaused);
     EXPECT_EQ(View.iStartCaption, 218);
     EXPECT_TRUE(View.bBlinking);
-    EXPECT_EQ(Ctrl.sTCPaused, "10:11:12:13");
+    EXPECT_EQ(Ctrl.Settings.TCCtrl.TCPaused, "10:11:12:13");
     Ctrl.HandleEngineEvent(kEventLogging);
     EXPECT_EQ(View.iStartCaption, 220);
     EXPECT_FALSE(View.bBlinking);
