@@ -3,6 +3,7 @@
 #include "app/EngineCodes.h"
 #include "app/GridLayouts.h"
 #include "app/MessageBox.h"
+#include "app/SettingsFile.h"
 #include "app/TextFormat.h"
 #include "app/TextTable.h"
 #include "dialogs/FormAbout.h"
@@ -10,6 +11,7 @@
 #include "dialogs/FormOptions.h"
 #include "dialogs/FormTCControl.h"
 #include "meter/FormInstrumentSelect.h"
+#include "review/FormChart.h"
 #include "store/FormDBSelect.h"
 
 #include <QApplication>
@@ -18,11 +20,13 @@
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QStyle>
@@ -61,6 +65,7 @@ constexpr int kTxtDisconnect = 214;
 constexpr int kTxtStartLogging = 216;
 constexpr int kTxtPauseLogging = 220;
 constexpr int kTxtStopLogging = 222;
+constexpr int kTxtChartCaption = 372;
 
 QTableWidget* NewGrid(int iRows, int iCols, QWidget* parent) {
     auto* Grid = new QTableWidget(iRows, iCols, parent);
@@ -231,13 +236,68 @@ void TfrmMain::showEvent(QShowEvent* event) {
 }
 
 void TfrmMain::FormShow() {
-    // The settings come in with their own feature; until then the program starts with its defaults.
+    if (!ReadIni() && Ctrl.RecoverSettings()) {
+        ApplyWindowSettings();
+        UpdateGUIStrings();
+    }
+    const TTimecodeControl& TCCtrl = Ctrl.Settings.TCCtrl;
+    chkAutoStart->setVisible(TCCtrl.OptionEnabled);
+    mnuTCControl->setVisible(TCCtrl.OptionEnabled);
+    mnuTCControl->setEnabled(TCCtrl.OptionEnabled);
+    chkAutoStart->setChecked(TCCtrl.Enabled);
     FormResize();
+    // Handled once the window is on screen, so the message has a window to stand in front of.
     QTimer::singleShot(0, this, &TfrmMain::WMCheckDatabase);
     UpdateGUIStrings();
 }
 
-void TfrmMain::WMCheckDatabase() {}
+bool TfrmMain::ReadIni() {
+    const bool bRead = Ctrl.ReadIni();
+    ApplyWindowSettings();
+    return bRead;
+}
+
+void TfrmMain::ApplyWindowSettings() {
+    const TSettings& r = Ctrl.Settings;
+    const TWindowPlacement rPlace = PlacementForMonitors(r.rWindow, int(QGuiApplication::screens().size()));
+    setGeometry(rPlace.X, rPlace.Y, rPlace.Width, rPlace.Height);
+    if (rPlace.Maximized)
+        setWindowState(windowState() | Qt::WindowMaximized);
+    if (rPlace.ActivePage >= 0 && rPlace.ActivePage < PageCtrl->count())
+        PageCtrl->setCurrentIndex(rPlace.ActivePage);
+    chkAutoStart->setChecked(r.TCCtrl.Enabled);
+}
+
+void TfrmMain::WriteIni() {
+    TWindowPlacement& rPlace = Ctrl.Settings.rWindow;
+    rPlace.MonitorCount = int(QGuiApplication::screens().size());
+    rPlace.Maximized = isMaximized();
+    if (!rPlace.Maximized) {
+        const QRect rGeometry = geometry();
+        rPlace.X = rGeometry.x();
+        rPlace.Y = rGeometry.y();
+        rPlace.Width = rGeometry.width();
+        rPlace.Height = rGeometry.height();
+    }
+    rPlace.ActivePage = PageCtrl->currentIndex();
+    Ctrl.Settings.TCCtrl.Enabled = chkAutoStart->isChecked();
+
+    QString sError;
+    if (Ctrl.WriteIni(sError))
+        return;
+    Ctrl.AddLog(-1, sError + "|4");
+    // Closing on a termination signal has nobody to answer a box: the log holds the failure.
+    if (!bAnswerYesToQuit)
+        ShowMessageBox(sError, kMsgError, kMsgBtnOK);
+}
+
+void TfrmMain::WMCheckDatabase() {
+    if (!Ctrl.bShowDBSelectWindow)
+        return;
+    ShowMessageBox(GetText(kTxtSelectDatabaseFirst, iLNG), kMsgInformation, kMsgBtnOK);
+    if (Windows.frmDBSelect)
+        Windows.frmDBSelect->exec();
+}
 
 void TfrmMain::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
@@ -296,6 +356,7 @@ void TfrmMain::FormClose() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     Ctrl.ThreadSendMessage(kEngineCommandClose);
     Ctrl.UDP.Deactivate();
+    WriteIni();
     QApplication::restoreOverrideCursor();
 }
 
@@ -369,6 +430,59 @@ void TfrmMain::UpdateGUIStrings() {
     btnExport->setText(T(232));
     PageCtrl->setTabText(0, T(234));
     PageCtrl->setTabText(1, T(236));
+    if (Windows.frmChart)
+        Windows.frmChart->setWindowTitle(T(kTxtChartCaption) + " - ");
+    ApplyGridLabels();
+}
+
+void TfrmMain::ApplyGridLabels() {
+    const TDataOptions& rOptions = Ctrl.Settings.DataOptions;
+    const auto Apply = [this](QTableWidget* Grid, const TGridLabels& r, int iClearToRow) {
+        const int iRows = std::max<int>(int(r.aRowLabels.size()), iClearToRow) + 1;
+        if (Grid->rowCount() < iRows)
+            Grid->setRowCount(iRows);
+        SetCell(Grid, 0, 0, GetText(r.iHeader, iLNG));
+        if (Grid->columnSpan(0, 0) < 2 && Grid->columnCount() > 1)
+            Grid->setSpan(0, 0, 1, 2);
+        for (int iRow = 1; iRow < iRows; ++iRow) {
+            const size_t i = size_t(iRow - 1);
+            SetCell(Grid, iRow, 0, i < r.aRowLabels.size() ? GetText(r.aRowLabels[i], iLNG) : QString());
+        }
+    };
+    const auto WidenValueColumn = [](QTableWidget* Grid) {
+        Grid->setColumnWidth(1, std::max(0, Grid->viewport()->width() - Grid->columnWidth(0) - 4));
+    };
+
+    SetCell(sgSessions, 0, 0, GetText(kTxtSessionList, iLNG));
+    for (int iCol = 1; iCol <= 6 && iCol < sgSessions->columnCount(); ++iCol)
+        sgSessions->setColumnWidth(iCol, 0);
+
+    UpdateSGInstrumentInfo();
+    Apply(sgDBSessionInfo, DBSessionInfoLabels(), 0);
+    // The notes row takes the rest of the grid.
+    sgDBSessionInfo->setRowHeight(
+        7, std::max(sgDBSessionInfo->rowHeight(0),
+                    sgDBSessionInfo->viewport()->height() - 7 * sgDBSessionInfo->rowHeight(0) - 4));
+    Apply(sgSessionInfo, SessionInfoLabels(), 0);
+    Apply(sgDBLoudnessConfig, DBLoudnessConfigLabels(), 0);
+    WidenValueColumn(sgDBLoudnessConfig);
+    Apply(sgLoudnessCFG, LoudnessCFGLabels(), 0);
+    WidenValueColumn(sgLoudnessCFG);
+
+    Apply(sgDBLoudnessMax, DBLoudnessMaxLabels(rOptions), kDataGridLastRow);
+    ClearRows(sgDBLoudnessMax, 1, 1);
+    Apply(sgLoudnessData, LoudnessDataLabels(rOptions), kDataGridLastRow);
+    WidenValueColumn(sgLoudnessData);
+    UpdateSGLoudnessData();
+
+    const std::vector<int> aHeadings = DBDataColumnHeadings(rOptions);
+    sgDBData->setColumnCount(int(aHeadings.size()));
+    for (int iCol = 0; iCol < int(aHeadings.size()); ++iCol)
+        SetCell(sgDBData, 0, iCol, GetText(aHeadings[size_t(iCol)], iLNG));
+    SetMainGUI(kGUIReviewOff);
+    sgDBData->setRowCount(2);
+    for (int iCol = 0; iCol < sgDBData->columnCount(); ++iCol)
+        SetCell(sgDBData, 1, iCol, QString());
 }
 
 void TfrmMain::SetMainGUI(int iState) {
@@ -467,4 +581,9 @@ void TfrmMain::SetStatusPicture(TStatusPicture ePicture) {
 
 void TfrmMain::SetStartButtonCaption(int iEntry) {
     btnStartLog->setText(GetText(iEntry, iLNG));
+}
+
+void TfrmMain::SetStatusText(int iPanel, const QString& sText) {
+    if (iPanel >= 0 && iPanel < 4)
+        StatusPanels[iPanel]->setText(sText);
 }

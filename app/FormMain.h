@@ -32,6 +32,10 @@ public:
     void CloseWithoutAsking();
 
     void UpdateGUIStrings();
+    // Reads the settings and applies those the window shows: placement, page, timecode control.
+    bool ReadIni();
+    // Puts the window's placement into the settings and writes them; a failure reaches the user.
+    void WriteIni();
     void SetMainGUI(int iState) override;
     int ShowMessageBox(const QString& sText, int iKind, int iButtons);
 
@@ -104,6 +108,8 @@ private:
     void CreateLoggingTab();
     void CreateDatabaseTab();
     void CreateStatusBar();
+    void ApplyWindowSettings();
+    void ApplyGridLabels();
 
     void mnuInstrumentSelectClick();
     void mnuDBSelectClick();
@@ -118,6 +124,7 @@ private:
     void ShowTimeCode(const QString& sTimeCode) override;
     void SetStatusPicture(TStatusPicture ePicture) override;
     void SetStartButtonCaption(int iEntry) override;
+    void SetStatusText(int iPanel, const QString& sText) override;
     void ShowEntryMessage(int iEntry, int iKind, int iButtons, const QString& sArg) override;
 
     bool bShown = false;

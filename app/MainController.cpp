@@ -2,6 +2,7 @@
 
 #include "app/EngineCodes.h"
 #include "app/MessageBoxLayout.h"
+#include "app/SettingsFile.h"
 #include "engine/EngineControl.h"
 #include "engine/EngineMessages.h"
 
@@ -24,6 +25,14 @@ constexpr int kTextExitSetupMenu = 292;
 // GUI states of the main window.
 constexpr int kGUIDisconnected = 0;
 constexpr int kGUIConnected = 2;
+constexpr int kGUINoDatabase = 6;
+constexpr int kGUIDatabase = 7;
+
+// Status bar panels and the width of the database name shown.
+constexpr int kPanelDatabase = 1;
+constexpr int kPanelSerialNo = 2;
+constexpr int kPanelHostName = 3;
+constexpr int kDatabaseNameWidth = 30;
 
 // Logging status values of the active instrument.
 enum TLoggingStatus {
@@ -89,6 +98,42 @@ bool TMainController::Initialise(const QString& sConfigRoot) {
     }
     slLog.AddLog(-1, "Could not bind message socket.|4");
     return false;
+}
+
+bool TMainController::ReadIni() {
+    const bool bRead = ::ReadIni(sINI, Settings, [this](const QString& sLine) { AddLog(-1, sLine); });
+
+    const QString& sDB = Settings.sDatabaseFileName;
+    const bool bOpened = !sDB.isEmpty() && SQLConnection.OpenSQLiteDB(sDB);
+    if (bOpened) {
+        View->SetStatusText(kPanelDatabase, TruncateString(sDB, kDatabaseNameWidth, true));
+        View->SetMainGUI(kGUIDatabase);
+        bShowDBSelectWindow = false;
+    } else {
+        if (!sDB.isEmpty())
+            AddLog(-1, "Could not open database " + sDB + ": " + SQLConnection.LastError() + "|3");
+        View->SetStatusText(kPanelDatabase, QString());
+        View->SetMainGUI(kGUINoDatabase);
+        bShowDBSelectWindow = true;
+    }
+    const TInstrumentInfo& rActive = Settings.rActiveNetworkCFG;
+    if (rActive.bValid) {
+        if (rActive.iSerialNo != 0)
+            View->SetStatusText(kPanelSerialNo, QString::number(rActive.iSerialNo));
+        View->SetStatusText(kPanelHostName, rActive.sHostName);
+    }
+    return bRead;
+}
+
+bool TMainController::WriteIni(QString& sError) {
+    return ::WriteIni(sINI, Settings, sError);
+}
+
+bool TMainController::RecoverSettings() {
+    if (!RecoverSettingsFile(sINI))
+        return false;
+    ReadIni();
+    return true;
 }
 
 void TMainController::ThreadSendMessage(int iCommand) {

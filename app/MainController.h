@@ -27,6 +27,16 @@ public:
     // then runs without an engine channel.
     bool Initialise(const QString& sConfigRoot);
 
+    // Reads the settings file into Settings and applies what belongs to the program's state: the working
+    // database is opened (or the no-database state entered) and the active instrument shown. False when
+    // the file could not be read; the caller then recovers.
+    bool ReadIni();
+    // Writes Settings back; sError tells why it failed.
+    bool WriteIni(QString& sError);
+    // The start-up recovery from an unreadable settings file: backup, delete, read the defaults. False when
+    // the file could not be deleted (the settings read so far stay).
+    bool RecoverSettings();
+
     // Handles one engine event, as posted by the logging thread.
     void HandleEngineEvent(int iCode);
     // Handles one datagram of the message port.

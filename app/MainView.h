@@ -18,6 +18,8 @@ public:
     virtual void ShowSessionStarted() {}
     virtual void ShowTimeCode(const QString& sTimeCode) { (void)sTimeCode; }
     virtual void SetMainGUI(int iState) { (void)iState; }
+    // Status bar panel 0 to 3.
+    virtual void SetStatusText(int iPanel, const QString& sText) { (void)iPanel, (void)sText; }
     // The wait window's text: a text table entry.
     virtual void SetWaitTextEntry(int iEntry) { (void)iEntry; }
     virtual void CloseWaitWindow() {}
