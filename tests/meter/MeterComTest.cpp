@@ -318,6 +318,20 @@ TEST_F(MeterComTest, WrongChecksumFailsButKeepsWhatWasRead) {
     EXPECT_EQ(ReceivedOnce(Expected.size()), Expected);
 }
 
+TEST_F(MeterComTest, UnreadableSoftwarePackageIsMarkedAndFails) {
+    TSimMeterConfig Config = DefaultSimMeterConfig(TSimMeterKind::Pool);
+    Config.rMisbehaviour.bNoEEPROMAnswer = true;
+    TTimingSettings Timing = ResponsiveTiming();
+    Timing.iEEPROMTicks = 5;
+    ASSERT_NO_FATAL_FAILURE(StartAndOpen(Config, Timing));
+
+    EXPECT_FALSE(Com->ConnectToMeter());
+    EXPECT_EQ(Com->qxMeterInfo().SoftwarePackage, kSoftwarePackageUnknown);
+    EXPECT_TRUE(Com->qxMeterInfo().CRCValid);
+    EXPECT_EQ(Com->qxMeterInfo().TypeNo, 21);
+    EXPECT_EQ(Com->qxMeterInfo().SPI0FlashMFG, 0x5A);
+}
+
 TEST_F(MeterComTest, ShortMemoryReplyIsAFailedRead) {
     TSimMeterConfig Config = DefaultSimMeterConfig(TSimMeterKind::Pool);
     Config.rMisbehaviour.bShortMemoryReply = true;
