@@ -101,8 +101,10 @@ public:
     // Reads above this many bytes are refused as failed reads, so a wild count cannot exhaust memory.
     static constexpr quint32 kMaxMemoryReadBytes = 16u * 1024u * 1024u;
 
-private:
+    // Hands a line to OnRXString when a receiver is assigned.
     void RXString(const QString& sRXBuffer);
+
+private:
     void FlushBuffers();
     void CPRxChar();
     bool WaitForRXString(int iTicks);

@@ -75,12 +75,15 @@ int RunSerialSimulator(const QStringList& slArgs) {
                                             QStringLiteral("Send a status record with a wrong checksum."));
     const QCommandLineOption optShortMemory(QStringLiteral("short-memory"),
                                             QStringLiteral("Cut memory read answers short."));
+    const QCommandLineOption optNoEEPROM(QStringLiteral("no-eeprom"),
+                                         QStringLiteral("Leave EEPROM reads unanswered."));
     const QCommandLineOption optNoise(QStringLiteral("noise"), QStringLiteral("Send junk between reports."));
     const QCommandLineOption optSplitStatus(
         QStringLiteral("split-status"),
         QStringLiteral("Send the status record's last 2 bytes only with the computer's next bytes."));
     Parser.addOptions({optLink, optKind, optHWID, optSerial, optPackage, optFirmware, optTimecode,
-                       optInterval, optSilent, optBadChecksum, optShortMemory, optNoise, optSplitStatus});
+                       optInterval, optSilent, optBadChecksum, optShortMemory, optNoEEPROM, optNoise,
+                       optSplitStatus});
     Parser.process(slArgs);
 
     if (!Parser.isSet(optLink))
@@ -130,6 +133,7 @@ int RunSerialSimulator(const QStringList& slArgs) {
     Config.rMisbehaviour.bSilent = Parser.isSet(optSilent);
     Config.rMisbehaviour.bWrongChecksum = Parser.isSet(optBadChecksum);
     Config.rMisbehaviour.bShortMemoryReply = Parser.isSet(optShortMemory);
+    Config.rMisbehaviour.bNoEEPROMAnswer = Parser.isSet(optNoEEPROM);
     Config.rMisbehaviour.bNoise = Parser.isSet(optNoise);
     Config.rMisbehaviour.bSplitStatus = Parser.isSet(optSplitStatus);
 

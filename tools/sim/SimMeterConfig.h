@@ -16,6 +16,8 @@ struct TSimMisbehaviour {
     bool bWrongChecksum = false;
     // A memory read answer stops halfway and has no trailer.
     bool bShortMemoryReply = false;
+    // EEPROM reads go unanswered, so the software package cannot be read.
+    bool bNoEEPROMAnswer = false;
     // A line of junk goes out before every report.
     bool bNoise = false;
     // The status record goes out as 32 bytes; the last 2 follow only with the computer's next bytes.

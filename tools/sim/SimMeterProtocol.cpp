@@ -173,7 +173,8 @@ void TSimMeterProtocol::HandleParameters(qint64 iNowMs) {
     if (!bCommandMode)
         return;
     if (sParamCommand == qxproto::kCmdGetEEPROM) {
-        Queue(QByteArray(1, char(EEPROMByte(BigEndian16(Params, 0)))), iNowMs);
+        if (!rConfig.rMisbehaviour.bNoEEPROMAnswer)
+            Queue(QByteArray(1, char(EEPROMByte(BigEndian16(Params, 0)))), iNowMs);
     } else if (sParamCommand == qxproto::kCmdMemoryRead) {
         HandleMemoryRead(BigEndian32(Params, 0), BigEndian32(Params, 4), iNowMs);
     } else if (sParamCommand == qxproto::kCmdDisplay) {
