@@ -85,7 +85,8 @@ public:
     // True when sFileName exists and holds both tables. Leaves the connection closed like CreateSQLiteDB.
     bool VerifySQLiteDB(const QString& sFileName);
     // Makes an existing sFileName the working database and opens it; true when it is open and readable as a
-    // database. A missing file changes nothing.
+    // database. A missing file changes nothing; a file that cannot be read as a database stays the working
+    // database with the connection closed, and LastError() says why.
     bool OpenSQLiteDB(const QString& sFileName);
     // Closes the connection and forgets the working database, so no statement reopens it (for a file
     // about to be removed).

@@ -4,10 +4,15 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <SQLiteCpp/SQLiteCpp.h>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
 #include <fcntl.h>
+#include <functional>
 #include <gtest/gtest.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
+#include <thread>
 #include <unistd.h>
 #include <variant>
 
@@ -415,8 +420,9 @@ TEST_F(TdbSQLiteTest, VerifyAcceptsOnlyFilesWithBothTables) {
 
 TEST_F(TdbSQLiteTest, WorkingDatabaseIsKeptAcrossVerifyAndCreateOfOtherFiles) {
     ASSERT_TRUE(db.InsertSession(SampleSession(kIdA)));
-    ASSERT_TRUE(db.VerifySQLiteDB(Path("work.DB3")));
     ASSERT_TRUE(db.CreateSQLiteDB(Path("other.DB3")));
+    EXPECT_FALSE(db.Connected());
+    ASSERT_TRUE(db.VerifySQLiteDB(Path("other.DB3")));
     EXPECT_FALSE(db.Connected());
     ASSERT_TRUE(db.InsertSession(SampleSession(kIdB)));
     ASSERT_TRUE(InsertLevel(kIdB, "10:00:00:00"));
@@ -473,16 +479,23 @@ TEST_F(TdbSQLiteTest, OpenRefusesMissingAndNonDatabaseFiles) {
     EXPECT_EQ(Count("SELECT count(*) FROM qxr_loudness_levels;"), 1);
 }
 
-TEST_F(TdbSQLiteTest, ClosedDatabaseIsNotReopenedOrRecreated) {
-    db.CloseSQLiteDB();
-    ASSERT_TRUE(QFile::remove(sWorking));
-    std::unique_ptr<TDBResult> result;
-    EXPECT_FALSE(db.InsertSession(SampleSession(kIdA)));
-    EXPECT_FALSE(InsertLevel(kIdA, "10:00:00:00"));
-    EXPECT_FALSE(db.RetreiveSessionList(result, {}));
-    EXPECT_EQ(result, nullptr);
-    EXPECT_FALSE(db.Connected());
-    EXPECT_FALSE(QFile::exists(sWorking));
+TEST_F(TdbSQLiteTest, RemovedDatabaseFileIsNotRecreatedByLaterStatements) {
+    // Closed on purpose before removal, or closed by a verify of the file and then removed by someone else.
+    const std::function<void()> aClose[] = {[&] { db.CloseSQLiteDB(); },
+                                            [&] { ASSERT_TRUE(db.VerifySQLiteDB(sWorking)); }};
+    for (const auto& close : aClose) {
+        ASSERT_TRUE(db.CreateSQLiteDB(sWorking));
+        ASSERT_TRUE(db.OpenSQLiteDB(sWorking));
+        close();
+        ASSERT_TRUE(QFile::remove(sWorking));
+        std::unique_ptr<TDBResult> result;
+        EXPECT_FALSE(db.InsertSession(SampleSession(kIdA)));
+        EXPECT_FALSE(InsertLevel(kIdA, "10:00:00:00"));
+        EXPECT_FALSE(db.RetreiveSessionList(result, {}));
+        EXPECT_EQ(result, nullptr);
+        EXPECT_FALSE(db.Connected());
+        EXPECT_FALSE(QFile::exists(sWorking));
+    }
 }
 
 TEST_F(TdbSQLiteTest, ResultSetOutlivesReconnectAndTheDatabaseObject) {
@@ -557,13 +570,44 @@ TEST_F(TdbSQLiteTest, ResultStatementsAreRunAsGivenButOnlyWhenTheyRead) {
     EXPECT_EQ(Count("SELECT count(*) FROM qxr_loudness_levels;"), 2);
 }
 
-TEST_F(TdbSQLiteTest, SessionListIsFalseWhenEmptyAndShowsRowsOfOtherPrograms) {
+TEST_F(TdbSQLiteTest, SessionListShowsTheFileAsItIsNow) {
     std::unique_ptr<TDBResult> result;
     EXPECT_FALSE(db.RetreiveSessionList(result, {}));
-    Peek(sWorking).exec(
-        QString("INSERT INTO qxr_sessions (sReportId) VALUES ('%1');").arg(kIdB).toStdString());
+    ASSERT_NE(result, nullptr);
+    EXPECT_TRUE(result->Eof());
+    EXPECT_TRUE(db.Connected());
+
+    // Another program replaces the file with a copy holding a session (a restore from backup).
+    TdbSQLite other;
+    ASSERT_TRUE(other.CreateSQLiteDB(Path("restored.DB3")));
+    ASSERT_TRUE(other.OpenSQLiteDB(Path("restored.DB3")));
+    ASSERT_TRUE(other.InsertSession(SampleSession(kIdB)));
+    other.CloseSQLiteDB();
+    ASSERT_EQ(::rename(Path("restored.DB3").toLocal8Bit().constData(), sWorking.toLocal8Bit().constData()),
+              0);
+
     ASSERT_TRUE(db.RetreiveSessionList(result, {}));
     EXPECT_EQ(result->AsString("sReportId"), kIdB);
+}
+
+TEST_F(TdbSQLiteTest, WaitsForALockThatAnotherProgramReleases) {
+    TdbSQLite waiting; // the program's own wait on locks
+    ASSERT_TRUE(waiting.OpenSQLiteDB(sWorking));
+    std::atomic<bool> bLocked{false};
+    std::thread holder([&] {
+        auto other = Peek(sWorking);
+        other.exec("BEGIN EXCLUSIVE;");
+        other.exec(QString("INSERT INTO qxr_sessions (sReportId) VALUES ('%1');").arg(kIdB).toStdString());
+        bLocked = true;
+        // Holds the lock for a moment, as another program writing would; the outcome does not depend on it.
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        other.exec("COMMIT;");
+    });
+    while (!bLocked)
+        std::this_thread::yield();
+    EXPECT_TRUE(waiting.InsertSession(SampleSession(kIdA))) << waiting.LastError().toStdString();
+    holder.join();
+    EXPECT_EQ(Count("SELECT count(*) FROM qxr_sessions;"), 2);
 }
 
 TEST_F(TdbSQLiteTest, LockedFileFailsAfterTheWaitAndWorksOnceReleased) {
