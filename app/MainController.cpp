@@ -5,6 +5,7 @@
 #include "app/SettingsFile.h"
 #include "engine/EngineControl.h"
 #include "engine/EngineMessages.h"
+#include "engine/LoggingThread.h"
 
 #include <QDir>
 #include <QUuid>
@@ -83,6 +84,37 @@ QString BuildInstrumentText(const TUDPInstrumentInfo& r) {
 
 TMainController::TMainController(QObject* parent) : QObject(parent) {
     connect(&UDP, &TMessagePort::DatagramReceived, this, &TMainController::UDPUDPRead);
+    connect(this, &TMainController::LoggingThreadEnded, this, &TMainController::ReleaseLoggingThread);
+}
+
+TMainController::~TMainController() {
+    LoggingThread = nullptr;
+    pLoggingThread.reset();
+}
+
+bool TMainController::ConnectInstrument(const TTimingSettings& rTiming) {
+    if (pLoggingThread) {
+        if (!pLoggingThread->isFinished())
+            return false;
+        pLoggingThread->wait();
+        pLoggingThread.reset();
+    }
+    pLoggingThread = std::make_unique<TLoggingThread>(*this, rTiming);
+    LoggingThread = pLoggingThread.get();
+    pLoggingThread->start();
+    return true;
+}
+
+void TMainController::ReleaseLoggingThread() {
+    if (!pLoggingThread || LoggingThread == pLoggingThread.get())
+        return;
+    // Connected before the test, so a thread that finishes in between is still seen.
+    connect(pLoggingThread.get(), &QThread::finished, this, &TMainController::ReleaseLoggingThread,
+            Qt::ConnectionType(Qt::QueuedConnection | Qt::UniqueConnection));
+    if (!pLoggingThread->isFinished())
+        return;
+    pLoggingThread->wait();
+    pLoggingThread.reset();
 }
 
 bool TMainController::Initialise(const QString& sConfigRoot) {
@@ -152,6 +184,14 @@ void TMainController::FinishSession() {
 }
 
 void TMainController::HandleEngineEvent(int iCode) {
+    // Every datagram the thread sent before this event is already waiting at the port: handle those first,
+    // so that the event sees the records that preceded it (the last level rows before the session ends).
+    UDP.DeliverPending();
+    HandleEvent(iCode);
+    Q_EMIT EngineEventHandled(iCode);
+}
+
+void TMainController::HandleEvent(int iCode) {
     switch (iCode) {
     case kEventConnecting:
         AddLog(0, "Connecting.|1");

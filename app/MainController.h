@@ -9,8 +9,11 @@
 #include "store/dbSQLite.h"
 
 #include <QObject>
+#include <memory>
 
 class IEngineControl;
+class TLoggingThread;
+struct TTimingSettings;
 
 // The main window's program-wide state and its reactions to the logging engine: engine events, the text
 // messages of the loopback port, the session rows they create and finish. It holds no widgets; the window
@@ -19,6 +22,8 @@ class TMainController : public QObject {
     Q_OBJECT
 public:
     explicit TMainController(QObject* parent = nullptr);
+    // Closes and joins a logging thread that still runs.
+    ~TMainController() override;
 
     void SetView(IMainView* pView) { View = pView ? pView : &NullView; }
 
@@ -51,6 +56,10 @@ public:
     // Posts an engine command to the logging thread; reaches nobody when none exists.
     void ThreadSendMessage(int iCommand);
 
+    // The connect button: creates the logging thread for the active instrument from the settings held now
+    // and starts it. False when a thread still exists.
+    bool ConnectInstrument(const TTimingSettings& rTiming);
+
     QString sDataFolder;
     QString sINI;
     TdbSQLite SQLConnection;
@@ -73,13 +82,20 @@ public:
 Q_SIGNALS:
     // The logging thread has ended (event 9): its owner may release it.
     void LoggingThreadEnded();
+    // An engine event has been handled.
+    void EngineEventHandled(int iCode);
 
 private:
+    // Frees the logging thread once it has finished its clean-up.
+    void ReleaseLoggingThread();
+    void HandleEvent(int iCode);
     void SetLoggingStatus(int iStatus);
     void FinishSession();
 
     IMainView NullView;
     IMainView* View = &NullView;
+    // The logging thread this controller created; LoggingThread points at it while it runs.
+    std::unique_ptr<TLoggingThread> pLoggingThread;
 };
 
 // A new session identifier: 36 upper-case hexadecimal digits and dashes.

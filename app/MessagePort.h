@@ -19,6 +19,8 @@ public:
     bool Active() const { return UDP.state() == QAbstractSocket::BoundState; }
     // The port tried last: the bound one after a successful Bind.
     int Port() const { return iUDPPort; }
+    // Hands on every datagram already waiting, without returning to the event loop.
+    void DeliverPending() { ReadPending(); }
 
 Q_SIGNALS:
     // One whole datagram, in arrival order, on the thread that owns the port.

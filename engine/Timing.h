@@ -10,6 +10,12 @@ struct TTimingSettings {
     // Logging loop poll interval and how many empty polls in a row end a run.
     int iPollMs = 100;
     int iNoDataPolls = 300;
+    // Starting a text meter: the pause after each of the three stop commands, then before the start command,
+    // and the polls for its initialisation report.
+    int iTextStopPauseMs = 250;
+    int iTextStartPauseMs = 500;
+    int iInitReportPolls = 40;
+    int iInitReportPollMs = 250;
     // Network link: the wait after a prompt or banner and the polls of WaitForRXString.
     int iLoginWaitMs = 250;
     int iRXStringPolls = 120;

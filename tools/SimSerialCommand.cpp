@@ -81,9 +81,18 @@ int RunSerialSimulator(const QStringList& slArgs) {
     const QCommandLineOption optSplitStatus(
         QStringLiteral("split-status"),
         QStringLiteral("Send the status record's last 2 bytes only with the computer's next bytes."));
+    const QCommandLineOption optSetup(
+        QStringLiteral("setup"),
+        QStringLiteral("Loudness setup in the memory-pool meter's memory: codes and levels (dB, -25.5 to 0) "
+                       "peak,capture,scale,reference,window,gate,gatemode,reflevel,peaklevel,filter."),
+        QStringLiteral("LIST"));
+    const QCommandLineOption optScreen(QStringLiteral("screen"), QStringLiteral("Screen shown, 0 to 65535."),
+                                       QStringLiteral("N"));
+    const QCommandLineOption optNoLogStopAck(QStringLiteral("refuse-log-stop"),
+                                             QStringLiteral("Refuse the stop logging command."));
     Parser.addOptions({optLink, optKind, optHWID, optSerial, optPackage, optFirmware, optTimecode,
                        optInterval, optSilent, optBadChecksum, optShortMemory, optNoEEPROM, optNoise,
-                       optSplitStatus});
+                       optSplitStatus, optSetup, optScreen, optNoLogStopAck});
     Parser.process(slArgs);
 
     if (!Parser.isSet(optLink))
@@ -136,10 +145,21 @@ int RunSerialSimulator(const QStringList& slArgs) {
     Config.rMisbehaviour.bNoEEPROMAnswer = Parser.isSet(optNoEEPROM);
     Config.rMisbehaviour.bNoise = Parser.isSet(optNoise);
     Config.rMisbehaviour.bSplitStatus = Parser.isSet(optSplitStatus);
+    Config.rMisbehaviour.bNoLogStopAck = Parser.isSet(optNoLogStopAck);
+    if (Parser.isSet(optScreen)) {
+        if (!ParseNumber(Parser.value(optScreen), 65535, iValue))
+            return Fail(QStringLiteral("--screen is 0 to 65535"));
+        Config.iScreenNo = quint16(iValue);
+    }
+    TLoudnessSetup Setup = DefaultSimLoudnessSetup();
+    if (Parser.isSet(optSetup) && !ParseSimLoudnessSetup(Parser.value(optSetup), Setup))
+        return Fail(
+            QStringLiteral("--setup is ten comma-separated values: codes 0 to 255, levels -25.5 to 0"));
 
-    // The memory-pool content is built elsewhere; until then the meter's memory reads as erased, apart from
-    // the screen number the simulator keeps itself.
-    TSimSerialLink Link(Config, TSimMemoryImage());
+    // A text meter keeps nothing readable; a memory-pool meter's memory holds the setup it measures with.
+    const TSimMemoryImage Image =
+        Config.eKind == TSimMeterKind::Pool ? BuildSimMeterMemory(Config, Setup) : TSimMemoryImage();
+    TSimSerialLink Link(Config, Image);
     QString sError;
     if (!Link.Open(Parser.value(optLink), sError))
         return Fail(sError);

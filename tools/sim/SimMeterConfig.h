@@ -22,6 +22,8 @@ struct TSimMisbehaviour {
     bool bNoise = false;
     // The status record goes out as 32 bytes; the last 2 follow only with the computer's next bytes.
     bool bSplitStatus = false;
+    // The stop logging command is refused, as by firmware without logging.
+    bool bNoLogStopAck = false;
 };
 
 struct TSimMeterConfig {

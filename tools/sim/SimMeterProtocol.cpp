@@ -1,5 +1,6 @@
 #include "tools/sim/SimMeterProtocol.h"
 
+#include "meter/InstrumentMemory.h"
 #include "meter/MeterCommands.h"
 
 #include <QStringList>
@@ -52,6 +53,65 @@ int ParameterBytes(const QByteArray& sCommand) {
 }
 
 } // namespace
+
+TLoudnessSetup DefaultSimLoudnessSetup() {
+    TLoudnessSetup Setup;
+    Setup.iPeakMode = 1;
+    Setup.iCapture = 0;
+    Setup.iScaleMode = 1;
+    Setup.iReference = 0;
+    Setup.iSlidingWindow = 1;
+    Setup.fGateLevel = -10.0;
+    Setup.iGateMode = 1;
+    Setup.fReferenceLevel = -23.0;
+    Setup.fMeterPeakLevel = -1.0;
+    Setup.iFilter = 1;
+    Setup.bValid = true;
+    return Setup;
+}
+
+bool ParseSimLoudnessSetup(const QString& sText, TLoudnessSetup& Setup) {
+    const QStringList Parts = sText.split(QLatin1Char(','));
+    constexpr int kFields = 10;
+    if (Parts.size() != kFields)
+        return false;
+    int aCodes[kFields] = {};
+    double aLevels[kFields] = {};
+    for (int i = 0; i < kFields; ++i) {
+        bool bOk = false;
+        const bool bLevel = i == 5 || i == 7 || i == 8;
+        if (bLevel) {
+            aLevels[i] = Parts[i].trimmed().toDouble(&bOk);
+            if (!bOk || aLevels[i] < -25.5 || aLevels[i] > 0.0)
+                return false;
+        } else {
+            aCodes[i] = Parts[i].trimmed().toInt(&bOk);
+            if (!bOk || aCodes[i] < 0 || aCodes[i] > 255)
+                return false;
+        }
+    }
+    TLoudnessSetup New;
+    New.iPeakMode = aCodes[0];
+    New.iCapture = aCodes[1];
+    New.iScaleMode = aCodes[2];
+    New.iReference = aCodes[3];
+    New.iSlidingWindow = aCodes[4];
+    New.fGateLevel = aLevels[5];
+    New.iGateMode = aCodes[6];
+    New.fReferenceLevel = aLevels[7];
+    New.fMeterPeakLevel = aLevels[8];
+    New.iFilter = aCodes[9];
+    New.bValid = true;
+    Setup = New;
+    return true;
+}
+
+TSimMemoryImage BuildSimMeterMemory(const TSimMeterConfig& rConfig, const TLoudnessSetup& Setup,
+                                    TMeterMemoryImageOptions Options) {
+    Options.iScreenNo = rConfig.iScreenNo;
+    Options.iLoudnessModule = LoudnessModuleNo(rConfig.iHWID, rConfig.iSoftwarePackage);
+    return BuildMeterMemoryImage(Setup, Options);
+}
 
 TSimMeterConfig DefaultSimMeterConfig(TSimMeterKind eKind) {
     TSimMeterConfig Config;
@@ -149,6 +209,10 @@ void TSimMeterProtocol::HandleLine(const QByteArray& sCommand, qint64 iNowMs) {
         } else if (sCommand == qxproto::kCmdFlashIdentity) {
             Queue(FlashIdentity(), iNowMs);
         } else if (sCommand == qxproto::kCmdLogStop) {
+            if (rConfig.rMisbehaviour.bNoLogStopAck) {
+                Queue(kErrorLine, iNowMs);
+                return;
+            }
             bReporting = false;
             Ack(iNowMs);
         } else {

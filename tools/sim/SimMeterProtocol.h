@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/SessionTypes.h"
+#include "tools/sim/MeterMemoryImage.h"
 #include "tools/sim/SimMemoryImage.h"
 #include "tools/sim/SimMeterConfig.h"
 #include "tools/sim/SimReportGenerator.h"
@@ -7,6 +9,17 @@
 #include <QByteArray>
 #include <QList>
 #include <limits>
+
+// The loudness setup a simulated memory-pool meter measures with unless told otherwise: true peak, EBU scale,
+// 3 s short-term window, relative gate -10, reference -23, peak limit -1, K-weighting.
+TLoudnessSetup DefaultSimLoudnessSetup();
+// "peak,capture,scale,reference,window,gate,gatemode,reflevel,peaklevel,filter": codes 0 to 255, levels from
+// -25.5 to 0 dB (what the meter's memory can hold). False, Setup untouched, on anything else.
+bool ParseSimLoudnessSetup(const QString& sText, TLoudnessSetup& Setup);
+// The memory of a memory-pool meter configured by rConfig that measures with Setup: its screen number and
+// the loudness module of its hardware and software package agree with what the meter reports.
+TSimMemoryImage BuildSimMeterMemory(const TSimMeterConfig& rConfig, const TLoudnessSetup& Setup,
+                                    TMeterMemoryImageOptions Options = {});
 
 // The serial side of a simulated meter, without any port: bytes from the computer go in with the time they
 // arrived, and the bytes the meter sends come out when they fall due. Imitates command mode ("@AT"
@@ -31,6 +44,11 @@ public:
     bool CommandMode() const { return bCommandMode; }
     bool Reporting() const { return bReporting; }
     bool Paused() const { return Reports.Paused(); }
+    // The operator pauses the meter, or the programme's timecode stops, while reports go on.
+    void SetPaused(bool bValue) { Reports.SetPaused(bValue); }
+    void SetTimecodeFrozen(bool bValue) { Reports.SetFrozen(bValue); }
+    // Seconds of the day of the next report.
+    int NextReportSecond() const { return Reports.CurrentSecond(); }
     quint16 ScreenNo() const { return iScreenNo; }
     // The last clock block received, 8 bytes; empty before the first.
     const QByteArray& LastClockBlock() const { return sLastClock; }

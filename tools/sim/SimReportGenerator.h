@@ -15,6 +15,9 @@ public:
 
     bool Paused() const { return bPaused; }
     void SetPaused(bool bValue) { bPaused = bValue; }
+    // A frozen timecode repeats in every report, as when the programme's timecode source stops.
+    bool Frozen() const { return bFrozen; }
+    void SetFrozen(bool bValue) { bFrozen = bValue; }
     // Starts the integrated loudness afresh.
     void ResetIntegration();
     // Seconds of the day of the next report.
@@ -24,6 +27,7 @@ private:
     int iSecond = 0;
     int iReportNo = 0;
     bool bPaused = false;
+    bool bFrozen = false;
     double fIntegratedSum = 0;
     int iIntegratedCount = 0;
 };

@@ -1,0 +1,622 @@
+#include "engine/LoggingThread.h"
+
+#include "app/EngineCodes.h"
+#include "app/MainController.h"
+#include "engine/EngineMessages.h"
+#include "engine/UDPSender.h"
+#include "meter/InstrumentMemory.h"
+#include "meter/MeterCommands.h"
+#include "meter/qxMeterCOM.h"
+
+#include <QDeadlineTimer>
+#include <exception>
+#include <typeinfo>
+
+namespace {
+
+const QString kCloseError = QStringLiteral("COM Close Error.");
+const QString kTextLogStart = QLatin1String(qxproto::kTextCmdLogStart);
+const QString kTextLogStop = QLatin1String(qxproto::kTextCmdLogStop);
+const QString kLogStop = QLatin1String(qxproto::kCmdLogStop);
+
+// Polls of 100 ms without data that end a run.
+constexpr int kDefaultNoDataPolls = 300;
+// Screens of a new meter: set-up menu and quick start guide (logging refused), and the logging screens.
+constexpr int kScreenSetupMenu = 3;
+constexpr int kScreenQuickStart = 5;
+constexpr int kScreenLogging = 14;
+constexpr int kScreenLoggingAlt = 15;
+// Hardware that keeps its own screen while logging.
+constexpr int kHWIDKeepsScreenA = 210;
+constexpr int kHWIDKeepsScreenB = 222;
+// Booleans written as numbers.
+constexpr int kTrue = -1;
+
+bool KeepsScreen(int iHWID) {
+    return iHWID == kHWIDKeepsScreenA || iHWID == kHWIDKeepsScreenB;
+}
+
+// A field of a text message: every field, the last one included, ends in "|".
+QString Field(const QString& s) {
+    return s + QLatin1Char('|');
+}
+QString Field(int i) {
+    return Field(QString::number(i));
+}
+QString Field(double f) {
+    return Field(FormatMessageReal(f));
+}
+
+engine::TTCControlSettings ToEngineTC(const TTimecodeControl& Main) {
+    engine::TTCControlSettings TC;
+    TC.OptionEnabled = Main.OptionEnabled;
+    TC.Enabled = Main.Enabled;
+    TC.EnabledStart = Main.EnabledStart;
+    TC.EnabledStop = Main.EnabledStop;
+    TC.SyncRTC = Main.SyncRTC;
+    TC.TCStart = Main.TCStart;
+    TC.TCStop = Main.TCStop;
+    return TC;
+}
+
+// Strips the line end the receiving side leaves on a line: its last two characters when they are CR LF or
+// LF CR.
+QString WithoutLineEnd(const QString& sLine) {
+    if (sLine.endsWith(QLatin1String("\r\n")) || sLine.endsWith(QLatin1String("\n\r")))
+        return sLine.left(sLine.size() - 2);
+    return sLine;
+}
+
+} // namespace
+
+void TRXBuffer::AppendLine(const QString& sLine) {
+    std::lock_guard<std::mutex> Guard(Lock);
+    sGlobalRXBuffer.append(WithoutLineEnd(sLine));
+    if (sGlobalRXBuffer.size() > kMaxChars)
+        sGlobalRXBuffer.remove(0, sGlobalRXBuffer.size() - kMaxChars);
+    bRXString.store(true);
+}
+
+bool TRXBuffer::Take(QString& sRXData) {
+    std::lock_guard<std::mutex> Guard(Lock);
+    if (!bRXString.load())
+        return false;
+    sRXData = sGlobalRXBuffer;
+    sGlobalRXBuffer.clear();
+    bRXString.store(false);
+    return true;
+}
+
+void TRXBuffer::Clear() {
+    std::lock_guard<std::mutex> Guard(Lock);
+    sGlobalRXBuffer.clear();
+    bRXString.store(false);
+}
+
+QString TRXBuffer::Peek() const {
+    std::lock_guard<std::mutex> Guard(Lock);
+    return sGlobalRXBuffer;
+}
+
+TLoggingThreadSettings TLoggingThread::ReadMainSettings(const TMainController& Main) {
+    TLoggingThreadSettings s;
+    s.rSessionInfo = Main.rSessionInfo;
+    s.rActiveNetworkCFG = Main.Settings.rActiveNetworkCFG;
+    s.iUDPPort = Main.UDP.Port();
+    s.iTimeSource = Main.Settings.iTimesource;
+    s.TCCtrl = ToEngineTC(Main.Settings.TCCtrl);
+    return s;
+}
+
+TLoggingThread::TLoggingThread(TMainController& Main, const TTimingSettings& rTiming, int iThreadNo)
+    : TLoggingThread(
+          ReadMainSettings(Main),
+          [pMain = &Main](int iCode) {
+              QMetaObject::invokeMethod(
+                  pMain, [pMain, iCode] { pMain->HandleEngineEvent(iCode); }, Qt::QueuedConnection);
+          },
+          [pMain = &Main] { return ToEngineTC(pMain->Settings.TCCtrl); }, rTiming, iThreadNo) {}
+
+TLoggingThread::TLoggingThread(const TLoggingThreadSettings& rSettings, TPostThreadEvent fnPostEventIn,
+                               TReadTCControl fnReadTCControlIn, const TTimingSettings& rTimingIn,
+                               int iThreadNo)
+    : rSessionInfo(rSettings.rSessionInfo), rActiveNetworkCFG(rSettings.rActiveNetworkCFG),
+      iThreadNumber(iThreadNo), iUDPPort(rSettings.iUDPPort), iTimeSource(rSettings.iTimeSource),
+      rTiming(rTimingIn), StartTCCtrl(rSettings.TCCtrl), fnPostEvent(std::move(fnPostEventIn)),
+      fnReadTCControl(std::move(fnReadTCControlIn)) {
+    iTimeout = rTiming.iNoDataPolls > 0 ? rTiming.iNoDataPolls : kDefaultNoDataPolls;
+    TCCtrl.SyncRTC = rSettings.TCCtrl.SyncRTC;
+    engine::SyncTCControl(rSettings.TCCtrl, TCCtrl);
+}
+
+TLoggingThread::~TLoggingThread() {
+    ThreadSendMessage(kEngineCommandClose);
+    wait();
+}
+
+void TLoggingThread::ThreadSendMessage(int iCommand) {
+    TCommand Command{iCommand, {}};
+    switch (iCommand) {
+    case kEngineCommandStart:
+    case kEngineCommandTCChanged:
+        // The timecode control is read here, on the main thread, and travels with the command.
+        if (fnReadTCControl)
+            Command.TCCtrl = fnReadTCControl();
+        break;
+    case kEngineCommandClose:
+        bCloseRequested.store(true);
+        break;
+    case kEngineCommandStop:
+    case kEngineCommandPause:
+        break;
+    default:
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> Guard(CommandLock);
+        Commands.push_back(Command);
+    }
+    CommandWake.notify_one();
+}
+
+void TLoggingThread::run() {
+    UDP = std::make_unique<TUDPSender>(iUDPPort, rTiming);
+    if (rActiveNetworkCFG.bComPort) {
+        COM = std::make_unique<TqxMeterCom>(rTiming);
+        COM->OnRXString = [this](const QString& sRXBuffer) { COMOnRXString(sRXBuffer); };
+        InstrumentMemory = std::make_unique<TInstrumentMemory>();
+        InstrumentMemory->SetqxMeterCOM(COM.get());
+    }
+    try {
+        Execute();
+    } catch (const std::exception& e) {
+        HandleException(QString::fromLatin1(typeid(e).name()), QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        HandleException(QStringLiteral("Exception"), QStringLiteral("unknown error"));
+    }
+    PostThreadEvent(State());
+    Destroy();
+}
+
+void TLoggingThread::HandleException(const QString& sClassName, const QString& sMessage) {
+    SetState(kStateClosing);
+    // The report itself must not throw out of the thread.
+    try {
+        SendUDPMessage(kMessageLog, sClassName + " error raised, with message : " + sMessage);
+    } catch (...) {
+    }
+}
+
+void TLoggingThread::Destroy() {
+    if (COM) {
+        COM->Close();
+        InstrumentMemory.reset();
+        COM.reset();
+    }
+    UDP.reset();
+    PostThreadEvent(kEventConnectionClosed);
+}
+
+void TLoggingThread::Execute() {
+    while (State() != kStateClosing) {
+        if (State() == kStateCreated) {
+            SetState(kStateConnecting);
+            PostThreadEvent(kEventConnecting);
+            bool bOk = false;
+            if (rActiveNetworkCFG.bComPort) {
+                bOk = ConnectCOM();
+                const QString sInfo = InstrumentInfoText();
+                SendUDPMessage(kMessageLog, sInfo);
+                SendUDPMessage(kMessageInstrumentInfo, sInfo);
+                if (bOk) {
+                    if (!IsNewMeter()) {
+                        SetState(kStateReady);
+                    } else if (COM->SendCMD(kLogStop, true)) {
+                        InstrumentMemory->InitLogging();
+                        SetState(kStateReady);
+                    } else {
+                        PostThreadEvent(kEventLoggingNotSupported);
+                        SetState(kStateClosing);
+                    }
+                }
+            } else {
+                bOk = ConnectNetwork();
+            }
+            if (!bOk)
+                SetState(kStateClosing);
+            SendUDPMessage(kMessageLog, QStringLiteral("ConnectInstrument: ") +
+                                            (bOk ? QStringLiteral("True") : QStringLiteral("False")) +
+                                            QStringLiteral("|1"));
+            SendUDPMessage(kMessageInstrumentName, sInstrumentName);
+            SendUDPMessage(kMessageSerialNumber, QString::number(iSerialNumber));
+        }
+
+        PostThreadEvent(State());
+        WaitWhileReady();
+
+        // Event 7 and the meter's stop belong to a logging run only: a failed connect or a close from the
+        // ready state has nothing to stop and no session to finish.
+        if (State() != kStateLogging)
+            break;
+        StartInstrumentLogging();
+        if (State() == kStateLogging && engine::WaitsForStartTC(TCCtrl))
+            SetState(kStateWaitingStartTC);
+        PostThreadEvent(State());
+
+        DataLoop();
+
+        PostThreadEvent(kEventLoggingEnded);
+        StopInstrumentLogging();
+        ProcessCommands();
+        if (State() != kStateLogging && State() != kStateReady)
+            break;
+    }
+}
+
+bool TLoggingThread::IsNewMeter() const {
+    return COM && COM->qxMeterInfo().TypeNo >= engine::kFirstNewMeterTypeNo;
+}
+
+bool TLoggingThread::UsesVectorStart() const {
+    return COM && engine::UsesVectorStart(COM->qxMeterInfo().HWID);
+}
+
+QString TLoggingThread::InstrumentInfoText() const {
+    const TqxMeterInfo& r = COM->qxMeterInfo();
+    return Field(r.TypeName) + Field(r.TypeNo) + Field(r.SerialNo) + Field(QString()) + Field(0) + Field(0) +
+           Field(int(r.SoftwarePackage)) + Field(int(r.RunVerMajor)) + Field(int(r.RunVerMinor)) +
+           Field(int(r.FPGAVersion));
+}
+
+bool TLoggingThread::ConnectCOM() {
+    COM->SetPort(rActiveNetworkCFG.iPort);
+    if (!COM->Open()) {
+        PostThreadEvent(kEventPortNotOpened);
+        return false;
+    }
+    if (!COM->ConnectToMeter()) {
+        PostThreadEvent(kEventNoInstrument);
+        return false;
+    }
+    const TqxMeterInfo& rInfo = COM->qxMeterInfo();
+    sInstrumentName = rInfo.TypeName;
+    iSerialNumber = rInfo.SerialNo;
+
+    if (IsNewMeter()) {
+        TInstrumentMemory& Memory = *InstrumentMemory;
+        const bool bRead =
+            Memory.DeAllocatePresetMemory() && Memory.ReadMainMemoryPool() && Memory.ReadScreenInfo() &&
+            Memory.SPIReadPreset() &&
+            Memory.GetLoudnessConfig(rSessionInfo.rLoudnessSetup, rInfo.HWID, rInfo.SoftwarePackage);
+        if (!bRead) {
+            SendUDPMessage(kMessageLog, QStringLiteral("Main Memory Pool Read Error."));
+            PostThreadEvent(kEventLoggingNotSupported);
+            SetState(kStateClosing);
+            COM->SetCommandMode(false);
+            return false;
+        }
+    }
+    if (TCCtrl.SyncRTC && UsesVectorStart())
+        COM->SetRTC();
+    COM->SetCommandMode(false);
+    PostThreadEvent(kEventConnected);
+    SetState(kStateConnecting);
+    return true;
+}
+
+bool TLoggingThread::ConnectNetwork() {
+    // The network link is not part of this build: a network instrument is reported as not answering.
+    PostThreadEvent(kEventNetworkNoAnswer);
+    SendUDPMessage(kMessageLog, QStringLiteral("Instrument is not responding to login request.|3"));
+    SetState(kStateClosing);
+    return false;
+}
+
+bool TLoggingThread::StartInstrumentLogging() {
+    engine::SyncTCControl(StartTCCtrl, TCCtrl);
+    if (IsNewMeter())
+        return StartNewMeter();
+    return StartTextMeter();
+}
+
+bool TLoggingThread::StartTextMeter() {
+    QString sResponce;
+    for (int i = 0; i < 3; ++i) {
+        SendInstrumentCMD(kTextLogStop, sResponce, false);
+        PollInstrument(rTiming.iTextStopPauseMs);
+    }
+    PollInstrument(rTiming.iTextStartPauseMs);
+
+    if (!SendInstrumentCMD(kTextLogStart, sResponce, true)) {
+        SetState(kStateConnecting);
+        return false;
+    }
+    PostThreadEvent(kEventLoggingStarted);
+
+    bool bReceived = false;
+    for (int i = 0; i < rTiming.iInitReportPolls && !bReceived; ++i) {
+        PollInstrument(rTiming.iInitReportPollMs);
+        bReceived = RXBuffer.HasString();
+    }
+    if (!bReceived) {
+        SetState(kStateFailed);
+        SendUDPMessage(kMessageLog, QStringLiteral("No initialization data received from instrument.|4"));
+        return false;
+    }
+    QString sRXData;
+    RXBuffer.Take(sRXData);
+    engine::ParseSetupReport(sRXData, rSessionInfo.rLoudnessSetup);
+    SetState(kStateLogging);
+    if (!SendLoudnessSetup()) {
+        SetState(kStateFailed);
+        SendUDPMessage(kMessageLog,
+                       "Invalid initialization data received from instrument. (" + RXBuffer.Peek() + ")|4");
+        return false;
+    }
+    return true;
+}
+
+bool TLoggingThread::StartNewMeter() {
+    COM->Close();
+    if (COM->LastMessage() == kCloseError) {
+        SetState(kStateClosing);
+        PostThreadEvent(kEventNoInstrument);
+        SendUDPMessage(kMessageLog,
+                       "Could not reopen COM. (" + QString::number(rActiveNetworkCFG.iPort) + ")|4");
+        return false;
+    }
+    COM->Open();
+    iLastScreenNo = 1;
+    if (!COM->GetScreenNo(iLastScreenNo))
+        return false;
+    if (iLastScreenNo == kScreenSetupMenu || iLastScreenNo == kScreenQuickStart) {
+        PostThreadEvent(kEventSetupMenuShown);
+        SetState(kStateClosing);
+        return false;
+    }
+    const TqxMeterInfo& rInfo = COM->qxMeterInfo();
+    const bool bVectorStart = UsesVectorStart() && rInfo.SoftwarePackage >= engine::kFirstVectorStartSoftware;
+    if (bVectorStart) {
+        COM->CallVector(engine::kVectorResetFirst);
+        COM->CallVector(engine::kVectorResetSecond);
+    } else {
+        COM->CallVector(engine::kVectorResetOlder);
+    }
+    PostThreadEvent(kEventLoggingStarted);
+    if (!SendLoudnessSetup()) {
+        SendUDPMessage(kMessageLog,
+                       "Invalid initialization data received from instrument. (" + RXBuffer.Peek() + ")|4");
+        return false;
+    }
+    const int iScreen = InstrumentMemory->ReadScreenInfo() && InstrumentMemory->DisplayRec().Active == 0
+                            ? kScreenLogging
+                            : kScreenLoggingAlt;
+    const bool bScreenOk = KeepsScreen(rInfo.HWID) || COM->SetScreenNo(quint16(iScreen));
+    const quint32 lAddress = InstrumentMemory->LoggingDataAddress();
+    bool bStarted = false;
+    if (bVectorStart)
+        bStarted = bScreenOk && COM->CallVector(engine::kVectorResetFirst) &&
+                   COM->CallVector(engine::kVectorResetSecond) && COM->CallVector(engine::kVectorRun) &&
+                   COM->StartLogging(lAddress);
+    else
+        bStarted = bScreenOk && COM->CallVector(engine::kVectorResetOlder) && COM->StartLogging(lAddress);
+    if (bStarted)
+        SetState(kStateLogging);
+    return bStarted;
+}
+
+void TLoggingThread::StopInstrumentLogging() {
+    if (IsNewMeter()) {
+        COM->SendCMD(kLogStop, true);
+        if (!KeepsScreen(COM->qxMeterInfo().HWID))
+            COM->SetScreenNo(quint16(iLastScreenNo));
+        return;
+    }
+    QString sResponce;
+    SendInstrumentCMD(kTextLogStop, sResponce, false);
+    SendInstrumentCMD(kTextLogStop, sResponce, false);
+}
+
+bool TLoggingThread::SendLoudnessSetup() {
+    const TLoudnessSetup& s = rSessionInfo.rLoudnessSetup;
+    if (!s.bValid)
+        return false;
+    SendUDPMessage(kMessageLoudnessSetup,
+                   Field(s.iPeakMode) + Field(s.iCapture) + Field(s.iScaleMode) + Field(s.iReference) +
+                       Field(s.iSlidingWindow) + Field(s.fGateLevel) + Field(s.iGateMode) +
+                       Field(s.fReferenceLevel) + Field(s.fMeterPeakLevel) + Field(s.iFilter));
+    iPeakCount = 0;
+    return true;
+}
+
+void TLoggingThread::DataLoop() {
+    const auto InRun = [this] {
+        const int iState = State();
+        return iState == kStateLogging || iState == kStateWaitingStartTC;
+    };
+    while (InRun()) {
+        int iCount = 0;
+        for (;;) {
+            ProcessCommands();
+            if (RXBuffer.HasString() || !InRun())
+                break;
+            ++iCount;
+            if (iTimeout > 0 && iCount > iTimeout) {
+                SetState(kStateFailed);
+                PostThreadEvent(State());
+                break;
+            }
+            PollInstrument(rTiming.iPollMs);
+        }
+        QString sRXData;
+        if (RXBuffer.Take(sRXData))
+            HandleReports(sRXData);
+    }
+}
+
+void TLoggingThread::HandleReports(const QString& sRXData) {
+    engine::TLoudnessData Records;
+    engine::ParseLevelReport(sRXData, Records, iTimeSource);
+    const TLoudnessSetup& s = rSessionInfo.rLoudnessSetup;
+    for (const engine::TLoudnessDataRec& r : Records) {
+        if (!r.bValid)
+            continue;
+        if (r.iPeakChannel > 0)
+            ++iPeakCount;
+        if (r.bPaused) {
+            if (!bPaused) {
+                PostThreadEvent(kEventPaused);
+                bPaused = true;
+            }
+            SendUDPMessage(kMessageTimeCode, Field(r.sTimeCode));
+        } else if (State() == kStateWaitingStartTC) {
+            SendUDPMessage(kMessageTimeCode, Field(r.sTimeCode));
+        } else if (r.sTimeCode != sLastTimeCode) {
+            if (bPaused) {
+                PostThreadEvent(State());
+                bPaused = false;
+            }
+            sLastTimeCode = r.sTimeCode;
+            SendUDPMessage(kMessageLevelRecord, Field(r.sTimeCode) + Field(s.fMeterPeakLevel) +
+                                                    Field(s.fGateLevel) + Field(r.nLoudnessHi) +
+                                                    Field(r.nLoudnessLow) + Field(r.nInstantaneousPeak) +
+                                                    Field(s.iSlidingWindow) + Field(r.iPeakChannel) +
+                                                    Field(r.nIntegrating) + Field(iPeakCount) + Field(kTrue));
+        } else {
+            SendUDPMessage(kMessageTimeCode, Field(r.sTimeCode));
+            if (!bPaused) {
+                PostThreadEvent(kEventTimecodeStopped);
+                bPaused = true;
+            }
+        }
+        if (TCCtrl.Enabled && !ApplyTimecodeStep(r.sTimeCode))
+            // The stop timecode ends the run: later reports of the same take belong to no session.
+            break;
+    }
+}
+
+bool TLoggingThread::ApplyTimecodeStep(const QString& sTimeCode) {
+    engine::TTCMeter Meter;
+    if (COM) {
+        const TqxMeterInfo& rInfo = COM->qxMeterInfo();
+        Meter = {rInfo.TypeNo, rInfo.HWID, rInfo.SoftwarePackage};
+    }
+    const engine::TTCStepResult Step =
+        engine::TimecodeStep(TCCtrl, sTimeCode, State() == kStateWaitingStartTC, Meter);
+    switch (Step.action) {
+    case engine::TTCAction::StartLogging:
+        SetState(kStateLogging);
+        PostThreadEvent(kEventLogging);
+        for (const int iVector : Step.resetVectors)
+            if (COM)
+                COM->CallVector(quint16(iVector));
+        break;
+    case engine::TTCAction::StopLogging:
+        SetState(kStateReady);
+        return false;
+    case engine::TTCAction::WaitingForStop:
+        PostThreadEvent(kEventWaitingStopTC);
+        break;
+    case engine::TTCAction::None:
+        break;
+    }
+    return true;
+}
+
+void TLoggingThread::ProcessCommands() {
+    std::deque<TCommand> Pending;
+    {
+        std::lock_guard<std::mutex> Guard(CommandLock);
+        Pending.swap(Commands);
+    }
+    for (const TCommand& Command : Pending)
+        ApplyCommand(Command);
+}
+
+void TLoggingThread::ApplyCommand(const TCommand& Command) {
+    const int iState = State();
+    switch (Command.iCode) {
+    case kEngineCommandStart:
+        // The start button is offered only when the thread is ready; a late or repeated start must not
+        // restart a run that is already going.
+        if (iState == kStateReady) {
+            StartTCCtrl = Command.TCCtrl;
+            SetState(kStateLogging);
+        }
+        break;
+    case kEngineCommandStop:
+        if (iState == kStateLogging || iState == kStateWaitingStartTC)
+            SetState(kStateReady);
+        break;
+    case kEngineCommandClose:
+        SetState(kStateClosing);
+        break;
+    case kEngineCommandTCChanged:
+        if (engine::TCControlChanged(Command.TCCtrl, TCCtrl, iState == kStateWaitingStartTC))
+            SetState(kStateLogging);
+        PostThreadEvent(State());
+        break;
+    case kEngineCommandPause:
+        // Only a new meter on the serial channel pauses by vector; the call runs here, between the thread's
+        // own operations on the channel.
+        if (IsNewMeter() && COM->Connected())
+            COM->CallVector(engine::kVectorRun);
+        break;
+    default:
+        break;
+    }
+}
+
+void TLoggingThread::WaitWhileReady() {
+    while (State() == kStateReady) {
+        {
+            std::unique_lock<std::mutex> Guard(CommandLock);
+            CommandWake.wait(Guard, [this] { return !Commands.empty(); });
+        }
+        ProcessCommands();
+    }
+}
+
+void TLoggingThread::PollInstrument(int iMs) {
+    if (!COM) {
+        // No link to receive from: the wait is still a wait, never a spin.
+        QThread::msleep(quint64(qMax(iMs, 0)));
+        return;
+    }
+    QDeadlineTimer Deadline(qMax(iMs, 0));
+    do {
+        COM->PollRX(int(qMax<qint64>(Deadline.remainingTime(), 0)));
+    } while (!RXBuffer.HasString() && !Deadline.hasExpired());
+}
+
+bool TLoggingThread::SendInstrumentCMD(const QString& sCMD, QString& sResponce, bool bResponce) {
+    sResponce.clear();
+    RXBuffer.Clear();
+    if (!COM)
+        return false;
+    if (bResponce)
+        return COM->SendCMD(sCMD, sResponce);
+    COM->SendCMD(sCMD);
+    return true;
+}
+
+void TLoggingThread::COMOnRXString(const QString& sRXBuffer) {
+    RXBuffer.AppendLine(sRXBuffer);
+}
+
+void TLoggingThread::SetState(int iState) {
+    // Once closing is asked for, only a failure state may stand in its place.
+    if (bCloseRequested.load() && iState != kStateFailed)
+        iState = kStateClosing;
+    iThreadState.store(iState);
+}
+
+void TLoggingThread::PostThreadEvent(int iCode) {
+    if (fnPostEvent)
+        fnPostEvent(iCode);
+}
+
+void TLoggingThread::SendUDPMessage(int iCode, const QString& sText) {
+    if (UDP)
+        UDP->SendUDPMessage(iCode, sText);
+}

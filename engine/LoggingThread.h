@@ -1,0 +1,184 @@
+#pragma once
+
+#include "engine/EngineControl.h"
+#include "engine/ReportParser.h"
+#include "engine/TimecodeControl.h"
+#include "engine/Timing.h"
+#include "meter/InstrumentInfo.h"
+#include "store/SessionTypes.h"
+
+#include <QString>
+#include <QThread>
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+class TMainController;
+class TqxMeterCom;
+class TInstrumentMemory;
+class TUDPSender;
+
+// The logging thread's states; each is also the engine event the thread posts when it enters it.
+enum TThreadState : int {
+    kStateCreated = 0,
+    kStateConnecting = 4,
+    kStateReady = 5,
+    kStateLogging = 8,
+    kStateClosing = 9,
+    kStateFailed = 10,
+    kStateWaitingStartTC = 22,
+};
+
+// What the thread copies from the main window when it is created; it never reads the main window's
+// records afterwards (the timecode control comes again with each start and each change command).
+struct TLoggingThreadSettings {
+    TSessionInfo rSessionInfo;
+    TInstrumentInfo rActiveNetworkCFG;
+    int iUDPPort = 0;
+    int iTimeSource = engine::kTimeSourceMeter;
+    engine::TTCControlSettings TCCtrl;
+};
+
+// The receive buffer between the receiving side of a meter link and the data loop. Lines are appended
+// without their line end; taking the buffer copies and clears it in one step, so a line that arrives in
+// between is never lost.
+class TRXBuffer {
+public:
+    // A meter that streams without pause cannot grow the buffer past this; the oldest text goes first.
+    static constexpr qsizetype kMaxChars = 1024 * 1024;
+
+    void AppendLine(const QString& sLine);
+    // False, sRXData untouched, when no complete line is waiting.
+    bool Take(QString& sRXData);
+    bool HasString() const { return bRXString.load(); }
+    void Clear();
+    // The text waiting, without taking it.
+    QString Peek() const;
+
+private:
+    mutable std::mutex Lock;
+    QString sGlobalRXBuffer;
+    std::atomic<bool> bRXString{false};
+};
+
+// The logging engine: one thread per instrument connection. It connects to the meter, reports its
+// identification, waits idle for the start command, starts the meter's report stream, forwards level
+// records and timecodes, applies timecode control, stops the meter and ends on disconnect, failure or
+// time-out. It reports only through engine events (queued calls to the controller's HandleEngineEvent on
+// the main thread) and text messages (datagrams to the controller's message port), and is steered only
+// through engine commands. It never touches the database or a window.
+//
+// Threads: the serial channel, the memory model and the datagram sender are created and used on the
+// logging thread only. Engine commands arrive on the main thread (ThreadSendMessage) and wait in a locked
+// queue until the thread takes them between its own meter operations; the state is an atomic written by
+// the thread alone. The owner must outlive the thread; destroying the object closes and joins it.
+class TLoggingThread : public QThread, public IEngineControl {
+public:
+    // Posts an engine event to the main window; called on the logging thread, must not block.
+    using TPostThreadEvent = std::function<void(int iCode)>;
+    // Reads the main window's timecode control; called on the main thread only.
+    using TReadTCControl = std::function<engine::TTCControlSettings()>;
+
+    // The controller's copies, its message port, its engine event handler and timecode control.
+    TLoggingThread(TMainController& Main, const TTimingSettings& rTiming, int iThreadNo = 0);
+    TLoggingThread(const TLoggingThreadSettings& rSettings, TPostThreadEvent fnPostEvent,
+                   TReadTCControl fnReadTCControl, const TTimingSettings& rTiming, int iThreadNo = 0);
+    ~TLoggingThread() override;
+
+    // The copies the thread takes from the main window; run on the main thread.
+    static TLoggingThreadSettings ReadMainSettings(const TMainController& Main);
+
+    // Engine commands 104, 105, 110, 112 and 113; run on the main thread, never blocks on the meter.
+    void ThreadSendMessage(int iCommand) override;
+
+    int ThreadState() const { return iThreadState.load(); }
+
+protected:
+    // Execute, then Destroy's clean-up and its final event 9.
+    void run() override;
+
+private:
+    struct TCommand {
+        int iCode = 0;
+        engine::TTCControlSettings TCCtrl;
+    };
+
+    void Execute();
+    void Destroy();
+    void HandleException(const QString& sClassName, const QString& sMessage);
+
+    bool ConnectCOM();
+    bool ConnectNetwork();
+    bool StartInstrumentLogging();
+    bool StartTextMeter();
+    bool StartNewMeter();
+    void StopInstrumentLogging();
+    bool SendLoudnessSetup();
+    bool UsesVectorStart() const;
+    bool IsNewMeter() const;
+
+    // The data loop of one logging run.
+    void DataLoop();
+    void HandleReports(const QString& sRXData);
+    // False when the timecode ended the run.
+    bool ApplyTimecodeStep(const QString& sTimeCode);
+
+    // Commands waiting in the queue, applied on the thread.
+    void ProcessCommands();
+    void ApplyCommand(const TCommand& Command);
+    // Ready: blocks without using the processor until a command ends the ready state.
+    void WaitWhileReady();
+
+    // The receiving side of the active link: waits up to iMs, handing complete lines to the receive buffer;
+    // returns early once a line is waiting.
+    void PollInstrument(int iMs);
+    // Sends one text command over the active link, optionally waiting for one reply line.
+    bool SendInstrumentCMD(const QString& sCMD, QString& sResponce, bool bResponce);
+    // The serial channel's line receiver.
+    void COMOnRXString(const QString& sRXBuffer);
+
+    void SetState(int iState);
+    int State() const { return iThreadState.load(); }
+    void PostThreadEvent(int iCode);
+    void SendUDPMessage(int iCode, const QString& sText);
+    QString InstrumentInfoText() const;
+
+    // Copies, owned by the thread.
+    TSessionInfo rSessionInfo;
+    TInstrumentInfo rActiveNetworkCFG;
+    int iThreadNumber = 0;
+    int iUDPPort = 0;
+    int iTimeout = 0;
+    int iTimeSource = engine::kTimeSourceMeter;
+    TTimingSettings rTiming;
+    engine::TTimecodeControl TCCtrl;
+    // The timecode control as the main window had it at the last start command.
+    engine::TTCControlSettings StartTCCtrl;
+
+    // Steering and reporting.
+    TPostThreadEvent fnPostEvent;
+    TReadTCControl fnReadTCControl;
+    std::atomic<int> iThreadState{kStateCreated};
+    // Command 110 ends the thread even when it arrives while a connect step is still running.
+    std::atomic<bool> bCloseRequested{false};
+    std::mutex CommandLock;
+    std::condition_variable CommandWake;
+    std::deque<TCommand> Commands;
+
+    // Created and used on the logging thread.
+    std::unique_ptr<TUDPSender> UDP;
+    std::unique_ptr<TqxMeterCom> COM;
+    std::unique_ptr<TInstrumentMemory> InstrumentMemory;
+    TRXBuffer RXBuffer;
+
+    // The meter and the run, on the logging thread.
+    int iSerialNumber = 0;
+    QString sInstrumentName;
+    int iPeakCount = 0;
+    int iLastScreenNo = 1;
+    QString sLastTimeCode;
+    bool bPaused = false;
+};
