@@ -184,9 +184,6 @@ void TMainController::FinishSession() {
 }
 
 void TMainController::HandleEngineEvent(int iCode) {
-    // Every datagram the thread sent before this event is already waiting at the port: handle those first,
-    // so that the event sees the records that preceded it (the last level rows before the session ends).
-    UDP.DeliverPending();
     HandleEvent(iCode);
     Q_EMIT EngineEventHandled(iCode);
 }
