@@ -67,6 +67,28 @@ QString WithoutLineEnd(const QString& sLine) {
     return sLine;
 }
 
+// A serial meter in data mode: the channel delivers complete lines during its waits.
+class TSerialInstrumentLink : public IInstrumentLink {
+public:
+    TSerialInstrumentLink(TqxMeterCom& rCOM, TRXBuffer& rRXBuffer) : COM(rCOM) {
+        COM.OnRXString = [&rRXBuffer](const QString& sRXBuffer) { rRXBuffer.AppendLine(sRXBuffer); };
+    }
+    ~TSerialInstrumentLink() override { COM.OnRXString = nullptr; }
+    TSerialInstrumentLink(const TSerialInstrumentLink&) = delete;
+    TSerialInstrumentLink& operator=(const TSerialInstrumentLink&) = delete;
+
+    void PollRX(int iMs) override { COM.PollRX(iMs); }
+    bool SendCMD(const QString& sCMD, QString& sResponce, bool bResponce) override {
+        if (bResponce)
+            return COM.SendCMD(sCMD, sResponce);
+        COM.SendCMD(sCMD);
+        return true;
+    }
+
+private:
+    TqxMeterCom& COM;
+};
+
 } // namespace
 
 void TRXBuffer::AppendLine(const QString& sLine) {
@@ -163,7 +185,7 @@ void TLoggingThread::run() {
     UDP = std::make_unique<TUDPSender>(iUDPPort, rTiming);
     if (rActiveNetworkCFG.bComPort) {
         COM = std::make_unique<TqxMeterCom>(rTiming);
-        COM->OnRXString = [this](const QString& sRXBuffer) { COMOnRXString(sRXBuffer); };
+        Link = std::make_unique<TSerialInstrumentLink>(*COM, RXBuffer);
         InstrumentMemory = std::make_unique<TInstrumentMemory>();
         InstrumentMemory->SetqxMeterCOM(COM.get());
     }
@@ -188,6 +210,7 @@ void TLoggingThread::HandleException(const QString& sClassName, const QString& s
 }
 
 void TLoggingThread::Destroy() {
+    Link.reset();
     if (COM) {
         COM->Close();
         InstrumentMemory.reset();
@@ -578,30 +601,22 @@ void TLoggingThread::WaitWhileReady() {
 }
 
 void TLoggingThread::PollInstrument(int iMs) {
-    if (!COM) {
+    if (!Link) {
         // No link to receive from: the wait is still a wait, never a spin.
         QThread::msleep(quint64(qMax(iMs, 0)));
         return;
     }
+    // The full interval unless a line arrives: bytes without a line end do not shorten the wait.
     QDeadlineTimer Deadline(qMax(iMs, 0));
     do {
-        COM->PollRX(int(qMax<qint64>(Deadline.remainingTime(), 0)));
+        Link->PollRX(int(qMax<qint64>(Deadline.remainingTime(), 0)));
     } while (!RXBuffer.HasString() && !Deadline.hasExpired());
 }
 
 bool TLoggingThread::SendInstrumentCMD(const QString& sCMD, QString& sResponce, bool bResponce) {
     sResponce.clear();
     RXBuffer.Clear();
-    if (!COM)
-        return false;
-    if (bResponce)
-        return COM->SendCMD(sCMD, sResponce);
-    COM->SendCMD(sCMD);
-    return true;
-}
-
-void TLoggingThread::COMOnRXString(const QString& sRXBuffer) {
-    RXBuffer.AppendLine(sRXBuffer);
+    return Link && Link->SendCMD(sCMD, sResponce, bResponce);
 }
 
 void TLoggingThread::SetState(int iState) {

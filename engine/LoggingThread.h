@@ -64,6 +64,18 @@ private:
     std::atomic<bool> bRXString{false};
 };
 
+// The thread's side of a meter in data mode, whichever transport reaches it (the serial channel or the
+// network terminal): text commands go out, and each received line goes to the thread's receive buffer.
+// Created and used on the logging thread only.
+class IInstrumentLink {
+public:
+    virtual ~IInstrumentLink() = default;
+    // Waits up to iMs for received data, handing complete lines to the receive buffer as they arrive.
+    virtual void PollRX(int iMs) = 0;
+    // One text command; with bResponce it waits for one reply line, which goes to sResponce.
+    virtual bool SendCMD(const QString& sCMD, QString& sResponce, bool bResponce) = 0;
+};
+
 // The logging engine: one thread per instrument connection. It connects to the meter, reports its
 // identification, waits idle for the start command, starts the meter's report stream, forwards level
 // records and timecodes, applies timecode control, stops the meter and ends on disconnect, failure or
@@ -137,8 +149,6 @@ private:
     void PollInstrument(int iMs);
     // Sends one text command over the active link, optionally waiting for one reply line.
     bool SendInstrumentCMD(const QString& sCMD, QString& sResponce, bool bResponce);
-    // The serial channel's line receiver.
-    void COMOnRXString(const QString& sRXBuffer);
 
     void SetState(int iState);
     int State() const { return iThreadState.load(); }
@@ -172,6 +182,8 @@ private:
     std::unique_ptr<TUDPSender> UDP;
     std::unique_ptr<TqxMeterCom> COM;
     std::unique_ptr<TInstrumentMemory> InstrumentMemory;
+    // The active transport in data mode; the receiving side fills RXBuffer.
+    std::unique_ptr<IInstrumentLink> Link;
     TRXBuffer RXBuffer;
 
     // The meter and the run, on the logging thread.

@@ -611,6 +611,33 @@ TEST_F(LoggingThreadTest, TimecodeControlStartsAndStopsTheRun) {
     EXPECT_FALSE(FromMeter<bool>([](TSimMeterProtocol& m) { return m.Reporting(); }));
 }
 
+TEST_F(LoggingThreadTest, SwitchingTimecodeControlOffWhileWaitingStartsForwardingAtOnce) {
+    ASSERT_NO_FATAL_FAILURE(StartPoolMeter());
+    TTimecodeControl& TC = Ctrl.Settings.TCCtrl;
+    TC.Enabled = true;
+    TC.EnabledStart = true;
+    TC.TCStart = TimeCode(kStartSecond + 3600);
+    ASSERT_NO_FATAL_FAILURE(Connect());
+
+    qsizetype iFrom = Events.size();
+    Ctrl.ThreadSendMessage(kEngineCommandStart);
+    ASSERT_TRUE(WaitEvent(kEventWaitingStartTC, iFrom)) << Dump();
+    const int iShown = View.iTimeCodes;
+    ASSERT_TRUE(qxtest::WaitFor([&] { return View.iTimeCodes >= iShown + 2; }, kWaitMs));
+    EXPECT_EQ(LevelCount(), 0);
+
+    // The auto-start check box cleared: the thread copies the control again and logs from the next record.
+    TC.Enabled = false;
+    Ctrl.ThreadSendMessage(kEngineCommandTCChanged);
+    ASSERT_TRUE(WaitEvent(kEventLogging, iFrom)) << Dump();
+    ASSERT_TRUE(WaitLevelCount(3)) << Dump();
+    Ctrl.ThreadSendMessage(kEngineCommandStop);
+    ASSERT_TRUE(WaitEvent(kEventReady, iFrom)) << Dump();
+    // No measurement reset: only the two of the start itself.
+    EXPECT_EQ(FromMeter<QList<quint16>>([](TSimMeterProtocol& m) { return m.Vectors(); }),
+              (QList<quint16>{2, 62, 62}));
+}
+
 // Failures: what the user is told and how the thread ends.
 enum class TFailureAction { None, StopMeter, DropLink };
 
