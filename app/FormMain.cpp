@@ -101,7 +101,14 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
 TfrmMain::~TfrmMain() = default;
 
 void TfrmMain::FormCreate() {
-    setWindowIcon(QIcon(":/icons/QXR_Icon_32.png"));
+    // Small and large icons; one that fails to load is skipped.
+    QIcon Icon;
+    for (const char* sIcon : {":/icons/QXR_Icon_16.png", ":/icons/QXR_Icon_32.png"}) {
+        const QPixmap Pixmap(sIcon);
+        if (!Pixmap.isNull())
+            Icon.addPixmap(Pixmap);
+    }
+    setWindowIcon(Icon);
     setWindowTitle("QX-Logging");
     MessageBox = std::make_unique<TMessageBox>(iLNG, this);
     Ctrl.SetView(this);

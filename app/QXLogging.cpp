@@ -30,6 +30,8 @@ void ApplyVisualStyle(QApplication& app) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // The program's resources live in the core library; register them before the first use.
+    Q_INIT_RESOURCE(resources);
     QApplication app(argc, argv);
     // First of all, so that a signal arriving during start-up waits for the window instead of killing
     // the process.
