@@ -402,6 +402,27 @@ TEST_F(DBSelectWindow, DoubleClickSelectsTheFileForTheSessionsThatFollow) {
     EXPECT_TRUE(SessionTitles(sFirst).isEmpty());
 }
 
+// A file that cannot be opened must not leave the program without the database it was working with.
+TEST_F(DBSelectWindow, SelectingAFileThatCannotBeOpenedKeepsTheWorkingDatabase) {
+    const QString sWorking = MakeDatabase("working.DB3");
+    UseDatabase(sWorking);
+    const QString sText = PathOf("notes.txt");
+    WriteFile(sText, "not a database");
+    ShowManager();
+    Asked.clear();
+    frmDBSelect.SelectDatabase(sText);
+
+    EXPECT_EQ(Asked, QStringList{Msg(kNotADatabase, sText)});
+    EXPECT_EQ(frmMain.Ctrl.Settings.sDatabaseFileName, sWorking);
+    EXPECT_EQ(frmMain.StatusPanels[1]->text(), TruncateString(sWorking, 30, true));
+    EXPECT_TRUE(frmDBSelect.isVisible());
+    TSessionInfo rSession;
+    rSession.sReportID = QStringLiteral("5C60F693-BEF5-E011-A485-80EE7300C695");
+    rSession.sShowTitle = QStringLiteral("Still stored");
+    ASSERT_TRUE(frmMain.Ctrl.SQLConnection.InsertSession(rSession));
+    EXPECT_EQ(SessionTitles(sWorking), QStringList{"Still stored"});
+}
+
 TEST_F(DBSelectWindow, DoubleClickOnTheRootOrAMissingFile) {
     const QString sPath = MakeDatabase("vanishing.DB3");
     AddListed(sPath);
@@ -450,6 +471,30 @@ TEST_F(DBSelectWindow, PopupRules) {
         }
         frmDBSelect.popDB->hide();
     }
+}
+
+TEST_F(DBSelectWindow, PopupIsDrawnInTheProgramsMenuStyle) {
+    ShowManager();
+    ASSERT_TRUE(frmDBSelect.PreparePopup(CentreOf(Root())));
+    frmDBSelect.popDB->popup(frmDBSelect.mapToGlobal(QPoint(10, 10)));
+    ASSERT_TRUE(qxtest::WaitFor([this] { return frmDBSelect.popDB->isVisible(); }));
+    const QImage img = frmDBSelect.popDB->grab().toImage();
+    const QRect rFirst = frmDBSelect.popDB->actionGeometry(frmDBSelect.popNewLocalDB);
+    EXPECT_GE(rFirst.width(), 100);
+    // The icon stripe: 80 % white over silver.
+    EXPECT_EQ(img.pixelColor(rFirst.left() + 1, rFirst.bottom() - 1), QColor(242, 242, 242));
+    EXPECT_EQ(img.pixelColor(rFirst.right() - 1, rFirst.bottom() - 1), QColor(Qt::white));
+    QAction* pSeparator = nullptr;
+    for (QAction* p : frmDBSelect.popDB->actions()) {
+        if (p->isSeparator())
+            pSeparator = p;
+    }
+    ASSERT_NE(pSeparator, nullptr);
+    const QRect rSeparator = frmDBSelect.popDB->actionGeometry(pSeparator);
+    const int y = rSeparator.top() + rSeparator.height() / 2;
+    EXPECT_EQ(img.pixelColor(rSeparator.left() + 30, y), QColor(0xC0, 0xC0, 0xC0));
+    EXPECT_EQ(img.pixelColor(rSeparator.left() + 20, y), QColor(242, 242, 242));
+    frmDBSelect.popDB->hide();
 }
 
 } // namespace
