@@ -174,7 +174,16 @@ void TfrmTCControl::FormShow() {
     }
     EnableStart(chkEnabledStart->isChecked());
     EnableStop(chkEnabledStop->isChecked());
+}
 
+void TfrmTCControl::setVisible(bool visible) {
+    QDialog::setVisible(visible);
+    // After the dialog's own showing, which hands its first focus in like a Tab key and selects the text.
+    if (visible)
+        FocusFirstField();
+}
+
+void TfrmTCControl::FocusFirstField() {
     if (chkEnabledStart->isChecked())
         FocusEdit(editTCStartHr, true);
     else if (chkEnabledStop->isChecked())

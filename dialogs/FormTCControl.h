@@ -50,6 +50,8 @@ public:
     QPushButton* btnOK = nullptr;
     QPushButton* btnCancel = nullptr;
 
+    void setVisible(bool visible) override;
+
 protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -59,6 +61,7 @@ private:
     QGroupBox* CreateTimeGroup(QCheckBox*& chk, QLabel*& lbl, QLineEdit*& editHr, QLineEdit*& editMin,
                                QLineEdit*& editSec, QLineEdit*& editFrame);
     void FormShow();
+    void FocusFirstField();
     void chkEnabledStartClick();
     void chkEnabledStopClick();
     void btnCancelClick();
