@@ -2,6 +2,7 @@
 #include "app/Drawing.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QImage>
 #include <QMenu>
 #include <QPainter>
@@ -148,6 +149,28 @@ TEST_F(OwnerDrawnMenuTest, ExtraWidthIsSetPerMenu) {
     EXPECT_EQ(Export.sizeHint().width() - iDefault, kExportPopupExtraWidth - kMenuExtraWidth);
     SetOwnerDrawnMenu(&Export, kChartExportPopupExtraWidth);
     EXPECT_EQ(Export.sizeHint().width() - iDefault, kChartExportPopupExtraWidth - kMenuExtraWidth);
+}
+
+} // namespace
+
+namespace {
+
+// The program runs under its own style sheet, which must not take the menus' drawing over.
+TEST(OwnerDrawnMenuStyleSheet, LookSurvivesTheProgramStyleSheet) {
+    const QString sOld = qApp->styleSheet();
+    qApp->setStyleSheet("QMainWindow, QDialog { background: #eef1f5; } QMenuBar { background: #eef1f5; }");
+    {
+        QMenu Menu;
+        QAction* actOpen = Menu.addAction("Open");
+        SetOwnerDrawnMenu(&Menu);
+        Menu.resize(Menu.sizeHint());
+        const QImage img = Menu.grab().toImage();
+        const QRect r = Menu.actionGeometry(actOpen);
+        EXPECT_EQ(img.pixelColor(r.left() + 10, r.center().y()),
+                  ColorValueToQColor(CalcOpacity(clWhite, clSilver, 0.8)));
+        EXPECT_EQ(img.pixelColor(r.right() - 2, r.center().y()), QColor(Qt::white));
+    }
+    qApp->setStyleSheet(sOld);
 }
 
 } // namespace
