@@ -3,6 +3,7 @@
 #include "app/EngineCodes.h"
 #include "app/GridLayouts.h"
 #include "app/MessageBox.h"
+#include "app/OwnerDrawnMenu.h"
 #include "app/SettingsFile.h"
 #include "app/TextFormat.h"
 #include "app/TextTable.h"
@@ -10,6 +11,8 @@
 #include "dialogs/FormLegal.h"
 #include "dialogs/FormOptions.h"
 #include "dialogs/FormTCControl.h"
+#include "dialogs/FormWait.h"
+#include "dialogs/SessionTexts.h"
 #include "meter/FormInstrumentSelect.h"
 #include "review/FormChart.h"
 #include "store/FormDBSelect.h"
@@ -109,6 +112,7 @@ void TfrmMain::FormCreate() {
             Icon.addPixmap(Pixmap);
     }
     setWindowIcon(Icon);
+    SetOwnerDrawnMenus(menuBar());
     setWindowTitle("QX-Logging");
     MessageBox = std::make_unique<TMessageBox>(iLNG, this);
     Ctrl.SetView(this);
@@ -393,8 +397,8 @@ void TfrmMain::mnuOptionsClick() {
 }
 
 void TfrmMain::mnuTCControlClick() {
-    if (Windows.frmTCControl)
-        Windows.frmTCControl->exec();
+    if (Windows.frmTCControl && Windows.frmTCControl->Execute())
+        Ctrl.ThreadSendMessage(kEngineCommandTCChanged);
 }
 
 void TfrmMain::mnuLicenseClick() {
@@ -593,4 +597,31 @@ void TfrmMain::SetStartButtonCaption(int iEntry) {
 void TfrmMain::SetStatusText(int iPanel, const QString& sText) {
     if (iPanel >= 0 && iPanel < 4)
         StatusPanels[iPanel]->setText(sText);
+}
+
+void TfrmMain::SetWaitTextEntry(int iEntry) {
+    if (Windows.frmWait)
+        Windows.frmWait->SetWaitTextEntry(iEntry);
+}
+
+void TfrmMain::CloseWaitWindow() {
+    if (Windows.frmWait)
+        Windows.frmWait->close();
+}
+
+void TfrmMain::CheckSessionInfoChanges(TSessionInfo& rSessionInfo) {
+    const auto Cell = [this](int iRow) {
+        const QTableWidgetItem* Item = sgSessionInfo->item(iRow, 1);
+        return Item ? Item->text() : QString();
+    };
+    TSessionTexts rGrid{Cell(1), Cell(2), Cell(3), Cell(4), Cell(5)};
+    const auto Ask = [this](const QString& sText, int iKind, int iButtons) {
+        return ShowMessageBox(sText, iKind, iButtons);
+    };
+    if (!::CheckSessionInfoChanges(rGrid, rSessionInfo, iLNG, Ask))
+        return;
+    const QString aCleaned[] = {rGrid.sShowTitle, rGrid.sShowNumber, rGrid.sOperatorName, rGrid.sFormat,
+                                rGrid.sNotes};
+    for (int iRow = 1; iRow <= 5; ++iRow)
+        SetCell(sgSessionInfo, iRow, 1, aCleaned[iRow - 1]);
 }

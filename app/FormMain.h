@@ -44,6 +44,8 @@ public:
     int& iLNG = Ctrl.Settings.iLNG;
     std::unique_ptr<TMessageBox> MessageBox;
     TAppWindows Windows;
+    // The stored session selected on the database tab.
+    TSessionInfo rSelectedSessionInfo;
     // Counter of the review chart tabs.
     int iTabId = 0;
 
@@ -127,6 +129,9 @@ private:
     void SetStatusPicture(TStatusPicture ePicture) override;
     void SetStartButtonCaption(int iEntry) override;
     void SetStatusText(int iPanel, const QString& sText) override;
+    void SetWaitTextEntry(int iEntry) override;
+    void CloseWaitWindow() override;
+    void CheckSessionInfoChanges(TSessionInfo& rSessionInfo) override;
     void ShowEntryMessage(int iEntry, int iKind, int iButtons, const QString& sArg) override;
 
     bool bShown = false;
