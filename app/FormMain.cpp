@@ -47,18 +47,6 @@ constexpr int kStatusPanelWidths[4] = {0, 200, 150, 200};
 constexpr int kCloseWaitRounds = 501;
 constexpr int kCloseWaitRoundMs = 10;
 
-// GUI states of SetMainGUI.
-enum TGUIState {
-    kGUINoInstrument = 0,
-    kGUIConnecting = 1,
-    kGUIConnected = 2,
-    kGUILogging = 3,
-    kGUIReviewOff = 4,
-    kGUIReviewOn = 5,
-    kGUINoDatabase = 6,
-    kGUIDatabase = 7,
-};
-
 // Captions of the main window's controls.
 constexpr int kTxtCouldNotBind = 246;
 constexpr int kTxtSelectDatabaseFirst = 240;

@@ -23,18 +23,6 @@ constexpr int kTextNoInstrumentOnCOM = 30;
 constexpr int kTextNoLoggingSupport = 32;
 constexpr int kTextExitSetupMenu = 292;
 
-// GUI states of the main window.
-constexpr int kGUIDisconnected = 0;
-constexpr int kGUIConnected = 2;
-constexpr int kGUINoDatabase = 6;
-constexpr int kGUIDatabase = 7;
-
-// Status bar panels and the width of the database name shown.
-constexpr int kPanelDatabase = 1;
-constexpr int kPanelSerialNo = 2;
-constexpr int kPanelHostName = 3;
-constexpr int kDatabaseNameWidth = 30;
-
 // Logging status values of the active instrument.
 enum TLoggingStatus {
     kStatusDisconnected = 0,
@@ -215,7 +203,7 @@ void TMainController::HandleEngineEvent(int iCode) {
             LoggingThread = nullptr;
             Q_EMIT LoggingThreadEnded();
         }
-        View->SetMainGUI(kGUIDisconnected);
+        View->SetMainGUI(kGUINoInstrument);
         break;
     case kEventTimeout:
         AddLog(0, "Telnet Timeout.|4");
