@@ -266,16 +266,17 @@ void TMainController::HandleEngineEvent(int iCode) {
     case kEventPaused:
         AddLog(0, "Logging paused.|1");
         View->SetStartButtonCaption(kTextResumeLogging);
+        // The status line names the pause's timecode, so it is taken before the line is shown.
+        Settings.TCCtrl.TCPaused = rLoudnessData.sTimeCode;
         SetLoggingStatus(kStatusPaused);
         View->SetBlinking(true);
-        Settings.TCCtrl.TCPaused = rLoudnessData.sTimeCode;
         View->SetStatusPicture(IMainView::StatusPaused);
         break;
     case kEventTimecodeStopped:
         AddLog(0, "Logging waiting for TC.|1");
+        Settings.TCCtrl.TCPaused = rLoudnessData.sTimeCode;
         SetLoggingStatus(kStatusWaitingForTC);
         View->SetBlinking(true);
-        Settings.TCCtrl.TCPaused = rLoudnessData.sTimeCode;
         View->SetStatusPicture(IMainView::StatusPaused);
         break;
     default:

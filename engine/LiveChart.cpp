@@ -168,8 +168,10 @@ void TLiveChart::UpdateRanges() {
             fLow -= 1;
             fHigh += 1;
         }
-        const double fPixels = std::max(double(axisRect()->height()) - 2 * kAxisEndOffsetPx, 20.0);
-        const double fPad = (fHigh - fLow) * kAxisEndOffsetPx / fPixels;
+        // Before the first layout the axis has no length yet: a twentieth of the span stands in.
+        const double fPixels = double(axisRect()->height()) - 2 * kAxisEndOffsetPx;
+        const double fPad =
+            fPixels > kAxisEndOffsetPx ? (fHigh - fLow) * kAxisEndOffsetPx / fPixels : (fHigh - fLow) / 20;
         Axis->setRange(fLow - fPad, fHigh + fPad);
     }
 }

@@ -378,8 +378,9 @@ void TLiveLoggingView::chkAutoStartClick() {
 }
 
 void TLiveLoggingView::tmrBlinkTimer() {
-    lblTimeCode->setVisible(!lblTimeCode->isVisible());
-    imgStat->setVisible(lblTimeCode->isVisible());
+    // Hidden state, not visibility: the tab may be off screen while it blinks.
+    lblTimeCode->setVisible(lblTimeCode->isHidden());
+    imgStat->setVisible(!lblTimeCode->isHidden());
 }
 
 bool TLiveLoggingView::IsPauseAvailable() const {
