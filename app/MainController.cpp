@@ -130,6 +130,18 @@ void TMainController::ThreadSendMessage(int iCommand) {
         LoggingThread->ThreadSendMessage(iCommand);
 }
 
+bool TMainController::ConnectInstrument() {
+    // The logging thread comes with the logging engine; without it no connection can be made.
+    AddLog(0, "No logging engine to connect with.|3");
+    return false;
+}
+
+void TMainController::DisconnectInstrument() {
+    ThreadSendMessage(kEngineCommandClose);
+    SQLConnection.UpdateSession(rSessionInfo);
+    sCurrentSession.clear();
+}
+
 void TMainController::SetLoggingStatus(int iStatus) {
     Settings.rActiveNetworkCFG.iLoggingStatus = iStatus;
     View->UpdateSGInstrumentInfo();
@@ -243,16 +255,17 @@ void TMainController::HandleEngineEvent(int iCode) {
     case kEventPaused:
         AddLog(0, "Logging paused.|1");
         View->SetStartButtonCaption(kTextResumeLogging);
+        // The status line names the pause's timecode, so it is taken before the line is shown.
+        Settings.TCCtrl.TCPaused = rLoudnessData.sTimeCode;
         SetLoggingStatus(kStatusPaused);
         View->SetBlinking(true);
-        Settings.TCCtrl.TCPaused = rLoudnessData.sTimeCode;
         View->SetStatusPicture(IMainView::StatusPaused);
         break;
     case kEventTimecodeStopped:
         AddLog(0, "Logging waiting for TC.|1");
+        Settings.TCCtrl.TCPaused = rLoudnessData.sTimeCode;
         SetLoggingStatus(kStatusWaitingForTC);
         View->SetBlinking(true);
-        Settings.TCCtrl.TCPaused = rLoudnessData.sTimeCode;
         View->SetStatusPicture(IMainView::StatusPaused);
         break;
     default:
