@@ -95,17 +95,29 @@ void TNetworkLink::TelnetDataAvailable(const QByteArray& Chunk) {
         if (ContainsBannerMark(sLoginText)) {
             sRXData = sLoginText;
             bLoginComplete = true;
-            bBannerClosed = IsBannerComplete(sRXData);
+            CheckBannerClosed();
         }
         return;
     }
     if (!bBannerClosed) {
         // The unit name line may end in a later read than the banner mark.
-        sRXData.append(Chunk.left(kMaxLoginText));
-        bBannerClosed = IsBannerComplete(sRXData) || sRXData.size() > kMaxLoginText;
+        sRXData.append(Chunk);
+        CheckBannerClosed();
+        return;
     }
     for (const QByteArray& sLine : Lines.Feed(Chunk))
         RX.AppendLine(sLine);
+}
+
+void TNetworkLink::CheckBannerClosed() {
+    if (IsBannerComplete(sRXData)) {
+        bBannerClosed = true;
+        // Text after the unit name line is the meter's first data.
+        for (const QByteArray& sLine : Lines.Feed(BannerTail(sRXData)))
+            RX.AppendLine(sLine);
+    } else if (sRXData.size() > kMaxLoginText) {
+        bBannerClosed = true;
+    }
 }
 
 void TNetworkLink::AnswerPrompt(const QString& sValue) {

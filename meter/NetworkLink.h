@@ -79,6 +79,7 @@ public:
 
 private:
     void AnswerPrompt(const QString& sValue);
+    void CheckBannerClosed();
     void WaitLoginPause();
 
     TTimingSettings rTiming;

@@ -44,6 +44,19 @@ bool IsBannerComplete(const QByteArray& sText) {
     return iLabel < 0 || sText.indexOf(kLF, iLabel + kUnitNameLabel.size()) >= 0;
 }
 
+QByteArray BannerTail(const QByteArray& sText) {
+    const qsizetype iLabel = sText.indexOf(kUnitNameLabel);
+    if (iLabel < 0)
+        return {};
+    qsizetype iEnd = sText.indexOf(kLF, iLabel + kUnitNameLabel.size());
+    if (iEnd < 0)
+        return {};
+    ++iEnd;
+    if (iEnd < sText.size() && sText.at(iEnd) == kCR)
+        ++iEnd;
+    return sText.mid(iEnd);
+}
+
 TTelnetBanner ParseBanner(const QByteArray& sRXData) {
     TTelnetBanner Banner;
     const qsizetype a = sRXData.indexOf(kSerialLabel);

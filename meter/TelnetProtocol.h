@@ -21,6 +21,10 @@ bool ContainsBannerMark(const QByteArray& sText);
 // "Unit Name.: "), or at once when that label is missing.
 bool IsBannerComplete(const QByteArray& sText);
 
+// What follows the banner's unit name line (after its LF, and a CR right after that): the start of the
+// meter's lines. Empty while the banner is not complete.
+QByteArray BannerTail(const QByteArray& sText);
+
 // Serial number and unit name from a login banner.
 struct TTelnetBanner {
     int iSerialNo = 0;
