@@ -1,10 +1,15 @@
 #include "app/EngineCodes.h"
+#include "meter/ComPorts.h"
 #include "meter/InstrumentLink.h"
 #include "meter/MeterCommands.h"
+#include "meter/qxMeterCOM.h"
 #include "tests/network/NetworkFixture.h"
 #include "tests/support/TestSupport.h"
+#include "tools/sim/SimSerialLink.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 #include <vector>
@@ -197,6 +202,69 @@ TEST_F(LineExchange, SerialLinesReachTheSameBuffer) {
     // Without its channel a serial instrument cannot be sent to.
     QString sResponce;
     EXPECT_FALSE(Link.SendInstrumentCMD(kStart, sResponce, false));
+}
+
+} // namespace
+
+namespace {
+
+// The same commands and lines over a serial text meter on a pseudo-terminal: the thread cannot tell the
+// transports apart.
+TEST(SerialTransport, TextCommandsAndLinesOverTheSerialChannel) {
+    qxtest::TFreshConfigHome Home;
+    constexpr int kPort = 7;
+    const QString sLink = ComPortLinkPath(Home.DataFolder(), kPort);
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(sLink).path()));
+    TSimMeterConfig rConfig = DefaultSimMeterConfig(TSimMeterKind::Text);
+    rConfig.iReportIntervalMs = 40;
+    rConfig.iInitReportDelayMs = 20;
+    TSimSerialLink Sim(rConfig);
+    QString sError;
+    ASSERT_TRUE(Sim.Open(sLink, sError)) << sError.toStdString();
+    Sim.Start();
+
+    const TTimingSettings rTiming = qxtest::FastNetworkTiming();
+    TqxMeterCom COM(rTiming);
+    COM.SetPort(kPort);
+    ASSERT_TRUE(COM.Open());
+    TInstrumentInfo rInstrument;
+    rInstrument.bComPort = true;
+    rInstrument.iPort = kPort;
+    TReported Reported;
+    TInstrumentLink Link(rInstrument, &COM, Reported.Reporter(), rTiming);
+
+    QString sResponce;
+    ASSERT_TRUE(Link.SendInstrumentCMD(kStart, sResponce, true));
+    // The serial channel's reply keeps its line end.
+    EXPECT_EQ(sResponce, QStringLiteral("OK\r\n"));
+    QStringList slLines;
+    const QDeadlineTimer Deadline(10000);
+    while (slLines.size() < 4 && !Deadline.hasExpired()) {
+        if (!Link.WaitForRXString())
+            continue;
+        QString sText;
+        Link.GetRXString(sText);
+        slLines.append(sText.split(QStringLiteral("\r\n")));
+    }
+    // The serial channel hands its captured reply on once more with the next line; the report parser skips
+    // it, and it is not a report.
+    if (!slLines.isEmpty() && slLines.first() == QStringLiteral("OK"))
+        slLines.removeFirst();
+    ASSERT_GE(slLines.size(), 3) << slLines.join('|').toStdString();
+    EXPECT_EQ(slLines.at(0), QStringLiteral("I;1;0;1;0;3;-10;0;6;0;1;")) << slLines.join('|').toStdString();
+    EXPECT_TRUE(slLines.at(1).startsWith(QStringLiteral("L;10:00:00:00;"))) << slLines.at(1).toStdString();
+    EXPECT_TRUE(slLines.at(2).startsWith(QStringLiteral("L;10:00:01:00;"))) << slLines.at(2).toStdString();
+
+    ASSERT_TRUE(Link.SendInstrumentCMD(kStop, sResponce, false));
+    bool bReporting = true;
+    const QDeadlineTimer StopDeadline(10000);
+    while (bReporting && !StopDeadline.hasExpired()) {
+        Link.PollRX(10);
+        Sim.WithProtocol([&](TSimMeterProtocol& Protocol) { bReporting = Protocol.Reporting(); });
+    }
+    EXPECT_FALSE(bReporting);
+    COM.Close();
+    Sim.Stop();
 }
 
 } // namespace
