@@ -23,19 +23,6 @@ constexpr int kTextNoInstrumentOnCOM = 30;
 constexpr int kTextNoLoggingSupport = 32;
 constexpr int kTextExitSetupMenu = 292;
 
-// Logging status values of the active instrument.
-enum TLoggingStatus {
-    kStatusDisconnected = 0,
-    kStatusConnecting = 1,
-    kStatusReady = 2,
-    kStatusLogging = 3,
-    kStatusWaitingStartTC = 4,
-    kStatusWaitingStopTC = 5,
-    kStatusLoggingStarted = 6,
-    kStatusPaused = 7,
-    kStatusWaitingForTC = 8,
-};
-
 constexpr int kMessageFieldCount = 10;
 
 void ReadReal(const QString& sField, double& fTarget) {

@@ -52,19 +52,6 @@ enum TLiveText : int {
     kTxtTimecodeControlled = 414,
 };
 
-// Logging status values of the active instrument.
-enum TLoggingStatus {
-    kStatusDisconnected = 0,
-    kStatusConnecting = 1,
-    kStatusReady = 2,
-    kStatusLogging = 3,
-    kStatusWaitingStartTC = 4,
-    kStatusWaitingStopTC = 5,
-    kStatusLoggingStarted = 6,
-    kStatusPaused = 7,
-    kStatusWaitingForTC = 8,
-};
-
 // Rows of the instrument grid.
 enum TInstrumentRow { kRowName = 1, kRowSerialNo = 2, kRowPort = 3, kRowStatus = 4, kRowAutostop = 5 };
 
