@@ -1,5 +1,6 @@
 #include "app/MainController.h"
 
+#include "app/DataFolder.h"
 #include "app/EngineCodes.h"
 #include "app/MessageBoxLayout.h"
 #include "app/SettingsFile.h"
@@ -22,31 +23,6 @@ constexpr int kTextCouldNotOpenCOM = 288;
 constexpr int kTextNoInstrumentOnCOM = 30;
 constexpr int kTextNoLoggingSupport = 32;
 constexpr int kTextExitSetupMenu = 292;
-
-// GUI states of the main window.
-constexpr int kGUIDisconnected = 0;
-constexpr int kGUIConnected = 2;
-constexpr int kGUINoDatabase = 6;
-constexpr int kGUIDatabase = 7;
-
-// Status bar panels and the width of the database name shown.
-constexpr int kPanelDatabase = 1;
-constexpr int kPanelSerialNo = 2;
-constexpr int kPanelHostName = 3;
-constexpr int kDatabaseNameWidth = 30;
-
-// Logging status values of the active instrument.
-enum TLoggingStatus {
-    kStatusDisconnected = 0,
-    kStatusConnecting = 1,
-    kStatusReady = 2,
-    kStatusLogging = 3,
-    kStatusWaitingStartTC = 4,
-    kStatusWaitingStopTC = 5,
-    kStatusLoggingStarted = 6,
-    kStatusPaused = 7,
-    kStatusWaitingForTC = 8,
-};
 
 constexpr int kMessageFieldCount = 10;
 
@@ -118,7 +94,7 @@ void TMainController::ReleaseLoggingThread() {
 }
 
 bool TMainController::Initialise(const QString& sConfigRoot) {
-    sDataFolder = sConfigRoot + "/Kelmoria/QXLogging";
+    sDataFolder = DataFolderUnder(sConfigRoot);
     sINI = sDataFolder + "/QXLogging.INI";
     // A folder that cannot be made shows up later as settings that cannot be written.
     QDir().mkpath(sDataFolder);
@@ -171,6 +147,18 @@ bool TMainController::RecoverSettings() {
 void TMainController::ThreadSendMessage(int iCommand) {
     if (LoggingThread)
         LoggingThread->ThreadSendMessage(iCommand);
+}
+
+bool TMainController::ConnectInstrument() {
+    // The logging thread comes with the logging engine; without it no connection can be made.
+    AddLog(0, "No logging engine to connect with.|3");
+    return false;
+}
+
+void TMainController::DisconnectInstrument() {
+    ThreadSendMessage(kEngineCommandClose);
+    SQLConnection.UpdateSession(rSessionInfo);
+    sCurrentSession.clear();
 }
 
 void TMainController::SetLoggingStatus(int iStatus) {
@@ -251,7 +239,7 @@ void TMainController::HandleEvent(int iCode) {
             LoggingThread = nullptr;
             Q_EMIT LoggingThreadEnded();
         }
-        View->SetMainGUI(kGUIDisconnected);
+        View->SetMainGUI(kGUINoInstrument);
         break;
     case kEventTimeout:
         AddLog(0, "Telnet Timeout.|4");
@@ -291,16 +279,17 @@ void TMainController::HandleEvent(int iCode) {
     case kEventPaused:
         AddLog(0, "Logging paused.|1");
         View->SetStartButtonCaption(kTextResumeLogging);
+        // The status line names the pause's timecode, so it is taken before the line is shown.
+        Settings.TCCtrl.TCPaused = rLoudnessData.sTimeCode;
         SetLoggingStatus(kStatusPaused);
         View->SetBlinking(true);
-        Settings.TCCtrl.TCPaused = rLoudnessData.sTimeCode;
         View->SetStatusPicture(IMainView::StatusPaused);
         break;
     case kEventTimecodeStopped:
         AddLog(0, "Logging waiting for TC.|1");
+        Settings.TCCtrl.TCPaused = rLoudnessData.sTimeCode;
         SetLoggingStatus(kStatusWaitingForTC);
         View->SetBlinking(true);
-        Settings.TCCtrl.TCPaused = rLoudnessData.sTimeCode;
         View->SetStatusPicture(IMainView::StatusPaused);
         break;
     default:

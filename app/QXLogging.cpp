@@ -30,6 +30,8 @@ void ApplyVisualStyle(QApplication& app) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // The program's resources live in the core library; register them before the first use.
+    Q_INIT_RESOURCE(resources);
     QApplication app(argc, argv);
     // First of all, so that a signal arriving during start-up waits for the window instead of killing
     // the process.
@@ -58,6 +60,10 @@ int main(int argc, char** argv) {
     Windows.frmLegalInfo = new TfrmLegalInfo(&frmMain);
     Windows.frmFilterSessions = new TfrmFilterSessions(&frmMain);
     frmMain.SetWindows(Windows);
+    Windows.frmTCControl->SetContext(&frmMain.iLNG, &frmMain.Ctrl.Settings.TCCtrl);
+    Windows.frmSessionInfo->SetContext(&frmMain.iLNG, frmMain.MessageBox.get(),
+                                       &frmMain.rSelectedSessionInfo);
+    Windows.frmWait->SetLanguage(&frmMain.iLNG);
 
     QObject::connect(&Signals, &TUnixSignals::TerminationRequested, &frmMain, &TfrmMain::CloseWithoutAsking);
 

@@ -4,6 +4,7 @@
 #include "app/MainController.h"
 #include "engine/EngineMessages.h"
 #include "engine/UDPSender.h"
+#include "meter/InstrumentLink.h"
 #include "meter/InstrumentMemory.h"
 #include "meter/MeterCommands.h"
 #include "meter/qxMeterCOM.h"
@@ -59,66 +60,7 @@ engine::TTCControlSettings ToEngineTC(const TTimecodeControl& Main) {
     return TC;
 }
 
-// Strips the line end the receiving side leaves on a line: its last two characters when they are CR LF or
-// LF CR.
-QString WithoutLineEnd(const QString& sLine) {
-    if (sLine.endsWith(QLatin1String("\r\n")) || sLine.endsWith(QLatin1String("\n\r")))
-        return sLine.left(sLine.size() - 2);
-    return sLine;
-}
-
-// A serial meter in data mode: the channel delivers complete lines during its waits.
-class TSerialInstrumentLink : public IInstrumentLink {
-public:
-    TSerialInstrumentLink(TqxMeterCom& rCOM, TRXBuffer& rRXBuffer) : COM(rCOM) {
-        COM.OnRXString = [&rRXBuffer](const QString& sRXBuffer) { rRXBuffer.AppendLine(sRXBuffer); };
-    }
-    ~TSerialInstrumentLink() override { COM.OnRXString = nullptr; }
-    TSerialInstrumentLink(const TSerialInstrumentLink&) = delete;
-    TSerialInstrumentLink& operator=(const TSerialInstrumentLink&) = delete;
-
-    void PollRX(int iMs) override { COM.PollRX(iMs); }
-    bool SendCMD(const QString& sCMD, QString& sResponce, bool bResponce) override {
-        if (bResponce)
-            return COM.SendCMD(sCMD, sResponce);
-        COM.SendCMD(sCMD);
-        return true;
-    }
-
-private:
-    TqxMeterCom& COM;
-};
-
 } // namespace
-
-void TRXBuffer::AppendLine(const QString& sLine) {
-    std::lock_guard<std::mutex> Guard(Lock);
-    sGlobalRXBuffer.append(WithoutLineEnd(sLine));
-    if (sGlobalRXBuffer.size() > kMaxChars)
-        sGlobalRXBuffer.remove(0, sGlobalRXBuffer.size() - kMaxChars);
-    bRXString.store(true);
-}
-
-bool TRXBuffer::Take(QString& sRXData) {
-    std::lock_guard<std::mutex> Guard(Lock);
-    if (!bRXString.load())
-        return false;
-    sRXData = sGlobalRXBuffer;
-    sGlobalRXBuffer.clear();
-    bRXString.store(false);
-    return true;
-}
-
-void TRXBuffer::Clear() {
-    std::lock_guard<std::mutex> Guard(Lock);
-    sGlobalRXBuffer.clear();
-    bRXString.store(false);
-}
-
-QString TRXBuffer::Peek() const {
-    std::lock_guard<std::mutex> Guard(Lock);
-    return sGlobalRXBuffer;
-}
 
 TLoggingThreadSettings TLoggingThread::ReadMainSettings(const TMainController& Main) {
     TLoggingThreadSettings s;
@@ -185,10 +127,14 @@ void TLoggingThread::run() {
     UDP = std::make_unique<TUDPSender>(iUDPPort, rTiming);
     if (rActiveNetworkCFG.bComPort) {
         COM = std::make_unique<TqxMeterCom>(rTiming);
-        Link = std::make_unique<TSerialInstrumentLink>(*COM, RXBuffer);
         InstrumentMemory = std::make_unique<TInstrumentMemory>();
         InstrumentMemory->SetqxMeterCOM(COM.get());
     }
+    TLinkReporter Reporter;
+    Reporter.fnSetThreadState = [this](int iState) { SetState(iState); };
+    Reporter.fnPostThreadEvent = [this](int iCode) { PostThreadEvent(iCode); };
+    Reporter.fnSendLog = [this](const QString& sText) { SendUDPMessage(kMessageLog, sText); };
+    Link = std::make_unique<TInstrumentLink>(rActiveNetworkCFG, COM.get(), Reporter, rTiming);
     try {
         Execute();
     } catch (const std::exception& e) {
@@ -201,15 +147,19 @@ void TLoggingThread::run() {
 }
 
 void TLoggingThread::HandleException(const QString& sClassName, const QString& sMessage) {
-    SetState(kStateClosing);
+    SetState(kThreadStateClosing);
     // The report itself must not throw out of the thread.
     try {
         SendUDPMessage(kMessageLog, sClassName + " error raised, with message : " + sMessage);
+        if (Link && Link->NetworkConnected())
+            Link->DisconnectNetwork();
     } catch (...) {
     }
 }
 
 void TLoggingThread::Destroy() {
+    if (Link && Link->NetworkConnected())
+        Link->DisconnectNetwork();
     Link.reset();
     if (COM) {
         COM->Close();
@@ -221,9 +171,9 @@ void TLoggingThread::Destroy() {
 }
 
 void TLoggingThread::Execute() {
-    while (State() != kStateClosing) {
-        if (State() == kStateCreated) {
-            SetState(kStateConnecting);
+    while (State() != kThreadStateClosing) {
+        if (State() == kThreadStateCreated) {
+            SetState(kThreadStateConnecting);
             PostThreadEvent(kEventConnecting);
             bool bOk = false;
             if (rActiveNetworkCFG.bComPort) {
@@ -233,20 +183,20 @@ void TLoggingThread::Execute() {
                 SendUDPMessage(kMessageInstrumentInfo, sInfo);
                 if (bOk) {
                     if (!IsNewMeter()) {
-                        SetState(kStateReady);
+                        SetState(kThreadStateReady);
                     } else if (COM->SendCMD(kLogStop, true)) {
                         InstrumentMemory->InitLogging();
-                        SetState(kStateReady);
+                        SetState(kThreadStateReady);
                     } else {
                         PostThreadEvent(kEventLoggingNotSupported);
-                        SetState(kStateClosing);
+                        SetState(kThreadStateClosing);
                     }
                 }
             } else {
                 bOk = ConnectNetwork();
             }
             if (!bOk)
-                SetState(kStateClosing);
+                SetState(kThreadStateClosing);
             SendUDPMessage(kMessageLog, QStringLiteral("ConnectInstrument: ") +
                                             (bOk ? QStringLiteral("True") : QStringLiteral("False")) +
                                             QStringLiteral("|1"));
@@ -259,11 +209,11 @@ void TLoggingThread::Execute() {
 
         // Event 7 and the meter's stop belong to a logging run only: a failed connect or a close from the
         // ready state has nothing to stop and no session to finish.
-        if (State() != kStateLogging)
+        if (State() != kThreadStateLogging)
             break;
         StartInstrumentLogging();
-        if (State() == kStateLogging && engine::WaitsForStartTC(TCCtrl))
-            SetState(kStateWaitingStartTC);
+        if (State() == kThreadStateLogging && engine::WaitsForStartTC(TCCtrl))
+            SetState(kThreadStateWaitingStartTC);
         PostThreadEvent(State());
 
         DataLoop();
@@ -271,7 +221,9 @@ void TLoggingThread::Execute() {
         PostThreadEvent(kEventLoggingEnded);
         StopInstrumentLogging();
         ProcessCommands();
-        if (State() != kStateLogging && State() != kStateReady)
+        if (Link->NetworkConnected() && State() == kThreadStateClosing)
+            Link->DisconnectNetwork();
+        if (State() != kThreadStateLogging && State() != kThreadStateReady)
             break;
     }
 }
@@ -314,7 +266,7 @@ bool TLoggingThread::ConnectCOM() {
         if (!bRead) {
             SendUDPMessage(kMessageLog, QStringLiteral("Main Memory Pool Read Error."));
             PostThreadEvent(kEventLoggingNotSupported);
-            SetState(kStateClosing);
+            SetState(kThreadStateClosing);
             COM->SetCommandMode(false);
             return false;
         }
@@ -323,16 +275,15 @@ bool TLoggingThread::ConnectCOM() {
         COM->SetRTC();
     COM->SetCommandMode(false);
     PostThreadEvent(kEventConnected);
-    SetState(kStateConnecting);
+    SetState(kThreadStateConnecting);
     return true;
 }
 
 bool TLoggingThread::ConnectNetwork() {
-    // The network link is not part of this build: a network instrument is reported as not answering.
-    PostThreadEvent(kEventNetworkNoAnswer);
-    SendUDPMessage(kMessageLog, QStringLiteral("Instrument is not responding to login request.|3"));
-    SetState(kStateClosing);
-    return false;
+    const bool bOk = Link->ConnectNetwork();
+    sInstrumentName = Link->InstrumentName();
+    iSerialNumber = Link->SerialNumber();
+    return bOk;
 }
 
 bool TLoggingThread::StartInstrumentLogging() {
@@ -351,7 +302,7 @@ bool TLoggingThread::StartTextMeter() {
     PollInstrument(rTiming.iTextStartPauseMs);
 
     if (!SendInstrumentCMD(kTextLogStart, sResponce, true)) {
-        SetState(kStateConnecting);
+        SetState(kThreadStateConnecting);
         return false;
     }
     PostThreadEvent(kEventLoggingStarted);
@@ -359,21 +310,21 @@ bool TLoggingThread::StartTextMeter() {
     bool bReceived = false;
     for (int i = 0; i < rTiming.iInitReportPolls && !bReceived; ++i) {
         PollInstrument(rTiming.iInitReportPollMs);
-        bReceived = RXBuffer.HasString();
+        bReceived = Link->RXString();
     }
     if (!bReceived) {
-        SetState(kStateFailed);
+        SetState(kThreadStateFailed);
         SendUDPMessage(kMessageLog, QStringLiteral("No initialization data received from instrument.|4"));
         return false;
     }
     QString sRXData;
-    RXBuffer.Take(sRXData);
+    Link->GetRXString(sRXData);
     engine::ParseSetupReport(sRXData, rSessionInfo.rLoudnessSetup);
-    SetState(kStateLogging);
+    SetState(kThreadStateLogging);
     if (!SendLoudnessSetup()) {
-        SetState(kStateFailed);
+        SetState(kThreadStateFailed);
         SendUDPMessage(kMessageLog,
-                       "Invalid initialization data received from instrument. (" + RXBuffer.Peek() + ")|4");
+                       "Invalid initialization data received from instrument. (" + TakeRXBuffer() + ")|4");
         return false;
     }
     return true;
@@ -382,7 +333,7 @@ bool TLoggingThread::StartTextMeter() {
 bool TLoggingThread::StartNewMeter() {
     COM->Close();
     if (COM->LastMessage() == kCloseError) {
-        SetState(kStateClosing);
+        SetState(kThreadStateClosing);
         PostThreadEvent(kEventNoInstrument);
         SendUDPMessage(kMessageLog,
                        "Could not reopen COM. (" + QString::number(rActiveNetworkCFG.iPort) + ")|4");
@@ -394,7 +345,7 @@ bool TLoggingThread::StartNewMeter() {
         return false;
     if (iLastScreenNo == kScreenSetupMenu || iLastScreenNo == kScreenQuickStart) {
         PostThreadEvent(kEventSetupMenuShown);
-        SetState(kStateClosing);
+        SetState(kThreadStateClosing);
         return false;
     }
     const TqxMeterInfo& rInfo = COM->qxMeterInfo();
@@ -408,7 +359,7 @@ bool TLoggingThread::StartNewMeter() {
     PostThreadEvent(kEventLoggingStarted);
     if (!SendLoudnessSetup()) {
         SendUDPMessage(kMessageLog,
-                       "Invalid initialization data received from instrument. (" + RXBuffer.Peek() + ")|4");
+                       "Invalid initialization data received from instrument. (" + TakeRXBuffer() + ")|4");
         return false;
     }
     const int iScreen = InstrumentMemory->ReadScreenInfo() && InstrumentMemory->DisplayRec().Active == 0
@@ -424,7 +375,7 @@ bool TLoggingThread::StartNewMeter() {
     else
         bStarted = bScreenOk && COM->CallVector(engine::kVectorResetOlder) && COM->StartLogging(lAddress);
     if (bStarted)
-        SetState(kStateLogging);
+        SetState(kThreadStateLogging);
     return bStarted;
 }
 
@@ -455,25 +406,27 @@ bool TLoggingThread::SendLoudnessSetup() {
 void TLoggingThread::DataLoop() {
     const auto InRun = [this] {
         const int iState = State();
-        return iState == kStateLogging || iState == kStateWaitingStartTC;
+        return iState == kThreadStateLogging || iState == kThreadStateWaitingStartTC;
     };
     while (InRun()) {
         int iCount = 0;
         for (;;) {
             ProcessCommands();
-            if (RXBuffer.HasString() || !InRun())
+            if (Link->RXString() || !InRun())
                 break;
             ++iCount;
             if (iTimeout > 0 && iCount > iTimeout) {
-                SetState(kStateFailed);
+                SetState(kThreadStateFailed);
                 PostThreadEvent(State());
                 break;
             }
             PollInstrument(rTiming.iPollMs);
         }
-        QString sRXData;
-        if (RXBuffer.Take(sRXData))
+        if (Link->RXString()) {
+            QString sRXData;
+            Link->GetRXString(sRXData);
             HandleReports(sRXData);
+        }
     }
 }
 
@@ -492,7 +445,7 @@ void TLoggingThread::HandleReports(const QString& sRXData) {
                 bPaused = true;
             }
             SendUDPMessage(kMessageTimeCode, Field(r.sTimeCode));
-        } else if (State() == kStateWaitingStartTC) {
+        } else if (State() == kThreadStateWaitingStartTC) {
             SendUDPMessage(kMessageTimeCode, Field(r.sTimeCode));
         } else if (r.sTimeCode != sLastTimeCode) {
             if (bPaused) {
@@ -525,17 +478,17 @@ bool TLoggingThread::ApplyTimecodeStep(const QString& sTimeCode) {
         Meter = {rInfo.TypeNo, rInfo.HWID, rInfo.SoftwarePackage};
     }
     const engine::TTCStepResult Step =
-        engine::TimecodeStep(TCCtrl, sTimeCode, State() == kStateWaitingStartTC, Meter);
+        engine::TimecodeStep(TCCtrl, sTimeCode, State() == kThreadStateWaitingStartTC, Meter);
     switch (Step.action) {
     case engine::TTCAction::StartLogging:
-        SetState(kStateLogging);
+        SetState(kThreadStateLogging);
         PostThreadEvent(kEventLogging);
         for (const int iVector : Step.resetVectors)
             if (COM)
                 COM->CallVector(quint16(iVector));
         break;
     case engine::TTCAction::StopLogging:
-        SetState(kStateReady);
+        SetState(kThreadStateReady);
         return false;
     case engine::TTCAction::WaitingForStop:
         PostThreadEvent(kEventWaitingStopTC);
@@ -562,21 +515,21 @@ void TLoggingThread::ApplyCommand(const TCommand& Command) {
     case kEngineCommandStart:
         // The start button is offered only when the thread is ready; a late or repeated start must not
         // restart a run that is already going.
-        if (iState == kStateReady) {
+        if (iState == kThreadStateReady) {
             StartTCCtrl = Command.TCCtrl;
-            SetState(kStateLogging);
+            SetState(kThreadStateLogging);
         }
         break;
     case kEngineCommandStop:
-        if (iState == kStateLogging || iState == kStateWaitingStartTC)
-            SetState(kStateReady);
+        if (iState == kThreadStateLogging || iState == kThreadStateWaitingStartTC)
+            SetState(kThreadStateReady);
         break;
     case kEngineCommandClose:
-        SetState(kStateClosing);
+        SetState(kThreadStateClosing);
         break;
     case kEngineCommandTCChanged:
-        if (engine::TCControlChanged(Command.TCCtrl, TCCtrl, iState == kStateWaitingStartTC))
-            SetState(kStateLogging);
+        if (engine::TCControlChanged(Command.TCCtrl, TCCtrl, iState == kThreadStateWaitingStartTC))
+            SetState(kThreadStateLogging);
         PostThreadEvent(State());
         break;
     case kEngineCommandPause:
@@ -591,7 +544,7 @@ void TLoggingThread::ApplyCommand(const TCommand& Command) {
 }
 
 void TLoggingThread::WaitWhileReady() {
-    while (State() == kStateReady) {
+    while (State() == kThreadStateReady) {
         {
             std::unique_lock<std::mutex> Guard(CommandLock);
             CommandWake.wait(Guard, [this] { return !Commands.empty(); });
@@ -610,19 +563,25 @@ void TLoggingThread::PollInstrument(int iMs) {
     QDeadlineTimer Deadline(qMax(iMs, 0));
     do {
         Link->PollRX(int(qMax<qint64>(Deadline.remainingTime(), 0)));
-    } while (!RXBuffer.HasString() && !Deadline.hasExpired());
+    } while (!Link->RXString() && !Deadline.hasExpired());
 }
 
 bool TLoggingThread::SendInstrumentCMD(const QString& sCMD, QString& sResponce, bool bResponce) {
     sResponce.clear();
-    RXBuffer.Clear();
-    return Link && Link->SendCMD(sCMD, sResponce, bResponce);
+    return Link && Link->SendInstrumentCMD(sCMD, sResponce, bResponce);
+}
+
+QString TLoggingThread::TakeRXBuffer() {
+    QString sText;
+    if (Link)
+        Link->GetRXString(sText);
+    return sText;
 }
 
 void TLoggingThread::SetState(int iState) {
     // Once closing is asked for, only a failure state may stand in its place.
-    if (bCloseRequested.load() && iState != kStateFailed)
-        iState = kStateClosing;
+    if (bCloseRequested.load() && iState != kThreadStateFailed)
+        iState = kThreadStateClosing;
     iThreadState.store(iState);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/EngineCodes.h"
 #include "engine/EngineControl.h"
 #include "engine/ReportParser.h"
 #include "engine/TimecodeControl.h"
@@ -20,17 +21,7 @@ class TMainController;
 class TqxMeterCom;
 class TInstrumentMemory;
 class TUDPSender;
-
-// The logging thread's states; each is also the engine event the thread posts when it enters it.
-enum TThreadState : int {
-    kStateCreated = 0,
-    kStateConnecting = 4,
-    kStateReady = 5,
-    kStateLogging = 8,
-    kStateClosing = 9,
-    kStateFailed = 10,
-    kStateWaitingStartTC = 22,
-};
+class TInstrumentLink;
 
 // What the thread copies from the main window when it is created; it never reads the main window's
 // records afterwards (the timecode control comes again with each start and each change command).
@@ -42,40 +33,6 @@ struct TLoggingThreadSettings {
     engine::TTCControlSettings TCCtrl;
 };
 
-// The receive buffer between the receiving side of a meter link and the data loop. Lines are appended
-// without their line end; taking the buffer copies and clears it in one step, so a line that arrives in
-// between is never lost.
-class TRXBuffer {
-public:
-    // A meter that streams without pause cannot grow the buffer past this; the oldest text goes first.
-    static constexpr qsizetype kMaxChars = 1024 * 1024;
-
-    void AppendLine(const QString& sLine);
-    // False, sRXData untouched, when no complete line is waiting.
-    bool Take(QString& sRXData);
-    bool HasString() const { return bRXString.load(); }
-    void Clear();
-    // The text waiting, without taking it.
-    QString Peek() const;
-
-private:
-    mutable std::mutex Lock;
-    QString sGlobalRXBuffer;
-    std::atomic<bool> bRXString{false};
-};
-
-// The thread's side of a meter in data mode, whichever transport reaches it (the serial channel or the
-// network terminal): text commands go out, and each received line goes to the thread's receive buffer.
-// Created and used on the logging thread only.
-class IInstrumentLink {
-public:
-    virtual ~IInstrumentLink() = default;
-    // Waits up to iMs for received data, handing complete lines to the receive buffer as they arrive.
-    virtual void PollRX(int iMs) = 0;
-    // One text command; with bResponce it waits for one reply line, which goes to sResponce.
-    virtual bool SendCMD(const QString& sCMD, QString& sResponce, bool bResponce) = 0;
-};
-
 // The logging engine: one thread per instrument connection. It connects to the meter, reports its
 // identification, waits idle for the start command, starts the meter's report stream, forwards level
 // records and timecodes, applies timecode control, stops the meter and ends on disconnect, failure or
@@ -83,10 +40,10 @@ public:
 // the main thread) and text messages (datagrams to the controller's message port), and is steered only
 // through engine commands. It never touches the database or a window.
 //
-// Threads: the serial channel, the memory model and the datagram sender are created and used on the
-// logging thread only. Engine commands arrive on the main thread (ThreadSendMessage) and wait in a locked
-// queue until the thread takes them between its own meter operations; the state is an atomic written by
-// the thread alone. The owner must outlive the thread; destroying the object closes and joins it.
+// Threads: the serial channel, the network link, the memory model and the datagram sender are created and
+// used on the logging thread only. Engine commands arrive on the main thread (ThreadSendMessage) and wait in
+// a locked queue until the thread takes them between its own meter operations; the state is an atomic written
+// by the thread alone. The owner must outlive the thread; destroying the object closes and joins it.
 class TLoggingThread : public QThread, public IEngineControl {
 public:
     // Posts an engine event to the main window; called on the logging thread, must not block.
@@ -149,6 +106,8 @@ private:
     void PollInstrument(int iMs);
     // Sends one text command over the active link, optionally waiting for one reply line.
     bool SendInstrumentCMD(const QString& sCMD, QString& sResponce, bool bResponce);
+    // The receive buffer's content, taken.
+    QString TakeRXBuffer();
 
     void SetState(int iState);
     int State() const { return iThreadState.load(); }
@@ -171,7 +130,7 @@ private:
     // Steering and reporting.
     TPostThreadEvent fnPostEvent;
     TReadTCControl fnReadTCControl;
-    std::atomic<int> iThreadState{kStateCreated};
+    std::atomic<int> iThreadState{kThreadStateCreated};
     // Command 110 ends the thread even when it arrives while a connect step is still running.
     std::atomic<bool> bCloseRequested{false};
     std::mutex CommandLock;
@@ -182,9 +141,8 @@ private:
     std::unique_ptr<TUDPSender> UDP;
     std::unique_ptr<TqxMeterCom> COM;
     std::unique_ptr<TInstrumentMemory> InstrumentMemory;
-    // The active transport in data mode; the receiving side fills RXBuffer.
-    std::unique_ptr<IInstrumentLink> Link;
-    TRXBuffer RXBuffer;
+    // The active transport (serial channel or network terminal) in data mode, with the receive buffer.
+    std::unique_ptr<TInstrumentLink> Link;
 
     // The meter and the run, on the logging thread.
     int iSerialNumber = 0;

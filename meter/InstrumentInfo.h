@@ -2,6 +2,19 @@
 
 #include <QString>
 
+// Logging status of the active instrument, shown in the instrument grid.
+enum TLoggingStatus : int {
+    kStatusDisconnected = 0,
+    kStatusConnecting = 1,
+    kStatusReady = 2,
+    kStatusLogging = 3,
+    kStatusWaitingStartTC = 4,
+    kStatusWaitingStopTC = 5,
+    kStatusLoggingStarted = 6,
+    kStatusPaused = 7,
+    kStatusWaitingForTC = 8,
+};
+
 // One instrument, serial or network: an entry of the instrument list or the active instrument.
 struct TInstrumentInfo {
     // Logging status of the active instrument, 0 to 8, shown in the instrument grid.

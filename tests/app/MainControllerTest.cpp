@@ -5,6 +5,7 @@
 #include "tests/support/TestSupport.h"
 
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QUdpSocket>
 #include <SQLiteCpp/SQLiteCpp.h>
@@ -302,4 +303,32 @@ TEST_F(MainControllerFixture, ALinkLostWhileLoggingStillFinishesTheSession) {
     // A second event 9 (the thread's destruction) is harmless.
     Ctrl.HandleEngineEvent(kEventConnectionClosed);
     EXPECT_EQ(View.iSessionChecks, 1);
+}
+
+TEST_F(MainControllerFixture, ArbitraryDatagramsNeverCrashOrStoreStrayRows) {
+    // Any local process can reach the port: feed it garbage of every length, with and without valid
+    // framing, for every message code, before any session exists.
+    QRandomGenerator Random(20261210);
+    for (int i = 0; i < 20000; ++i) {
+        QByteArray Datagram(int(Random.bounded(0, 600)), '\0');
+        for (char& c : Datagram)
+            c = char(Random.bounded(256));
+        if (Datagram.size() > 4 && Random.bounded(2)) {
+            const int aCodes[] = {kMessageLog,
+                                  11,
+                                  12,
+                                  kMessageInstrumentName,
+                                  kMessageSerialNumber,
+                                  kMessageLevelRecord,
+                                  kMessageInstrumentInfo,
+                                  kMessageTimeCode};
+            Datagram[0] = char(aCodes[Random.bounded(int(std::size(aCodes)))]);
+            Datagram[1] = 0;
+            Datagram.back() = 0;
+        }
+        Ctrl.UDPUDPRead(Datagram);
+    }
+    EXPECT_EQ(Count("SELECT count(*) FROM qxr_sessions"), 0);
+    EXPECT_EQ(Count("SELECT count(*) FROM qxr_loudness_levels"), 0);
+    EXPECT_LE(Ctrl.slLog.Lines().size(), TEngineLog::kMaxLines);
 }

@@ -46,7 +46,7 @@ public:
     bool Paused() const { return Reports.Paused(); }
     // The operator pauses the meter, or the programme's timecode stops, while reports go on.
     void SetPaused(bool bValue) { Reports.SetPaused(bValue); }
-    void SetTimecodeFrozen(bool bValue) { Reports.SetFrozen(bValue); }
+    void SetTimecodeFrozen(bool bValue) { Reports.SetTimecodeFrozen(bValue); }
     // Seconds of the day of the next report.
     int NextReportSecond() const { return Reports.CurrentSecond(); }
     quint16 ScreenNo() const { return iScreenNo; }

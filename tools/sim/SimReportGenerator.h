@@ -15,9 +15,8 @@ public:
 
     bool Paused() const { return bPaused; }
     void SetPaused(bool bValue) { bPaused = bValue; }
-    // A frozen timecode repeats in every report, as when the programme's timecode source stops.
-    bool Frozen() const { return bFrozen; }
-    void SetFrozen(bool bValue) { bFrozen = bValue; }
+    // A meter whose timecode source stopped: every report carries the same timecode.
+    void SetTimecodeFrozen(bool bValue) { bFrozen = bValue; }
     // Starts the integrated loudness afresh.
     void ResetIntegration();
     // Seconds of the day of the next report.
