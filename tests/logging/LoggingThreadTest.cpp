@@ -7,11 +7,13 @@
 #include "meter/MeterCommands.h"
 #include "meter/qxMeterCOM.h"
 #include "tests/support/TestSupport.h"
+#include "tools/sim/SimNetworkMeter.h"
 #include "tools/sim/SimSerialLink.h"
 
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTcpServer>
 #include <SQLiteCpp/SQLiteCpp.h>
 #include <gtest/gtest.h>
 #include <memory>
@@ -163,6 +165,7 @@ protected:
             qxtest::WaitFor([&] { return Ctrl.LoggingThread == nullptr; }, kWaitMs);
         }
         Sim.reset();
+        NetworkMeter.reset();
     }
 
     void StartMeter(const TSimMeterConfig& rConfig, TSimMemoryImage Image = {}) {
@@ -170,6 +173,38 @@ protected:
         QString sError;
         ASSERT_TRUE(Sim->Open(ComPortLinkPath(Home.DataFolder(), kPort), sError)) << sError.toStdString();
         Sim->Start();
+    }
+
+    // A network meter on 127.0.0.1 as the active instrument.
+    void StartNetworkMeter(const TSimNetworkConfig& rConfig, const QString& sPassword) {
+        NetworkMeter = std::make_unique<TSimNetworkMeterThread>(rConfig);
+        QString sError;
+        ASSERT_TRUE(NetworkMeter->Start(sError)) << sError.toStdString();
+        SetNetworkInstrument(NetworkMeter->Port(), rConfig.sUserName, sPassword);
+    }
+
+    void SetNetworkInstrument(int iPort, const QString& sUserName, const QString& sPassword) {
+        TInstrumentInfo& Active = Ctrl.Settings.rActiveNetworkCFG;
+        Active.bComPort = false;
+        Active.sHostName = QStringLiteral("127.0.0.1");
+        Active.iPort = iPort;
+        Active.sUserName = sUserName;
+        Active.sPassword = sPassword;
+    }
+
+    static TSimNetworkConfig NetworkConfig() {
+        TSimNetworkConfig Config;
+        Config.iStartSecond = kStartSecond;
+        Config.iReportIntervalMs = kReportIntervalMs;
+        Config.iInitReportDelayMs = 100;
+        return Config;
+    }
+
+    static TTimingSettings NetworkTiming() {
+        TTimingSettings Timing = EngineTiming();
+        Timing.iLoginWaitMs = 50;
+        Timing.iLoginTimeoutMs = 3000;
+        return Timing;
     }
 
     void StartPoolMeter(const TSimMeterConfig& rConfig = PoolConfig(),
@@ -331,6 +366,7 @@ protected:
     QString sDB;
     QList<int> Events;
     std::unique_ptr<TSimSerialLink> Sim;
+    std::unique_ptr<TSimNetworkMeterThread> NetworkMeter;
 };
 
 QByteArray Line(const char* sCommand) {
@@ -508,6 +544,43 @@ TEST_F(LoggingThreadTest, TextMeterLogsFromItsInitialisationReport) {
     ASSERT_GE(iStart, 0);
     EXPECT_GE(Received.indexOf(Line(qxproto::kTextCmdLogStop), iStart), 0);
     EXPECT_FALSE(FromMeter<bool>([](TSimMeterProtocol& m) { return m.Reporting(); }));
+
+    Ctrl.ThreadSendMessage(kEngineCommandClose);
+    ASSERT_TRUE(WaitEnded()) << Dump();
+    EXPECT_EQ(Events.last(), kEventConnectionClosed);
+}
+
+TEST_F(LoggingThreadTest, NetworkMeterLogsAfterItsLogin) {
+    const TSimNetworkConfig Config = NetworkConfig();
+    ASSERT_NO_FATAL_FAILURE(StartNetworkMeter(Config, Config.sPassword));
+    ASSERT_NO_FATAL_FAILURE(Connect(NetworkTiming()));
+    EXPECT_TRUE(LogHas("ConnectInstrument: True|1")) << Dump();
+    EXPECT_EQ(Ctrl.Settings.rActiveNetworkCFG.iSerialNo, Config.iSerialNumber);
+    EXPECT_EQ(Ctrl.Settings.rActiveNetworkCFG.sInstrumentName.trimmed(), Config.sUnitName);
+
+    qsizetype iFrom = Events.size();
+    Ctrl.ThreadSendMessage(kEngineCommandStart);
+    ASSERT_TRUE(WaitEvent(kEventLoggingStarted, iFrom)) << Dump();
+    ASSERT_TRUE(WaitEvent(kEventLogging, iFrom)) << Dump();
+    ASSERT_TRUE(WaitLevelCount(5)) << Dump();
+    Ctrl.ThreadSendMessage(kEngineCommandStop);
+    ASSERT_TRUE(WaitEvent(kEventLoggingEnded, iFrom)) << Dump();
+    ASSERT_TRUE(WaitEvent(kEventReady, iFrom)) << Dump();
+
+    const QList<TSessionRow> Rows = Sessions();
+    ASSERT_EQ(Rows.size(), 1);
+    TLoudnessSetup Expected;
+    engine::ParseSetupReport(QString::fromLatin1(TSimReportGenerator::InitReport()), Expected);
+    ExpectSetup(Rows[0].Setup, Expected);
+    const QList<TLevelRow> Levels_ = Levels(Rows[0].sReportId);
+    ExpectRowsAreFirstReports(Levels_);
+    EXPECT_EQ(Rows[0].sTimeCodeEnd, Levels_.last().sTimeCode);
+
+    const QStringList slCommands = NetworkMeter->Stats().slCommands;
+    const qsizetype iStart = slCommands.indexOf(QLatin1String(qxproto::kTextCmdLogStart));
+    ASSERT_GE(iStart, 0);
+    EXPECT_GE(slCommands.indexOf(QLatin1String(qxproto::kTextCmdLogStop), iStart), 0);
+    EXPECT_TRUE(qxtest::WaitFor([&] { return NetworkMeter->Stats().iReporting == 0; }, kWaitMs));
 
     Ctrl.ThreadSendMessage(kEngineCommandClose);
     ASSERT_TRUE(WaitEnded()) << Dump();
@@ -748,6 +821,91 @@ INSTANTIATE_TEST_SUITE_P(
         TFailureCase{"NoData", true, {}, false, TFailureAction::StopMeter, kTimedOut, {"Telnet Timeout.|4"}},
         TFailureCase{
             "LinkDropped", true, {}, false, TFailureAction::DropLink, kTimedOut, {"Telnet Timeout.|4"}}),
+    [](const auto& Info) { return std::string(Info.param.sName); });
+
+// Network failures: a refused login, a meter that does not answer, a connection lost during a run.
+enum class TNetworkFailure { Refused, NoAnswer, Dropped };
+
+struct TNetworkFailureCase {
+    const char* sName;
+    TNetworkFailure eFailure;
+    QList<int> aEvents;
+    QStringList slLog;
+};
+
+class NetworkFailureTest : public LoggingThreadTest,
+                           public ::testing::WithParamInterface<TNetworkFailureCase> {};
+
+TEST_P(NetworkFailureTest, ReportsTheFailureAndEnds) {
+    const TNetworkFailureCase& Case = GetParam();
+    TSimNetworkConfig Config = NetworkConfig();
+    switch (Case.eFailure) {
+    case TNetworkFailure::Refused:
+        Config.eWrongLogin = TSimWrongLogin::BannerAndClose;
+        ASSERT_NO_FATAL_FAILURE(StartNetworkMeter(Config, QStringLiteral("wrong")));
+        break;
+    case TNetworkFailure::NoAnswer: {
+        // A port nobody listens on: the system's choice, released again.
+        QTcpServer Server;
+        ASSERT_TRUE(Server.listen(QHostAddress::LocalHost, 0));
+        const int iClosed = Server.serverPort();
+        Server.close();
+        SetNetworkInstrument(iClosed, Config.sUserName, Config.sPassword);
+        break;
+    }
+    case TNetworkFailure::Dropped:
+        Config.iDropAfterMs = 2000;
+        ASSERT_NO_FATAL_FAILURE(StartNetworkMeter(Config, Config.sPassword));
+        break;
+    }
+    ASSERT_TRUE(Ctrl.ConnectInstrument(NetworkTiming()));
+    if (Case.eFailure == TNetworkFailure::Dropped) {
+        qsizetype iFrom = 0;
+        ASSERT_TRUE(WaitEvent(kEventReady, iFrom)) << Dump();
+        Ctrl.ThreadSendMessage(kEngineCommandStart);
+        ASSERT_TRUE(WaitEvent(kEventLogging, iFrom)) << Dump();
+    }
+    ASSERT_TRUE(WaitEnded()) << Dump();
+
+    const qsizetype iFirstClose = Events.indexOf(kEventConnectionClosed);
+    ASSERT_GE(iFirstClose, 0);
+    EXPECT_EQ(Events.mid(0, iFirstClose), Case.aEvents) << Dump();
+    for (qsizetype i = iFirstClose; i < Events.size(); ++i)
+        EXPECT_EQ(Events[i], kEventConnectionClosed) << Dump();
+    qsizetype iLine = 0;
+    const QStringList slLines = Ctrl.slLog.Lines();
+    for (const QString& sWant : Case.slLog) {
+        while (iLine < slLines.size() && !slLines[iLine].endsWith('|' + sWant))
+            ++iLine;
+        EXPECT_LT(iLine, slLines.size()) << "missing in order: " << sWant.toStdString() << "\n" << Dump();
+    }
+    if (Case.eFailure == TNetworkFailure::Dropped) {
+        const QList<TSessionRow> Session = Sessions();
+        ASSERT_EQ(Session.size(), 1);
+        const QList<TLevelRow> Rows = Levels(Session[0].sReportId);
+        ASSERT_GE(Rows.size(), 3);
+        ExpectRowsAreFirstReports(Rows);
+        EXPECT_EQ(Session[0].sTimeCodeEnd, Rows.last().sTimeCode);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, NetworkFailureTest,
+    ::testing::Values(
+        TNetworkFailureCase{"LoginRefused",
+                            TNetworkFailure::Refused,
+                            {kEventConnecting, kEventLoginRefused},
+                            {"Incorrect instrument username or password.|3", "ConnectInstrument: False|1"}},
+        TNetworkFailureCase{
+            "NoAnswer",
+            TNetworkFailure::NoAnswer,
+            {kEventConnecting, kEventNetworkNoAnswer},
+            {"Instrument is not responding to login request.|3", "ConnectInstrument: False|1"}},
+        TNetworkFailureCase{"LinkDropped",
+                            TNetworkFailure::Dropped,
+                            {kEventConnecting, kEventConnected, kEventReady, kEventLoggingStarted,
+                             kEventLogging, kEventLoggingEnded, kEventIdle},
+                            {"ConnectInstrument: True|1", "Idle.|1"}}),
     [](const auto& Info) { return std::string(Info.param.sName); });
 
 } // namespace
