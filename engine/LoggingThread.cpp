@@ -95,6 +95,10 @@ TLoggingThread::TLoggingThread(const TLoggingThreadSettings& rSettings, TPostThr
 
 TLoggingThread::~TLoggingThread() {
     ThreadSendMessage(kEngineCommandClose);
+    if (isRunning() || isFinished()) {
+        std::unique_lock<std::mutex> Guard(EndLock);
+        EndWake.wait(Guard, [this] { return bRunEnded; });
+    }
     wait();
 }
 
@@ -120,7 +124,7 @@ void TLoggingThread::ThreadSendMessage(int iCommand) {
         std::lock_guard<std::mutex> Guard(CommandLock);
         Commands.push_back(Command);
     }
-    CommandWake.notify_one();
+    CommandWake.notify_all();
 }
 
 void TLoggingThread::run() {
@@ -144,6 +148,10 @@ void TLoggingThread::run() {
     }
     PostThreadEvent(State());
     Destroy();
+    // Notified under the lock, so the destructor cannot free the condition before the notification is done.
+    std::lock_guard<std::mutex> Guard(EndLock);
+    bRunEnded = true;
+    EndWake.notify_all();
 }
 
 void TLoggingThread::HandleException(const QString& sClassName, const QString& sMessage) {

@@ -136,6 +136,11 @@ private:
     std::mutex CommandLock;
     std::condition_variable CommandWake;
     std::deque<TCommand> Commands;
+    // Set as the last act of run(): joining on it makes the thread's end visible through the standard
+    // library as well as through QThread::wait.
+    std::mutex EndLock;
+    std::condition_variable EndWake;
+    bool bRunEnded = false;
 
     // Created and used on the logging thread.
     std::unique_ptr<TUDPSender> UDP;

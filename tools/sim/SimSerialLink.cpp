@@ -165,7 +165,9 @@ void TSimSerialLink::WithProtocol(const std::function<void(TSimMeterProtocol&)>&
 
 QByteArray TSimSerialLink::Received() {
     std::lock_guard<std::mutex> Guard(Lock);
-    return Protocol.Received();
+    // A copy of its own: the serving thread goes on appending to the original.
+    const QByteArray& Log = Protocol.Received();
+    return QByteArray(Log.constData(), Log.size());
 }
 
 void TSimSerialLink::ClearReceived() {
