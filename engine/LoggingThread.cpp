@@ -128,18 +128,19 @@ void TLoggingThread::ThreadSendMessage(int iCommand) {
 }
 
 void TLoggingThread::run() {
-    UDP = std::make_unique<TUDPSender>(iUDPPort, rTiming);
-    if (rActiveNetworkCFG.bComPort) {
-        COM = std::make_unique<TqxMeterCom>(rTiming);
-        InstrumentMemory = std::make_unique<TInstrumentMemory>();
-        InstrumentMemory->SetqxMeterCOM(COM.get());
-    }
-    TLinkReporter Reporter;
-    Reporter.fnSetThreadState = [this](int iState) { SetState(iState); };
-    Reporter.fnPostThreadEvent = [this](int iCode) { PostThreadEvent(iCode); };
-    Reporter.fnSendLog = [this](const QString& sText) { SendUDPMessage(kMessageLog, sText); };
-    Link = std::make_unique<TInstrumentLink>(rActiveNetworkCFG, COM.get(), Reporter, rTiming);
     try {
+        // The channels belong to this thread: they are created here, not by the constructor.
+        UDP = std::make_unique<TUDPSender>(iUDPPort, rTiming);
+        if (rActiveNetworkCFG.bComPort) {
+            COM = std::make_unique<TqxMeterCom>(rTiming);
+            InstrumentMemory = std::make_unique<TInstrumentMemory>();
+            InstrumentMemory->SetqxMeterCOM(COM.get());
+        }
+        TLinkReporter Reporter;
+        Reporter.fnSetThreadState = [this](int iState) { SetState(iState); };
+        Reporter.fnPostThreadEvent = [this](int iCode) { PostThreadEvent(iCode); };
+        Reporter.fnSendLog = [this](const QString& sText) { SendUDPMessage(kMessageLog, sText); };
+        Link = std::make_unique<TInstrumentLink>(rActiveNetworkCFG, COM.get(), Reporter, rTiming);
         Execute();
     } catch (const std::exception& e) {
         HandleException(QString::fromLatin1(typeid(e).name()), QString::fromLocal8Bit(e.what()));
