@@ -149,12 +149,6 @@ void TMainController::ThreadSendMessage(int iCommand) {
         LoggingThread->ThreadSendMessage(iCommand);
 }
 
-bool TMainController::ConnectInstrument() {
-    // The logging thread comes with the logging engine; without it no connection can be made.
-    AddLog(0, "No logging engine to connect with.|3");
-    return false;
-}
-
 void TMainController::DisconnectInstrument() {
     ThreadSendMessage(kEngineCommandClose);
     SQLConnection.UpdateSession(rSessionInfo);

@@ -5,6 +5,7 @@
 #include "app/MainView.h"
 #include "app/MessagePort.h"
 #include "app/Settings.h"
+#include "engine/Timing.h"
 #include "store/SessionTypes.h"
 #include "store/dbSQLite.h"
 
@@ -13,7 +14,6 @@
 
 class IEngineControl;
 class TLoggingThread;
-struct TTimingSettings;
 
 // The main window's program-wide state and its reactions to the logging engine: engine events, the text
 // messages of the loopback port, the session rows they create and finish. It holds no widgets; the window
@@ -55,16 +55,13 @@ public:
 
     // Posts an engine command to the logging thread; reaches nobody when none exists.
     void ThreadSendMessage(int iCommand);
-    // Creates and starts the logging thread for the active instrument (Settings.rActiveNetworkCFG). False
-    // when no thread could be made; nothing will then report.
-    bool ConnectInstrument();
     // Tells the logging thread to end and stores the running session's record. The thread stays known
     // until it reports its end (event 9), so that its owner releases it then.
     void DisconnectInstrument();
 
-    // The connect button: creates the logging thread for the active instrument from the settings held now
-    // and starts it. False when a thread still exists.
-    bool ConnectInstrument(const TTimingSettings& rTiming);
+    // The connect button: creates the logging thread for the active instrument (Settings.rActiveNetworkCFG)
+    // from the settings held now and starts it. False when a thread still exists; nothing will then report.
+    bool ConnectInstrument(const TTimingSettings& rTiming = TTimingSettings());
 
     QString sDataFolder;
     QString sINI;
