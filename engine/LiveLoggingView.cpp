@@ -1,5 +1,6 @@
 #include "engine/LiveLoggingView.h"
 
+#include "app/Drawing.h"
 #include "app/EngineCodes.h"
 #include "app/GridLayouts.h"
 #include "app/MainController.h"
@@ -616,7 +617,7 @@ void TLiveLoggingView::RefreshChartLoggingSettings() {
     const QString sScale = ScaleModeName(iScaleMode);
     TLiveChart* c = ChartLogging;
     const auto Pen = [](TColorValue cl, int iWidth) {
-        return QPen(ChartColor(cl), std::clamp(iWidth, 1, kMaxLineWidth));
+        return QPen(ColorValueToQColor(cl), std::clamp(iWidth, 1, kMaxLineWidth));
     };
 
     QCPGraph* Peak = c->graph(TLiveChart::kSeriesPeak);
@@ -637,11 +638,11 @@ void TLiveLoggingView::RefreshChartLoggingSettings() {
     STMax->setName(T(kTxtShortTermMax) + " ( " + sScale + " ).");
 
     SetLevelAxisScale(c->yAxis, r.fLeftAxisMin, r.fLeftAxisMax, r.bLeftAxisAutoScale);
-    c->yAxis->setLabelColor(ChartColor(r.clIntColor));
-    c->yAxis->setTickLabelColor(ChartColor(r.clIntColor));
+    c->yAxis->setLabelColor(ColorValueToQColor(r.clIntColor));
+    c->yAxis->setTickLabelColor(ColorValueToQColor(r.clIntColor));
     SetLevelAxisScale(c->yAxis2, r.fRightAxisMin, r.fRightAxisMax, r.bRightAxisAutoScale);
-    c->yAxis2->setLabelColor(ChartColor(r.clPeakColor));
-    c->yAxis2->setTickLabelColor(ChartColor(r.clPeakColor));
+    c->yAxis2->setLabelColor(ColorValueToQColor(r.clPeakColor));
+    c->yAxis2->setTickLabelColor(ColorValueToQColor(r.clPeakColor));
     c->yAxis2->setLabel(T(kTxtPeakLevel) + "\n" + T(kTxtDBFS));
 
     ::ChartLoggingClickLegend(*c, Ctrl.Settings.rChartOptions, Ctrl.Settings.iLNG);
