@@ -60,6 +60,9 @@ int main(int argc, char** argv) {
     Windows.frmLegalInfo = new TfrmLegalInfo(&frmMain);
     Windows.frmFilterSessions = new TfrmFilterSessions(&frmMain);
     frmMain.SetWindows(Windows);
+    const TInstrumentManagerContext rInstrumentContext = InstrumentManagerContext(frmMain);
+    Windows.frmAddNetworkInstrument->SetContext(rInstrumentContext);
+    Windows.frmInstrumentSelect->SetContext(rInstrumentContext, Windows.frmAddNetworkInstrument);
 
     QObject::connect(&Signals, &TUnixSignals::TerminationRequested, &frmMain, &TfrmMain::CloseWithoutAsking);
 

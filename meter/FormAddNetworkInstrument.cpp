@@ -1,6 +1,7 @@
 #include "meter/FormAddNetworkInstrument.h"
 
 #include "app/MessageBoxLayout.h"
+#include "meter/InstrumentDiscovery.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -112,6 +113,55 @@ void TfrmAddNetworkInstrument::btnCancelClick() {
 void TfrmAddNetworkInstrument::btnTestConnClick() {
     if (bBusy || !CheckPort())
         return;
+    // The test works on a copy of the active instrument with the dialog's connection: testing a
+    // connection must not turn the instrument chosen for logging into a half-edited one.
+    TInstrumentInfo rTested = Context.pSettings ? Context.pSettings->rActiveNetworkCFG : TInstrumentInfo{};
+    const TNetworkInstrumentFields rFields = Fields();
+    rTested.sHostName = rFields.sHostName;
+    rTested.iPort = rFields.iPort;
+    rTested.sUserName = rFields.sUserName;
+    rTested.sPassword = rFields.sPassword;
+    rTested.bComPort = false;
+    rTested.bValid = false;
+    int iResult = kLoginNoResponse;
+    QString sError;
+    const auto fnLogin = Context.TelnetLogin;
+    bBusy = true;
+    setEnabled(false);
+    if (Context.ShowWait)
+        Context.ShowWait(QStringLiteral("Please wait..."), false);
+    RunOffUIThread([&] {
+        if (fnLogin)
+            iResult = fnLogin(rTested, sError);
+    });
+    if (Context.CloseWait)
+        Context.CloseWait();
+    setEnabled(true);
+    bBusy = false;
+    switch (iResult) {
+    case kLoginOK:
+        iTestedSerialNo = rTested.iSerialNo;
+        if (chkVovEzodevName->isChecked())
+            editInstrumentName->setText(rTested.sInstrumentName);
+        ShowMessage(QStringLiteral("Test succeded!\r\rDetected a instrument with serial number: ") +
+                        QString::number(rTested.iSerialNo),
+                    kMsgInformation);
+        break;
+    case kLoginRefused:
+        ShowMessage(
+            QStringLiteral(
+                "Incorrect instrument username or password.\r\rPlease check the connection settings."),
+            kMsgError);
+        break;
+    case kLoginError:
+        ShowMessage(sError, kMsgWarning);
+        break;
+    default:
+        ShowMessage(QStringLiteral("The instrument is not responding to login requests.\r\rPlease check the "
+                                   "connection settings."),
+                    kMsgError);
+        break;
+    }
 }
 
 void TfrmAddNetworkInstrument::done(int iResult) {

@@ -41,6 +41,9 @@ enum : int {
     kTxtAddNetwork = 54,
     kTxtEditNetwork = 56,
     kTxtRemoveNetwork = 58,
+    kTxtNotResponding = 62,
+    kTxtLoginRefused = 64,
+    kTxtTestSucceeded = 66,
 };
 
 // Status bar panel of the main window that shows the active instrument's serial number.
@@ -292,7 +295,37 @@ bool TfrmInstrumentSelect::TestInstrument(bool bShowSuccess, bool bTestNetwork) 
     if (eKind == TInstrumentNodeKind::Network) {
         if (!bTestNetwork)
             return true;
-        return false;
+        const TInstrumentInfo* pEntry = Context.pSettings
+                                            ? TInstrumentList(Context.pSettings->aNetworkInstruments,
+                                                              Context.pSettings->rActiveNetworkCFG)
+                                                  .Entry(NodeValue(NodeNumber(SelectedNode)))
+                                            : nullptr;
+        if (!pEntry)
+            return false;
+        // The test works on a copy: the list entry itself is not changed by it.
+        TInstrumentInfo rTested = *pEntry;
+        int iResult = kLoginNoResponse;
+        QString sError;
+        const auto fnLogin = Context.TelnetLogin;
+        RunWithWait(Text(kTxtPleaseWait), false, [&] {
+            if (fnLogin)
+                iResult = fnLogin(rTested, sError);
+        });
+        switch (iResult) {
+        case kLoginOK:
+            ShowMessage(FormatText(Text(kTxtTestSucceeded), {QString::number(rTested.iSerialNo)}),
+                        kMsgInformation);
+            return true;
+        case kLoginRefused:
+            ShowMessage(Text(kTxtLoginRefused), kMsgError);
+            return false;
+        case kLoginError:
+            ShowMessage(sError, kMsgWarning);
+            return false;
+        default:
+            ShowMessage(Text(kTxtNotResponding), kMsgError);
+            return false;
+        }
     }
     return false;
 }

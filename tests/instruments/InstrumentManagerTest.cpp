@@ -38,6 +38,16 @@ protected:
         // Only the test's ports, never a real serial port of the machine.
         Context.LoadPorts = [this] { return SortPortNames(LinkedPortNames(Home.DataFolder())); };
         Context.rTiming = qxtest::ProbeTiming();
+        Context.TelnetLogin = [this](TInstrumentInfo& rCFG, QString& sError) {
+            aLoginHosts.append(rCFG.sHostName);
+            if (iLoginResult == kLoginOK) {
+                rCFG.iSerialNo = 4242;
+                rCFG.sInstrumentName = "Unit 7";
+            }
+            if (iLoginResult == kLoginError)
+                sError = "Host not found";
+            return iLoginResult;
+        };
         frmAdd.SetContext(Context);
         frmSelect.SetContext(Context, &frmAdd);
     }
@@ -92,6 +102,9 @@ protected:
     std::vector<TMessageBoxRequest> aMessages;
     QStringList slLog;
     QStringList slWaitTexts;
+    // What the login of a network test answers, and the hosts it was asked for.
+    int iLoginResult = kLoginNoResponse;
+    QStringList aLoginHosts;
     std::map<int, QString> aStatus;
     TfrmAddNetworkInstrument frmAdd;
     TfrmInstrumentSelect frmSelect;
@@ -367,6 +380,81 @@ TEST_F(InstrumentManagerTest, NetworkDialogRefusesPortsOutsideTheRange) {
         }
         frmAdd.hide();
     }
+}
+
+// The login outcomes and the boxes they give, in the manager and in the network instrument dialog.
+struct TLoginCase {
+    int iResult;
+    int iKind;
+    const char* sManagerText;
+    const char* sDialogText;
+};
+const TLoginCase kLoginCases[] = {
+    {kLoginOK, kMsgInformation, "Test succeded!\r\rDetected a instrument with serial number: 4242.",
+     "Test succeded!\r\rDetected a instrument with serial number: 4242"},
+    {kLoginRefused, kMsgError,
+     "Incorrect username or password.\r\rPlease check the connection settings and try again.",
+     "Incorrect instrument username or password.\r\rPlease check the connection settings."},
+    {kLoginNoResponse, kMsgError,
+     "The instrument is not responding to login requests.\r\rPlease check the connection settings and try "
+     "again.",
+     "The instrument is not responding to login requests.\r\rPlease check the connection settings."},
+    {kLoginError, kMsgWarning, "Host not found", "Host not found"},
+};
+
+TEST_F(InstrumentManagerTest, NetworkTestReportsTheLoginAndLeavesTheEntry) {
+    AddNetwork("Studio A", "studio.local", 0);
+    ASSERT_NO_FATAL_FAILURE(ShowManager());
+    for (const TLoginCase& c : kLoginCases) {
+        aMessages.clear();
+        iLoginResult = c.iResult;
+        ASSERT_NO_FATAL_FAILURE(Pick(100));
+        frmSelect.popTestInstrument->trigger();
+        ASSERT_EQ(aMessages.size(), 1u) << c.iResult;
+        EXPECT_EQ(aMessages[0].sText, c.sManagerText);
+        EXPECT_EQ(aMessages[0].iKind, c.iKind);
+        EXPECT_EQ(Settings.aNetworkInstruments[0].iSerialNo, 0) << "the test changed the list entry";
+        EXPECT_EQ(Settings.aNetworkInstruments[0].sInstrumentName, "Studio A");
+        EXPECT_TRUE(frmSelect.isVisible());
+    }
+    EXPECT_EQ(aLoginHosts.size(), 4);
+    EXPECT_EQ(aLoginHosts[0], "studio.local");
+}
+
+TEST_F(InstrumentManagerTest, DialogTestFillsTheNameAndTheNewEntrysSerialNumber) {
+    Settings.rActiveNetworkCFG.bComPort = true;
+    Settings.rActiveNetworkCFG.iPort = 4;
+    ASSERT_NO_FATAL_FAILURE(ShowManager());
+    for (const TLoginCase& c : kLoginCases) {
+        aMessages.clear();
+        iLoginResult = c.iResult;
+        frmAdd.PrepareAdd("New instrument");
+        frmAdd.show();
+        frmAdd.editHostName->setText("truck.local");
+        frmAdd.btnTestConn->click();
+        ASSERT_EQ(aMessages.size(), 1u) << c.iResult;
+        EXPECT_EQ(aMessages[0].sText, c.sDialogText);
+        EXPECT_EQ(aMessages[0].iKind, c.iKind);
+        EXPECT_EQ(frmAdd.editInstrumentName->text(), c.iResult == kLoginOK ? "Unit 7" : "New instrument");
+        EXPECT_EQ(frmAdd.TestedSerialNo(), c.iResult == kLoginOK ? 4242 : 0);
+        EXPECT_TRUE(frmAdd.isVisible());
+        frmAdd.hide();
+        // The serial instrument chosen for logging stays as it was.
+        EXPECT_TRUE(Settings.rActiveNetworkCFG.bComPort);
+        EXPECT_EQ(Settings.rActiveNetworkCFG.iPort, 4);
+    }
+
+    iLoginResult = kLoginOK;
+    ASSERT_NO_FATAL_FAILURE(Pick(2));
+    WhenDialogOpens([this] {
+        frmAdd.editHostName->setText("truck.local");
+        frmAdd.btnTestConn->click();
+        frmAdd.btnOK->click();
+    });
+    frmSelect.popAddNetwork->trigger();
+    ASSERT_EQ(Settings.aNetworkInstruments.size(), 1);
+    EXPECT_EQ(Settings.aNetworkInstruments[0].iSerialNo, 4242);
+    EXPECT_EQ(Settings.aNetworkInstruments[0].sInstrumentName, "Unit 7");
 }
 
 TEST_F(InstrumentManagerTest, NameFieldIsEnabledExactlyWithoutTheBannerName) {
