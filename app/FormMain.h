@@ -44,6 +44,8 @@ public:
     int& iLNG = Ctrl.Settings.iLNG;
     std::unique_ptr<TMessageBox> MessageBox;
     TAppWindows Windows;
+    // Counter of the review chart tabs.
+    int iTabId = 0;
 
     // Main menu.
     QMenu* mnuFiles = nullptr;

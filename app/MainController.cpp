@@ -1,5 +1,6 @@
 #include "app/MainController.h"
 
+#include "app/DataFolder.h"
 #include "app/EngineCodes.h"
 #include "app/MessageBoxLayout.h"
 #include "app/SettingsFile.h"
@@ -86,7 +87,7 @@ TMainController::TMainController(QObject* parent) : QObject(parent) {
 }
 
 bool TMainController::Initialise(const QString& sConfigRoot) {
-    sDataFolder = sConfigRoot + "/Kelmoria/QXLogging";
+    sDataFolder = DataFolderUnder(sConfigRoot);
     sINI = sDataFolder + "/QXLogging.INI";
     // A folder that cannot be made shows up later as settings that cannot be written.
     QDir().mkpath(sDataFolder);

@@ -9,8 +9,8 @@
 // shown as entry + iLNG; beside the pairs a special character and the untranslated names of the meter's
 // loudness settings.
 
-// Entries 0 to 445.
-inline constexpr int kTextTableEntries = 446;
+// Entries 0 to 447.
+inline constexpr int kTextTableEntries = 448;
 
 // The language index iLNG.
 inline constexpr int kLanguageEnglish = 0;
@@ -71,6 +71,8 @@ enum TTextEntry : int {
     kTxtNotesLabel = 344,
     // Not a pair: the double quote that session texts must not hold.
     kTxtDoubleQuote = 418,
+    // Asked before a new database replaces an existing file.
+    kTxtReplaceDatabaseFile = 446,
 };
 
 // A list of names looked up by a loudness-setup code: entries iFirst to iFirst + iHigh, the last one

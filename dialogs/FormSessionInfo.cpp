@@ -1,6 +1,152 @@
 #include "dialogs/FormSessionInfo.h"
 
+#include "app/MessageBox.h"
+#include "app/TextTable.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kTxtStartNewSession = 332;
+constexpr int kTxtEditSessionInformation = 376;
+
+} // namespace
+
 TfrmSessionInfo::TfrmSessionInfo(QWidget* parent) : QDialog(parent) {
     setObjectName("frmSessionInfo");
-    setWindowTitle("Session Information");
+    setWindowTitle(GetText(kTxtStartNewSession, kLanguageEnglish));
+    setModal(true);
+
+    grpSessionInfo = new QGroupBox(QStringLiteral("Session information."), this);
+    auto* Form = new QFormLayout(grpSessionInfo);
+    Form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    const auto AddRow = [&](QLabel*& lbl, QLineEdit*& edit, const char* sName) {
+        lbl = new QLabel(grpSessionInfo);
+        edit = new QLineEdit(grpSessionInfo);
+        edit->setObjectName(sName);
+        edit->setMinimumWidth(260);
+        lbl->setBuddy(edit);
+        Form->addRow(lbl, edit);
+    };
+    AddRow(lblShowTitle, editShowTitle, "editShowTitle");
+    AddRow(lblShowNumber, editShowNumber, "editShowNumber");
+    AddRow(lblOperatorName, editOperatorName, "editOperatorName");
+    AddRow(lblFormat, editFormat, "editFormat");
+    AddRow(lblNotes, editNotes, "editNotes");
+
+    btnOK = new QPushButton(this);
+    btnOK->setObjectName("btnOK");
+    btnOK->setDefault(true);
+    btnOK->setAutoDefault(true);
+    btnCancel = new QPushButton(this);
+    btnCancel->setObjectName("btnCancel");
+    connect(btnOK, &QPushButton::clicked, this, &TfrmSessionInfo::btnOKClick);
+    // Cancel, Esc and the close button leave Tag as it came in.
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* Buttons = new QHBoxLayout;
+    Buttons->addStretch();
+    Buttons->addWidget(btnOK);
+    Buttons->addWidget(btnCancel);
+    auto* Layout = new QVBoxLayout(this);
+    Layout->addWidget(grpSessionInfo);
+    Layout->addLayout(Buttons);
+    Layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void TfrmSessionInfo::SetContext(const int* piLNG, const TMessageBox* pMessageBox,
+                                 TSessionInfo* prSelectedSessionInfo) {
+    FLanguage = piLNG;
+    FMessageBox = pMessageBox;
+    FSelectedSession = prSelectedSessionInfo;
+}
+
+void TfrmSessionInfo::showEvent(QShowEvent* event) {
+    FormShow();
+    QDialog::showEvent(event);
+}
+
+void TfrmSessionInfo::FormShow() {
+    const int iLNG = Language();
+    if (FTag < kTagEditSession) {
+        setWindowTitle(GetText(kTxtStartNewSession, iLNG));
+    } else {
+        setWindowTitle(GetText(kTxtEditSessionInformation, iLNG));
+        if (FSelectedSession != nullptr)
+            SetEditTexts(SessionTextsOf(*FSelectedSession));
+    }
+    lblShowTitle->setText(GetText(kTxtShowTitleLabel, iLNG));
+    lblShowNumber->setText(GetText(kTxtShowNumberLabel, iLNG));
+    lblOperatorName->setText(GetText(kTxtOperatorNameLabel, iLNG));
+    lblFormat->setText(GetText(kTxtFormatLabel, iLNG));
+    lblNotes->setText(GetText(kTxtNotesLabel, iLNG));
+    btnOK->setText(GetText(kTxtOK, iLNG));
+    btnCancel->setText(GetText(kTxtCancel, iLNG));
+    if (parentWidget() != nullptr) {
+        adjustSize();
+        const QRect rOwner = parentWidget()->window()->frameGeometry();
+        move(rOwner.center() - QPoint(width() / 2, height() / 2));
+    }
+    editShowTitle->setFocus();
+}
+
+TSessionTexts TfrmSessionInfo::EditTexts() const {
+    return {editShowTitle->text(), editShowNumber->text(), editOperatorName->text(), editFormat->text(),
+            editNotes->text()};
+}
+
+void TfrmSessionInfo::SetEditTexts(const TSessionTexts& rTexts) {
+    editShowTitle->setText(rTexts.sShowTitle);
+    editShowNumber->setText(rTexts.sShowNumber);
+    editOperatorName->setText(rTexts.sOperatorName);
+    editFormat->setText(rTexts.sFormat);
+    editNotes->setText(rTexts.sNotes);
+}
+
+bool TfrmSessionInfo::VerifyEdits() {
+    TSessionTexts rTexts = EditTexts();
+    if (VerifySessionTexts(rTexts))
+        return true;
+    SetEditTexts(rTexts);
+    if (FMessageBox != nullptr)
+        FMessageBox->ShowMessageBox(ForbiddenCharsMessage(Language()), kMsgError, kMsgBtnOK);
+    return false;
+}
+
+void TfrmSessionInfo::btnOKClick() {
+    if (FTag < kTagEditSession) {
+        FTag = kTagNewSessionOK;
+    } else {
+        VerifyEdits();
+        if (FSelectedSession != nullptr)
+            SetSessionTexts(*FSelectedSession, EditTexts());
+        FTag = kTagEditSessionOK;
+    }
+    accept();
+}
+
+bool TfrmSessionInfo::ExecuteNewSession() {
+    FTag = kTagNewSession;
+    exec();
+    return FTag == kTagNewSessionOK;
+}
+
+void TfrmSessionInfo::TakeSessionTexts(TSessionInfo& rSessionInfo) {
+    VerifyEdits();
+    SetSessionTexts(rSessionInfo, EditTexts());
+}
+
+bool TfrmSessionInfo::ExecuteEditSession() {
+    FTag = kTagEditSession;
+    exec();
+    const bool bChanged = FTag == kTagEditSessionOK;
+    FTag = kTagNewSession;
+    return bChanged;
 }

@@ -1,10 +1,74 @@
 #pragma once
 
+#include "dialogs/SessionTexts.h"
+
 #include <QDialog>
 
-// Created once at start and kept for the whole run; its content comes with its own feature.
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class TMessageBox;
+
+// The session information dialog: the five texts of a new session, or of a stored session being edited.
+// Created once at start; its edits keep their texts between showings, so a new session starts with the
+// texts of the previous one. Its Tag carries the mode in and the result out (the kTag* values).
 class TfrmSessionInfo : public QDialog {
     Q_OBJECT
 public:
+    static constexpr int kTagNewSession = 0;
+    static constexpr int kTagNewSessionOK = 1;
+    static constexpr int kTagEditSession = 2;
+    static constexpr int kTagEditSessionOK = 3;
+
     explicit TfrmSessionInfo(QWidget* parent = nullptr);
+
+    // What the dialog works with, owned by the main window: its language, its message box and the
+    // selected stored session (rSelectedSessionInfo), which edit mode shows and changes.
+    void SetContext(const int* piLNG, const TMessageBox* pMessageBox, TSessionInfo* prSelectedSessionInfo);
+
+    int Tag() const { return FTag; }
+    void SetTag(int iTag) { FTag = iTag; }
+
+    // New session: shows the dialog modally with Tag 0; true when confirmed (Tag 1).
+    bool ExecuteNewSession();
+    // The dialog's texts for a new session, cleaned of forbidden characters (one message when any were
+    // there; the edits then show the cleaned texts), copied into rSessionInfo.
+    void TakeSessionTexts(TSessionInfo& rSessionInfo);
+    // Edit a stored session: shows the dialog modally with Tag 2 filled from the selected session; on OK
+    // the cleaned texts are in it and the result is true (Tag 3). Tag is 0 again afterwards.
+    bool ExecuteEditSession();
+
+    // The texts of the five edits as they stand.
+    TSessionTexts EditTexts() const;
+    void SetEditTexts(const TSessionTexts& rTexts);
+
+    QGroupBox* grpSessionInfo = nullptr;
+    QLabel* lblShowTitle = nullptr;
+    QLabel* lblShowNumber = nullptr;
+    QLabel* lblOperatorName = nullptr;
+    QLabel* lblFormat = nullptr;
+    QLabel* lblNotes = nullptr;
+    QLineEdit* editShowTitle = nullptr;
+    QLineEdit* editShowNumber = nullptr;
+    QLineEdit* editOperatorName = nullptr;
+    QLineEdit* editFormat = nullptr;
+    QLineEdit* editNotes = nullptr;
+    QPushButton* btnOK = nullptr;
+    QPushButton* btnCancel = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void FormShow();
+    void btnOKClick();
+    // Cleans the five edits; false (and the edits cleaned, the message shown) when any lost a character.
+    bool VerifyEdits();
+    int Language() const { return FLanguage ? *FLanguage : 0; }
+
+    int FTag = kTagNewSession;
+    const int* FLanguage = nullptr;
+    const TMessageBox* FMessageBox = nullptr;
+    TSessionInfo* FSelectedSession = nullptr;
 };

@@ -1,6 +1,155 @@
 #include "dialogs/FormWait.h"
 
+#include "app/ColorValue.h"
+#include "app/Drawing.h"
+#include "app/TextTable.h"
+
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QTimer>
+#include <algorithm>
+
+// The turning circle at the panel's left: twelve spokes, the brightest one moving on each frame.
+class TSpinner : public QWidget {
+public:
+    static constexpr int kSize = 48;
+    static constexpr int kSpokes = 12;
+    static constexpr int kFrameMs = 80;
+
+    explicit TSpinner(QWidget* parent) : QWidget(parent) {
+        setFixedSize(kSize, kSize);
+        tmrFrame.setInterval(kFrameMs);
+        connect(&tmrFrame, &QTimer::timeout, this, [this] {
+            iFrame = (iFrame + 1) % kSpokes;
+            update();
+        });
+    }
+
+    void Start() { tmrFrame.start(); }
+    void Stop() { tmrFrame.stop(); }
+    bool IsRunning() const { return tmrFrame.isActive(); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.translate(width() / 2.0, height() / 2.0);
+        const QColor clSpoke = ColorValueToQColor(clNavy);
+        for (int i = 0; i < kSpokes; ++i) {
+            QColor cl = clSpoke;
+            // The spoke of the current frame is solid; those behind it fade out.
+            cl.setAlphaF(1.0 - static_cast<double>((iFrame - i + kSpokes) % kSpokes) / kSpokes);
+            p.setPen(QPen(cl, 4, Qt::SolidLine, Qt::RoundCap));
+            p.drawLine(QPointF(0, -10), QPointF(0, -18));
+            p.rotate(360.0 / kSpokes);
+        }
+    }
+
+private:
+    QTimer tmrFrame;
+    int iFrame = 0;
+};
+
+namespace {
+
+constexpr TColorValue kPanelColor = 0xF0F0F0;
+constexpr int kOpaque = 255;
+// From this opacity on the next tick makes the window opaque.
+constexpr int kNearlyOpaque = 250;
+
+} // namespace
+
 TfrmWait::TfrmWait(QWidget* parent) : QDialog(parent) {
     setObjectName("frmWait");
-    setWindowTitle("Please wait");
+    setWindowTitle(QStringLiteral("Please wait"));
+    // On top of every window, without a frame, never taking the focus from the window the user works in.
+    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                   Qt::WindowDoesNotAcceptFocus);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setModal(false);
+    setFixedSize(kWidth, kHeight);
+
+    pnlWait = new QFrame(this);
+    pnlWait->setObjectName("pnlWait");
+    pnlWait->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    pnlWait->setLineWidth(1);
+    pnlWait->setAutoFillBackground(true);
+    QPalette Palette = pnlWait->palette();
+    Palette.setColor(QPalette::Window, ColorValueToQColor(kPanelColor));
+    pnlWait->setPalette(Palette);
+    // The program's style sheet paints dialogs in its own colour; the panel keeps its own.
+    pnlWait->setStyleSheet(QStringLiteral("#pnlWait { background: #F0F0F0; }"));
+
+    imgCircle1 = new TSpinner(pnlWait);
+    lblWait = new QLabel(QStringLiteral("Please wait..."), pnlWait);
+    lblWait->setAlignment(Qt::AlignCenter);
+    auto* Row = new QHBoxLayout(pnlWait);
+    Row->setContentsMargins(4, 2, 4, 2);
+    Row->addWidget(imgCircle1);
+    Row->addWidget(lblWait, 1);
+    auto* Layout = new QHBoxLayout(this);
+    Layout->setContentsMargins(0, 0, 0, 0);
+    Layout->addWidget(pnlWait);
+
+    tmrSpin = new QTimer(this);
+    tmrSpin->setInterval(kSpinIntervalMs);
+    connect(tmrSpin, &QTimer::timeout, this, &TfrmWait::tmrSpinTimer);
+}
+
+void TfrmWait::SetAlphaBlendValue(int iValue) {
+    FAlphaBlendValue = std::clamp(iValue, 0, kOpaque);
+    setWindowOpacity(FAlphaBlendValue / static_cast<double>(kOpaque));
+}
+
+void TfrmWait::SetWaitText(const QString& sText) {
+    lblWait->setText(sText);
+    if (isVisible())
+        lblWait->repaint();
+}
+
+void TfrmWait::SetWaitTextEntry(int iEntry) {
+    SetWaitText(GetText(iEntry, FLanguage ? *FLanguage : kLanguageEnglish));
+}
+
+QString TfrmWait::WaitText() const {
+    return lblWait->text();
+}
+
+void TfrmWait::ShowWait() {
+    show();
+    raise();
+    repaint();
+}
+
+bool TfrmWait::IsSpinning() const {
+    return imgCircle1->IsRunning();
+}
+
+bool TfrmWait::IsFading() const {
+    return tmrSpin->isActive();
+}
+
+void TfrmWait::showEvent(QShowEvent* event) {
+    if (QWidget* pOwner = parentWidget() != nullptr ? parentWidget()->window() : nullptr)
+        move(CentreOver(pOwner->frameGeometry(), size()));
+    // The opacity may have been set while hidden; make the window take it now.
+    setWindowOpacity(FAlphaBlendValue / static_cast<double>(kOpaque));
+    imgCircle1->Start();
+    tmrSpin->start();
+    QDialog::showEvent(event);
+}
+
+void TfrmWait::hideEvent(QHideEvent* event) {
+    // Closed or only hidden: nothing keeps running behind a window nobody sees, and the next showing
+    // without a new opacity is opaque at once.
+    tmrSpin->stop();
+    imgCircle1->Stop();
+    SetAlphaBlendValue(kOpaque);
+    QDialog::hideEvent(event);
+}
+
+void TfrmWait::tmrSpinTimer() {
+    SetAlphaBlendValue(FAlphaBlendValue >= kNearlyOpaque ? kOpaque : FAlphaBlendValue + kOpacityStep);
 }

@@ -2,9 +2,55 @@
 
 #include <QDialog>
 
-// Created once at start and kept for the whole run; its content comes with its own feature.
+class QFrame;
+class QLabel;
+class QTimer;
+class TSpinner;
+
+// The wait window: a small borderless panel with a turning spinner and a text, shown without modality
+// over the main window while a slow operation runs. It never takes the focus and never blocks its
+// caller. A caller that wants it to fade in sets its opacity to 0 before showing it.
 class TfrmWait : public QDialog {
     Q_OBJECT
 public:
+    static constexpr int kWidth = 336;
+    static constexpr int kHeight = 56;
+    // The opacity timer's interval and step.
+    static constexpr int kSpinIntervalMs = 100;
+    static constexpr int kOpacityStep = 10;
+
     explicit TfrmWait(QWidget* parent = nullptr);
+
+    // The main window's language, for texts given by table entry.
+    void SetLanguage(const int* piLNG) { FLanguage = piLNG; }
+
+    // Window transparency, 0 (invisible) to 255 (opaque).
+    int AlphaBlendValue() const { return FAlphaBlendValue; }
+    void SetAlphaBlendValue(int iValue);
+
+    // The waiting text; may change while the window shows.
+    void SetWaitText(const QString& sText);
+    void SetWaitTextEntry(int iEntry);
+    QString WaitText() const;
+
+    // Shows the window without modality and paints it at once; returns at once.
+    void ShowWait();
+
+    bool IsSpinning() const;
+    bool IsFading() const;
+
+    QFrame* pnlWait = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    void tmrSpinTimer();
+
+    const int* FLanguage = nullptr;
+    int FAlphaBlendValue = 255;
+    QLabel* lblWait = nullptr;
+    TSpinner* imgCircle1 = nullptr;
+    QTimer* tmrSpin = nullptr;
 };

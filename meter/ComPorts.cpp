@@ -1,5 +1,7 @@
 #include "meter/ComPorts.h"
 
+#include "app/DataFolder.h"
+
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -39,8 +41,7 @@ QString ResolveComPortDevice(int iPort, const QString& sDataFolder,
 }
 
 QString ComPortDataFolder() {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/Kelmoria/QXLogging");
+    return DataFolder();
 }
 
 QString ComPortDevicePath(int iPort) {

@@ -5,13 +5,15 @@
 
 namespace {
 
-// Every pair the interface uses: 0 (maker and slogan) and the even entries 2 to 416 except the two unused.
+// Every pair the interface uses: 0 (maker and slogan), the even entries 2 to 416 except the two unused,
+// and the program's own pairs after the name lists.
 std::vector<int> UsedPairs() {
     std::vector<int> a{0};
     for (int i = 2; i <= 416; i += 2) {
         if (i != 34 && i != 104)
             a.push_back(i);
     }
+    a.push_back(kTxtReplaceDatabaseFile);
     return a;
 }
 
@@ -175,24 +177,23 @@ TEST(GetStrArray, HighBeyondTheListReadsTheLastName) {
 
 // The table reader gets its own data here, so the faults it must survive can be shown.
 TEST(TextTableData, ReadsPairsEscapesAndSkipsWhatDoesNotParse) {
+    const QByteArray sBeforeLast = QByteArray::number(kTextTableEntries - 2);
     const QByteArray data = "# comment\n"
                             "2\tOne\\r\\rTwo\tEn\\tTo\r\n"
                             "4\tback\\\\slash\\x\n"
                             "x5\tnot a number\n"
-                            "-1\tnegative\n"
-                            "446\tpast the end\n"
-                            "6\n"
-                            "444\tlast name\tentry 445\tpast the end\n"
-                            "\n";
+                            "-1\tnegative\n" +
+                            QByteArray::number(kTextTableEntries) + "\tpast the end\n" + "6\n" + sBeforeLast +
+                            "\tlast name\tlast entry\tpast the end\n" + "\n";
     const TTextTable t(data);
     EXPECT_EQ(t.GetText(2, kLanguageEnglish), QStringLiteral("One\r\rTwo"));
     EXPECT_EQ(t.GetText(2, kLanguageDanish), QStringLiteral("En\tTo"));
     EXPECT_EQ(t.Entry(4), QStringLiteral("back\\slash\\x"));
     EXPECT_TRUE(t.Entry(5).isEmpty());
     EXPECT_TRUE(t.Entry(6).isEmpty());
-    EXPECT_EQ(t.Entry(444), QStringLiteral("last name"));
-    EXPECT_EQ(t.Entry(445), QStringLiteral("entry 445"));
-    EXPECT_TRUE(t.GetText(445, kLanguageDanish).isEmpty());
+    EXPECT_EQ(t.Entry(kTextTableEntries - 2), QStringLiteral("last name"));
+    EXPECT_EQ(t.Entry(kTextTableEntries - 1), QStringLiteral("last entry"));
+    EXPECT_TRUE(t.GetText(kTextTableEntries - 1, kLanguageDanish).isEmpty());
 }
 
 TEST(TextTableData, EmptyOrGarbageDataGivesEmptyTexts) {

@@ -1,0 +1,11 @@
+#include "app/DataFolder.h"
+
+#include <QStandardPaths>
+
+QString DataFolderUnder(const QString& sConfigRoot) {
+    return sConfigRoot + QStringLiteral("/Kelmoria/QXLogging");
+}
+
+QString DataFolder() {
+    return DataFolderUnder(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
+}

@@ -1,0 +1,147 @@
+#include "dialogs/FormSessionInfo.h"
+#include "app/MessageBox.h"
+#include "tests/dialogs/DialogTestSupport.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace {
+
+// The dialog as the program creates it, with a main window, its language, its message box (answered here)
+// and its selected stored session.
+class FormSessionInfoTest : public ::testing::Test {
+protected:
+    FormSessionInfoTest() : MessageBox(iLNG, &Owner), frmSessionInfo(&Owner) {
+        Owner.setGeometry(100, 100, 800, 600);
+        MessageBox.SetResponder([this](const TMessageBoxRequest& r) {
+            aMessages.push_back(r);
+            return kMsgResultOK;
+        });
+        frmSessionInfo.SetContext(&iLNG, &MessageBox, &rSelectedSessionInfo);
+    }
+
+    // Opens the dialog for a new session, types the five texts and presses OK or Cancel.
+    bool NewSession(const TSessionTexts& rTyped, bool bOK) {
+        bool bResult = false;
+        const bool bDriven = qxtest::DriveModal(
+            frmSessionInfo, [&] { bResult = frmSessionInfo.ExecuteNewSession(); },
+            [&] {
+                sCaptionSeen = frmSessionInfo.windowTitle();
+                rTextsSeen = frmSessionInfo.EditTexts();
+                Type(rTyped);
+                (bOK ? frmSessionInfo.btnOK : frmSessionInfo.btnCancel)->click();
+            });
+        EXPECT_TRUE(bDriven);
+        return bResult;
+    }
+
+    void Type(const TSessionTexts& rTexts) {
+        const std::pair<QLineEdit*, QString> aFields[] = {
+            {frmSessionInfo.editShowTitle, rTexts.sShowTitle},
+            {frmSessionInfo.editShowNumber, rTexts.sShowNumber},
+            {frmSessionInfo.editOperatorName, rTexts.sOperatorName},
+            {frmSessionInfo.editFormat, rTexts.sFormat},
+            {frmSessionInfo.editNotes, rTexts.sNotes}};
+        for (const auto& [edit, sText] : aFields) {
+            edit->setFocus();
+            edit->selectAll();
+            qxtest::TypeText(frmSessionInfo, sText);
+        }
+    }
+
+    int iLNG = 0;
+    QWidget Owner;
+    TMessageBox MessageBox;
+    TfrmSessionInfo frmSessionInfo;
+    TSessionInfo rSelectedSessionInfo;
+    std::vector<TMessageBoxRequest> aMessages;
+    QString sCaptionSeen;
+    TSessionTexts rTextsSeen;
+};
+
+TEST_F(FormSessionInfoTest, TypedTextsBecomeTheSessionTexts) {
+    ASSERT_TRUE(NewSession({"Evening News", "17", "Anna", "HD 1080i", "Studio 2"}, true));
+    EXPECT_EQ(frmSessionInfo.Tag(), TfrmSessionInfo::kTagNewSessionOK);
+    EXPECT_EQ(sCaptionSeen, "Start new session...");
+    TSessionInfo rSession;
+    rSession.sTimeCodeStart = "10:00:00:00";
+    frmSessionInfo.TakeSessionTexts(rSession);
+    EXPECT_EQ(SessionTextsOf(rSession),
+              (TSessionTexts{"Evening News", "17", "Anna", "HD 1080i", "Studio 2"}));
+    EXPECT_EQ(rSession.sTimeCodeStart, "10:00:00:00");
+    EXPECT_TRUE(aMessages.empty());
+}
+
+TEST_F(FormSessionInfoTest, DoubleQuoteInTheTitleIsRemovedWithOneMessage) {
+    ASSERT_TRUE(NewSession({"The \"Late\" Show", "1", "Bo", "SD", "say \"hi\""}, true));
+    TSessionInfo rSession;
+    frmSessionInfo.TakeSessionTexts(rSession);
+    EXPECT_EQ(rSession.sShowTitle, "The Late Show");
+    EXPECT_EQ(rSession.sNotes, "say hi");
+    EXPECT_EQ(frmSessionInfo.editShowTitle->text(), "The Late Show");
+    ASSERT_EQ(aMessages.size(), 1u);
+    EXPECT_EQ(aMessages[0].sText, "The character \" can not be used and has been removed.");
+    EXPECT_EQ(aMessages[0].iKind, kMsgError);
+    ASSERT_EQ(aMessages[0].rLayout.aButtons.size(), 1u);
+    EXPECT_EQ(aMessages[0].rLayout.aButtons[0].iResult, kMsgResultOK);
+}
+
+TEST_F(FormSessionInfoTest, CancelRefusesTheStartAndTheNextOpeningKeepsTheTexts) {
+    ASSERT_TRUE(NewSession({"First", "1", "Anna", "HD", ""}, true));
+    EXPECT_FALSE(NewSession({"Second", "2", "Bo", "SD", "x"}, false));
+    EXPECT_EQ(frmSessionInfo.Tag(), TfrmSessionInfo::kTagNewSession);
+    // The edits keep what they held when the dialog last closed.
+    EXPECT_EQ(rTextsSeen, (TSessionTexts{"First", "1", "Anna", "HD", ""}));
+}
+
+TEST_F(FormSessionInfoTest, EditModeShowsAndChangesTheSelectedSession) {
+    iLNG = 1;
+    SetSessionTexts(rSelectedSessionInfo, {"Stored", "9", "Carl", "UHD", "old"});
+    rSelectedSessionInfo.sReportID = "A-B";
+    bool bResult = false;
+    ASSERT_TRUE(qxtest::DriveModal(
+        frmSessionInfo, [&] { bResult = frmSessionInfo.ExecuteEditSession(); },
+        [&] {
+            sCaptionSeen = frmSessionInfo.windowTitle();
+            rTextsSeen = frmSessionInfo.EditTexts();
+            EXPECT_EQ(frmSessionInfo.Tag(), TfrmSessionInfo::kTagEditSession);
+            frmSessionInfo.editNotes->setFocus();
+            frmSessionInfo.editNotes->selectAll();
+            qxtest::TypeText(frmSessionInfo, "new \"note\"");
+            frmSessionInfo.btnOK->click();
+        }));
+    EXPECT_TRUE(bResult);
+    EXPECT_EQ(sCaptionSeen, "Rediger Session Information.");
+    EXPECT_EQ(rTextsSeen, (TSessionTexts{"Stored", "9", "Carl", "UHD", "old"}));
+    EXPECT_EQ(SessionTextsOf(rSelectedSessionInfo),
+              (TSessionTexts{"Stored", "9", "Carl", "UHD", "new note"}));
+    EXPECT_EQ(rSelectedSessionInfo.sReportID, "A-B");
+    ASSERT_EQ(aMessages.size(), 1u);
+    EXPECT_EQ(aMessages[0].sText, "Symbolet \" kan ikke anvendes og er blevet fjernet.");
+    EXPECT_EQ(frmSessionInfo.Tag(), TfrmSessionInfo::kTagNewSession);
+
+    // A new session right after starts with the stored session's texts.
+    iLNG = 0;
+    ASSERT_TRUE(NewSession({"Next", "10", "Carl", "UHD", ""}, true));
+    EXPECT_EQ(sCaptionSeen, "Start new session...");
+    EXPECT_EQ(rTextsSeen, (TSessionTexts{"Stored", "9", "Carl", "UHD", "new note"}));
+}
+
+TEST_F(FormSessionInfoTest, EditModeCancelLeavesTheSelectedSession) {
+    SetSessionTexts(rSelectedSessionInfo, {"Stored", "9", "Carl", "UHD", "old"});
+    bool bResult = true;
+    ASSERT_TRUE(qxtest::DriveModal(
+        frmSessionInfo, [&] { bResult = frmSessionInfo.ExecuteEditSession(); },
+        [&] {
+            frmSessionInfo.editShowTitle->setFocus();
+            qxtest::TypeText(frmSessionInfo, "changed");
+            frmSessionInfo.btnCancel->click();
+        }));
+    EXPECT_FALSE(bResult);
+    EXPECT_EQ(SessionTextsOf(rSelectedSessionInfo), (TSessionTexts{"Stored", "9", "Carl", "UHD", "old"}));
+    EXPECT_TRUE(aMessages.empty());
+}
+
+} // namespace

@@ -1,0 +1,178 @@
+#include "app/EngineCodes.h"
+#include "app/FormMain.h"
+#include "app/MessageBox.h"
+#include "engine/EngineControl.h"
+#include "tests/support/TestSupport.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A logging thread that answers the stop command as the real one does: the session ends, then the
+// connection closes.
+class TStoppingThread : public IEngineControl {
+public:
+    explicit TStoppingThread(TMainController& rCtrl) : Ctrl(rCtrl) {}
+    void ThreadSendMessage(int iCommand) override {
+        aCommands.push_back(iCommand);
+        if (iCommand == kEngineCommandStop) {
+            QTimer::singleShot(50, &Ctrl, [this] { Ctrl.HandleEngineEvent(kEventLoggingEnded); });
+            QTimer::singleShot(100, &Ctrl, [this] { Ctrl.HandleEngineEvent(kEventConnectionClosed); });
+        }
+    }
+    TMainController& Ctrl;
+    std::vector<int> aCommands;
+};
+
+class MainWindowFixture : public ::testing::Test {
+protected:
+    MainWindowFixture() {
+        frmMain.MessageBox->SetResponder([this](const TMessageBoxRequest& r) { return Answer(r); });
+    }
+
+    int Answer(const TMessageBoxRequest& r) {
+        aMessages.push_back(r.sText);
+        return iAnswer;
+    }
+
+    qxtest::TFreshConfigHome Home;
+    TfrmMain frmMain;
+    std::vector<QString> aMessages;
+    int iAnswer = kMsgResultOK;
+};
+
+} // namespace
+
+TEST_F(MainWindowFixture, MenusShortcutsTabsAndStatusPanelsAreInPlace) {
+    frmMain.UpdateGUIStrings();
+    EXPECT_EQ(frmMain.mnuInstrumentSelect->shortcut(), QKeySequence("Alt+I"));
+    EXPECT_EQ(frmMain.mnuDBSelect->shortcut(), QKeySequence("Alt+D"));
+    EXPECT_EQ(frmMain.mnuExit->shortcut(), QKeySequence("Alt+F4"));
+    EXPECT_EQ(frmMain.mnuTCControl->shortcut(), QKeySequence("Ctrl+T"));
+    // Separators between Manage Databases and Exit, Options and Timecode Control, License and About.
+    const auto SeparatorBefore = [](QMenu* Menu, QAction* Item) {
+        const QList<QAction*> Items = Menu->actions();
+        const qsizetype i = Items.indexOf(Item);
+        return i > 0 && Items.at(i - 1)->isSeparator();
+    };
+    EXPECT_TRUE(SeparatorBefore(frmMain.mnuFiles, frmMain.mnuExit));
+    EXPECT_TRUE(SeparatorBefore(frmMain.mnuTools, frmMain.mnuTCControl));
+    EXPECT_TRUE(SeparatorBefore(frmMain.mnuHelp, frmMain.mnuAbout));
+    EXPECT_EQ(frmMain.PageCtrl->count(), 2);
+    EXPECT_EQ(frmMain.StatusPanels[1]->width(), 200);
+    EXPECT_EQ(frmMain.StatusPanels[2]->width(), 150);
+    EXPECT_EQ(frmMain.StatusPanels[3]->width(), 200);
+}
+
+TEST_F(MainWindowFixture, SwitchingLanguageChangesMenusButtonsTabsAndGridLabels) {
+    struct Case {
+        int iLNG;
+        const char* sFile;
+        const char* sConnect;
+        const char* sTab;
+        const char* sTimeCode;
+    };
+    const Case Cases[] = {{1, "Filer", "Tilslut", "Logning", "Tidskode.:"},
+                          {0, "File", "Connect", "Logging", "Time Code.:"}};
+    for (const Case& c : Cases) {
+        frmMain.iLNG = c.iLNG;
+        frmMain.UpdateGUIStrings();
+        EXPECT_EQ(frmMain.mnuFiles->title(), c.sFile);
+        EXPECT_EQ(frmMain.btnConnect->text(), c.sConnect);
+        EXPECT_EQ(frmMain.PageCtrl->tabText(0), c.sTab);
+        EXPECT_EQ(frmMain.sgLoudnessData->item(1, 0)->text(), c.sTimeCode);
+    }
+}
+
+TEST_F(MainWindowFixture, EveryDataOptionOffLeavesTheMinimalGrids) {
+    frmMain.Ctrl.Settings.DataOptions =
+        TDataOptions{false, false, false, false, false, false, false, false, false, false, false};
+    frmMain.UpdateGUIStrings();
+    EXPECT_EQ(frmMain.sgDBData->columnCount(), 2);
+    EXPECT_EQ(frmMain.sgDBData->item(0, 1)->text(), "Timecode");
+    EXPECT_EQ(frmMain.sgDBLoudnessMax->item(1, 0)->text(), "Integrating.:");
+    EXPECT_EQ(frmMain.sgDBLoudnessMax->item(2, 0)->text(), "");
+    EXPECT_EQ(frmMain.sgLoudnessData->item(2, 0)->text(), "");
+    EXPECT_FALSE(frmMain.btnChart->isEnabled()) << "review buttons are off until data is loaded";
+}
+
+TEST_F(MainWindowFixture, NoDatabaseStateDisablesLoggingAndReview) {
+    frmMain.StatusPanels[1]->setText("db");
+    frmMain.SetMainGUI(6);
+    for (QPushButton* b :
+         {frmMain.btnConnect, frmMain.btnStartLog, frmMain.btnStopLog, frmMain.btnRefreshSessions,
+          frmMain.btnSortSessions, frmMain.btnFilterData, frmMain.btnExport, frmMain.btnChart})
+        EXPECT_FALSE(b->isEnabled()) << b->text().toStdString();
+    EXPECT_FALSE(frmMain.sgSessions->isEnabled());
+    EXPECT_EQ(frmMain.sgSessions->rowCount(), 1);
+    EXPECT_TRUE(frmMain.StatusPanels[1]->text().isEmpty());
+    frmMain.SetMainGUI(7);
+    EXPECT_TRUE(frmMain.btnConnect->isEnabled());
+    EXPECT_TRUE(frmMain.sgSessions->isEnabled());
+}
+
+TEST_F(MainWindowFixture, ClosingWhileLoggingAsksAndNoKeepsTheWindowOpen) {
+    frmMain.show();
+    TStoppingThread Thread(frmMain.Ctrl);
+    frmMain.Ctrl.LoggingThread = &Thread;
+    frmMain.Ctrl.bLoggingInProgress = true;
+    iAnswer = kMsgResultNo;
+    EXPECT_FALSE(frmMain.close());
+    ASSERT_EQ(aMessages.size(), 1u);
+    EXPECT_TRUE(aMessages[0].startsWith("A logging session is in progress."));
+    EXPECT_TRUE(Thread.aCommands.empty());
+    EXPECT_TRUE(frmMain.isVisible());
+    frmMain.Ctrl.LoggingThread = nullptr;
+    frmMain.Ctrl.bLoggingInProgress = false;
+}
+
+TEST_F(MainWindowFixture, ClosingWhileLoggingWithYesStopsTheSessionThenWritesTheSettings) {
+    frmMain.show();
+    TStoppingThread Thread(frmMain.Ctrl);
+    frmMain.Ctrl.LoggingThread = &Thread;
+    frmMain.Ctrl.bLoggingInProgress = true;
+    iAnswer = kMsgResultYes;
+    EXPECT_TRUE(frmMain.close());
+    // Stop first; the end of the session and the connection's close were handled while waiting.
+    ASSERT_FALSE(Thread.aCommands.empty());
+    EXPECT_EQ(Thread.aCommands.front(), kEngineCommandStop);
+    EXPECT_FALSE(frmMain.Ctrl.bLoggingInProgress);
+    EXPECT_TRUE(frmMain.Ctrl.bCanCloseMain);
+    EXPECT_TRUE(QFileInfo::exists(frmMain.Ctrl.sINI));
+    EXPECT_FALSE(frmMain.Ctrl.UDP.Active());
+}
+
+TEST_F(MainWindowFixture, TimecodeControlHiddenWhenTheOptionIsOff) {
+    frmMain.Ctrl.Settings.TCCtrl.OptionEnabled = false;
+    QDir().mkpath(frmMain.Ctrl.sDataFolder);
+    QFile Ini(frmMain.Ctrl.sINI);
+    ASSERT_TRUE(Ini.open(QIODevice::WriteOnly));
+    Ini.write("[TCOptions]\nEnableAdvancedTC=0\nGlobalAutoStart=1\n");
+    Ini.close();
+    iAnswer = kMsgResultOK;
+    frmMain.show();
+    EXPECT_FALSE(frmMain.chkAutoStart->isVisible());
+    EXPECT_FALSE(frmMain.mnuTCControl->isVisible());
+    EXPECT_FALSE(frmMain.chkAutoStart->isChecked());
+}
+
+TEST_F(MainWindowFixture, FirstStartWithoutADatabaseSaysSoAndOffersTheManager) {
+    frmMain.show();
+    ASSERT_TRUE(qxtest::WaitFor([&] { return !aMessages.empty(); }));
+    EXPECT_TRUE(
+        aMessages[0].startsWith("Before you can start logging you must select or create a new database."));
+    EXPECT_TRUE(frmMain.Ctrl.bShowDBSelectWindow);
+    EXPECT_FALSE(frmMain.btnConnect->isEnabled());
+}
