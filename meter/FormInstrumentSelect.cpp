@@ -3,8 +3,10 @@
 #include "app/FormMain.h"
 #include "app/MessageBox.h"
 #include "app/MessageBoxLayout.h"
+#include "app/OwnerDrawnMenu.h"
 #include "app/TextFormat.h"
 #include "app/TextTable.h"
+#include "dialogs/FormWait.h"
 #include "meter/ComPorts.h"
 #include "meter/FormAddNetworkInstrument.h"
 #include "meter/InstrumentDiscovery.h"
@@ -121,6 +123,7 @@ TfrmInstrumentSelect::TfrmInstrumentSelect(QWidget* parent) : QDialog(parent) {
     popEditNetwork = popInstrument->addAction(QString(), this, &TfrmInstrumentSelect::popEditNetworkClick);
     popRemoveInstrument =
         popInstrument->addAction(QString(), this, &TfrmInstrumentSelect::popRemoveInstrumentClick);
+    SetOwnerDrawnMenu(popInstrument);
 
     connect(treeInstrument, &QTreeWidget::customContextMenuRequested, this,
             &TfrmInstrumentSelect::treeInstrumentContextPopup);
@@ -431,6 +434,19 @@ TInstrumentManagerContext InstrumentManagerContext(TfrmMain& frmMain) {
     rContext.SetStatusText = [&frmMain](int iPanel, const QString& sText) {
         if (iPanel >= 0 && iPanel < 4 && frmMain.StatusPanels[iPanel])
             frmMain.StatusPanels[iPanel]->setText(sText);
+    };
+    rContext.ShowWait = [&frmMain](const QString& sText, bool bFadeIn) {
+        TfrmWait* frmWait = frmMain.Windows.frmWait;
+        if (!frmWait)
+            return;
+        if (bFadeIn)
+            frmWait->SetAlphaBlendValue(0);
+        frmWait->SetWaitText(sText);
+        frmWait->ShowWait();
+    };
+    rContext.CloseWait = [&frmMain] {
+        if (frmMain.Windows.frmWait)
+            frmMain.Windows.frmWait->close();
     };
     return rContext;
 }
