@@ -22,6 +22,7 @@
 #include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <iterator>
 
 namespace {
 
@@ -298,11 +299,11 @@ bool TfrmInstrumentSelect::TestInstrument(bool bShowSuccess, bool bTestNetwork) 
     if (eKind == TInstrumentNodeKind::Network) {
         if (!bTestNetwork)
             return true;
-        const TInstrumentInfo* pEntry = Context.pSettings
-                                            ? TInstrumentList(Context.pSettings->aNetworkInstruments,
-                                                              Context.pSettings->rActiveNetworkCFG)
-                                                  .Entry(NodeValue(NodeNumber(SelectedNode)))
-                                            : nullptr;
+        if (!Context.pSettings)
+            return false;
+        const TInstrumentList List(Context.pSettings->aNetworkInstruments,
+                                   Context.pSettings->rActiveNetworkCFG);
+        const TInstrumentInfo* pEntry = List.Entry(NodeValue(NodeNumber(SelectedNode)));
         if (!pEntry)
             return false;
         // The test works on a copy: the list entry itself is not changed by it.
@@ -432,7 +433,7 @@ TInstrumentManagerContext InstrumentManagerContext(TfrmMain& frmMain) {
     };
     rContext.AddLog = [&frmMain](const QString& sLine) { frmMain.Ctrl.AddLog(-1, sLine); };
     rContext.SetStatusText = [&frmMain](int iPanel, const QString& sText) {
-        if (iPanel >= 0 && iPanel < 4 && frmMain.StatusPanels[iPanel])
+        if (iPanel >= 0 && iPanel < int(std::size(frmMain.StatusPanels)) && frmMain.StatusPanels[iPanel])
             frmMain.StatusPanels[iPanel]->setText(sText);
     };
     rContext.ShowWait = [&frmMain](const QString& sText, bool bFadeIn) {
