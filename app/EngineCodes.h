@@ -36,6 +36,17 @@ enum TEngineCommand : int {
     kEngineCommandPause = 113,
 };
 
+// States of the logging thread; the thread posts its state as an engine event of the same number.
+enum TThreadState : int {
+    kThreadStateCreated = 0,
+    kThreadStateConnecting = 4,
+    kThreadStateReady = 5,
+    kThreadStateLogging = 8,
+    kThreadStateClosing = 9,
+    kThreadStateFailed = 10,
+    kThreadStateWaitingStartTC = 22,
+};
+
 // Text message codes: byte 0 of an engine datagram.
 enum TEngineMessage : int {
     kMessageLog = 10,

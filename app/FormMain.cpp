@@ -3,13 +3,18 @@
 #include "app/EngineCodes.h"
 #include "app/GridLayouts.h"
 #include "app/MessageBox.h"
+#include "app/OwnerDrawnMenu.h"
 #include "app/SettingsFile.h"
 #include "app/TextFormat.h"
 #include "app/TextTable.h"
 #include "dialogs/FormAbout.h"
 #include "dialogs/FormLegal.h"
 #include "dialogs/FormOptions.h"
+#include "dialogs/FormSessionInfo.h"
 #include "dialogs/FormTCControl.h"
+#include "dialogs/FormWait.h"
+#include "dialogs/SessionTexts.h"
+#include "engine/InfoGrid.h"
 #include "meter/FormInstrumentSelect.h"
 #include "review/FormChart.h"
 #include "store/FormDBSelect.h"
@@ -19,7 +24,6 @@
 #include <QCloseEvent>
 #include <QDeadlineTimer>
 #include <QEventLoop>
-#include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -44,27 +48,11 @@ constexpr int kStatusPanelWidths[4] = {0, 200, 150, 200};
 constexpr int kCloseWaitRounds = 501;
 constexpr int kCloseWaitRoundMs = 10;
 
-// GUI states of SetMainGUI.
-enum TGUIState {
-    kGUINoInstrument = 0,
-    kGUIConnecting = 1,
-    kGUIConnected = 2,
-    kGUILogging = 3,
-    kGUIReviewOff = 4,
-    kGUIReviewOn = 5,
-    kGUINoDatabase = 6,
-    kGUIDatabase = 7,
-};
-
 // Captions of the main window's controls.
 constexpr int kTxtCouldNotBind = 246;
 constexpr int kTxtSelectDatabaseFirst = 240;
 constexpr int kTxtSessionInProgress = 244;
-constexpr int kTxtConnect = 212;
-constexpr int kTxtDisconnect = 214;
 constexpr int kTxtStartLogging = 216;
-constexpr int kTxtPauseLogging = 220;
-constexpr int kTxtStopLogging = 222;
 constexpr int kTxtChartCaption = 372;
 
 QTableWidget* NewGrid(int iRows, int iCols, QWidget* parent) {
@@ -109,6 +97,7 @@ void TfrmMain::FormCreate() {
             Icon.addPixmap(Pixmap);
     }
     setWindowIcon(Icon);
+    SetOwnerDrawnMenus(menuBar());
     setWindowTitle("QX-Logging");
     MessageBox = std::make_unique<TMessageBox>(iLNG, this);
     Ctrl.SetView(this);
@@ -151,36 +140,19 @@ void TfrmMain::CreateMenus() {
 }
 
 void TfrmMain::CreateLoggingTab() {
-    tabLogging = new QWidget;
+    LoggingView = new TLiveLoggingView(Ctrl, *this);
+    tabLogging = LoggingView;
     PageCtrl->addTab(tabLogging, QString());
-    auto* Layout = new QVBoxLayout(tabLogging);
-
-    auto* Buttons = new QHBoxLayout;
-    btnConnect = new QPushButton(tabLogging);
-    btnStartLog = new QPushButton(tabLogging);
-    btnStopLog = new QPushButton(tabLogging);
-    connect(btnStopLog, &QPushButton::clicked, this, &TfrmMain::btnStopLogClick);
-    chkAutoStart = new QCheckBox(tabLogging);
-    imgStat = new QLabel(tabLogging);
-    lblTimeCode = new QLabel(tabLogging);
-    lblTimeCode->setFont(QFont("DejaVu Sans Mono", 16, QFont::Bold));
-    for (QWidget* w : std::initializer_list<QWidget*>{btnConnect, btnStartLog, btnStopLog, chkAutoStart})
-        Buttons->addWidget(w);
-    Buttons->addStretch();
-    Buttons->addWidget(imgStat);
-    Buttons->addWidget(lblTimeCode);
-    Layout->addLayout(Buttons);
-
-    auto* Grids = new QGridLayout;
-    sgInstrumentInfo = NewGrid(6, 2, tabLogging);
-    sgSessionInfo = NewGrid(6, 2, tabLogging);
-    sgLoudnessCFG = NewGrid(11, 2, tabLogging);
-    sgLoudnessData = NewGrid(10, 2, tabLogging);
-    Grids->addWidget(sgInstrumentInfo, 0, 0);
-    Grids->addWidget(sgSessionInfo, 1, 0);
-    Grids->addWidget(sgLoudnessCFG, 0, 1, 2, 1);
-    Grids->addWidget(sgLoudnessData, 0, 2, 2, 1);
-    Layout->addLayout(Grids, 1);
+    btnConnect = LoggingView->btnConnect;
+    btnStartLog = LoggingView->btnStartLog;
+    btnStopLog = LoggingView->btnStopLog;
+    chkAutoStart = LoggingView->chkAutoStart;
+    lblTimeCode = LoggingView->lblTimeCode;
+    imgStat = LoggingView->imgStat;
+    sgInstrumentInfo = LoggingView->sgInstrumentInfo;
+    sgSessionInfo = LoggingView->sgSessionInfo;
+    sgLoudnessCFG = LoggingView->sgLoudnessCFG;
+    sgLoudnessData = LoggingView->sgLoudnessData;
 }
 
 void TfrmMain::CreateDatabaseTab() {
@@ -315,7 +287,7 @@ void TfrmMain::FormResize() {
     if (!sgSessions)
         return;
     sgSessions->setColumnWidth(1, 0);
-    for (QTableWidget* Grid : {sgDBSessionInfo, sgInstrumentInfo, sgSessionInfo, sgDBLoudnessMax})
+    for (QTableWidget* Grid : {sgDBSessionInfo, sgDBLoudnessMax})
         Grid->setColumnWidth(1, std::max(0, Grid->viewport()->width() - Grid->columnWidth(0) - 4));
 }
 
@@ -373,7 +345,7 @@ void TfrmMain::CloseWithoutAsking() {
 }
 
 void TfrmMain::btnStopLogClick() {
-    Ctrl.ThreadSendMessage(kEngineCommandStop);
+    LoggingView->btnStopLogClick();
 }
 
 void TfrmMain::mnuInstrumentSelectClick() {
@@ -393,8 +365,8 @@ void TfrmMain::mnuOptionsClick() {
 }
 
 void TfrmMain::mnuTCControlClick() {
-    if (Windows.frmTCControl)
-        Windows.frmTCControl->exec();
+    if (Windows.frmTCControl && Windows.frmTCControl->Execute())
+        Ctrl.ThreadSendMessage(kEngineCommandTCChanged);
 }
 
 void TfrmMain::mnuLicenseClick() {
@@ -426,10 +398,7 @@ void TfrmMain::UpdateGUIStrings() {
     mnuHelp->setTitle(T(190));
     mnuAbout->setText(T(192));
     mnuTCControl->setText(T(416));
-    chkAutoStart->setText(T(414));
-    btnConnect->setText(T(Ctrl.LoggingThread ? kTxtDisconnect : kTxtConnect));
-    btnStartLog->setText(T(kTxtStartLogging));
-    btnStopLog->setText(T(kTxtStopLogging));
+    LoggingView->UpdateGUIStrings();
     btnRefreshSessions->setText(T(224));
     btnSortSessions->setText(T(226));
     btnFilterData->setText(T(228));
@@ -464,23 +433,16 @@ void TfrmMain::ApplyGridLabels() {
     for (int iCol = 1; iCol <= 6 && iCol < sgSessions->columnCount(); ++iCol)
         sgSessions->setColumnWidth(iCol, 0);
 
-    UpdateSGInstrumentInfo();
     Apply(sgDBSessionInfo, DBSessionInfoLabels(), 0);
     // The notes row takes the rest of the grid.
     sgDBSessionInfo->setRowHeight(
         7, std::max(sgDBSessionInfo->rowHeight(0),
                     sgDBSessionInfo->viewport()->height() - 7 * sgDBSessionInfo->rowHeight(0) - 4));
-    Apply(sgSessionInfo, SessionInfoLabels(), 0);
     Apply(sgDBLoudnessConfig, DBLoudnessConfigLabels(), 0);
     WidenValueColumn(sgDBLoudnessConfig);
-    Apply(sgLoudnessCFG, LoudnessCFGLabels(), 0);
-    WidenValueColumn(sgLoudnessCFG);
 
     Apply(sgDBLoudnessMax, DBLoudnessMaxLabels(rOptions), kDataGridLastRow);
     ClearRows(sgDBLoudnessMax, 1, 1);
-    Apply(sgLoudnessData, LoudnessDataLabels(rOptions), kDataGridLastRow);
-    WidenValueColumn(sgLoudnessData);
-    UpdateSGLoudnessData();
 
     const std::vector<int> aHeadings = DBDataColumnHeadings(rOptions);
     sgDBData->setColumnCount(int(aHeadings.size()));
@@ -493,47 +455,20 @@ void TfrmMain::ApplyGridLabels() {
 }
 
 void TfrmMain::SetMainGUI(int iState) {
-    const QIcon icoPlay = style()->standardIcon(QStyle::SP_MediaPlay);
     switch (iState) {
     case kGUINoInstrument:
-        sgSessionInfo->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        btnConnect->setEnabled(true);
-        btnConnect->setText(GetText(kTxtConnect, iLNG));
-        btnStartLog->setEnabled(false);
-        btnStartLog->setText(GetText(kTxtStartLogging, iLNG));
-        btnStartLog->setIcon(icoPlay);
-        btnStopLog->setEnabled(false);
+        LoggingView->SetMainGUI(iState);
         mnuDBSelect->setEnabled(true);
         mnuInstrumentSelect->setEnabled(true);
-        imgStat->setVisible(false);
         break;
     case kGUIConnecting:
-        mnuDBSelect->setEnabled(false);
-        mnuInstrumentSelect->setEnabled(false);
-        break;
     case kGUIConnected:
-        sgSessionInfo->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        btnConnect->setEnabled(true);
-        btnConnect->setText(GetText(kTxtDisconnect, iLNG));
-        btnStartLog->setEnabled(true);
-        btnStartLog->setText(GetText(kTxtStartLogging, iLNG));
-        btnStartLog->setIcon(icoPlay);
-        btnStopLog->setEnabled(false);
-        SetStatusPicture(StatusStopped);
-        imgStat->setVisible(true);
+        LoggingView->SetMainGUI(iState);
         mnuDBSelect->setEnabled(false);
         mnuInstrumentSelect->setEnabled(false);
         break;
     case kGUILogging:
-        if (IsPauseAvailable()) {
-            btnStartLog->setText(GetText(kTxtPauseLogging, iLNG));
-            btnStartLog->setIcon(style()->standardIcon(QStyle::SP_MediaPause));
-        } else {
-            btnStartLog->setEnabled(false);
-        }
-        SetStatusPicture(StatusPlaying);
-        imgStat->setVisible(true);
-        btnStopLog->setEnabled(true);
+        LoggingView->SetMainGUI(iState);
         break;
     case kGUIReviewOff:
     case kGUIReviewOn:
@@ -544,8 +479,7 @@ void TfrmMain::SetMainGUI(int iState) {
         for (QPushButton* b : {btnConnect, btnStartLog, btnStopLog, btnRefreshSessions, btnSortSessions,
                                btnFilterData, btnExport, btnChart})
             b->setEnabled(false);
-        btnStartLog->setText(GetText(kTxtStartLogging, iLNG));
-        btnStartLog->setIcon(icoPlay);
+        LoggingView->SetStartButtonCaption(kTxtStartLogging);
         for (QTableWidget* g : {sgDBData, sgDBSessionInfo, sgDBLoudnessConfig, sgSessions})
             g->setEnabled(false);
         sgSessions->setRowCount(1);
@@ -571,26 +505,93 @@ void TfrmMain::SetMainGUI(int iState) {
 }
 
 void TfrmMain::UpdateSGInstrumentInfo() {
-    SetCell(sgInstrumentInfo, 0, 0, GetText(kTxtInstrumentInformation, iLNG));
+    LoggingView->UpdateSGInstrumentInfo();
+}
+
+void TfrmMain::UpdateSGLoudnessSetup() {
+    LoggingView->UpdateSGLoudnessSetup();
+}
+
+void TfrmMain::UpdateSGLoudnessData() {
+    LoggingView->UpdateSGLoudnessData();
+}
+
+void TfrmMain::ShowSessionStarted() {
+    LoggingView->ShowSessionStarted();
 }
 
 void TfrmMain::ShowTimeCode(const QString& sTimeCode) {
-    lblTimeCode->setVisible(true);
-    lblTimeCode->setText(sTimeCode);
+    LoggingView->ShowTimeCode(sTimeCode);
+}
+
+void TfrmMain::SetBlinking(bool bOn) {
+    LoggingView->SetBlinking(bOn);
 }
 
 void TfrmMain::SetStatusPicture(TStatusPicture ePicture) {
-    const QStyle::StandardPixmap ePixmap = ePicture == StatusPlaying  ? QStyle::SP_MediaPlay
-                                           : ePicture == StatusPaused ? QStyle::SP_MediaPause
-                                                                      : QStyle::SP_MediaStop;
-    imgStat->setPixmap(style()->standardIcon(ePixmap).pixmap(24, 24));
+    LoggingView->SetStatusPicture(ePicture);
 }
 
 void TfrmMain::SetStartButtonCaption(int iEntry) {
-    btnStartLog->setText(GetText(iEntry, iLNG));
+    LoggingView->SetStartButtonCaption(iEntry);
+}
+
+bool TfrmMain::IsPauseAvailable() const {
+    return LoggingView->IsPauseAvailable();
+}
+
+void TfrmMain::ShowInstrumentManager() {
+    if (Windows.frmInstrumentSelect)
+        Windows.frmInstrumentSelect->exec();
+}
+
+bool TfrmMain::AskNewSessionInfo(TSessionTexts& rTexts) {
+    if (!Windows.frmSessionInfo) {
+        rTexts = SessionTextsOf(Ctrl.rSessionInfo);
+        return true;
+    }
+    if (!Windows.frmSessionInfo->ExecuteNewSession())
+        return false;
+    rTexts = Windows.frmSessionInfo->EditTexts();
+    return true;
+}
+
+void TfrmMain::ShowWaitWindow() {
+    if (!Windows.frmWait)
+        return;
+    // Fades in from transparent while the connection is made elsewhere.
+    Windows.frmWait->SetAlphaBlendValue(0);
+    Windows.frmWait->ShowWait();
 }
 
 void TfrmMain::SetStatusText(int iPanel, const QString& sText) {
     if (iPanel >= 0 && iPanel < 4)
         StatusPanels[iPanel]->setText(sText);
+}
+
+void TfrmMain::SetWaitTextEntry(int iEntry) {
+    if (Windows.frmWait)
+        Windows.frmWait->SetWaitTextEntry(iEntry);
+}
+
+void TfrmMain::CloseWaitWindow() {
+    if (Windows.frmWait)
+        Windows.frmWait->close();
+}
+
+void TfrmMain::CheckSessionInfoChanges(TSessionInfo& rSessionInfo) {
+    const auto Cell = [this](int iRow) {
+        const QTableWidgetItem* Item = sgSessionInfo->item(iRow, 1);
+        return Item ? Item->text() : QString();
+    };
+    TSessionTexts rGrid{Cell(1), Cell(2), Cell(3), Cell(4), Cell(5)};
+    const auto Ask = [this](const QString& sText, int iKind, int iButtons) {
+        return ShowMessageBox(sText, iKind, iButtons);
+    };
+    if (!::CheckSessionInfoChanges(rGrid, rSessionInfo, iLNG, Ask))
+        return;
+    const QString aCleaned[] = {rGrid.sShowTitle, rGrid.sShowNumber, rGrid.sOperatorName, rGrid.sFormat,
+                                rGrid.sNotes};
+    for (int iRow = 1; iRow <= 5; ++iRow)
+        SetCell(sgSessionInfo, iRow, 1, aCleaned[iRow - 1]);
 }

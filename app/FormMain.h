@@ -3,6 +3,7 @@
 #include "app/AppWindows.h"
 #include "app/MainController.h"
 #include "app/MainView.h"
+#include "engine/LiveLoggingView.h"
 
 #include <QMainWindow>
 #include <memory>
@@ -18,7 +19,7 @@ class TMessageBox;
 
 // The main window: the logging and database tabs, the main menu and the status bar. The program-wide state
 // lives in its controller `Ctrl`; the window presents it and delegates every decision.
-class TfrmMain : public QMainWindow, public IMainView {
+class TfrmMain : public QMainWindow, public IMainView, public ILiveLoggingHost {
     Q_OBJECT
 public:
     explicit TfrmMain(QWidget* parent = nullptr);
@@ -37,13 +38,15 @@ public:
     // Puts the window's placement into the settings and writes them; a failure reaches the user.
     void WriteIni();
     void SetMainGUI(int iState) override;
-    int ShowMessageBox(const QString& sText, int iKind, int iButtons);
+    int ShowMessageBox(const QString& sText, int iKind, int iButtons) override;
 
     TMainController Ctrl;
     // The interface language: 0 English, 1 Danish (held with the settings).
     int& iLNG = Ctrl.Settings.iLNG;
     std::unique_ptr<TMessageBox> MessageBox;
     TAppWindows Windows;
+    // The stored session selected on the database tab.
+    TSessionInfo rSelectedSessionInfo;
     // Counter of the review chart tabs.
     int iTabId = 0;
 
@@ -63,7 +66,8 @@ public:
     QWidget* tabLogging = nullptr;
     QWidget* tabDB = nullptr;
 
-    // Logging tab.
+    // Logging tab; the controls are the view's.
+    TLiveLoggingView* LoggingView = nullptr;
     QPushButton* btnConnect = nullptr;
     QPushButton* btnStartLog = nullptr;
     QPushButton* btnStopLog = nullptr;
@@ -123,10 +127,23 @@ private:
 
     // IMainView
     void UpdateSGInstrumentInfo() override;
+    void UpdateSGLoudnessSetup() override;
+    void UpdateSGLoudnessData() override;
+    void ShowSessionStarted() override;
     void ShowTimeCode(const QString& sTimeCode) override;
+    void SetBlinking(bool bOn) override;
     void SetStatusPicture(TStatusPicture ePicture) override;
     void SetStartButtonCaption(int iEntry) override;
+    bool IsPauseAvailable() const override;
     void SetStatusText(int iPanel, const QString& sText) override;
+    void SetWaitTextEntry(int iEntry) override;
+    void CloseWaitWindow() override;
+    void CheckSessionInfoChanges(TSessionInfo& rSessionInfo) override;
+
+    // ILiveLoggingHost
+    void ShowInstrumentManager() override;
+    bool AskNewSessionInfo(TSessionTexts& rTexts) override;
+    void ShowWaitWindow() override;
     void ShowEntryMessage(int iEntry, int iKind, int iButtons, const QString& sArg) override;
 
     bool bShown = false;

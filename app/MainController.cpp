@@ -23,18 +23,6 @@ constexpr int kTextNoInstrumentOnCOM = 30;
 constexpr int kTextNoLoggingSupport = 32;
 constexpr int kTextExitSetupMenu = 292;
 
-// GUI states of the main window.
-constexpr int kGUIDisconnected = 0;
-constexpr int kGUIConnected = 2;
-constexpr int kGUINoDatabase = 6;
-constexpr int kGUIDatabase = 7;
-
-// Status bar panels and the width of the database name shown.
-constexpr int kPanelDatabase = 1;
-constexpr int kPanelSerialNo = 2;
-constexpr int kPanelHostName = 3;
-constexpr int kDatabaseNameWidth = 30;
-
 // Logging status values of the active instrument.
 enum TLoggingStatus {
     kStatusDisconnected = 0,
@@ -142,6 +130,18 @@ void TMainController::ThreadSendMessage(int iCommand) {
         LoggingThread->ThreadSendMessage(iCommand);
 }
 
+bool TMainController::ConnectInstrument() {
+    // The logging thread comes with the logging engine; without it no connection can be made.
+    AddLog(0, "No logging engine to connect with.|3");
+    return false;
+}
+
+void TMainController::DisconnectInstrument() {
+    ThreadSendMessage(kEngineCommandClose);
+    SQLConnection.UpdateSession(rSessionInfo);
+    sCurrentSession.clear();
+}
+
 void TMainController::SetLoggingStatus(int iStatus) {
     Settings.rActiveNetworkCFG.iLoggingStatus = iStatus;
     View->UpdateSGInstrumentInfo();
@@ -215,7 +215,7 @@ void TMainController::HandleEngineEvent(int iCode) {
             LoggingThread = nullptr;
             Q_EMIT LoggingThreadEnded();
         }
-        View->SetMainGUI(kGUIDisconnected);
+        View->SetMainGUI(kGUINoInstrument);
         break;
     case kEventTimeout:
         AddLog(0, "Telnet Timeout.|4");
@@ -255,16 +255,17 @@ void TMainController::HandleEngineEvent(int iCode) {
     case kEventPaused:
         AddLog(0, "Logging paused.|1");
         View->SetStartButtonCaption(kTextResumeLogging);
+        // The status line names the pause's timecode, so it is taken before the line is shown.
+        Settings.TCCtrl.TCPaused = rLoudnessData.sTimeCode;
         SetLoggingStatus(kStatusPaused);
         View->SetBlinking(true);
-        Settings.TCCtrl.TCPaused = rLoudnessData.sTimeCode;
         View->SetStatusPicture(IMainView::StatusPaused);
         break;
     case kEventTimecodeStopped:
         AddLog(0, "Logging waiting for TC.|1");
+        Settings.TCCtrl.TCPaused = rLoudnessData.sTimeCode;
         SetLoggingStatus(kStatusWaitingForTC);
         View->SetBlinking(true);
-        Settings.TCCtrl.TCPaused = rLoudnessData.sTimeCode;
         View->SetStatusPicture(IMainView::StatusPaused);
         break;
     default:

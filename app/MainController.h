@@ -50,6 +50,12 @@ public:
 
     // Posts an engine command to the logging thread; reaches nobody when none exists.
     void ThreadSendMessage(int iCommand);
+    // Creates and starts the logging thread for the active instrument (Settings.rActiveNetworkCFG). False
+    // when no thread could be made; nothing will then report.
+    bool ConnectInstrument();
+    // Tells the logging thread to end and stores the running session's record. The thread stays known
+    // until it reports its end (event 9), so that its owner releases it then.
+    void DisconnectInstrument();
 
     QString sDataFolder;
     QString sINI;

@@ -4,6 +4,25 @@
 
 #include <QString>
 
+// The main window's control states (SetMainGUI).
+enum TGUIState : int {
+    kGUINoInstrument = 0,
+    kGUIConnecting = 1,
+    kGUIConnected = 2,
+    kGUILogging = 3,
+    kGUIReviewOff = 4,
+    kGUIReviewOn = 5,
+    kGUINoDatabase = 6,
+    kGUIDatabase = 7,
+};
+
+// Status bar panels that show the working database, the active instrument's serial number and host name,
+// and how many characters of the database's path fit.
+inline constexpr int kPanelDatabase = 1;
+inline constexpr int kPanelSerialNo = 2;
+inline constexpr int kPanelHostName = 3;
+inline constexpr int kDatabaseNameWidth = 30;
+
 // What the main window's controller asks of the window. The window presents; the controller owns the state
 // and decides. A test can stand in for the window with a recording view.
 class IMainView {

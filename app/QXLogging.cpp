@@ -60,6 +60,10 @@ int main(int argc, char** argv) {
     Windows.frmLegalInfo = new TfrmLegalInfo(&frmMain);
     Windows.frmFilterSessions = new TfrmFilterSessions(&frmMain);
     frmMain.SetWindows(Windows);
+    Windows.frmTCControl->SetContext(&frmMain.iLNG, &frmMain.Ctrl.Settings.TCCtrl);
+    Windows.frmSessionInfo->SetContext(&frmMain.iLNG, frmMain.MessageBox.get(),
+                                       &frmMain.rSelectedSessionInfo);
+    Windows.frmWait->SetLanguage(&frmMain.iLNG);
     const TInstrumentManagerContext rInstrumentContext = InstrumentManagerContext(frmMain);
     Windows.frmAddNetworkInstrument->SetContext(rInstrumentContext);
     Windows.frmInstrumentSelect->SetContext(rInstrumentContext, Windows.frmAddNetworkInstrument);

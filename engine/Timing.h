@@ -13,6 +13,8 @@ struct TTimingSettings {
     // Network link: the wait after a prompt or banner and the polls of WaitForRXString.
     int iLoginWaitMs = 250;
     int iRXStringPolls = 120;
+    // Network login: how long the connection and the banner may take in all.
+    int iLoginTimeoutMs = 10000;
     // Serial command channel: every wait below is counted in ticks of iTickMs, as the meter's command
     // table gives them. iComTimeoutTicks is the channel's default Timeout.
     int iComTimeoutTicks = 100;

@@ -2,6 +2,7 @@
 
 #include "app/MessageBoxLayout.h"
 #include "meter/InstrumentDiscovery.h"
+#include "meter/NetworkLink.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -126,14 +127,13 @@ void TfrmAddNetworkInstrument::btnTestConnClick() {
     int iResult = kLoginNoResponse;
     QString sError;
     const auto fnLogin = Context.TelnetLogin;
+    const TTimingSettings rTiming = Context.rTiming;
     bBusy = true;
     setEnabled(false);
     if (Context.ShowWait)
         Context.ShowWait(QStringLiteral("Please wait..."), false);
-    RunOffUIThread([&] {
-        if (fnLogin)
-            iResult = fnLogin(rTested, sError);
-    });
+    RunOffUIThread(
+        [&] { iResult = fnLogin ? fnLogin(rTested, sError) : TestNetworkLogin(rTested, rTiming, sError); });
     if (Context.CloseWait)
         Context.CloseWait();
     setEnabled(true);

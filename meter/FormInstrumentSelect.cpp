@@ -10,6 +10,7 @@
 #include "meter/ComPorts.h"
 #include "meter/FormAddNetworkInstrument.h"
 #include "meter/InstrumentDiscovery.h"
+#include "meter/NetworkLink.h"
 
 #include <QAction>
 #include <QApplication>
@@ -311,9 +312,9 @@ bool TfrmInstrumentSelect::TestInstrument(bool bShowSuccess, bool bTestNetwork) 
         int iResult = kLoginNoResponse;
         QString sError;
         const auto fnLogin = Context.TelnetLogin;
+        const TTimingSettings rTiming = Context.rTiming;
         RunWithWait(Text(kTxtPleaseWait), false, [&] {
-            if (fnLogin)
-                iResult = fnLogin(rTested, sError);
+            iResult = fnLogin ? fnLogin(rTested, sError) : TestNetworkLogin(rTested, rTiming, sError);
         });
         switch (iResult) {
         case kLoginOK:

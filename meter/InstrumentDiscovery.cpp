@@ -1,6 +1,7 @@
 #include "meter/InstrumentDiscovery.h"
 
 #include "meter/ComPorts.h"
+#include "meter/NetworkLink.h"
 #include "meter/qxMeterCOM.h"
 
 #include <QDir>
@@ -131,6 +132,17 @@ TPortProbe FindInstrument(const QVector<int>& aPorts, const TTimingSettings& rTi
     }
     Com.Close();
     return rProbe;
+}
+
+int TestNetworkLogin(TInstrumentInfo& rNetworkCFG, const TTimingSettings& rTiming, QString& sError) {
+    TNetworkLink Link(rTiming);
+    TTelnetError rError;
+    const int iResult = Link.TelnetLogin(rNetworkCFG, rError);
+    if (iResult == kLoginError)
+        sError = rError.sText.isEmpty() ? rError.sName : rError.sText;
+    Link.Disconnect();
+    Link.ResetLogin();
+    return iResult;
 }
 
 void RunOffUIThread(const std::function<void()>& fnWork) {

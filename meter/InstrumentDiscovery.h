@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/Timing.h"
+#include "meter/InstrumentInfo.h"
 
 #include <QString>
 #include <QStringList>
@@ -49,6 +50,11 @@ TPortProbe ProbePort(int iPort, const TTimingSettings& rTiming);
 // Probes the ports in order with one channel and stops at the first meter: the ports after it are never
 // opened. bFound is false when none answered.
 TPortProbe FindInstrument(const QVector<int>& aPorts, const TTimingSettings& rTiming);
+
+// Logs in to the network instrument rNetworkCFG and disconnects again: a TTelnetLoginResult, with the
+// serial number and unit name filled on success and the connection's error text in sError when it could
+// not be made. Blocks; the terminal client lives and dies on the calling thread.
+int TestNetworkLogin(TInstrumentInfo& rNetworkCFG, const TTimingSettings& rTiming, QString& sError);
 
 // Runs fnWork on a thread of its own and returns when it has ended, processing the calling thread's events
 // meanwhile, so the windows stay painted while a port or a login is waited on.

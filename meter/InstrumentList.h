@@ -27,12 +27,6 @@ inline constexpr int kMaxNetworkPort = 65535;
 // Login name and password are at most this long.
 inline constexpr int kMaxCredentialChars = 16;
 
-// Results of a network login.
-inline constexpr int kLoginNoResponse = 0;
-inline constexpr int kLoginOK = 1;
-inline constexpr int kLoginRefused = 2;
-inline constexpr int kLoginError = 3;
-
 // An instrument has been chosen for logging; until then Connect leads to the instrument manager.
 inline bool InstrumentChosen(const TInstrumentInfo& rActiveNetworkCFG) {
     return rActiveNetworkCFG.iPort != 0;

@@ -23,9 +23,9 @@ struct TInstrumentManagerContext {
     std::function<void()> CloseWait;
     // The serial port names for the tree; the computer's ports unless a test gives others.
     std::function<QStringList()> LoadPorts;
-    // Logs in to the network instrument rCFG on the calling thread, which is never the window's: the result
-    // is 1 logged in (rCFG's serial number and name filled), 2 login refused, 0 no response, 3 an error whose
-    // text is sError. The client is disconnected again before it returns.
+    // Logs in to the network instrument rCFG on the calling thread, which is never the window's, and
+    // disconnects again: a TTelnetLoginResult, with sError the text of a connection error. Empty: the real
+    // login (TestNetworkLogin) with rTiming.
     std::function<int(TInstrumentInfo& rCFG, QString& sError)> TelnetLogin;
     // Waits of the serial channel and the login.
     TTimingSettings rTiming;

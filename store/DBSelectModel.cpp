@@ -24,12 +24,6 @@ constexpr int kTxtDatabaseSelected = 312;
 constexpr int kTxtNoValidData = 314;
 constexpr int kTxtUseForLogging = 322;
 
-// Main window states and the status bar panel of the working database.
-constexpr int kGUINoDatabase = 6;
-constexpr int kGUIDatabase = 7;
-constexpr int kPanelDatabase = 1;
-constexpr int kDatabaseNameWidth = 30;
-
 #ifdef Q_OS_WIN
 constexpr Qt::CaseSensitivity kPathCase = Qt::CaseInsensitive;
 #else

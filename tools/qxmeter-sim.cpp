@@ -16,6 +16,7 @@ struct TSimCommandEntry {
 
 const TSimCommandEntry kCommands[] = {
     {"serial", RunSerialSimulator, "a serial meter on a pseudo-terminal (serial --help for its options)"},
+    {"network", RunNetworkSimulator, "a network meter on 127.0.0.1 (network --help for its options)"},
 };
 
 int Usage() {

@@ -4,6 +4,7 @@
 #include "meter/FormAddNetworkInstrument.h"
 #include "meter/FormInstrumentSelect.h"
 #include "meter/InstrumentDiscovery.h"
+#include "meter/NetworkLink.h"
 #include "tests/instruments/InstrumentTestSupport.h"
 
 #include <QAction>

@@ -5,7 +5,9 @@
 #include "meter/FormInstrumentSelect.h"
 #include "meter/InstrumentDiscovery.h"
 #include "meter/MeterInfo.h"
+#include "meter/NetworkLink.h"
 #include "tests/instruments/InstrumentTestSupport.h"
+#include "tests/network/NetworkFixture.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -26,7 +28,6 @@ protected:
             aMessages.push_back(r);
             return kMsgResultOK;
         });
-        TInstrumentManagerContext Context;
         Context.pSettings = &Settings;
         Context.ShowMessageBox = [this](const QString& sText, int iKind, int iButtons) {
             return Box.ShowMessageBox(sText, iKind, iButtons);
@@ -48,6 +49,14 @@ protected:
                 sError = "Host not found";
             return iLoginResult;
         };
+        frmAdd.SetContext(Context);
+        frmSelect.SetContext(Context, &frmAdd);
+    }
+    // The real login against a simulated network meter, instead of the test's answers.
+    void UseRealLogin(int iLoginWaitMs = 50) {
+        Context.TelnetLogin = nullptr;
+        Context.rTiming.iLoginWaitMs = iLoginWaitMs;
+        Context.rTiming.iLoginTimeoutMs = qxtest::FastNetworkTiming().iLoginTimeoutMs;
         frmAdd.SetContext(Context);
         frmSelect.SetContext(Context, &frmAdd);
     }
@@ -97,6 +106,7 @@ protected:
 
     qxtest::TFreshConfigHome Home;
     qxtest::TSimPorts Ports{Home};
+    TInstrumentManagerContext Context;
     TSettings Settings;
     TMessageBox Box{Settings.iLNG, nullptr};
     std::vector<TMessageBoxRequest> aMessages;
@@ -455,6 +465,97 @@ TEST_F(InstrumentManagerTest, DialogTestFillsTheNameAndTheNewEntrysSerialNumber)
     ASSERT_EQ(Settings.aNetworkInstruments.size(), 1);
     EXPECT_EQ(Settings.aNetworkInstruments[0].iSerialNo, 4242);
     EXPECT_EQ(Settings.aNetworkInstruments[0].sInstrumentName, "Unit 7");
+}
+
+// Logins against the simulated network meter: what the manager and the dialog say for each outcome.
+struct TSimLoginCase {
+    const char* sName;
+    TSimWrongLogin eWrongLogin;
+    bool bRightPassword;
+    bool bMeterListening;
+    int iKind;
+    QString sManagerText;
+    QString sDialogText;
+};
+
+TEST_F(InstrumentManagerTest, NetworkTestAgainstTheSimulatedMeter) {
+    const TSimLoginCase aCases[] = {
+        {"right login", TSimWrongLogin::BannerAndClose, true, true, kMsgInformation,
+         "Test succeded!\r\rDetected a instrument with serial number: 98765.",
+         "Test succeded!\r\rDetected a instrument with serial number: 98765"},
+        {"refused login", TSimWrongLogin::BannerAndClose, false, true, kMsgError,
+         "Incorrect username or password.\r\rPlease check the connection settings and try again.",
+         "Incorrect instrument username or password.\r\rPlease check the connection settings."},
+        {"nobody listening", TSimWrongLogin::BannerAndClose, true, false, kMsgWarning, "", ""},
+    };
+    // Room for the meter's close to arrive after its banner.
+    UseRealLogin(500);
+    ASSERT_NO_FATAL_FAILURE(ShowManager());
+    for (const TSimLoginCase& c : aCases) {
+        SCOPED_TRACE(c.sName);
+        qxtest::TNetworkMeterFixture Sim;
+        TSimNetworkConfig rConfig;
+        rConfig.iSerialNumber = 98765;
+        rConfig.sUnitName = "Studio Meter 3";
+        rConfig.eWrongLogin = c.eWrongLogin;
+        ASSERT_NO_FATAL_FAILURE(Sim.StartMeter(rConfig));
+        TInstrumentInfo rEntry = Sim.rInstrument;
+        rEntry.sInstrumentName = "Studio A";
+        rEntry.bValid = true;
+        if (!c.bRightPassword)
+            rEntry.sPassword = "wrong";
+        if (!c.bMeterListening)
+            rEntry.iPort = qxtest::TNetworkMeterFixture::ClosedPort();
+        Settings.aNetworkInstruments = {rEntry};
+        frmSelect.BuildTree(true, true);
+
+        aMessages.clear();
+        ASSERT_NO_FATAL_FAILURE(Pick(100));
+        frmSelect.popTestInstrument->trigger();
+        ASSERT_EQ(aMessages.size(), 1u);
+        EXPECT_EQ(aMessages[0].iKind, c.iKind);
+        if (c.bMeterListening) {
+            EXPECT_EQ(aMessages[0].sText, c.sManagerText);
+        } else {
+            EXPECT_FALSE(aMessages[0].sText.isEmpty()) << "the connection's own error text";
+        }
+        EXPECT_EQ(Settings.aNetworkInstruments[0].iSerialNo, 0) << "the test changed the list entry";
+        EXPECT_EQ(Settings.aNetworkInstruments[0].sInstrumentName, "Studio A");
+
+        aMessages.clear();
+        frmAdd.PrepareEdit(
+            {"Studio A", rEntry.sHostName, rEntry.sUserName, rEntry.sPassword, rEntry.iPort, true});
+        frmAdd.show();
+        frmAdd.btnTestConn->click();
+        ASSERT_EQ(aMessages.size(), 1u);
+        EXPECT_EQ(aMessages[0].iKind, c.iKind);
+        if (c.bMeterListening) {
+            EXPECT_EQ(aMessages[0].sText, c.sDialogText);
+        }
+        const bool bOK = c.iKind == kMsgInformation;
+        EXPECT_EQ(frmAdd.editInstrumentName->text(), bOK ? "Studio Meter 3" : "Studio A");
+        EXPECT_EQ(frmAdd.TestedSerialNo(), bOK ? 98765 : 0);
+        frmAdd.hide();
+    }
+}
+
+TEST_F(InstrumentManagerTest, MeterThatKeepsPromptingIsNotResponding) {
+    UseRealLogin();
+    Context.rTiming.iLoginTimeoutMs = 1500;
+    frmSelect.SetContext(Context, &frmAdd);
+    qxtest::TNetworkMeterFixture Sim;
+    TSimNetworkConfig rConfig;
+    rConfig.eWrongLogin = TSimWrongLogin::KeepPrompting;
+    ASSERT_NO_FATAL_FAILURE(Sim.StartMeter(rConfig));
+    Sim.rInstrument.sPassword = "wrong";
+    Sim.rInstrument.bValid = true;
+    Settings.aNetworkInstruments = {Sim.rInstrument};
+    ASSERT_NO_FATAL_FAILURE(ShowManager());
+    ASSERT_NO_FATAL_FAILURE(Pick(100));
+    frmSelect.popTestInstrument->trigger();
+    ASSERT_EQ(aMessages.size(), 1u);
+    EXPECT_EQ(aMessages[0].sText, Text(62));
+    EXPECT_EQ(aMessages[0].iKind, kMsgError);
 }
 
 TEST_F(InstrumentManagerTest, NameFieldIsEnabledExactlyWithoutTheBannerName) {

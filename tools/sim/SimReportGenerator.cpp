@@ -36,7 +36,8 @@ QByteArray TSimReportGenerator::NextReport() {
         QStringLiteral("L;%1:%2:%3:%4;%5;%6;%7;%8;%9;\r\n")
             .arg(TwoDigits(iSecond / 3600), TwoDigits(iSecond / 60 % 60), TwoDigits(iSecond % 60), sFrames,
                  QString::number(iPeakChannel), Level(fPeak), Level(fHigh), Level(fLow), Level(fIntegrated));
-    iSecond = (iSecond + 1) % kSecondsPerDay;
+    if (!bFrozen)
+        iSecond = (iSecond + 1) % kSecondsPerDay;
     return sLine.toLatin1();
 }
 

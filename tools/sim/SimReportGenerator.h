@@ -15,6 +15,8 @@ public:
 
     bool Paused() const { return bPaused; }
     void SetPaused(bool bValue) { bPaused = bValue; }
+    // A meter whose timecode source stopped: every report carries the same timecode.
+    void SetTimecodeFrozen(bool bValue) { bFrozen = bValue; }
     // Starts the integrated loudness afresh.
     void ResetIntegration();
     // Seconds of the day of the next report.
@@ -24,6 +26,7 @@ private:
     int iSecond = 0;
     int iReportNo = 0;
     bool bPaused = false;
+    bool bFrozen = false;
     double fIntegratedSum = 0;
     int iIntegratedCount = 0;
 };

@@ -1,0 +1,209 @@
+#include "engine/InfoGrid.h"
+
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QPainter>
+#include <QStyledItemDelegate>
+#include <cmath>
+
+namespace {
+
+// Cell data beyond the standard roles.
+constexpr int kFillRole = Qt::UserRole + 1;
+constexpr int kFrameRole = Qt::UserRole + 2;
+
+const QColor clGridGrey(0x80, 0x80, 0x80);
+const QColor clGridSilver(0xC0, 0xC0, 0xC0);
+
+// Space left beside a label, and kept free at the grid's right edge.
+constexpr int kLabelPadding = 14;
+constexpr int kRightMargin = 4;
+
+// Horizontal placements of a text in its cell.
+enum THAlign { kAlignLeft = 0, kAlignCentre = 1, kAlignRight = 2 };
+
+// Where a text of the given width starts in rCell: left + 5, centred, or right - width - 3.
+int TextLeft(int iHAlign, const QRect& rCell, int iTextWidth) {
+    switch (iHAlign) {
+    case kAlignCentre:
+        return rCell.left() + (rCell.width() - iTextWidth) / 2;
+    case kAlignRight:
+        return rCell.right() + 1 - iTextWidth - 3;
+    default:
+        return rCell.left() + 5;
+    }
+}
+
+// Draws the cells: title bar, tinted labels, framed values.
+class TInfoGridDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* p, const QStyleOptionViewItem& opt, const QModelIndex& index) const override {
+        const bool bTitle = index.row() == 0;
+        const bool bLabel = index.column() == 0;
+        QColor clFill = Qt::white;
+        QColor clFrame = clGridSilver;
+        if (bTitle || bLabel) {
+            clFill = TintOf(clGridGrey, 0.9);
+            clFrame = TintOf(clGridGrey, 0.5);
+        }
+        const QVariant vFill = index.data(kFillRole);
+        const QVariant vFrame = index.data(kFrameRole);
+        if (vFill.canConvert<QColor>() && vFill.value<QColor>().isValid())
+            clFill = vFill.value<QColor>();
+        if (vFrame.canConvert<QColor>() && vFrame.value<QColor>().isValid())
+            clFrame = vFrame.value<QColor>();
+
+        p->save();
+        p->fillRect(opt.rect, Qt::white);
+        const QRect rCell = opt.rect.adjusted(1, 1, -1, -1);
+        p->fillRect(rCell, clFill);
+        p->setPen(clFrame);
+        p->drawRect(rCell.adjusted(0, 0, -1, -1));
+
+        QFont Font = opt.font;
+        const QVariant vFont = index.data(Qt::FontRole);
+        if (vFont.canConvert<QFont>())
+            Font = vFont.value<QFont>();
+        const QVariant vText = index.data(Qt::ForegroundRole);
+        QColor clText = Qt::black;
+        if (vText.canConvert<QBrush>())
+            clText = vText.value<QBrush>().color();
+        p->setFont(Font);
+        p->setPen(clText);
+        const QString sText = index.data(Qt::DisplayRole).toString();
+        const QFontMetrics Metrics(Font);
+        const int iAlign = bTitle ? kAlignCentre : bLabel ? kAlignRight : kAlignLeft;
+        const int iX = TextLeft(iAlign, rCell, Metrics.horizontalAdvance(sText));
+        const QRect rText(iX, rCell.top(), rCell.right() - iX + 1, rCell.height());
+        // Long values are cut at the cell's edge rather than spilling into the frame.
+        p->setClipRect(rCell.adjusted(1, 1, -1, -1));
+        p->drawText(rText, int(Qt::AlignLeft | Qt::AlignVCenter) | Qt::TextSingleLine, sText);
+        p->restore();
+    }
+};
+
+} // namespace
+
+QColor TintOf(const QColor& clColor, double fAlpha) {
+    const auto Blend = [fAlpha](int iChannel) {
+        return int(std::nearbyint(fAlpha * 255.0 + (1.0 - fAlpha) * iChannel));
+    };
+    return QColor(Blend(clColor.red()), Blend(clColor.green()), Blend(clColor.blue()));
+}
+
+TInfoGrid::TInfoGrid(int iRows, QWidget* parent) : QTableWidget(iRows, 2, parent) {
+    horizontalHeader()->hide();
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(kRowHeight);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setShowGrid(false);
+    setSelectionMode(QAbstractItemView::NoSelection);
+    setFocusPolicy(Qt::NoFocus);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setItemDelegate(new TInfoGridDelegate(this));
+    setSpan(0, 0, 1, 2);
+    for (int iRow = 0; iRow < iRows; ++iRow)
+        for (int iCol = 0; iCol < 2; ++iCol)
+            ItemAt(iRow, iCol);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+QTableWidgetItem* TInfoGrid::ItemAt(int iRow, int iCol) {
+    if (iRow < 0 || iRow >= rowCount() || iCol < 0 || iCol >= columnCount())
+        return nullptr;
+    QTableWidgetItem* Item = item(iRow, iCol);
+    if (!Item) {
+        Item = new QTableWidgetItem;
+        const bool bValueCell = iRow > 0 && iCol == 1;
+        Item->setFlags(bValueCell ? Qt::ItemIsEnabled | Qt::ItemIsEditable : Qt::ItemIsEnabled);
+        setItem(iRow, iCol, Item);
+    }
+    return Item;
+}
+
+void TInfoGrid::SetTitle(const QString& sTitle) {
+    SetCell(0, 0, sTitle);
+    SetCell(0, 1, sTitle);
+}
+
+void TInfoGrid::SetCell(int iRow, int iCol, const QString& sText) {
+    if (QTableWidgetItem* Item = ItemAt(iRow, iCol))
+        Item->setText(sText);
+}
+
+QString TInfoGrid::Cell(int iRow, int iCol) const {
+    const QTableWidgetItem* Item = item(iRow, iCol);
+    return Item ? Item->text() : QString();
+}
+
+void TInfoGrid::ClearColumn(int iCol, int iFirstRow, int iLastRow) {
+    for (int iRow = std::max(iFirstRow, 0); iRow <= iLastRow && iRow < rowCount(); ++iRow)
+        SetCell(iRow, iCol, QString());
+}
+
+void TInfoGrid::SetCellStyle(int iRow, int iCol, const TCellStyle& r) {
+    QTableWidgetItem* Item = ItemAt(iRow, iCol);
+    if (!Item)
+        return;
+    Item->setData(Qt::ForegroundRole, r.clText.isValid() ? QVariant(QBrush(r.clText)) : QVariant());
+    if (r.bBold) {
+        QFont Font = font();
+        Font.setBold(true);
+        Item->setData(Qt::FontRole, Font);
+    } else {
+        Item->setData(Qt::FontRole, QVariant());
+    }
+    Item->setData(kFillRole, r.clFill.isValid() ? QVariant(r.clFill) : QVariant());
+    Item->setData(kFrameRole, r.clFrame.isValid() ? QVariant(r.clFrame) : QVariant());
+}
+
+TCellStyle TInfoGrid::CellStyle(int iRow, int iCol) const {
+    TCellStyle r;
+    const QTableWidgetItem* Item = item(iRow, iCol);
+    if (!Item)
+        return r;
+    const QVariant vText = Item->data(Qt::ForegroundRole);
+    if (vText.canConvert<QBrush>())
+        r.clText = vText.value<QBrush>().color();
+    const QVariant vFont = Item->data(Qt::FontRole);
+    r.bBold = vFont.canConvert<QFont>() && vFont.value<QFont>().bold();
+    r.clFill = Item->data(kFillRole).value<QColor>();
+    r.clFrame = Item->data(kFrameRole).value<QColor>();
+    return r;
+}
+
+void TInfoGrid::SetEditable(bool bOn) {
+    bEditable = bOn;
+    setEditTriggers(bOn ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                              QAbstractItemView::SelectedClicked
+                        : QAbstractItemView::NoEditTriggers);
+    setFocusPolicy(bOn ? Qt::StrongFocus : Qt::NoFocus);
+    setSelectionMode(bOn ? QAbstractItemView::SingleSelection : QAbstractItemView::NoSelection);
+}
+
+void TInfoGrid::FitColumns() {
+    const QFontMetrics Metrics(font());
+    int iLabelWidth = 0;
+    for (int iRow = 1; iRow < rowCount(); ++iRow)
+        iLabelWidth = std::max(iLabelWidth, Metrics.horizontalAdvance(Cell(iRow, 0)));
+    const int iAvailable = viewport()->width();
+    setColumnWidth(0, std::min(iLabelWidth + kLabelPadding, std::max(iAvailable / 2, 1)));
+    setColumnWidth(1, std::max(0, iAvailable - columnWidth(0) - kRightMargin));
+}
+
+QSize TInfoGrid::sizeHint() const {
+    return QSize(240, rowCount() * kRowHeight + 2 * frameWidth());
+}
+
+QSize TInfoGrid::minimumSizeHint() const {
+    return QSize(120, rowCount() * kRowHeight + 2 * frameWidth());
+}
+
+void TInfoGrid::resizeEvent(QResizeEvent* event) {
+    QTableWidget::resizeEvent(event);
+    FitColumns();
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QColor>
+#include <QTableWidget>
+
+// How one cell of an information grid is drawn beyond the standard look: text colour and weight, and a
+// tinted fill with its frame. An invalid colour keeps the standard one.
+struct TCellStyle {
+    QColor clText;
+    bool bBold = false;
+    QColor clFill;
+    QColor clFrame;
+};
+
+// A small label/value grid of the logging tab, drawn by the program: row 0 is a title bar across both
+// columns, column 0 holds right-aligned labels on a grey tint, column 1 left-aligned values in white cells
+// with a silver frame. The value column fills the grid's width.
+class TInfoGrid : public QTableWidget {
+    Q_OBJECT
+public:
+    TInfoGrid(int iRows, QWidget* parent = nullptr);
+
+    static constexpr int kRowHeight = 20;
+
+    // Row 0: the same text in both cells, shown as one bar.
+    void SetTitle(const QString& sTitle);
+    void SetCell(int iRow, int iCol, const QString& sText);
+    QString Cell(int iRow, int iCol) const;
+    // Empties column iCol from iFirstRow to iLastRow (both within the grid).
+    void ClearColumn(int iCol, int iFirstRow, int iLastRow);
+    void SetCellStyle(int iRow, int iCol, const TCellStyle& rStyle);
+    TCellStyle CellStyle(int iRow, int iCol) const;
+    // Value cells of rows 1 and below may be edited by the user.
+    void SetEditable(bool bEditable);
+    bool IsEditable() const { return bEditable; }
+    // Fits the label column to its texts and gives the rest to the values.
+    void FitColumns();
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QTableWidgetItem* ItemAt(int iRow, int iCol);
+    bool bEditable = false;
+};
+
+// The tint of a colour: fAlpha parts white and the rest the colour, each channel rounded to the nearest
+// integer with halves to even. 0.9 gives a pale tint, 0.5 a frame of the same hue.
+QColor TintOf(const QColor& clColor, double fAlpha);

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "app/ColorValue.h"
+#include "app/Settings.h"
+
+#include "engine/ChartLibrary.h"
+#include <QTimer>
+#include <array>
+#include <vector>
+
+// Bottom axis of the live chart: points are numbered from 0 and each tick shows the timecode of its point.
+class TTimecodeTicker : public QCPAxisTicker {
+public:
+    std::vector<QString> aLabels;
+
+protected:
+    double getTickStep(const QCPRange& range) override;
+    int getSubTickCount(double tickStep) override;
+    QString getTickLabel(double tick, const QLocale& locale, QChar formatChar, int precision) override;
+};
+
+// The logging tab's chart: three level series over the session's timecode, series 0 instantaneous peak,
+// series 1 integrated loudness, series 2 short-term maximum. Points are appended to the series' data as
+// records arrive; the chart repaints on a timer, so a burst of records costs one repaint, and adaptive
+// sampling keeps a repaint of a whole day's points short.
+class TLiveChart : public QCustomPlot {
+    Q_OBJECT
+public:
+    explicit TLiveChart(QWidget* parent = nullptr);
+
+    static constexpr int kSeriesPeak = 0;
+    static constexpr int kSeriesIntegrating = 1;
+    static constexpr int kSeriesSTMax = 2;
+    // At most 25 repaints a second.
+    static constexpr int kReplotIntervalMs = 40;
+
+    // One point on each series, labelled with the record's timecode.
+    void AddPoint(const QString& sLabel, double fPeak, double fIntegrating, double fSTMax);
+    void ClearSeries();
+    int PointCount() const { return int(Ticker->aLabels.size()); }
+    QString PointLabel(int iPoint) const;
+    // Brings the axis ranges up to the data and queues one repaint.
+    void RefreshNow();
+    // The timer of the pending repaint, while one is pending.
+    bool IsReplotPending() const { return tmrReplot.isActive(); }
+    // Legend texts of shown series in black, of hidden ones in grey.
+    void UpdateLegendLook();
+
+Q_SIGNALS:
+    // A legend entry of series iSeries was clicked.
+    void SeriesLegendClicked(int iSeries);
+
+private:
+    void UpdateRanges();
+    void ChartLegendClick(QCPLegend* Legend, QCPAbstractLegendItem* Item, QMouseEvent* Event);
+
+    QTimer tmrReplot;
+    QSharedPointer<TTimecodeTicker> Ticker;
+    // Running extremes of each series, kept as points arrive so that scaling never scans the data.
+    std::array<double, 3> aMin{};
+    std::array<double, 3> aMax{};
+};
+
+// The legend rule of the logging and review charts, over series 0 (peak), 1 (integrating) and 2
+// (short-term maximum) of Chart: lays out and titles the two level axes after the series shown, and
+// records in rOptions which series are shown. Series 1 carries the scale mode index in its "Tag" property.
+void ChartLoggingClickLegend(QCustomPlot& Chart, TChartOptions& rOptions, int iLNG);
+
+// Scaling of a level axis: fixed to [fMin, fMax], or following the data with 10 pixels to spare at
+// each end. Read by the chart when it brings its ranges up to date.
+void SetLevelAxisScale(QCPAxis* Axis, double fMin, double fMax, bool bAutoScale);
+
+// A colour of the settings (0x00BBGGRR) as the chart paints it; system and special colours paint black.
+QColor ChartColor(TColorValue clValue);

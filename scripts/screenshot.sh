@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Pictures of the logging tab in the middle of a session, in English and in Danish, for the documentation.
+# Runs the already built tool build/bin/qxlogging-shot on a virtual display.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tool=build/bin/qxlogging-shot
+if [ ! -x "$tool" ]; then
+  echo "Build first: $tool is missing." >&2
+  exit 1
+fi
+mkdir -p docs
+xvfb-run -a -s "-screen 0 1600x1000x24" "$tool" 0 docs/screenshot-logging-en.png
+xvfb-run -a -s "-screen 0 1600x1000x24" "$tool" 1 docs/screenshot-logging-da.png
+echo "Wrote docs/screenshot-logging-en.png and docs/screenshot-logging-da.png"
