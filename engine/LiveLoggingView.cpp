@@ -9,6 +9,7 @@
 #include "app/TextTable.h"
 #include "engine/InfoGrid.h"
 #include "engine/LiveChart.h"
+#include "meter/InstrumentList.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -284,11 +285,11 @@ void TLiveLoggingView::btnConnectClick() {
         btnStartLog->setEnabled(false);
         return;
     }
-    if (Ctrl.Settings.rActiveNetworkCFG.iPort == 0) {
+    if (!InstrumentChosen(Ctrl.Settings.rActiveNetworkCFG)) {
         Host.ShowMessageBox(T(kTxtSelectInstrumentFirst), kMsgInformation, kMsgBtnOK);
         Host.ShowInstrumentManager();
         UpdateSGInstrumentInfo();
-        if (Ctrl.Settings.rActiveNetworkCFG.iPort == 0)
+        if (!InstrumentChosen(Ctrl.Settings.rActiveNetworkCFG))
             return;
     }
     Host.SetMainGUI(kGUIConnecting);
