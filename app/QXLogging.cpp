@@ -64,6 +64,9 @@ int main(int argc, char** argv) {
     Windows.frmSessionInfo->SetContext(&frmMain.iLNG, frmMain.MessageBox.get(),
                                        &frmMain.rSelectedSessionInfo);
     Windows.frmWait->SetLanguage(&frmMain.iLNG);
+    const TInstrumentManagerContext rInstrumentContext = InstrumentManagerContext(frmMain);
+    Windows.frmAddNetworkInstrument->SetContext(rInstrumentContext);
+    Windows.frmInstrumentSelect->SetContext(rInstrumentContext, Windows.frmAddNetworkInstrument);
 
     QObject::connect(&Signals, &TUnixSignals::TerminationRequested, &frmMain, &TfrmMain::CloseWithoutAsking);
 

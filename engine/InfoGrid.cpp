@@ -1,5 +1,7 @@
 #include "engine/InfoGrid.h"
 
+#include "app/Drawing.h"
+
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QPainter>
@@ -87,10 +89,7 @@ public:
 } // namespace
 
 QColor TintOf(const QColor& clColor, double fAlpha) {
-    const auto Blend = [fAlpha](int iChannel) {
-        return int(std::nearbyint(fAlpha * 255.0 + (1.0 - fAlpha) * iChannel));
-    };
-    return QColor(Blend(clColor.red()), Blend(clColor.green()), Blend(clColor.blue()));
+    return ColorValueToQColor(CalcOpacity(clWhite, QColorToColorValue(clColor), fAlpha));
 }
 
 TInfoGrid::TInfoGrid(int iRows, QWidget* parent) : QTableWidget(iRows, 2, parent) {

@@ -1,5 +1,7 @@
 #include "engine/LiveChart.h"
 
+#include "app/Drawing.h"
+
 #include "app/TextTable.h"
 
 #include <algorithm>
@@ -37,12 +39,6 @@ void ColourAxis(QCPAxis* Axis, const QColor& cl) {
 }
 
 } // namespace
-
-QColor ChartColor(TColorValue cl) {
-    if (cl & 0xFF000000u)
-        return Qt::black;
-    return QColor(int(cl & 0xFF), int((cl >> 8) & 0xFF), int((cl >> 16) & 0xFF));
-}
 
 double TTimecodeTicker::getTickStep(const QCPRange& range) {
     const double fRaw = range.size() / kBottomTickCount;
@@ -206,7 +202,7 @@ void ChartLoggingClickLegend(QCustomPlot& Chart, TChartOptions& r, int iLNG) {
 
     if (bInt || bSTMax) {
         SetLevelAxisScale(Left, r.fLeftAxisMin, r.fLeftAxisMax, r.bLeftAxisAutoScale);
-        ColourAxis(Left, ChartColor(bInt ? r.clIntColor : r.clSTMaxColor));
+        ColourAxis(Left, ColorValueToQColor(bInt ? r.clIntColor : r.clSTMaxColor));
         QString sTitle;
         if (bInt)
             sTitle = GetText(kTxtIntegrating, iLNG) +
@@ -220,7 +216,7 @@ void ChartLoggingClickLegend(QCustomPlot& Chart, TChartOptions& r, int iLNG) {
     } else if (bPeak) {
         // The peak curve alone takes the left side with the right axis's scale and title.
         SetLevelAxisScale(Left, r.fRightAxisMin, r.fRightAxisMax, r.bRightAxisAutoScale);
-        ColourAxis(Left, ChartColor(r.clPeakColor));
+        ColourAxis(Left, ColorValueToQColor(r.clPeakColor));
         Left->setLabel(Right->label());
         Left->setVisible(true);
         Right->setVisible(false);

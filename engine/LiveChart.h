@@ -69,6 +69,3 @@ void ChartLoggingClickLegend(QCustomPlot& Chart, TChartOptions& rOptions, int iL
 // Scaling of a level axis: fixed to [fMin, fMax], or following the data with 10 pixels to spare at
 // each end. Read by the chart when it brings its ranges up to date.
 void SetLevelAxisScale(QCPAxis* Axis, double fMin, double fMax, bool bAutoScale);
-
-// A colour of the settings (0x00BBGGRR) as the chart paints it; system and special colours paint black.
-QColor ChartColor(TColorValue clValue);

@@ -1,5 +1,6 @@
 #include "engine/LiveLoggingView.h"
 
+#include "app/Drawing.h"
 #include "app/EngineCodes.h"
 #include "app/GridLayouts.h"
 #include "app/MainController.h"
@@ -8,6 +9,7 @@
 #include "app/TextTable.h"
 #include "engine/InfoGrid.h"
 #include "engine/LiveChart.h"
+#include "meter/InstrumentList.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -283,11 +285,11 @@ void TLiveLoggingView::btnConnectClick() {
         btnStartLog->setEnabled(false);
         return;
     }
-    if (Ctrl.Settings.rActiveNetworkCFG.iPort == 0) {
+    if (!InstrumentChosen(Ctrl.Settings.rActiveNetworkCFG)) {
         Host.ShowMessageBox(T(kTxtSelectInstrumentFirst), kMsgInformation, kMsgBtnOK);
         Host.ShowInstrumentManager();
         UpdateSGInstrumentInfo();
-        if (Ctrl.Settings.rActiveNetworkCFG.iPort == 0)
+        if (!InstrumentChosen(Ctrl.Settings.rActiveNetworkCFG))
             return;
     }
     Host.SetMainGUI(kGUIConnecting);
@@ -616,7 +618,7 @@ void TLiveLoggingView::RefreshChartLoggingSettings() {
     const QString sScale = ScaleModeName(iScaleMode);
     TLiveChart* c = ChartLogging;
     const auto Pen = [](TColorValue cl, int iWidth) {
-        return QPen(ChartColor(cl), std::clamp(iWidth, 1, kMaxLineWidth));
+        return QPen(ColorValueToQColor(cl), std::clamp(iWidth, 1, kMaxLineWidth));
     };
 
     QCPGraph* Peak = c->graph(TLiveChart::kSeriesPeak);
@@ -637,11 +639,11 @@ void TLiveLoggingView::RefreshChartLoggingSettings() {
     STMax->setName(T(kTxtShortTermMax) + " ( " + sScale + " ).");
 
     SetLevelAxisScale(c->yAxis, r.fLeftAxisMin, r.fLeftAxisMax, r.bLeftAxisAutoScale);
-    c->yAxis->setLabelColor(ChartColor(r.clIntColor));
-    c->yAxis->setTickLabelColor(ChartColor(r.clIntColor));
+    c->yAxis->setLabelColor(ColorValueToQColor(r.clIntColor));
+    c->yAxis->setTickLabelColor(ColorValueToQColor(r.clIntColor));
     SetLevelAxisScale(c->yAxis2, r.fRightAxisMin, r.fRightAxisMax, r.bRightAxisAutoScale);
-    c->yAxis2->setLabelColor(ChartColor(r.clPeakColor));
-    c->yAxis2->setTickLabelColor(ChartColor(r.clPeakColor));
+    c->yAxis2->setLabelColor(ColorValueToQColor(r.clPeakColor));
+    c->yAxis2->setTickLabelColor(ColorValueToQColor(r.clPeakColor));
     c->yAxis2->setLabel(T(kTxtPeakLevel) + "\n" + T(kTxtDBFS));
 
     ::ChartLoggingClickLegend(*c, Ctrl.Settings.rChartOptions, Ctrl.Settings.iLNG);

@@ -1,6 +1,454 @@
 #include "meter/FormInstrumentSelect.h"
 
+#include "app/FormMain.h"
+#include "app/MessageBox.h"
+#include "app/MessageBoxLayout.h"
+#include "app/OwnerDrawnMenu.h"
+#include "app/TextFormat.h"
+#include "app/TextTable.h"
+#include "dialogs/FormWait.h"
+#include "meter/ComPorts.h"
+#include "meter/FormAddNetworkInstrument.h"
+#include "meter/InstrumentDiscovery.h"
+#include "meter/NetworkLink.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QStyle>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <iterator>
+
+namespace {
+
+// Texts of the manager in the interface text table.
+enum : int {
+    kTxtPleaseWait = 24,
+    kTxtSearching = 26,
+    kTxtNoInstrumentFound = 28,
+    kTxtNoInstrumentOnPort = 30,
+    kTxtDetectedOnPort = 36,
+    kTxtLocalInstruments = 38,
+    kTxtNetworkInstruments = 40,
+    kTxtNewInstrument = 42,
+    kTxtNewInstrumentSelected = 44,
+    kTxtAvailableInstruments = 46,
+    kTxtSelectInstrument = 48,
+    kTxtFindInstrument = 50,
+    kTxtTestConnection = 52,
+    kTxtAddNetwork = 54,
+    kTxtEditNetwork = 56,
+    kTxtRemoveNetwork = 58,
+    kTxtNotResponding = 62,
+    kTxtLoginRefused = 64,
+    kTxtTestSucceeded = 66,
+};
+
+// Status bar panel of the main window that shows the active instrument's serial number.
+constexpr int kSerialNoPanel = 2;
+
+// Item data roles of a tree node.
+constexpr int kRoleNumber = Qt::UserRole;
+constexpr int kRoleIcon = Qt::UserRole + 1;
+
+QIcon TreeIcon(int iIcon) {
+    const QStyle* pStyle = QApplication::style();
+    switch (iIcon) {
+    case kIconLocalRoot:
+        return pStyle->standardIcon(QStyle::SP_ComputerIcon);
+    case kIconNetwork:
+        return pStyle->standardIcon(QStyle::SP_DriveNetIcon);
+    default:
+        return pStyle->standardIcon(QStyle::SP_DriveHDIcon);
+    }
+}
+
+QTreeWidgetItem* MakeNode(const TInstrumentNode& rNode) {
+    auto* pItem = new QTreeWidgetItem(QStringList{rNode.sText});
+    pItem->setData(0, kRoleNumber, rNode.iNumber);
+    pItem->setData(0, kRoleIcon, rNode.iIcon);
+    pItem->setIcon(0, TreeIcon(rNode.iIcon));
+    return pItem;
+}
+
+QIcon ProgramIcon() {
+    QIcon Icon;
+    for (const char* sIcon : {":/icons/QXR_Icon_16.png", ":/icons/QXR_Icon_32.png"}) {
+        const QPixmap Pixmap(sIcon);
+        if (!Pixmap.isNull())
+            Icon.addPixmap(Pixmap);
+    }
+    return Icon;
+}
+
+} // namespace
+
 TfrmInstrumentSelect::TfrmInstrumentSelect(QWidget* parent) : QDialog(parent) {
     setObjectName("frmInstrumentSelect");
-    setWindowTitle("Manage Instruments");
+    setModal(true);
+    setWindowIcon(ProgramIcon());
+
+    grpInstruments = new QGroupBox(this);
+    treeInstrument = new QTreeWidget(grpInstruments);
+    treeInstrument->setHeaderHidden(true);
+    treeInstrument->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    treeInstrument->setContextMenuPolicy(Qt::CustomContextMenu);
+    treeInstrument->viewport()->installEventFilter(this);
+    auto* GroupLayout = new QVBoxLayout(grpInstruments);
+    GroupLayout->addWidget(treeInstrument);
+
+    btnOK = new QPushButton(this);
+    btnOK->setDefault(true);
+    btnCancel = new QPushButton(this);
+    auto* Buttons = new QHBoxLayout;
+    Buttons->addStretch(1);
+    Buttons->addWidget(btnOK);
+    Buttons->addWidget(btnCancel);
+    auto* Layout = new QVBoxLayout(this);
+    Layout->addWidget(grpInstruments);
+    Layout->addLayout(Buttons);
+    resize(360, 420);
+
+    popInstrument = new QMenu(this);
+    popFindInstrument =
+        popInstrument->addAction(QString(), this, &TfrmInstrumentSelect::popFindInstrumentClick);
+    popTestInstrument =
+        popInstrument->addAction(QString(), this, &TfrmInstrumentSelect::popTestInstrumentClick);
+    popInstrument->addSeparator();
+    popAddNetwork = popInstrument->addAction(QString(), this, &TfrmInstrumentSelect::popAddNetworkClick);
+    popEditNetwork = popInstrument->addAction(QString(), this, &TfrmInstrumentSelect::popEditNetworkClick);
+    popRemoveInstrument =
+        popInstrument->addAction(QString(), this, &TfrmInstrumentSelect::popRemoveInstrumentClick);
+    SetOwnerDrawnMenu(popInstrument);
+
+    connect(treeInstrument, &QTreeWidget::customContextMenuRequested, this,
+            &TfrmInstrumentSelect::treeInstrumentContextPopup);
+    connect(treeInstrument, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* pItem) {
+        SelectedNode = pItem;
+        treeInstrumentDblClick();
+    });
+    // Keyboard users choose with the arrow keys; the chosen node follows them.
+    connect(treeInstrument, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* pCurrent) { SelectedNode = pCurrent; });
+    connect(btnOK, &QPushButton::clicked, this, &TfrmInstrumentSelect::treeInstrumentDblClick);
+    connect(btnCancel, &QPushButton::clicked, this, &TfrmInstrumentSelect::btnCancelClick);
+}
+
+void TfrmInstrumentSelect::SetContext(const TInstrumentManagerContext& rContext,
+                                      TfrmAddNetworkInstrument* pAddNetworkInstrument) {
+    Context = rContext;
+    frmAddNetworkInstrument = pAddNetworkInstrument;
+}
+
+int TfrmInstrumentSelect::Language() const {
+    return Context.pSettings ? Context.pSettings->iLNG : kLanguageEnglish;
+}
+
+QString TfrmInstrumentSelect::Text(int iEntry) const {
+    return GetText(iEntry, Language());
+}
+
+int TfrmInstrumentSelect::ShowMessage(const QString& sText, int iKind) {
+    return Context.ShowMessageBox ? Context.ShowMessageBox(sText, iKind, kMsgBtnOK) : kMsgResultOK;
+}
+
+void TfrmInstrumentSelect::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TfrmInstrumentSelect::FormShow() {
+    setWindowTitle(Text(kTxtSelectInstrument));
+    popFindInstrument->setText(Text(kTxtFindInstrument));
+    popTestInstrument->setText(Text(kTxtTestConnection));
+    popAddNetwork->setText(Text(kTxtAddNetwork));
+    popEditNetwork->setText(Text(kTxtEditNetwork));
+    popRemoveInstrument->setText(Text(kTxtRemoveNetwork));
+    grpInstruments->setTitle(Text(kTxtAvailableInstruments));
+    btnOK->setText(GetText(kTxtOK, Language()));
+    btnCancel->setText(GetText(kTxtCancel, Language()));
+    BuildTree(true, true);
+}
+
+void TfrmInstrumentSelect::BuildTree(bool bComExpanded, bool bNetworkExpanded) {
+    // The nodes go away with the tree's items; nothing may point at them afterwards.
+    SelectedNode = nullptr;
+    treeInstrument->clear();
+    treeNodeCom = MakeNode(
+        {TInstrumentNodeKind::LocalRoot, kNodeLocalRoot, kIconLocalRoot, Text(kTxtLocalInstruments)});
+    treeInstrument->addTopLevelItem(treeNodeCom);
+    const QStringList slPorts = Context.LoadPorts ? Context.LoadPorts() : LoadPorts(ComPortDataFolder());
+    for (const TInstrumentNode& rNode : PortNodes(slPorts))
+        treeNodeCom->addChild(MakeNode(rNode));
+    treeNodeNetwork = MakeNode(
+        {TInstrumentNodeKind::NetworkRoot, kNodeNetworkRoot, kIconNetwork, Text(kTxtNetworkInstruments)});
+    treeInstrument->addTopLevelItem(treeNodeNetwork);
+    if (Context.pSettings)
+        for (const TInstrumentNode& rNode : NetworkNodes(Context.pSettings->aNetworkInstruments))
+            treeNodeNetwork->addChild(MakeNode(rNode));
+    treeNodeCom->setExpanded(bComExpanded);
+    treeNodeNetwork->setExpanded(bNetworkExpanded);
+    // Building leaves no node current, so that the chosen node is always one the user picked.
+    treeInstrument->setCurrentItem(nullptr);
+    SelectedNode = nullptr;
+}
+
+int TfrmInstrumentSelect::NodeNumber(const QTreeWidgetItem* pNode) {
+    return pNode ? pNode->data(0, kRoleNumber).toInt() : 0;
+}
+
+TInstrumentNodeKind TfrmInstrumentSelect::KindOf(const QTreeWidgetItem* pNode) const {
+    if (!pNode)
+        return TInstrumentNodeKind::None;
+    return NodeKind(NodeNumber(pNode), NodeNumber(pNode->parent()));
+}
+
+QTreeWidgetItem* TfrmInstrumentSelect::NodeByNumber(int iNumber) const {
+    for (QTreeWidgetItem* pRoot : {treeNodeCom, treeNodeNetwork}) {
+        if (!pRoot)
+            continue;
+        if (NodeNumber(pRoot) == iNumber)
+            return pRoot;
+        for (int i = 0; i < pRoot->childCount(); ++i)
+            if (NodeNumber(pRoot->child(i)) == iNumber)
+                return pRoot->child(i);
+    }
+    return nullptr;
+}
+
+void TfrmInstrumentSelect::SelectNode(QTreeWidgetItem* pNode) {
+    treeInstrument->setCurrentItem(pNode);
+    if (pNode)
+        treeInstrument->scrollToItem(pNode);
+    SelectedNode = pNode;
+}
+
+bool TfrmInstrumentSelect::eventFilter(QObject* pWatched, QEvent* event) {
+    if (pWatched == treeInstrument->viewport() && event->type() == QEvent::MouseButtonPress)
+        treeInstrumentMouseDown(static_cast<QMouseEvent*>(event)->position().toPoint());
+    return QDialog::eventFilter(pWatched, event);
+}
+
+void TfrmInstrumentSelect::treeInstrumentMouseDown(const QPoint& pos) {
+    QTreeWidgetItem* pNode = treeInstrument->itemAt(pos);
+    // A click beside the nodes leaves nothing chosen, and the view shows it.
+    if (!pNode)
+        treeInstrument->setCurrentItem(nullptr);
+    else
+        treeInstrument->setCurrentItem(pNode);
+    SelectedNode = pNode;
+}
+
+bool TfrmInstrumentSelect::PreparePopup(const QPoint& pos) {
+    QTreeWidgetItem* pNode = treeInstrument->itemAt(pos);
+    const TInstrumentMenuState rState = MenuStateFor(KindOf(pNode));
+    if (!rState.bOpens)
+        return false;
+    SelectNode(pNode);
+    popFindInstrument->setEnabled(rState.bFind);
+    popTestInstrument->setEnabled(rState.bTest);
+    popAddNetwork->setEnabled(rState.bAdd);
+    popEditNetwork->setEnabled(rState.bEdit);
+    popRemoveInstrument->setEnabled(rState.bRemove);
+    return true;
+}
+
+void TfrmInstrumentSelect::treeInstrumentContextPopup(const QPoint& pos) {
+    if (!bBusy && PreparePopup(pos))
+        popInstrument->popup(treeInstrument->viewport()->mapToGlobal(pos));
+}
+
+void TfrmInstrumentSelect::RunWithWait(const QString& sWaitText, bool bFadeIn,
+                                       const std::function<void()>& fnWork) {
+    bBusy = true;
+    setEnabled(false);
+    if (Context.ShowWait)
+        Context.ShowWait(sWaitText, bFadeIn);
+    RunOffUIThread(fnWork);
+    if (Context.CloseWait)
+        Context.CloseWait();
+    setEnabled(true);
+    bBusy = false;
+}
+
+bool TfrmInstrumentSelect::TestInstrument(bool bShowSuccess, bool bTestNetwork) {
+    const TInstrumentNodeKind eKind = KindOf(SelectedNode);
+    if (eKind == TInstrumentNodeKind::Port) {
+        const int iPort = NodeValue(NodeNumber(SelectedNode));
+        const TTimingSettings rTiming = Context.rTiming;
+        TPortProbe rProbe;
+        RunWithWait(Text(kTxtPleaseWait), false,
+                    [&rProbe, iPort, rTiming] { rProbe = ProbePort(iPort, rTiming); });
+        if (!rProbe.bFound) {
+            ShowMessage(FormatText(Text(kTxtNoInstrumentOnPort), {QString::number(iPort)}), kMsgWarning);
+            return false;
+        }
+        if (Context.AddLog)
+            Context.AddLog(rProbe.sIOString + QStringLiteral("|1"));
+        if (bShowSuccess)
+            ShowMessage(FormatText(Text(kTxtDetectedOnPort), {rProbe.sTypeName, QString::number(iPort)}),
+                        kMsgInformation);
+        return true;
+    }
+    if (eKind == TInstrumentNodeKind::Network) {
+        if (!bTestNetwork)
+            return true;
+        if (!Context.pSettings)
+            return false;
+        const TInstrumentList List(Context.pSettings->aNetworkInstruments,
+                                   Context.pSettings->rActiveNetworkCFG);
+        const TInstrumentInfo* pEntry = List.Entry(NodeValue(NodeNumber(SelectedNode)));
+        if (!pEntry)
+            return false;
+        // The test works on a copy: the list entry itself is not changed by it.
+        TInstrumentInfo rTested = *pEntry;
+        int iResult = kLoginNoResponse;
+        QString sError;
+        const auto fnLogin = Context.TelnetLogin;
+        const TTimingSettings rTiming = Context.rTiming;
+        RunWithWait(Text(kTxtPleaseWait), false, [&] {
+            iResult = fnLogin ? fnLogin(rTested, sError) : TestNetworkLogin(rTested, rTiming, sError);
+        });
+        switch (iResult) {
+        case kLoginOK:
+            ShowMessage(FormatText(Text(kTxtTestSucceeded), {QString::number(rTested.iSerialNo)}),
+                        kMsgInformation);
+            return true;
+        case kLoginRefused:
+            ShowMessage(Text(kTxtLoginRefused), kMsgError);
+            return false;
+        case kLoginError:
+            ShowMessage(sError, kMsgWarning);
+            return false;
+        default:
+            ShowMessage(Text(kTxtNotResponding), kMsgError);
+            return false;
+        }
+    }
+    return false;
+}
+
+void TfrmInstrumentSelect::popTestInstrumentClick() {
+    if (!bBusy)
+        TestInstrument(true, true);
+}
+
+void TfrmInstrumentSelect::treeInstrumentDblClick() {
+    if (bBusy || !Context.pSettings || !TestInstrument(false, false))
+        return;
+    ShowMessage(Text(kTxtNewInstrumentSelected), kMsgInformation);
+    TInstrumentList List(Context.pSettings->aNetworkInstruments, Context.pSettings->rActiveNetworkCFG);
+    const int iValue = NodeValue(NodeNumber(SelectedNode));
+    if (KindOf(SelectedNode) == TInstrumentNodeKind::Network)
+        List.ChooseNetworkInstrument(iValue);
+    else
+        List.ChoosePort(iValue);
+    const int iSerialNo = List.Active().iSerialNo;
+    if (Context.SetStatusText)
+        Context.SetStatusText(kSerialNoPanel, iSerialNo != 0 ? QString::number(iSerialNo) : QString());
+    accept();
+}
+
+void TfrmInstrumentSelect::btnCancelClick() {
+    if (!bBusy)
+        reject();
+}
+
+void TfrmInstrumentSelect::popFindInstrumentClick() {
+    if (bBusy)
+        return;
+    BuildTree(true, true);
+    QVector<int> aPorts;
+    for (int i = 0; i < treeNodeCom->childCount(); ++i)
+        aPorts.append(NodeValue(NodeNumber(treeNodeCom->child(i))));
+    const TTimingSettings rTiming = Context.rTiming;
+    TPortProbe rFound;
+    RunWithWait(Text(kTxtSearching), true,
+                [&rFound, aPorts, rTiming] { rFound = FindInstrument(aPorts, rTiming); });
+    if (!rFound.bFound) {
+        ShowMessage(Text(kTxtNoInstrumentFound), kMsgWarning);
+        return;
+    }
+    ShowMessage(FormatText(Text(kTxtDetectedOnPort), {rFound.sTypeName, QString::number(rFound.iPort)}),
+                kMsgInformation);
+    SelectNode(NodeByNumber(rFound.iPort + kNodeChildBase));
+}
+
+void TfrmInstrumentSelect::popAddNetworkClick() {
+    if (bBusy || !Context.pSettings || !frmAddNetworkInstrument)
+        return;
+    frmAddNetworkInstrument->PrepareAdd(Text(kTxtNewInstrument));
+    if (frmAddNetworkInstrument->exec() == QDialog::Accepted) {
+        TInstrumentList List(Context.pSettings->aNetworkInstruments, Context.pSettings->rActiveNetworkCFG);
+        List.AddNetworkInstrument(frmAddNetworkInstrument->Fields(),
+                                  frmAddNetworkInstrument->TestedSerialNo());
+    }
+    BuildTree(true, true);
+}
+
+void TfrmInstrumentSelect::popEditNetworkClick() {
+    if (bBusy || !Context.pSettings || !frmAddNetworkInstrument ||
+        KindOf(SelectedNode) != TInstrumentNodeKind::Network)
+        return;
+    TInstrumentList List(Context.pSettings->aNetworkInstruments, Context.pSettings->rActiveNetworkCFG);
+    const int iIndex = NodeValue(NodeNumber(SelectedNode));
+    if (!List.Entry(iIndex))
+        return;
+    frmAddNetworkInstrument->PrepareEdit(List.FieldsOf(iIndex));
+    if (frmAddNetworkInstrument->exec() != QDialog::Accepted)
+        return;
+    List.EditNetworkInstrument(iIndex, frmAddNetworkInstrument->Fields());
+    BuildTree(false, true);
+    // By its number, not its text: two entries may read alike.
+    SelectNode(NodeByNumber(iIndex + kNodeChildBase));
+    treeInstrumentDblClick();
+}
+
+void TfrmInstrumentSelect::popRemoveInstrumentClick() {
+    if (bBusy || !Context.pSettings || KindOf(SelectedNode) != TInstrumentNodeKind::Network)
+        return;
+    TInstrumentList List(Context.pSettings->aNetworkInstruments, Context.pSettings->rActiveNetworkCFG);
+    if (List.RemoveNetworkInstrument(NodeValue(NodeNumber(SelectedNode))))
+        BuildTree(false, true);
+}
+
+void TfrmInstrumentSelect::done(int iResult) {
+    // A probe in progress ends first; the manager cannot close under it.
+    if (bBusy)
+        return;
+    QDialog::done(iResult);
+}
+
+TInstrumentManagerContext InstrumentManagerContext(TfrmMain& frmMain) {
+    TInstrumentManagerContext rContext;
+    rContext.pSettings = &frmMain.Ctrl.Settings;
+    rContext.ShowMessageBox = [&frmMain](const QString& sText, int iKind, int iButtons) {
+        return frmMain.ShowMessageBox(sText, iKind, iButtons);
+    };
+    rContext.AddLog = [&frmMain](const QString& sLine) { frmMain.Ctrl.AddLog(-1, sLine); };
+    rContext.SetStatusText = [&frmMain](int iPanel, const QString& sText) {
+        if (iPanel >= 0 && iPanel < int(std::size(frmMain.StatusPanels)) && frmMain.StatusPanels[iPanel])
+            frmMain.StatusPanels[iPanel]->setText(sText);
+    };
+    rContext.ShowWait = [&frmMain](const QString& sText, bool bFadeIn) {
+        TfrmWait* frmWait = frmMain.Windows.frmWait;
+        if (!frmWait)
+            return;
+        if (bFadeIn)
+            frmWait->SetAlphaBlendValue(0);
+        frmWait->SetWaitText(sText);
+        frmWait->ShowWait();
+    };
+    rContext.CloseWait = [&frmMain] {
+        if (frmMain.Windows.frmWait)
+            frmMain.Windows.frmWait->close();
+    };
+    return rContext;
 }

@@ -1,4 +1,5 @@
 #include "engine/LiveChart.h"
+#include "app/Drawing.h"
 #include "app/EngineCodes.h"
 #include "app/FormMain.h"
 #include "app/MessageBox.h"
@@ -100,7 +101,7 @@ TEST_F(LiveChartFixture, LegendClicksToggleSeriesAndRelayTheAxes) {
     ClickLegendOf(2);
     EXPECT_TRUE(Shown(2));
     EXPECT_EQ(Chart->yAxis->label(), "Shortterm Max.\nLUFS");
-    EXPECT_EQ(Chart->yAxis->labelColor(), ChartColor(rOptions.clSTMaxColor));
+    EXPECT_EQ(Chart->yAxis->labelColor(), ColorValueToQColor(rOptions.clSTMaxColor));
     EXPECT_EQ(Chart->graph(0)->valueAxis(), Chart->yAxis2);
     EXPECT_TRUE(rOptions.bSTMaxEnabled);
 
