@@ -516,6 +516,54 @@ TEST_F(LoggingThreadTest, MemoryPoolMeterLogsStopsRestartsAndDisconnects) {
     ASSERT_TRUE(WaitEnded());
 }
 
+// How a memory-pool meter is started depends on its hardware: by reset vectors and its run vector, or by the
+// older combined vector; some keep their own screen; those that start by vectors get their clock set.
+struct TPoolStartCase {
+    const char* sName;
+    quint8 iHWID;
+    QList<quint16> aVectors;
+    int iScreenWhileLogging;
+    bool bClockSet;
+};
+
+class PoolStartTest : public LoggingThreadTest, public ::testing::WithParamInterface<TPoolStartCase> {};
+
+TEST_P(PoolStartTest, StartsTheMeterTheWayItsHardwareWants) {
+    const TPoolStartCase& Case = GetParam();
+    TSimMeterConfig Config = PoolConfig();
+    Config.iHWID = Case.iHWID;
+    Config.iSoftwarePackage = 14;
+    ASSERT_NO_FATAL_FAILURE(StartPoolMeter(Config));
+    Ctrl.Settings.TCCtrl.SyncRTC = true;
+    ASSERT_NO_FATAL_FAILURE(Connect());
+    EXPECT_EQ(FromMeter<bool>([](TSimMeterProtocol& m) { return !m.LastClockBlock().isEmpty(); }),
+              Case.bClockSet);
+
+    qsizetype iFrom = Events.size();
+    Ctrl.ThreadSendMessage(kEngineCommandStart);
+    ASSERT_TRUE(WaitEvent(kEventLogging, iFrom)) << Dump();
+    ASSERT_TRUE(WaitLevelCount(3)) << Dump();
+    EXPECT_EQ(FromMeter<QList<quint16>>([](TSimMeterProtocol& m) { return m.Vectors(); }), Case.aVectors);
+    EXPECT_EQ(FromMeter<int>([](TSimMeterProtocol& m) { return int(m.ScreenNo()); }),
+              Case.iScreenWhileLogging);
+    // The session carries the setup of the loudness module this hardware keeps it in.
+    const QList<TSessionRow> Session = Sessions();
+    ASSERT_EQ(Session.size(), 1);
+    ExpectSetup(Session[0].Setup, SessionSetup());
+    ExpectRowsAreFirstReports(Levels(Session[0].sReportId));
+
+    Ctrl.ThreadSendMessage(kEngineCommandStop);
+    ASSERT_TRUE(WaitEvent(kEventReady, iFrom)) << Dump();
+    EXPECT_EQ(FromMeter<int>([](TSimMeterProtocol& m) { return int(m.ScreenNo()); }), Config.iScreenNo);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Hardware, PoolStartTest,
+    ::testing::Values(TPoolStartCase{"CombinedVector", 208, {2, 62, 62}, 14, false},
+                      TPoolStartCase{"VectorStart", 211, {2, 14, 15, 14, 15, 13}, 14, true},
+                      TPoolStartCase{"VectorStartOwnScreen", 210, {2, 14, 15, 14, 15, 13}, 7, true}),
+    [](const auto& Info) { return std::string(Info.param.sName); });
+
 TEST_F(LoggingThreadTest, TextMeterLogsFromItsInitialisationReport) {
     ASSERT_NO_FATAL_FAILURE(StartMeter(TextConfig()));
     ASSERT_NO_FATAL_FAILURE(Connect());
