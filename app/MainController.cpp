@@ -202,6 +202,9 @@ void TMainController::HandleEvent(int iCode) {
         View->SetBlinking(false);
         bLoggingInProgress = true;
         View->SetStatusPicture(IMainView::StatusPlaying);
+        // A start pressed before the thread reported ready was put back to "connected" by the ready event;
+        // the window must show the run the meter has now begun.
+        View->SetMainGUI(kGUILogging);
         break;
     case kEventLoggingEnded:
         FinishSession();

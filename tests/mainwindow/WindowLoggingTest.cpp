@@ -1,0 +1,154 @@
+#include "app/EngineCodes.h"
+#include "app/FormMain.h"
+#include "app/MessageBox.h"
+#include "dialogs/FormSessionInfo.h"
+#include "meter/ComPorts.h"
+#include "tests/support/TestSupport.h"
+#include "tools/sim/SimMeterProtocol.h"
+#include "tools/sim/SimSerialLink.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTimer>
+#include <SQLiteCpp/SQLiteCpp.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int kPort = 3;
+constexpr int kWaitMs = 20000;
+
+// A person's run on the logging tab, against a simulated memory-pool meter: connect, describe the
+// session in its dialog, start, watch, stop, disconnect.
+class WindowLoggingFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        frmSessionInfo = new TfrmSessionInfo(&frmMain);
+        frmSessionInfo->SetContext(&frmMain.iLNG, frmMain.MessageBox.get(), &frmMain.rSelectedSessionInfo);
+        TAppWindows Windows;
+        Windows.frmMain = &frmMain;
+        Windows.frmSessionInfo = frmSessionInfo;
+        frmMain.SetWindows(Windows);
+        frmMain.MessageBox->SetResponder([this](const TMessageBoxRequest& r) {
+            aMessages.push_back(r.sText);
+            return int(kMsgResultOK);
+        });
+
+        sDB = Home.Path() + "/sessions.DB3";
+        ASSERT_TRUE(frmMain.Ctrl.SQLConnection.CreateSQLiteDB(sDB));
+        // The settings of a user who chose this database and the meter on COM3 earlier.
+        QFile Ini(frmMain.Ctrl.sINI);
+        ASSERT_TRUE(Ini.open(QIODevice::WriteOnly));
+        Ini.write(QStringLiteral("[Configuration]\nLastDB=%1\nAskSessionInfo=1\n[CurrentNetwork]\nPort=%2\n"
+                                 "SerialPort=1\n")
+                      .arg(sDB)
+                      .arg(kPort)
+                      .toUtf8());
+        Ini.close();
+
+        TSimMeterConfig Config = DefaultSimMeterConfig(TSimMeterKind::Pool);
+        Config.iStartSecond = 10 * 3600;
+        Config.iReportIntervalMs = 200;
+        Sim =
+            std::make_unique<TSimSerialLink>(Config, BuildSimMeterMemory(Config, DefaultSimLoudnessSetup()));
+        QString sError;
+        ASSERT_TRUE(Sim->Open(ComPortLinkPath(Home.DataFolder(), kPort), sError)) << sError.toStdString();
+        Sim->Start();
+        frmMain.show();
+    }
+
+    void TearDown() override {
+        if (frmMain.Ctrl.LoggingThread) {
+            frmMain.Ctrl.ThreadSendMessage(kEngineCommandClose);
+            qxtest::WaitFor([&] { return frmMain.Ctrl.LoggingThread == nullptr; }, kWaitMs);
+        }
+        Sim.reset();
+    }
+
+    int Count(const char* sSQL) {
+        SQLite::Database DB(sDB.toStdString());
+        return DB.execAndGet(sSQL).getInt();
+    }
+
+    qxtest::TFreshConfigHome Home;
+    TfrmMain frmMain;
+    TfrmSessionInfo* frmSessionInfo = nullptr;
+    std::unique_ptr<TSimSerialLink> Sim;
+    std::vector<QString> aMessages;
+    QString sDB;
+};
+
+} // namespace
+
+TEST_F(WindowLoggingFixture, ConnectDescribeStartStopAndDisconnect) {
+    frmMain.btnConnect->click();
+    // Pressed as soon as the button allows it, even before the thread has reported ready.
+    ASSERT_TRUE(qxtest::WaitFor([&] { return frmMain.btnStartLog->isEnabled(); }, kWaitMs))
+        << frmMain.Ctrl.slLog.Lines().join("\n").toStdString();
+    EXPECT_EQ(frmMain.btnConnect->text(), "Disconnect");
+
+    // The session dialog is modal: type into it once it is up, as a person would.
+    bool bTyped = false;
+    QTimer Typist;
+    QObject::connect(&Typist, &QTimer::timeout, [&] {
+        if (QApplication::activeModalWidget() != frmSessionInfo || bTyped)
+            return;
+        bTyped = true;
+        frmSessionInfo->editShowTitle->setText("Evening \"News\"");
+        frmSessionInfo->editOperatorName->setText("M. Holm");
+        frmSessionInfo->editNotes->setText("Studio 2");
+        frmSessionInfo->btnOK->click();
+    });
+    Typist.start(20);
+    QTimer Guard;
+    Guard.setSingleShot(true);
+    QObject::connect(&Guard, &QTimer::timeout, [&] {
+        if (QApplication::activeModalWidget())
+            QApplication::activeModalWidget()->close();
+    });
+    Guard.start(10000);
+    frmMain.btnStartLog->click();
+    Typist.stop();
+    ASSERT_TRUE(bTyped) << "the session dialog was not shown";
+    ASSERT_FALSE(aMessages.empty());
+    EXPECT_TRUE(aMessages.back().startsWith("The character \" can not be used and has been removed."))
+        << aMessages.back().toStdString();
+
+    ASSERT_TRUE(
+        qxtest::WaitFor([&] { return Count("SELECT count(*) FROM qxr_loudness_levels") >= 3; }, kWaitMs));
+    EXPECT_TRUE(frmMain.Ctrl.bLoggingInProgress);
+    EXPECT_TRUE(frmMain.btnStopLog->isEnabled()) << frmMain.Ctrl.slLog.Lines().join("\n").toStdString();
+    const QTableWidgetItem* TimeCell = frmMain.sgLoudnessData->item(1, 1);
+    ASSERT_NE(TimeCell, nullptr);
+    EXPECT_TRUE(TimeCell->text().startsWith("10:00:")) << TimeCell->text().toStdString();
+
+    frmMain.btnStopLog->click();
+    ASSERT_TRUE(qxtest::WaitFor([&] { return !frmMain.Ctrl.bLoggingInProgress; }, kWaitMs));
+    // Pressed as soon as the button allows it, even before the thread has reported ready.
+    ASSERT_TRUE(qxtest::WaitFor([&] { return frmMain.btnStartLog->isEnabled(); }, kWaitMs));
+    SQLite::Database DB(sDB.toStdString());
+    SQLite::Statement Q(DB, "SELECT sTitle, sOperator, sNotes, sTimeCodeStart, sTimeCodeEnd, sReportId "
+                            "FROM qxr_sessions");
+    ASSERT_TRUE(Q.executeStep());
+    EXPECT_EQ(Q.getColumn(0).getString(), "Evening News");
+    EXPECT_EQ(Q.getColumn(1).getString(), "M. Holm");
+    EXPECT_EQ(Q.getColumn(2).getString(), "Studio 2");
+    EXPECT_FALSE(Q.getColumn(3).isNull());
+    EXPECT_FALSE(Q.getColumn(4).isNull());
+    const std::string sId = Q.getColumn(5).getString();
+    EXPECT_FALSE(Q.executeStep());
+    SQLite::Statement Rows(DB, "SELECT count(*) FROM qxr_loudness_levels WHERE sReportId = ?");
+    Rows.bind(1, sId);
+    ASSERT_TRUE(Rows.executeStep());
+    EXPECT_GE(Rows.getColumn(0).getInt(), 3);
+
+    frmMain.btnConnect->click();
+    ASSERT_TRUE(qxtest::WaitFor([&] { return frmMain.Ctrl.LoggingThread == nullptr; }, kWaitMs));
+    EXPECT_EQ(frmMain.btnConnect->text(), "Connect");
+    EXPECT_TRUE(frmMain.btnConnect->isEnabled());
+    EXPECT_FALSE(frmMain.btnStartLog->isEnabled());
+    EXPECT_FALSE(frmMain.btnStopLog->isEnabled());
+}
