@@ -53,6 +53,20 @@ double LocalStamp() {
     return JulianDateOf(QDateTime::currentDateTime());
 }
 
+// The ten loudness-setup columns, in the same order in the insert and the update, from parameter iFirst on.
+void BindLoudnessSetup(SQLite::Statement& query, int iFirst, const TLoudnessSetup& r) {
+    query.bind(iFirst, r.iPeakMode);
+    query.bind(iFirst + 1, r.iCapture);
+    query.bind(iFirst + 2, r.iScaleMode);
+    query.bind(iFirst + 3, r.iReference);
+    query.bind(iFirst + 4, r.iSlidingWindow);
+    query.bind(iFirst + 5, r.fGateLevel);
+    query.bind(iFirst + 6, r.iGateMode);
+    query.bind(iFirst + 7, r.fReferenceLevel);
+    query.bind(iFirst + 8, r.fMeterPeakLevel);
+    query.bind(iFirst + 9, r.iFilter);
+}
+
 QString TitleOf(const TSessionInfo& r) {
     return r.sShowTitle.isEmpty() ? QString(kUnnamedSession) : r.sShowTitle;
 }
@@ -256,16 +270,7 @@ bool TdbSQLite::InsertSession(const TSessionInfo& rSessionInfo) {
         query.bind(7, Utf8(rSessionInfo.sOperatorName));
         query.bind(8, Utf8(rSessionInfo.sFormat));
         query.bind(9, Utf8(rSessionInfo.sNotes));
-        query.bind(10, rSetup.iPeakMode);
-        query.bind(11, rSetup.iCapture);
-        query.bind(12, rSetup.iScaleMode);
-        query.bind(13, rSetup.iReference);
-        query.bind(14, rSetup.iSlidingWindow);
-        query.bind(15, rSetup.fGateLevel);
-        query.bind(16, rSetup.iGateMode);
-        query.bind(17, rSetup.fReferenceLevel);
-        query.bind(18, rSetup.fMeterPeakLevel);
-        query.bind(19, rSetup.iFilter);
+        BindLoudnessSetup(query, 10, rSetup);
         return query.exec() == 1;
     } catch (const std::exception& e) {
         sLastError = QString::fromUtf8(e.what());
@@ -289,16 +294,7 @@ bool TdbSQLite::UpdateSession(const TSessionInfo& rSessionInfo) {
         query.bind(8, Utf8(rSessionInfo.sOperatorName));
         query.bind(9, Utf8(rSessionInfo.sFormat));
         query.bind(10, Utf8(rSessionInfo.sNotes));
-        query.bind(11, rSetup.iPeakMode);
-        query.bind(12, rSetup.iCapture);
-        query.bind(13, rSetup.iScaleMode);
-        query.bind(14, rSetup.iReference);
-        query.bind(15, rSetup.iSlidingWindow);
-        query.bind(16, rSetup.fGateLevel);
-        query.bind(17, rSetup.iGateMode);
-        query.bind(18, rSetup.fReferenceLevel);
-        query.bind(19, rSetup.fMeterPeakLevel);
-        query.bind(20, rSetup.iFilter);
+        BindLoudnessSetup(query, 11, rSetup);
         query.bind(21, Utf8(rSessionInfo.sReportID));
         query.exec();
         return true;

@@ -243,6 +243,23 @@ protected:
         return qxtest::WaitFor([&] { return Ctrl.LoggingThread == nullptr; }, kWaitMs);
     }
 
+    // The events up to the first connection-closed are exactly aWanted, only closes follow, and the log holds
+    // the lines of slWanted in this order.
+    void ExpectEndedWith(const QList<int>& aWanted, const QStringList& slWanted) {
+        const qsizetype iFirstClose = Events.indexOf(kEventConnectionClosed);
+        ASSERT_GE(iFirstClose, 0);
+        EXPECT_EQ(Events.mid(0, iFirstClose), aWanted) << Dump();
+        for (qsizetype i = iFirstClose; i < Events.size(); ++i)
+            EXPECT_EQ(Events[i], kEventConnectionClosed) << Dump();
+        qsizetype iLine = 0;
+        const QStringList slLines = Ctrl.slLog.Lines();
+        for (const QString& sWant : slWanted) {
+            while (iLine < slLines.size() && !slLines[iLine].endsWith('|' + sWant))
+                ++iLine;
+            EXPECT_LT(iLine, slLines.size()) << "missing in order: " << sWant.toStdString() << "\n" << Dump();
+        }
+    }
+
     std::string Dump() const {
         QStringList sl;
         for (const int i : Events)
@@ -806,19 +823,7 @@ TEST_P(FailureTest, ReportsTheFailureAndEnds) {
     }
     ASSERT_TRUE(WaitEnded()) << Dump();
 
-    const qsizetype iFirstClose = Events.indexOf(kEventConnectionClosed);
-    ASSERT_GE(iFirstClose, 0);
-    EXPECT_EQ(Events.mid(0, iFirstClose), Case.aEvents) << Dump();
-    for (qsizetype i = iFirstClose; i < Events.size(); ++i)
-        EXPECT_EQ(Events[i], kEventConnectionClosed) << Dump();
-
-    qsizetype iLine = 0;
-    const QStringList slLines = Ctrl.slLog.Lines();
-    for (const QString& sWant : Case.slLog) {
-        while (iLine < slLines.size() && !slLines[iLine].endsWith('|' + sWant))
-            ++iLine;
-        EXPECT_LT(iLine, slLines.size()) << "missing in order: " << sWant.toStdString() << "\n" << Dump();
-    }
+    ExpectEndedWith(Case.aEvents, Case.slLog);
 
     if (Case.eAction != TFailureAction::None) {
         // Every row received before the failure is stored, and the session is finished with the last.
@@ -915,18 +920,7 @@ TEST_P(NetworkFailureTest, ReportsTheFailureAndEnds) {
     }
     ASSERT_TRUE(WaitEnded()) << Dump();
 
-    const qsizetype iFirstClose = Events.indexOf(kEventConnectionClosed);
-    ASSERT_GE(iFirstClose, 0);
-    EXPECT_EQ(Events.mid(0, iFirstClose), Case.aEvents) << Dump();
-    for (qsizetype i = iFirstClose; i < Events.size(); ++i)
-        EXPECT_EQ(Events[i], kEventConnectionClosed) << Dump();
-    qsizetype iLine = 0;
-    const QStringList slLines = Ctrl.slLog.Lines();
-    for (const QString& sWant : Case.slLog) {
-        while (iLine < slLines.size() && !slLines[iLine].endsWith('|' + sWant))
-            ++iLine;
-        EXPECT_LT(iLine, slLines.size()) << "missing in order: " << sWant.toStdString() << "\n" << Dump();
-    }
+    ExpectEndedWith(Case.aEvents, Case.slLog);
     if (Case.eFailure == TNetworkFailure::Dropped) {
         const QList<TSessionRow> Session = Sessions();
         ASSERT_EQ(Session.size(), 1);
