@@ -1,5 +1,6 @@
 #include "app/AppWindows.h"
 #include "app/FormMain.h"
+#include "app/StartupProbe.h"
 #include "app/UnixSignals.h"
 #include "dialogs/FormAbout.h"
 #include "dialogs/FormLegal.h"
@@ -72,5 +73,6 @@ int main(int argc, char** argv) {
 
     frmMain.show();
     Windows.frmSplash->hide();
+    ExitAtFirstIdleWhenProbed();
     return app.exec();
 }
