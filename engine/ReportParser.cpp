@@ -1,6 +1,8 @@
 #include "engine/ReportParser.h"
 
+#include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace engine {
 
@@ -9,21 +11,21 @@ namespace {
 // Field texts longer than this are no meter value; refusing them keeps conversions cheap on hostile input.
 constexpr qsizetype kMaxFieldLength = 64;
 
-constexpr QChar kFieldEnd = u';';
-constexpr QChar kLevelReportLetter = u'L';
-constexpr QChar kSetupReportLetter = u'I';
+constexpr char kFieldEnd = ';';
+constexpr char kLevelReportLetter = 'L';
+constexpr char kSetupReportLetter = 'I';
 
-// Frames "01" are the meter's pause flag.
-constexpr QStringView kPausedFrames = u":01";
-constexpr QStringView kStoredFrames = u"00";
+// Frames "01" are the meter's pause flag; stored timecodes always carry frames "00".
+constexpr char kPausedFrames[] = ":01";
+constexpr qsizetype kFramesLength = 2;
 
 // The line marker: the letter, possibly followed by other characters, then ";".
 class TMarkerMatcher {
 public:
-    explicit TMarkerMatcher(QChar cMarker) : FMarker(cMarker) {}
+    explicit TMarkerMatcher(char cMarker) : FMarker(cMarker) {}
 
     // True when c completes the marker.
-    bool Step(QChar c) {
+    bool Step(char c) {
         if (c == FMarker) {
             FSeen = true;
         } else if (c == kFieldEnd && FSeen) {
@@ -34,80 +36,113 @@ public:
     }
 
 private:
-    QChar FMarker;
+    char FMarker;
     bool FSeen = false;
 };
 
-// Only ASCII digits count: other scripts' digits pass QChar::isDigit but are no meter value.
-bool IsAsciiDigit(QChar c) {
-    return c >= u'0' && c <= u'9';
+// Only ASCII digits count: no other byte is a digit of a meter value.
+bool IsAsciiDigit(char c) {
+    return c >= '0' && c <= '9';
 }
 
 enum class TFieldStep { Pending, Done, Failed };
 
-// Collects one field's characters and converts the text when its ";" arrives. Reals always use ".".
+// Collects one field's bytes and converts them when its ";" arrives; the whole text must be the number.
+// Reals always use ".", whatever the locale.
 class TFieldCollector {
 public:
-    TFieldStep IntegerStep(QChar c, int& iValue) {
-        if (c == u'-' || IsAsciiDigit(c)) {
+    TFieldStep IntegerStep(char c, int& iValue) {
+        if (c == '-' || IsAsciiDigit(c)) {
             Append(c);
             return TFieldStep::Pending;
         }
-        if (c == u' ')
+        if (c == ' ')
             return TFieldStep::Pending;
         bool ok = false;
-        if (c == kFieldEnd && FText.size() <= kMaxFieldLength) {
-            // A failed conversion returns 0: the field keeps what it had.
-            const int i = QStringView(FText).toInt(&ok, 10);
+        if (c == kFieldEnd && FLength <= kMaxFieldLength) {
+            // A failed conversion leaves the field with what it had.
+            int i = 0;
+            const auto [pEnd, ec] = std::from_chars(FText, FText + FLength, i);
+            ok = ec == std::errc() && pEnd == FText + FLength;
             if (ok)
                 iValue = i;
         }
-        FText.clear();
+        FLength = 0;
         return ok ? TFieldStep::Done : TFieldStep::Failed;
     }
 
-    TFieldStep RealStep(QChar c, double& nValue) {
-        if (c == u'-' || c == u'.' || IsAsciiDigit(c)) {
+    TFieldStep RealStep(char c, double& nValue) {
+        if (c == '-' || c == '.' || IsAsciiDigit(c)) {
             Append(c);
             return TFieldStep::Pending;
         }
-        if (c == u' ')
+        if (c == ' ')
             return TFieldStep::Pending;
         bool ok = false;
-        if (c == kFieldEnd && FText.size() <= kMaxFieldLength) {
-            // QStringView::toDouble is locale independent: "." is the separator whatever the system says.
-            const double n = QStringView(FText).toDouble(&ok);
-            ok = ok && std::isfinite(n);
+        if (c == kFieldEnd && FLength <= kMaxFieldLength) {
+            double n = 0.0;
+            const auto [pEnd, ec] = std::from_chars(FText, FText + FLength, n, std::chars_format::fixed);
+            ok = ec == std::errc() && pEnd == FText + FLength && std::isfinite(n);
             if (ok)
                 nValue = n;
         }
-        FText.clear();
+        FLength = 0;
         return ok ? TFieldStep::Done : TFieldStep::Failed;
     }
 
-    void Clear() { FText.clear(); }
+    void Clear() { FLength = 0; }
 
 private:
-    // One character past the limit is kept, so an overlong field still fails at its ";".
-    void Append(QChar c) {
-        if (FText.size() <= kMaxFieldLength)
-            FText.append(c);
+    // One byte past the limit is kept, so an overlong field still fails at its ";".
+    void Append(char c) {
+        if (FLength <= kMaxFieldLength)
+            FText[FLength++] = c;
     }
 
-    QString FText;
+    char FText[kMaxFieldLength + 1] = {};
+    qsizetype FLength = 0;
 };
 
-// hh:mm:ss:ff: two digits, ":", two digits, ":", two digits, ":", two digits.
-bool MatchesTimeCodeMask(QStringView s) {
-    if (s.size() != kTimeCodeLength)
-        return false;
-    for (qsizetype i = 0; i < s.size(); ++i) {
-        const bool bSeparator = (i % 3) == 2;
-        if (bSeparator ? s[i] != u':' : !IsAsciiDigit(s[i]))
+// The timecode field's bytes, hh:mm:ss:ff, collected like a field.
+class TTimeCodeCollector {
+public:
+    // Digits and ":" are kept (one past the length, so a longer text fails the mask).
+    bool Accepts(char c) {
+        if (!IsAsciiDigit(c) && c != ':')
             return false;
+        if (FLength <= kTimeCodeLength)
+            FText[FLength++] = c;
+        return true;
     }
-    return true;
-}
+
+    // Two digits, ":", two digits, ":", two digits, ":", two digits.
+    bool MatchesMask() const {
+        if (FLength != kTimeCodeLength)
+            return false;
+        for (qsizetype i = 0; i < FLength; ++i) {
+            const bool bSeparator = (i % 3) == 2;
+            if (bSeparator ? FText[i] != ':' : !IsAsciiDigit(FText[i]))
+                return false;
+        }
+        return true;
+    }
+
+    bool Paused() const { return std::memcmp(FText + kTimeCodeLength - 3, kPausedFrames, 3) == 0; }
+
+    // The timecode with frames "00".
+    QString Stored() const {
+        char s[kTimeCodeLength];
+        std::memcpy(s, FText, kTimeCodeLength - kFramesLength);
+        std::memset(s + kTimeCodeLength - kFramesLength, '0', kFramesLength);
+        return QString::fromLatin1(s, kTimeCodeLength);
+    }
+
+    void Clear() { FLength = 0; }
+
+private:
+    char FText[kTimeCodeLength + 1] = {};
+    qsizetype FLength = 0;
+};
 
 QString ComputerTimeCode(const TLocalClock& clock) {
     const QTime t = clock ? clock() : QTime::currentTime();
@@ -116,18 +151,15 @@ QString ComputerTimeCode(const TLocalClock& clock) {
     return QString::asprintf("%02d:%02d:%02d:00", t.hour(), t.minute(), t.second());
 }
 
-// The level report's states; the numbers follow the order of the report's fields.
+// The level report's states, in the order of the report's fields.
 enum TLevelState : int {
-    kLevelDone = -1,
-    kLevelNewRecord = 0,
-    kLevelMarker = 1,
-    kLevelTimeCode = 2,
-    kLevelPeakChannel = 3,
-    kLevelInstantaneousPeak = 4,
-    kLevelLoudnessHi = 5,
-    kLevelLoudnessLow = 6,
-    kLevelIntegrating = 7,
-    kLevelComplete = 8,
+    kLevelMarker,
+    kLevelTimeCode,
+    kLevelPeakChannel,
+    kLevelInstantaneousPeak,
+    kLevelLoudnessHi,
+    kLevelLoudnessLow,
+    kLevelIntegrating,
 };
 
 } // namespace
@@ -147,17 +179,21 @@ int SlidingWindowIndex(int iSeconds) {
     }
 }
 
-void ParseLevelReport(QStringView text, TLoudnessData& records, int iTimeSource, const TLocalClock& clock) {
+void ParseLevelReport(QByteArrayView text, TLoudnessData& records, int iTimeSource,
+                      const TLocalClock& clock) {
     records.clear();
+    records.append(TLoudnessDataRec{});
+    TLoudnessDataRec* rec = &records.last();
     TMarkerMatcher marker(kLevelReportLetter);
     TFieldCollector field;
-    QString sTimeCodeText;
-    qsizetype iPos = 0;
-    int iState = kLevelNewRecord;
+    TTimeCodeCollector timeCode;
+    int iState = kLevelMarker;
+    const char* const pText = text.data();
+    const qsizetype iSize = text.size();
 
-    // A field step that fails looks at its character again as a possible marker, so a truncated report
-    // directly followed by a complete one loses only the truncated one.
-    auto advanceOrResync = [&](TFieldStep step, QChar c) {
+    // A field step that fails looks at its byte again as a possible marker, so a truncated report directly
+    // followed by a complete one loses only the truncated one.
+    auto advanceOrResync = [&](TFieldStep step, char c) {
         if (step == TFieldStep::Done) {
             ++iState;
         } else if (step == TFieldStep::Failed) {
@@ -166,76 +202,66 @@ void ParseLevelReport(QStringView text, TLoudnessData& records, int iTimeSource,
         }
     };
 
-    while (iState != kLevelDone) {
-        if (iState == kLevelNewRecord) {
-            records.append(TLoudnessDataRec{});
-            field.Clear();
-            sTimeCodeText.clear();
-            iState = kLevelMarker;
-            continue;
-        }
-        if (iState == kLevelComplete) {
-            records.last().bValid = true;
-            const bool bMore = iPos < text.size() && records.size() < kMaxRecordsPerParse;
-            iState = bMore ? kLevelNewRecord : kLevelDone;
-            continue;
-        }
-        if (iPos >= text.size())
-            break; // the text ended inside a report: the current record stays, not valid
-        const QChar c = text[iPos++];
-        TLoudnessDataRec& rec = records.last();
-
+    for (qsizetype iPos = 0; iPos < iSize;) {
+        const char c = pText[iPos++];
         switch (iState) {
         case kLevelMarker:
             if (marker.Step(c))
                 iState = kLevelTimeCode;
             break;
         case kLevelTimeCode:
-            if (IsAsciiDigit(c) || c == u':') {
-                if (sTimeCodeText.size() <= kTimeCodeLength)
-                    sTimeCodeText.append(c);
+            if (timeCode.Accepts(c))
                 break;
-            }
-            if (c == kFieldEnd && MatchesTimeCodeMask(sTimeCodeText)) {
-                rec.bPaused = sTimeCodeText.endsWith(kPausedFrames);
-                QString sTimeCode = sTimeCodeText.left(kTimeCodeLength - kStoredFrames.size());
-                sTimeCode.append(kStoredFrames);
+            if (c == kFieldEnd && timeCode.MatchesMask()) {
+                rec->bPaused = timeCode.Paused();
+                rec->sTimeCode = timeCode.Stored();
                 if (iTimeSource == kTimeSourceComputer) {
-                    const QString sComputer = ComputerTimeCode(clock);
+                    QString sComputer = ComputerTimeCode(clock);
                     if (!sComputer.isEmpty())
-                        sTimeCode = sComputer;
+                        rec->sTimeCode = std::move(sComputer);
                 }
-                rec.sTimeCode = sTimeCode.left(kTimeCodeLength);
                 iState = kLevelPeakChannel;
             } else {
                 iState = kLevelMarker;
                 marker.Step(c);
             }
-            sTimeCodeText.clear();
+            timeCode.Clear();
             break;
         case kLevelPeakChannel:
-            advanceOrResync(field.IntegerStep(c, rec.iPeakChannel), c);
+            advanceOrResync(field.IntegerStep(c, rec->iPeakChannel), c);
             break;
         case kLevelInstantaneousPeak:
-            advanceOrResync(field.RealStep(c, rec.nInstantaneousPeak), c);
+            advanceOrResync(field.RealStep(c, rec->nInstantaneousPeak), c);
             break;
         case kLevelLoudnessHi:
-            advanceOrResync(field.RealStep(c, rec.nLoudnessHi), c);
+            advanceOrResync(field.RealStep(c, rec->nLoudnessHi), c);
             break;
         case kLevelLoudnessLow:
-            advanceOrResync(field.RealStep(c, rec.nLoudnessLow), c);
+            advanceOrResync(field.RealStep(c, rec->nLoudnessLow), c);
             break;
-        case kLevelIntegrating:
-            advanceOrResync(field.RealStep(c, rec.nIntegrating), c);
-            break;
-        default:
-            iState = kLevelDone;
+        default: // kLevelIntegrating
+            advanceOrResync(field.RealStep(c, rec->nIntegrating), c);
+            if (iState == kLevelIntegrating || iState == kLevelMarker)
+                break;
+            // The report is complete; whatever follows begins a new record.
+            rec->bValid = true;
+            if (iPos >= iSize || records.size() >= kMaxRecordsPerParse)
+                return;
+            records.append(TLoudnessDataRec{});
+            rec = &records.last();
+            field.Clear();
+            timeCode.Clear();
+            iState = kLevelMarker;
             break;
         }
     }
+    // The text ended inside a report: the current record stays, not valid.
 }
 
-void ParseSetupReport(QStringView text, TLoudnessSetup& setup) {
+void ParseLevelReport(QStringView text, TLoudnessData& records, int iTimeSource, const TLocalClock& clock) {
+    ParseLevelReport(QByteArrayView(text.toLatin1()), records, iTimeSource, clock);
+}
+void ParseSetupReport(QByteArrayView text, TLoudnessSetup& setup) {
     setup.iSlidingWindow = kValueNotReceived;
     setup.fGateLevel = kValueNotReceived;
     setup.fMeterPeakLevel = kValueNotReceived;
@@ -264,7 +290,7 @@ void ParseSetupReport(QStringView text, TLoudnessSetup& setup) {
     qsizetype iPos = 0;
 
     while (iState != kComplete && iPos < text.size()) {
-        const QChar c = text[iPos++];
+        const char c = text[iPos++];
         if (iState == kMarker) {
             if (marker.Step(c))
                 iState = kPeakMode;
@@ -320,6 +346,10 @@ void ParseSetupReport(QStringView text, TLoudnessSetup& setup) {
         ++iState;
     }
     setup.bValid = iState == kComplete;
+}
+
+void ParseSetupReport(QStringView text, TLoudnessSetup& setup) {
+    ParseSetupReport(QByteArrayView(text.toLatin1()), setup);
 }
 
 } // namespace engine

@@ -2,6 +2,7 @@
 
 #include "store/SessionTypes.h"
 
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringView>
@@ -10,9 +11,10 @@
 #include <functional>
 
 // The meter's report lines turned into records: level reports ("L") into level records, the initialisation
-// report ("I") into the loudness setup. Both parsers are driven character by character and resynchronise on
-// the line marker, so joined lines, partial reports and noise need no line splitter. Pure: text in, records
-// out; they run on the logging thread.
+// report ("I") into the loudness setup. Both parsers are driven byte by byte and resynchronise on the line
+// marker, so joined lines, partial reports and noise need no line splitter. Pure: bytes in, records out; they
+// run on the logging thread. The meter sends one character per byte; text given as QString is read as its
+// Latin-1 bytes, a character outside Latin-1 being no part of any report.
 namespace engine {
 
 // A field the meter did not send (yet) holds this value.
@@ -54,11 +56,14 @@ using TLocalClock = std::function<QTime()>;
 // Empties records, then appends one record for each report begun in text (the last one not valid when the
 // text ends inside it, or after a report). iTimeSource kTimeSourceComputer replaces the meter's timecode by
 // clock() (the local time when clock is empty) with frames "00". At most kMaxRecordsPerParse records.
+void ParseLevelReport(QByteArrayView text, TLoudnessData& records, int iTimeSource = kTimeSourceMeter,
+                      const TLocalClock& clock = {});
 void ParseLevelReport(QStringView text, TLoudnessData& records, int iTimeSource = kTimeSourceMeter,
                       const TLocalClock& clock = {});
 
 // Fills setup from the first initialisation report in text; setup.bValid tells whether all ten fields were
 // read. Fields the report does not carry (iGateMode) are set to kValueNotReceived.
+void ParseSetupReport(QByteArrayView text, TLoudnessSetup& setup);
 void ParseSetupReport(QStringView text, TLoudnessSetup& setup);
 
 // The short-term window index of the loudness setup for a window in seconds: 0, 3, 10 and 30 seconds are

@@ -72,8 +72,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         QString::fromLatin1(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
 
     engine::TLoudnessData records;
-    engine::ParseLevelReport(text, records);
+    engine::ParseLevelReport(QByteArrayView(data, static_cast<qsizetype>(size)), records);
     CheckRecords(text, records);
+    // The text entry reads the same bytes.
+    engine::TLoudnessData textRecords;
+    engine::ParseLevelReport(text, textRecords);
+    Require(textRecords.size() == records.size());
+    for (qsizetype i = 0; i < records.size(); ++i)
+        Require(textRecords[i].bValid == records[i].bValid &&
+                textRecords[i].sTimeCode == records[i].sTimeCode &&
+                textRecords[i].iPeakChannel == records[i].iPeakChannel &&
+                textRecords[i].nIntegrating == records[i].nIntegrating);
     for (const engine::TLoudnessDataRec& rec : records) {
         if (rec.bValid)
             CheckRoundTrip(rec);
