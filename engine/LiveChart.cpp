@@ -4,6 +4,8 @@
 
 #include "app/TextTable.h"
 
+#include <QWindow>
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -16,6 +18,11 @@ constexpr int kTxtShortTermMax = 146;
 
 // Space kept free at each end of an automatic level axis.
 constexpr double kAxisEndOffsetPx = 10.0;
+
+// A series with more points than this per pixel column is drawn without antialiasing: adaptive sampling
+// turns it into a vertical bar per column, which looks the same aliased, while antialiased strokes of those
+// bars would make each repaint grow with the session.
+constexpr double kDensePointsPerPixel = 1.0;
 
 // Labels wanted on the bottom axis across the chart.
 constexpr int kBottomTickCount = 8;
@@ -70,6 +77,9 @@ void SetLevelAxisScale(QCPAxis* Axis, double fMin, double fMax, bool bAutoScale)
 TLiveChart::TLiveChart(QWidget* parent) : QCustomPlot(parent) {
     setNoAntialiasingOnDrag(true);
     setPlottingHints(QCP::phCacheLabels);
+    // Nothing is drawn on the overlay layer (no selection rectangle, no items): painting it into the main
+    // buffer saves clearing and blending a second window-sized picture on every repaint.
+    layer(QStringLiteral("overlay"))->setMode(QCPLayer::lmLogical);
     Ticker = QSharedPointer<TTimecodeTicker>::create();
     xAxis->setTicker(Ticker);
     xAxis->setRange(0, 1);
@@ -118,6 +128,19 @@ void TLiveChart::AddPoint(const QString& sLabel, double fPeak, double fIntegrati
         tmrReplot.start();
 }
 
+void TLiveChart::resizeEvent(QResizeEvent* event) {
+    // While the window cannot be seen, sizes change several times as it is laid out (start-up, placement
+    // from the settings): one repaint once they have settled is enough. A visible chart repaints at once,
+    // so it never shows a picture of its old size.
+    const QWindow* Window = window()->windowHandle();
+    if (Window && Window->isExposed()) {
+        QCustomPlot::resizeEvent(event);
+        return;
+    }
+    setViewport(rect());
+    replot(rpQueuedReplot);
+}
+
 void TLiveChart::ClearSeries() {
     for (int i = 0; i < 3; ++i)
         graph(i)->data()->clear();
@@ -143,6 +166,9 @@ void TLiveChart::RefreshNow() {
 void TLiveChart::UpdateRanges() {
     const int iPoints = PointCount();
     xAxis->setRange(0, std::max(iPoints - 1, 1));
+    const bool bDense = iPoints > kDensePointsPerPixel * std::max(axisRect()->width(), 1);
+    for (int i = 0; i < graphCount(); ++i)
+        graph(i)->setAntialiased(!bDense);
 
     for (QCPAxis* Axis : {yAxis, yAxis2}) {
         if (!Axis->property(kPropAutoScale).toBool())

@@ -50,6 +50,9 @@ Q_SIGNALS:
     // A legend entry of series iSeries was clicked.
     void SeriesLegendClicked(int iSeries);
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void UpdateRanges();
     void ChartLegendClick(QCPLegend* Legend, QCPAbstractLegendItem* Item, QMouseEvent* Event);
