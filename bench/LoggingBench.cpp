@@ -24,7 +24,7 @@ constexpr int kWindowWidth = 1450;
 constexpr int kWindowHeight = 850;
 constexpr int kCheckpoints[] = {1000, 10000, 86400};
 // Records measured at each checkpoint.
-constexpr int kRecordsMeasured = 25;
+constexpr int kRecordsMeasured = 60;
 
 double ProcessCPUSeconds() {
     timespec t{};

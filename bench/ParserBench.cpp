@@ -77,7 +77,7 @@ int main() {
         for (const QString& s : aBuffers)
             iNaiveValid += NaiveParse(s, records);
     };
-    const qxbench::TPairedTimes t = qxbench::MeasurePaired(fnProgram, fnReference, 7);
+    const qxbench::TPairedTimes t = qxbench::MeasurePaired(fnProgram, fnReference, 15);
     if (iProgramValid != kBuffers * kReportsPerBuffer || iNaiveValid != iProgramValid) {
         std::fprintf(stderr, "parsers disagree: %d and %d valid records\n", iProgramValid, iNaiveValid);
         return 1;
