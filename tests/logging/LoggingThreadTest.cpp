@@ -777,7 +777,7 @@ TEST_F(LoggingThreadTest, SwitchingTimecodeControlOffWhileWaitingStartsForwardin
 }
 
 // Failures: what the user is told and how the thread ends.
-enum class TFailureAction { None, StopMeter, DropLink };
+enum class TFailureAction { None, Start, StopMeter, DropLink };
 
 struct TFailureCase {
     const char* sName;
@@ -790,6 +790,7 @@ struct TFailureCase {
     QList<int> aEvents;
     // Log lines expected, in order.
     QStringList slLog;
+    TSimMeterKind eKind = TSimMeterKind::Pool;
 };
 
 TSimMisbehaviour Misbehaving(bool TSimMisbehaviour::*pFlag) {
@@ -802,18 +803,24 @@ class FailureTest : public LoggingThreadTest, public ::testing::WithParamInterfa
 
 TEST_P(FailureTest, ReportsTheFailureAndEnds) {
     const TFailureCase& Case = GetParam();
-    TSimMeterConfig Config = PoolConfig();
+    const bool bText = Case.eKind == TSimMeterKind::Text;
+    TSimMeterConfig Config = bText ? TextConfig() : PoolConfig();
     Config.rMisbehaviour = Case.rMisbehaviour;
-    if (Case.bMeter)
-        ASSERT_NO_FATAL_FAILURE(StartPoolMeter(Config));
-    else
+    if (!Case.bMeter)
         Ctrl.Settings.rActiveNetworkCFG.iPort = kMissingPort;
+    else if (bText)
+        ASSERT_NO_FATAL_FAILURE(StartMeter(Config));
+    else
+        ASSERT_NO_FATAL_FAILURE(StartPoolMeter(Config));
 
     ASSERT_TRUE(Ctrl.ConnectInstrument(Case.bSilentTiming ? SilentTiming() : EngineTiming()));
     if (Case.eAction != TFailureAction::None) {
         qsizetype iFrom = 0;
         ASSERT_TRUE(WaitEvent(kEventReady, iFrom)) << Dump();
         Ctrl.ThreadSendMessage(kEngineCommandStart);
+    }
+    if (Case.eAction == TFailureAction::StopMeter || Case.eAction == TFailureAction::DropLink) {
+        qsizetype iFrom = 0;
         ASSERT_TRUE(WaitEvent(kEventLogging, iFrom)) << Dump();
         ASSERT_TRUE(WaitLevelCount(3)) << Dump();
         if (Case.eAction == TFailureAction::StopMeter)
@@ -825,7 +832,7 @@ TEST_P(FailureTest, ReportsTheFailureAndEnds) {
 
     ExpectEndedWith(Case.aEvents, Case.slLog);
 
-    if (Case.eAction != TFailureAction::None) {
+    if (Case.eAction == TFailureAction::StopMeter || Case.eAction == TFailureAction::DropLink) {
         // Every row received before the failure is stored, and the session is finished with the last.
         const QList<TSessionRow> Session = Sessions();
         ASSERT_EQ(Session.size(), 1);
@@ -839,6 +846,9 @@ TEST_P(FailureTest, ReportsTheFailureAndEnds) {
 const QList<int> kRunStart{kEventConnecting, kEventConnected, kEventReady, kEventLoggingStarted,
                            kEventLogging};
 const QList<int> kTimedOut = kRunStart + QList<int>{kEventTimeout, kEventLoggingEnded, kEventTimeout};
+// A text meter started but its loudness setup never came, or came unreadable.
+const QList<int> kInitFailed{kEventConnecting, kEventConnected,    kEventReady,  kEventLoggingStarted,
+                             kEventTimeout,    kEventLoggingEnded, kEventTimeout};
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FailureTest,
@@ -871,6 +881,30 @@ INSTANTIATE_TEST_SUITE_P(
                      TFailureAction::None,
                      {kEventConnecting, kEventLoggingNotSupported},
                      {"Main Memory Pool Read Error.", "ConnectInstrument: False|1"}},
+        // The meter unplugged between connecting and starting: the port does not open again.
+        TFailureCase{"PortGoneAtStart",
+                     true,
+                     Misbehaving(&TSimMisbehaviour::bVanishOnReopen),
+                     false,
+                     TFailureAction::Start,
+                     {kEventConnecting, kEventConnected, kEventReady, kEventNoInstrument},
+                     {"ConnectInstrument: True|1", "Could not reopen COM. (7)|4"}},
+        TFailureCase{"NoInitReport",
+                     true,
+                     Misbehaving(&TSimMisbehaviour::bNoInitReport),
+                     false,
+                     TFailureAction::Start,
+                     kInitFailed,
+                     {"No initialization data received from instrument.|4"},
+                     TSimMeterKind::Text},
+        TFailureCase{"BadInitReport",
+                     true,
+                     Misbehaving(&TSimMisbehaviour::bBadInitReport),
+                     false,
+                     TFailureAction::Start,
+                     kInitFailed,
+                     {"Invalid initialization data received from instrument. ()|4"},
+                     TSimMeterKind::Text},
         TFailureCase{"NoData", true, {}, false, TFailureAction::StopMeter, kTimedOut, {"Telnet Timeout.|4"}},
         TFailureCase{
             "LinkDropped", true, {}, false, TFailureAction::DropLink, kTimedOut, {"Telnet Timeout.|4"}}),
