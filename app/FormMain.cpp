@@ -341,6 +341,9 @@ void TfrmMain::FormClose() {
 
 void TfrmMain::CloseWithoutAsking() {
     bAnswerYesToQuit = true;
+    // Nobody is there to answer: a question open now, and every question of the close sequence, takes
+    // its unattended answer instead of holding the close up.
+    MessageBox->AnswerUnattended();
     close();
 }
 
@@ -524,6 +527,10 @@ void TfrmMain::ShowTimeCode(const QString& sTimeCode) {
     LoggingView->ShowTimeCode(sTimeCode);
 }
 
+void TfrmMain::ClearMeterValues() {
+    LoggingView->ClearMeterValues();
+}
+
 void TfrmMain::SetBlinking(bool bOn) {
     LoggingView->SetBlinking(bOn);
 }
@@ -552,15 +559,19 @@ bool TfrmMain::AskNewSessionInfo(TSessionTexts& rTexts) {
     }
     if (!Windows.frmSessionInfo->ExecuteNewSession())
         return false;
-    rTexts = Windows.frmSessionInfo->EditTexts();
+    // Taken through the dialog, so that its edits, which the next session starts from, hold the cleaned
+    // texts the session gets.
+    TSessionInfo rTaken;
+    Windows.frmSessionInfo->TakeSessionTexts(rTaken);
+    rTexts = SessionTextsOf(rTaken);
     return true;
 }
 
 void TfrmMain::ShowWaitWindow() {
     if (!Windows.frmWait)
         return;
-    // Fades in from transparent while the connection is made elsewhere.
-    Windows.frmWait->SetAlphaBlendValue(0);
+    // Shown at the opacity it has (whole after its last close): connecting is short, and a window that
+    // fades in would barely be seen before it closes again.
     Windows.frmWait->ShowWait();
 }
 
@@ -585,8 +596,9 @@ void TfrmMain::CheckSessionInfoChanges(TSessionInfo& rSessionInfo) {
         return Item ? Item->text() : QString();
     };
     TSessionTexts rGrid{Cell(1), Cell(2), Cell(3), Cell(4), Cell(5)};
+    // Unanswered (the program ending on a signal), the edited texts are kept: they are the user's work.
     const auto Ask = [this](const QString& sText, int iKind, int iButtons) {
-        return ShowMessageBox(sText, iKind, iButtons);
+        return MessageBox->ShowMessageBox(sText, iKind, iButtons, kMsgResultYes);
     };
     if (!::CheckSessionInfoChanges(rGrid, rSessionInfo, iLNG, Ask))
         return;

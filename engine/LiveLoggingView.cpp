@@ -582,6 +582,14 @@ void TLiveLoggingView::ShowSessionStarted() {
     ChartLogging->RefreshNow();
 }
 
+void TLiveLoggingView::ClearMeterValues() {
+    ShowLoudnessValues();
+    UpdateSGSessionInfo();
+    sgLoudnessCFG->ClearColumn(1, 1, kLoudnessCFGRows - 1);
+    ChartLogging->ClearSeries();
+    ChartLogging->RefreshNow();
+}
+
 void TLiveLoggingView::ShowTimeCode(const QString& sTimeCode) {
     lblTimeCode->setVisible(true);
     lblTimeCode->setText(sTimeCode);

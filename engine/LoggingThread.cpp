@@ -295,6 +295,12 @@ bool TLoggingThread::ConnectNetwork() {
     const bool bOk = Link->ConnectNetwork();
     sInstrumentName = Link->InstrumentName();
     iSerialNumber = Link->SerialNumber();
+    // A network meter identifies itself only through its login: its sessions carry that identification,
+    // never the one of the meter connected before it.
+    if (bOk)
+        SendUDPMessage(kMessageInstrumentInfo, Field(sInstrumentName) + Field(0) + Field(iSerialNumber) +
+                                                   Field(QString()) + Field(0) + Field(0) + Field(0) +
+                                                   Field(0) + Field(0) + Field(0));
     return bOk;
 }
 
