@@ -238,7 +238,16 @@ bool TfrmMain::ReadIni() {
 
 void TfrmMain::ApplyWindowSettings() {
     const TSettings& r = Ctrl.Settings;
-    const TWindowPlacement rPlace = PlacementForMonitors(r.rWindow, int(QGuiApplication::screens().size()));
+    TWindowPlacement rPlace = PlacementForMonitors(r.rWindow, int(QGuiApplication::screens().size()));
+    // Stored on a larger screen, or dragged up under the screen's top: fitted so it can be reached. Before
+    // the first showing the frame is not known yet; the style's title bar stands for it.
+    const QScreen* pScreen = QGuiApplication::screenAt(QPoint(rPlace.X, rPlace.Y));
+    if (pScreen == nullptr)
+        pScreen = QGuiApplication::primaryScreen();
+    const int iFrameTop = isVisible() ? geometry().top() - frameGeometry().top()
+                                      : style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    if (pScreen != nullptr)
+        rPlace = FitPlacementToScreen(rPlace, pScreen->availableGeometry(), iFrameTop);
     setGeometry(rPlace.X, rPlace.Y, rPlace.Width, rPlace.Height);
     if (rPlace.Maximized)
         setWindowState(windowState() | Qt::WindowMaximized);
@@ -576,8 +585,12 @@ void TfrmMain::ShowWaitWindow() {
 }
 
 void TfrmMain::SetStatusText(int iPanel, const QString& sText) {
-    if (iPanel >= 0 && iPanel < 4)
-        StatusPanels[iPanel]->setText(sText);
+    if (iPanel < 0 || iPanel >= 4)
+        return;
+    StatusPanels[iPanel]->setText(sText);
+    // The panel shows the database's path shortened; the whole path is a hover away.
+    if (iPanel == kPanelDatabase)
+        StatusPanels[iPanel]->setToolTip(sText.isEmpty() ? QString() : Ctrl.Settings.sDatabaseFileName);
 }
 
 void TfrmMain::SetWaitTextEntry(int iEntry) {

@@ -98,6 +98,7 @@ private:
     QString T(int iEntry) const;
     void SetConnectButton(bool bConnected);
     void SetStartButtonPause(bool bPause);
+    void FitButtonWidths();
 
     TMainController& Ctrl;
     ILiveLoggingHost& Host;
