@@ -29,14 +29,16 @@ QString DisplayText(QString sText) {
     return sText;
 }
 
-} // namespace
-
+// The answer a box of layout rLayout takes when nobody is there: iPreferred when the box has that button,
+// else its Esc answer.
 int UnattendedResult(const TMessageBoxLayout& rLayout, int iPreferred) {
     for (const TMessageBoxButton& rButton : rLayout.aButtons)
         if (rButton.iResult == iPreferred)
             return iPreferred;
     return rLayout.iEscapeResult;
 }
+
+} // namespace
 
 TMessageBox::TMessageBox(const int& iLNG, QWidget* pOwner) : FLanguage(iLNG), FOwner(pOwner) {}
 

@@ -40,7 +40,6 @@ public:
     // Nobody will answer any more (the program ends on a termination signal): the boxes open now are
     // answered with their unattended answers, and every later message takes its answer without a box.
     void AnswerUnattended();
-    bool Unattended() const { return FUnattended; }
 
 private:
     // A box on screen and what it answers when nobody is there.
@@ -56,7 +55,3 @@ private:
     // Boxes inside one another's event loops, innermost last.
     mutable QList<TOpenBox> FOpenBoxes;
 };
-
-// The answer a box of layout rLayout takes when nobody is there: iPreferred when the box has that button,
-// else its Esc answer.
-int UnattendedResult(const TMessageBoxLayout& rLayout, int iPreferred);
