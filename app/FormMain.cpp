@@ -238,7 +238,16 @@ bool TfrmMain::ReadIni() {
 
 void TfrmMain::ApplyWindowSettings() {
     const TSettings& r = Ctrl.Settings;
-    const TWindowPlacement rPlace = PlacementForMonitors(r.rWindow, int(QGuiApplication::screens().size()));
+    TWindowPlacement rPlace = PlacementForMonitors(r.rWindow, int(QGuiApplication::screens().size()));
+    // Stored on a larger screen, or dragged up under the screen's top: fitted so it can be reached. Before
+    // the first showing the frame is not known yet; the style's title bar stands for it.
+    const QScreen* pScreen = QGuiApplication::screenAt(QPoint(rPlace.X, rPlace.Y));
+    if (pScreen == nullptr)
+        pScreen = QGuiApplication::primaryScreen();
+    const int iFrameTop = isVisible() ? geometry().top() - frameGeometry().top()
+                                      : style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    if (pScreen != nullptr)
+        rPlace = FitPlacementToScreen(rPlace, pScreen->availableGeometry(), iFrameTop);
     setGeometry(rPlace.X, rPlace.Y, rPlace.Width, rPlace.Height);
     if (rPlace.Maximized)
         setWindowState(windowState() | Qt::WindowMaximized);
@@ -341,6 +350,9 @@ void TfrmMain::FormClose() {
 
 void TfrmMain::CloseWithoutAsking() {
     bAnswerYesToQuit = true;
+    // Nobody is there to answer: a question open now, and every question of the close sequence, takes
+    // its unattended answer instead of holding the close up.
+    MessageBox->AnswerUnattended();
     close();
 }
 
@@ -524,6 +536,10 @@ void TfrmMain::ShowTimeCode(const QString& sTimeCode) {
     LoggingView->ShowTimeCode(sTimeCode);
 }
 
+void TfrmMain::ClearMeterValues() {
+    LoggingView->ClearMeterValues();
+}
+
 void TfrmMain::SetBlinking(bool bOn) {
     LoggingView->SetBlinking(bOn);
 }
@@ -552,21 +568,29 @@ bool TfrmMain::AskNewSessionInfo(TSessionTexts& rTexts) {
     }
     if (!Windows.frmSessionInfo->ExecuteNewSession())
         return false;
-    rTexts = Windows.frmSessionInfo->EditTexts();
+    // Taken through the dialog, so that its edits, which the next session starts from, hold the cleaned
+    // texts the session gets.
+    TSessionInfo rTaken;
+    Windows.frmSessionInfo->TakeSessionTexts(rTaken);
+    rTexts = SessionTextsOf(rTaken);
     return true;
 }
 
 void TfrmMain::ShowWaitWindow() {
     if (!Windows.frmWait)
         return;
-    // Fades in from transparent while the connection is made elsewhere.
-    Windows.frmWait->SetAlphaBlendValue(0);
+    // Shown at the opacity it has (whole after its last close): connecting is short, and a window that
+    // fades in would barely be seen before it closes again.
     Windows.frmWait->ShowWait();
 }
 
 void TfrmMain::SetStatusText(int iPanel, const QString& sText) {
-    if (iPanel >= 0 && iPanel < 4)
-        StatusPanels[iPanel]->setText(sText);
+    if (iPanel < 0 || iPanel >= 4)
+        return;
+    StatusPanels[iPanel]->setText(sText);
+    // The panel shows the database's path shortened; the whole path is a hover away.
+    if (iPanel == kPanelDatabase)
+        StatusPanels[iPanel]->setToolTip(sText.isEmpty() ? QString() : Ctrl.Settings.sDatabaseFileName);
 }
 
 void TfrmMain::SetWaitTextEntry(int iEntry) {
@@ -585,8 +609,9 @@ void TfrmMain::CheckSessionInfoChanges(TSessionInfo& rSessionInfo) {
         return Item ? Item->text() : QString();
     };
     TSessionTexts rGrid{Cell(1), Cell(2), Cell(3), Cell(4), Cell(5)};
+    // Unanswered (the program ending on a signal), the edited texts are kept: they are the user's work.
     const auto Ask = [this](const QString& sText, int iKind, int iButtons) {
-        return ShowMessageBox(sText, iKind, iButtons);
+        return MessageBox->ShowMessageBox(sText, iKind, iButtons, kMsgResultYes);
     };
     if (!::CheckSessionInfoChanges(rGrid, rSessionInfo, iLNG, Ask))
         return;

@@ -28,8 +28,9 @@ public:
     // The other windows, known once they are all created.
     void SetWindows(const TAppWindows& rWindows) { Windows = rWindows; }
 
-    // Closes as the user's close would, answering Yes to the question about a running session: a logout
-    // or a kill must never lose the session or the settings.
+    // Closes as the user's close would, answering Yes to the question about a running session and every
+    // later question with its unattended answer: a logout or a kill must never lose the session or the
+    // settings, nor wait for a person.
     void CloseWithoutAsking();
 
     void UpdateGUIStrings();
@@ -131,6 +132,7 @@ private:
     void UpdateSGLoudnessData() override;
     void ShowSessionStarted() override;
     void ShowTimeCode(const QString& sTimeCode) override;
+    void ClearMeterValues() override;
     void SetBlinking(bool bOn) override;
     void SetStatusPicture(TStatusPicture ePicture) override;
     void SetStartButtonCaption(int iEntry) override;

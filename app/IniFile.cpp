@@ -10,7 +10,7 @@
 #include <string>
 
 struct TIniFile::TData {
-    CSimpleIniCaseA ini;
+    CSimpleIniA ini;
 
     TData() : ini(/*a_bIsUtf8=*/true, /*a_bMultiKey=*/false, /*a_bMultiLine=*/false) {
         // Quotes keep blanks at either end of a value (a blank or tab as CSV separator, say).
@@ -21,16 +21,16 @@ struct TIniFile::TData {
 
 namespace {
 
-using TNames = CSimpleIniCaseA::TNamesDepend;
+using TNames = CSimpleIniA::TNamesDepend;
 
 std::string Utf8(const QString& s) {
     return s.toStdString();
 }
 
 QStringList InFileOrder(TNames aNames) {
-    aNames.sort(CSimpleIniCaseA::Entry::LoadOrder());
+    aNames.sort(CSimpleIniA::Entry::LoadOrder());
     QStringList sl;
-    for (const CSimpleIniCaseA::Entry& rEntry : aNames)
+    for (const CSimpleIniA::Entry& rEntry : aNames)
         sl << QString::fromUtf8(rEntry.pItem);
     return sl;
 }

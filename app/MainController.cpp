@@ -13,6 +13,9 @@
 
 namespace {
 
+// The timecode shown from a connect until the connection's first report.
+const QString kNoTimeCode = QStringLiteral("00:00:00:00");
+
 // Text table entries of the engine's messages and captions.
 constexpr int kTextConnecting = 68;
 constexpr int kTextConnectedToInstrument = 286;
@@ -160,27 +163,56 @@ void TMainController::SetLoggingStatus(int iStatus) {
     View->UpdateSGInstrumentInfo();
 }
 
+void TMainController::ForgetPreviousMeter() {
+    // The identification belongs to one connection: a meter that sends none (or a shorter one) must not
+    // inherit the fields of the meter before it.
+    rInstrumentInfo = TUDPInstrumentInfo();
+    const TInstrumentInfo& r = Settings.rActiveNetworkCFG;
+    const QString sMeter = r.bComPort ? QStringLiteral("COM%1").arg(r.iPort)
+                                      : QStringLiteral("%1:%2").arg(r.sHostName).arg(r.iPort);
+    const bool bOtherMeter = !sLastMeter.isEmpty() && sMeter != sLastMeter;
+    sLastMeter = sMeter;
+    if (!bOtherMeter)
+        return;
+    // What is on screen was measured by another meter: it must not be read as this one's.
+    rLoudnessData = TMainLoudnessData();
+    rSessionInfo = TSessionInfo();
+    View->ClearMeterValues();
+}
+
 void TMainController::FinishSession() {
     View->CheckSessionInfoChanges(rSessionInfo);
     SQLConnection.UpdateSession(rSessionInfo);
 }
 
 void TMainController::HandleEngineEvent(int iCode) {
-    HandleEvent(iCode);
-    Q_EMIT EngineEventHandled(iCode);
+    aPendingEvents.append(iCode);
+    // A handler may wait in a modal box, whose event loop delivers the next events: they run after it, in
+    // their order, instead of inside it (one question and one session update per end of session).
+    if (bHandlingEvent)
+        return;
+    bHandlingEvent = true;
+    while (!aPendingEvents.isEmpty()) {
+        const int iNext = aPendingEvents.takeFirst();
+        HandleEvent(iNext);
+        Q_EMIT EngineEventHandled(iNext);
+    }
+    bHandlingEvent = false;
 }
 
 void TMainController::HandleEvent(int iCode) {
     switch (iCode) {
     case kEventConnecting:
         AddLog(0, "Connecting.|1");
+        ForgetPreviousMeter();
         SetLoggingStatus(kStatusConnecting);
         View->SetWaitTextEntry(kTextConnecting);
         break;
     case kEventConnected:
         AddLog(0, "Connected to instrument.|1");
         View->UpdateSGInstrumentInfo();
-        View->ShowTimeCode(rLoudnessData.sTimeCode);
+        // No report has come from this connection yet.
+        View->ShowTimeCode(kNoTimeCode);
         View->SetWaitTextEntry(kTextConnectedToInstrument);
         View->SetStatusPicture(IMainView::StatusPlaying);
         View->SetMainGUI(kGUIConnected);
@@ -394,8 +426,8 @@ void TMainController::HandleInstrumentInfo(const QString& sText) {
     ReadInt(f[7], r.iRunVerMajor);
     ReadInt(f[8], r.iRunVerMinor);
     ReadInt(f[9], r.iFPGAVersion);
-    if (r.iSerialNo > 0 && r.iRunVerMajor > 0)
-        r.bValid = true;
+    // A network meter reports no firmware version; its serial number from the login is its identity.
+    r.bValid = r.iSerialNo > 0 && (r.iRunVerMajor > 0 || !Settings.rActiveNetworkCFG.bComPort);
 }
 
 void TMainController::HandleTimeCode(const QString& sText) {

@@ -9,6 +9,7 @@
 #include "store/SessionTypes.h"
 #include "store/dbSQLite.h"
 
+#include <QList>
 #include <QObject>
 #include <memory>
 
@@ -42,7 +43,8 @@ public:
     // the file could not be deleted (the settings read so far stay).
     bool RecoverSettings();
 
-    // Handles one engine event, as posted by the logging thread.
+    // Handles one engine event, as posted by the logging thread. An event that arrives while another is
+    // being handled (its handler waiting for an answer) is handled right after it.
     void HandleEngineEvent(int iCode);
     // Handles one datagram of the message port.
     void UDPUDPRead(const QByteArray& Datagram);
@@ -93,10 +95,18 @@ private:
     void ReleaseLoggingThread();
     void HandleEvent(int iCode);
     void SetLoggingStatus(int iStatus);
+    // At every connect: the previous identification goes; the values on screen go too when another meter
+    // than the last one connects.
+    void ForgetPreviousMeter();
     void FinishSession();
 
     IMainView NullView;
     IMainView* View = &NullView;
+    // The port ("COMn") or host and port of the last connection.
+    QString sLastMeter;
+    // Events that arrived while an earlier one was being handled, in order.
+    QList<int> aPendingEvents;
+    bool bHandlingEvent = false;
     // The logging thread this controller created; LoggingThread points at it while it runs.
     std::unique_ptr<TLoggingThread> pLoggingThread;
 };

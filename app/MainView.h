@@ -36,6 +36,9 @@ public:
     // A stored session has begun: session grids and the timecode shown, live chart cleared.
     virtual void ShowSessionStarted() {}
     virtual void ShowTimeCode(const QString& sTimeCode) { (void)sTimeCode; }
+    // Another meter than the last one is connecting: the measured values, loudness configuration, session
+    // texts and chart of the previous one are cleared from the screen.
+    virtual void ClearMeterValues() {}
     virtual void SetMainGUI(int iState) { (void)iState; }
     // Status bar panel 0 to 3.
     virtual void SetStatusText(int iPanel, const QString& sText) { (void)iPanel, (void)sText; }

@@ -29,12 +29,30 @@ QString DisplayText(QString sText) {
     return sText;
 }
 
+// The answer a box of layout rLayout takes when nobody is there: iPreferred when the box has that button,
+// else its Esc answer.
+int UnattendedResult(const TMessageBoxLayout& rLayout, int iPreferred) {
+    for (const TMessageBoxButton& rButton : rLayout.aButtons)
+        if (rButton.iResult == iPreferred)
+            return iPreferred;
+    return rLayout.iEscapeResult;
+}
+
 } // namespace
 
 TMessageBox::TMessageBox(const int& iLNG, QWidget* pOwner) : FLanguage(iLNG), FOwner(pOwner) {}
 
-int TMessageBox::ShowMessageBox(const QString& sText, int iKind, int iButtons) const {
+void TMessageBox::AnswerUnattended() {
+    FUnattended = true;
+    for (const TOpenBox& rOpen : FOpenBoxes)
+        rOpen.pBox->done(rOpen.iUnattendedResult);
+}
+
+int TMessageBox::ShowMessageBox(const QString& sText, int iKind, int iButtons, int iUnattendedResult) const {
     TMessageBoxRequest rRequest{sText, iKind, MessageBoxLayout(iKind, iButtons, FLanguage)};
+    const int iUnattended = UnattendedResult(rRequest.rLayout, iUnattendedResult);
+    if (FUnattended)
+        return iUnattended;
     if (FResponder)
         return FResponder(rRequest);
 
@@ -56,7 +74,12 @@ int TMessageBox::ShowMessageBox(const QString& sText, int iKind, int iButtons) c
         if (rButton.iResult == rLayout.iEscapeResult)
             box.setEscapeButton(pButton);
     }
-    box.exec();
+    FOpenBoxes.append({&box, iUnattended});
+    const int iDone = box.exec();
+    FOpenBoxes.removeIf([&box](const TOpenBox& r) { return r.pBox == &box; });
+    // Answered by AnswerUnattended, not by a button.
+    if (FUnattended && box.clickedButton() == nullptr)
+        return iDone;
 
     const QAbstractButton* pClicked = box.clickedButton();
     for (const auto& [pButton, iResult] : aButtons) {

@@ -2,9 +2,11 @@
 
 #include "app/MessageBoxLayout.h"
 
+#include <QList>
 #include <QString>
 #include <functional>
 
+class QMessageBox;
 class QWidget;
 
 // One message as the box would show it.
@@ -26,14 +28,30 @@ public:
     TMessageBox(const int&& iLNG, QWidget* pOwner) = delete;
 
     // Shows text modally as a box of kind iKind (kMsgWarning...) with the buttons of the bit set
-    // iButtons (kMsgBtnYes...) and returns the chosen button (kMsgResultOK...).
-    int ShowMessageBox(const QString& sText, int iKind, int iButtons) const;
+    // iButtons (kMsgBtnYes...) and returns the chosen button (kMsgResultOK...). iUnattendedResult is the
+    // answer that keeps the user's work when nobody is there to answer (see AnswerUnattended); without one
+    // of the box's buttons, the box's Esc answer is taken.
+    int ShowMessageBox(const QString& sText, int iKind, int iButtons,
+                       int iUnattendedResult = kMsgResultNone) const;
 
     // Installs (or, with an empty function, removes) the responder that answers in place of the box.
     void SetResponder(TMessageBoxResponder fResponder) { FResponder = std::move(fResponder); }
 
+    // Nobody will answer any more (the program ends on a termination signal): the boxes open now are
+    // answered with their unattended answers, and every later message takes its answer without a box.
+    void AnswerUnattended();
+
 private:
+    // A box on screen and what it answers when nobody is there.
+    struct TOpenBox {
+        QMessageBox* pBox;
+        int iUnattendedResult;
+    };
+
     const int& FLanguage;
     QWidget* FOwner;
     TMessageBoxResponder FResponder;
+    bool FUnattended = false;
+    // Boxes inside one another's event loops, innermost last.
+    mutable QList<TOpenBox> FOpenBoxes;
 };

@@ -651,6 +651,19 @@ TWindowPlacement PlacementForMonitors(const TWindowPlacement& rStored, int iMoni
     return rPlace;
 }
 
+TWindowPlacement FitPlacementToScreen(const TWindowPlacement& rPlace, const QRect& rAvailable,
+                                      int iFrameTop) {
+    TWindowPlacement rFit = rPlace;
+    if (!rAvailable.isValid())
+        return rFit;
+    const int iTop = rAvailable.top() + std::clamp(iFrameTop, 0, rAvailable.height() / 2);
+    rFit.Width = std::clamp(rPlace.Width, 1, rAvailable.width());
+    rFit.Height = std::clamp(rPlace.Height, 1, rAvailable.bottom() + 1 - iTop);
+    rFit.X = std::clamp(rPlace.X, rAvailable.left(), rAvailable.right() + 1 - rFit.Width);
+    rFit.Y = std::clamp(rPlace.Y, iTop, rAvailable.bottom() + 1 - rFit.Height);
+    return rFit;
+}
+
 QString TruncateString(const QString& sIn, int iLength, bool bFileMode) {
     const int iKeep = std::max(iLength, 0);
     if (sIn.size() <= iKeep)

@@ -3,6 +3,7 @@
 #include "app/Settings.h"
 #include "meter/Scrambler.h"
 
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -34,6 +35,11 @@ QStringList DefaultPDFUserText();
 // The main window's placement at start: the stored one, or left 10, top 10, 800 by 600 when the file was
 // written with another number of monitors attached than iMonitorsNow (a stored count of 0 never resets).
 TWindowPlacement PlacementForMonitors(const TWindowPlacement& rStored, int iMonitorsNow);
+
+// The placement fitted to a screen's free area rAvailable, so that the whole window and its title bar (the
+// iFrameTop pixels of frame above the placement's top) can be reached: too large a size shrinks to the
+// area, then a window beyond an edge moves in.
+TWindowPlacement FitPlacementToScreen(const TWindowPlacement& rPlace, const QRect& rAvailable, int iFrameTop);
 
 // sIn shortened for display to iLength characters: in file mode the first six characters, an elided
 // folder part and the whole file name; otherwise the first iLength characters followed by "...".

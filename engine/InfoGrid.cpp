@@ -20,6 +20,8 @@ const QColor clGridSilver(0xC0, 0xC0, 0xC0);
 // Space left beside a label, and kept free at the grid's right edge.
 constexpr int kLabelPadding = 14;
 constexpr int kRightMargin = 4;
+// The value column is never narrower than this: a number or a short text.
+constexpr int kMinValueWidth = 56;
 
 // Horizontal placements of a text in its cell.
 enum THAlign { kAlignLeft = 0, kAlignCentre = 1, kAlignRight = 2 };
@@ -130,8 +132,16 @@ void TInfoGrid::SetTitle(const QString& sTitle) {
 }
 
 void TInfoGrid::SetCell(int iRow, int iCol, const QString& sText) {
-    if (QTableWidgetItem* Item = ItemAt(iRow, iCol))
-        Item->setText(sText);
+    QTableWidgetItem* Item = ItemAt(iRow, iCol);
+    if (!Item)
+        return;
+    const bool bNewLabel = iRow > 0 && iCol == 0 && Item->text() != sText;
+    Item->setText(sText);
+    // Labels change with the language: the label column and the grid's least width follow them.
+    if (bNewLabel) {
+        FitColumns();
+        updateGeometry();
+    }
 }
 
 QString TInfoGrid::Cell(int iRow, int iCol) const {
@@ -184,22 +194,28 @@ void TInfoGrid::SetEditable(bool bOn) {
     setSelectionMode(bOn ? QAbstractItemView::SingleSelection : QAbstractItemView::NoSelection);
 }
 
-void TInfoGrid::FitColumns() {
+int TInfoGrid::LabelColumnWidth() const {
     const QFontMetrics Metrics(font());
     int iLabelWidth = 0;
     for (int iRow = 1; iRow < rowCount(); ++iRow)
         iLabelWidth = std::max(iLabelWidth, Metrics.horizontalAdvance(Cell(iRow, 0)));
+    return iLabelWidth + kLabelPadding;
+}
+
+void TInfoGrid::FitColumns() {
+    // The labels are never cut: the values take what is left (the grid's least width leaves them room).
     const int iAvailable = viewport()->width();
-    setColumnWidth(0, std::min(iLabelWidth + kLabelPadding, std::max(iAvailable / 2, 1)));
+    setColumnWidth(0, std::min(LabelColumnWidth(), std::max(iAvailable, 1)));
     setColumnWidth(1, std::max(0, iAvailable - columnWidth(0) - kRightMargin));
 }
 
 QSize TInfoGrid::sizeHint() const {
-    return QSize(240, rowCount() * kRowHeight + 2 * frameWidth());
+    return QSize(std::max(240, minimumSizeHint().width()), rowCount() * kRowHeight + 2 * frameWidth());
 }
 
 QSize TInfoGrid::minimumSizeHint() const {
-    return QSize(120, rowCount() * kRowHeight + 2 * frameWidth());
+    return QSize(LabelColumnWidth() + kMinValueWidth + kRightMargin + 2 * frameWidth(),
+                 rowCount() * kRowHeight + 2 * frameWidth());
 }
 
 void TInfoGrid::resizeEvent(QResizeEvent* event) {

@@ -35,6 +35,8 @@ public:
     bool IsEditable() const { return bEditable; }
     // Fits the label column to its texts and gives the rest to the values.
     void FitColumns();
+    // The width the label column needs: the longest label and its padding.
+    int LabelColumnWidth() const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

@@ -12,6 +12,7 @@
 #include "meter/InstrumentList.h"
 
 #include <QCheckBox>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
@@ -40,6 +41,7 @@ enum TLiveText : int {
     kTxtConnect = 212,
     kTxtDisconnect = 214,
     kTxtStartLogging = 216,
+    kTxtResumeLogging = 218,
     kTxtPauseLogging = 220,
     kTxtStopLogging = 222,
     kTxtSelectInstrumentFirst = 242,
@@ -194,25 +196,26 @@ void TLiveLoggingView::CreateControls() {
     Layout->setContentsMargins(8, 8, 8, 8);
     Layout->setSpacing(8);
 
-    auto* Bar = new QHBoxLayout;
-    Bar->setSpacing(6);
+    // The check box stands under the buttons, so that the bar leaves the window room to be 800 wide.
+    auto* Bar = new QGridLayout;
+    Bar->setHorizontalSpacing(6);
+    Bar->setVerticalSpacing(2);
     btnConnect = new QPushButton(this);
     btnStartLog = new QPushButton(this);
     btnStopLog = new QPushButton(this);
+    int iColumn = 0;
     for (QPushButton* Button : {btnConnect, btnStartLog, btnStopLog}) {
         Button->setIconSize(QSize(kIconSize, kIconSize));
-        Button->setMinimumWidth(150);
-        Bar->addWidget(Button);
+        Bar->addWidget(Button, 0, iColumn++);
     }
     btnStopLog->setIcon(QIcon(StopPicture(QColor(0xC8, 0x32, 0x32), kIconSize)));
     btnStartLog->setEnabled(false);
     btnStopLog->setEnabled(false);
     SetConnectButton(false);
     SetStartButtonPause(false);
-    Bar->addSpacing(16);
     chkAutoStart = new QCheckBox(this);
-    Bar->addWidget(chkAutoStart);
-    Bar->addStretch(1);
+    Bar->addWidget(chkAutoStart, 1, 0, 1, 3);
+    Bar->setColumnStretch(3, 1);
 
     imgStat = new QLabel(this);
     imgStat->setFixedSize(kStatusPictureSize, kStatusPictureSize);
@@ -233,8 +236,8 @@ void TLiveLoggingView::CreateControls() {
     lblTimeCode->setVisible(false);
     imgStat->setVisible(false);
     SetStatusPicture(IMainView::StatusStopped);
-    Bar->addWidget(imgStat);
-    Bar->addWidget(lblTimeCode);
+    Bar->addWidget(imgStat, 0, 4, 2, 1, Qt::AlignVCenter);
+    Bar->addWidget(lblTimeCode, 0, 5, 2, 1, Qt::AlignVCenter);
     Layout->addLayout(Bar);
 
     auto* Grids = new QHBoxLayout;
@@ -407,7 +410,26 @@ void TLiveLoggingView::UpdateGUIStrings() {
     // The start button keeps its meaning (start, pause or resume) in the new language.
     SetStartButtonCaption(iStartCaption);
     btnStopLog->setText(T(kTxtStopLogging));
+    FitButtonWidths();
     ApplyGridLabels();
+}
+
+void TLiveLoggingView::FitButtonWidths() {
+    // As wide as the longest caption a button can show in this language, and no wider: a change of
+    // caption moves nothing, and the bar leaves the window room to be narrow.
+    const auto Fit = [this](QPushButton* Button, std::initializer_list<int> aEntries) {
+        const QString sShown = Button->text();
+        int iWidest = 0;
+        for (const int iEntry : aEntries) {
+            Button->setText(T(iEntry));
+            iWidest = std::max(iWidest, Button->sizeHint().width());
+        }
+        Button->setText(sShown);
+        Button->setMinimumWidth(iWidest);
+    };
+    Fit(btnConnect, {kTxtConnect, kTxtDisconnect});
+    Fit(btnStartLog, {kTxtStartLogging, kTxtResumeLogging, kTxtPauseLogging});
+    Fit(btnStopLog, {kTxtStopLogging});
 }
 
 void TLiveLoggingView::ApplyGridLabels() {
@@ -579,6 +601,14 @@ void TLiveLoggingView::ShowSessionStarted() {
     RefreshChartLoggingSettings();
     ChartLogging->xAxis->setVisible(true);
     ChartLogging->legend->setVisible(true);
+    ChartLogging->RefreshNow();
+}
+
+void TLiveLoggingView::ClearMeterValues() {
+    ShowLoudnessValues();
+    UpdateSGSessionInfo();
+    sgLoudnessCFG->ClearColumn(1, 1, kLoudnessCFGRows - 1);
+    ChartLogging->ClearSeries();
     ChartLogging->RefreshNow();
 }
 

@@ -81,6 +81,8 @@ public:
     void ShowLoudnessValues();
     void ShowSessionStarted();
     void ShowTimeCode(const QString& sTimeCode);
+    // Another meter connects: the previous meter's values, configuration, session texts and chart go.
+    void ClearMeterValues();
     void SetBlinking(bool bOn);
     void SetStatusPicture(IMainView::TStatusPicture ePicture);
     void SetStartButtonCaption(int iEntry);
@@ -96,6 +98,7 @@ private:
     QString T(int iEntry) const;
     void SetConnectButton(bool bConnected);
     void SetStartButtonPause(bool bPause);
+    void FitButtonWidths();
 
     TMainController& Ctrl;
     ILiveLoggingHost& Host;

@@ -224,6 +224,9 @@ void TLoggingThread::Execute() {
         if (State() == kThreadStateLogging && engine::WaitsForStartTC(TCCtrl))
             SetState(kThreadStateWaitingStartTC);
         PostThreadEvent(State());
+        // A start refused before the meter was told to log (port gone, set-up menu shown) had no run.
+        if (State() == kThreadStateClosing)
+            break;
 
         DataLoop();
 
@@ -292,6 +295,12 @@ bool TLoggingThread::ConnectNetwork() {
     const bool bOk = Link->ConnectNetwork();
     sInstrumentName = Link->InstrumentName();
     iSerialNumber = Link->SerialNumber();
+    // A network meter identifies itself only through its login: its sessions carry that identification,
+    // never the one of the meter connected before it.
+    if (bOk)
+        SendUDPMessage(kMessageInstrumentInfo, Field(sInstrumentName) + Field(0) + Field(iSerialNumber) +
+                                                   Field(QString()) + Field(0) + Field(0) + Field(0) +
+                                                   Field(0) + Field(0) + Field(0));
     return bOk;
 }
 
@@ -341,14 +350,15 @@ bool TLoggingThread::StartTextMeter() {
 
 bool TLoggingThread::StartNewMeter() {
     COM->Close();
-    if (COM->LastMessage() == kCloseError) {
+    // A port that fails to open again (the meter unplugged since connecting) ends the thread at once;
+    // going on would only wait out the no-data time-out with nothing to tell the user.
+    if (COM->LastMessage() == kCloseError || !COM->Open()) {
         SetState(kThreadStateClosing);
         PostThreadEvent(kEventNoInstrument);
         SendUDPMessage(kMessageLog,
                        "Could not reopen COM. (" + QString::number(rActiveNetworkCFG.iPort) + ")|4");
         return false;
     }
-    COM->Open();
     iLastScreenNo = 1;
     if (!COM->GetScreenNo(iLastScreenNo))
         return false;

@@ -175,6 +175,16 @@ void TfrmInstrumentSelect::FormShow() {
     btnOK->setText(GetText(kTxtOK, Language()));
     btnCancel->setText(GetText(kTxtCancel, Language()));
     BuildTree(true, true);
+    // Centred on the main window at every showing. Left to the platform, the first showing is centred for
+    // the size the window had before its texts were set, and each later one returns to where the window
+    // system last put it, which some window managers shift by the height of the frame.
+    if (parentWidget() != nullptr) {
+        // The new texts may widen the window: its size is settled before it is placed.
+        layout()->activate();
+        const QRect rOwner = parentWidget()->window()->frameGeometry();
+        const QRect rOwn = frameGeometry();
+        move(rOwner.center() - QPoint(rOwn.width() / 2, rOwn.height() / 2));
+    }
 }
 
 void TfrmInstrumentSelect::BuildTree(bool bComExpanded, bool bNetworkExpanded) {

@@ -90,9 +90,21 @@ int RunSerialSimulator(const QStringList& slArgs) {
                                        QStringLiteral("N"));
     const QCommandLineOption optNoLogStopAck(QStringLiteral("refuse-log-stop"),
                                              QStringLiteral("Refuse the stop logging command."));
-    Parser.addOptions({optLink, optKind, optHWID, optSerial, optPackage, optFirmware, optTimecode,
-                       optInterval, optSilent, optBadChecksum, optShortMemory, optNoEEPROM, optNoise,
-                       optSplitStatus, optSetup, optScreen, optNoLogStopAck});
+    const QCommandLineOption optNoInitReport(
+        QStringLiteral("no-init-report"),
+        QStringLiteral("Text meter: acknowledge the start command, then send nothing."));
+    const QCommandLineOption optBadInitReport(QStringLiteral("bad-init-report"),
+                                              QStringLiteral("Text meter: send an initialisation report "
+                                                             "that stops after its third field."));
+    const QCommandLineOption optVanishOnReopen(
+        QStringLiteral("vanish-on-reopen"),
+        QStringLiteral("Remove the link once the meter has been identified and command mode left, so the "
+                       "port cannot be opened again (a meter unplugged before logging starts)."));
+    Parser.addOptions({optLink,         optKind,         optHWID,          optSerial,
+                       optPackage,      optFirmware,     optTimecode,      optInterval,
+                       optSilent,       optBadChecksum,  optShortMemory,   optNoEEPROM,
+                       optNoise,        optSplitStatus,  optSetup,         optScreen,
+                       optNoLogStopAck, optNoInitReport, optBadInitReport, optVanishOnReopen});
     Parser.process(slArgs);
 
     if (!Parser.isSet(optLink))
@@ -146,6 +158,9 @@ int RunSerialSimulator(const QStringList& slArgs) {
     Config.rMisbehaviour.bNoise = Parser.isSet(optNoise);
     Config.rMisbehaviour.bSplitStatus = Parser.isSet(optSplitStatus);
     Config.rMisbehaviour.bNoLogStopAck = Parser.isSet(optNoLogStopAck);
+    Config.rMisbehaviour.bNoInitReport = Parser.isSet(optNoInitReport);
+    Config.rMisbehaviour.bBadInitReport = Parser.isSet(optBadInitReport);
+    Config.rMisbehaviour.bVanishOnReopen = Parser.isSet(optVanishOnReopen);
     if (Parser.isSet(optScreen)) {
         if (!ParseNumber(Parser.value(optScreen), 65535, iValue))
             return Fail(QStringLiteral("--screen is 0 to 65535"));

@@ -2,7 +2,7 @@
 // documentation. The session is made by feeding the main window's controller the engine events and level
 // records a meter would cause, through the same handlers the program runs; no meter is needed.
 //
-// Usage: qxlogging-shot <language 0|1> <picture.png>
+// Usage: qxlogging-shot <language 0|1> <picture.png> [<width> <height>]
 
 #include "app/EngineCodes.h"
 #include "app/FormMain.h"
@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -69,10 +70,13 @@ void FeedProgramme(TMainController& Ctrl) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        QTextStream(stderr) << "usage: qxlogging-shot <language 0|1> <picture.png>\n";
+    if (argc != 3 && argc != 5) {
+        QTextStream(stderr) << "usage: qxlogging-shot <language 0|1> <picture.png> [<width> <height>]\n";
         return 2;
     }
+    // Another size shows how the tab lays itself out in a smaller window.
+    const int iWidth = argc == 5 ? std::clamp(QByteArray(argv[3]).toInt(), 200, 4000) : kWindowWidth;
+    const int iHeight = argc == 5 ? std::clamp(QByteArray(argv[4]).toInt(), 200, 4000) : kWindowHeight;
     // A data folder of its own, so the user's settings and databases are never touched.
     QTemporaryDir Home;
     if (!Home.isValid())
@@ -86,10 +90,10 @@ int main(int argc, char** argv) {
 
     TfrmMain frmMain;
     frmMain.MessageBox->SetResponder([](const TMessageBoxRequest&) { return kMsgResultOK; });
-    frmMain.resize(kWindowWidth, kWindowHeight);
+    frmMain.resize(iWidth, iHeight);
     frmMain.show();
     QCoreApplication::processEvents();
-    frmMain.resize(kWindowWidth, kWindowHeight);
+    frmMain.resize(iWidth, iHeight);
 
     TMainController& Ctrl = frmMain.Ctrl;
     const QString sDB = Home.path() + "/Programmes.DB3";

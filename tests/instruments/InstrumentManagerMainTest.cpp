@@ -8,6 +8,7 @@
 #include "tests/instruments/InstrumentTestSupport.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QLabel>
 #include <QPushButton>
@@ -108,6 +109,32 @@ TEST_F(InstrumentManagerMainTest, WaitWindowShowsAndTheWindowsRunWhileATestWaits
               std::vector<QString>({"Test succeded!\r\rDetected a instrument with serial number: 77."}));
     EXPECT_FALSE(frmWait->isVisible());
     EXPECT_TRUE(frmSelect->isEnabled());
+}
+
+// Opened again and again (the menu runs it modally), the manager stands where it stood the first time: over
+// the middle of the main window.
+TEST_F(InstrumentManagerMainTest, OpensAtTheSamePlaceEachTime) {
+    frmMain.show();
+    ASSERT_TRUE(qxtest::WaitFor([&] { return frmMain.isVisible(); }));
+    // Wider than its controls need, so that it keeps its place and size while the manager opens.
+    frmMain.setGeometry(100, 120, 1000, 700);
+    QCoreApplication::processEvents();
+    frmSelect->SetContext(Context, frmAdd);
+    QList<QPoint> aPlaces;
+    for (int i = 0; i < 3; ++i) {
+        QTimer::singleShot(0, frmSelect, [&] {
+            ASSERT_TRUE(qxtest::WaitFor([&] { return frmSelect->isVisible(); }));
+            QCoreApplication::processEvents();
+            aPlaces.append(frmSelect->frameGeometry().center());
+            frmSelect->btnCancel->click();
+        });
+        frmSelect->exec();
+    }
+    ASSERT_EQ(aPlaces.size(), 3);
+    EXPECT_EQ(aPlaces[1], aPlaces[0]);
+    EXPECT_EQ(aPlaces[2], aPlaces[0]);
+    const QPoint Middle = frmMain.frameGeometry().center();
+    EXPECT_LE((aPlaces[0] - Middle).manhattanLength(), 2) << aPlaces[0].x() << "," << aPlaces[0].y();
 }
 
 } // namespace

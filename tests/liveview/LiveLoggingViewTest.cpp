@@ -317,8 +317,8 @@ TEST_F(LiveViewFixture, MainGUIStatesSetTheTabsControls) {
 }
 
 TEST_F(LiveViewFixture, PauseOnAMeterThatCanPause) {
-    Identify(25, 1, 0);
     Connect();
+    Identify(25, 1, 0);
     StartSession();
     EXPECT_TRUE(Ctrl().bLoggingInProgress);
     EXPECT_EQ(View->btnStartLog->text(), "Pause Logging");
@@ -345,6 +345,54 @@ TEST_F(LiveViewFixture, PauseOnAMeterThatCanPause) {
 
     View->btnStopLog->click();
     EXPECT_EQ(Engine.aCommands.back(), kEngineCommandStop);
+}
+
+// What one meter measured must not stay on screen, or in the next session, as if another had measured it;
+// and a meter is identified afresh at every connect.
+TEST_F(LiveViewFixture, AnotherMeterClearsWhatThePreviousMeterShowed) {
+    struct TCase {
+        const char* sName;
+        bool bComPort;
+        int iPort;
+        const char* sHost;
+        bool bCleared;
+    };
+    const TCase aCases[] = {
+        {"the same port again", true, 3, "", false},
+        {"another port", true, 4, "", true},
+        {"a network meter", false, 23, "meter.local", true},
+        {"the same host and port again", false, 23, "meter.local", false},
+        {"the same host on another port", false, 2323, "meter.local", true},
+        {"another host on the same port", false, 2323, "other.local", true},
+    };
+    TInstrumentInfo& rActive = Ctrl().Settings.rActiveNetworkCFG;
+    rActive.bComPort = true;
+    rActive.iPort = 3;
+    const auto RunSession = [&] {
+        Connect();
+        Identify(25, 1, 0);
+        Ctrl().rSessionInfo.sShowTitle = "Morning";
+        StartSession();
+        Send(kMessageLevelRecord, "10:00:01:00|-1|-8|-23.4|-30.1|-3.2|2|0|-24|0|-1|");
+        Event(kEventLoggingEnded);
+        Event(kEventConnectionClosed);
+    };
+    RunSession();
+    for (const TCase& c : aCases) {
+        SCOPED_TRACE(c.sName);
+        rActive.bComPort = c.bComPort;
+        rActive.iPort = c.iPort;
+        rActive.sHostName = c.sHost;
+        Connect();
+        EXPECT_FALSE(View->IsPauseAvailable()) << "no identification has come from this connection";
+        EXPECT_EQ(View->lblTimeCode->text(), "00:00:00:00");
+        EXPECT_EQ(View->sgLoudnessData->Cell(kRowTimeCode, 1), c.bCleared ? "" : "10:00:01:00");
+        EXPECT_EQ(View->sgLoudnessCFG->Cell(1, 1), c.bCleared ? "" : "True Peak");
+        EXPECT_EQ(View->sgSessionInfo->Cell(1, 1), c.bCleared ? "" : "Morning");
+        EXPECT_EQ(View->ChartLogging->PointCount(), c.bCleared ? 0 : 1);
+        Event(kEventConnectionClosed);
+        RunSession();
+    }
 }
 
 TEST(PauseAvailability, ByMeterTypeAndVersion) {
@@ -378,8 +426,8 @@ TEST(PauseAvailability, ByMeterTypeAndVersion) {
 }
 
 TEST_F(LiveViewFixture, AMeterThatCannotPauseDisablesTheStartButtonWhileLogging) {
-    Identify(27, 1, 50);
     Connect();
+    Identify(27, 1, 50);
     StartSession();
     EXPECT_FALSE(View->btnStartLog->isEnabled());
     EXPECT_EQ(View->btnStartLog->text(), "Start Logging");

@@ -10,11 +10,13 @@
 #include "tools/sim/SimNetworkMeter.h"
 #include "tools/sim/SimSerialLink.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <SQLiteCpp/SQLiteCpp.h>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -132,11 +134,19 @@ struct TSessionRow {
     TLoudnessSetup Setup;
 };
 
-// Counts what the window is asked to show: each timecode message shows the timecode once.
+// Counts what the window is asked to show: each timecode message shows the timecode once. The question
+// about edited session texts can be held open, its event loop running, as a person slow to answer would.
 class TRecordingView : public IMainView {
 public:
     void ShowTimeCode(const QString&) override { ++iTimeCodes; }
+    void CheckSessionInfoChanges(TSessionInfo&) override {
+        ++iQuestions;
+        if (fnWhileAsked)
+            fnWhileAsked();
+    }
     int iTimeCodes = 0;
+    int iQuestions = 0;
+    std::function<void()> fnWhileAsked;
 };
 
 // The program's core with its real handlers: a fresh data folder, the message port bound, a working
@@ -618,7 +628,13 @@ TEST_F(LoggingThreadTest, TextMeterLogsFromItsInitialisationReport) {
 TEST_F(LoggingThreadTest, NetworkMeterLogsAfterItsLogin) {
     const TSimNetworkConfig Config = NetworkConfig();
     ASSERT_NO_FATAL_FAILURE(StartNetworkMeter(Config, Config.sPassword));
+    // A serial meter logged before: its identification must not end up in this meter's session.
+    Ctrl.HandleInstrumentInfo("qxMeter 24|24|40001||0|0|14|4|17|7|");
+    ASSERT_TRUE(Ctrl.rInstrumentInfo.bValid);
     ASSERT_NO_FATAL_FAILURE(Connect(NetworkTiming()));
+    EXPECT_TRUE(Ctrl.rInstrumentInfo.bValid);
+    EXPECT_EQ(Ctrl.rInstrumentInfo.iTypeNo, 0);
+    EXPECT_EQ(Ctrl.rInstrumentInfo.iSerialNo, Config.iSerialNumber);
     EXPECT_TRUE(LogHas("ConnectInstrument: True|1")) << Dump();
     EXPECT_EQ(Ctrl.Settings.rActiveNetworkCFG.iSerialNo, Config.iSerialNumber);
     EXPECT_EQ(Ctrl.Settings.rActiveNetworkCFG.sInstrumentName.trimmed(), Config.sUnitName);
@@ -634,6 +650,8 @@ TEST_F(LoggingThreadTest, NetworkMeterLogsAfterItsLogin) {
 
     const QList<TSessionRow> Rows = Sessions();
     ASSERT_EQ(Rows.size(), 1);
+    EXPECT_EQ(Rows[0].sInstrument,
+              Config.sUnitName + "|0|" + QString::number(Config.iSerialNumber) + "|0|0|0.0|0|");
     TLoudnessSetup Expected;
     engine::ParseSetupReport(QString::fromLatin1(TSimReportGenerator::InitReport()), Expected);
     ExpectSetup(Rows[0].Setup, Expected);
@@ -777,7 +795,7 @@ TEST_F(LoggingThreadTest, SwitchingTimecodeControlOffWhileWaitingStartsForwardin
 }
 
 // Failures: what the user is told and how the thread ends.
-enum class TFailureAction { None, StopMeter, DropLink };
+enum class TFailureAction { None, Start, StopMeter, DropLink };
 
 struct TFailureCase {
     const char* sName;
@@ -790,6 +808,7 @@ struct TFailureCase {
     QList<int> aEvents;
     // Log lines expected, in order.
     QStringList slLog;
+    TSimMeterKind eKind = TSimMeterKind::Pool;
 };
 
 TSimMisbehaviour Misbehaving(bool TSimMisbehaviour::*pFlag) {
@@ -802,18 +821,24 @@ class FailureTest : public LoggingThreadTest, public ::testing::WithParamInterfa
 
 TEST_P(FailureTest, ReportsTheFailureAndEnds) {
     const TFailureCase& Case = GetParam();
-    TSimMeterConfig Config = PoolConfig();
+    const bool bText = Case.eKind == TSimMeterKind::Text;
+    TSimMeterConfig Config = bText ? TextConfig() : PoolConfig();
     Config.rMisbehaviour = Case.rMisbehaviour;
-    if (Case.bMeter)
-        ASSERT_NO_FATAL_FAILURE(StartPoolMeter(Config));
-    else
+    if (!Case.bMeter)
         Ctrl.Settings.rActiveNetworkCFG.iPort = kMissingPort;
+    else if (bText)
+        ASSERT_NO_FATAL_FAILURE(StartMeter(Config));
+    else
+        ASSERT_NO_FATAL_FAILURE(StartPoolMeter(Config));
 
     ASSERT_TRUE(Ctrl.ConnectInstrument(Case.bSilentTiming ? SilentTiming() : EngineTiming()));
     if (Case.eAction != TFailureAction::None) {
         qsizetype iFrom = 0;
         ASSERT_TRUE(WaitEvent(kEventReady, iFrom)) << Dump();
         Ctrl.ThreadSendMessage(kEngineCommandStart);
+    }
+    if (Case.eAction == TFailureAction::StopMeter || Case.eAction == TFailureAction::DropLink) {
+        qsizetype iFrom = 0;
         ASSERT_TRUE(WaitEvent(kEventLogging, iFrom)) << Dump();
         ASSERT_TRUE(WaitLevelCount(3)) << Dump();
         if (Case.eAction == TFailureAction::StopMeter)
@@ -825,7 +850,7 @@ TEST_P(FailureTest, ReportsTheFailureAndEnds) {
 
     ExpectEndedWith(Case.aEvents, Case.slLog);
 
-    if (Case.eAction != TFailureAction::None) {
+    if (Case.eAction == TFailureAction::StopMeter || Case.eAction == TFailureAction::DropLink) {
         // Every row received before the failure is stored, and the session is finished with the last.
         const QList<TSessionRow> Session = Sessions();
         ASSERT_EQ(Session.size(), 1);
@@ -839,6 +864,9 @@ TEST_P(FailureTest, ReportsTheFailureAndEnds) {
 const QList<int> kRunStart{kEventConnecting, kEventConnected, kEventReady, kEventLoggingStarted,
                            kEventLogging};
 const QList<int> kTimedOut = kRunStart + QList<int>{kEventTimeout, kEventLoggingEnded, kEventTimeout};
+// A text meter started but its loudness setup never came, or came unreadable.
+const QList<int> kInitFailed{kEventConnecting, kEventConnected,    kEventReady,  kEventLoggingStarted,
+                             kEventTimeout,    kEventLoggingEnded, kEventTimeout};
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FailureTest,
@@ -871,6 +899,30 @@ INSTANTIATE_TEST_SUITE_P(
                      TFailureAction::None,
                      {kEventConnecting, kEventLoggingNotSupported},
                      {"Main Memory Pool Read Error.", "ConnectInstrument: False|1"}},
+        // The meter unplugged between connecting and starting: the port does not open again.
+        TFailureCase{"PortGoneAtStart",
+                     true,
+                     Misbehaving(&TSimMisbehaviour::bVanishOnReopen),
+                     false,
+                     TFailureAction::Start,
+                     {kEventConnecting, kEventConnected, kEventReady, kEventNoInstrument},
+                     {"ConnectInstrument: True|1", "Could not reopen COM. (7)|4"}},
+        TFailureCase{"NoInitReport",
+                     true,
+                     Misbehaving(&TSimMisbehaviour::bNoInitReport),
+                     false,
+                     TFailureAction::Start,
+                     kInitFailed,
+                     {"No initialization data received from instrument.|4"},
+                     TSimMeterKind::Text},
+        TFailureCase{"BadInitReport",
+                     true,
+                     Misbehaving(&TSimMisbehaviour::bBadInitReport),
+                     false,
+                     TFailureAction::Start,
+                     kInitFailed,
+                     {"Invalid initialization data received from instrument. ()|4"},
+                     TSimMeterKind::Text},
         TFailureCase{"NoData", true, {}, false, TFailureAction::StopMeter, kTimedOut, {"Telnet Timeout.|4"}},
         TFailureCase{
             "LinkDropped", true, {}, false, TFailureAction::DropLink, kTimedOut, {"Telnet Timeout.|4"}}),
@@ -911,6 +963,18 @@ TEST_P(NetworkFailureTest, ReportsTheFailureAndEnds) {
         ASSERT_NO_FATAL_FAILURE(StartNetworkMeter(Config, Config.sPassword));
         break;
     }
+    if (Case.eFailure == TNetworkFailure::Dropped) {
+        // The question at the end of the run is still open when the thread ends and reports it.
+        View.fnWhileAsked = [this] {
+            EXPECT_TRUE(qxtest::WaitFor(
+                [this] {
+                    const auto* pThread = dynamic_cast<const TLoggingThread*>(Ctrl.LoggingThread);
+                    return pThread == nullptr || pThread->isFinished();
+                },
+                kWaitMs));
+            QCoreApplication::processEvents();
+        };
+    }
     ASSERT_TRUE(Ctrl.ConnectInstrument(NetworkTiming()));
     if (Case.eFailure == TNetworkFailure::Dropped) {
         qsizetype iFrom = 0;
@@ -922,6 +986,7 @@ TEST_P(NetworkFailureTest, ReportsTheFailureAndEnds) {
 
     ExpectEndedWith(Case.aEvents, Case.slLog);
     if (Case.eFailure == TNetworkFailure::Dropped) {
+        EXPECT_EQ(View.iQuestions, 1) << "one end of session, one question and one update";
         const QList<TSessionRow> Session = Sessions();
         ASSERT_EQ(Session.size(), 1);
         const QList<TLevelRow> Rows = Levels(Session[0].sReportId);

@@ -1,11 +1,16 @@
 #include "app/EngineCodes.h"
 #include "app/FormMain.h"
 #include "app/MessageBox.h"
+#include "app/SettingsFile.h"
+#include "app/TextTable.h"
 #include "engine/EngineControl.h"
+#include "engine/InfoGrid.h"
+#include "engine/LiveLoggingView.h"
 #include "tests/support/TestSupport.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -94,6 +99,35 @@ TEST_F(MainWindowFixture, SwitchingLanguageChangesMenusButtonsTabsAndGridLabels)
         EXPECT_EQ(frmMain.PageCtrl->tabText(0), c.sTab);
         EXPECT_EQ(frmMain.sgLoudnessData->item(1, 0)->text(), c.sTimeCode);
     }
+}
+
+// The window's default size must show every label of the logging tab whole, in either language.
+TEST_F(MainWindowFixture, AtTheDefaultSizeEveryLabelIsWhole) {
+    frmMain.show();
+    ASSERT_TRUE(qxtest::WaitFor([&] { return frmMain.isVisible(); }));
+    const TWindowPlacement rDefault;
+    TLiveLoggingView* View = frmMain.LoggingView;
+    for (const int iLNG : {kLanguageDanish, kLanguageEnglish}) {
+        SCOPED_TRACE(iLNG);
+        frmMain.iLNG = iLNG;
+        frmMain.UpdateGUIStrings();
+        frmMain.resize(rDefault.Width, rDefault.Height);
+        QCoreApplication::processEvents();
+        EXPECT_LE(frmMain.minimumSizeHint().width(), rDefault.Width);
+        EXPECT_EQ(frmMain.width(), rDefault.Width);
+        for (TInfoGrid* Grid :
+             {View->sgInstrumentInfo, View->sgSessionInfo, View->sgLoudnessCFG, View->sgLoudnessData}) {
+            EXPECT_GE(Grid->columnWidth(0), Grid->LabelColumnWidth()) << Grid->Cell(0, 0).toStdString();
+            EXPECT_GE(Grid->columnWidth(1), 40) << Grid->Cell(0, 0).toStdString();
+        }
+    }
+    // The database's path is shortened in the status bar, and whole in its tooltip.
+    const QString sPath = "/a/rather/long/folder/name/for/the/sessions/of/the/evening/Programmes.DB3";
+    frmMain.Ctrl.Settings.sDatabaseFileName = sPath;
+    static_cast<IMainView&>(frmMain).SetStatusText(kPanelDatabase,
+                                                   TruncateString(sPath, kDatabaseNameWidth, true));
+    EXPECT_NE(frmMain.StatusPanels[kPanelDatabase]->text(), sPath);
+    EXPECT_EQ(frmMain.StatusPanels[kPanelDatabase]->toolTip(), sPath);
 }
 
 TEST_F(MainWindowFixture, EveryDataOptionOffLeavesTheMinimalGrids) {

@@ -2,6 +2,7 @@
 #include "app/FormMain.h"
 #include "app/MessageBox.h"
 #include "dialogs/FormSessionInfo.h"
+#include "dialogs/FormWait.h"
 #include "meter/ComPorts.h"
 #include "tests/support/TestSupport.h"
 #include "tools/sim/SimMeterProtocol.h"
@@ -9,11 +10,13 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
 #include <SQLiteCpp/SQLiteCpp.h>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -28,9 +31,11 @@ protected:
     void SetUp() override {
         frmSessionInfo = new TfrmSessionInfo(&frmMain);
         frmSessionInfo->SetContext(&frmMain.iLNG, frmMain.MessageBox.get(), &frmMain.rSelectedSessionInfo);
+        frmWait = new TfrmWait(&frmMain);
         TAppWindows Windows;
         Windows.frmMain = &frmMain;
         Windows.frmSessionInfo = frmSessionInfo;
+        Windows.frmWait = frmWait;
         frmMain.SetWindows(Windows);
         frmMain.MessageBox->SetResponder([this](const TMessageBoxRequest& r) {
             aMessages.push_back(r.sText);
@@ -76,6 +81,7 @@ protected:
     qxtest::TFreshConfigHome Home;
     TfrmMain frmMain;
     TfrmSessionInfo* frmSessionInfo = nullptr;
+    TfrmWait* frmWait = nullptr;
     std::unique_ptr<TSimSerialLink> Sim;
     std::vector<QString> aMessages;
     QString sDB;
@@ -84,11 +90,18 @@ protected:
 } // namespace
 
 TEST_F(WindowLoggingFixture, ConnectDescribeStartStopAndDisconnect) {
+    frmMain.lblTimeCode->setText("09:59:59:00");
     frmMain.btnConnect->click();
+    // Connecting shows the wait window whole at once; it does not fade in.
+    EXPECT_TRUE(frmWait->isVisible());
+    EXPECT_EQ(frmWait->AlphaBlendValue(), 255);
     // Pressed as soon as the button allows it, even before the thread has reported ready.
     ASSERT_TRUE(qxtest::WaitFor([&] { return frmMain.btnStartLog->isEnabled(); }, kWaitMs))
         << frmMain.Ctrl.slLog.Lines().join("\n").toStdString();
     EXPECT_EQ(frmMain.btnConnect->text(), "Disconnect");
+    // The meter is connected but has not reported: its timecode starts at zero.
+    EXPECT_TRUE(frmMain.lblTimeCode->isVisibleTo(&frmMain));
+    EXPECT_EQ(frmMain.lblTimeCode->text(), "00:00:00:00");
 
     // The session dialog is modal: type into it once it is up, as a person would.
     bool bTyped = false;
@@ -116,6 +129,9 @@ TEST_F(WindowLoggingFixture, ConnectDescribeStartStopAndDisconnect) {
     ASSERT_FALSE(aMessages.empty());
     EXPECT_TRUE(aMessages.back().startsWith("The character \" can not be used and has been removed."))
         << aMessages.back().toStdString();
+    EXPECT_EQ(std::count(aMessages.begin(), aMessages.end(), aMessages.back()), 1);
+    // The next session starts from the cleaned texts, not from the refused ones.
+    EXPECT_EQ(frmSessionInfo->editShowTitle->text(), "Evening News");
 
     ASSERT_TRUE(
         qxtest::WaitFor([&] { return Count("SELECT count(*) FROM qxr_loudness_levels") >= 3; }, kWaitMs));
@@ -151,4 +167,46 @@ TEST_F(WindowLoggingFixture, ConnectDescribeStartStopAndDisconnect) {
     EXPECT_TRUE(frmMain.btnConnect->isEnabled());
     EXPECT_FALSE(frmMain.btnStartLog->isEnabled());
     EXPECT_FALSE(frmMain.btnStopLog->isEnabled());
+}
+
+// A logout while a session runs with edited texts: nobody is there to answer the question about them, so
+// the close stores them, finishes the session and writes the settings without showing any box.
+TEST_F(WindowLoggingFixture, TerminationWhileLoggingKeepsTheEditedTextsWithoutAsking) {
+    frmMain.Ctrl.Settings.bAskForSessionInfo = false;
+    frmMain.Ctrl.Settings.bAllowSessionInfoEdit = true;
+    frmMain.Ctrl.rSessionInfo.sShowTitle = "Late Show";
+    frmMain.btnConnect->click();
+    ASSERT_TRUE(qxtest::WaitFor([&] { return frmMain.btnStartLog->isEnabled(); }, kWaitMs));
+    frmMain.btnStartLog->click();
+    ASSERT_TRUE(
+        qxtest::WaitFor([&] { return Count("SELECT count(*) FROM qxr_loudness_levels") >= 3; }, kWaitMs));
+    QTableWidgetItem* NotesCell = frmMain.sgSessionInfo->item(5, 1);
+    ASSERT_NE(NotesCell, nullptr);
+    NotesCell->setText("Edited \"live\"");
+
+    // Real boxes from here on: any box that shows is a box nobody would answer.
+    frmMain.MessageBox->SetResponder({});
+    QStringList slBoxes;
+    QTimer Watch;
+    QObject::connect(&Watch, &QTimer::timeout, [&] {
+        if (QWidget* pModal = QApplication::activeModalWidget()) {
+            slBoxes << pModal->windowTitle();
+            pModal->close();
+        }
+    });
+    Watch.start(20);
+    frmMain.CloseWithoutAsking();
+    Watch.stop();
+
+    EXPECT_TRUE(slBoxes.isEmpty()) << slBoxes.join(", ").toStdString();
+    EXPECT_FALSE(frmMain.isVisible());
+    SQLite::Database DB(sDB.toStdString());
+    SQLite::Statement Q(DB, "SELECT sTitle, sNotes, sTimeCodeEnd FROM qxr_sessions");
+    ASSERT_TRUE(Q.executeStep());
+    EXPECT_EQ(Q.getColumn(0).getString(), "Late Show");
+    EXPECT_EQ(Q.getColumn(1).getString(), "Edited live");
+    EXPECT_FALSE(Q.getColumn(2).getString().empty());
+    QFile Ini(frmMain.Ctrl.sINI);
+    ASSERT_TRUE(Ini.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(Ini.readAll().contains("AllowSessionInfoEdit=1"));
 }

@@ -188,4 +188,36 @@ TEST(PlacementForMonitors, ResetsOnlyWhenTheMonitorCountChanged) {
     EXPECT_EQ(PlacementForMonitors(rStored, 3), rStored);
 }
 
+// A placement stored on a larger screen, or with its title bar above the screen, must not open out of
+// reach. The screen's free area here is 1024 x 740 from (0, 28) (a panel at the top); the frame above the
+// window is 30 pixels.
+TEST(FitPlacementToScreen, KeepsTheWindowAndItsTitleBarOnTheScreen) {
+    struct TCase {
+        const char* sName;
+        QRect rStored;
+        QRect rExpected;
+    };
+    const TCase aCases[] = {
+        {"fits already", {10, 60, 800, 600}, {10, 60, 800, 600}},
+        {"larger than the screen", {0, 58, 1920, 1200}, {0, 58, 1024, 710}},
+        {"title bar above the top", {100, -20, 800, 600}, {100, 58, 800, 600}},
+        {"just below the panel", {100, 40, 800, 600}, {100, 58, 800, 600}},
+        {"beyond the right edge", {900, 100, 800, 600}, {224, 100, 800, 600}},
+        {"beyond the bottom edge", {10, 500, 800, 600}, {10, 168, 800, 600}},
+        {"far to the left", {-3000, 100, 800, 600}, {0, 100, 800, 600}},
+    };
+    const QRect rScreen(0, 28, 1024, 740);
+    for (const TCase& c : aCases) {
+        TWindowPlacement rStored;
+        rStored.X = c.rStored.x();
+        rStored.Y = c.rStored.y();
+        rStored.Width = c.rStored.width();
+        rStored.Height = c.rStored.height();
+        rStored.ActivePage = 1;
+        const TWindowPlacement r = FitPlacementToScreen(rStored, rScreen, 30);
+        EXPECT_EQ(QRect(r.X, r.Y, r.Width, r.Height), c.rExpected) << c.sName;
+        EXPECT_EQ(r.ActivePage, 1) << c.sName;
+    }
+}
+
 } // namespace

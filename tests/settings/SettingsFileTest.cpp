@@ -7,6 +7,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <csignal>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
@@ -323,6 +324,70 @@ TEST_F(SettingsFile, InstrumentDoesNotMergeIntoAForeignSectionOfTheSameName) {
     ASSERT_EQ(rRead.aNetworkInstruments.size(), 1);
     EXPECT_EQ(rRead.aNetworkInstruments[0].sHostName, "studio");
     EXPECT_EQ(Reloaded().ReadString("instrument_0", "Note", {}), "foreign");
+}
+
+// A hand-edited file may spell names in any case: the value must be read, and writing must update that
+// key in its stored spelling instead of adding a second one that a later read may or may not see.
+TEST_F(SettingsFile, NamesInAnyCaseAreReadAndWrittenBackOnce) {
+    struct TCase {
+        const char* pFile;
+        std::function<void(const TSettings&)> Check;
+        // Each must stand exactly once in the written file.
+        QList<QByteArray> aOnce;
+        // The program's own spelling, which must not be added.
+        QList<QByteArray> aAbsent;
+    };
+    const TCase aCases[] = {
+        {"[configuration]\nLastDB=/data/x.DB3\nGUILanguage=1\n",
+         [](const TSettings& r) {
+             EXPECT_EQ(r.sDatabaseFileName, "/data/x.DB3");
+             EXPECT_EQ(r.iLNG, 1);
+         },
+         {"[configuration]\n", "LastDB=/data/x.DB3\n", "GUILanguage=1\n"},
+         {"[Configuration]"}},
+        {"[Configuration]\nlastdb=/data/y.DB3\nGUILANGUAGE=1\n",
+         [](const TSettings& r) {
+             EXPECT_EQ(r.sDatabaseFileName, "/data/y.DB3");
+             EXPECT_EQ(r.iLNG, 1);
+         },
+         {"[Configuration]\n", "lastdb=/data/y.DB3\n", "GUILANGUAGE=1\n"},
+         {"LastDB=", "GUILanguage="}},
+        {"[Advanced]\nenablepeaklevel=0\n",
+         [](const TSettings& r) { EXPECT_FALSE(r.DataOptions.bEnablePeakLevel); },
+         {"[Advanced]\n", "enablepeaklevel=0\n"},
+         {"EnablePeakLevel="}},
+        {"[WINDOW]\nwidth=1000\nACTIVEPAGE=1\n",
+         [](const TSettings& r) {
+             EXPECT_EQ(r.rWindow.Width, 1000);
+             EXPECT_EQ(r.rWindow.ActivePage, 1);
+         },
+         {"[WINDOW]\n", "width=1000\n", "ACTIVEPAGE=1\n"},
+         {"[Window]", "ActivePage="}},
+        {"[pdfoptions]\nevenlines=clRed\n[pdfusertext]\n0=Mine\n",
+         [](const TSettings& r) {
+             EXPECT_EQ(r.rPDFOptions.clEvenLines, clRed);
+             EXPECT_EQ(r.rPDFOptions.slUserText, QStringList{"Mine"});
+         },
+         // The address block is erased and written anew, so it takes the program's spelling.
+         {"[pdfoptions]\n", "evenlines=clRed\n", "[PDFUserText]\n0=Mine\n"},
+         {"[PDFOptions]", "[pdfusertext]", "EvenLines="}},
+    };
+    for (const TCase& c : aCases) {
+        SCOPED_TRACE(c.pFile);
+        WriteFile(c.pFile);
+        TSettings r;
+        ASSERT_TRUE(ReadIni(sINI, r));
+        c.Check(r);
+        Write(r);
+        const QByteArray aText = FileContent(sINI);
+        for (const QByteArray& a : c.aOnce)
+            EXPECT_EQ(aText.count(a), 1) << a.constData() << "\n" << aText.constData();
+        for (const QByteArray& a : c.aAbsent)
+            EXPECT_FALSE(aText.contains(a)) << a.constData() << "\n" << aText.constData();
+        TSettings rAgain;
+        ASSERT_TRUE(ReadIni(sINI, rAgain));
+        c.Check(rAgain);
+    }
 }
 
 TEST_F(SettingsFile, ColourErrorStopsReadingAndRecoveryKeepsTheFirstBackup) {

@@ -149,3 +149,53 @@ TEST(ShowMessageBox, ResponderAnswersInsteadOfTheBox) {
     ASSERT_EQ(aSeen[1].rLayout.aButtons.size(), 1u);
     EXPECT_EQ(aSeen[1].rLayout.aButtons[0].sText, "OK");
 }
+
+// Nobody will answer (the program ends on a signal): a box already on screen and every later message take
+// the answer that keeps the user's work where the caller names one, else the non-destructive Esc answer,
+// and no box waits.
+TEST(ShowMessageBox, UnattendedAnswersWithoutABox) {
+    int iLNG = 0;
+    TMessageBox rBox(iLNG, nullptr);
+    int iOpenAnswer = kMsgResultNone;
+    QTimer tmrPoll;
+    QObject::connect(&tmrPoll, &QTimer::timeout, [&] {
+        if (qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) == nullptr)
+            return;
+        tmrPoll.stop();
+        rBox.AnswerUnattended();
+    });
+    tmrPoll.start(10);
+    QTimer tmrGuard;
+    tmrGuard.setSingleShot(true);
+    QObject::connect(&tmrGuard, &QTimer::timeout, [] {
+        if (QWidget* pModal = QApplication::activeModalWidget())
+            pModal->close();
+    });
+    tmrGuard.start(10000);
+    iOpenAnswer = rBox.ShowMessageBox(QStringLiteral("Keep the edited texts?"), kMsgConfirmation,
+                                      kMsgBtnYes | kMsgBtnNo, kMsgResultYes);
+    EXPECT_TRUE(tmrGuard.isActive()) << "the open box was not answered";
+    EXPECT_EQ(iOpenAnswer, kMsgResultYes);
+
+    bool bAsked = false;
+    rBox.SetResponder([&](const TMessageBoxRequest&) {
+        bAsked = true;
+        return kMsgResultCancel;
+    });
+    const struct {
+        int iKind;
+        int iButtons;
+        int iPreferred;
+        int iExpected;
+    } aCases[] = {
+        {kMsgConfirmation, kMsgBtnYes | kMsgBtnNo, kMsgResultYes, kMsgResultYes},
+        {kMsgConfirmation, kMsgBtnYes | kMsgBtnNo, kMsgResultNone, kMsgResultNo},
+        {kMsgConfirmation, kMsgBtnYes | kMsgBtnNo | kMsgBtnCancel, kMsgResultNone, kMsgResultCancel},
+        {kMsgError, kMsgBtnOK, kMsgResultYes, kMsgResultOK},
+    };
+    for (const auto& c : aCases)
+        EXPECT_EQ(rBox.ShowMessageBox(QStringLiteral("Later"), c.iKind, c.iButtons, c.iPreferred),
+                  c.iExpected)
+            << c.iButtons << " " << c.iPreferred;
+    EXPECT_FALSE(bAsked);
+}

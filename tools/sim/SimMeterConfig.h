@@ -24,6 +24,14 @@ struct TSimMisbehaviour {
     bool bSplitStatus = false;
     // The stop logging command is refused, as by firmware without logging.
     bool bNoLogStopAck = false;
+    // A text meter acknowledges its start command and then says nothing: no initialisation report, no
+    // reports.
+    bool bNoInitReport = false;
+    // A text meter's initialisation report stops after its third field.
+    bool bBadInitReport = false;
+    // The link goes away once the computer has identified the meter and left command mode, as when the
+    // meter is unplugged before logging starts: the port cannot be opened again.
+    bool bVanishOnReopen = false;
 };
 
 struct TSimMeterConfig {

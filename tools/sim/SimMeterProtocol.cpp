@@ -181,6 +181,8 @@ void TSimMeterProtocol::Feed(const QByteArray& Bytes, qint64 iNowMs) {
 
 void TSimMeterProtocol::HandleLine(const QByteArray& sCommand, qint64 iNowMs) {
     if (sCommand == qxproto::kCmdCommandModeOn || sCommand == qxproto::kCmdCommandModeOff) {
+        if (bCommandMode && sCommand == qxproto::kCmdCommandModeOff)
+            ++iCommandModeExits;
         bCommandMode = sCommand == qxproto::kCmdCommandModeOn;
         Ack(iNowMs);
         return;
@@ -224,8 +226,12 @@ void TSimMeterProtocol::HandleLine(const QByteArray& sCommand, qint64 iNowMs) {
         return;
     if (sCommand == qxproto::kTextCmdLogStart) {
         Queue(kOKLine, iNowMs);
+        if (rConfig.rMisbehaviour.bNoInitReport)
+            return;
         const qint64 iInitMs = iNowMs + rConfig.iInitReportDelayMs;
-        Queue(TSimReportGenerator::InitReport(), iInitMs);
+        Queue(rConfig.rMisbehaviour.bBadInitReport ? TSimReportGenerator::InitReport().left(6) + "\r\n"
+                                                   : TSimReportGenerator::InitReport(),
+              iInitMs);
         StartReports(iInitMs + rConfig.iReportIntervalMs);
     } else if (sCommand == qxproto::kTextCmdLogStop) {
         bReporting = false;

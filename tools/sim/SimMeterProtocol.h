@@ -42,6 +42,9 @@ public:
     void ClearReceived() { sReceived.clear(); }
 
     bool CommandMode() const { return bCommandMode; }
+    // How often the computer has left command mode.
+    int CommandModeExits() const { return iCommandModeExits; }
+    const TSimMisbehaviour& Misbehaviour() const { return rConfig.rMisbehaviour; }
     bool Reporting() const { return bReporting; }
     bool Paused() const { return Reports.Paused(); }
     // The operator pauses the meter, or the programme's timecode stops, while reports go on.
@@ -94,6 +97,7 @@ private:
     QByteArray Params;
     QByteArray HeldTail;
     bool bCommandMode = false;
+    int iCommandModeExits = 0;
     bool bReporting = false;
     qint64 iNextReportMs = kNever;
     quint16 iScreenNo = 1;

@@ -82,11 +82,15 @@ bool TSimSerialLink::Open(const QString& sLinkPath, QString& sError) {
     return true;
 }
 
-void TSimSerialLink::CloseAll() {
+void TSimSerialLink::RemoveLink() {
     // The link goes only when it still points at our device.
     if (!sLink.isEmpty() && QFileInfo(sLink).symLinkTarget() == QFileInfo(sSlaveName).absoluteFilePath())
         QFile::remove(sLink);
     sLink.clear();
+}
+
+void TSimSerialLink::CloseAll() {
+    RemoveLink();
     CloseFd(iMaster);
     CloseFd(iSlave);
     CloseFd(aWakePipe[0]);
@@ -127,6 +131,9 @@ void TSimSerialLink::Serve() {
             if (iRead > 0) {
                 std::lock_guard<std::mutex> Guard(Lock);
                 Protocol.Feed(QByteArray(aChunk, qsizetype(iRead)), NowMs());
+                if (Protocol.Misbehaviour().bVanishOnReopen && Protocol.CommandModeExits() > 0 &&
+                    !sLink.isEmpty())
+                    RemoveLink();
             }
         } else if (aFds[0].revents & (POLLHUP | POLLERR)) {
             // Nobody has the device open; we keep the slave open, so this is rare. Do not spin on it.

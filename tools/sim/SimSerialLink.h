@@ -41,6 +41,7 @@ public:
     void ClearReceived();
 
 private:
+    void RemoveLink();
     void CloseAll();
 
     mutable std::mutex Lock;
