@@ -9,7 +9,6 @@ namespace {
 
 const char* const kSelectFiltered = "SELECT * FROM qxr_sessions WHERE (nId>0)";
 const char* const kTimeFormat = "hh:mm:ss";
-constexpr int kJulianDigits = 15;
 
 void AddTextPiece(TSQLFilter& r, const char* sColumn, const QString& sTyped) {
     if (sTyped.isEmpty())
@@ -27,9 +26,9 @@ double FilterMomentJulian(const QDate& dtDate, bool bUseTime, const QString& sTi
         if (tTyped.isValid())
             tm = tTyped;
     }
-    const double fJulian = JulianDateOf(QDateTime(dtDate, tm));
-    // Through text in the C locale, so the value is the same whatever decimal separator the user has.
-    return QString::number(fJulian, 'g', kJulianDigits).toDouble();
+    // Bound as a number, so the user's decimal separator never reaches the statement, and at full
+    // precision, so an end time equal to a session's stamp lists it.
+    return JulianDateOf(QDateTime(dtDate, tm));
 }
 
 TSQLFilter BuildSessionFilter(const TSessionFilterInput& r) {

@@ -28,7 +28,6 @@ struct TSessionFilterInput {
 // end moments. Texts and moments are bound values, never part of the statement.
 TSQLFilter BuildSessionFilter(const TSessionFilterInput& rInput);
 
-// The Julian date of a filter moment: the date with sTime (hh:mm:ss) when bUseTime, else at midnight; an
-// unreadable time counts as midnight. Rounded to 15 significant digits, the precision the stamp is
-// compared with.
+// The Julian date of a filter moment, as sessions are stamped: the date with sTime (hh:mm:ss) when
+// bUseTime, else at midnight; an unreadable time counts as midnight.
 double FilterMomentJulian(const QDate& dtDate, bool bUseTime, const QString& sTime);
