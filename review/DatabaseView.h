@@ -68,9 +68,6 @@ public:
 
     TSessionBrowser& Browser() { return FBrowser; }
 
-    // Reloads the list with the session filter's statement (all sessions when empty); true when a
-    // session is listed.
-    bool RefreshSessions(const TSQLFilter& rFilter);
     // A database was opened: every session listed, the filter dropped.
     void DatabaseOpened();
 
