@@ -65,6 +65,7 @@ int main(int argc, char** argv) {
     Windows.frmSessionInfo->SetContext(&frmMain.iLNG, frmMain.MessageBox.get(),
                                        &frmMain.rSelectedSessionInfo);
     Windows.frmWait->SetLanguage(&frmMain.iLNG);
+    Windows.frmFilterSessions->SetContext(&frmMain.iLNG, frmMain.MessageBox.get());
     const TInstrumentManagerContext rInstrumentContext = InstrumentManagerContext(frmMain);
     Windows.frmAddNetworkInstrument->SetContext(rInstrumentContext);
     Windows.frmInstrumentSelect->SetContext(rInstrumentContext, Windows.frmAddNetworkInstrument);

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "store/SQLFilter.h"
 #include "store/SessionTypes.h"
 
 #include <QDateTime>
 #include <QString>
 #include <memory>
-#include <optional>
 
 namespace SQLite {
 class Database;
@@ -97,10 +97,10 @@ public:
     // Rewrites every column of the session's row but its identifier and stamps it with the time of the
     // update; true when the statement ran, also when no row matched.
     bool UpdateSession(const TSessionInfo& rSessionInfo);
-    // Reopens the connection to see the file's current content, runs sSQL (the whole session list when
-    // empty) and hands out its result; true when it has a row. A statement that would change the file is
-    // refused. DBResult is null when the statement could not run.
-    bool RetreiveSessionList(std::unique_ptr<TDBResult>& DBResult, const QString& sSQL);
+    // Reopens the connection to see the file's current content, runs rFilter's statement with its values
+    // bound (the whole session list when empty) and hands out its result; true when it has a row. A
+    // statement that would change the file is refused. DBResult is null when the statement could not run.
+    bool RetreiveSessionList(std::unique_ptr<TDBResult>& DBResult, const TSQLFilter& rFilter);
     // Runs sFilter as the whole statement, or when empty reads every level row of the session; true when
     // the result has a row. A filter may refer to the session's identifier as the parameter ?1. Same rules
     // for DBResult as RetreiveSessionList.
@@ -125,9 +125,9 @@ private:
     bool EnsureOpen();
     std::shared_ptr<SQLite::Database> OpenFile(const QString& sFileName) const;
     static bool TableExists(SQLite::Database& rDB, const char* sName);
-    // Runs a reading statement and hands out its result; sSessionId, when given, is bound to parameter 1.
-    bool RunResult(std::unique_ptr<TDBResult>& DBResult, const QString& sSQL,
-                   const std::optional<QString>& sSessionId);
+    // Runs a reading statement and hands out its result; aValues are bound to its parameters in order
+    // (values beyond its parameters are left out, parameters beyond the values stay NULL).
+    bool RunResult(std::unique_ptr<TDBResult>& DBResult, const QString& sSQL, const QVariantList& aValues);
 
     int iBusyTimeoutMs;
     QString sWorkingFile;
