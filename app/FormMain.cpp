@@ -1,5 +1,6 @@
 #include "app/FormMain.h"
 
+#include "app/DataFolder.h"
 #include "app/EngineCodes.h"
 #include "app/GridLayouts.h"
 #include "app/MessageBox.h"
@@ -31,7 +32,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QStandardPaths>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
@@ -82,7 +82,8 @@ void ClearRows(QTableWidget* Grid, int iFirstRow, int iCol) {
 
 } // namespace
 
-TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
+TfrmMain::TfrmMain(QWidget* parent, const QString& sDataFolder) : QMainWindow(parent) {
+    Ctrl.sDataFolder = sDataFolder.isEmpty() ? DataFolder() : sDataFolder;
     FormCreate();
 }
 
@@ -109,8 +110,7 @@ void TfrmMain::FormCreate() {
     CreateDatabaseTab();
     CreateStatusBar();
 
-    const QString sConfigRoot = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    if (!Ctrl.Initialise(sConfigRoot)) {
+    if (!Ctrl.InitialiseDataFolder(Ctrl.sDataFolder)) {
         ShowMessageBox(GetText(kTxtCouldNotBind, iLNG), kMsgError, kMsgBtnOK);
         return;
     }
@@ -383,8 +383,10 @@ int TfrmMain::ShowMessageBox(const QString& sText, int iKind, int iButtons) {
     return MessageBox->ShowMessageBox(sText, iKind, iButtons);
 }
 
-void TfrmMain::ShowEntryMessage(int iEntry, int iKind, int iButtons, const QString& sArg) {
-    ShowMessageBox(FormatText(GetText(iEntry, iLNG), {sArg}), iKind, iButtons);
+void TfrmMain::ShowEntryMessage(int iEntry, int iKind, int iButtons, const QString& sArg,
+                                const QString& sDetail) {
+    const QString sText = FormatText(GetText(iEntry, iLNG), {sArg});
+    ShowMessageBox(sDetail.isEmpty() ? sText : sText + QStringLiteral("\r\r") + sDetail, iKind, iButtons);
 }
 
 void TfrmMain::UpdateGUIStrings() {

@@ -22,7 +22,8 @@ class TMessageBox;
 class TfrmMain : public QMainWindow, public IMainView, public ILiveLoggingHost {
     Q_OBJECT
 public:
-    explicit TfrmMain(QWidget* parent = nullptr);
+    // sDataFolder: where settings, engine trace and port links live; empty for the user's own data folder.
+    explicit TfrmMain(QWidget* parent = nullptr, const QString& sDataFolder = QString());
     ~TfrmMain() override;
 
     // The other windows, known once they are all created.
@@ -144,7 +145,8 @@ private:
     void ShowInstrumentManager() override;
     bool AskNewSessionInfo(TSessionTexts& rTexts) override;
     void ShowWaitWindow() override;
-    void ShowEntryMessage(int iEntry, int iKind, int iButtons, const QString& sArg) override;
+    void ShowEntryMessage(int iEntry, int iKind, int iButtons, const QString& sArg,
+                          const QString& sDetail) override;
 
     bool bShown = false;
     bool bAnswerYesToQuit = false;

@@ -1,6 +1,5 @@
 #include "app/MainController.h"
 
-#include "app/DataFolder.h"
 #include "app/EngineCodes.h"
 #include "app/MessageBoxLayout.h"
 #include "app/SettingsFile.h"
@@ -93,8 +92,8 @@ void TMainController::ReleaseLoggingThread() {
     pLoggingThread.reset();
 }
 
-bool TMainController::Initialise(const QString& sConfigRoot) {
-    sDataFolder = DataFolderUnder(sConfigRoot);
+bool TMainController::InitialiseDataFolder(const QString& sDataFolderIn) {
+    sDataFolder = sDataFolderIn;
     sINI = sDataFolder + "/QXLogging.INI";
     // A folder that cannot be made shows up later as settings that cannot be written.
     QDir().mkpath(sDataFolder);
@@ -165,12 +164,12 @@ void TMainController::FinishSession() {
     SQLConnection.UpdateSession(rSessionInfo);
 }
 
-void TMainController::HandleEngineEvent(int iCode) {
-    HandleEvent(iCode);
+void TMainController::HandleEngineEvent(int iCode, const TPortOpenFailure& rPortFailure) {
+    HandleEvent(iCode, rPortFailure);
     Q_EMIT EngineEventHandled(iCode);
 }
 
-void TMainController::HandleEvent(int iCode) {
+void TMainController::HandleEvent(int iCode, const TPortOpenFailure& rPortFailure) {
     switch (iCode) {
     case kEventConnecting:
         AddLog(0, "Connecting.|1");
@@ -249,8 +248,11 @@ void TMainController::HandleEvent(int iCode) {
         AddLog(0, "Telnet Login Incorrect.|4");
         break;
     case kEventPortNotOpened:
+        if (rPortFailure.Failed())
+            AddLog(0, PortOpenFailureLog(rPortFailure));
         View->ShowEntryMessage(kTextCouldNotOpenCOM, kMsgError, kMsgBtnOK,
-                               QString::number(Settings.rActiveNetworkCFG.iPort));
+                               QString::number(Settings.rActiveNetworkCFG.iPort),
+                               PortOpenFailureText(rPortFailure, Settings.iLNG));
         break;
     case kEventNoInstrument:
         View->ShowEntryMessage(kTextNoInstrumentOnCOM, kMsgWarning, kMsgBtnOK,

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "app/DataFolder.h"
 #include "app/EngineLog.h"
 #include "app/MainRecords.h"
 #include "app/MainView.h"
 #include "app/MessagePort.h"
 #include "app/Settings.h"
 #include "engine/Timing.h"
+#include "meter/PortOpenError.h"
 #include "store/SessionTypes.h"
 #include "store/dbSQLite.h"
 
@@ -27,10 +29,12 @@ public:
 
     void SetView(IMainView* pView) { View = pView ? pView : &NullView; }
 
-    // Fixes the data folder under sConfigRoot (created with its parents), the settings path and the log
-    // mirror, and binds the message port from 50001 upwards. False when no port could be bound; the program
-    // then runs without an engine channel.
-    bool Initialise(const QString& sConfigRoot);
+    // Fixes the data folder sDataFolder (created with its parents), the settings path and the log mirror,
+    // and binds the message port from 50001 upwards. False when no port could be bound; the program then
+    // runs without an engine channel.
+    bool InitialiseDataFolder(const QString& sDataFolder);
+    // The same with the program's data folder under the configuration root sConfigRoot.
+    bool Initialise(const QString& sConfigRoot) { return InitialiseDataFolder(DataFolderUnder(sConfigRoot)); }
 
     // Reads the settings file into Settings and applies what belongs to the program's state: the working
     // database is opened (or the no-database state entered) and the active instrument shown. False when
@@ -42,8 +46,9 @@ public:
     // the file could not be deleted (the settings read so far stay).
     bool RecoverSettings();
 
-    // Handles one engine event, as posted by the logging thread.
-    void HandleEngineEvent(int iCode);
+    // Handles one engine event, as posted by the logging thread; a port that could not be opened (event 16)
+    // comes with its cause.
+    void HandleEngineEvent(int iCode, const TPortOpenFailure& rPortFailure = {});
     // Handles one datagram of the message port.
     void UDPUDPRead(const QByteArray& Datagram);
     void AddLog(int iThread, const QString& sMessage) { slLog.AddLog(iThread, sMessage); }
@@ -63,6 +68,7 @@ public:
     // from the settings held now and starts it. False when a thread still exists; nothing will then report.
     bool ConnectInstrument(const TTimingSettings& rTiming = TTimingSettings());
 
+    // Where settings, engine trace and serial port links live.
     QString sDataFolder;
     QString sINI;
     TdbSQLite SQLConnection;
@@ -91,7 +97,7 @@ Q_SIGNALS:
 private:
     // Frees the logging thread once it has finished its clean-up.
     void ReleaseLoggingThread();
-    void HandleEvent(int iCode);
+    void HandleEvent(int iCode, const TPortOpenFailure& rPortFailure);
     void SetLoggingStatus(int iStatus);
     void FinishSession();
 
