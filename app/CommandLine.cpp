@@ -31,8 +31,8 @@ TCommandLine ParseCommandLine(const QStringList& slArguments, bool bAllowUnknown
     TCommandLine r;
     const bool bParsed = Parser.parse(slArguments);
     // Without an application object the parser knows no program name for its usage line.
-    const QString sProgram = slArguments.isEmpty() ? QStringLiteral("qxlogging")
-                                                   : QFileInfo(slArguments.constFirst()).fileName();
+    const QString sProgram =
+        slArguments.isEmpty() ? QStringLiteral("qxlogging") : QFileInfo(slArguments.constFirst()).fileName();
     r.sHelpText = Parser.helpText().replace(QStringLiteral("<executable_name>"), sProgram);
     r.bShowHelp = Parser.isSet(HelpOption);
     r.bShowVersion = Parser.isSet(VersionOption);
