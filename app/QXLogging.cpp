@@ -63,6 +63,8 @@ int main(int argc, char** argv) {
     // the process.
     TUnixSignals Signals;
     app.setApplicationName("QX-Logging");
+    // Lets the desktop match the window to its desktop entry and icon.
+    app.setDesktopFileName(QStringLiteral("dk.kelmoria.qxlogging"));
     ApplyVisualStyle(app);
 
     // Every window once, in this order, kept for the whole run. The main window is created first, so its
