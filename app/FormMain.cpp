@@ -1,5 +1,6 @@
 #include "app/FormMain.h"
 
+#include "app/DataFolder.h"
 #include "app/EngineCodes.h"
 #include "app/GridLayouts.h"
 #include "app/MessageBox.h"
@@ -33,7 +34,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QStandardPaths>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
@@ -70,7 +70,8 @@ void SetCell(QTableWidget* Grid, int iRow, int iCol, const QString& sText) {
 
 } // namespace
 
-TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
+TfrmMain::TfrmMain(QWidget* parent, const QString& sDataFolder) : QMainWindow(parent) {
+    Ctrl.sDataFolder = sDataFolder.isEmpty() ? DataFolder() : sDataFolder;
     FormCreate();
 }
 
@@ -105,8 +106,7 @@ void TfrmMain::FormCreate() {
     CreateDatabaseTab();
     CreateStatusBar();
 
-    const QString sConfigRoot = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    if (!Ctrl.Initialise(sConfigRoot)) {
+    if (!Ctrl.InitialiseDataFolder(Ctrl.sDataFolder)) {
         ShowMessageBox(GetText(kTxtCouldNotBind, iLNG), kMsgError, kMsgBtnOK);
         return;
     }
@@ -377,8 +377,10 @@ bool TfrmMain::AskSessionFilter(TSQLFilter& rFilter) {
     return true;
 }
 
-void TfrmMain::ShowEntryMessage(int iEntry, int iKind, int iButtons, const QString& sArg) {
-    ShowMessageBox(FormatText(GetText(iEntry, iLNG), {sArg}), iKind, iButtons);
+void TfrmMain::ShowEntryMessage(int iEntry, int iKind, int iButtons, const QString& sArg,
+                                const QString& sDetail) {
+    const QString sText = FormatText(GetText(iEntry, iLNG), {sArg});
+    ShowMessageBox(sDetail.isEmpty() ? sText : sText + QStringLiteral("") + sDetail, iKind, iButtons);
 }
 
 void TfrmMain::UpdateGUIStrings() {

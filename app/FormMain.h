@@ -24,7 +24,8 @@ class TMessageBox;
 class TfrmMain : public QMainWindow, public IMainView, public ILiveLoggingHost, public IDatabaseViewHost {
     Q_OBJECT
 public:
-    explicit TfrmMain(QWidget* parent = nullptr);
+    // sDataFolder: where settings, engine trace and port links live; empty for the user's own data folder.
+    explicit TfrmMain(QWidget* parent = nullptr, const QString& sDataFolder = QString());
     ~TfrmMain() override;
 
     // The other windows, known once they are all created.
@@ -148,7 +149,8 @@ private:
     void ShowInstrumentManager() override;
     bool AskNewSessionInfo(TSessionTexts& rTexts) override;
     void ShowWaitWindow() override;
-    void ShowEntryMessage(int iEntry, int iKind, int iButtons, const QString& sArg) override;
+    void ShowEntryMessage(int iEntry, int iKind, int iButtons, const QString& sArg,
+                          const QString& sDetail) override;
 
     // IDatabaseViewHost
     bool EditSelectedSessionInfo() override;

@@ -1,6 +1,5 @@
 #include "app/MainController.h"
 
-#include "app/DataFolder.h"
 #include "app/EngineCodes.h"
 #include "app/MessageBoxLayout.h"
 #include "app/SettingsFile.h"
@@ -96,8 +95,8 @@ void TMainController::ReleaseLoggingThread() {
     pLoggingThread.reset();
 }
 
-bool TMainController::Initialise(const QString& sConfigRoot) {
-    sDataFolder = DataFolderUnder(sConfigRoot);
+bool TMainController::InitialiseDataFolder(const QString& sDataFolderIn) {
+    sDataFolder = sDataFolderIn;
     sINI = sDataFolder + "/QXLogging.INI";
     // A folder that cannot be made shows up later as settings that cannot be written.
     QDir().mkpath(sDataFolder);
@@ -185,22 +184,22 @@ void TMainController::FinishSession() {
     SQLConnection.UpdateSession(rSessionInfo);
 }
 
-void TMainController::HandleEngineEvent(int iCode) {
-    aPendingEvents.append(iCode);
+void TMainController::HandleEngineEvent(int iCode, const TPortOpenFailure& rPortFailure) {
+    aPendingEvents.append({iCode, rPortFailure});
     // A handler may wait in a modal box, whose event loop delivers the next events: they run after it, in
     // their order, instead of inside it (one question and one session update per end of session).
     if (bHandlingEvent)
         return;
     bHandlingEvent = true;
     while (!aPendingEvents.isEmpty()) {
-        const int iNext = aPendingEvents.takeFirst();
-        HandleEvent(iNext);
+        const auto [iNext, rFailure] = aPendingEvents.takeFirst();
+        HandleEvent(iNext, rFailure);
         Q_EMIT EngineEventHandled(iNext);
     }
     bHandlingEvent = false;
 }
 
-void TMainController::HandleEvent(int iCode) {
+void TMainController::HandleEvent(int iCode, const TPortOpenFailure& rPortFailure) {
     switch (iCode) {
     case kEventConnecting:
         AddLog(0, "Connecting.|1");
@@ -281,8 +280,11 @@ void TMainController::HandleEvent(int iCode) {
         AddLog(0, "Telnet Login Incorrect.|4");
         break;
     case kEventPortNotOpened:
+        if (rPortFailure.Failed())
+            AddLog(0, PortOpenFailureLog(rPortFailure));
         View->ShowEntryMessage(kTextCouldNotOpenCOM, kMsgError, kMsgBtnOK,
-                               QString::number(Settings.rActiveNetworkCFG.iPort));
+                               QString::number(Settings.rActiveNetworkCFG.iPort),
+                               PortOpenFailureText(rPortFailure, Settings.iLNG));
         break;
     case kEventNoInstrument:
         View->ShowEntryMessage(kTextNoInstrumentOnCOM, kMsgWarning, kMsgBtnOK,

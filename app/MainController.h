@@ -1,11 +1,13 @@
 #pragma once
 
+#include "app/DataFolder.h"
 #include "app/EngineLog.h"
 #include "app/MainRecords.h"
 #include "app/MainView.h"
 #include "app/MessagePort.h"
 #include "app/Settings.h"
 #include "engine/Timing.h"
+#include "meter/PortOpenError.h"
 #include "store/SessionTypes.h"
 #include "store/dbSQLite.h"
 
@@ -28,10 +30,12 @@ public:
 
     void SetView(IMainView* pView) { View = pView ? pView : &NullView; }
 
-    // Fixes the data folder under sConfigRoot (created with its parents), the settings path and the log
-    // mirror, and binds the message port from 50001 upwards. False when no port could be bound; the program
-    // then runs without an engine channel.
-    bool Initialise(const QString& sConfigRoot);
+    // Fixes the data folder sDataFolder (created with its parents), the settings path and the log mirror,
+    // and binds the message port from 50001 upwards. False when no port could be bound; the program then
+    // runs without an engine channel.
+    bool InitialiseDataFolder(const QString& sDataFolder);
+    // The same with the program's data folder under the configuration root sConfigRoot.
+    bool Initialise(const QString& sConfigRoot) { return InitialiseDataFolder(DataFolderUnder(sConfigRoot)); }
 
     // Reads the settings file into Settings and applies what belongs to the program's state: the working
     // database is opened (or the no-database state entered) and the active instrument shown. False when
@@ -43,9 +47,10 @@ public:
     // the file could not be deleted (the settings read so far stay).
     bool RecoverSettings();
 
-    // Handles one engine event, as posted by the logging thread. An event that arrives while another is
-    // being handled (its handler waiting for an answer) is handled right after it.
-    void HandleEngineEvent(int iCode);
+    // Handles one engine event, as posted by the logging thread; a port that could not be opened (event 16)
+    // comes with its cause. An event that arrives while another is being handled (its handler waiting for an
+    // answer) is handled right after it.
+    void HandleEngineEvent(int iCode, const TPortOpenFailure& rPortFailure = {});
     // Handles one datagram of the message port.
     void UDPUDPRead(const QByteArray& Datagram);
     void AddLog(int iThread, const QString& sMessage) { slLog.AddLog(iThread, sMessage); }
@@ -65,6 +70,7 @@ public:
     // from the settings held now and starts it. False when a thread still exists; nothing will then report.
     bool ConnectInstrument(const TTimingSettings& rTiming = TTimingSettings());
 
+    // Where settings, engine trace and serial port links live.
     QString sDataFolder;
     QString sINI;
     TdbSQLite SQLConnection;
@@ -93,7 +99,7 @@ Q_SIGNALS:
 private:
     // Frees the logging thread once it has finished its clean-up.
     void ReleaseLoggingThread();
-    void HandleEvent(int iCode);
+    void HandleEvent(int iCode, const TPortOpenFailure& rPortFailure);
     void SetLoggingStatus(int iStatus);
     // At every connect: the previous identification goes; the values on screen go too when another meter
     // than the last one connects.
@@ -105,7 +111,11 @@ private:
     // The port ("COMn") or host and port of the last connection.
     QString sLastMeter;
     // Events that arrived while an earlier one was being handled, in order.
-    QList<int> aPendingEvents;
+    struct TPendingEvent {
+        int iCode;
+        TPortOpenFailure rPortFailure;
+    };
+    QList<TPendingEvent> aPendingEvents;
     bool bHandlingEvent = false;
     // The logging thread this controller created; LoggingThread points at it while it runs.
     std::unique_ptr<TLoggingThread> pLoggingThread;

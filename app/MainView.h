@@ -49,9 +49,11 @@ public:
     virtual void SetStatusPicture(TStatusPicture ePicture) { (void)ePicture; }
     virtual void SetStartButtonCaption(int iEntry) { (void)iEntry; }
     virtual bool IsPauseAvailable() const { return false; }
-    // A message of the text table, entry iEntry, with %s / %d filled from sArg.
-    virtual void ShowEntryMessage(int iEntry, int iKind, int iButtons, const QString& sArg) {
-        (void)iEntry, (void)iKind, (void)iButtons, (void)sArg;
+    // A message of the text table, entry iEntry, with %s / %d filled from sArg; sDetail, when there is one,
+    // follows as a paragraph of its own.
+    virtual void ShowEntryMessage(int iEntry, int iKind, int iButtons, const QString& sArg,
+                                  const QString& sDetail = QString()) {
+        (void)iEntry, (void)iKind, (void)iButtons, (void)sArg, (void)sDetail;
     }
     // Offers to keep the session texts edited in the live grid; may change rSessionInfo.
     virtual void CheckSessionInfoChanges(TSessionInfo& rSessionInfo) { (void)rSessionInfo; }

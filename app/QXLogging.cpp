@@ -1,4 +1,5 @@
 #include "app/AppWindows.h"
+#include "app/CommandLine.h"
 #include "app/FormMain.h"
 #include "app/StartupProbe.h"
 #include "app/UnixSignals.h"
@@ -18,6 +19,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <cstdio>
 
 namespace {
 
@@ -28,21 +30,47 @@ void ApplyVisualStyle(QApplication& app) {
         app.setStyleSheet(QString::fromUtf8(Sheet.readAll()));
 }
 
+void Print(std::FILE* pStream, const QString& sText) {
+    std::fputs(sText.toLocal8Bit().constData(), pStream);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    // Version and help are answered before the windowing toolkit starts, so they work without a display.
+    QStringList slArguments;
+    for (int i = 0; i < argc; ++i)
+        slArguments.append(QString::fromLocal8Bit(argv[i]));
+    const TCommandLine Early = ParseCommandLine(slArguments, true);
+    if (Early.bShowHelp) {
+        Print(stdout, Early.sHelpText);
+        return 0;
+    }
+    if (Early.bShowVersion) {
+        Print(stdout, VersionLine() + QLatin1Char('\n'));
+        return 0;
+    }
+
     // The program's resources live in the core library; register them before the first use.
     Q_INIT_RESOURCE(resources);
     QApplication app(argc, argv);
+    // Read again without the toolkit's own options, which QApplication has taken out.
+    const TCommandLine CommandLine = ParseCommandLine(app.arguments(), false);
+    if (!CommandLine.sError.isEmpty()) {
+        Print(stderr, CommandLine.sError + QStringLiteral("\n\n") + CommandLine.sHelpText);
+        return 2;
+    }
     // First of all, so that a signal arriving during start-up waits for the window instead of killing
     // the process.
     TUnixSignals Signals;
     app.setApplicationName("QX-Logging");
+    // Lets the desktop match the window to its desktop entry and icon.
+    app.setDesktopFileName(QStringLiteral("dk.kelmoria.qxlogging"));
     ApplyVisualStyle(app);
 
     // Every window once, in this order, kept for the whole run. The main window is created first, so its
     // creation runs before any other window exists; it is shown last, once all of them exist.
-    TfrmMain frmMain;
+    TfrmMain frmMain(nullptr, CommandLine.sDataFolder);
     TAppWindows Windows;
     Windows.frmMain = &frmMain;
     Windows.frmSplash = new TfrmSplash(&frmMain);

@@ -69,15 +69,17 @@ TLoggingThreadSettings TLoggingThread::ReadMainSettings(const TMainController& M
     s.iUDPPort = Main.UDP.Port();
     s.iTimeSource = Main.Settings.iTimesource;
     s.TCCtrl = ToEngineTC(Main.Settings.TCCtrl);
+    s.sDataFolder = Main.sDataFolder;
     return s;
 }
 
 TLoggingThread::TLoggingThread(TMainController& Main, const TTimingSettings& rTiming, int iThreadNo)
     : TLoggingThread(
           ReadMainSettings(Main),
-          [pMain = &Main](int iCode) {
+          [pMain = &Main](int iCode, const TPortOpenFailure& rPortFailure) {
               QMetaObject::invokeMethod(
-                  pMain, [pMain, iCode] { pMain->HandleEngineEvent(iCode); }, Qt::QueuedConnection);
+                  pMain, [pMain, iCode, rPortFailure] { pMain->HandleEngineEvent(iCode, rPortFailure); },
+                  Qt::QueuedConnection);
           },
           [pMain = &Main] { return ToEngineTC(pMain->Settings.TCCtrl); }, rTiming, iThreadNo) {}
 
@@ -86,8 +88,8 @@ TLoggingThread::TLoggingThread(const TLoggingThreadSettings& rSettings, TPostThr
                                int iThreadNo)
     : rSessionInfo(rSettings.rSessionInfo), rActiveNetworkCFG(rSettings.rActiveNetworkCFG),
       iThreadNumber(iThreadNo), iUDPPort(rSettings.iUDPPort), iTimeSource(rSettings.iTimeSource),
-      rTiming(rTimingIn), StartTCCtrl(rSettings.TCCtrl), fnPostEvent(std::move(fnPostEventIn)),
-      fnReadTCControl(std::move(fnReadTCControlIn)) {
+      sDataFolder(rSettings.sDataFolder), rTiming(rTimingIn), StartTCCtrl(rSettings.TCCtrl),
+      fnPostEvent(std::move(fnPostEventIn)), fnReadTCControl(std::move(fnReadTCControlIn)) {
     iTimeout = rTiming.iNoDataPolls > 0 ? rTiming.iNoDataPolls : kDefaultNoDataPolls;
     TCCtrl.SyncRTC = rSettings.TCCtrl.SyncRTC;
     engine::SyncTCControl(rSettings.TCCtrl, TCCtrl);
@@ -133,6 +135,7 @@ void TLoggingThread::run() {
         UDP = std::make_unique<TUDPSender>(iUDPPort, rTiming);
         if (rActiveNetworkCFG.bComPort) {
             COM = std::make_unique<TqxMeterCom>(rTiming);
+            COM->SetDataFolder(sDataFolder);
             InstrumentMemory = std::make_unique<TInstrumentMemory>();
             InstrumentMemory->SetqxMeterCOM(COM.get());
         }
@@ -258,7 +261,7 @@ QString TLoggingThread::InstrumentInfoText() const {
 bool TLoggingThread::ConnectCOM() {
     COM->SetPort(rActiveNetworkCFG.iPort);
     if (!COM->Open()) {
-        PostThreadEvent(kEventPortNotOpened);
+        PostThreadEvent(kEventPortNotOpened, COM->OpenFailure());
         return false;
     }
     if (!COM->ConnectToMeter()) {
@@ -604,9 +607,9 @@ void TLoggingThread::SetState(int iState) {
     iThreadState.store(iState);
 }
 
-void TLoggingThread::PostThreadEvent(int iCode) {
+void TLoggingThread::PostThreadEvent(int iCode, const TPortOpenFailure& rPortFailure) {
     if (fnPostEvent)
-        fnPostEvent(iCode);
+        fnPostEvent(iCode, rPortFailure);
 }
 
 void TLoggingThread::SendUDPMessage(int iCode, const QString& sText) {

@@ -6,6 +6,7 @@
 #include "engine/TimecodeControl.h"
 #include "engine/Timing.h"
 #include "meter/InstrumentInfo.h"
+#include "meter/PortOpenError.h"
 #include "store/SessionTypes.h"
 
 #include <QString>
@@ -31,6 +32,8 @@ struct TLoggingThreadSettings {
     int iUDPPort = 0;
     int iTimeSource = engine::kTimeSourceMeter;
     engine::TTCControlSettings TCCtrl;
+    // Where the serial port links live.
+    QString sDataFolder;
 };
 
 // The logging engine: one thread per instrument connection. It connects to the meter, reports its
@@ -46,8 +49,9 @@ struct TLoggingThreadSettings {
 // by the thread alone. The owner must outlive the thread; destroying the object closes and joins it.
 class TLoggingThread : public QThread, public IEngineControl {
 public:
-    // Posts an engine event to the main window; called on the logging thread, must not block.
-    using TPostThreadEvent = std::function<void(int iCode)>;
+    // Posts an engine event to the main window; called on the logging thread, must not block. A port that
+    // could not be opened (event 16) carries its cause.
+    using TPostThreadEvent = std::function<void(int iCode, const TPortOpenFailure& rPortFailure)>;
     // Reads the main window's timecode control; called on the main thread only.
     using TReadTCControl = std::function<engine::TTCControlSettings()>;
 
@@ -111,7 +115,7 @@ private:
 
     void SetState(int iState);
     int State() const { return iThreadState.load(); }
-    void PostThreadEvent(int iCode);
+    void PostThreadEvent(int iCode, const TPortOpenFailure& rPortFailure = {});
     void SendUDPMessage(int iCode, const QString& sText);
     QString InstrumentInfoText() const;
 
@@ -122,6 +126,7 @@ private:
     int iUDPPort = 0;
     int iTimeout = 0;
     int iTimeSource = engine::kTimeSourceMeter;
+    QString sDataFolder;
     TTimingSettings rTiming;
     engine::TTimecodeControl TCCtrl;
     // The timecode control as the main window had it at the last start command.

@@ -44,11 +44,13 @@ QString ComPortDataFolder() {
     return DataFolder();
 }
 
-QString ComPortDevicePath(int iPort) {
+QString ComPortDevicePath(int iPort, const QString& sDataFolder) {
 #ifdef Q_OS_WIN
+    (void)sDataFolder;
     return ComPortName(iPort);
 #else
-    return ResolveComPortDevice(iPort, ComPortDataFolder(), [](const QString& sPath) {
+    const QString sFolder = sDataFolder.isEmpty() ? ComPortDataFolder() : sDataFolder;
+    return ResolveComPortDevice(iPort, sFolder, [](const QString& sPath) {
         const QFileInfo Info(sPath);
         return Info.isSymLink() || Info.exists();
     });

@@ -18,5 +18,6 @@ QString ResolveComPortDevice(int iPort, const QString& sDataFolder,
                              const std::function<bool(const QString&)>& fnLinkExists);
 // The program's data folder, where the ports folder lives.
 QString ComPortDataFolder();
-// ResolveComPortDevice against the real data folder and file system (the system's own name on Windows).
-QString ComPortDevicePath(int iPort);
+// ResolveComPortDevice against the data folder sDataFolder (the user's own when empty) and the real file
+// system; the system's own name on Windows.
+QString ComPortDevicePath(int iPort, const QString& sDataFolder = QString());

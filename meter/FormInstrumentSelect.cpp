@@ -158,6 +158,17 @@ int TfrmInstrumentSelect::ShowMessage(const QString& sText, int iKind) {
     return Context.ShowMessageBox ? Context.ShowMessageBox(sText, iKind, kMsgBtnOK) : kMsgResultOK;
 }
 
+void TfrmInstrumentSelect::ShowProbeFailure(const QString& sText, const TPortProbe& rProbe) {
+    if (!rProbe.OpenFailure.Failed()) {
+        ShowMessage(sText, kMsgWarning);
+        return;
+    }
+    if (Context.AddLog)
+        Context.AddLog(PortOpenFailureLog(rProbe.OpenFailure));
+    ShowMessage(sText + QStringLiteral("\r\r") + PortOpenFailureText(rProbe.OpenFailure, Language()),
+                kMsgWarning);
+}
+
 void TfrmInstrumentSelect::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (!event->spontaneous())
@@ -194,7 +205,10 @@ void TfrmInstrumentSelect::BuildTree(bool bComExpanded, bool bNetworkExpanded) {
     treeNodeCom = MakeNode(
         {TInstrumentNodeKind::LocalRoot, kNodeLocalRoot, kIconLocalRoot, Text(kTxtLocalInstruments)});
     treeInstrument->addTopLevelItem(treeNodeCom);
-    const QStringList slPorts = Context.LoadPorts ? Context.LoadPorts() : LoadPorts(ComPortDataFolder());
+    const QStringList slPorts =
+        Context.LoadPorts
+            ? Context.LoadPorts()
+            : LoadPorts(Context.sDataFolder.isEmpty() ? ComPortDataFolder() : Context.sDataFolder);
     for (const TInstrumentNode& rNode : PortNodes(slPorts))
         treeNodeCom->addChild(MakeNode(rNode));
     treeNodeNetwork = MakeNode(
@@ -293,11 +307,13 @@ bool TfrmInstrumentSelect::TestInstrument(bool bShowSuccess, bool bTestNetwork) 
     if (eKind == TInstrumentNodeKind::Port) {
         const int iPort = NodeValue(NodeNumber(SelectedNode));
         const TTimingSettings rTiming = Context.rTiming;
+        const QString sDataFolder = Context.sDataFolder;
         TPortProbe rProbe;
-        RunWithWait(Text(kTxtPleaseWait), false,
-                    [&rProbe, iPort, rTiming] { rProbe = ProbePort(iPort, rTiming); });
+        RunWithWait(Text(kTxtPleaseWait), false, [&rProbe, iPort, rTiming, sDataFolder] {
+            rProbe = ProbePort(iPort, rTiming, sDataFolder);
+        });
         if (!rProbe.bFound) {
-            ShowMessage(FormatText(Text(kTxtNoInstrumentOnPort), {QString::number(iPort)}), kMsgWarning);
+            ShowProbeFailure(FormatText(Text(kTxtNoInstrumentOnPort), {QString::number(iPort)}), rProbe);
             return false;
         }
         if (Context.AddLog)
@@ -379,11 +395,13 @@ void TfrmInstrumentSelect::popFindInstrumentClick() {
     for (int i = 0; i < treeNodeCom->childCount(); ++i)
         aPorts.append(NodeValue(NodeNumber(treeNodeCom->child(i))));
     const TTimingSettings rTiming = Context.rTiming;
+    const QString sDataFolder = Context.sDataFolder;
     TPortProbe rFound;
-    RunWithWait(Text(kTxtSearching), true,
-                [&rFound, aPorts, rTiming] { rFound = FindInstrument(aPorts, rTiming); });
+    RunWithWait(Text(kTxtSearching), true, [&rFound, aPorts, rTiming, sDataFolder] {
+        rFound = FindInstrument(aPorts, rTiming, sDataFolder);
+    });
     if (!rFound.bFound) {
-        ShowMessage(Text(kTxtNoInstrumentFound), kMsgWarning);
+        ShowProbeFailure(Text(kTxtNoInstrumentFound), rFound);
         return;
     }
     ShowMessage(FormatText(Text(kTxtDetectedOnPort), {rFound.sTypeName, QString::number(rFound.iPort)}),
@@ -439,6 +457,7 @@ void TfrmInstrumentSelect::done(int iResult) {
 TInstrumentManagerContext InstrumentManagerContext(TfrmMain& frmMain) {
     TInstrumentManagerContext rContext;
     rContext.pSettings = &frmMain.Ctrl.Settings;
+    rContext.sDataFolder = frmMain.Ctrl.sDataFolder;
     rContext.ShowMessageBox = [&frmMain](const QString& sText, int iKind, int iButtons) {
         return frmMain.ShowMessageBox(sText, iKind, iButtons);
     };

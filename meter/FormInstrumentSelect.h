@@ -1,5 +1,6 @@
 #pragma once
 
+#include "meter/InstrumentDiscovery.h"
 #include "meter/InstrumentList.h"
 #include "meter/InstrumentManagerContext.h"
 
@@ -79,6 +80,8 @@ private:
     // Runs fnWork off the window's thread with the wait window showing sWaitText.
     void RunWithWait(const QString& sWaitText, bool bFadeIn, const std::function<void()>& fnWork);
     int ShowMessage(const QString& sText, int iKind);
+    // A probe that found no meter: sText, then why a port could not be opened, which also goes to the log.
+    void ShowProbeFailure(const QString& sText, const TPortProbe& rProbe);
     QString Text(int iEntry) const;
     int Language() const;
 

@@ -108,20 +108,28 @@ QStringList LoadPorts(const QString& sDataFolder) {
     return SortPortNames(LinkedPortNames(sDataFolder) + SystemPortNames());
 }
 
-TPortProbe ProbePort(int iPort, const TTimingSettings& rTiming) {
-    return FindInstrument({iPort}, rTiming);
-}
+namespace {
 
-TPortProbe FindInstrument(const QVector<int>& aPorts, const TTimingSettings& rTiming) {
+// bTellMissing: a port whose device is missing is worth telling (one port probed, not a search).
+TPortProbe ProbePorts(const QVector<int>& aPorts, const TTimingSettings& rTiming, const QString& sDataFolder,
+                      bool bTellMissing) {
     TPortProbe rProbe;
     if (aPorts.size() == 1)
         rProbe.iPort = aPorts.front();
     TqxMeterCom Com(rTiming);
+    Com.SetDataFolder(sDataFolder);
     for (const int iPort : aPorts) {
         // Leaves command mode on the previous port when it had entered it.
         Com.Close();
         Com.SetPort(iPort);
-        if (Com.Open() && Com.ConnectToMeter()) {
+        if (!Com.Open()) {
+            // A search passes over missing devices quietly; one that is there but refused is worth telling.
+            const bool bTell = bTellMissing || Com.OpenFailure().Cause != TPortOpenCause::NoDevice;
+            if (bTell && !rProbe.OpenFailure.Failed())
+                rProbe.OpenFailure = Com.OpenFailure();
+            continue;
+        }
+        if (Com.ConnectToMeter()) {
             rProbe.iPort = iPort;
             rProbe.bFound = true;
             rProbe.sTypeName = Com.qxMeterInfo().TypeName;
@@ -132,6 +140,17 @@ TPortProbe FindInstrument(const QVector<int>& aPorts, const TTimingSettings& rTi
     }
     Com.Close();
     return rProbe;
+}
+
+} // namespace
+
+TPortProbe ProbePort(int iPort, const TTimingSettings& rTiming, const QString& sDataFolder) {
+    return ProbePorts({iPort}, rTiming, sDataFolder, true);
+}
+
+TPortProbe FindInstrument(const QVector<int>& aPorts, const TTimingSettings& rTiming,
+                          const QString& sDataFolder) {
+    return ProbePorts(aPorts, rTiming, sDataFolder, false);
 }
 
 int TestNetworkLogin(TInstrumentInfo& rNetworkCFG, const TTimingSettings& rTiming, QString& sError) {

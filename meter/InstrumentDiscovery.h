@@ -2,6 +2,7 @@
 
 #include "engine/Timing.h"
 #include "meter/InstrumentInfo.h"
+#include "meter/PortOpenError.h"
 
 #include <QString>
 #include <QStringList>
@@ -41,15 +42,20 @@ struct TPortProbe {
     QString sTypeName;
     QString sIOString;
     int iSerialNo = 0;
+    // Why a port could not be opened: the probed port, or the first port of a search whose device is there
+    // but could not be opened.
+    TPortOpenFailure OpenFailure;
 };
 
-// Opens port iPort and asks the meter there who it is. Blocks; the channel is created, used and freed on
-// the calling thread.
-TPortProbe ProbePort(int iPort, const TTimingSettings& rTiming);
+// Opens port iPort and asks the meter there who it is; the ports folder of sDataFolder (the user's own when
+// empty) may link the port to its device. Blocks; the channel is created, used and freed on the calling
+// thread.
+TPortProbe ProbePort(int iPort, const TTimingSettings& rTiming, const QString& sDataFolder = QString());
 
 // Probes the ports in order with one channel and stops at the first meter: the ports after it are never
 // opened. bFound is false when none answered.
-TPortProbe FindInstrument(const QVector<int>& aPorts, const TTimingSettings& rTiming);
+TPortProbe FindInstrument(const QVector<int>& aPorts, const TTimingSettings& rTiming,
+                          const QString& sDataFolder = QString());
 
 // Logs in to the network instrument rNetworkCFG and disconnects again: a TTelnetLoginResult, with the
 // serial number and unit name filled on success and the connection's error text in sError when it could

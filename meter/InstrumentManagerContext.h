@@ -29,4 +29,6 @@ struct TInstrumentManagerContext {
     std::function<int(TInstrumentInfo& rCFG, QString& sError)> TelnetLogin;
     // Waits of the serial channel and the login.
     TTimingSettings rTiming;
+    // The data folder whose ports folder links COM ports to devices; empty for the user's own.
+    QString sDataFolder;
 };

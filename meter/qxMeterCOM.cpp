@@ -109,14 +109,20 @@ bool TqxMeterCom::Open() {
     CheckOwner();
     if (CP->isOpen())
         CP->close();
-    const QString sDevice = ComPortDevicePath(FPort);
-    if (sDevice.isEmpty())
+    FOpenFailure = {};
+    const QString sDevice = ComPortDevicePath(FPort, FDataFolder);
+    if (sDevice.isEmpty()) {
+        FOpenFailure = DiagnosePortOpen(FPort, sDevice, false, QStringLiteral("No device for this port"));
         return false;
+    }
     CP->setPortName(sDevice);
     if (CP->open(QIODevice::ReadWrite)) {
         // A pseudo-terminal has no modem lines; their failure does not matter.
         CP->setDataTerminalReady(false);
         CP->setRequestToSend(false);
+    } else {
+        FOpenFailure =
+            DiagnosePortOpen(FPort, sDevice, CP->error() == QSerialPort::PermissionError, CP->errorString());
     }
     CP->clearError();
     return Connected();

@@ -3,6 +3,7 @@
 #include "engine/Timing.h"
 #include "meter/MeterInfo.h"
 #include "meter/MeterMemoryReader.h"
+#include "meter/PortOpenError.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -46,6 +47,8 @@ public:
 
     int Port() const { return FPort; }
     void SetPort(int iPort) { FPort = iPort; }
+    // The data folder whose ports folder may link the port to its device; empty for the user's own.
+    void SetDataFolder(const QString& sDataFolder) { FDataFolder = sDataFolder; }
     // True only after the meter acknowledged the command to enter command mode.
     bool CommandMode() const { return FCommandMode; }
     void SetCommandMode(bool Value);
@@ -56,6 +59,8 @@ public:
     const TqxMeterInfo& qxMeterInfo() const { return FqxMeterInfo; }
     // The last failure text; not cleared on success.
     const QString& LastMessage() const { return sLastMessage; }
+    // Why the last Open failed; no cause after a successful one.
+    const TPortOpenFailure& OpenFailure() const { return FOpenFailure; }
 
     // Receiver of delivered lines.
     TOnRXString OnRXString;
@@ -122,6 +127,8 @@ private:
     TTimingSettings rTiming;
     std::unique_ptr<QSerialPort> CP;
     int FPort = 0;
+    QString FDataFolder;
+    TPortOpenFailure FOpenFailure;
     bool FCommandMode = false;
     int FTimeout = 0;
     // Reply capture: a complete line has arrived.

@@ -178,9 +178,10 @@ public:
     void SetBlinking(bool bOn) override { bBlinking = bOn; }
     void SetStartButtonCaption(int iEntry) override { iStartCaption = iEntry; }
     bool IsPauseAvailable() const override { return bPauseAvailable; }
-    void ShowEntryMessage(int iEntry, int, int, const QString& sArg) override {
+    void ShowEntryMessage(int iEntry, int, int, const QString& sArg, const QString& sDetail) override {
         iMessage = iEntry;
         sMessageArg = sArg;
+        sMessageDetail = sDetail;
     }
     void CheckSessionInfoChanges(TSessionInfo& r) override {
         ++iSessionChecks;
@@ -195,6 +196,7 @@ public:
     int iStartCaption = 0;
     int iMessage = 0;
     QString sMessageArg;
+    QString sMessageDetail;
     int iSessionChecks = 0;
 };
 
@@ -247,6 +249,35 @@ TEST_F(MainControllerFixture, EngineEventsDriveTheLoggingState) {
         Ctrl.HandleEngineEvent(m.iEvent);
         EXPECT_EQ(View.iMessage, m.iEntry);
         EXPECT_EQ(View.sMessageArg, m.sArg);
+        EXPECT_TRUE(View.sMessageDetail.isEmpty());
+    }
+}
+
+// The thread's event 16 carries why the port could not be opened: the message names the cause below entry
+// 288 in the window's language, and the engine log keeps the path and the system's words.
+TEST_F(MainControllerFixture, APortThatCouldNotBeOpenedSaysWhyInTheMessageAndTheLog) {
+    TRecordingView View;
+    Ctrl.SetView(&View);
+    Ctrl.Settings.rActiveNetworkCFG.iPort = 3;
+    const TPortOpenFailure rFailure =
+        DescribePortOpenFailure(3, "/dev/ttyACM9", TPortOpenCause::Busy, "Device or resource busy");
+    const struct {
+        int iLNG;
+        const char* sDetail;
+    } aCases[] = {
+        {0, "/dev/ttyACM9 is in use by another program (Device or resource busy).\r\rClose the program that "
+            "uses the meter, then try again."},
+        {1, "/dev/ttyACM9 bruges af et andet program (Device or resource busy).\r\rLuk det program der "
+            "bruger måleren, og prøv igen."},
+    };
+    for (const auto& c : aCases) {
+        Ctrl.Settings.iLNG = c.iLNG;
+        Ctrl.HandleEngineEvent(kEventPortNotOpened, rFailure);
+        EXPECT_EQ(View.iMessage, 288);
+        EXPECT_EQ(View.sMessageArg, "3");
+        EXPECT_EQ(View.sMessageDetail, QString::fromUtf8(c.sDetail));
+        EXPECT_TRUE(Ctrl.slLog.Lines().last().endsWith(
+            "|Could not open COM3 at /dev/ttyACM9: Device or resource busy.|4"));
     }
 }
 

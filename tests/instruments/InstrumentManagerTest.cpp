@@ -193,9 +193,18 @@ TEST_F(InstrumentManagerTest, ChoosingAPortWithoutAMeterKeepsThePreviousInstrume
         ASSERT_NO_FATAL_FAILURE(Pick(iPort + 100));
         frmSelect.treeInstrumentDblClick();
         ASSERT_EQ(aMessages.size(), 1u) << iPort;
-        EXPECT_EQ(aMessages[0].sText, Text(30, {QString::number(iPort)}));
-        EXPECT_EQ(aMessages[0].sText, "No instrument found on COM" + QString::number(iPort) +
-                                          ".\r\rPlease check the connection.");
+        const QString sNoInstrument =
+            "No instrument found on COM" + QString::number(iPort) + ".\r\rPlease check the connection.";
+        EXPECT_EQ(Text(30, {QString::number(iPort)}), sNoInstrument);
+        // A port whose device is gone also says so; a silent meter's port opened fine.
+        const QString sCause = iPort == 5
+                                   ? "\r\rThe device " + Ports.sDataFolder +
+                                         "/ports/no-such-device does not exist (No such file or "
+                                         "directory).\r\rCheck that the meter is connected and switched "
+                                         "on, and which device it appears as (/dev/ttyACM… or "
+                                         "/dev/ttyUSB…)."
+                                   : QString();
+        EXPECT_EQ(aMessages[0].sText, sNoInstrument + sCause);
         EXPECT_EQ(aMessages[0].iKind, kMsgWarning);
         EXPECT_TRUE(frmSelect.isVisible());
         EXPECT_EQ(Settings.rActiveNetworkCFG.sHostName, rBefore.sHostName);

@@ -1,9 +1,11 @@
 #include "tests/support/TestSupport.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -80,4 +82,88 @@ TEST_F(ProgramFixture, AnUnreadableSettingsFileIsBackedUpAndReplacedByDefaults) 
         EXPECT_TRUE(Fresh.contains("EvenLines=clSilver")) << Fresh.toStdString();
         EXPECT_TRUE(Fresh.contains("GUILanguage=0")) << Fresh.toStdString();
     }
+}
+
+namespace {
+
+QByteArray RunToEnd(const QStringList& slArgs, const QProcessEnvironment& Env, int& iExitCode,
+                    QByteArray* pStdErr = nullptr) {
+    QProcess Program;
+    Program.setProcessEnvironment(Env);
+    Program.start(QString(QX_BIN_DIR) + "/qxlogging", slArgs);
+    EXPECT_TRUE(Program.waitForFinished(15000));
+    iExitCode = Program.exitStatus() == QProcess::NormalExit ? Program.exitCode() : -1;
+    if (pStdErr)
+        *pStdErr = Program.readAllStandardError();
+    return Program.readAllStandardOutput();
+}
+
+// Every file below sRoot, as paths relative to it.
+QStringList FilesBelow(const QString& sRoot) {
+    QStringList slFiles;
+    QDirIterator It(sRoot, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (It.hasNext())
+        slFiles << QDir(sRoot).relativeFilePath(It.next());
+    return slFiles;
+}
+
+} // namespace
+
+// Version and help are answered without a display: the package test and scripts run them anywhere.
+TEST(ProgramCommandLine, VersionAndHelpNeedNoDisplay) {
+    QProcessEnvironment Env = QProcessEnvironment::systemEnvironment();
+    Env.remove("QT_QPA_PLATFORM");
+    Env.remove("DISPLAY");
+    Env.remove("WAYLAND_DISPLAY");
+    int iExit = -1;
+    for (const char* sOption : {"--version", "-v"}) {
+        EXPECT_EQ(RunToEnd({sOption}, Env, iExit), "QX-Logging 1.0.0.1\n") << sOption;
+        EXPECT_EQ(iExit, 0) << sOption;
+    }
+    const QByteArray Help = RunToEnd({"--help"}, Env, iExit);
+    EXPECT_EQ(iExit, 0);
+    EXPECT_TRUE(Help.startsWith("Usage: qxlogging [options]\n")) << Help.toStdString();
+    EXPECT_TRUE(Help.contains("--config-dir <DIR>")) << Help.toStdString();
+
+    // An option the program does not know is refused with the list of those it knows.
+    Env.insert("QT_QPA_PLATFORM", "offscreen");
+    QByteArray Errors;
+    RunToEnd({"--no-such-option"}, Env, iExit, &Errors);
+    EXPECT_EQ(iExit, 2);
+    EXPECT_TRUE(Errors.contains("no-such-option")) << Errors.toStdString();
+    EXPECT_TRUE(Errors.contains("--config-dir <DIR>")) << Errors.toStdString();
+}
+
+// A run with --config-dir writes its settings and engine trace into that folder and nothing into the
+// user's own configuration, cache or home.
+TEST(ProgramCommandLine, ConfigDirKeepsEveryFileOfTheRunInsideIt) {
+    QTemporaryDir Outside, Inside;
+    ASSERT_TRUE(Outside.isValid() && Inside.isValid());
+    const QString sDataFolder = Inside.path() + "/station 2";
+    QProcessEnvironment Env = QProcessEnvironment::systemEnvironment();
+    Env.insert("HOME", Outside.path());
+    Env.insert("XDG_CONFIG_HOME", Outside.path() + "/config");
+    Env.insert("XDG_CACHE_HOME", Outside.path() + "/cache");
+    Env.insert("XDG_DATA_HOME", Outside.path() + "/data");
+    Env.insert("QT_QPA_PLATFORM", "offscreen");
+
+    QProcess Program;
+    Program.setProcessEnvironment(Env);
+    Program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    Program.start(QString(QX_BIN_DIR) + "/qxlogging", {"--config-dir", sDataFolder});
+    ASSERT_TRUE(Program.waitForStarted(10000));
+    ASSERT_TRUE(qxtest::WaitFor(
+        [&] {
+            QFile f(sDataFolder + "/QXLogging.log");
+            return f.open(QIODevice::ReadOnly) && f.readAll().contains("selected.|1");
+        },
+        20000));
+    ::kill(pid_t(Program.processId()), SIGTERM);
+    ASSERT_TRUE(Program.waitForFinished(15000));
+    EXPECT_EQ(Program.exitCode(), 0);
+
+    QStringList slInside = FilesBelow(sDataFolder);
+    slInside.sort();
+    EXPECT_EQ(slInside, QStringList({"QXLogging.INI", "QXLogging.log"}));
+    EXPECT_EQ(FilesBelow(Outside.path()), QStringList());
 }

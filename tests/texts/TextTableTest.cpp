@@ -1,4 +1,5 @@
 #include "app/TextTable.h"
+#include "meter/PortOpenError.h"
 
 #include <QRegularExpression>
 #include <gtest/gtest.h>
@@ -14,6 +15,8 @@ std::vector<int> UsedPairs() {
             a.push_back(i);
     }
     a.push_back(kTxtReplaceDatabaseFile);
+    for (int i = kTxtPortPermissionGroup; i <= kTxtPortOpenFailed; i += 2)
+        a.push_back(i);
     return a;
 }
 

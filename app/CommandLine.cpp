@@ -1,0 +1,55 @@
+#include "app/CommandLine.h"
+
+#include "app/Version.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+
+QString VersionLine() {
+    return QStringLiteral("QX-Logging " QX_VERSION_TEXT);
+}
+
+TCommandLine ParseCommandLine(const QStringList& slArguments, bool bAllowUnknown) {
+    QCommandLineParser Parser;
+    Parser.setApplicationDescription(
+        QStringLiteral("Records the measurements of loudness meters into session databases and lets you "
+                       "review and export them."));
+    const QCommandLineOption HelpOption({QStringLiteral("h"), QStringLiteral("help")},
+                                        QStringLiteral("Shows these options and ends."));
+    const QCommandLineOption VersionOption({QStringLiteral("v"), QStringLiteral("version")},
+                                           QStringLiteral("Shows the program's version and ends."));
+    const QCommandLineOption ConfigDirOption(
+        QStringLiteral("config-dir"),
+        QStringLiteral("Runs with DIR as the data folder (settings, engine trace, serial port links) "
+                       "instead of the user's own; DIR is created when missing."),
+        QStringLiteral("DIR"));
+    Parser.addOption(HelpOption);
+    Parser.addOption(VersionOption);
+    Parser.addOption(ConfigDirOption);
+
+    TCommandLine r;
+    const bool bParsed = Parser.parse(slArguments);
+    // Without an application object the parser knows no program name for its usage line.
+    const QString sProgram =
+        slArguments.isEmpty() ? QStringLiteral("qxlogging") : QFileInfo(slArguments.constFirst()).fileName();
+    r.sHelpText = Parser.helpText().replace(QStringLiteral("<executable_name>"), sProgram);
+    r.bShowHelp = Parser.isSet(HelpOption);
+    r.bShowVersion = Parser.isSet(VersionOption);
+    if (!bParsed && !bAllowUnknown) {
+        r.sError = Parser.errorText();
+        return r;
+    }
+    if (!Parser.positionalArguments().isEmpty() && !bAllowUnknown) {
+        r.sError = QStringLiteral("Unexpected argument: ") + Parser.positionalArguments().constFirst();
+        return r;
+    }
+    if (Parser.isSet(ConfigDirOption)) {
+        const QString sDir = Parser.value(ConfigDirOption);
+        if (sDir.isEmpty())
+            r.sError = QStringLiteral("--config-dir needs a folder.");
+        else
+            r.sDataFolder = QDir::cleanPath(QDir(sDir).absolutePath());
+    }
+    return r;
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What the program was asked for on its command line. Started without options it runs as always: the
+// user's own data folder, the main window.
+struct TCommandLine {
+    bool bShowVersion = false;
+    bool bShowHelp = false;
+    // The data folder to run with instead of the user's own (absolute); empty for the default.
+    QString sDataFolder;
+    // Why the command line was refused; empty when it was understood.
+    QString sError;
+    // The option list, for --help and for a refused command line.
+    QString sHelpText;
+};
+
+// Reads the program's options from slArguments (the program's name first). Options the windowing toolkit
+// takes for itself (-platform, -style, ...) are no error when bAllowUnknown is set: they are read before
+// the toolkit has removed them.
+TCommandLine ParseCommandLine(const QStringList& slArguments, bool bAllowUnknown);
+
+// "QX-Logging" and the program's four-number version.
+QString VersionLine();
