@@ -380,9 +380,7 @@ bool TfrmMain::AskSessionFilter(TSQLFilter& rFilter) {
 void TfrmMain::ShowEntryMessage(int iEntry, int iKind, int iButtons, const QString& sArg,
                                 const QString& sDetail) {
     const QString sText = FormatText(GetText(iEntry, iLNG), {sArg});
-    ShowMessageBox(sDetail.isEmpty() ? sText : sText + QStringLiteral("
-
-") + sDetail, iKind, iButtons);
+    ShowMessageBox(sDetail.isEmpty() ? sText : sText + QStringLiteral("\r\r") + sDetail, iKind, iButtons);
 }
 
 void TfrmMain::UpdateGUIStrings() {
