@@ -9,8 +9,8 @@
 // shown as entry + iLNG; beside the pairs a special character and the untranslated names of the meter's
 // loudness settings.
 
-// Entries 0 to 447.
-inline constexpr int kTextTableEntries = 448;
+// Entries 0 to 549.
+inline constexpr int kTextTableEntries = 550;
 
 // The language index iLNG.
 inline constexpr int kLanguageEnglish = 0;
@@ -73,6 +73,17 @@ enum TTextEntry : int {
     kTxtDoubleQuote = 418,
     // Asked before a new database replaces an existing file.
     kTxtReplaceDatabaseFile = 446,
+    // The options dialog's checks of typed numbers and line widths, and its question before the defaults.
+    kTxtLeftAxisMinInvalid = 520,
+    kTxtLeftAxisMaxInvalid = 522,
+    kTxtRightAxisMinInvalid = 524,
+    kTxtRightAxisMaxInvalid = 526,
+    kTxtCursorLevelInvalid = 528,
+    kTxtTableColorMaxInvalid = 530,
+    kTxtTableColorMinInvalid = 532,
+    kTxtCursorLineWidthInvalid = 534,
+    kTxtGraphLineWidthInvalid = 536,
+    kTxtRestoreDefaultSettings = 538,
 };
 
 // A list of names looked up by a loudness-setup code: entries iFirst to iFirst + iHigh, the last one

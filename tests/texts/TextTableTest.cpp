@@ -14,6 +14,8 @@ std::vector<int> UsedPairs() {
             a.push_back(i);
     }
     a.push_back(kTxtReplaceDatabaseFile);
+    for (int i = kTxtLeftAxisMinInvalid; i <= kTxtRestoreDefaultSettings; i += 2)
+        a.push_back(i);
     return a;
 }
 
