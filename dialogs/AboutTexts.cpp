@@ -1,5 +1,10 @@
 #include "dialogs/AboutTexts.h"
 
+// Must stand outside any namespace.
+void InitAboutResources() {
+    Q_INIT_RESOURCE(about);
+}
+
 TAboutInstrumentLines AboutInstrumentLines(const TUDPInstrumentInfo& r) {
     if (!r.bValid)
         return {{QString(), QString()}, {QString(), QString(), QString()}};

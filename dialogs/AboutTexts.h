@@ -15,3 +15,7 @@ struct TAboutInstrumentLines {
 
 // The lines of the meter identified last (rInfo); all empty while no meter has been identified.
 TAboutInstrumentLines AboutInstrumentLines(const TUDPInstrumentInfo& rInfo);
+
+// Registers the pictures and the legal document of the about box, the splash and the legal window; they
+// live in the core library, whose resources are registered by hand.
+void InitAboutResources();
