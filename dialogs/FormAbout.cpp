@@ -24,7 +24,7 @@ constexpr QRgb kLinkColor = 0x0000FF;
 const char* const kMakerName = "Kelmoria";
 const char* const kMakerAddress1 = "Havnegade 12 & 14";
 const char* const kMakerAddress2 = "DK-8000 Aarhus C, Denmark";
-const char* const kMakerPhone = "Tel. +45 0000 0000  Fax +45 0000 0001";
+const char* const kMakerPhone = "Tel. +45 0000 0000, Fax +45 0000 0001";
 
 QLabel* NewLabel(QWidget* parent, const char* sName, const QString& sText, const QRect& Geometry) {
     auto* lbl = new QLabel(sText, parent);
@@ -69,11 +69,11 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Framele
     lblBuild =
         NewLabel(this, "lblBuild", "Build " + GetFmtFileVersion("%d.%d.%d.%d"), QRect(16, 150, 240, 18));
     // Plain-text labels show an ampersand as itself.
-    lblQXR = NewLabel(this, "lblQXR", QString::fromLatin1(kMakerName), QRect(290, 108, 230, 18));
+    lblQXR = NewLabel(this, "lblQXR", QString::fromLatin1(kMakerName), QRect(260, 108, 262, 18));
     lblQXR->setFont(ProductFont);
-    lblAdr1 = NewLabel(this, "lblAdr1", QString::fromLatin1(kMakerAddress1), QRect(290, 128, 230, 18));
-    lblAdr2 = NewLabel(this, "lblAdr2", QString::fromLatin1(kMakerAddress2), QRect(290, 146, 230, 18));
-    lblPhone = NewLabel(this, "lblPhone", QString::fromLatin1(kMakerPhone), QRect(290, 164, 230, 18));
+    lblAdr1 = NewLabel(this, "lblAdr1", QString::fromLatin1(kMakerAddress1), QRect(260, 128, 262, 18));
+    lblAdr2 = NewLabel(this, "lblAdr2", QString::fromLatin1(kMakerAddress2), QRect(260, 146, 262, 18));
+    lblPhone = NewLabel(this, "lblPhone", QString::fromLatin1(kMakerPhone), QRect(260, 164, 262, 18));
 
     NewSeparator(this, 190);
     // A fixed-pitch font, so that the padded labels line up at their colons.
@@ -81,12 +81,12 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Framele
     Fixed.setStyleHint(QFont::TypeWriter);
     Fixed.setPixelSize(13);
     for (int i = 0; i < 2; ++i) {
-        aInstrumentLeft[i] = NewLabel(this, "lblInstrumentLeft", QString(), QRect(10, 200 + 18 * i, 300, 18));
+        aInstrumentLeft[i] = NewLabel(this, "lblInstrumentLeft", QString(), QRect(10, 200 + 18 * i, 362, 18));
         aInstrumentLeft[i]->setFont(Fixed);
     }
     for (int i = 0; i < 3; ++i) {
         aInstrumentRight[i] =
-            NewLabel(this, "lblInstrumentRight", QString(), QRect(310, 200 + 18 * i, 210, 18));
+            NewLabel(this, "lblInstrumentRight", QString(), QRect(372, 200 + 18 * i, 154, 18));
         aInstrumentRight[i]->setFont(Fixed);
     }
     NewSeparator(this, 262);

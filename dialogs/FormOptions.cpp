@@ -90,11 +90,10 @@ QString FormatLevel(double f) {
     return QLocale().toString(f, 'f', 1);
 }
 
+// The font's family and style at the dialog's own size, so that a small report font stays readable here.
 QFont FontOf(const TFontRec& r, const QFont& Base) {
     QFont Font = Base;
     Font.setFamily(r.Name);
-    if (r.Size > 0)
-        Font.setPixelSize(r.Size);
     Font.setBold(r.Style.testFlag(TFontStyle::fsBold));
     Font.setItalic(r.Style.testFlag(TFontStyle::fsItalic));
     Font.setUnderline(r.Style.testFlag(TFontStyle::fsUnderline));
@@ -308,6 +307,8 @@ QGroupBox* TfrmOptions::CreateTableColorGroup(TTableColorGroup& g, const QString
                                               const QString& sCaption, const QString& sUnit) {
     g.grp = new QGroupBox(sCaption);
     auto* Grid = new QGridLayout(g.grp);
+    Grid->setVerticalSpacing(1);
+    Grid->setContentsMargins(8, 2, 8, 2);
     // Control names: chk<Key>ColorHigh, edit<Key>ColorHigh, img<Key>High and so on.
     const auto Rule = [&](int iRow, const QString& sRule, const QString& sCaption, QCheckBox*& chk,
                           QLineEdit** edit, QLabel** lblUnit, QLabel*& lblColour, TColorSwatch*& img) {
@@ -328,6 +329,7 @@ QGroupBox* TfrmOptions::CreateTableColorGroup(TTableColorGroup& g, const QString
     Rule(0, "High", "High Level.:", g.chkHigh, &g.editHigh, &g.lblHighUnit, g.lblHighColour, g.imgHigh);
     Rule(1, "Default", "Default colour.", g.chkDefault, nullptr, nullptr, g.lblDefaultColour, g.imgDefault);
     Rule(2, "Low", "Low Level.:", g.chkLow, &g.editLow, &g.lblLowUnit, g.lblLowColour, g.imgLow);
+    Grid->setColumnMinimumWidth(0, 120);
     Grid->setColumnStretch(5, 1);
     return g.grp;
 }
@@ -335,7 +337,8 @@ QGroupBox* TfrmOptions::CreateTableColorGroup(TTableColorGroup& g, const QString
 QWidget* TfrmOptions::CreateTableColorPage() {
     auto* Page = new QWidget;
     Page->setObjectName("pnlTableColor");
-    auto* Layout = new QGridLayout(Page);
+    auto* Layout = new QVBoxLayout(Page);
+    Layout->setSpacing(2);
     struct TGroupSpec {
         const char* sGroupName;
         const char* sKey;
@@ -354,9 +357,9 @@ QWidget* TfrmOptions::CreateTableColorPage() {
                                                QString::fromLatin1(r.sCaption), QString::fromLatin1(r.sUnit));
         grp->setParent(Page);
         grp->setObjectName(r.sGroupName);
-        Layout->addWidget(grp, i / 2, i % 2);
+        Layout->addWidget(grp);
     }
-    Layout->setRowStretch(2, 1);
+    Layout->addStretch(1);
     return Page;
 }
 
@@ -492,7 +495,7 @@ QWidget* TfrmOptions::CreatePDFPage() {
         edit->setFixedWidth(360);
     btnPDFLogo = new QPushButton(QStringLiteral("..."), grpUser);
     btnPDFLogo->setObjectName("btnPDFLogo");
-    btnPDFLogo->setFixedWidth(32);
+    btnPDFLogo->setFixedWidth(44);
     memoPDFUserInfo = new QPlainTextEdit(grpUser);
     memoPDFUserInfo->setObjectName("memoPDFUserInfo");
     memoPDFUserInfo->setFixedSize(360, 72);

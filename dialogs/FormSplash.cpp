@@ -18,7 +18,7 @@ namespace {
 const char* const kSplashPictureResource = ":/about/Splash.png";
 constexpr int kPanelWidth = 180;
 constexpr int kPanelHeight = 50;
-constexpr int kPanelMargin = 12;
+constexpr int kPanelMargin = 24;
 
 } // namespace
 
