@@ -13,7 +13,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -778,7 +777,9 @@ void TfrmOptions::ApplyEnablingRules() {
 void TfrmOptions::SetMainGUI(int iState) {
     switch (iState) {
     case kGUINoInstrument:
-        SetEnabled({grpDefaultSettings, chkDefaultSettings, btnDefaultSettings}, true);
+        SetEnabled({grpDefaultSettings, chkDefaultSettings}, true);
+        // The button still waits for its check box, also when a connection ends while the dialog is open.
+        btnDefaultSettings->setEnabled(chkDefaultSettings->isChecked());
         break;
     case kGUIConnecting:
         SetEnabled({grpDefaultSettings, chkDefaultSettings, btnDefaultSettings}, false);

@@ -378,6 +378,7 @@ TEST_F(FormOptionsTest, RestoringIsNotOfferedWhileAnInstrumentIsConnectingOrConn
         bool bButton;
     };
     const TCase aCases[] = {{1, false, false, false}, {0, true, true, true}, {2, false, true, false}};
+    frmOptions.chkDefaultSettings->setChecked(true);
     frmOptions.SetMainGUI(0);
     for (const TCase& c : aCases) {
         SCOPED_TRACE(c.iState);
@@ -386,4 +387,10 @@ TEST_F(FormOptionsTest, RestoringIsNotOfferedWhileAnInstrumentIsConnectingOrConn
         EXPECT_EQ(frmOptions.chkDefaultSettings->testAttribute(Qt::WA_ForceDisabled), !c.bCheck);
         EXPECT_EQ(frmOptions.btnDefaultSettings->testAttribute(Qt::WA_ForceDisabled), !c.bButton);
     }
+    // A connection that ends while restoring is not allowed leaves the button waiting for its box.
+    frmOptions.chkDefaultSettings->setChecked(false);
+    frmOptions.SetMainGUI(1);
+    frmOptions.SetMainGUI(0);
+    EXPECT_FALSE(frmOptions.btnDefaultSettings->isEnabled());
+    EXPECT_TRUE(frmOptions.chkDefaultSettings->isEnabled());
 }

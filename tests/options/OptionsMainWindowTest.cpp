@@ -111,9 +111,10 @@ TEST_F(OptionsMainWindowTest, RestoreDefaultSettingsDeletesTheFileAndReadsTheDef
 TEST_F(OptionsMainWindowTest, TheMainWindowsStatesSwitchRestoringOffAndOn) {
     frmMain.SetMainGUI(kGUIConnecting);
     EXPECT_FALSE(frmOptions->grpDefaultSettings->isEnabled());
+    EXPECT_FALSE(frmOptions->chkDefaultSettings->isEnabled());
     frmMain.SetMainGUI(kGUINoInstrument);
     EXPECT_TRUE(frmOptions->grpDefaultSettings->isEnabled());
-    EXPECT_TRUE(frmOptions->btnDefaultSettings->isEnabled());
+    EXPECT_TRUE(frmOptions->chkDefaultSettings->isEnabled());
 }
 
 TEST_F(OptionsMainWindowTest, LiveChartTakesNewPensWhileItShowsItsLegend) {
