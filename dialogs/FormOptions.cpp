@@ -195,12 +195,6 @@ TfrmOptions::TfrmOptions(QWidget* parent) : QDialog(parent) {
     ColorDialog = new QColorDialog(this);
     ColorDialog->setObjectName("ColorDialog");
     ColorDialog->setOption(QColorDialog::DontUseNativeDialog);
-    PictureDialog = new QFileDialog(this);
-    PictureDialog->setObjectName("PictureDialog");
-    PictureDialog->setOption(QFileDialog::DontUseNativeDialog);
-    PictureDialog->setFileMode(QFileDialog::ExistingFile);
-    PictureDialog->setAcceptMode(QFileDialog::AcceptOpen);
-    PictureDialog->setNameFilter(QString::fromLatin1(kPictureFilter));
 
     ShowPage(pnlDefault);
 }
@@ -844,10 +838,23 @@ void TfrmOptions::SwatchClick(TColorSwatch* Swatch) {
         rTempPDFOptions.FontNormal.Color = clNew;
 }
 
+QFileDialog* TfrmOptions::PictureDialog() {
+    if (!FPictureDialog) {
+        FPictureDialog = new QFileDialog(this);
+        FPictureDialog->setObjectName("PictureDialog");
+        FPictureDialog->setOption(QFileDialog::DontUseNativeDialog);
+        FPictureDialog->setFileMode(QFileDialog::ExistingFile);
+        FPictureDialog->setAcceptMode(QFileDialog::AcceptOpen);
+        FPictureDialog->setNameFilter(QString::fromLatin1(kPictureFilter));
+    }
+    return FPictureDialog;
+}
+
 void TfrmOptions::btnPDFLogoClick() {
-    if (PictureDialog->exec() != QDialog::Accepted || PictureDialog->selectedFiles().isEmpty())
+    QFileDialog* Dialog = PictureDialog();
+    if (Dialog->exec() != QDialog::Accepted || Dialog->selectedFiles().isEmpty())
         return;
-    editPDFLogoPath->setText(PictureDialog->selectedFiles().constFirst());
+    editPDFLogoPath->setText(Dialog->selectedFiles().constFirst());
 }
 
 TDataList TfrmOptions::DataListShown() const {

@@ -181,9 +181,11 @@ public:
     QListWidget* chkListDataTypes = nullptr;
     QPushButton* btnDefaultDataTypes = nullptr;
 
-    // The colour dialog and the picture dialog the dialog opens.
+    // The colour dialog the swatches open.
     QColorDialog* ColorDialog = nullptr;
-    QFileDialog* PictureDialog = nullptr;
+    // The picture dialog of the logo, made at its first use: a file dialog reads its folder as soon as it
+    // exists, which must not slow the program's start.
+    QFileDialog* PictureDialog();
 
     // The working copy of the PDF options, taken at each show; the PDF swatches change it.
     TPDFOptions rTempPDFOptions;
@@ -238,6 +240,7 @@ private:
     // Pages by tree node; a node without a page shows none.
     QList<QPair<QTreeWidgetItem*, QWidget*>> aNodePages;
     QList<QWidget*> aPages;
+    QFileDialog* FPictureDialog = nullptr;
     // Set while the data list is filled by the program rather than clicked.
     bool bFillingDataList = false;
 };

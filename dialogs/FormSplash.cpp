@@ -31,6 +31,8 @@ TfrmSplash::TfrmSplash(QWidget* parent, const QImage& Picture)
         SplashPicture = QImage(QString::fromLatin1(kSplashPictureResource));
     setWindowTitle(QStringLiteral("QX-Logging"));
     setFixedSize(kWidth, kHeight);
+    // The main window keeps the keyboard while the splash fades.
+    setAttribute(Qt::WA_ShowWithoutActivating);
 
     imgSplash = new QLabel(this);
     imgSplash->setObjectName("imgSplash");

@@ -1,4 +1,5 @@
 #include "app/MainRecords.h"
+#include "app/MessageBox.h"
 #include "dialogs/FormAbout.h"
 #include "dialogs/FormLegal.h"
 #include "dialogs/FormSplash.h"
@@ -9,6 +10,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QLabel>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -177,6 +179,37 @@ TEST(SplashWindow, ShapeFromThePictureAndGoneOnceFaded) {
             << "the splash destroys itself";
         EXPECT_EQ(iLastProgress, 2047);
     }
+}
+
+// A message shown at start, while the splash is the active window, must outlive the splash.
+TEST(SplashWindow, AMessageShownWhileItFadesIsNotTakenAlong) {
+    QWidget Owner;
+    Owner.show();
+    QPointer<TfrmSplash> frmSplash = new TfrmSplash(nullptr, SplashPicture(false));
+    frmSplash->show();
+    frmSplash->activateWindow();
+    QApplication::setActiveWindow(frmSplash);
+    const int iLNG = 0;
+    TMessageBox MessageBox(iLNG, &Owner);
+    QWidget* pBoxParent = nullptr;
+    bool bSplashGoneWhileOpen = false;
+    QTimer Poll;
+    QObject::connect(&Poll, &QTimer::timeout, [&] {
+        auto* Box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!Box)
+            return;
+        pBoxParent = Box->parentWidget();
+        // Kept open until the splash has gone, as a user may take longer than the splash.
+        if (!frmSplash.isNull())
+            return;
+        bSplashGoneWhileOpen = true;
+        Box->buttons().first()->click();
+    });
+    Poll.start(20);
+    EXPECT_EQ(MessageBox.ShowMessageBox("Before you can start logging ...", kMsgInformation, kMsgBtnOK),
+              kMsgResultOK);
+    EXPECT_EQ(pBoxParent, &Owner);
+    EXPECT_TRUE(bSplashGoneWhileOpen);
 }
 
 TEST(SplashWindow, ProgramsPictureCutsAwayItsCorners) {

@@ -321,19 +321,19 @@ TEST_F(FormOptionsTest, LogoPickerPutsTheChosenPictureIntoThePath) {
     QFile File(sPicture);
     ASSERT_TRUE(File.open(QIODevice::WriteOnly));
     File.close();
-    EXPECT_TRUE(frmOptions.PictureDialog->nameFilters().first().contains("*.png"));
-    EXPECT_TRUE(frmOptions.PictureDialog->nameFilters().first().contains("*.jpg"));
-    EXPECT_TRUE(frmOptions.PictureDialog->nameFilters().first().contains("*.bmp"));
+    EXPECT_TRUE(frmOptions.PictureDialog()->nameFilters().first().contains("*.png"));
+    EXPECT_TRUE(frmOptions.PictureDialog()->nameFilters().first().contains("*.jpg"));
+    EXPECT_TRUE(frmOptions.PictureDialog()->nameFilters().first().contains("*.bmp"));
     ASSERT_TRUE(Open([&] {
         EXPECT_TRUE(qxtest::DriveModal(
-            *frmOptions.PictureDialog, [this] { frmOptions.btnPDFLogo->click(); },
+            *frmOptions.PictureDialog(), [this] { frmOptions.btnPDFLogo->click(); },
             [&] {
                 // The path typed into the dialog's file name box, as a user may.
-                auto* FileName = frmOptions.PictureDialog->findChild<QLineEdit*>("fileNameEdit");
+                auto* FileName = frmOptions.PictureDialog()->findChild<QLineEdit*>("fileNameEdit");
                 ASSERT_NE(FileName, nullptr);
                 FileName->setText(sPicture);
                 // Through QDialog, where accepting is public, as the dialog's own Open button does.
-                static_cast<QDialog*>(frmOptions.PictureDialog)->accept();
+                static_cast<QDialog*>(frmOptions.PictureDialog())->accept();
             }));
         EXPECT_EQ(frmOptions.editPDFLogoPath->text(), sPicture);
         frmOptions.memoPDFUserInfo->setPlainText("Line 1\nLine 2\n");
