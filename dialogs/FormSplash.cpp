@@ -22,8 +22,10 @@ constexpr int kPanelMargin = 24;
 
 } // namespace
 
+// A frameless dialog-type window: a window of the splash-screen type kept the program from quitting when
+// the program was asked to close while the splash was showing.
 TfrmSplash::TfrmSplash(QWidget* parent, const QImage& Picture)
-    : QDialog(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       SplashPicture(Picture) {
     setObjectName("frmSplash");
     InitAboutResources();
@@ -31,8 +33,9 @@ TfrmSplash::TfrmSplash(QWidget* parent, const QImage& Picture)
         SplashPicture = QImage(QString::fromLatin1(kSplashPictureResource));
     setWindowTitle(QStringLiteral("QX-Logging"));
     setFixedSize(kWidth, kHeight);
-    // The main window keeps the keyboard while the splash fades.
+    // The main window keeps the keyboard while the splash fades; the splash is destroyed once closed.
     setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_DeleteOnClose);
 
     imgSplash = new QLabel(this);
     imgSplash->setObjectName("imgSplash");
@@ -93,6 +96,5 @@ void TfrmSplash::Timer1Timer() {
     if (bStays)
         return;
     Timer1->stop();
-    hide();
-    deleteLater();
+    close();
 }
