@@ -19,6 +19,7 @@ class TfrmFilterSessions;
 // reaches the others through this table.
 struct TAppWindows {
     TfrmMain* frmMain = nullptr;
+    // Destroys itself once it has faded out at start: not to be used afterwards.
     TfrmSplash* frmSplash = nullptr;
     TfrmTCControl* frmTCControl = nullptr;
     TfrmDBSelect* frmDBSelect = nullptr;

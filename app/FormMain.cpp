@@ -15,7 +15,9 @@
 #include "dialogs/FormTCControl.h"
 #include "dialogs/FormWait.h"
 #include "dialogs/SessionTexts.h"
+#include "dialogs/WindowIcons.h"
 #include "engine/InfoGrid.h"
+#include "engine/LiveChart.h"
 #include "meter/FormInstrumentSelect.h"
 #include "review/FormChart.h"
 #include "review/FormSortSessions.h"
@@ -86,14 +88,7 @@ void TfrmMain::SetWindows(const TAppWindows& rWindows) {
 }
 
 void TfrmMain::FormCreate() {
-    // Small and large icons; one that fails to load is skipped.
-    QIcon Icon;
-    for (const char* sIcon : {":/icons/QXR_Icon_16.png", ":/icons/QXR_Icon_32.png"}) {
-        const QPixmap Pixmap(sIcon);
-        if (!Pixmap.isNull())
-            Icon.addPixmap(Pixmap);
-    }
-    setWindowIcon(Icon);
+    SetWindowIcons(this);
     SetOwnerDrawnMenus(menuBar());
     setWindowTitle("QX-Logging");
     MessageBox = std::make_unique<TMessageBox>(iLNG, this);
@@ -347,6 +342,40 @@ void TfrmMain::mnuOptionsClick() {
         Windows.frmOptions->exec();
 }
 
+TOptionsContext TfrmMain::OptionsContext() {
+    TOptionsContext r;
+    r.pSettings = &Ctrl.Settings;
+    r.sINI = Ctrl.sINI;
+    r.ShowMessageBox = [this](const QString& sText, int iKind, int iButtons) {
+        return ShowMessageBox(sText, iKind, iButtons);
+    };
+    r.SettingsChanged = [this] { ShowChangedSettings(); };
+    r.ReadDefaultSettings = [this] {
+        ReadIni();
+        ShowChangedSettings();
+    };
+    return r;
+}
+
+void TfrmMain::ShowChangedSettings() {
+    const bool bOffered = Ctrl.Settings.TCCtrl.OptionEnabled;
+    chkAutoStart->setVisible(bOffered);
+    mnuTCControl->setVisible(bOffered);
+    mnuTCControl->setEnabled(bOffered);
+    // A hidden check box cannot be unchecked by the user: timecode control is switched off with it.
+    if (!bOffered && chkAutoStart->isChecked()) {
+        chkAutoStart->setChecked(false);
+        LoggingView->chkAutoStartClick();
+    }
+    UpdateGUIStrings();
+    sgDBData->viewport()->update();
+    TLiveChart* Chart = LoggingView->ChartLogging;
+    if (Chart->legend->visible()) {
+        LoggingView->RefreshChartLoggingSettings();
+        Chart->RefreshNow();
+    }
+}
+
 void TfrmMain::mnuTCControlClick() {
     if (Windows.frmTCControl && Windows.frmTCControl->Execute())
         Ctrl.ThreadSendMessage(kEngineCommandTCChanged);
@@ -403,6 +432,8 @@ void TfrmMain::UpdateGUIStrings() {
 }
 
 void TfrmMain::SetMainGUI(int iState) {
+    if (Windows.frmOptions)
+        Windows.frmOptions->SetMainGUI(iState);
     switch (iState) {
     case kGUINoInstrument:
         LoggingView->SetMainGUI(iState);

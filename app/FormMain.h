@@ -18,6 +18,7 @@ class QTabWidget;
 class QTableView;
 class QTableWidget;
 class TMessageBox;
+struct TOptionsContext;
 
 // The main window: the logging and database tabs, the main menu and the status bar. The program-wide state
 // lives in its controller `Ctrl`; the window presents it and delegates every decision.
@@ -42,6 +43,12 @@ public:
     // Puts the window's placement into the settings and writes them; a failure reaches the user.
     void WriteIni();
     void SetMainGUI(int iState) override;
+    // What the options dialog needs of this window: the settings, the settings file, the message box, and
+    // the window's answers to changed or restored settings.
+    TOptionsContext OptionsContext();
+    // Shows what the options dialog may have changed: timecode control offered or not, the language, the
+    // level table's colours and columns, the live chart's pens and axes.
+    void ShowChangedSettings();
     int ShowMessageBox(const QString& sText, int iKind, int iButtons) override;
 
     TMainController Ctrl;

@@ -58,7 +58,8 @@ int TMessageBox::ShowMessageBox(const QString& sText, int iKind, int iButtons, i
 
     const TMessageBoxLayout& rLayout = rRequest.rLayout;
     QWidget* pParent = QApplication::activeWindow();
-    if (pParent == nullptr)
+    // A window that destroys itself when closed (the splash, once faded) would take the box with it.
+    if (pParent == nullptr || pParent->testAttribute(Qt::WA_DeleteOnClose))
         pParent = FOwner;
     QMessageBox box(IconOf(iKind), rLayout.sCaption, DisplayText(sText), QMessageBox::NoButton, pParent);
     // Texts carry file names and meter replies: never read them as markup.

@@ -10,6 +10,7 @@
 #include "dialogs/FormSplash.h"
 #include "dialogs/FormTCControl.h"
 #include "dialogs/FormWait.h"
+#include "dialogs/WindowIcons.h"
 #include "meter/FormAddNetworkInstrument.h"
 #include "meter/FormInstrumentSelect.h"
 #include "review/FormChart.h"
@@ -97,11 +98,15 @@ int main(int argc, char** argv) {
     const TInstrumentManagerContext rInstrumentContext = InstrumentManagerContext(frmMain);
     Windows.frmAddNetworkInstrument->SetContext(rInstrumentContext);
     Windows.frmInstrumentSelect->SetContext(rInstrumentContext, Windows.frmAddNetworkInstrument);
+    Windows.frmOptions->SetContext(frmMain.OptionsContext());
+    Windows.frmAbout->SetContext(&frmMain.Ctrl.rInstrumentInfo);
+    for (QWidget* Window : std::initializer_list<QWidget*>{Windows.frmDBSelect, Windows.frmInstrumentSelect,
+                                                           Windows.frmChart, Windows.frmFilter})
+        SetWindowIcons(Window);
 
     QObject::connect(&Signals, &TUnixSignals::TerminationRequested, &frmMain, &TfrmMain::CloseWithoutAsking);
 
     frmMain.show();
-    Windows.frmSplash->hide();
     ExitAtFirstIdleWhenProbed();
     return app.exec();
 }

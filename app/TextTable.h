@@ -73,6 +73,17 @@ enum TTextEntry : int {
     kTxtDoubleQuote = 418,
     // Asked before a new database replaces an existing file.
     kTxtReplaceDatabaseFile = 446,
+    // The options dialog's checks of typed numbers and line widths, and its question before the defaults.
+    kTxtLeftAxisMinInvalid = 520,
+    kTxtLeftAxisMaxInvalid = 522,
+    kTxtRightAxisMinInvalid = 524,
+    kTxtRightAxisMaxInvalid = 526,
+    kTxtCursorLevelInvalid = 528,
+    kTxtTableColorMaxInvalid = 530,
+    kTxtTableColorMinInvalid = 532,
+    kTxtCursorLineWidthInvalid = 534,
+    kTxtGraphLineWidthInvalid = 536,
+    kTxtRestoreDefaultSettings = 538,
 };
 
 // A list of names looked up by a loudness-setup code: entries iFirst to iFirst + iHigh, the last one

@@ -1,10 +1,40 @@
 #pragma once
 
-#include <QDialog>
+#include "dialogs/SplashShape.h"
 
-// Created once at start and kept for the whole run; its content comes with its own feature.
+#include <QDialog>
+#include <QImage>
+
+class QFrame;
+class QLabel;
+class QProgressBar;
+class QTimer;
+
+// The splash window shown while the program starts: our picture with its magenta cut away, the product
+// name and build, and a progress bar. Once shown it runs its own timer, fades out and destroys itself.
 class TfrmSplash : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmSplash(QWidget* parent = nullptr);
+    static constexpr int kWidth = 568;
+    static constexpr int kHeight = 465;
+    static constexpr int kTickMs = 10;
+
+    // Picture: the splash picture; the program's own unless a test gives another.
+    explicit TfrmSplash(QWidget* parent = nullptr, const QImage& Picture = QImage());
+
+    QLabel* imgSplash = nullptr;
+    QFrame* pnlSplash = nullptr;
+    QLabel* lblTitle = nullptr;
+    QLabel* BuildLabel = nullptr;
+    QProgressBar* SplashProgress = nullptr;
+    QTimer* Timer1 = nullptr;
+
+    void Timer1Timer();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QImage SplashPicture;
+    TSplashFade rFade;
 };

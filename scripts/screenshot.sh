@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Pictures of the logging tab in the middle of a session, in English and in Danish, for the documentation.
-# Runs the already built tool build/bin/qxlogging-shot on a virtual display.
+# Pictures of the logging tab in the middle of a session, in English and in Danish, and of the options
+# dialog, the about box, the splash and the legal window, for the documentation. Runs the already built
+# tools build/bin/qxlogging-shot and build/bin/qxlogging-dialog-shot on a virtual display.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tool=build/bin/qxlogging-shot
@@ -11,4 +12,5 @@ fi
 mkdir -p docs
 xvfb-run -a -s "-screen 0 1600x1000x24" "$tool" 0 docs/screenshot-logging-en.png
 xvfb-run -a -s "-screen 0 1600x1000x24" "$tool" 1 docs/screenshot-logging-da.png
-echo "Wrote docs/screenshot-logging-en.png and docs/screenshot-logging-da.png"
+xvfb-run -a -s "-screen 0 1600x1000x24" build/bin/qxlogging-dialog-shot docs
+echo "Wrote docs/screenshot-logging-en.png, docs/screenshot-logging-da.png and the dialog pictures"

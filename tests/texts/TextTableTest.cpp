@@ -17,6 +17,8 @@ std::vector<int> UsedPairs() {
     a.push_back(kTxtReplaceDatabaseFile);
     for (int i = kTxtPortPermissionGroup; i <= kTxtPortOpenFailed; i += 2)
         a.push_back(i);
+    for (int i = kTxtLeftAxisMinInvalid; i <= kTxtRestoreDefaultSettings; i += 2)
+        a.push_back(i);
     return a;
 }
 

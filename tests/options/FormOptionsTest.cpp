@@ -1,0 +1,396 @@
+#include "dialogs/FormOptions.h"
+#include "app/MessageBox.h"
+#include "tests/dialogs/DialogTestSupport.h"
+#include "tests/support/TestSupport.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace {
+
+// A left click as the user makes it: pressed and released at Pos of Target.
+void Click(QWidget* Target, const QPoint& Pos) {
+    const QPointF Local(Pos);
+    const QPointF Global(Target->mapToGlobal(Pos));
+    QMouseEvent Press(QEvent::MouseButtonPress, Local, Global, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(Target, &Press);
+    QMouseEvent Release(QEvent::MouseButtonRelease, Local, Global, Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(Target, &Release);
+}
+
+void Type(QLineEdit* Edit, const QString& sText) {
+    Edit->setText(sText);
+}
+
+// The dialog as the program creates it, with the main window's settings, a settings file, a message box
+// answered here, and counters for what the main window is told.
+class FormOptionsTest : public ::testing::Test {
+protected:
+    FormOptionsTest() : MessageBox(Settings.iLNG, &Owner), frmOptions(&Owner) {
+        MessageBox.SetResponder([this](const TMessageBoxRequest& r) {
+            aMessages.push_back(r.sText);
+            return iAnswer;
+        });
+        sINI = Home.Path() + "/QXLogging.INI";
+        TOptionsContext Context;
+        Context.pSettings = &Settings;
+        Context.sINI = sINI;
+        Context.ShowMessageBox = [this](const QString& sText, int iKind, int iButtons) {
+            return MessageBox.ShowMessageBox(sText, iKind, iButtons);
+        };
+        Context.SettingsChanged = [this] { ++iSettingsChanged; };
+        Context.ReadDefaultSettings = [this] { ++iDefaultsRead; };
+        frmOptions.SetContext(Context);
+    }
+
+    // Opens the dialog and runs fnDrive on it; fnDrive ends with OK or Cancel. True when the dialog closed.
+    bool Open(const std::function<void()>& fnDrive) {
+        return qxtest::DriveModal(
+            frmOptions, [this] { frmOptions.exec(); }, fnDrive);
+    }
+
+    // Presses OK; when a message keeps the dialog open, the message is kept and Cancel closes it.
+    void OKThenCancelIfStillOpen() {
+        frmOptions.btnOK->click();
+        bStayedOpen = frmOptions.isVisible();
+        if (bStayedOpen)
+            frmOptions.btnCancel->click();
+    }
+
+    QTreeWidgetItem* Node(const QString& sCaption) {
+        const QList<QTreeWidgetItem*> Found =
+            frmOptions.treeOptions->findItems(sCaption, Qt::MatchExactly | Qt::MatchRecursive);
+        return Found.isEmpty() ? nullptr : Found.first();
+    }
+
+    void ClickNode(const QString& sCaption) {
+        QTreeWidgetItem* Item = Node(sCaption);
+        ASSERT_NE(Item, nullptr) << sCaption.toStdString();
+        Click(frmOptions.treeOptions->viewport(), frmOptions.treeOptions->visualItemRect(Item).center());
+    }
+
+    std::vector<bool> DataListShown() const {
+        std::vector<bool> a;
+        for (int i = 0; i < frmOptions.chkListDataTypes->count(); ++i)
+            a.push_back(frmOptions.chkListDataTypes->item(i)->checkState() == Qt::Checked);
+        return a;
+    }
+
+    qxtest::TFreshConfigHome Home;
+    TSettings Settings;
+    QString sINI;
+    QWidget Owner;
+    TMessageBox MessageBox;
+    TfrmOptions frmOptions;
+    std::vector<QString> aMessages;
+    int iAnswer = kMsgResultOK;
+    int iSettingsChanged = 0;
+    int iDefaultsRead = 0;
+    bool bStayedOpen = false;
+};
+
+} // namespace
+
+TEST_F(FormOptionsTest, TableLevelWithACommaIsStoredAndShownWithAPoint) {
+    ASSERT_TRUE(Open([this] {
+        Type(frmOptions.aTableGroups[TfrmOptions::kTablePeak].editHigh, "-6,5");
+        OKThenCancelIfStillOpen();
+    }));
+    EXPECT_FALSE(bStayedOpen);
+    EXPECT_TRUE(aMessages.empty());
+    EXPECT_DOUBLE_EQ(Settings.rTablePeakColorOptions.rMax.fLevel, -6.5);
+    EXPECT_EQ(frmOptions.aTableGroups[TfrmOptions::kTablePeak].editHigh->text(), "-6.5");
+    EXPECT_EQ(iSettingsChanged, 1);
+}
+
+TEST_F(FormOptionsTest, LettersInADisabledTableRuleShowItsMessageAndKeepTheDialogOpen) {
+    Settings.rTableSTMinColorOptions.rMin.bEnabled = false;
+    ASSERT_TRUE(Open([this] {
+        EXPECT_FALSE(frmOptions.aTableGroups[TfrmOptions::kTableSTMin].editLow->isEnabled());
+        Type(frmOptions.aTableGroups[TfrmOptions::kTableSTMin].editLow, "abc");
+        OKThenCancelIfStillOpen();
+    }));
+    EXPECT_TRUE(bStayedOpen);
+    EXPECT_EQ(aMessages, (std::vector<QString>{
+                             "Please enter a valid minimum value for the \"Shortterm Minimum Colour\"."}));
+    EXPECT_EQ(Settings.rTableSTMinColorOptions.rMin.fLevel, TTableColorOptions().rMin.fLevel);
+    EXPECT_EQ(iSettingsChanged, 0);
+}
+
+// The axis values checked before a bad line width stay applied, even when the user then cancels.
+TEST_F(FormOptionsTest, BadCursorLineWidthKeepsTheAxisValuesTypedBeforeEvenAfterCancel) {
+    for (const char* sWidth : {"0", "x"}) {
+        SCOPED_TRACE(sWidth);
+        Settings = TSettings();
+        aMessages.clear();
+        ASSERT_TRUE(Open([this, sWidth] {
+            Type(frmOptions.editAxisLeftMin, "-55,5");
+            Type(frmOptions.editAxisRightMax, "3");
+            Type(frmOptions.rCursor1.editLineWidth, QString::fromLatin1(sWidth));
+            OKThenCancelIfStillOpen();
+        }));
+        EXPECT_TRUE(bStayedOpen);
+        EXPECT_EQ(aMessages,
+                  (std::vector<QString>{"Please enter a valid line width between 1 and 9 for Cursor 1."}));
+        EXPECT_DOUBLE_EQ(Settings.rChartOptions.fLeftAxisMin, -55.5);
+        EXPECT_DOUBLE_EQ(Settings.rChartOptions.fRightAxisMax, 3.0);
+        EXPECT_EQ(Settings.rChartOptions.iCursor1LineWidth, 1);
+    }
+    // The edit holds one character, so 10 can only be pasted in part; the check still refuses a wider value.
+    EXPECT_EQ(frmOptions.rCursor1.editLineWidth->maxLength(), 1);
+}
+
+TEST_F(FormOptionsTest, ValuesAreShownWithOneDecimalInTheUsersRegion) {
+    const QLocale Old;
+    QLocale::setDefault(QLocale(QLocale::Danish, QLocale::Denmark));
+    Settings.rChartOptions.fCursor2 = -23.26;
+    Settings.rTableIntColorOptions.rMax.fLevel = -22;
+    ASSERT_TRUE(Open([this] {
+        EXPECT_EQ(frmOptions.rCursor2.editLevel->text(), "-23,3");
+        EXPECT_EQ(frmOptions.aTableGroups[TfrmOptions::kTableInt].editHigh->text(), "-22,0");
+        frmOptions.btnOK->click();
+    }));
+    QLocale::setDefault(Old);
+    EXPECT_TRUE(aMessages.empty());
+    EXPECT_DOUBLE_EQ(Settings.rChartOptions.fCursor2, -23.3);
+}
+
+TEST_F(FormOptionsTest, DataListRulesAndDefault) {
+    ASSERT_TRUE(Open([this] {
+        QListWidget* List = frmOptions.chkListDataTypes;
+        ASSERT_EQ(List->count(), 11);
+        EXPECT_EQ(List->item(7)->text(), "Shortterm Max.");
+        List->item(7)->setCheckState(Qt::Checked);
+        EXPECT_EQ(DataListShown(), (std::vector<bool>{1, 0, 0, 1, 1, 0, 0, 1, 1, 0, 0}))
+            << "Shortterm Max. unchecks Shortterm.";
+        List->item(6)->setCheckState(Qt::Checked);
+        List->item(5)->setCheckState(Qt::Checked);
+        EXPECT_EQ(DataListShown(), (std::vector<bool>{1, 0, 0, 1, 1, 1, 0, 0, 1, 0, 0}))
+            << "Shortterm. unchecks both its minimum and maximum";
+        List->item(1)->setCheckState(Qt::Checked);
+        List->item(10)->setCheckState(Qt::Checked);
+        List->item(3)->setCheckState(Qt::Unchecked);
+        EXPECT_EQ(DataListShown(), (std::vector<bool>{0, 1, 0, 0, 1, 1, 0, 0, 0, 0, 1}));
+        frmOptions.btnOK->click();
+    }));
+    EXPECT_TRUE(Settings.DataOptions.bEnablePeakLevelMin);
+    EXPECT_FALSE(Settings.DataOptions.bEnablePeakChannel);
+
+    ASSERT_TRUE(Open([this] {
+        EXPECT_EQ(DataListShown(), (std::vector<bool>{0, 1, 0, 0, 1, 1, 0, 0, 0, 0, 1})) << "shown as stored";
+        frmOptions.btnDefaultDataTypes->click();
+        EXPECT_EQ(DataListShown(), (std::vector<bool>{1, 0, 0, 1, 1, 1, 0, 0, 1, 0, 0}));
+        frmOptions.btnOK->click();
+    }));
+    EXPECT_EQ(DataListOf(Settings.DataOptions), DefaultDataList());
+}
+
+TEST_F(FormOptionsTest, CSVPageShowsTheStoredStateAndOKKeepsIt) {
+    for (bool bStored : {false, true}) {
+        SCOPED_TRACE(bStored);
+        Settings.rCSVOptions = {"|", ".", false, true, bStored};
+        ASSERT_TRUE(Open([this, bStored] {
+            EXPECT_EQ(frmOptions.chkCSVIncludeSessionInfo->isChecked(), bStored);
+            EXPECT_EQ(frmOptions.editCSVSeparationChar->text(), "|");
+            frmOptions.btnOK->click();
+        }));
+        EXPECT_EQ(Settings.rCSVOptions, (TCSVOptions{"|", ".", false, true, bStored}));
+    }
+}
+
+TEST_F(FormOptionsTest, AClickedNodeShowsItsPageAndTheKeyboardDoesNot) {
+    ASSERT_TRUE(Open([this] {
+        EXPECT_EQ(frmOptions.ActivePage(), frmOptions.pnlDefault) << "the first time";
+        const std::pair<const char*, QWidget*> aClicks[] = {
+            {"Cursors.", frmOptions.pnlChartCursors},      {"Chart Options.", nullptr},
+            {"CSV Files.", frmOptions.pnlCSVFile},         {"Advanced Options.", frmOptions.pnlAdvanced},
+            {"Data Selection.", frmOptions.pnlDataSelect}, {"Table Colour Rules.", frmOptions.pnlTableColor},
+        };
+        for (const auto& [sNode, Page] : aClicks) {
+            ClickNode(sNode);
+            EXPECT_EQ(frmOptions.ActivePage(), Page) << sNode;
+        }
+        // A click on empty space and keys moving through the tree leave the page as it is.
+        Click(frmOptions.treeOptions->viewport(),
+              QPoint(5, frmOptions.treeOptions->viewport()->height() - 3));
+        frmOptions.treeOptions->setFocus();
+        qxtest::TypeKey(*frmOptions.treeOptions, Qt::Key_Down);
+        qxtest::TypeKey(*frmOptions.treeOptions, Qt::Key_Down);
+        EXPECT_EQ(frmOptions.ActivePage(), frmOptions.pnlTableColor);
+        frmOptions.btnCancel->click();
+    }));
+    ASSERT_TRUE(Open([this] {
+        EXPECT_EQ(frmOptions.ActivePage(), frmOptions.pnlTableColor) << "the page shown last time";
+        frmOptions.btnCancel->click();
+    }));
+}
+
+TEST_F(FormOptionsTest, EnablingRulesFollowTheirBoxes) {
+    Settings.rChartOptions.bLeftAxisAutoScale = true;
+    Settings.rChartOptions.bPeakEnabled = false;
+    Settings.rChartOptions.bCursor2Enable = false;
+    Settings.rTablePeakColorOptions.rMax.bEnabled = false;
+    ASSERT_TRUE(Open([this] {
+        TfrmOptions& f = frmOptions;
+        const TTableColorGroup& g = f.aTableGroups[TfrmOptions::kTablePeak];
+        struct TRule {
+            const char* sName;
+            QCheckBox* chk;
+            QWidget* Governed;
+            TColorSwatch* Swatch;
+            bool bEnabledWhenChecked;
+        };
+        const TRule aRules[] = {
+            {"left auto range", f.chkAxisLeftAuto, f.editAxisLeftMin, nullptr, false},
+            {"peak series", f.chkSeriesPeakVisible, f.editSeriesPeakLineWidth, f.imgSeriesPeakLineColor,
+             true},
+            {"cursor 2", f.rCursor2.chkEnabled, f.rCursor2.editName, f.rCursor2.imgLineColor, true},
+            {"cursor 2 visible box", f.rCursor2.chkEnabled, f.rCursor2.chkVisible, nullptr, true},
+            {"peak table high", g.chkHigh, g.editHigh, g.imgHigh, true},
+        };
+        for (const TRule& r : aRules) {
+            SCOPED_TRACE(r.sName);
+            for (int iClick = 0; iClick < 2; ++iClick) {
+                const bool bOn = r.chk->isChecked() == r.bEnabledWhenChecked;
+                EXPECT_EQ(r.Governed->isEnabled(), bOn);
+                if (r.Swatch) {
+                    EXPECT_EQ(r.Swatch->isHidden(), !bOn);
+                    EXPECT_EQ(r.Swatch->parentWidget()->isEnabled(), bOn);
+                }
+                r.chk->click();
+            }
+        }
+        EXPECT_FALSE(f.btnDefaultSettings->isEnabled()) << "until restoring is allowed";
+        f.chkDefaultSettings->click();
+        EXPECT_TRUE(f.btnDefaultSettings->isEnabled());
+        f.btnCancel->click();
+    }));
+    ASSERT_TRUE(Open([this] {
+        EXPECT_FALSE(frmOptions.chkDefaultSettings->isChecked()) << "unchecked at every show";
+        EXPECT_FALSE(frmOptions.btnDefaultSettings->isEnabled());
+        frmOptions.btnCancel->click();
+    }));
+}
+
+TEST_F(FormOptionsTest, ChosenColoursApplyAtOKAndPDFColoursGoThroughTheWorkingCopy) {
+    const auto ChooseColour = [this](TColorSwatch* Swatch, const QColor& Colour, bool bAccept) {
+        EXPECT_TRUE(qxtest::DriveModal(
+            *frmOptions.ColorDialog, [&] { Click(Swatch, QPoint(2, 2)); },
+            [&] {
+                frmOptions.ColorDialog->setCurrentColor(Colour);
+                if (bAccept)
+                    frmOptions.ColorDialog->accept();
+                else
+                    frmOptions.ColorDialog->reject();
+            }));
+    };
+    Settings.rTableSTMaxColorOptions.rMin.bEnabled = true;
+    ASSERT_TRUE(Open([&] {
+        ChooseColour(frmOptions.aTableGroups[TfrmOptions::kTableSTMax].imgLow, QColor(0x12, 0x34, 0x56),
+                     true);
+        ChooseColour(frmOptions.imgSeriesIntLineColor, QColor(0x65, 0x43, 0x21), false);
+        ChooseColour(frmOptions.imgPDFFontColourNormal, QColor(0, 0, 0xFF), true);
+        EXPECT_EQ(frmOptions.rTempPDFOptions.FontNormal.Color, clBlue);
+        EXPECT_EQ(Settings.rTableSTMaxColorOptions.rMin.clColor, TTableColorOptions().rMin.clColor)
+            << "nothing applied before OK";
+        frmOptions.btnOK->click();
+    }));
+    EXPECT_EQ(Settings.rTableSTMaxColorOptions.rMin.clColor, TColorValue(0x563412));
+    EXPECT_EQ(Settings.rChartOptions.clIntColor, TChartOptions().clIntColor)
+        << "the colour dialog was cancelled";
+    EXPECT_EQ(Settings.rPDFOptions.FontNormal.Color, clBlue);
+}
+
+TEST_F(FormOptionsTest, LogoPickerPutsTheChosenPictureIntoThePath) {
+    const QString sPicture = Home.Path() + "/logo.png";
+    QFile File(sPicture);
+    ASSERT_TRUE(File.open(QIODevice::WriteOnly));
+    File.close();
+    EXPECT_TRUE(frmOptions.PictureDialog()->nameFilters().first().contains("*.png"));
+    EXPECT_TRUE(frmOptions.PictureDialog()->nameFilters().first().contains("*.jpg"));
+    EXPECT_TRUE(frmOptions.PictureDialog()->nameFilters().first().contains("*.bmp"));
+    ASSERT_TRUE(Open([&] {
+        EXPECT_TRUE(qxtest::DriveModal(
+            *frmOptions.PictureDialog(), [this] { frmOptions.btnPDFLogo->click(); },
+            [&] {
+                // The path typed into the dialog's file name box, as a user may.
+                auto* FileName = frmOptions.PictureDialog()->findChild<QLineEdit*>("fileNameEdit");
+                ASSERT_NE(FileName, nullptr);
+                FileName->setText(sPicture);
+                // Through QDialog, where accepting is public, as the dialog's own Open button does.
+                static_cast<QDialog*>(frmOptions.PictureDialog())->accept();
+            }));
+        EXPECT_EQ(frmOptions.editPDFLogoPath->text(), sPicture);
+        frmOptions.memoPDFUserInfo->setPlainText("Line 1\nLine 2\n");
+        frmOptions.btnOK->click();
+    }));
+    EXPECT_EQ(Settings.rPDFOptions.sUserImage, sPicture);
+    EXPECT_EQ(Settings.rPDFOptions.slUserText, (QStringList{"Line 1", "Line 2"}));
+}
+
+TEST_F(FormOptionsTest, RestoreDefaultSettingsAsksThenDeletesTheFileAndReadsTheDefaults) {
+    QFile File(sINI);
+    ASSERT_TRUE(File.open(QIODevice::WriteOnly));
+    File.write("[Global]\n");
+    File.close();
+
+    iAnswer = kMsgResultNo;
+    ASSERT_TRUE(Open([this] {
+        frmOptions.chkDefaultSettings->click();
+        frmOptions.btnDefaultSettings->click();
+        EXPECT_TRUE(frmOptions.isVisible()) << "No keeps the dialog";
+        frmOptions.btnCancel->click();
+    }));
+    EXPECT_EQ(aMessages, (std::vector<QString>{"Are you sure you wish to restore all settings to default?"}));
+    EXPECT_TRUE(QFile::exists(sINI));
+    EXPECT_EQ(iDefaultsRead, 0);
+
+    iAnswer = kMsgResultYes;
+    ASSERT_TRUE(Open([this] {
+        frmOptions.chkDefaultSettings->click();
+        frmOptions.btnDefaultSettings->click();
+    }));
+    EXPECT_FALSE(QFile::exists(sINI));
+    EXPECT_EQ(iDefaultsRead, 1);
+    EXPECT_EQ(iSettingsChanged, 0);
+}
+
+TEST_F(FormOptionsTest, RestoringIsNotOfferedWhileAnInstrumentIsConnectingOrConnected) {
+    struct TCase {
+        int iState;
+        bool bGroup;
+        bool bCheck;
+        bool bButton;
+    };
+    const TCase aCases[] = {{1, false, false, false}, {0, true, true, true}, {2, false, true, false}};
+    frmOptions.chkDefaultSettings->setChecked(true);
+    frmOptions.SetMainGUI(0);
+    for (const TCase& c : aCases) {
+        SCOPED_TRACE(c.iState);
+        frmOptions.SetMainGUI(c.iState);
+        EXPECT_EQ(frmOptions.grpDefaultSettings->isEnabled(), c.bGroup);
+        EXPECT_EQ(frmOptions.chkDefaultSettings->testAttribute(Qt::WA_ForceDisabled), !c.bCheck);
+        EXPECT_EQ(frmOptions.btnDefaultSettings->testAttribute(Qt::WA_ForceDisabled), !c.bButton);
+    }
+    // A connection that ends while restoring is not allowed leaves the button waiting for its box.
+    frmOptions.chkDefaultSettings->setChecked(false);
+    frmOptions.SetMainGUI(1);
+    frmOptions.SetMainGUI(0);
+    EXPECT_FALSE(frmOptions.btnDefaultSettings->isEnabled());
+    EXPECT_TRUE(frmOptions.chkDefaultSettings->isEnabled());
+}
