@@ -4,6 +4,7 @@
 #include "app/MainController.h"
 #include "app/MainView.h"
 #include "engine/LiveLoggingView.h"
+#include "review/DatabaseView.h"
 
 #include <QMainWindow>
 #include <memory>
@@ -14,19 +15,20 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QTabWidget;
+class QTableView;
 class QTableWidget;
 class TMessageBox;
 
 // The main window: the logging and database tabs, the main menu and the status bar. The program-wide state
 // lives in its controller `Ctrl`; the window presents it and delegates every decision.
-class TfrmMain : public QMainWindow, public IMainView, public ILiveLoggingHost {
+class TfrmMain : public QMainWindow, public IMainView, public ILiveLoggingHost, public IDatabaseViewHost {
     Q_OBJECT
 public:
     explicit TfrmMain(QWidget* parent = nullptr);
     ~TfrmMain() override;
 
     // The other windows, known once they are all created.
-    void SetWindows(const TAppWindows& rWindows) { Windows = rWindows; }
+    void SetWindows(const TAppWindows& rWindows);
 
     // Closes as the user's close would, answering Yes to the question about a running session: a logout
     // or a kill must never lose the session or the settings.
@@ -79,17 +81,18 @@ public:
     QTableWidget* sgLoudnessCFG = nullptr;
     QTableWidget* sgLoudnessData = nullptr;
 
-    // Database tab.
+    // Database tab; the controls are the view's.
+    TDatabaseView* DatabaseView = nullptr;
     QPushButton* btnRefreshSessions = nullptr;
     QPushButton* btnSortSessions = nullptr;
     QPushButton* btnFilterData = nullptr;
     QPushButton* btnChart = nullptr;
     QPushButton* btnExport = nullptr;
-    QTableWidget* sgSessions = nullptr;
+    QTableView* sgSessions = nullptr;
     QTableWidget* sgDBSessionInfo = nullptr;
     QTableWidget* sgDBLoudnessConfig = nullptr;
     QTableWidget* sgDBLoudnessMax = nullptr;
-    QTableWidget* sgDBData = nullptr;
+    QTableView* sgDBData = nullptr;
 
     // Status bar panels 0 to 3.
     QLabel* StatusPanels[4] = {};
@@ -115,7 +118,6 @@ private:
     void CreateDatabaseTab();
     void CreateStatusBar();
     void ApplyWindowSettings();
-    void ApplyGridLabels();
 
     void mnuInstrumentSelectClick();
     void mnuDBSelectClick();
@@ -145,6 +147,13 @@ private:
     bool AskNewSessionInfo(TSessionTexts& rTexts) override;
     void ShowWaitWindow() override;
     void ShowEntryMessage(int iEntry, int iKind, int iButtons, const QString& sArg) override;
+
+    // IDatabaseViewHost
+    bool EditSelectedSessionInfo() override;
+    bool AskSessionFilter(TSQLFilter& rFilter) override;
+    bool AskDataFilter(const QString& sUnit) override;
+    void BeginLongOperation(int iEntry) override;
+    void EndLongOperation() override;
 
     bool bShown = false;
     bool bAnswerYesToQuit = false;
