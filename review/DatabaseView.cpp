@@ -52,6 +52,8 @@ constexpr int kLoudnessMaxRows = 10;
 constexpr int kListFontSize = 8;
 constexpr int kListDateFontSize = 6;
 constexpr int kListRowHeight = 20;
+// Wide enough for a cut title and the date beside it.
+constexpr int kListMinimumWidth = 330;
 
 const QColor clListSilver(0xC0, 0xC0, 0xC0);
 const QColor clListGrey(0x80, 0x80, 0x80);
@@ -205,6 +207,7 @@ void TDatabaseView::CreateControls() {
     // Only the display title shows; the other columns carry data for whoever needs it.
     for (int iCol = TSessionListModel::kColDateTime; iCol < TSessionListModel::kColumnCount; ++iCol)
         sgSessions->setColumnHidden(iCol, true);
+    sgSessions->setMinimumWidth(kListMinimumWidth);
     sgSessions->setContextMenuPolicy(Qt::CustomContextMenu);
     sgSessions->setMouseTracking(true);
     sgSessions->installEventFilter(this);

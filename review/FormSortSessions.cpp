@@ -147,6 +147,8 @@ QGroupBox* TfrmFilterSessions::CreateDateGroup(QCheckBox*& chkDate, QDateTimeEdi
     TimeRow->addWidget(Separator(lblTC));
     TimeRow->addWidget(editSec);
     TimeRow->addStretch();
+    // A label does not take its size from a layout: it is given the room its edits need.
+    lblTC->setMinimumSize(TimeRow->sizeHint());
     for (QWidget* w : std::initializer_list<QWidget*>{lblTC, editHr, editMin, editSec})
         w->setEnabled(false);
 
