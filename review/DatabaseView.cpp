@@ -310,10 +310,6 @@ void TDatabaseView::FitSessionInfoNotesRow() {
     sgDBSessionInfo->setRowHeight(kSessionInfoNotesRow, std::max(sgDBSessionInfo->rowHeight(0), iHeight));
 }
 
-bool TDatabaseView::RefreshSessions(const TSQLFilter& rFilter) {
-    return FBrowser.RefreshSessions(rFilter);
-}
-
 void TDatabaseView::DatabaseOpened() {
     FBrowser.ClearSelection();
     ClearSessionGrids();

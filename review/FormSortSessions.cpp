@@ -1,5 +1,6 @@
 #include "review/FormSortSessions.h"
 
+#include "app/Drawing.h"
 #include "app/MessageBox.h"
 #include "app/TextTable.h"
 #include "review/TwoDigitEdits.h"
@@ -194,8 +195,7 @@ void TfrmFilterSessions::FormShow() {
     btnReset->setText(T(kTxtReset));
     if (parentWidget() != nullptr) {
         adjustSize();
-        const QRect rOwner = parentWidget()->window()->frameGeometry();
-        move(rOwner.center() - QPoint(width() / 2, height() / 2));
+        move(CentreOver(parentWidget()->window()->frameGeometry(), size()));
     }
 }
 
