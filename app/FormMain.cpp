@@ -20,6 +20,7 @@
 #include "engine/LiveChart.h"
 #include "meter/FormInstrumentSelect.h"
 #include "review/FormChart.h"
+#include "review/FormFilter.h"
 #include "review/FormSortSessions.h"
 #include "review/SessionFilter.h"
 #include "store/FormDBSelect.h"
@@ -404,6 +405,28 @@ bool TfrmMain::AskSessionFilter(TSQLFilter& rFilter) {
         return false;
     rFilter = BuildSessionFilter(Windows.frmFilterSessions->FilterInput());
     return true;
+}
+
+bool TfrmMain::AskDataFilter(const QString& sUnit) {
+    if (!Windows.frmFilter)
+        return false;
+    Windows.frmFilter->SetLoudnessUnit(sUnit);
+    return Windows.frmFilter->Execute();
+}
+
+void TfrmMain::BeginLongOperation(int iEntry) {
+    if (Windows.frmWait) {
+        Windows.frmWait->SetWaitTextEntry(iEntry);
+        Windows.frmWait->SetAlphaBlendValue(255);
+        Windows.frmWait->ShowWait();
+    }
+    setEnabled(false);
+}
+
+void TfrmMain::EndLongOperation() {
+    setEnabled(true);
+    if (Windows.frmWait)
+        Windows.frmWait->close();
 }
 
 void TfrmMain::ShowEntryMessage(int iEntry, int iKind, int iButtons, const QString& sArg,

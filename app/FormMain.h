@@ -101,7 +101,7 @@ public:
     QTableWidget* sgDBSessionInfo = nullptr;
     QTableWidget* sgDBLoudnessConfig = nullptr;
     QTableWidget* sgDBLoudnessMax = nullptr;
-    QTableWidget* sgDBData = nullptr;
+    QTableView* sgDBData = nullptr;
 
     // Status bar panels 0 to 3.
     QLabel* StatusPanels[4] = {};
@@ -162,6 +162,9 @@ private:
     // IDatabaseViewHost
     bool EditSelectedSessionInfo() override;
     bool AskSessionFilter(TSQLFilter& rFilter) override;
+    bool AskDataFilter(const QString& sUnit) override;
+    void BeginLongOperation(int iEntry) override;
+    void EndLongOperation() override;
 
     bool bShown = false;
     bool bAnswerYesToQuit = false;

@@ -44,6 +44,8 @@ constexpr int kSessionInfoRows = 8;
 constexpr int kSessionInfoNotesRow = 7;
 constexpr int kLoudnessConfigRows = 12;
 constexpr int kInstrumentRow = 1;
+// The scale mode, whose name is the unit of the session's loudness values.
+constexpr int kScaleModeRow = 4;
 constexpr int kLoudnessMaxRows = 10;
 
 // The list's texts: the title at size 8, the date beside it at size 6 in bold.
@@ -248,14 +250,11 @@ void TDatabaseView::CreateControls() {
     DataButtons->addWidget(btnExport);
     DataButtons->addStretch(1);
     Right->addLayout(DataButtons);
-    sgDBData = new QTableWidget(2, 2, this);
+    sgDBData = new QTableView(this);
     sgDBData->setObjectName(QStringLiteral("sgDBData"));
-    sgDBData->horizontalHeader()->hide();
-    sgDBData->verticalHeader()->hide();
-    sgDBData->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    sgDBData->verticalHeader()->setDefaultSectionSize(kListRowHeight);
-    sgDBData->setStyleSheet(QStringLiteral("QTableWidget { background: white; }"));
     Right->addWidget(sgDBData, 1);
+    FLevelData = new TLevelDataView(
+        {Context.rDB, Context.rSettings, sgDBData, sgDBLoudnessMax, btnFilterData}, *this, this);
     Layout->addLayout(Right, 3);
 
     connect(btnRefreshSessions, &QPushButton::clicked, this, &TDatabaseView::btnRefreshSessionsClick);
@@ -383,7 +382,7 @@ void TDatabaseView::sgSessionsSelectCell(int iRow) {
 void TDatabaseView::sgSessionsDblClick() {
     if (!Context.rDB.Connected() || !FBrowser.HasSessions())
         return;
-    Q_EMIT SessionDataRequested();
+    FLevelData->LoadSelectedSession();
 }
 
 void TDatabaseView::SessionDataLoaded() {
@@ -472,26 +471,53 @@ void TDatabaseView::UpdateGUIStrings() {
 // ---- The level data side: labels and the empty state of the statistics grid and the level table. ----
 
 void TDatabaseView::ApplyLevelDataLabels() {
-    const TDataOptions& rOptions = Context.rSettings.DataOptions;
-    const TGridLabels rMax = DBLoudnessMaxLabels(rOptions);
-    sgDBLoudnessMax->SetTitle(T(rMax.iHeader));
-    for (int iRow = 1; iRow < sgDBLoudnessMax->rowCount(); ++iRow) {
-        const size_t i = size_t(iRow - 1);
-        sgDBLoudnessMax->SetCell(iRow, 0, i < rMax.aRowLabels.size() ? T(rMax.aRowLabels[i]) : QString());
-    }
-    sgDBLoudnessMax->ClearColumn(1, 1, sgDBLoudnessMax->rowCount() - 1);
-    sgDBLoudnessMax->FitColumns();
-
-    const std::vector<int> aHeadings = DBDataColumnHeadings(rOptions);
-    sgDBData->setColumnCount(int(aHeadings.size()));
-    for (int iCol = 0; iCol < int(aHeadings.size()); ++iCol)
-        sgDBData->setItem(0, iCol, new QTableWidgetItem(T(aHeadings[size_t(iCol)])));
+    FLevelData->UpdateGUIStrings();
     Host.SetMainGUI(kGUIReviewOff);
-    ClearLevelData();
 }
 
 void TDatabaseView::ClearLevelData() {
-    sgDBData->setRowCount(2);
-    for (int iCol = 0; iCol < sgDBData->columnCount(); ++iCol)
-        sgDBData->setItem(1, iCol, new QTableWidgetItem);
+    FLevelData->ClearTable();
+}
+
+QString TDatabaseView::SelectedSessionId() const {
+    return FBrowser.SelectedSession();
+}
+
+QString TDatabaseView::ListRowSessionId() const {
+    const QModelIndex Current = sgSessions->currentIndex();
+    if (!Current.isValid())
+        return {};
+    return FBrowser.Sessions().index(Current.row(), TSessionListModel::kColReportId).data().toString();
+}
+
+QString TDatabaseView::RecordingSessionId() const {
+    return Context.sCurrentSession;
+}
+
+QString TDatabaseView::SelectedSessionUnit() const {
+    return sgDBLoudnessConfig->Cell(kScaleModeRow, 1);
+}
+
+void TDatabaseView::EnableSessionDelete() {
+    SessionDataLoaded();
+}
+
+void TDatabaseView::SetReviewState(int iState) {
+    Host.SetMainGUI(iState);
+}
+
+int TDatabaseView::ShowMessageBox(const QString& sText, int iKind, int iButtons) {
+    return Host.ShowMessageBox(sText, iKind, iButtons);
+}
+
+bool TDatabaseView::AskDataFilter(const QString& sUnit) {
+    return Host.AskDataFilter(sUnit);
+}
+
+void TDatabaseView::BeginLongOperation(int iEntry) {
+    Host.BeginLongOperation(iEntry);
+}
+
+void TDatabaseView::EndLongOperation() {
+    Host.EndLongOperation();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "review/LevelDataView.h"
 #include "review/SessionBrowser.h"
 
 #include <QWidget>
@@ -25,6 +26,11 @@ public:
     virtual bool EditSelectedSessionInfo() = 0;
     // The session filter dialog, modally: true after OK, with the filter it describes.
     virtual bool AskSessionFilter(TSQLFilter& rFilter) = 0;
+    // The data filter dialog, modally, its loudness labels showing sUnit: true after OK.
+    virtual bool AskDataFilter(const QString& sUnit) = 0;
+    // The wait window with text entry iEntry, the main window taking no input, until EndLongOperation.
+    virtual void BeginLongOperation(int iEntry) = 0;
+    virtual void EndLongOperation() = 0;
 };
 
 // What the database tab works with, owned by the main window.
@@ -42,7 +48,7 @@ struct TDatabaseViewContext {
 // session's description and loudness configuration, and (filled by the level data side) the session
 // statistics and the level data table with their buttons. It shows what the session browser holds and
 // hands the user's commands to it.
-class TDatabaseView : public QWidget {
+class TDatabaseView : public QWidget, private ILevelDataHost {
     Q_OBJECT
 public:
     TDatabaseView(const TDatabaseViewContext& rContext, IDatabaseViewHost& rHost, QWidget* parent = nullptr);
@@ -59,14 +65,16 @@ public:
     TInfoGrid* sgDBLoudnessConfig = nullptr;
 
     // The level data side of the tab: the statistics grid, the level table and their buttons. Laid out
-    // here; their content and commands belong to the level data side.
+    // here; their content and commands belong to the level data view.
     TInfoGrid* sgDBLoudnessMax = nullptr;
-    QTableWidget* sgDBData = nullptr;
+    QTableView* sgDBData = nullptr;
     QPushButton* btnFilterData = nullptr;
     QPushButton* btnChart = nullptr;
     QPushButton* btnExport = nullptr;
 
     TSessionBrowser& Browser() { return FBrowser; }
+    // The level data side: the loaded levels, statistics and data filter, for the exports and charts.
+    TLevelDataView& LevelData() { return *FLevelData; }
 
     // A database was opened: every session listed, the filter dropped.
     void DatabaseOpened();
@@ -91,10 +99,6 @@ public:
     // Captions, grid labels and the popup in the current language.
     void UpdateGUIStrings();
 
-Q_SIGNALS:
-    // A double-click on a listed session asks for its level data, unfiltered.
-    void SessionDataRequested();
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -115,9 +119,22 @@ private:
     void ApplyLevelDataLabels();
     void ClearLevelData();
 
+    // ILevelDataHost
+    QString SelectedSessionId() const override;
+    QString ListRowSessionId() const override;
+    QString RecordingSessionId() const override;
+    QString SelectedSessionUnit() const override;
+    void EnableSessionDelete() override;
+    void SetReviewState(int iState) override;
+    int ShowMessageBox(const QString& sText, int iKind, int iButtons) override;
+    bool AskDataFilter(const QString& sUnit) override;
+    void BeginLongOperation(int iEntry) override;
+    void EndLongOperation() override;
+
     TDatabaseViewContext Context;
     IDatabaseViewHost& Host;
     TSessionBrowser FBrowser;
+    TLevelDataView* FLevelData = nullptr;
     QString sSessionListHint;
     QString sLoudnessConfigHint;
 };

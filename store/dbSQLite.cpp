@@ -169,6 +169,13 @@ QString TDBResult::AsString(int iIndex) const {
     return QString::fromUtf8(static_cast<const char*>(col.getBlob()), col.getBytes());
 }
 
+bool TDBResult::IsNumber(int iIndex) const {
+    if (!ValidColumn(iIndex))
+        return false;
+    const SQLite::Column col = FStatement->getColumn(iIndex);
+    return col.isInteger() || col.isFloat();
+}
+
 qint64 TDBResult::AsInteger(int iIndex) const {
     return ValidColumn(iIndex) ? FStatement->getColumn(iIndex).getInt64() : 0;
 }
@@ -360,9 +367,11 @@ bool TdbSQLite::RetreiveSessionList(std::unique_ptr<TDBResult>& DBResult, const 
     return RunResult(DBResult, rFilter.sSQL, rFilter.aValues);
 }
 
-bool TdbSQLite::RetreiveSessionData(const QString& sSessionId, const QString& sFilter,
+bool TdbSQLite::RetreiveSessionData(const QString& sSessionId, const TSQLFilter& rFilter,
                                     std::unique_ptr<TDBResult>& DBResult) {
-    return RunResult(DBResult, sFilter.isEmpty() ? QString(kSelectLevels) : sFilter, {sSessionId});
+    if (rFilter.IsEmpty())
+        return RunResult(DBResult, QString(kSelectLevels), {sSessionId});
+    return RunResult(DBResult, rFilter.sSQL, QVariantList{sSessionId} + rFilter.aValues);
 }
 
 bool TdbSQLite::DeleteSessionData(const QString& sSessionId) {

@@ -42,6 +42,8 @@ public:
     // Values of the current row. Without a current row or for an unknown column they read as NULL: an empty
     // text, 0 or 0.0.
     bool IsNull(int iIndex) const;
+    // The value is stored as an integer or a real (not NULL, not a text such as a hand-edited "abc").
+    bool IsNumber(int iIndex) const;
     QString AsString(int iIndex) const;
     qint64 AsInteger(int iIndex) const;
     double AsFloat(int iIndex) const;
@@ -101,10 +103,10 @@ public:
     // bound (the whole session list when empty) and hands out its result; true when it has a row. A
     // statement that would change the file is refused. DBResult is null when the statement could not run.
     bool RetreiveSessionList(std::unique_ptr<TDBResult>& DBResult, const TSQLFilter& rFilter);
-    // Runs sFilter as the whole statement, or when empty reads every level row of the session; true when
-    // the result has a row. A filter may refer to the session's identifier as the parameter ?1. Same rules
-    // for DBResult as RetreiveSessionList.
-    bool RetreiveSessionData(const QString& sSessionId, const QString& sFilter,
+    // Runs rFilter's statement, or when it is empty reads every level row of the session; true when the
+    // result has a row. The session's identifier is bound to the parameter ?1 and rFilter's values to ?2,
+    // ?3, ... Same rules for DBResult as RetreiveSessionList.
+    bool RetreiveSessionData(const QString& sSessionId, const TSQLFilter& rFilter,
                              std::unique_ptr<TDBResult>& DBResult);
     // Deletes the session's level rows and its session row together: either both go or neither.
     bool DeleteSessionData(const QString& sSessionId);

@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -134,8 +135,8 @@ TEST_F(MainWindowFixture, EveryDataOptionOffLeavesTheMinimalGrids) {
     frmMain.Ctrl.Settings.DataOptions =
         TDataOptions{false, false, false, false, false, false, false, false, false, false, false};
     frmMain.UpdateGUIStrings();
-    EXPECT_EQ(frmMain.sgDBData->columnCount(), 2);
-    EXPECT_EQ(frmMain.sgDBData->item(0, 1)->text(), "Timecode");
+    EXPECT_EQ(frmMain.sgDBData->model()->columnCount(), 2);
+    EXPECT_EQ(frmMain.sgDBData->model()->headerData(1, Qt::Horizontal).toString(), "Timecode");
     EXPECT_EQ(frmMain.sgDBLoudnessMax->item(1, 0)->text(), "Integrating.:");
     EXPECT_EQ(frmMain.sgDBLoudnessMax->item(2, 0)->text(), "");
     EXPECT_EQ(frmMain.sgLoudnessData->item(2, 0)->text(), "");
