@@ -8,6 +8,7 @@
 #include <QImageReader>
 #include <QLocale>
 #include <QPainter>
+#include <charconv>
 
 namespace {
 
@@ -57,12 +58,40 @@ TColumnRule ColumnRuleOf(const QString& sHeader, int iLNG) {
     return TColumnRule::Black;
 }
 
+// A level text as the table shows it: sign, digits and the system's decimal separator. Anything else goes
+// through the locale's full reading; a day-long report reads some 400,000 of them.
+bool ReadNumber(const QString& sText, const QLocale& Locale, double& fValue) {
+    char aBuffer[32];
+    const QString sDecimal = Locale.decimalPoint();
+    const QChar cDecimal = sDecimal.size() == 1 ? sDecimal[0] : QChar('.');
+    qsizetype n = 0;
+    bool bSimple = !sText.isEmpty() && sText.size() < qsizetype(sizeof aBuffer);
+    for (qsizetype i = 0; bSimple && i < sText.size(); ++i) {
+        const QChar c = sText[i];
+        if (c.isDigit() && c.unicode() < 0x80)
+            aBuffer[n++] = char(c.unicode());
+        else if (c == cDecimal)
+            aBuffer[n++] = '.';
+        else if (c == QChar('-') && i == 0)
+            aBuffer[n++] = '-';
+        else
+            bSimple = false;
+    }
+    if (bSimple) {
+        const auto [pEnd, ec] = std::from_chars(aBuffer, aBuffer + n, fValue);
+        if (ec == std::errc() && pEnd == aBuffer + n)
+            return true;
+    }
+    bool bNumber = false;
+    fValue = Locale.toDouble(sText, &bNumber);
+    return bNumber;
+}
+
 TColorValue CellColor(TColumnRule eRule, const QString& sCell, const TLevelReport& r, const QLocale& Locale) {
     if (eRule == TColumnRule::Black)
         return clBlack;
-    bool bNumber = false;
-    const double fValue = Locale.toDouble(sCell, &bNumber);
-    if (!bNumber)
+    double fValue = 0;
+    if (!ReadNumber(sCell, Locale, fValue))
         return clBlack;
     switch (eRule) {
     case TColumnRule::PeakChannel:
