@@ -27,9 +27,10 @@ const char* const kRowsAsShown =
 // A database file with one session of a day, one level row per second, levels that move like a programme.
 void CreateDatabase(const QString& sFile) {
     SQLite::Database Db(sFile.toStdString(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
-    Db.exec("CREATE TABLE qxr_loudness_levels (nId INTEGER PRIMARY KEY ASC,sReportId TEXT,iVersion INTEGER,"
-            "dtDateTime  DATETIME,sTimeCode TEXT,iPeakChannel INTEGER,fInstantaneousPeak REAL,fLoudnessHi REAL,"
-            "fLoudnessLo REAL,fLoudnessInt REAL)");
+    Db.exec(
+        "CREATE TABLE qxr_loudness_levels (nId INTEGER PRIMARY KEY ASC,sReportId TEXT,iVersion INTEGER,"
+        "dtDateTime  DATETIME,sTimeCode TEXT,iPeakChannel INTEGER,fInstantaneousPeak REAL,fLoudnessHi REAL,"
+        "fLoudnessLo REAL,fLoudnessInt REAL)");
     SQLite::Transaction Tx(Db);
     SQLite::Statement Insert(Db, "INSERT INTO qxr_loudness_levels (sReportId,iVersion,dtDateTime,sTimeCode,"
                                  "iPeakChannel,fInstantaneousPeak,fLoudnessHi,fLoudnessLo,fLoudnessInt) "
@@ -55,7 +56,8 @@ TStringTable LoadTable(const QString& sFile) {
     SQLite::Database Db(sFile.toStdString());
     SQLite::Statement Query(Db, kRowsAsShown);
     TStringTable t;
-    t.slHeader = {"#", "Timecode", "Peak Channel", "Peak Level", "Shortterm Max.", "Shortterm Min.", "Integrating"};
+    t.slHeader = {"#",          "Timecode", "Peak Channel", "Peak Level", "Shortterm Max.", "Shortterm Min.",
+                  "Integrating"};
     t.aRows.reserve(kRows);
     while (Query.executeStep()) {
         QStringList r;
@@ -112,21 +114,22 @@ int main(int argc, char** argv) {
     rOptions.bCSVSessionInfo = false;
 
     const QString sCsv = Dir.filePath("day.csv"), sRef = Dir.filePath("ref.csv");
-    const qxbench::TPairedTimes Csv = qxbench::MeasurePaired(
-        [&] { WriteCSVFile(sCsv, s, Table, rOptions, 0); },
-        [&] {
-            QProcess p;
-            p.setStandardOutputFile(sRef);
-            p.start("sqlite3", {"-csv", sDb, kRowsAsShown});
-            p.waitForFinished(-1);
-        },
-        5);
+    const qxbench::TPairedTimes Csv =
+        qxbench::MeasurePaired([&] { WriteCSVFile(sCsv, s, Table, rOptions, 0); },
+                               [&] {
+                                   QProcess p;
+                                   p.setStandardOutputFile(sRef);
+                                   p.start("sqlite3", {"-csv", sDb, kRowsAsShown});
+                                   p.waitForFinished(-1);
+                               },
+                               5);
     qxbench::PrintRow(qxbench::RatioRow("CSV export 86,400 rows vs sqlite3 -csv (s)", Csv, "<=1.5"));
 
     TLevelReport Report;
     Report.rSession = s;
     Report.pTable = &Table;
-    Report.aStatistics = {{"Peak Level Max.:", "-0.1  dBFS", "12:00:00:00"}, {"Peak Count.:", "891", ""},
+    Report.aStatistics = {{"Peak Level Max.:", "-0.1  dBFS", "12:00:00:00"},
+                          {"Peak Count.:", "891", ""},
                           {"Integrating.:", "-23.0  LUFS", "23:59:59:00"}};
     Report.rTablePeakColorOptions.rMax.bEnabled = true;
     Report.rTableIntColorOptions.rDefault.bEnabled = true;

@@ -46,7 +46,8 @@ bool WriteCSVFile(const QString& sFileName, const TSessionInfo& rSession, const 
         for (int i = 0; i < 7; ++i)
             Write(GetText(kSessionLabels[i], iLNG) + sSep + Texts.slSession.value(i) + sCRLF);
         for (int i = 0; i < 11; ++i) {
-            const QString sValue = i == 0 ? InstrumentTypeName(Texts.slConfig.value(0)) : Texts.slConfig.value(i);
+            const QString sValue =
+                i == 0 ? InstrumentTypeName(Texts.slConfig.value(0)) : Texts.slConfig.value(i);
             Write(GetText(kConfigLabels[i], iLNG) + sSep + sValue + sCRLF);
         }
     }

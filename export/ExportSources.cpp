@@ -44,6 +44,7 @@ QString InstrumentTypeName(const QString& sInstrumentText) {
 }
 
 QString ExportFileBaseName(const TSessionInfo& rSession) {
-    return rSession.sShowNumber.isEmpty() ? rSession.sShowTitle
-                                          : rSession.sShowTitle + QStringLiteral(" - ") + rSession.sShowNumber;
+    return rSession.sShowNumber.isEmpty()
+               ? rSession.sShowTitle
+               : rSession.sShowTitle + QStringLiteral(" - ") + rSession.sShowNumber;
 }

@@ -48,10 +48,12 @@ const QString kBullet = QStringLiteral("l");
 enum class TColumnRule { Black, PeakChannel, Peak, STMax, STMin, Integrating };
 
 TColumnRule ColumnRuleOf(const QString& sHeader, int iLNG) {
-    const std::pair<int, TColumnRule> aRules[] = {
-        {kTxtPeakChannelHeading, TColumnRule::PeakChannel}, {kTxtPeakLevelHeading, TColumnRule::Peak},
-        {kTxtShortTermMaxHeading, TColumnRule::STMax},      {kTxtShortTermHeading, TColumnRule::STMax},
-        {kTxtShortTermMinHeading, TColumnRule::STMin},      {kTxtIntegratingHeading, TColumnRule::Integrating}};
+    const std::pair<int, TColumnRule> aRules[] = {{kTxtPeakChannelHeading, TColumnRule::PeakChannel},
+                                                  {kTxtPeakLevelHeading, TColumnRule::Peak},
+                                                  {kTxtShortTermMaxHeading, TColumnRule::STMax},
+                                                  {kTxtShortTermHeading, TColumnRule::STMax},
+                                                  {kTxtShortTermMinHeading, TColumnRule::STMin},
+                                                  {kTxtIntegratingHeading, TColumnRule::Integrating}};
     for (const auto& [iEntry, eRule] : aRules)
         if (sHeader == GetText(iEntry, iLNG))
             return eRule;
@@ -115,14 +117,16 @@ QString AnalysisDateText(double dtJulian) {
     const double fDays = dtJulian + 0.5;
     const qint64 iDay = qint64(std::floor(fDays));
     const int iMsecs = int(std::llround((fDays - double(iDay)) * 86400000.0));
-    const QDateTime dt(QDate::fromJulianDay(iDay), QTime::fromMSecsSinceStartOfDay(std::min(iMsecs, 86399999)));
+    const QDateTime dt(QDate::fromJulianDay(iDay),
+                       QTime::fromMSecsSinceStartOfDay(std::min(iMsecs, 86399999)));
     return QLocale().toString(dt, QLocale::ShortFormat);
 }
 
 // Builds the report's tables into one document.
 class TLevelReportBuilder {
 public:
-    TLevelReportBuilder(const TLevelReport& r) : R(r), F(CreatePDFFonts()), Doc(kPageWidthMM, kPageHeightMM, kMarginMM) {}
+    TLevelReportBuilder(const TLevelReport& r)
+        : R(r), F(CreatePDFFonts()), Doc(kPageWidthMM, kPageHeightMM, kMarginMM) {}
 
     bool Build(const QString& sFileName, const TProcessEvents& fnProcessEvents, QString* psError);
 
@@ -154,10 +158,14 @@ std::unique_ptr<TPDFTable> TLevelReportBuilder::SessionTable(const TSessionGridT
     auto t = std::make_unique<TPDFTable>(Doc, std::vector<double>{70, 140});
     t->SetPaddings({3, 3, 0, 0});
     const QStringList& v = Texts.slSession;
-    const std::pair<int, QString> aRows[] = {
-        {334, v.value(0)}, {336, v.value(1)}, {kTxtAnalysisDateLabel, AnalysisDateText(R.rSession.dtDateTime)},
-        {340, v.value(2)}, {342, v.value(3)}, {254, v.value(4)},
-        {256, v.value(5)}, {344, v.value(6)}};
+    const std::pair<int, QString> aRows[] = {{334, v.value(0)},
+                                             {336, v.value(1)},
+                                             {kTxtAnalysisDateLabel, AnalysisDateText(R.rSession.dtDateTime)},
+                                             {340, v.value(2)},
+                                             {342, v.value(3)},
+                                             {254, v.value(4)},
+                                             {256, v.value(5)},
+                                             {344, v.value(6)}};
     int iRow = 0;
     for (const auto& [iEntry, sValue] : aRows)
         LabelRow(*t, iRow++, T(iEntry), sValue);
@@ -242,14 +250,16 @@ std::unique_ptr<TPDFTable> TLevelReportBuilder::DataTable(int iFirstRow, int iRo
     return t;
 }
 
-std::unique_ptr<TPDFTable> TLevelReportBuilder::PageHeaderTable(int iPage, int iPages, const QString& sSubHeadline) {
+std::unique_ptr<TPDFTable> TLevelReportBuilder::PageHeaderTable(int iPage, int iPages,
+                                                                const QString& sSubHeadline) {
     const double fTableWidth = aDataWidths.empty() ? 0 : [&] {
         double f = 0;
         for (double w : aDataWidths)
             f += w;
         return f;
     }();
-    auto t = std::make_unique<TPDFTable>(Doc, std::vector<double>{100, std::max(0.0, fTableWidth - 200), 100});
+    auto t =
+        std::make_unique<TPDFTable>(Doc, std::vector<double>{100, std::max(0.0, fTableWidth - 200), 100});
     TPDFFont Sub = F.Header;
     Sub.bItalic = true;
     t->Cell(0, 1).AddText(0, 0, sSubHeadline, Sub, TPDFAlign::Centre);
@@ -286,18 +296,20 @@ void TLevelReportBuilder::AddFooter(const QImage& LogoBitmap) {
     Footer.AddPicture(xFirst + fFirstWidth, 0, LogoBitmap, 25);
 }
 
-bool TLevelReportBuilder::Build(const QString& sFileName, const TProcessEvents& fnProcessEvents, QString* psError) {
+bool TLevelReportBuilder::Build(const QString& sFileName, const TProcessEvents& fnProcessEvents,
+                                QString* psError) {
     const ITableSource& Src = *R.pTable;
     const TSessionInfo& s = R.rSession;
     const QString sCreator = PDFCreatorText();
-    Doc.SetProperties({s.sOperatorName, s.sShowTitle, sCreator, s.sShowTitle + QStringLiteral(" - ") + s.sShowNumber,
-                       s.sNotes});
+    Doc.SetProperties({s.sOperatorName, s.sShowTitle, sCreator,
+                       s.sShowTitle + QStringLiteral(" - ") + s.sShowNumber, s.sNotes});
     const double W = Doc.SectionInnerWidth();
 
     const int iRows = Src.RowCount();
     const int iPages = LevelReportPageCount(iRows);
 
-    const QImage Logo = R.MakerLogo.isNull() ? QImage(QStringLiteral(":/icons/QXR_Icon_64.png")) : R.MakerLogo;
+    const QImage Logo =
+        R.MakerLogo.isNull() ? QImage(QStringLiteral(":/icons/QXR_Icon_64.png")) : R.MakerLogo;
     const QImage LogoBitmap = MakerLogoBitmap(Logo);
     const QImage UserPicture = LoadUserPicture(R.rPDFOptions.sUserImage, Logo);
 
@@ -328,7 +340,8 @@ bool TLevelReportBuilder::Build(const QString& sFileName, const TProcessEvents& 
 
     Doc.SetPaddings({15, 0, 15, 0});
     Doc.Header().SetPaddings({15, 10, 15, 0});
-    Doc.Header().AddText(0, 0, ReplacePlaceholders(R.rPDFOptions.sHeadline, s), F.Headline, TPDFAlign::Centre);
+    Doc.Header().AddText(0, 0, ReplacePlaceholders(R.rPDFOptions.sHeadline, s), F.Headline,
+                         TPDFAlign::Centre);
     AddFooter(LogoBitmap);
 
     double fRowHeight = 0;
@@ -438,8 +451,8 @@ TColorValue ReportCellColor(const QString& sHeader, const QString& sCell, const 
     return CellColor(ColumnRuleOf(sHeader, rReport.iLNG), sCell, rReport, QLocale());
 }
 
-bool CreateLevelReportPDF(const QString& sFileName, const TLevelReport& rReport, const TProcessEvents& fnProcessEvents,
-                          QString* psError) {
+bool CreateLevelReportPDF(const QString& sFileName, const TLevelReport& rReport,
+                          const TProcessEvents& fnProcessEvents, QString* psError) {
     if (!rReport.pTable) {
         if (psError)
             *psError = QStringLiteral("no level table");

@@ -14,12 +14,12 @@
 
 // The seven fonts of the documents, all black.
 struct TPDFFonts {
-    TPDFFont Headline;  // Arial 12 bold
-    TPDFFont Header;    // Arial 5 bold: sub-headline (italic while it is added), page number, header cells
-    TPDFFont Label;     // Arial 6 bold: labels of the information tables
-    TPDFFont Value;     // Arial 6: their values, the address block, statistics values, data cells
-    TPDFFont Footer;    // Arial 4 bold
-    TPDFFont Bullet;    // Wingdings 4: the footer's bullets, drawn as the text "l"
+    TPDFFont Headline; // Arial 12 bold
+    TPDFFont Header;   // Arial 5 bold: sub-headline (italic while it is added), page number, header cells
+    TPDFFont Label;    // Arial 6 bold: labels of the information tables
+    TPDFFont Value;    // Arial 6: their values, the address block, statistics values, data cells
+    TPDFFont Footer;   // Arial 4 bold
+    TPDFFont Bullet;   // Wingdings 4: the footer's bullets, drawn as the text "l"
     TPDFFont SubHeadline;
 };
 TPDFFonts CreatePDFFonts();

@@ -21,10 +21,10 @@ constexpr double kBaseline = 0.86;
 constexpr double kBorderWidth = 0.5;
 
 // The characters of the Windows code page 1252 at 0x80 to 0x9F (0 where the code page has none).
-constexpr char16_t kWinAnsiHigh[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+constexpr char16_t kWinAnsiHigh[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                       0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                       0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                       0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 // One character in the standard fonts' encoding; 0 when it has none there.
 char WinAnsiOf(char16_t c) {
@@ -53,10 +53,10 @@ bool ToWinAnsi(const QString& sText, QByteArray& Bytes, bool bReplace) {
 // Document properties are written in PDFDocEncoding: Latin-1 above 0xA0 (the euro at 0xA0 itself), a few
 // typographic characters below. Anything else becomes "?", so a property never turns into mojibake.
 QByteArray ToPDFDocEncoding(const QString& sText) {
-    static constexpr char16_t kDocHigh[32] = {
-        0x2022, 0x2020, 0x2021, 0x2026, 0x2014, 0x2013, 0x0192, 0x2044, 0x2039, 0x203A, 0x2212,
-        0x2030, 0x201E, 0x201C, 0x201D, 0x2018, 0x2019, 0x201A, 0x2122, 0xFB01, 0xFB02, 0x0141,
-        0x0152, 0x0160, 0x0178, 0x017D, 0x0131, 0x0142, 0x0153, 0x0161, 0x017E, 0};
+    static constexpr char16_t kDocHigh[32] = {0x2022, 0x2020, 0x2021, 0x2026, 0x2014, 0x2013, 0x0192, 0x2044,
+                                              0x2039, 0x203A, 0x2212, 0x2030, 0x201E, 0x201C, 0x201D, 0x2018,
+                                              0x2019, 0x201A, 0x2122, 0xFB01, 0xFB02, 0x0141, 0x0152, 0x0160,
+                                              0x0178, 0x017D, 0x0131, 0x0142, 0x0153, 0x0161, 0x017E, 0};
     QByteArray Bytes;
     for (const QChar ch : sText) {
         const char16_t c = ch.unicode();
@@ -167,7 +167,8 @@ void TPDFCell::AddPicture(double x, double y, const QImage& Picture, double fWid
     if (Picture.isNull() || Picture.width() <= 0)
         return;
     const double fHeight = fWidth * Picture.height() / Picture.width();
-    FItems.push_back(TPicture{float(x), float(y + FFlowY), FDoc->ImageIndex(Picture), float(fWidth), float(fHeight)});
+    FItems.push_back(
+        TPicture{float(x), float(y + FFlowY), FDoc->ImageIndex(Picture), float(fWidth), float(fHeight)});
 }
 
 TPDFTable& TPDFCell::AddTable(double x, double y, std::unique_ptr<TPDFTable> pTable) {
@@ -323,7 +324,8 @@ const TPDFDocument::TFace& TPDFDocument::FaceFor(int iFont, const QString& sText
         if (!sFile.isEmpty()) {
             if (!h.bUTFEncodings)
                 h.bUTFEncodings = HPDF_UseUTFEncodings(h.pDoc) == HPDF_OK;
-            const char* pName = HPDF_LoadTTFontFromFile(h.pDoc, QFile::encodeName(sFile).constData(), HPDF_TRUE);
+            const char* pName =
+                HPDF_LoadTTFontFromFile(h.pDoc, QFile::encodeName(sFile).constData(), HPDF_TRUE);
             if (pName)
                 Unicode.pFont = HPDF_GetFont(h.pDoc, pName, "UTF-8");
             Unicode.bUnicode = Unicode.pFont != nullptr;
@@ -347,8 +349,8 @@ double TPDFDocument::WidthOf(int iFont, const QString& sLine) {
     const TFace& Face = FaceFor(iFont, sLine, Bytes);
     if (!Face.pFont || Bytes.isEmpty())
         return 0;
-    const HPDF_TextWidth w = HPDF_Font_TextWidth(Face.pFont, reinterpret_cast<const HPDF_BYTE*>(Bytes.constData()),
-                                                 HPDF_UINT(Bytes.size()));
+    const HPDF_TextWidth w = HPDF_Font_TextWidth(
+        Face.pFont, reinterpret_cast<const HPDF_BYTE*>(Bytes.constData()), HPDF_UINT(Bytes.size()));
     return double(w.width) * FFonts[size_t(iFont)].iSize / 1000.0;
 }
 
@@ -362,7 +364,8 @@ double TPDFDocument::TextWidth(const QString& sLine, const TPDFFont& rFont) {
 // beyond its position and its bytes.
 class TPDFDocument::TRenderer {
 public:
-    TRenderer(TPDFDocument& rDoc, HPDF_Page pPage) : Doc(rDoc), Page(pPage), fHeight(HPDF_Page_GetHeight(pPage)) {}
+    TRenderer(TPDFDocument& rDoc, HPDF_Page pPage)
+        : Doc(rDoc), Page(pPage), fHeight(HPDF_Page_GetHeight(pPage)) {}
     ~TRenderer() { EndText(); }
 
     void DrawCell(const TPDFCell& rCell, double x, double y) {
@@ -412,8 +415,9 @@ private:
             }
             double fLeft = x + t.x;
             if (t.eAlign != TPDFAlign::Left) {
-                const HPDF_TextWidth w = HPDF_Font_TextWidth(
-                    Face.pFont, reinterpret_cast<const HPDF_BYTE*>(Bytes.constData()), HPDF_UINT(Bytes.size()));
+                const HPDF_TextWidth w =
+                    HPDF_Font_TextWidth(Face.pFont, reinterpret_cast<const HPDF_BYTE*>(Bytes.constData()),
+                                        HPDF_UINT(Bytes.size()));
                 const double fWidth = double(w.width) * f.iSize / 1000.0;
                 fLeft = t.eAlign == TPDFAlign::Centre ? x + t.x + (fInner - t.x - fWidth) / 2
                                                       : x + fInner - t.x - fWidth;
@@ -457,9 +461,11 @@ private:
             QByteArray Bytes;
             Bytes.reserve(qsizetype(Rgb.width()) * Rgb.height() * 3);
             for (int iLine = 0; iLine < Rgb.height(); ++iLine)
-                Bytes.append(reinterpret_cast<const char*>(Rgb.constScanLine(iLine)), qsizetype(Rgb.width()) * 3);
+                Bytes.append(reinterpret_cast<const char*>(Rgb.constScanLine(iLine)),
+                             qsizetype(Rgb.width()) * 3);
             pImage = HPDF_LoadRawImageFromMem(h.pDoc, reinterpret_cast<const HPDF_BYTE*>(Bytes.constData()),
-                                              HPDF_UINT(Rgb.width()), HPDF_UINT(Rgb.height()), HPDF_CS_DEVICE_RGB, 8);
+                                              HPDF_UINT(Rgb.width()), HPDF_UINT(Rgb.height()),
+                                              HPDF_CS_DEVICE_RGB, 8);
             if (!pImage)
                 return;
         }
@@ -484,11 +490,13 @@ private:
                 double fWidth = t.ColumnWidth(c);
                 int e = c + 1;
                 if (rCell.FBackground) {
-                    while (e < iCols && t.FCells[size_t(r) * size_t(iCols) + size_t(e)].FBackground == rCell.FBackground)
+                    while (e < iCols &&
+                           t.FCells[size_t(r) * size_t(iCols) + size_t(e)].FBackground == rCell.FBackground)
                         fWidth += t.ColumnWidth(e++);
                     SetFill(*rCell.FBackground);
-                    HPDF_Page_Rectangle(Page, HPDF_REAL(fLeft), HPDF_REAL(fHeight - fTop - aRowHeights[size_t(r)]),
-                                        HPDF_REAL(fWidth), HPDF_REAL(aRowHeights[size_t(r)]));
+                    HPDF_Page_Rectangle(Page, HPDF_REAL(fLeft),
+                                        HPDF_REAL(fHeight - fTop - aRowHeights[size_t(r)]), HPDF_REAL(fWidth),
+                                        HPDF_REAL(aRowHeights[size_t(r)]));
                     HPDF_Page_Fill(Page);
                 }
                 fLeft += fWidth;
@@ -548,10 +556,11 @@ bool TPDFDocument::Generate(const QString& sFileName, QString* psError) {
     if (!h.pDoc)
         return Fail(QStringLiteral("the PDF library could not start"));
     HPDF_SetCompressionMode(h.pDoc, HPDF_COMP_ALL);
-    const std::pair<HPDF_InfoType, const QString*> aInfo[] = {
-        {HPDF_INFO_AUTHOR, &FProperties.sAuthor},   {HPDF_INFO_TITLE, &FProperties.sTitle},
-        {HPDF_INFO_CREATOR, &FProperties.sCreator}, {HPDF_INFO_SUBJECT, &FProperties.sSubject},
-        {HPDF_INFO_KEYWORDS, &FProperties.sKeywords}};
+    const std::pair<HPDF_InfoType, const QString*> aInfo[] = {{HPDF_INFO_AUTHOR, &FProperties.sAuthor},
+                                                              {HPDF_INFO_TITLE, &FProperties.sTitle},
+                                                              {HPDF_INFO_CREATOR, &FProperties.sCreator},
+                                                              {HPDF_INFO_SUBJECT, &FProperties.sSubject},
+                                                              {HPDF_INFO_KEYWORDS, &FProperties.sKeywords}};
     for (const auto& [eType, psValue] : aInfo)
         if (!psValue->isEmpty())
             HPDF_SetInfoAttr(h.pDoc, eType, ToPDFDocEncoding(*psValue).constData());
@@ -582,7 +591,8 @@ bool TPDFDocument::Generate(const QString& sFileName, QString* psError) {
     for (;;) {
         HPDF_UINT32 iSize = HPDF_UINT32(Buffer.size());
         const HPDF_STATUS iStatus = HPDF_ReadFromStream(h.pDoc, Buffer.data(), &iSize);
-        if (iSize > 0 && File.write(reinterpret_cast<const char*>(Buffer.data()), qint64(iSize)) != qint64(iSize))
+        if (iSize > 0 &&
+            File.write(reinterpret_cast<const char*>(Buffer.data()), qint64(iSize)) != qint64(iSize))
             return Fail(File.errorString());
         if (iStatus == HPDF_STREAM_EOF)
             break;

@@ -89,7 +89,8 @@ private:
     // Where a cell sits: a column of a nested table, a section, or the header or footer row.
     static constexpr int kSectionCell = -1;
     static constexpr int kFrameCell = -2;
-    TPDFCell(TPDFDocument& rDoc, TPDFTable* pTable, int iColumn) : FDoc(&rDoc), FTable(pTable), FColumn(iColumn) {}
+    TPDFCell(TPDFDocument& rDoc, TPDFTable* pTable, int iColumn)
+        : FDoc(&rDoc), FTable(pTable), FColumn(iColumn) {}
 
     // Items are kept small: a day-long report holds some 700,000 of them.
     struct TText {

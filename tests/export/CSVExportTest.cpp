@@ -1,5 +1,5 @@
-#include "ExportTestSupport.h"
 #include "export/CSVExport.h"
+#include "ExportTestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -49,7 +49,8 @@ struct TCSVCase {
     int iLNG;
 };
 
-TCSVOptions Options(bool bCR, bool bLF, const char* sSep = ";", const char* sDec = ",", bool bSession = true) {
+TCSVOptions Options(bool bCR, bool bLF, const char* sSep = ";", const char* sDec = ",",
+                    bool bSession = true) {
     TCSVOptions o;
     o.bCSVCR = bCR;
     o.bCSVLF = bLF;
@@ -70,7 +71,8 @@ TEST_F(CSVExportTest, FilesMatchTheExpectedBytes) {
     const std::vector<TCSVCase> aCases = {
         // The notes hold the separator: written as they are, without quotes.
         {"default.csv", Options(true, true), PointTable(qxtest::EnglishHeadings()), sDefaultInstrument, 0},
-        {"no_line_ends.csv", Options(false, false), PointTable(qxtest::EnglishHeadings()), sDefaultInstrument, 0},
+        {"no_line_ends.csv", Options(false, false), PointTable(qxtest::EnglishHeadings()), sDefaultInstrument,
+         0},
         {"lf_only.csv", Options(false, true), PointTable(qxtest::EnglishHeadings()), sDefaultInstrument, 0},
         {"multi_separator.csv", Options(true, true, "<->"), PointTable(qxtest::EnglishHeadings()),
          sDefaultInstrument, 0},
@@ -80,7 +82,8 @@ TEST_F(CSVExportTest, FilesMatchTheExpectedBytes) {
         {"empty_table.csv", Options(true, true, ";", ",", false), EmptyTable(), sDefaultInstrument, 0},
         // A session without instrument text shows the unknown instrument; a text without fields names none.
         {"unknown_instrument.csv", Options(true, true), EmptyTable(), QString(), 0},
-        {"instrument_without_fields.csv", Options(true, true), EmptyTable(), QStringLiteral("qxMeter LM1"), 0},
+        {"instrument_without_fields.csv", Options(true, true), EmptyTable(), QStringLiteral("qxMeter LM1"),
+         0},
         {"danish.csv", Options(true, true), PointTable(qxtest::DanishHeadings()), sDefaultInstrument, 1},
     };
     for (const TCSVCase& c : aCases) {

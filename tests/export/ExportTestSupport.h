@@ -38,8 +38,8 @@ inline TSessionInfo ExportSession() {
 }
 
 inline QStringList EnglishHeadings() {
-    return {QStringLiteral("#"),           QStringLiteral("Timecode"),       QStringLiteral("Peak Channel"),
-            QStringLiteral("Peak Level"),  QStringLiteral("Shortterm Max."), QStringLiteral("Shortterm Min."),
+    return {QStringLiteral("#"),          QStringLiteral("Timecode"),       QStringLiteral("Peak Channel"),
+            QStringLiteral("Peak Level"), QStringLiteral("Shortterm Max."), QStringLiteral("Shortterm Min."),
             QStringLiteral("Integrating")};
 }
 
@@ -57,9 +57,13 @@ inline TStringTable LevelTable(int iRows, const QStringList& slHeadings = Englis
         const int s = i % 60, m = (i / 60) % 60, h = 10 + i / 3600;
         auto Level = [](double f) { return QString::number(f, 'f', 1); };
         t.aRows.push_back({QString::number(i + 1),
-                           QStringLiteral("%1:%2:%3:00").arg(h % 24, 2, 10, QChar('0')).arg(m, 2, 10, QChar('0')).arg(s, 2, 10, QChar('0')),
+                           QStringLiteral("%1:%2:%3:00")
+                               .arg(h % 24, 2, 10, QChar('0'))
+                               .arg(m, 2, 10, QChar('0'))
+                               .arg(s, 2, 10, QChar('0')),
                            QString::number(i % 7 == 3 ? 2 : 0), Level(-3.0 - (i % 30) * 0.5),
-                           Level(-20.0 - (i % 11) * 0.3), Level(-30.0 - (i % 13) * 0.2), Level(-23.0 - (i % 5) * 0.1)});
+                           Level(-20.0 - (i % 11) * 0.3), Level(-30.0 - (i % 13) * 0.2),
+                           Level(-23.0 - (i % 5) * 0.1)});
     }
     return t;
 }

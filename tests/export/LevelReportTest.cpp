@@ -1,6 +1,6 @@
+#include "export/LevelReport.h"
 #include "ExportTestSupport.h"
 #include "app/TextTable.h"
-#include "export/LevelReport.h"
 
 #include <QDir>
 #include <QImage>
@@ -27,10 +27,11 @@ protected:
         r.iLNG = iLNG;
         r.MakerLogo = Logo;
         r.rPDFOptions.slUserText = {QStringLiteral("Studio North"), QStringLiteral("Broadcast Street 7")};
-        r.aStatistics = {{QStringLiteral("Peak Level Max.:"), QStringLiteral("-0.5  dBFS"), QStringLiteral("10:00:01:00")},
-                         {QStringLiteral("Peak Count.:"), QStringLiteral("1"), QString()},
-                         {QStringLiteral("Integrating.:"), QStringLiteral("-23.5  LUFS"), QStringLiteral("10:00:01:00")},
-                         {QString(), QString(), QString()}};
+        r.aStatistics = {
+            {QStringLiteral("Peak Level Max.:"), QStringLiteral("-0.5  dBFS"), QStringLiteral("10:00:01:00")},
+            {QStringLiteral("Peak Count.:"), QStringLiteral("1"), QString()},
+            {QStringLiteral("Integrating.:"), QStringLiteral("-23.5  LUFS"), QStringLiteral("10:00:01:00")},
+            {QString(), QString(), QString()}};
         return r;
     }
 
@@ -50,9 +51,8 @@ protected:
 
     static QString InfoField(const QString& sFile, const QString& sField) {
         const QString sInfo = qxtest::RunTool("pdfinfo", {sFile});
-        const QRegularExpressionMatch m = QRegularExpression("^" + sField + ":\\s*(.*)$",
-                                                             QRegularExpression::MultilineOption)
-                                              .match(sInfo);
+        const QRegularExpressionMatch m =
+            QRegularExpression("^" + sField + ":\\s*(.*)$", QRegularExpression::MultilineOption).match(sInfo);
         return m.hasMatch() ? m.captured(1) : QStringLiteral("<missing>");
     }
 
@@ -85,7 +85,8 @@ TEST_F(LevelReportTest, PagesHold40RowsFirstAnd50AfterEveryPageNumbered) {
         for (int p = 0; p < c.iPages; ++p) {
             EXPECT_TRUE(slPages[p].contains(QStringLiteral("Page %1 of %2.").arg(p + 1).arg(c.iPages))) << p;
             // The first and last rows of the page are on it, their neighbours of other pages are not.
-            const int iFirst = p == 0 ? 0 : 40 + 50 * (p - 1), iLast = std::min(c.iRows, p == 0 ? 40 : iFirst + 50) - 1;
+            const int iFirst = p == 0 ? 0 : 40 + 50 * (p - 1),
+                      iLast = std::min(c.iRows, p == 0 ? 40 : iFirst + 50) - 1;
             EXPECT_TRUE(slPages[p].contains(Table.aRows[size_t(iFirst)][1])) << p;
             EXPECT_TRUE(slPages[p].contains(Table.aRows[size_t(iLast)][1])) << p;
             if (iLast + 1 < c.iRows) {
@@ -145,8 +146,9 @@ TEST_F(LevelReportTest, DanishReportUsesTheDanishTexts) {
     const TStringTable Table = qxtest::LevelTable(45, qxtest::DanishHeadings());
     const QStringList slPages = Pages(Write(Report(Table, kLanguageDanish)));
     ASSERT_EQ(slPages.size(), 2);
-    for (const char* s : {"Show Titel.:", "Operatør Navn.:", "TC Stop.:", "Skala Mode.:", "Tidskode", "Peak Kanal",
-                          "Niveau.:", "Side 1 af 2.", "Level Report oprettet med QX-Logging v.1.0.0.1."})
+    for (const char* s :
+         {"Show Titel.:", "Operatør Navn.:", "TC Stop.:", "Skala Mode.:", "Tidskode", "Peak Kanal",
+          "Niveau.:", "Side 1 af 2.", "Level Report oprettet med QX-Logging v.1.0.0.1."})
         EXPECT_TRUE(slPages[0].contains(QString::fromUtf8(s))) << s;
     EXPECT_TRUE(slPages[1].contains("Side 2 af 2."));
     EXPECT_TRUE(slPages[1].contains("Tidskode"));
@@ -201,8 +203,9 @@ TEST_F(LevelReportTest, LevelTextsTakeTheColoursOfTheRules) {
     };
     // Peak channels print red only while the peak rule's high limit is on (its level is out of reach here,
     // so no peak level turns red); the integrating column's default colour is blue.
-    for (const TCase& c : {TCase{"no rules", false, false, false, false}, TCase{"peak high", true, false, true, false},
-                           TCase{"integrating default", false, true, false, true}}) {
+    for (const TCase& c :
+         {TCase{"no rules", false, false, false, false}, TCase{"peak high", true, false, true, false},
+          TCase{"integrating default", false, true, false, true}}) {
         SCOPED_TRACE(c.sName);
         TLevelReport r = Report(Table);
         r.rTablePeakColorOptions.rMax = {c.bPeakMax, 100.0, clRed};
@@ -230,10 +233,10 @@ TEST_F(LevelReportTest, CellColoursFollowTheColumnHeading) {
     const TCase aCases[] = {
         {0, "#", "5", clBlack},
         {0, "Timecode", "10:00:01:00", clBlack},
-        {0, "Peak Level", "-6.0", clRed},      // the high limit itself
-        {0, "Peak Level", "-40.0", clPurple},  // the low limit itself
-        {0, "Peak Level", "-20.0", clGreen},   // between: the default
-        {0, "Peak Level", "abc", clBlack},     // not a number
+        {0, "Peak Level", "-6.0", clRed},     // the high limit itself
+        {0, "Peak Level", "-40.0", clPurple}, // the low limit itself
+        {0, "Peak Level", "-20.0", clGreen},  // between: the default
+        {0, "Peak Level", "abc", clBlack},    // not a number
         {0, "Peak Channel", "2", clRed},
         // Unlike the window's table, a peak channel of 0 stays black.
         {0, "Peak Channel", "0", clBlack},
@@ -273,17 +276,19 @@ TEST_F(LevelReportTest, UserPictureOrTheMakersLogo) {
         bool bUserPicture;
     };
     const TStringTable Table = qxtest::LevelTable(2);
-    for (const TCase& c : {TCase{"user.png", true}, TCase{"user.bmp", true}, TCase{"user.jpg", true},
-                           TCase{"user.ppm", false}, TCase{"bad.bmp", false}, TCase{"missing.bmp", false},
-                           TCase{"", false}}) {
+    for (const TCase& c :
+         {TCase{"user.png", true}, TCase{"user.bmp", true}, TCase{"user.jpg", true}, TCase{"user.ppm", false},
+          TCase{"bad.bmp", false}, TCase{"missing.bmp", false}, TCase{"", false}}) {
         SCOPED_TRACE(c.sFile.toStdString());
         TLevelReport r = Report(Table);
         r.rPDFOptions.sUserImage = c.sFile.isEmpty() ? QString() : Dir.filePath(c.sFile);
         const QString sList = qxtest::RunTool("pdfimages", {"-list", Write(r)});
         // The footer's logo bitmap is always there; the overview shows the picture or the logo itself.
         EXPECT_TRUE(sList.contains(QRegularExpression("\\s225\\s+145\\s"))) << sList.toStdString();
-        EXPECT_EQ(sList.contains(QRegularExpression("\\s40\\s+30\\s")), c.bUserPicture) << sList.toStdString();
-        EXPECT_EQ(sList.contains(QRegularExpression("\\s50\\s+40\\s")), !c.bUserPicture) << sList.toStdString();
+        EXPECT_EQ(sList.contains(QRegularExpression("\\s40\\s+30\\s")), c.bUserPicture)
+            << sList.toStdString();
+        EXPECT_EQ(sList.contains(QRegularExpression("\\s50\\s+40\\s")), !c.bUserPicture)
+            << sList.toStdString();
     }
 }
 

@@ -1,5 +1,5 @@
-#include "ExportTestSupport.h"
 #include "export/PDFDocument.h"
+#include "ExportTestSupport.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -93,7 +93,8 @@ TEST(PDFDocumentTest, GeneratesOnePagePerSectionWithHeaderAndFooter) {
     Doc.SetProperties({QStringLiteral("Author"), QStringLiteral("Title"), QStringLiteral("Creator"),
                        QStringLiteral("Subject"), QStringLiteral("Keywords")});
     Doc.Header().AddText(0, 0, QStringLiteral("HEADLINE"), Font, TPDFAlign::Centre);
-    Doc.Footer().AddText(0, 0, QStringLiteral("FOOTLINE"), Font, TPDFAlign::Right, QStringLiteral("https://example.org/"));
+    Doc.Footer().AddText(0, 0, QStringLiteral("FOOTLINE"), Font, TPDFAlign::Right,
+                         QStringLiteral("https://example.org/"));
     for (int i = 0; i < 3; ++i)
         Doc.Section(i).AddText(0, 0, QStringLiteral("Section %1").arg(i), Font);
     const QString sFile = Dir.filePath("doc.pdf");
