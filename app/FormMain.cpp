@@ -15,6 +15,7 @@
 #include "dialogs/FormWait.h"
 #include "dialogs/SessionTexts.h"
 #include "engine/InfoGrid.h"
+#include "export/ModelTableSource.h"
 #include "meter/FormInstrumentSelect.h"
 #include "review/FormChart.h"
 #include "store/FormDBSelect.h"
@@ -192,6 +193,24 @@ void TfrmMain::CreateDatabaseTab() {
     sgDBData = NewGrid(2, 2, tabDB);
     Right->addWidget(sgDBData, 1);
     Layout->addLayout(Right, 2);
+
+    // The string grid keeps its header texts in row 0.
+    DBDataSource = std::make_unique<TModelTableSource>(*sgDBData->model(), true);
+    ExportMenu = new TExportMenu(this, Ctrl.Settings, *MessageBox, Windows.frmWait, *this);
+    connect(btnExport, &QPushButton::clicked, this, [this] { ExportMenu->Popup(btnExport); });
+}
+
+const ITableSource& TfrmMain::ExportTable() const {
+    return *DBDataSource;
+}
+
+std::vector<TStatisticsEntry> TfrmMain::ExportStatistics() const {
+    return StatisticsOfGrid(*sgDBLoudnessMax->model());
+}
+
+void TfrmMain::SetWindows(const TAppWindows& rWindows) {
+    Windows = rWindows;
+    ExportMenu->SetWaitWindow(Windows.frmWait);
 }
 
 void TfrmMain::CreateStatusBar() {
@@ -404,6 +423,7 @@ void TfrmMain::UpdateGUIStrings() {
     btnFilterData->setText(T(228));
     btnChart->setText(T(230));
     btnExport->setText(T(232));
+    ExportMenu->UpdateGUIStrings();
     PageCtrl->setTabText(0, T(234));
     PageCtrl->setTabText(1, T(236));
     if (Windows.frmChart)

@@ -4,6 +4,7 @@
 #include "app/MainController.h"
 #include "app/MainView.h"
 #include "engine/LiveLoggingView.h"
+#include "export/ExportMenu.h"
 
 #include <QMainWindow>
 #include <memory>
@@ -16,17 +17,18 @@ class QPushButton;
 class QTabWidget;
 class QTableWidget;
 class TMessageBox;
+class TModelTableSource;
 
 // The main window: the logging and database tabs, the main menu and the status bar. The program-wide state
 // lives in its controller `Ctrl`; the window presents it and delegates every decision.
-class TfrmMain : public QMainWindow, public IMainView, public ILiveLoggingHost {
+class TfrmMain : public QMainWindow, public IMainView, public ILiveLoggingHost, public IExportSource {
     Q_OBJECT
 public:
     explicit TfrmMain(QWidget* parent = nullptr);
     ~TfrmMain() override;
 
     // The other windows, known once they are all created.
-    void SetWindows(const TAppWindows& rWindows) { Windows = rWindows; }
+    void SetWindows(const TAppWindows& rWindows);
 
     // Closes as the user's close would, answering Yes to the question about a running session: a logout
     // or a kill must never lose the session or the settings.
@@ -90,6 +92,8 @@ public:
     QTableWidget* sgDBLoudnessConfig = nullptr;
     QTableWidget* sgDBLoudnessMax = nullptr;
     QTableWidget* sgDBData = nullptr;
+    // The Export button's popup and the exports behind it.
+    TExportMenu* ExportMenu = nullptr;
 
     // Status bar panels 0 to 3.
     QLabel* StatusPanels[4] = {};
@@ -124,6 +128,12 @@ private:
     void mnuLicenseClick();
     void mnuAboutClick();
     void btnStopLogClick();
+
+    // IExportSource: the Database tab's grids as shown.
+    TSessionInfo ExportSession() const override { return rSelectedSessionInfo; }
+    const ITableSource& ExportTable() const override;
+    std::vector<TStatisticsEntry> ExportStatistics() const override;
+    std::unique_ptr<TModelTableSource> DBDataSource;
 
     // IMainView
     void UpdateSGInstrumentInfo() override;

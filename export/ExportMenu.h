@@ -1,0 +1,90 @@
+#pragma once
+
+#include "app/Settings.h"
+#include "export/ExportSources.h"
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <vector>
+
+class QAction;
+class QMenu;
+class QWidget;
+class TMessageBox;
+class TfrmWait;
+
+// What the exports read from the Database tab: the selected session and its grids as shown.
+class IExportSource {
+public:
+    virtual ~IExportSource() = default;
+    virtual TSessionInfo ExportSession() const = 0;
+    virtual const ITableSource& ExportTable() const = 0;
+    virtual std::vector<TStatisticsEntry> ExportStatistics() const = 0;
+};
+
+// What the save dialog is asked: title, Qt name filters, default extension and the proposed name.
+struct TSaveFileRequest {
+    QString sTitle;
+    QStringList slFilters;
+    QString sDefaultSuffix;
+    QString sProposedName;
+};
+// Returns the chosen file name, empty when the user cancelled.
+using TAskSaveFileName = std::function<QString(const TSaveFileRequest&)>;
+// Opens an exported file in the desktop's viewer.
+using TOpenFile = std::function<void(const QString& sFileName)>;
+
+// The Export button's popup of the Database tab and the two exports behind it: the CSV file and the PDF
+// level report. Each asks for a file name, writes while the wait window shows and the main window is
+// disabled, tells the user when the file could not be written, and enables the main window again in every
+// case. A written report is opened in the desktop's viewer after a short pause, without blocking.
+class TExportMenu : public QObject {
+    Q_OBJECT
+public:
+    TExportMenu(QWidget* pMainWindow, const TSettings& rSettings, const TMessageBox& MessageBox,
+                TfrmWait* pWait, const IExportSource& Source);
+
+    // The pause before a written report is opened (about 3 seconds, so the wait window has gone).
+    static constexpr int kOpenDelayMs = 3010;
+
+    // The wait window exists only once every window is created.
+    void SetWaitWindow(TfrmWait* pWait) { FWait = pWait; }
+    void UpdateGUIStrings();
+    // Opens the popup just below pButton, right-aligned with it.
+    void Popup(QWidget* pButton);
+
+    void popExportPDFClick();
+    void popExportCSVClick();
+
+    // Replace the save dialog and the viewer (tests); the delay before opening may be shortened.
+    void SetAskSaveFileName(TAskSaveFileName fn) { FAskSaveFileName = std::move(fn); }
+    void SetOpenFile(TOpenFile fn, int iDelayMs = kOpenDelayMs) {
+        FOpenFile = std::move(fn);
+        FOpenDelayMs = iDelayMs;
+    }
+
+    QMenu* popExport = nullptr;
+    QAction* popExportPDF = nullptr;
+    QAction* popExportODS = nullptr;
+    QAction* popExportCSV = nullptr;
+
+private:
+    QString T(int iEntry) const;
+    QString AskFileName(int iFilterEntry, const QString& sSuffix, const TSessionInfo& rSession);
+    // Runs fnWrite with the main window disabled and the wait window showing entry iWaitEntry; shows entry
+    // 396 naming the file when it fails.
+    bool RunExport(int iWaitEntry, const QString& sFileName, const std::function<bool()>& fnWrite);
+
+    QWidget* FMainWindow;
+    const TSettings& FSettings;
+    const TMessageBox& FMessageBox;
+    TfrmWait* FWait;
+    const IExportSource& FSource;
+    TAskSaveFileName FAskSaveFileName;
+    TOpenFile FOpenFile;
+    int FOpenDelayMs = kOpenDelayMs;
+};
+
+// The text table's filter "Name (*.X)|*.X|All (*.*)|*.*" as Qt's name filters.
+QStringList SaveDialogFilters(const QString& sFilter);

@@ -1,0 +1,211 @@
+#include "export/ExportMenu.h"
+#include "app/FormMain.h"
+#include "app/MessageBox.h"
+#include "app/TextTable.h"
+#include "dialogs/FormWait.h"
+#include "tests/export/ExportTestSupport.h"
+#include "tests/support/TestSupport.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A level table that notes how the windows stood while the export read it.
+class TWatchedTable : public ITableSource {
+public:
+    TWatchedTable(const ITableSource& rTable, const QWidget& rMain, const TfrmWait& rWait)
+        : Table(rTable), Main(rMain), Wait(rWait) {}
+    int ColumnCount() const override { return Table.ColumnCount(); }
+    int RowCount() const override { return Table.RowCount(); }
+    QString HeaderText(int iCol) const override { return Table.HeaderText(iCol); }
+    QString CellText(int iRow, int iCol) const override {
+        bMainEnabled = Main.isEnabled();
+        bWaitVisible = Wait.isVisible();
+        sWaitText = Wait.WaitText();
+        return Table.CellText(iRow, iCol);
+    }
+    const ITableSource& Table;
+    const QWidget& Main;
+    const TfrmWait& Wait;
+    mutable bool bMainEnabled = true;
+    mutable bool bWaitVisible = false;
+    mutable QString sWaitText;
+};
+
+class TFakeSource : public IExportSource {
+public:
+    TSessionInfo ExportSession() const override { return rSession; }
+    const ITableSource& ExportTable() const override { return *pTable; }
+    std::vector<TStatisticsEntry> ExportStatistics() const override { return aStatistics; }
+    TSessionInfo rSession = qxtest::ExportSession();
+    const ITableSource* pTable = nullptr;
+    std::vector<TStatisticsEntry> aStatistics{{"Peak Count.:", "3", ""}};
+};
+
+class ExportMenuTest : public ::testing::Test {
+protected:
+    ExportMenuTest() {
+        QLocale::setDefault(QLocale::c());
+        Main.resize(400, 300);
+        Main.show();
+        Box.SetResponder([this](const TMessageBoxRequest& r) {
+            aMessages.push_back(r);
+            return kMsgResultOK;
+        });
+        Source.pTable = &Watched;
+        Menu.SetAskSaveFileName([this](const TSaveFileRequest& r) {
+            aRequests.push_back(r);
+            return sAnswer;
+        });
+        Menu.SetOpenFile([this](const QString& sFile) { aOpened.push_back(sFile); }, 0);
+    }
+
+    qxtest::TFreshConfigHome Home;
+    QWidget Main;
+    TfrmWait Wait{&Main};
+    TSettings Settings;
+    TMessageBox Box{Settings.iLNG, &Main};
+    TStringTable Table = qxtest::LevelTable(45);
+    TWatchedTable Watched{Table, Main, Wait};
+    TFakeSource Source;
+    TExportMenu Menu{&Main, Settings, Box, &Wait, Source};
+    QTemporaryDir Dir;
+    QString sAnswer;
+    std::vector<TSaveFileRequest> aRequests;
+    std::vector<TMessageBoxRequest> aMessages;
+    std::vector<QString> aOpened;
+};
+
+TEST_F(ExportMenuTest, PopupItemsInBothLanguages) {
+    EXPECT_EQ(Menu.popExportPDF->text(), "Export to PDF...");
+    EXPECT_EQ(Menu.popExportCSV->text(), "Export to CSV...");
+    EXPECT_FALSE(Menu.popExportODS->isVisible());
+    EXPECT_FALSE(Menu.popExportODS->isEnabled());
+    Settings.iLNG = kLanguageDanish;
+    Menu.UpdateGUIStrings();
+    EXPECT_EQ(Menu.popExportPDF->text(), "Eksporter til PDF...");
+    EXPECT_EQ(Menu.popExportCSV->text(), "Eksporter til CSV...");
+
+    // Just below the button, right-aligned with it.
+    QPushButton Button(&Main);
+    Button.setGeometry(250, 20, 100, 30);
+    Button.show();
+    Menu.Popup(&Button);
+    ASSERT_TRUE(qxtest::WaitFor([&] { return Menu.popExport->isVisible(); }));
+    const QRect r = Menu.popExport->geometry();
+    EXPECT_EQ(r.top(), Button.mapToGlobal(QPoint(0, Button.height())).y());
+    EXPECT_EQ(r.right(), Button.mapToGlobal(QPoint(Button.width() - 1, 0)).x());
+    Menu.popExport->hide();
+}
+
+TEST_F(ExportMenuTest, CSVExportAsksWritesAndEnablesTheWindowAgain) {
+    sAnswer = Dir.filePath("news.csv");
+    Menu.popExportCSV->trigger();
+    ASSERT_EQ(aRequests.size(), 1u);
+    EXPECT_EQ(aRequests[0].sTitle, "Please select a filename.");
+    EXPECT_EQ(aRequests[0].slFilters, (QStringList{"CSV-Files (*.CSV)", "All Files (*.*)"}));
+    EXPECT_EQ(aRequests[0].sDefaultSuffix, "CSV");
+    EXPECT_EQ(aRequests[0].sProposedName, "Evening News - 42");
+    EXPECT_TRUE(aMessages.empty());
+    // While writing: the main window disabled, the wait window with its text; afterwards the reverse.
+    EXPECT_FALSE(Watched.bMainEnabled);
+    EXPECT_TRUE(Watched.bWaitVisible);
+    EXPECT_EQ(Watched.sWaitText, "Creating CSV-file, please wait...");
+    EXPECT_TRUE(Main.isEnabled());
+    EXPECT_FALSE(Wait.isVisible());
+    QFile f(sAnswer);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QList<QByteArray> aLines = f.readAll().split('\n');
+    EXPECT_EQ(aLines.size(), 18 + 1 + 45 + 1);
+    EXPECT_EQ(aLines[18], "#;Timecode;Peak Channel;Peak Level;Shortterm Max,;Shortterm Min,;Integrating;\r");
+    // A CSV file is not opened.
+    EXPECT_TRUE(aOpened.empty());
+}
+
+TEST_F(ExportMenuTest, CancelWritesNothing) {
+    Source.rSession.sShowNumber.clear();
+    sAnswer.clear();
+    Menu.popExportCSV->trigger();
+    Menu.popExportPDF->trigger();
+    ASSERT_EQ(aRequests.size(), 2u);
+    EXPECT_EQ(aRequests[0].sProposedName, "Evening News");
+    EXPECT_EQ(aRequests[1].slFilters, (QStringList{"PDF-Files (*.PDF)", "All Files (*.*)"}));
+    EXPECT_EQ(aRequests[1].sDefaultSuffix, "PDF");
+    EXPECT_TRUE(aMessages.empty());
+    EXPECT_TRUE(QDir(Dir.path()).entryList(QDir::Files).isEmpty());
+    EXPECT_TRUE(Main.isEnabled());
+}
+
+TEST_F(ExportMenuTest, PDFExportWritesTheReportAndOpensIt) {
+    sAnswer = Dir.filePath("news.pdf");
+    Menu.popExportPDF->trigger();
+    EXPECT_TRUE(aMessages.empty());
+    EXPECT_FALSE(Watched.bMainEnabled);
+    EXPECT_EQ(Watched.sWaitText, "Creating PDF-file, please wait...");
+    EXPECT_TRUE(Main.isEnabled());
+    EXPECT_FALSE(Wait.isVisible());
+    EXPECT_TRUE(qxtest::RunTool("pdftotext", {"-layout", sAnswer, "-"}).contains("Page 2 of 2."));
+    // Opened after the pause, not while the export runs.
+    EXPECT_TRUE(aOpened.empty());
+    ASSERT_TRUE(qxtest::WaitFor([&] { return !aOpened.empty(); }));
+    EXPECT_EQ(aOpened, std::vector<QString>{sAnswer});
+}
+
+TEST_F(ExportMenuTest, AFileThatCannotBeWrittenIsReportedAndNotOpened) {
+    QDir(Dir.path()).mkdir("in the way.pdf");
+    for (QAction* pItem : {Menu.popExportPDF, Menu.popExportCSV}) {
+        aMessages.clear();
+        sAnswer = Dir.filePath("in the way.pdf");
+        pItem->trigger();
+        ASSERT_EQ(aMessages.size(), 1u);
+        EXPECT_EQ(aMessages[0].iKind, kMsgError);
+        EXPECT_EQ(aMessages[0].sText, "Can not write the file " + sAnswer +
+                                          ", please verify that the file is not writeprotected or opened by "
+                                          "another process.");
+        EXPECT_TRUE(Main.isEnabled());
+        EXPECT_FALSE(Wait.isVisible());
+    }
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(aOpened.empty());
+}
+
+// The main window exports what its Database tab grids show.
+TEST(ExportFromMainWindow, ExportsTheGridsAsShown) {
+    qxtest::TFreshConfigHome Home;
+    TfrmMain frmMain;
+    std::vector<QString> aMessages;
+    frmMain.MessageBox->SetResponder([&](const TMessageBoxRequest& r) {
+        aMessages.push_back(r.sText);
+        return kMsgResultOK;
+    });
+    frmMain.UpdateGUIStrings();
+    frmMain.rSelectedSessionInfo = qxtest::ExportSession();
+    QTableWidget* g = frmMain.sgDBData;
+    g->setColumnCount(3);
+    g->setRowCount(3);
+    const char* aCells[3][3] = {
+        {"#", "Timecode", "Peak Level"}, {"1", "10:00:00:00", "-3.5"}, {"2", "10:00:01:00", "-2.5"}};
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            g->setItem(r, c, new QTableWidgetItem(aCells[r][c]));
+    frmMain.Ctrl.Settings.rCSVOptions.bCSVSessionInfo = false;
+    QTemporaryDir Dir;
+    const QString sFile = Dir.filePath("grid.csv");
+    frmMain.ExportMenu->SetAskSaveFileName([&](const TSaveFileRequest&) { return sFile; });
+    frmMain.ExportMenu->popExportCSV->trigger();
+    QFile f(sFile);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), "#;Timecode;Peak Level;\r\n1;10:00:00:00;-3,5;\r\n2;10:00:01:00;-2,5;\r\n");
+    EXPECT_TRUE(aMessages.empty());
+}
+
+} // namespace
