@@ -15,6 +15,7 @@
 #include "dialogs/FormWait.h"
 #include "dialogs/SessionTexts.h"
 #include "engine/InfoGrid.h"
+#include "export/ExportMenu.h"
 #include "export/ModelTableSource.h"
 #include "meter/FormInstrumentSelect.h"
 #include "review/FormChart.h"
@@ -108,6 +109,7 @@ void TfrmMain::FormCreate() {
     setCentralWidget(PageCtrl);
     CreateLoggingTab();
     CreateDatabaseTab();
+    CreateExportMenu();
     CreateStatusBar();
 
     const QString sConfigRoot = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
@@ -193,19 +195,14 @@ void TfrmMain::CreateDatabaseTab() {
     sgDBData = NewGrid(2, 2, tabDB);
     Right->addWidget(sgDBData, 1);
     Layout->addLayout(Right, 2);
+}
 
-    // The string grid keeps its header texts in row 0.
-    DBDataSource = std::make_unique<TModelTableSource>(*sgDBData->model(), true);
-    ExportMenu = new TExportMenu(this, Ctrl.Settings, *MessageBox, Windows.frmWait, *this);
+void TfrmMain::CreateExportMenu() {
+    // The level grid keeps its header texts in row 0.
+    ExportSource = std::make_unique<TGridExportSource>(rSelectedSessionInfo, *sgDBData->model(), true,
+                                                       *sgDBLoudnessMax->model());
+    ExportMenu = new TExportMenu(this, Ctrl.Settings, *MessageBox, Windows.frmWait, *ExportSource);
     connect(btnExport, &QPushButton::clicked, this, [this] { ExportMenu->Popup(btnExport); });
-}
-
-const ITableSource& TfrmMain::ExportTable() const {
-    return *DBDataSource;
-}
-
-std::vector<TStatisticsEntry> TfrmMain::ExportStatistics() const {
-    return StatisticsOfGrid(*sgDBLoudnessMax->model());
 }
 
 void TfrmMain::SetWindows(const TAppWindows& rWindows) {

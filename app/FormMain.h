@@ -4,7 +4,6 @@
 #include "app/MainController.h"
 #include "app/MainView.h"
 #include "engine/LiveLoggingView.h"
-#include "export/ExportMenu.h"
 
 #include <QMainWindow>
 #include <memory>
@@ -17,11 +16,12 @@ class QPushButton;
 class QTabWidget;
 class QTableWidget;
 class TMessageBox;
-class TModelTableSource;
+class TExportMenu;
+class TGridExportSource;
 
 // The main window: the logging and database tabs, the main menu and the status bar. The program-wide state
 // lives in its controller `Ctrl`; the window presents it and delegates every decision.
-class TfrmMain : public QMainWindow, public IMainView, public ILiveLoggingHost, public IExportSource {
+class TfrmMain : public QMainWindow, public IMainView, public ILiveLoggingHost {
     Q_OBJECT
 public:
     explicit TfrmMain(QWidget* parent = nullptr);
@@ -92,7 +92,8 @@ public:
     QTableWidget* sgDBLoudnessConfig = nullptr;
     QTableWidget* sgDBLoudnessMax = nullptr;
     QTableWidget* sgDBData = nullptr;
-    // The Export button's popup and the exports behind it.
+    // The Export button's popup and the exports behind it, reading the grids above.
+    std::unique_ptr<TGridExportSource> ExportSource;
     TExportMenu* ExportMenu = nullptr;
 
     // Status bar panels 0 to 3.
@@ -117,6 +118,7 @@ private:
     void CreateMenus();
     void CreateLoggingTab();
     void CreateDatabaseTab();
+    void CreateExportMenu();
     void CreateStatusBar();
     void ApplyWindowSettings();
     void ApplyGridLabels();
@@ -128,12 +130,6 @@ private:
     void mnuLicenseClick();
     void mnuAboutClick();
     void btnStopLogClick();
-
-    // IExportSource: the Database tab's grids as shown.
-    TSessionInfo ExportSession() const override { return rSelectedSessionInfo; }
-    const ITableSource& ExportTable() const override;
-    std::vector<TStatisticsEntry> ExportStatistics() const override;
-    std::unique_ptr<TModelTableSource> DBDataSource;
 
     // IMainView
     void UpdateSGInstrumentInfo() override;

@@ -14,15 +14,6 @@ class QWidget;
 class TMessageBox;
 class TfrmWait;
 
-// What the exports read from the Database tab: the selected session and its grids as shown.
-class IExportSource {
-public:
-    virtual ~IExportSource() = default;
-    virtual TSessionInfo ExportSession() const = 0;
-    virtual const ITableSource& ExportTable() const = 0;
-    virtual std::vector<TStatisticsEntry> ExportStatistics() const = 0;
-};
-
 // What the save dialog is asked: title, Qt name filters, default extension and the proposed name.
 struct TSaveFileRequest {
     QString sTitle;

@@ -54,6 +54,15 @@ struct TSessionGridTexts {
     QStringList slConfig;
 };
 
+// What the exports read from the Database tab: the selected session and its grids as shown.
+class IExportSource {
+public:
+    virtual ~IExportSource() = default;
+    virtual TSessionInfo ExportSession() const = 0;
+    virtual const ITableSource& ExportTable() const = 0;
+    virtual std::vector<TStatisticsEntry> ExportStatistics() const = 0;
+};
+
 TSessionGridTexts SessionGridTexts(const TSessionInfo& rSession, int iLNG);
 
 // The instrument type name: the instrument text before its first "|" (empty without one).

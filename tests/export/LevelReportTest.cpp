@@ -2,6 +2,7 @@
 #include "ExportTestSupport.h"
 #include "app/TextTable.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QImage>
 #include <QLocale>
@@ -94,6 +95,29 @@ TEST_F(LevelReportTest, PagesHold40RowsFirstAnd50AfterEveryPageNumbered) {
             }
         }
     }
+}
+
+TEST_F(LevelReportTest, FirstPageDescribesTheSession) {
+    const TStringTable Table = qxtest::LevelTable(3);
+    const QString sPage = Pages(Write(Report(Table))).value(0);
+    const QString sDate =
+        QLocale().toString(QDateTime(QDate(2026, 1, 1), QTime(12, 0)), QLocale::ShortFormat);
+    const QStringList slExpected = {
+        "Show Title.: Evening News", "Show Number.: 42", "Analysis Date.: " + sDate,
+        "Operator Name.: Anna Ø. Hansen", "TC Start.: 10:00:00:00", "TC End.: 10:00:02:00",
+        "Notes.: Live; studio 2",
+        // The instrument type without the hardware fields behind it.
+        "Instrument Type.: qxMeter LM1 ", "Peak Mode.: True Peak", "Capture Mode.: Auto Start",
+        "Scale Mode.: LUFS", "Reference.: 1000 Hz", "Shortterm Window.: 3 Seconds", "Gate Level.: -70.5 LUFS",
+        "Gate Mode.: Absolute", "Reference Level.: -18 dBFS", "Peak Level.: -1 dBFS", "Filter.: K-Filter",
+        "Studio North", "Broadcast Street 7",
+        // Statistics labels lose their last character; the value and timecode rows are labelled.
+        "Peak Level Max. ", "Peak Count. ", "Level.:", "Time Code.:", "-23.5 LUFS", "10:00:01:00"};
+    const QString sFlat = sPage.simplified();
+    for (const QString& s : slExpected)
+        EXPECT_TRUE(sFlat.contains(s)) << s.toStdString() << "\n" << sPage.left(3000).toStdString();
+    EXPECT_FALSE(sFlat.contains("Peak Level Max.:"));
+    EXPECT_FALSE(sFlat.contains("|7|"));
 }
 
 TEST_F(LevelReportTest, PropertiesNameTheSession) {
