@@ -44,7 +44,10 @@ QString InstrumentTypeName(const QString& sInstrumentText) {
 }
 
 QString ExportFileBaseName(const TSessionInfo& rSession) {
-    return rSession.sShowNumber.isEmpty()
-               ? rSession.sShowTitle
-               : rSession.sShowTitle + QStringLiteral(" - ") + rSession.sShowNumber;
+    QString s = rSession.sShowTitle;
+    if (!rSession.sShowNumber.isEmpty())
+        s += QStringLiteral(" - ") + rSession.sShowNumber;
+    // A title such as "AC/DC" would otherwise point the dialog into a folder that does not exist.
+    s.replace(QChar('/'), QChar('-'));
+    return s;
 }

@@ -68,5 +68,6 @@ TSessionGridTexts SessionGridTexts(const TSessionInfo& rSession, int iLNG);
 // The instrument type name: the instrument text before its first "|" (empty without one).
 QString InstrumentTypeName(const QString& sInstrumentText);
 
-// The proposed file name of an export: the show title, then " - " and the show number when there is one.
+// The proposed file name of an export: the show title, then " - " and the show number when there is one;
+// a "/" in them becomes "-", as no file name can hold it.
 QString ExportFileBaseName(const TSessionInfo& rSession);

@@ -135,9 +135,12 @@ TEST_F(ExportMenuTest, CancelWritesNothing) {
     Source.rSession.sShowNumber.clear();
     sAnswer.clear();
     Menu.popExportCSV->trigger();
+    Source.rSession.sShowTitle = "AC/DC";
+    Source.rSession.sShowNumber = "7/8";
     Menu.popExportPDF->trigger();
     ASSERT_EQ(aRequests.size(), 2u);
     EXPECT_EQ(aRequests[0].sProposedName, "Evening News");
+    EXPECT_EQ(aRequests[1].sProposedName, "AC-DC - 7-8");
     EXPECT_EQ(aRequests[1].slFilters, (QStringList{"PDF-Files (*.PDF)", "All Files (*.*)"}));
     EXPECT_EQ(aRequests[1].sDefaultSuffix, "PDF");
     EXPECT_TRUE(aMessages.empty());
