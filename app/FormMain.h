@@ -4,6 +4,7 @@
 #include "app/MainController.h"
 #include "app/MainView.h"
 #include "engine/LiveLoggingView.h"
+#include "review/DatabaseView.h"
 
 #include <QMainWindow>
 #include <memory>
@@ -14,14 +15,15 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QTabWidget;
+class QTableView;
 class QTableWidget;
 class TMessageBox;
 class TExportMenu;
-class TGridExportSource;
+class TLevelTableExportSource;
 
 // The main window: the logging and database tabs, the main menu and the status bar. The program-wide state
 // lives in its controller `Ctrl`; the window presents it and delegates every decision.
-class TfrmMain : public QMainWindow, public IMainView, public ILiveLoggingHost {
+class TfrmMain : public QMainWindow, public IMainView, public ILiveLoggingHost, public IDatabaseViewHost {
     Q_OBJECT
 public:
     explicit TfrmMain(QWidget* parent = nullptr);
@@ -81,19 +83,20 @@ public:
     QTableWidget* sgLoudnessCFG = nullptr;
     QTableWidget* sgLoudnessData = nullptr;
 
-    // Database tab.
+    // Database tab; the controls are the view's.
+    TDatabaseView* DatabaseView = nullptr;
     QPushButton* btnRefreshSessions = nullptr;
     QPushButton* btnSortSessions = nullptr;
     QPushButton* btnFilterData = nullptr;
     QPushButton* btnChart = nullptr;
     QPushButton* btnExport = nullptr;
-    QTableWidget* sgSessions = nullptr;
+    QTableView* sgSessions = nullptr;
     QTableWidget* sgDBSessionInfo = nullptr;
     QTableWidget* sgDBLoudnessConfig = nullptr;
     QTableWidget* sgDBLoudnessMax = nullptr;
-    QTableWidget* sgDBData = nullptr;
-    // The Export button's popup and the exports behind it, reading the grids above.
-    std::unique_ptr<TGridExportSource> ExportSource;
+    QTableView* sgDBData = nullptr;
+    // The Export button's popup and the exports behind it, reading the loaded session and level table.
+    std::unique_ptr<TLevelTableExportSource> ExportSource;
     TExportMenu* ExportMenu = nullptr;
 
     // Status bar panels 0 to 3.
@@ -121,7 +124,6 @@ private:
     void CreateExportMenu();
     void CreateStatusBar();
     void ApplyWindowSettings();
-    void ApplyGridLabels();
 
     void mnuInstrumentSelectClick();
     void mnuDBSelectClick();
@@ -151,6 +153,13 @@ private:
     bool AskNewSessionInfo(TSessionTexts& rTexts) override;
     void ShowWaitWindow() override;
     void ShowEntryMessage(int iEntry, int iKind, int iButtons, const QString& sArg) override;
+
+    // IDatabaseViewHost
+    bool EditSelectedSessionInfo() override;
+    bool AskSessionFilter(TSQLFilter& rFilter) override;
+    bool AskDataFilter(const QString& sUnit) override;
+    void BeginLongOperation(int iEntry) override;
+    void EndLongOperation() override;
 
     bool bShown = false;
     bool bAnswerYesToQuit = false;

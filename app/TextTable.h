@@ -9,8 +9,8 @@
 // shown as entry + iLNG; beside the pairs a special character and the untranslated names of the meter's
 // loudness settings.
 
-// Entries 0 to 447.
-inline constexpr int kTextTableEntries = 448;
+// Entries 0 to 479.
+inline constexpr int kTextTableEntries = 480;
 
 // The language index iLNG.
 inline constexpr int kLanguageEnglish = 0;

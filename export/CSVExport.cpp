@@ -1,6 +1,7 @@
 #include "export/CSVExport.h"
 
 #include "app/TextTable.h"
+#include "review/SessionBrowser.h"
 
 #include <QSaveFile>
 #include <QStringEncoder>

@@ -45,7 +45,7 @@ struct TStatisticsEntry {
 };
 
 // The values of the session description grid (rows 1 to 7) and of the loudness configuration grid (rows 1
-// to 11), as those grids show them.
+// to 11), as the Database tab fills them.
 struct TSessionGridTexts {
     // Show title, show number, operator name, format, timecode start, timecode end, notes.
     QStringList slSession;
@@ -64,9 +64,6 @@ public:
 };
 
 TSessionGridTexts SessionGridTexts(const TSessionInfo& rSession, int iLNG);
-
-// The instrument type name: the instrument text before its first "|" (empty without one).
-QString InstrumentTypeName(const QString& sInstrumentText);
 
 // The proposed file name of an export: the show title, then " - " and the show number when there is one;
 // a "/" in them becomes "-", as no file name can hold it.

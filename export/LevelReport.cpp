@@ -3,6 +3,7 @@
 #include "app/TextFormat.h"
 #include "app/TextTable.h"
 #include "app/Version.h"
+#include "review/SessionBrowser.h"
 
 #include <QDateTime>
 #include <QImageReader>

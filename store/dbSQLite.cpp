@@ -86,6 +86,28 @@ bool IsReadOnlyStatement(SQLite::Database& rDB, const std::string& sSQL) {
     return bReadOnly;
 }
 
+// Binds one filter value by its kind: reals and integers as numbers, NULL as NULL, anything else as text.
+void BindValue(SQLite::Statement& query, int iIndex, const QVariant& vValue) {
+    switch (vValue.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+        query.bind(iIndex, vValue.toDouble());
+        break;
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::Bool:
+        query.bind(iIndex, static_cast<int64_t>(vValue.toLongLong()));
+        break;
+    default:
+        if (vValue.isNull())
+            query.bind(iIndex);
+        else
+            query.bind(iIndex, Utf8(vValue.toString()));
+        break;
+    }
+}
+
 } // namespace
 
 double JulianDateOf(const QDateTime& dtDateTime) {
@@ -145,6 +167,13 @@ QString TDBResult::AsString(int iIndex) const {
         return {};
     const SQLite::Column col = FStatement->getColumn(iIndex);
     return QString::fromUtf8(static_cast<const char*>(col.getBlob()), col.getBytes());
+}
+
+bool TDBResult::IsNumber(int iIndex) const {
+    if (!ValidColumn(iIndex))
+        return false;
+    const SQLite::Column col = FStatement->getColumn(iIndex);
+    return col.isInteger() || col.isFloat();
 }
 
 qint64 TDBResult::AsInteger(int iIndex) const {
@@ -305,7 +334,7 @@ bool TdbSQLite::UpdateSession(const TSessionInfo& rSessionInfo) {
 }
 
 bool TdbSQLite::RunResult(std::unique_ptr<TDBResult>& DBResult, const QString& sSQL,
-                          const std::optional<QString>& sSessionId) {
+                          const QVariantList& aValues) {
     DBResult.reset();
     if (!EnsureOpen())
         return false;
@@ -316,8 +345,9 @@ bool TdbSQLite::RunResult(std::unique_ptr<TDBResult>& DBResult, const QString& s
             return false;
         }
         auto pStatement = std::make_unique<SQLite::Statement>(*SQLConn, sStatement);
-        if (sSessionId && pStatement->getBindParameterCount() > 0)
-            pStatement->bind(1, Utf8(*sSessionId));
+        const int iBound = std::min<int>(pStatement->getBindParameterCount(), int(aValues.size()));
+        for (int i = 0; i < iBound; ++i)
+            BindValue(*pStatement, i + 1, aValues[i]);
         std::unique_ptr<TDBResult> pResult(new TDBResult(SQLConn, std::move(pStatement)));
         // The first row is read here so a failing statement gives false rather than an empty list.
         pResult->bHasRow = pResult->FStatement->executeStep();
@@ -329,15 +359,19 @@ bool TdbSQLite::RunResult(std::unique_ptr<TDBResult>& DBResult, const QString& s
     }
 }
 
-bool TdbSQLite::RetreiveSessionList(std::unique_ptr<TDBResult>& DBResult, const QString& sSQL) {
+bool TdbSQLite::RetreiveSessionList(std::unique_ptr<TDBResult>& DBResult, const TSQLFilter& rFilter) {
     // A fresh connection shows the file's current content; results already handed out keep the old one.
     SQLConn.reset();
-    return RunResult(DBResult, sSQL.isEmpty() ? QString(kSelectSessions) : sSQL, std::nullopt);
+    if (rFilter.IsEmpty())
+        return RunResult(DBResult, QString(kSelectSessions), {});
+    return RunResult(DBResult, rFilter.sSQL, rFilter.aValues);
 }
 
-bool TdbSQLite::RetreiveSessionData(const QString& sSessionId, const QString& sFilter,
+bool TdbSQLite::RetreiveSessionData(const QString& sSessionId, const TSQLFilter& rFilter,
                                     std::unique_ptr<TDBResult>& DBResult) {
-    return RunResult(DBResult, sFilter.isEmpty() ? QString(kSelectLevels) : sFilter, sSessionId);
+    if (rFilter.IsEmpty())
+        return RunResult(DBResult, QString(kSelectLevels), {sSessionId});
+    return RunResult(DBResult, rFilter.sSQL, QVariantList{sSessionId} + rFilter.aValues);
 }
 
 bool TdbSQLite::DeleteSessionData(const QString& sSessionId) {

@@ -80,7 +80,8 @@ TEST_F(CSVExportTest, FilesMatchTheExpectedBytes) {
         {"decimal_point.csv", Options(true, true, ";", ".", false), CommaTable(qxtest::EnglishHeadings()),
          sDefaultInstrument, 0},
         {"empty_table.csv", Options(true, true, ";", ",", false), EmptyTable(), sDefaultInstrument, 0},
-        // A session without instrument text shows the unknown instrument; a text without fields names none.
+        // A session without instrument text shows the unknown instrument; a text without fields is written
+        // whole, as the grid shows it.
         {"unknown_instrument.csv", Options(true, true), EmptyTable(), QString(), 0},
         {"instrument_without_fields.csv", Options(true, true), EmptyTable(), QStringLiteral("qxMeter LM1"),
          0},

@@ -3,6 +3,8 @@
 #include "app/MessageBox.h"
 #include "app/TextTable.h"
 #include "dialogs/FormWait.h"
+#include "review/DatabaseView.h"
+#include "store/dbSQLite.h"
 #include "tests/export/ExportTestSupport.h"
 #include "tests/support/TestSupport.h"
 
@@ -181,34 +183,57 @@ TEST_F(ExportMenuTest, AFileThatCannotBeWrittenIsReportedAndNotOpened) {
     EXPECT_TRUE(aOpened.empty());
 }
 
-// The main window exports what its Database tab grids show.
-TEST(ExportFromMainWindow, ExportsTheGridsAsShown) {
+// The main window exports the session loaded on its Database tab, as the tab shows it.
+TEST(ExportFromMainWindow, ExportsTheLoadedSession) {
+    QLocale::setDefault(QLocale::c());
     qxtest::TFreshConfigHome Home;
+    QTemporaryDir Dir;
     TfrmMain frmMain;
     std::vector<QString> aMessages;
     frmMain.MessageBox->SetResponder([&](const TMessageBoxRequest& r) {
         aMessages.push_back(r.sText);
         return kMsgResultOK;
     });
+    TdbSQLite& db = frmMain.Ctrl.SQLConnection;
+    ASSERT_TRUE(db.CreateSQLiteDB(Dir.filePath("export.DB3")));
+    ASSERT_TRUE(db.OpenSQLiteDB(Dir.filePath("export.DB3")));
+    TSessionInfo s = qxtest::ExportSession();
+    s.sReportVersion = "1";
+    ASSERT_TRUE(db.InsertSession(s));
+    ASSERT_TRUE(
+        db.InsertSessionData(s.sReportID, "1", 0, 1, -23.7, -3.5, -31.0, -22.4, -80, 0, "10:00:00:00"));
+    ASSERT_TRUE(
+        db.InsertSessionData(s.sReportID, "1", 2, 1, -23.5, -0.5, -30.2, -20.1, -80, 0, "10:00:01:00"));
     frmMain.UpdateGUIStrings();
-    frmMain.rSelectedSessionInfo = qxtest::ExportSession();
-    QTableWidget* g = frmMain.sgDBData;
-    g->setColumnCount(3);
-    g->setRowCount(3);
-    const char* aCells[3][3] = {
-        {"#", "Timecode", "Peak Level"}, {"1", "10:00:00:00", "-3.5"}, {"2", "10:00:01:00", "-2.5"}};
-    for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 3; ++c)
-            g->setItem(r, c, new QTableWidgetItem(aCells[r][c]));
-    frmMain.Ctrl.Settings.rCSVOptions.bCSVSessionInfo = false;
-    QTemporaryDir Dir;
-    const QString sFile = Dir.filePath("grid.csv");
+    frmMain.SetMainGUI(7);
+    frmMain.DatabaseView->DatabaseOpened();
+    frmMain.DatabaseView->sgSessionsSelectCell(0);
+    frmMain.DatabaseView->sgSessionsDblClick();
+    ASSERT_EQ(frmMain.DatabaseView->LevelData().LevelTable().RowCount(), 2);
+
+    const QString sFile = Dir.filePath("loaded.csv");
     frmMain.ExportMenu->SetAskSaveFileName([&](const TSaveFileRequest&) { return sFile; });
     frmMain.ExportMenu->popExportCSV->trigger();
     QFile f(sFile);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), "#;Timecode;Peak Level;\r\n1;10:00:00:00;-3,5;\r\n2;10:00:01:00;-2,5;\r\n");
-    EXPECT_TRUE(aMessages.empty());
+    const QList<QByteArray> aLines = f.readAll().split('\n');
+    ASSERT_GE(aLines.size(), 21);
+    EXPECT_EQ(aLines[0], "Show Title.:;Evening News\r");
+    EXPECT_EQ(aLines[7], "Instrument Type.:;qxMeter LM1\r");
+    // The columns of the default data options.
+    EXPECT_EQ(aLines[18], "#;Timecode;Peak Channel;Peak Level;Shortterm;Integrating;\r");
+    EXPECT_EQ(aLines[19], "1;10:00:00:00;0;-3,5;-22,4;-23,7;\r");
+    EXPECT_EQ(aLines[20], "2;10:00:01:00;2;-0,5;-20,1;-23,5;\r");
+
+    // The report takes the statistics the tab shows.
+    const QString sPdf = Dir.filePath("loaded.pdf");
+    frmMain.ExportMenu->SetAskSaveFileName([&](const TSaveFileRequest&) { return sPdf; });
+    frmMain.ExportMenu->SetOpenFile([](const QString&) {}, 0);
+    frmMain.ExportMenu->popExportPDF->trigger();
+    const QString sText = qxtest::RunTool("pdftotext", {"-layout", sPdf, "-"});
+    EXPECT_TRUE(sText.contains("Peak Count.")) << sText.toStdString();
+    EXPECT_TRUE(sText.contains("10:00:01:00"));
+    EXPECT_TRUE(aMessages.empty()) << aMessages.front().toStdString();
 }
 
 } // namespace

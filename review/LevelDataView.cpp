@@ -1,0 +1,189 @@
+#include "review/LevelDataView.h"
+
+#include "app/Drawing.h"
+#include "app/GridLayouts.h"
+#include "app/MainView.h"
+#include "app/MessageBoxLayout.h"
+#include "app/Settings.h"
+#include "app/TextFormat.h"
+#include "app/TextTable.h"
+#include "engine/InfoGrid.h"
+#include "review/LevelDataTexts.h"
+#include "review/LevelFilter.h"
+#include "review/LevelTableDelegate.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTableView>
+
+namespace {
+
+constexpr int kColumnWidth = 100;
+
+// The statistics grid's look of a value cell with a rule of its own; the standard look otherwise.
+TCellStyle InfoGridStyle(const std::optional<TTableCellStyle>& rRule) {
+    if (!rRule)
+        return {};
+    return {ColorValueToQColor(rRule->clText), rRule->bBold, ColorValueToQColor(rRule->clBrush),
+            ColorValueToQColor(rRule->clPen)};
+}
+
+} // namespace
+
+TLevelDataView::TLevelDataView(const TContext& rContext, ILevelDataHost& rHost, QObject* parent)
+    : QObject(parent), Ctx(rContext), Host(rHost) {
+    QTableView* sgDBData = Ctx.sgDBData;
+    sgDBData->setModel(&FTable.Model());
+    sgDBData->setItemDelegate(new TLevelTableDelegate(Ctx.Settings.iLNG, Ctx.Settings, sgDBData));
+    sgDBData->setSelectionMode(QAbstractItemView::SingleSelection);
+    sgDBData->setSelectionBehavior(QAbstractItemView::SelectItems);
+    sgDBData->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    sgDBData->setShowGrid(false);
+    sgDBData->verticalHeader()->hide();
+    // Fixed row heights: a view of 86,400 rows never measures them.
+    sgDBData->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    sgDBData->verticalHeader()->setDefaultSectionSize(sgDBData->fontMetrics().height() + 8);
+    sgDBData->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    sgDBData->horizontalHeader()->setDefaultSectionSize(kColumnWidth);
+    sgDBData->horizontalHeader()->setHighlightSections(false);
+    const QString sHeaderFill = ColorValueToQColor(Tint(clGray, 0.9)).name();
+    const QString sHeaderPen = ColorValueToQColor(Tint(clGray, 0.5)).name();
+    sgDBData->setStyleSheet(
+        QStringLiteral("QTableView { background: white; } QHeaderView::section { background: "
+                       "%1; border: 1px solid %2; padding: 2px; }")
+            .arg(sHeaderFill, sHeaderPen));
+    sgDBData->installEventFilter(this);
+
+    connect(Ctx.sgDBLoudnessMax, &QTableWidget::cellPressed, this,
+            [this](int iRow, int) { sgDBLoudnessMaxMouseDown(iRow); });
+    connect(Ctx.sgDBLoudnessMax, &QTableWidget::cellDoubleClicked, this,
+            [this] { sgDBLoudnessMaxDblClick(); });
+    connect(Ctx.btnFilterData, &QPushButton::clicked, this, &TLevelDataView::btnFilterDataClick);
+}
+
+int TLevelDataView::Language() const {
+    return Ctx.Settings.iLNG;
+}
+
+void TLevelDataView::UpdateGUIStrings() {
+    FTable.SetLayout(Ctx.Settings.DataOptions, Language(), QLocale().decimalPoint());
+    Ctx.sgDBLoudnessMax->SetTitle(GetText(kTxtSessionStatistics, Language()));
+    WriteStatistics();
+    Ctx.sgDBLoudnessMax->FitColumns();
+}
+
+void TLevelDataView::ClearTable() {
+    FTable.ClearRows();
+}
+
+bool TLevelDataView::LoadSelectedSession() {
+    return LoadDataToGrid({});
+}
+
+bool TLevelDataView::LoadDataToGrid(const TSQLFilter& rFilter) {
+    Host.BeginLongOperation(kTxtLoadingData);
+    // A session still being recorded cannot be deleted.
+    if (Host.ListRowSessionId() != Host.RecordingSessionId())
+        Host.EnableSessionDelete();
+    QString sError;
+    TLevelTable::TLoadResult eResult = TLevelTable::TLoadResult::Failed;
+    try {
+        eResult = FTable.Load(
+            Ctx.DB, Host.SelectedSessionId(), rFilter, Host.SelectedSessionUnit(),
+            [] { QCoreApplication::processEvents(); }, sError);
+    } catch (const std::exception& e) {
+        sError = QString::fromUtf8(e.what());
+    }
+    Host.EndLongOperation();
+    switch (eResult) {
+    case TLevelTable::TLoadResult::Rows:
+        WriteStatistics();
+        Host.SetReviewState(kGUIReviewOn);
+        return true;
+    case TLevelTable::TLoadResult::NoRows:
+        Host.SetReviewState(kGUIReviewOff);
+        return false;
+    case TLevelTable::TLoadResult::Failed:
+        break;
+    }
+    FTable.ClearRows();
+    Host.SetReviewState(kGUIReviewOff);
+    Host.ShowMessageBox(FormatText(GetText(kTxtExceptionRaised, Language()), {sError, TextTable().Entry(0)}),
+                        kMsgError, kMsgBtnOK);
+    return false;
+}
+
+void TLevelDataView::btnFilterDataClick() {
+    if (!Host.AskDataFilter(Host.SelectedSessionUnit()))
+        return;
+    const std::optional<TSQLFilter> rFilter = BuildDataFilter(Ctx.Settings.rFilterOptions);
+    if (!rFilter || !LoadDataToGrid(*rFilter))
+        Host.ShowMessageBox(GetText(kTxtNoMatchingData, Language()), kMsgWarning, kMsgBtnOK);
+    Ctx.sgDBData->setFocus();
+    // The filter can be changed after a load that found nothing.
+    Ctx.btnFilterData->setEnabled(true);
+}
+
+void TLevelDataView::WriteStatistics() {
+    TInfoGrid* Grid = Ctx.sgDBLoudnessMax;
+    const std::vector<TStatisticRow>& aRows = FTable.Statistics();
+    for (int iRow = 1; iRow < Grid->rowCount(); ++iRow) {
+        const size_t i = size_t(iRow - 1);
+        const bool bUsed = i < aRows.size();
+        const QString sTimecode = bUsed ? aRows[i].sTimecode : QString();
+        const QString sValue = bUsed ? aRows[i].sValue : QString();
+        const QString sHint = sTimecode.isEmpty()
+                                  ? QString()
+                                  : GetText(kTxtTimeCodeLabel, Language()) + QStringLiteral(" ") + sTimecode;
+        Grid->SetCell(iRow, 0, bUsed ? GetText(aRows[i].iLabel, Language()) : QString());
+        Grid->SetCell(iRow, 1, sValue);
+        Grid->SetCellStyle(
+            iRow, 1,
+            InfoGridStyle(bUsed ? StatisticValueStyle(aRows[i].iLabel, sValue, false,
+                                                      Ctx.Settings.rTableIntColorOptions, QLocale())
+                                : std::nullopt));
+        for (int iCol = 0; iCol < 2; ++iCol) {
+            if (QTableWidgetItem* Item = Grid->item(iRow, iCol))
+                Item->setToolTip(sHint);
+        }
+    }
+}
+
+void TLevelDataView::sgDBLoudnessMaxMouseDown(int iRow) {
+    const std::vector<TStatisticRow>& aRows = FTable.Statistics();
+    sTCHighlight =
+        iRow >= 1 && size_t(iRow - 1) < aRows.size() ? aRows[size_t(iRow - 1)].sTimecode : QString();
+}
+
+void TLevelDataView::sgDBLoudnessMaxDblClick() {
+    if (sTCHighlight.isEmpty())
+        return;
+    const TLevelTableModel& Model = FTable.Model();
+    const int iColumn = int(Model.Headers().indexOf(GetText(kTxtTimecodeHeading, Language())));
+    if (iColumn < 0)
+        return;
+    for (int iRow = 0; iRow < Model.rowCount(); ++iRow) {
+        if (Model.Rows().Timecode(iRow) != sTCHighlight)
+            continue;
+        const QModelIndex Cell = Model.index(iRow, iColumn);
+        Ctx.sgDBData->setCurrentIndex(Cell);
+        Ctx.sgDBData->scrollTo(Cell, QAbstractItemView::PositionAtTop);
+        Ctx.sgDBData->setFocus();
+        return;
+    }
+}
+
+void TLevelDataView::sgDBDataMouseEnter() {
+    Ctx.sgDBData->setFocus();
+    const QModelIndex Current = Ctx.sgDBData->currentIndex();
+    if ((!Current.isValid() || Current.column() == 0) && FTable.RowCount() > 0)
+        Ctx.sgDBData->setCurrentIndex(FTable.Model().index(0, 1));
+}
+
+bool TLevelDataView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Ctx.sgDBData && event->type() == QEvent::Enter)
+        sgDBDataMouseEnter();
+    return QObject::eventFilter(watched, event);
+}

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "review/LevelTable.h"
+
+#include <QObject>
+#include <QString>
+
+class QPushButton;
+class QTableView;
+class TInfoGrid;
+class TdbSQLite;
+struct TSettings;
+
+// What the level data part of the Database tab needs from the session list beside it.
+class ILevelDataHost {
+public:
+    virtual ~ILevelDataHost() = default;
+    // sSelectedSession: the session whose levels are loaded.
+    virtual QString SelectedSessionId() const = 0;
+    // The report identifier of the session list's current row.
+    virtual QString ListRowSessionId() const = 0;
+    // The session being recorded now (sCurrentSession), empty when none.
+    virtual QString RecordingSessionId() const = 0;
+    // The selected session's loudness unit: the scale mode row of the loudness configuration grid.
+    virtual QString SelectedSessionUnit() const = 0;
+    // Loaded levels make the session deletable (the list's Delete item).
+    virtual void EnableSessionDelete() = 0;
+    // The tab's button states kGUIReviewOff / kGUIReviewOn.
+    virtual void SetReviewState(int iState) = 0;
+    // A message of the program (text, kind kMsg..., buttons kMsgBtn...); returns the button chosen.
+    virtual int ShowMessageBox(const QString& sText, int iKind, int iButtons) = 0;
+    // The data filter dialog, modally, its loudness labels showing sUnit: true after OK, the settings'
+    // filter options then holding what it shows.
+    virtual bool AskDataFilter(const QString& sUnit) = 0;
+    // A long operation starts: the wait window shows text entry iEntry and the main window takes no input
+    // until EndLongOperation.
+    virtual void BeginLongOperation(int iEntry) = 0;
+    virtual void EndLongOperation() = 0;
+};
+
+// The level data table sgDBData, the statistics grid sgDBLoudnessMax and the Filter Data command of the
+// Database tab, whose controls the tab lays out. It loads a session's levels into the grids and keeps the
+// loaded data for the exports and the review charts (LevelTable()).
+class TLevelDataView : public QObject {
+    Q_OBJECT
+public:
+    struct TContext {
+        TdbSQLite& DB;
+        // Language, data options, colour rules and the filter dialog's state.
+        const TSettings& Settings;
+        QTableView* sgDBData;
+        TInfoGrid* sgDBLoudnessMax;
+        QPushButton* btnFilterData;
+    };
+
+    TLevelDataView(const TContext& rContext, ILevelDataHost& rHost, QObject* parent);
+
+    // The loaded rows, headers, statistics and the filter they were read with.
+    const TLevelTable& LevelTable() const { return FTable; }
+    // The filter of the last load: empty after an unfiltered load.
+    const TSQLFilter& DataFilter() const { return FTable.DataFilter(); }
+    // The timecode picked in the statistics grid.
+    const QString& TCHighlight() const { return sTCHighlight; }
+
+    // Lays out the headers and labels in the current language and data options; empties the table and the
+    // statistics values.
+    void UpdateGUIStrings();
+    // A new session was selected: the table is emptied (the statistics stay until the next load).
+    void ClearTable();
+    // A double-click in the session list: every level row of the selected session.
+    bool LoadSelectedSession();
+    // Loads the selected session's levels through rFilter with the wait window showing and the main
+    // window disabled; true when rows were found.
+    bool LoadDataToGrid(const TSQLFilter& rFilter);
+    // Asks for the data filter and loads the rows it selects.
+    void btnFilterDataClick();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void WriteStatistics();
+    void sgDBLoudnessMaxMouseDown(int iRow);
+    int Language() const;
+    void sgDBLoudnessMaxDblClick();
+    void sgDBDataMouseEnter();
+
+    TContext Ctx;
+    ILevelDataHost& Host;
+    TLevelTable FTable;
+    QString sTCHighlight;
+};

@@ -1,0 +1,37 @@
+#include "review/LevelTableDelegate.h"
+
+#include "app/Drawing.h"
+
+#include <QPainter>
+
+TLevelTableDelegate::TLevelTableDelegate(const int& iLNG, const TSettings& rSettings, QObject* parent)
+    : QStyledItemDelegate(parent), FLanguage(iLNG), FSettings(rSettings) {}
+
+void TLevelTableDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                                const QModelIndex& index) const {
+    const QString sText = index.data(Qt::DisplayRole).toString();
+    const bool bSelected = option.state.testFlag(QStyle::State_Selected);
+    const bool bFocused = option.state.testFlag(QStyle::State_HasFocus);
+    const QString sHeader = index.model()->headerData(index.column(), Qt::Horizontal).toString();
+    const TTableCellStyle rStyle = LevelCellStyle(sHeader, sText, {index.column() == 0, bSelected, bFocused},
+                                                  FLanguage, TableColorRulesOf(FSettings), QLocale());
+    PaintCell(*painter, option.rect, rStyle, sText, option.font);
+}
+
+void TLevelTableDelegate::PaintCell(QPainter& rPainter, const QRect& rCell, const TTableCellStyle& rStyle,
+                                    const QString& sText, QFont Font) {
+    rPainter.save();
+    rPainter.fillRect(rCell, Qt::white);
+    const QRect rInner = rCell.adjusted(1, 1, -1, -1);
+    rPainter.setBrush(ColorValueToQColor(rStyle.clBrush));
+    rPainter.setPen(ColorValueToQColor(rStyle.clPen));
+    rPainter.drawRect(rInner.adjusted(0, 0, -1, -1));
+    Font.setBold(rStyle.bBold);
+    rPainter.setFont(Font);
+    rPainter.setPen(ColorValueToQColor(rStyle.clText));
+    const QFontMetrics Metrics(Font);
+    const QPoint At = AllignText(Metrics, kAllignCentre, sText, rInner, kAllignCentre);
+    rPainter.drawText(QRect(At, QSize(Metrics.horizontalAdvance(sText), Metrics.height())),
+                      Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, sText);
+    rPainter.restore();
+}
