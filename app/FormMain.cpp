@@ -15,7 +15,6 @@
 #include "dialogs/FormWait.h"
 #include "dialogs/SessionTexts.h"
 #include "engine/InfoGrid.h"
-#include "export/ExportMenu.h"
 #include "export/LevelTableExportSource.h"
 #include "meter/FormInstrumentSelect.h"
 #include "review/FormChart.h"
@@ -81,7 +80,6 @@ TfrmMain::~TfrmMain() = default;
 
 void TfrmMain::SetWindows(const TAppWindows& rWindows) {
     Windows = rWindows;
-    ExportMenu->SetWaitWindow(Windows.frmWait);
     // A database opened in the manager lists its sessions.
     if (Windows.frmDBSelect)
         connect(Windows.frmDBSelect, &TfrmDBSelect::SessionListChanged, DatabaseView,
@@ -175,7 +173,7 @@ void TfrmMain::CreateDatabaseTab() {
 void TfrmMain::CreateExportMenu() {
     ExportSource = std::make_unique<TLevelTableExportSource>(rSelectedSessionInfo,
                                                              DatabaseView->LevelData().LevelTable(), iLNG);
-    ExportMenu = new TExportMenu(this, Ctrl.Settings, *MessageBox, Windows.frmWait, *ExportSource);
+    ExportMenu = new TExportMenu(this, Ctrl.Settings, *this, *ExportSource);
     connect(btnExport, &QPushButton::clicked, this, [this] { ExportMenu->Popup(btnExport); });
 }
 

@@ -4,6 +4,7 @@
 #include "app/MainController.h"
 #include "app/MainView.h"
 #include "engine/LiveLoggingView.h"
+#include "export/ExportMenu.h"
 #include "review/DatabaseView.h"
 
 #include <QMainWindow>
@@ -18,12 +19,15 @@ class QTabWidget;
 class QTableView;
 class QTableWidget;
 class TMessageBox;
-class TExportMenu;
 class TLevelTableExportSource;
 
 // The main window: the logging and database tabs, the main menu and the status bar. The program-wide state
 // lives in its controller `Ctrl`; the window presents it and delegates every decision.
-class TfrmMain : public QMainWindow, public IMainView, public ILiveLoggingHost, public IDatabaseViewHost {
+class TfrmMain : public QMainWindow,
+                 public IMainView,
+                 public ILiveLoggingHost,
+                 public IDatabaseViewHost,
+                 public IExportHost {
     Q_OBJECT
 public:
     explicit TfrmMain(QWidget* parent = nullptr);
@@ -154,7 +158,7 @@ private:
     void ShowWaitWindow() override;
     void ShowEntryMessage(int iEntry, int iKind, int iButtons, const QString& sArg) override;
 
-    // IDatabaseViewHost
+    // IDatabaseViewHost; BeginLongOperation and EndLongOperation serve IExportHost too
     bool EditSelectedSessionInfo() override;
     bool AskSessionFilter(TSQLFilter& rFilter) override;
     bool AskDataFilter(const QString& sUnit) override;

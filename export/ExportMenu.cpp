@@ -1,10 +1,9 @@
 #include "export/ExportMenu.h"
 
-#include "app/MessageBox.h"
+#include "app/MessageBoxLayout.h"
 #include "app/OwnerDrawnMenu.h"
 #include "app/TextFormat.h"
 #include "app/TextTable.h"
-#include "dialogs/FormWait.h"
 #include "export/CSVExport.h"
 #include "export/LevelReport.h"
 
@@ -13,7 +12,6 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QMenu>
-#include <QPointer>
 #include <QTimer>
 #include <QUrl>
 
@@ -44,30 +42,16 @@ QString AskWithDialog(QWidget* pOwner, const TSaveFileRequest& r) {
     return Dialog.selectedFiles().constFirst();
 }
 
-// Enables the main window and closes the wait window when the export ends, however it ends.
-class TExportGuard {
+// Ends the host's long operation however the export ends.
+class TLongOperation {
 public:
-    TExportGuard(QWidget* pMainWindow, TfrmWait* pWait, const QString& sWaitText)
-        : FMainWindow(pMainWindow), FWait(pWait) {
-        if (FMainWindow)
-            FMainWindow->setEnabled(false);
-        if (FWait) {
-            FWait->SetWaitText(sWaitText);
-            FWait->ShowWait();
-        }
-    }
-    ~TExportGuard() {
-        if (FWait)
-            FWait->hide();
-        if (FMainWindow)
-            FMainWindow->setEnabled(true);
-    }
-    TExportGuard(const TExportGuard&) = delete;
-    TExportGuard& operator=(const TExportGuard&) = delete;
+    TLongOperation(IExportHost& rHost, int iEntry) : Host(rHost) { Host.BeginLongOperation(iEntry); }
+    ~TLongOperation() { Host.EndLongOperation(); }
+    TLongOperation(const TLongOperation&) = delete;
+    TLongOperation& operator=(const TLongOperation&) = delete;
 
 private:
-    QWidget* FMainWindow;
-    TfrmWait* FWait;
+    IExportHost& Host;
 };
 
 } // namespace
@@ -82,11 +66,10 @@ QStringList SaveDialogFilters(const QString& sFilter) {
     return sl;
 }
 
-TExportMenu::TExportMenu(QWidget* pMainWindow, const TSettings& rSettings, const TMessageBox& MessageBox,
-                         TfrmWait* pWait, const IExportSource& Source)
-    : QObject(pMainWindow), FMainWindow(pMainWindow), FSettings(rSettings), FMessageBox(MessageBox),
-      FWait(pWait), FSource(Source) {
-    popExport = new QMenu(pMainWindow);
+TExportMenu::TExportMenu(QWidget* pOwner, const TSettings& rSettings, IExportHost& rHost,
+                         const IExportSource& Source)
+    : QObject(pOwner), FOwner(pOwner), FSettings(rSettings), FHost(rHost), FSource(Source) {
+    popExport = new QMenu(pOwner);
     popExport->setObjectName(QStringLiteral("popExport"));
     SetOwnerDrawnMenu(popExport, kExportPopupExtraWidth);
     popExportPDF = popExport->addAction(QString());
@@ -99,7 +82,7 @@ TExportMenu::TExportMenu(QWidget* pMainWindow, const TSettings& rSettings, const
     popExportCSV->setObjectName(QStringLiteral("popExportCSV"));
     connect(popExportPDF, &QAction::triggered, this, &TExportMenu::popExportPDFClick);
     connect(popExportCSV, &QAction::triggered, this, &TExportMenu::popExportCSVClick);
-    FAskSaveFileName = [this](const TSaveFileRequest& r) { return AskWithDialog(FMainWindow, r); };
+    FAskSaveFileName = [this](const TSaveFileRequest& r) { return AskWithDialog(FOwner, r); };
     FOpenFile = [](const QString& sFile) { QDesktopServices::openUrl(QUrl::fromLocalFile(sFile)); };
     UpdateGUIStrings();
 }
@@ -127,11 +110,11 @@ QString TExportMenu::AskFileName(int iFilterEntry, const QString& sSuffix, const
 bool TExportMenu::RunExport(int iWaitEntry, const QString& sFileName, const std::function<bool()>& fnWrite) {
     bool bWritten = false;
     {
-        TExportGuard Guard(FMainWindow, FWait, T(iWaitEntry));
+        TLongOperation Operation(FHost, iWaitEntry);
         bWritten = fnWrite();
     }
     if (!bWritten)
-        FMessageBox.ShowMessageBox(FormatText(T(kTxtCannotWriteFile), {sFileName}), kMsgError, kMsgBtnOK);
+        FHost.ShowMessageBox(FormatText(T(kTxtCannotWriteFile), {sFileName}), kMsgError, kMsgBtnOK);
     return bWritten;
 }
 

@@ -11,8 +11,16 @@
 class QAction;
 class QMenu;
 class QWidget;
-class TMessageBox;
-class TfrmWait;
+
+// What the exports need of the main window: its messages and its long-operation state (the wait window
+// with a text entry, no input to the window until the operation ends).
+class IExportHost {
+public:
+    virtual ~IExportHost() = default;
+    virtual int ShowMessageBox(const QString& sText, int iKind, int iButtons) = 0;
+    virtual void BeginLongOperation(int iEntry) = 0;
+    virtual void EndLongOperation() = 0;
+};
 
 // What the save dialog is asked: title, Qt name filters, default extension and the proposed name.
 struct TSaveFileRequest {
@@ -27,20 +35,18 @@ using TAskSaveFileName = std::function<QString(const TSaveFileRequest&)>;
 using TOpenFile = std::function<void(const QString& sFileName)>;
 
 // The Export button's popup of the Database tab and the two exports behind it: the CSV file and the PDF
-// level report. Each asks for a file name, writes while the wait window shows and the main window is
-// disabled, tells the user when the file could not be written, and enables the main window again in every
-// case. A written report is opened in the desktop's viewer after a short pause, without blocking.
+// level report. Each asks for a file name, writes as a long operation of the host (wait window, no input),
+// tells the user when the file could not be written, and ends the long operation in every case. A written
+// report is opened in the desktop's viewer after a short pause, without blocking.
 class TExportMenu : public QObject {
     Q_OBJECT
 public:
-    TExportMenu(QWidget* pMainWindow, const TSettings& rSettings, const TMessageBox& MessageBox,
-                TfrmWait* pWait, const IExportSource& Source);
+    // pOwner owns the popup and the save dialog.
+    TExportMenu(QWidget* pOwner, const TSettings& rSettings, IExportHost& rHost, const IExportSource& Source);
 
     // The pause before a written report is opened (about 3 seconds, so the wait window has gone).
     static constexpr int kOpenDelayMs = 3010;
 
-    // The wait window exists only once every window is created.
-    void SetWaitWindow(TfrmWait* pWait) { FWait = pWait; }
     void UpdateGUIStrings();
     // Opens the popup just below pButton, right-aligned with it.
     void Popup(QWidget* pButton);
@@ -63,14 +69,13 @@ public:
 private:
     QString T(int iEntry) const;
     QString AskFileName(int iFilterEntry, const QString& sSuffix, const TSessionInfo& rSession);
-    // Runs fnWrite with the main window disabled and the wait window showing entry iWaitEntry; shows entry
-    // 396 naming the file when it fails.
+    // Runs fnWrite as a long operation showing entry iWaitEntry; shows entry 396 naming the file when it
+    // fails.
     bool RunExport(int iWaitEntry, const QString& sFileName, const std::function<bool()>& fnWrite);
 
-    QWidget* FMainWindow;
+    QWidget* FOwner;
     const TSettings& FSettings;
-    const TMessageBox& FMessageBox;
-    TfrmWait* FWait;
+    IExportHost& FHost;
     const IExportSource& FSource;
     TAskSaveFileName FAskSaveFileName;
     TOpenFile FOpenFile;

@@ -2,7 +2,6 @@
 #include "app/FormMain.h"
 #include "app/MessageBox.h"
 #include "app/TextTable.h"
-#include "dialogs/FormWait.h"
 #include "review/DatabaseView.h"
 #include "store/dbSQLite.h"
 #include "tests/export/ExportTestSupport.h"
@@ -21,26 +20,46 @@
 
 namespace {
 
-// A level table that notes how the windows stood while the export read it.
+// The main window as the exports see it: its messages and its long operations.
+class TFakeHost : public IExportHost {
+public:
+    int ShowMessageBox(const QString& sText, int iKind, int iButtons) override {
+        aMessages.push_back({sText, iKind, iButtons, iOpen});
+        return kMsgResultOK;
+    }
+    void BeginLongOperation(int iEntry) override {
+        aOperations.push_back(iEntry);
+        ++iOpen;
+    }
+    void EndLongOperation() override {
+        aOperations.push_back(-1);
+        --iOpen;
+    }
+    struct TMessage {
+        QString sText;
+        int iKind, iButtons;
+        int iOpenOperations; // long operations not ended when it was shown
+    };
+    int iOpen = 0;
+    std::vector<TMessage> aMessages;
+    // The wait entries of the operations begun, -1 for each end.
+    std::vector<int> aOperations;
+};
+
+// A level table that notes the host's operations while the export reads it.
 class TWatchedTable : public ITableSource {
 public:
-    TWatchedTable(const ITableSource& rTable, const QWidget& rMain, const TfrmWait& rWait)
-        : Table(rTable), Main(rMain), Wait(rWait) {}
+    TWatchedTable(const ITableSource& rTable, const TFakeHost& rHost) : Table(rTable), Host(rHost) {}
     int ColumnCount() const override { return Table.ColumnCount(); }
     int RowCount() const override { return Table.RowCount(); }
     QString HeaderText(int iCol) const override { return Table.HeaderText(iCol); }
     QString CellText(int iRow, int iCol) const override {
-        bMainEnabled = Main.isEnabled();
-        bWaitVisible = Wait.isVisible();
-        sWaitText = Wait.WaitText();
+        aOperationsWhileRead = Host.aOperations;
         return Table.CellText(iRow, iCol);
     }
     const ITableSource& Table;
-    const QWidget& Main;
-    const TfrmWait& Wait;
-    mutable bool bMainEnabled = true;
-    mutable bool bWaitVisible = false;
-    mutable QString sWaitText;
+    const TFakeHost& Host;
+    mutable std::vector<int> aOperationsWhileRead;
 };
 
 class TFakeSource : public IExportSource {
@@ -59,10 +78,6 @@ protected:
         QLocale::setDefault(QLocale::c());
         Main.resize(400, 300);
         Main.show();
-        Box.SetResponder([this](const TMessageBoxRequest& r) {
-            aMessages.push_back(r);
-            return kMsgResultOK;
-        });
         Source.pTable = &Watched;
         Menu.SetAskSaveFileName([this](const TSaveFileRequest& r) {
             aRequests.push_back(r);
@@ -73,17 +88,16 @@ protected:
 
     qxtest::TFreshConfigHome Home;
     QWidget Main;
-    TfrmWait Wait{&Main};
     TSettings Settings;
-    TMessageBox Box{Settings.iLNG, &Main};
+    TFakeHost Host;
     TStringTable Table = qxtest::LevelTable(45);
-    TWatchedTable Watched{Table, Main, Wait};
+    TWatchedTable Watched{Table, Host};
     TFakeSource Source;
-    TExportMenu Menu{&Main, Settings, Box, &Wait, Source};
+    TExportMenu Menu{&Main, Settings, Host, Source};
     QTemporaryDir Dir;
     QString sAnswer;
     std::vector<TSaveFileRequest> aRequests;
-    std::vector<TMessageBoxRequest> aMessages;
+    std::vector<TFakeHost::TMessage>& aMessages = Host.aMessages;
     std::vector<QString> aOpened;
 };
 
@@ -118,12 +132,9 @@ TEST_F(ExportMenuTest, CSVExportAsksWritesAndEnablesTheWindowAgain) {
     EXPECT_EQ(aRequests[0].sDefaultSuffix, "CSV");
     EXPECT_EQ(aRequests[0].sProposedName, "Evening News - 42");
     EXPECT_TRUE(aMessages.empty());
-    // While writing: the main window disabled, the wait window with its text; afterwards the reverse.
-    EXPECT_FALSE(Watched.bMainEnabled);
-    EXPECT_TRUE(Watched.bWaitVisible);
-    EXPECT_EQ(Watched.sWaitText, "Creating CSV-file, please wait...");
-    EXPECT_TRUE(Main.isEnabled());
-    EXPECT_FALSE(Wait.isVisible());
+    // Written inside one long operation with the wait text "Creating CSV-file, please wait...".
+    EXPECT_EQ(Watched.aOperationsWhileRead, std::vector<int>{276});
+    EXPECT_EQ(Host.aOperations, (std::vector<int>{276, -1}));
     QFile f(sAnswer);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QList<QByteArray> aLines = f.readAll().split('\n');
@@ -147,17 +158,15 @@ TEST_F(ExportMenuTest, CancelWritesNothing) {
     EXPECT_EQ(aRequests[1].sDefaultSuffix, "PDF");
     EXPECT_TRUE(aMessages.empty());
     EXPECT_TRUE(QDir(Dir.path()).entryList(QDir::Files).isEmpty());
-    EXPECT_TRUE(Main.isEnabled());
+    EXPECT_TRUE(Host.aOperations.empty());
 }
 
 TEST_F(ExportMenuTest, PDFExportWritesTheReportAndOpensIt) {
     sAnswer = Dir.filePath("news.pdf");
     Menu.popExportPDF->trigger();
     EXPECT_TRUE(aMessages.empty());
-    EXPECT_FALSE(Watched.bMainEnabled);
-    EXPECT_EQ(Watched.sWaitText, "Creating PDF-file, please wait...");
-    EXPECT_TRUE(Main.isEnabled());
-    EXPECT_FALSE(Wait.isVisible());
+    EXPECT_EQ(Watched.aOperationsWhileRead, std::vector<int>{274});
+    EXPECT_EQ(Host.aOperations, (std::vector<int>{274, -1}));
     EXPECT_TRUE(qxtest::RunTool("pdftotext", {"-layout", sAnswer, "-"}).contains("Page 2 of 2."));
     // Opened after the pause, not while the export runs.
     EXPECT_TRUE(aOpened.empty());
@@ -169,15 +178,18 @@ TEST_F(ExportMenuTest, AFileThatCannotBeWrittenIsReportedAndNotOpened) {
     QDir(Dir.path()).mkdir("in the way.pdf");
     for (QAction* pItem : {Menu.popExportPDF, Menu.popExportCSV}) {
         aMessages.clear();
+        Host.aOperations.clear();
         sAnswer = Dir.filePath("in the way.pdf");
         pItem->trigger();
         ASSERT_EQ(aMessages.size(), 1u);
         EXPECT_EQ(aMessages[0].iKind, kMsgError);
+        EXPECT_EQ(aMessages[0].iButtons, kMsgBtnOK);
         EXPECT_EQ(aMessages[0].sText, "Can not write the file " + sAnswer +
                                           ", please verify that the file is not writeprotected or opened by "
                                           "another process.");
-        EXPECT_TRUE(Main.isEnabled());
-        EXPECT_FALSE(Wait.isVisible());
+        // The message comes once the operation has ended.
+        EXPECT_EQ(aMessages[0].iOpenOperations, 0);
+        EXPECT_EQ(Host.aOperations.size(), 2u);
     }
     QCoreApplication::processEvents();
     EXPECT_TRUE(aOpened.empty());
@@ -234,6 +246,7 @@ TEST(ExportFromMainWindow, ExportsTheLoadedSession) {
     EXPECT_TRUE(sText.contains("Peak Count.")) << sText.toStdString();
     EXPECT_TRUE(sText.contains("10:00:01:00"));
     EXPECT_TRUE(aMessages.empty()) << aMessages.front().toStdString();
+    EXPECT_TRUE(frmMain.isEnabled());
 }
 
 } // namespace
