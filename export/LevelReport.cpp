@@ -345,7 +345,8 @@ bool TLevelReportBuilder::Build(const QString& sFileName, const TProcessEvents& 
                          TPDFAlign::Centre);
     AddFooter(LogoBitmap);
 
-    double fRowHeight = 0;
+    // Further pages centre their 50 rows in the height the first page's content takes.
+    double yFurther = 0;
     for (int p = 0; p < iPages; ++p) {
         if (fnProcessEvents)
             fnProcessEvents();
@@ -353,11 +354,11 @@ bool TLevelReportBuilder::Build(const QString& sFileName, const TProcessEvents& 
         const int iCount = std::min(p == 0 ? kFirstPageRows : kPageRows, iRows - iFirst);
         auto Data = DataTable(iFirst, std::max(iCount, 0));
         if (p == 0) {
-            fRowHeight = Data->RowHeight(1);
+            const double fRowHeight = Data->RowHeight(1);
             First.AddTable(0, fOverviewHeight + fStatisticsHeight + 35, std::move(Data));
+            yFurther = std::max(0, int((First.ContentHeight() - kPageRows * fRowHeight) / 2));
         } else {
-            const double y = std::max(0, int((First.ContentHeight() - kPageRows * fRowHeight) / 2));
-            Doc.Section(p).AddTable(0, y, std::move(Data));
+            Doc.Section(p).AddTable(0, yFurther, std::move(Data));
         }
     }
     const QString sSubHeadline = SubHeadlineText(R.rPDFOptions, s, R.iLNG);
