@@ -18,6 +18,7 @@
 #include "dialogs/WindowIcons.h"
 #include "engine/InfoGrid.h"
 #include "engine/LiveChart.h"
+#include "export/LevelTableExportSource.h"
 #include "meter/FormInstrumentSelect.h"
 #include "review/FormChart.h"
 #include "review/FormFilter.h"
@@ -100,6 +101,7 @@ void TfrmMain::FormCreate() {
     setCentralWidget(PageCtrl);
     CreateLoggingTab();
     CreateDatabaseTab();
+    CreateExportMenu();
     CreateStatusBar();
 
     if (!Ctrl.InitialiseDataFolder(Ctrl.sDataFolder)) {
@@ -161,6 +163,13 @@ void TfrmMain::CreateDatabaseTab() {
     sgDBLoudnessConfig = DatabaseView->sgDBLoudnessConfig;
     sgDBLoudnessMax = DatabaseView->sgDBLoudnessMax;
     sgDBData = DatabaseView->sgDBData;
+}
+
+void TfrmMain::CreateExportMenu() {
+    ExportSource = std::make_unique<TLevelTableExportSource>(rSelectedSessionInfo,
+                                                             DatabaseView->LevelData().LevelTable(), iLNG);
+    ExportMenu = new TExportMenu(this, Ctrl.Settings, *this, *ExportSource);
+    connect(btnExport, &QPushButton::clicked, this, [this] { ExportMenu->Popup(btnExport); });
 }
 
 void TfrmMain::CreateStatusBar() {
@@ -448,6 +457,7 @@ void TfrmMain::UpdateGUIStrings() {
     mnuTCControl->setText(T(416));
     LoggingView->UpdateGUIStrings();
     DatabaseView->UpdateGUIStrings();
+    ExportMenu->UpdateGUIStrings();
     PageCtrl->setTabText(0, T(234));
     PageCtrl->setTabText(1, T(236));
     if (Windows.frmChart)

@@ -4,6 +4,7 @@
 #include "app/MainController.h"
 #include "app/MainView.h"
 #include "engine/LiveLoggingView.h"
+#include "export/ExportMenu.h"
 #include "review/DatabaseView.h"
 
 #include <QMainWindow>
@@ -19,10 +20,15 @@ class QTableView;
 class QTableWidget;
 class TMessageBox;
 struct TOptionsContext;
+class TLevelTableExportSource;
 
 // The main window: the logging and database tabs, the main menu and the status bar. The program-wide state
 // lives in its controller `Ctrl`; the window presents it and delegates every decision.
-class TfrmMain : public QMainWindow, public IMainView, public ILiveLoggingHost, public IDatabaseViewHost {
+class TfrmMain : public QMainWindow,
+                 public IMainView,
+                 public ILiveLoggingHost,
+                 public IDatabaseViewHost,
+                 public IExportHost {
     Q_OBJECT
 public:
     // sDataFolder: where settings, engine trace and port links live; empty for the user's own data folder.
@@ -102,6 +108,9 @@ public:
     QTableWidget* sgDBLoudnessConfig = nullptr;
     QTableWidget* sgDBLoudnessMax = nullptr;
     QTableView* sgDBData = nullptr;
+    // The Export button's popup and the exports behind it, reading the loaded session and level table.
+    std::unique_ptr<TLevelTableExportSource> ExportSource;
+    TExportMenu* ExportMenu = nullptr;
 
     // Status bar panels 0 to 3.
     QLabel* StatusPanels[4] = {};
@@ -125,6 +134,7 @@ private:
     void CreateMenus();
     void CreateLoggingTab();
     void CreateDatabaseTab();
+    void CreateExportMenu();
     void CreateStatusBar();
     void ApplyWindowSettings();
 
@@ -159,7 +169,7 @@ private:
     void ShowEntryMessage(int iEntry, int iKind, int iButtons, const QString& sArg,
                           const QString& sDetail) override;
 
-    // IDatabaseViewHost
+    // IDatabaseViewHost; BeginLongOperation and EndLongOperation serve IExportHost too
     bool EditSelectedSessionInfo() override;
     bool AskSessionFilter(TSQLFilter& rFilter) override;
     bool AskDataFilter(const QString& sUnit) override;

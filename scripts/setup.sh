@@ -9,6 +9,7 @@ PACKAGES=(
   libsqlitecpp-dev libsqlite3-dev sqlite3
   libsimpleini-dev
   libtelnet-dev
+  libhpdf-dev poppler-utils
   libgtest-dev libgmock-dev googletest
   libbenchmark-dev
   fonts-liberation2 fonts-dejavu-core

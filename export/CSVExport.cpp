@@ -1,0 +1,76 @@
+#include "export/CSVExport.h"
+
+#include "app/TextTable.h"
+#include "review/SessionBrowser.h"
+
+#include <QSaveFile>
+#include <QStringEncoder>
+
+namespace {
+
+// The session block: label entries beside the grid values they name.
+constexpr int kSessionLabels[] = {334, 336, 340, 342, 258, 260, 344};
+constexpr int kConfigLabels[] = {78, 118, 120, 122, 124, 126, 128, 130, 132, 134, 136};
+
+} // namespace
+
+QString CSVDecimalText(const QString& sCell, const QString& sDecimalChar) {
+    if (!sCell.contains(QChar('.')) && !sCell.contains(QChar(',')))
+        return sCell;
+    QString s;
+    s.reserve(sCell.size() + sDecimalChar.size());
+    for (const QChar c : sCell) {
+        if (c == QChar('.') || c == QChar(','))
+            s += sDecimalChar;
+        else
+            s += c;
+    }
+    return s;
+}
+
+bool WriteCSVFile(const QString& sFileName, const TSessionInfo& rSession, const ITableSource& rTable,
+                  const TCSVOptions& rOptions, int iLNG, QString* psError) {
+    QSaveFile File(sFileName);
+    QStringEncoder Encode(QStringConverter::System);
+    bool bWritten = File.open(QIODevice::WriteOnly);
+    auto Write = [&](const QString& sLine) {
+        if (!bWritten)
+            return;
+        const QByteArray Bytes = Encode.encode(sLine);
+        bWritten = File.write(Bytes) == Bytes.size();
+    };
+
+    const QString sSep = rOptions.sCSVSeparationChar;
+    const QString sCRLF = QStringLiteral("\r\n");
+    if (rOptions.bCSVSessionInfo) {
+        const TSessionGridTexts Texts = SessionGridTexts(rSession, iLNG);
+        for (int i = 0; i < 7; ++i)
+            Write(GetText(kSessionLabels[i], iLNG) + sSep + Texts.slSession.value(i) + sCRLF);
+        for (int i = 0; i < 11; ++i) {
+            const QString sValue =
+                i == 0 ? InstrumentTypeName(Texts.slConfig.value(0)) : Texts.slConfig.value(i);
+            Write(GetText(kConfigLabels[i], iLNG) + sSep + sValue + sCRLF);
+        }
+    }
+
+    const QString sEnd = QString(rOptions.bCSVCR ? QStringLiteral("\r") : QString()) +
+                         QString(rOptions.bCSVLF ? QStringLiteral("\n") : QString());
+    const int iCols = rTable.ColumnCount();
+    QString sLine;
+    for (int iRow = -1; iRow < rTable.RowCount() && bWritten; ++iRow) {
+        sLine.clear();
+        for (int iCol = 0; iCol < iCols; ++iCol) {
+            sLine += CSVDecimalText(iRow < 0 ? rTable.HeaderText(iCol) : rTable.CellText(iRow, iCol),
+                                    rOptions.sCSVDecimalChar);
+            sLine += sSep;
+        }
+        sLine += sEnd;
+        Write(sLine);
+    }
+
+    if (bWritten)
+        bWritten = File.commit();
+    if (!bWritten && psError)
+        *psError = File.errorString();
+    return bWritten;
+}

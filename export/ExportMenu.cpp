@@ -1,0 +1,163 @@
+#include "export/ExportMenu.h"
+
+#include "app/MessageBoxLayout.h"
+#include "app/OwnerDrawnMenu.h"
+#include "app/TextFormat.h"
+#include "app/TextTable.h"
+#include "export/CSVExport.h"
+#include "export/LevelReport.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QMenu>
+#include <QTimer>
+#include <QUrl>
+
+namespace {
+
+constexpr int kTxtExportToPDF = 202;
+constexpr int kTxtExportToODS = 206;
+constexpr int kTxtExportToCSV = 208;
+constexpr int kTxtSelectFileName = 268;
+constexpr int kTxtPDFFilter = 270;
+constexpr int kTxtCSVFilter = 272;
+constexpr int kTxtCreatingPDF = 274;
+constexpr int kTxtCreatingCSV = 276;
+constexpr int kTxtCannotWriteFile = 396;
+
+// Window events are let through at this pace while a report is built.
+constexpr int kPumpIntervalMs = 30;
+
+QString AskWithDialog(QWidget* pOwner, const TSaveFileRequest& r) {
+    QFileDialog Dialog(pOwner, r.sTitle);
+    Dialog.setAcceptMode(QFileDialog::AcceptSave);
+    Dialog.setFileMode(QFileDialog::AnyFile);
+    Dialog.setNameFilters(r.slFilters);
+    Dialog.setDefaultSuffix(r.sDefaultSuffix);
+    Dialog.selectFile(r.sProposedName);
+    if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty())
+        return QString();
+    return Dialog.selectedFiles().constFirst();
+}
+
+// Ends the host's long operation however the export ends.
+class TLongOperation {
+public:
+    TLongOperation(IExportHost& rHost, int iEntry) : Host(rHost) { Host.BeginLongOperation(iEntry); }
+    ~TLongOperation() { Host.EndLongOperation(); }
+    TLongOperation(const TLongOperation&) = delete;
+    TLongOperation& operator=(const TLongOperation&) = delete;
+
+private:
+    IExportHost& Host;
+};
+
+} // namespace
+
+QStringList SaveDialogFilters(const QString& sFilter) {
+    const QStringList slParts = sFilter.split(QChar('|'));
+    QStringList sl;
+    for (qsizetype i = 0; i + 1 < slParts.size(); i += 2)
+        sl.append(slParts[i].contains(QChar('('))
+                      ? slParts[i]
+                      : slParts[i] + QStringLiteral(" (") + slParts[i + 1] + QChar(')'));
+    return sl;
+}
+
+TExportMenu::TExportMenu(QWidget* pOwner, const TSettings& rSettings, IExportHost& rHost,
+                         const IExportSource& Source)
+    : QObject(pOwner), FOwner(pOwner), FSettings(rSettings), FHost(rHost), FSource(Source) {
+    popExport = new QMenu(pOwner);
+    popExport->setObjectName(QStringLiteral("popExport"));
+    SetOwnerDrawnMenu(popExport, kExportPopupExtraWidth);
+    popExportPDF = popExport->addAction(QString());
+    popExportPDF->setObjectName(QStringLiteral("popExportPDF"));
+    popExportODS = popExport->addAction(QString());
+    popExportODS->setObjectName(QStringLiteral("popExportODS"));
+    popExportODS->setVisible(false);
+    popExportODS->setEnabled(false);
+    popExportCSV = popExport->addAction(QString());
+    popExportCSV->setObjectName(QStringLiteral("popExportCSV"));
+    connect(popExportPDF, &QAction::triggered, this, &TExportMenu::popExportPDFClick);
+    connect(popExportCSV, &QAction::triggered, this, &TExportMenu::popExportCSVClick);
+    FAskSaveFileName = [this](const TSaveFileRequest& r) { return AskWithDialog(FOwner, r); };
+    FOpenFile = [](const QString& sFile) { QDesktopServices::openUrl(QUrl::fromLocalFile(sFile)); };
+    UpdateGUIStrings();
+}
+
+QString TExportMenu::T(int iEntry) const {
+    return GetText(iEntry, FSettings.iLNG);
+}
+
+void TExportMenu::UpdateGUIStrings() {
+    popExportPDF->setText(T(kTxtExportToPDF));
+    popExportODS->setText(T(kTxtExportToODS));
+    popExportCSV->setText(T(kTxtExportToCSV));
+}
+
+void TExportMenu::Popup(QWidget* pButton) {
+    const QSize Size = popExport->sizeHint();
+    popExport->popup(pButton->mapToGlobal(QPoint(pButton->width() - Size.width(), pButton->height())));
+}
+
+QString TExportMenu::AskFileName(int iFilterEntry, const QString& sSuffix, const TSessionInfo& rSession) {
+    return FAskSaveFileName(
+        {T(kTxtSelectFileName), SaveDialogFilters(T(iFilterEntry)), sSuffix, ExportFileBaseName(rSession)});
+}
+
+bool TExportMenu::RunExport(int iWaitEntry, const QString& sFileName, const std::function<bool()>& fnWrite) {
+    bool bWritten = false;
+    {
+        TLongOperation Operation(FHost, iWaitEntry);
+        bWritten = fnWrite();
+    }
+    if (!bWritten)
+        FHost.ShowMessageBox(FormatText(T(kTxtCannotWriteFile), {sFileName}), kMsgError, kMsgBtnOK);
+    return bWritten;
+}
+
+void TExportMenu::popExportCSVClick() {
+    const TSessionInfo rSession = FSource.ExportSession();
+    const QString sFileName = AskFileName(kTxtCSVFilter, QStringLiteral("CSV"), rSession);
+    if (sFileName.isEmpty())
+        return;
+    RunExport(kTxtCreatingCSV, sFileName, [&] {
+        return WriteCSVFile(sFileName, rSession, FSource.ExportTable(), FSettings.rCSVOptions,
+                            FSettings.iLNG);
+    });
+}
+
+void TExportMenu::popExportPDFClick() {
+    TLevelReport Report;
+    Report.rSession = FSource.ExportSession();
+    const QString sFileName = AskFileName(kTxtPDFFilter, QStringLiteral("PDF"), Report.rSession);
+    if (sFileName.isEmpty())
+        return;
+    Report.pTable = &FSource.ExportTable();
+    Report.aStatistics = FSource.ExportStatistics();
+    Report.rPDFOptions = FSettings.rPDFOptions;
+    Report.rTablePeakColorOptions = FSettings.rTablePeakColorOptions;
+    Report.rTableSTMaxColorOptions = FSettings.rTableSTMaxColorOptions;
+    Report.rTableSTMinColorOptions = FSettings.rTableSTMinColorOptions;
+    Report.rTableIntColorOptions = FSettings.rTableIntColorOptions;
+    Report.iLNG = FSettings.iLNG;
+
+    QElapsedTimer Pump;
+    Pump.start();
+    const TProcessEvents fnPump = [&Pump] {
+        if (Pump.elapsed() >= kPumpIntervalMs) {
+            QCoreApplication::processEvents();
+            Pump.restart();
+        }
+    };
+    if (!RunExport(kTxtCreatingPDF, sFileName,
+                   [&] { return CreateLevelReportPDF(sFileName, Report, fnPump); }))
+        return;
+    // The viewer opens once the wait window has gone; the window stays usable meanwhile.
+    QTimer::singleShot(FOpenDelayMs, this, [this, sFileName] {
+        if (FOpenFile)
+            FOpenFile(sFileName);
+    });
+}

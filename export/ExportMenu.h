@@ -1,0 +1,86 @@
+#pragma once
+
+#include "app/Settings.h"
+#include "export/ExportSources.h"
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <vector>
+
+class QAction;
+class QMenu;
+class QWidget;
+
+// What the exports need of the main window: its messages and its long-operation state (the wait window
+// with a text entry, no input to the window until the operation ends).
+class IExportHost {
+public:
+    virtual ~IExportHost() = default;
+    virtual int ShowMessageBox(const QString& sText, int iKind, int iButtons) = 0;
+    virtual void BeginLongOperation(int iEntry) = 0;
+    virtual void EndLongOperation() = 0;
+};
+
+// What the save dialog is asked: title, Qt name filters, default extension and the proposed name.
+struct TSaveFileRequest {
+    QString sTitle;
+    QStringList slFilters;
+    QString sDefaultSuffix;
+    QString sProposedName;
+};
+// Returns the chosen file name, empty when the user cancelled.
+using TAskSaveFileName = std::function<QString(const TSaveFileRequest&)>;
+// Opens an exported file in the desktop's viewer.
+using TOpenFile = std::function<void(const QString& sFileName)>;
+
+// The Export button's popup of the Database tab and the two exports behind it: the CSV file and the PDF
+// level report. Each asks for a file name, writes as a long operation of the host (wait window, no input),
+// tells the user when the file could not be written, and ends the long operation in every case. A written
+// report is opened in the desktop's viewer after a short pause, without blocking.
+class TExportMenu : public QObject {
+    Q_OBJECT
+public:
+    // pOwner owns the popup and the save dialog.
+    TExportMenu(QWidget* pOwner, const TSettings& rSettings, IExportHost& rHost, const IExportSource& Source);
+
+    // The pause before a written report is opened (about 3 seconds, so the wait window has gone).
+    static constexpr int kOpenDelayMs = 3010;
+
+    void UpdateGUIStrings();
+    // Opens the popup just below pButton, right-aligned with it.
+    void Popup(QWidget* pButton);
+
+    void popExportPDFClick();
+    void popExportCSVClick();
+
+    // Replace the save dialog and the viewer (tests); the delay before opening may be shortened.
+    void SetAskSaveFileName(TAskSaveFileName fn) { FAskSaveFileName = std::move(fn); }
+    void SetOpenFile(TOpenFile fn, int iDelayMs = kOpenDelayMs) {
+        FOpenFile = std::move(fn);
+        FOpenDelayMs = iDelayMs;
+    }
+
+    QMenu* popExport = nullptr;
+    QAction* popExportPDF = nullptr;
+    QAction* popExportODS = nullptr;
+    QAction* popExportCSV = nullptr;
+
+private:
+    QString T(int iEntry) const;
+    QString AskFileName(int iFilterEntry, const QString& sSuffix, const TSessionInfo& rSession);
+    // Runs fnWrite as a long operation showing entry iWaitEntry; shows entry 396 naming the file when it
+    // fails.
+    bool RunExport(int iWaitEntry, const QString& sFileName, const std::function<bool()>& fnWrite);
+
+    QWidget* FOwner;
+    const TSettings& FSettings;
+    IExportHost& FHost;
+    const IExportSource& FSource;
+    TAskSaveFileName FAskSaveFileName;
+    TOpenFile FOpenFile;
+    int FOpenDelayMs = kOpenDelayMs;
+};
+
+// The text table's filter "Name (*.X)|*.X|All (*.*)|*.*" as Qt's name filters.
+QStringList SaveDialogFilters(const QString& sFilter);

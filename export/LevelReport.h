@@ -1,0 +1,77 @@
+#pragma once
+
+#include "app/Settings.h"
+#include "export/ExportSources.h"
+#include "export/PDFDocument.h"
+
+#include <QImage>
+#include <QString>
+#include <functional>
+
+// The PDF level report of one session: headline, description, loudness configuration, the user's picture
+// and address, the statistics and the whole level table, 40 rows on the first page and 50 on each further
+// one, every page numbered and closed by the maker's footer.
+
+// The seven fonts of the documents, all black.
+struct TPDFFonts {
+    TPDFFont Headline; // Arial 12 bold
+    TPDFFont Header;   // Arial 5 bold: sub-headline (italic while it is added), page number, header cells
+    TPDFFont Label;    // Arial 6 bold: labels of the information tables
+    TPDFFont Value;    // Arial 6: their values, the address block, statistics values, data cells
+    TPDFFont Footer;   // Arial 4 bold
+    TPDFFont Bullet;   // Wingdings 4: the footer's bullets, drawn as the text "l"
+    TPDFFont SubHeadline;
+};
+TPDFFonts CreatePDFFonts();
+
+// What the report prints: the session, the level table and statistics as the Database tab shows them, and
+// the settings that shape it.
+struct TLevelReport {
+    TSessionInfo rSession;
+    const ITableSource* pTable = nullptr;
+    std::vector<TStatisticsEntry> aStatistics;
+    TPDFOptions rPDFOptions;
+    TTableColorOptions rTablePeakColorOptions;
+    TTableColorOptions rTableSTMaxColorOptions;
+    TTableColorOptions rTableSTMinColorOptions;
+    TTableColorOptions rTableIntColorOptions;
+    int iLNG = 0;
+    // The maker's logo; the program's icon when null.
+    QImage MakerLogo;
+};
+
+// Called once per page while the tables are built, so that the caller's window stays painted.
+using TProcessEvents = std::function<void()>;
+
+// Builds the report and writes it to sFileName (through a temporary file). False with a reason when it
+// could not be written.
+bool CreateLevelReportPDF(const QString& sFileName, const TLevelReport& rReport,
+                          const TProcessEvents& fnProcessEvents = {}, QString* psError = nullptr);
+
+// Pages of a report of iDataRows rows: one up to 40 rows, one more for each further 50 or part of them.
+int LevelReportPageCount(int iDataRows);
+
+// A headline template with "%TITLE%", "%NUMBER%", "%NAME%", "%FORMAT%", "%TCSTART%" and "%TCEND%"
+// replaced in this order, every occurrence, upper case only.
+QString ReplacePlaceholders(const QString& sTemplate, const TSessionInfo& rSession);
+
+// "QX-Logging v.1.0.0.1.": the program and its four version numbers, the documents' creator.
+QString PDFCreatorText();
+
+// The sub-headline: the template filled in, or "Level Report created with <creator>" when it is empty.
+QString SubHeadlineText(const TPDFOptions& rOptions, const TSessionInfo& rSession, int iLNG);
+
+// The maker's logo as the footer draws it: scaled into the top-left 179 × 120 pixels of a white 225 × 145
+// picture.
+QImage MakerLogoBitmap(const QImage& Logo);
+// The user's picture (BMP, PNG or JPEG); Logo when the file cannot be read as one of them.
+QImage LoadUserPicture(const QString& sFileName, const QImage& Logo);
+
+// The colour of a level text by one column's rules: the high rule when enabled and reached, else the low
+// rule, else the default colour when enabled, else black.
+TColorValue LevelRuleColor(const TTableColorOptions& rRules, double fValue);
+
+// The text colour of a data cell in the report, by its column's header text in language iLNG; black for
+// a text that does not read as a number. A peak channel prints red only above 0 and only while the peak
+// rule's high limit is enabled.
+TColorValue ReportCellColor(const QString& sHeader, const QString& sCell, const TLevelReport& rReport);

@@ -1,0 +1,27 @@
+#include "export/LevelTableExportSource.h"
+
+#include "app/TextTable.h"
+#include "review/LevelTable.h"
+
+int TLevelTableSource::ColumnCount() const {
+    return int(FTable.Headers().size());
+}
+
+int TLevelTableSource::RowCount() const {
+    return std::max(1, FTable.RowCount());
+}
+
+QString TLevelTableSource::HeaderText(int iCol) const {
+    return FTable.Headers().value(iCol);
+}
+
+QString TLevelTableSource::CellText(int iRow, int iCol) const {
+    return iRow < FTable.RowCount() ? FTable.CellText(iRow, iCol) : QString();
+}
+
+std::vector<TStatisticsEntry> TLevelTableExportSource::ExportStatistics() const {
+    std::vector<TStatisticsEntry> a;
+    for (const TStatisticRow& r : FLevels.Statistics())
+        a.push_back({GetText(r.iLabel, FLanguage), r.sValue, r.sTimecode});
+    return a;
+}

@@ -1,0 +1,145 @@
+#include "export/CSVExport.h"
+#include "ExportTestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+namespace {
+
+QByteArray ReadAll(const QString& sFile) {
+    QFile f(sFile);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+QString Expected(const char* sName) {
+    return QStringLiteral(QX_SOURCE_DIR "/tests/export/expected/") + QString::fromLatin1(sName);
+}
+
+// The table as a "," system shows it.
+TStringTable CommaTable(const QStringList& slHeadings) {
+    TStringTable t{slHeadings,
+                   {{"1", "10:00:00:00", "0", "-3,5", "-22,4", "-31,0", "-23,7"},
+                    {"2", "10:00:01:00", "2", "-0,5", "-20,1", "-30,2", "-23,5"}}};
+    return t;
+}
+
+TStringTable PointTable(const QStringList& slHeadings) {
+    TStringTable t = CommaTable(slHeadings);
+    for (QStringList& r : t.aRows)
+        for (QString& c : r)
+            c.replace(QChar(','), QChar('.'));
+    return t;
+}
+
+// The empty table the window shows without a loaded session: the header and one empty row.
+TStringTable EmptyTable() {
+    return TStringTable{qxtest::EnglishHeadings(), {QStringList(7, QString())}};
+}
+
+struct TCSVCase {
+    const char* sName; // the expected file
+    TCSVOptions rOptions;
+    TStringTable rTable;
+    QString sInstrument;
+    int iLNG;
+};
+
+TCSVOptions Options(bool bCR, bool bLF, const char* sSep = ";", const char* sDec = ",",
+                    bool bSession = true) {
+    TCSVOptions o;
+    o.bCSVCR = bCR;
+    o.bCSVLF = bLF;
+    o.sCSVSeparationChar = QString::fromUtf8(sSep);
+    o.sCSVDecimalChar = QString::fromUtf8(sDec);
+    o.bCSVSessionInfo = bSession;
+    return o;
+}
+
+class CSVExportTest : public ::testing::Test {
+protected:
+    void SetUp() override { QLocale::setDefault(QLocale::c()); }
+    QTemporaryDir Dir;
+};
+
+TEST_F(CSVExportTest, FilesMatchTheExpectedBytes) {
+    const QString sDefaultInstrument = qxtest::ExportSession().sInstrument;
+    const std::vector<TCSVCase> aCases = {
+        // The notes hold the separator: written as they are, without quotes.
+        {"default.csv", Options(true, true), PointTable(qxtest::EnglishHeadings()), sDefaultInstrument, 0},
+        {"no_line_ends.csv", Options(false, false), PointTable(qxtest::EnglishHeadings()), sDefaultInstrument,
+         0},
+        {"lf_only.csv", Options(false, true), PointTable(qxtest::EnglishHeadings()), sDefaultInstrument, 0},
+        {"multi_separator.csv", Options(true, true, "<->"), PointTable(qxtest::EnglishHeadings()),
+         sDefaultInstrument, 0},
+        // A "," system's cells with "." as the file's decimal character; the header keeps its point.
+        {"decimal_point.csv", Options(true, true, ";", ".", false), CommaTable(qxtest::EnglishHeadings()),
+         sDefaultInstrument, 0},
+        {"empty_table.csv", Options(true, true, ";", ",", false), EmptyTable(), sDefaultInstrument, 0},
+        // A session without instrument text shows the unknown instrument; a text without fields is written
+        // whole, as the grid shows it.
+        {"unknown_instrument.csv", Options(true, true), EmptyTable(), QString(), 0},
+        {"instrument_without_fields.csv", Options(true, true), EmptyTable(), QStringLiteral("qxMeter LM1"),
+         0},
+        {"danish.csv", Options(true, true), PointTable(qxtest::DanishHeadings()), sDefaultInstrument, 1},
+    };
+    for (const TCSVCase& c : aCases) {
+        SCOPED_TRACE(c.sName);
+        TSessionInfo s = qxtest::ExportSession();
+        s.sInstrument = c.sInstrument;
+        const QString sFile = Dir.filePath(QString::fromLatin1(c.sName));
+        QString sError;
+        ASSERT_TRUE(WriteCSVFile(sFile, s, c.rTable, c.rOptions, c.iLNG, &sError)) << sError.toStdString();
+        EXPECT_EQ(ReadAll(sFile), ReadAll(Expected(c.sName)));
+    }
+}
+
+TEST_F(CSVExportTest, DecimalTextReplacesEveryPointAndComma) {
+    EXPECT_EQ(CSVDecimalText("-23.4", ","), "-23,4");
+    EXPECT_EQ(CSVDecimalText("-23,4", "."), "-23.4");
+    EXPECT_EQ(CSVDecimalText("1.000,5", ","), "1,000,5");
+    // A several-character decimal text is put in once per character, never replaced again.
+    EXPECT_EQ(CSVDecimalText("-1.5,2", ".,"), "-1.,5.,2");
+    EXPECT_EQ(CSVDecimalText("10:00:01:00", ","), "10:00:01:00");
+}
+
+TEST_F(CSVExportTest, AFileThatCannotBeWrittenFailsAndLeavesNothing) {
+    QDir(Dir.path()).mkdir("folder.csv");
+    const TStringTable t = PointTable(qxtest::EnglishHeadings());
+    const TCSVOptions o;
+    QString sError;
+    // A folder in the way, and a folder that does not exist.
+    EXPECT_FALSE(WriteCSVFile(Dir.filePath("folder.csv"), qxtest::ExportSession(), t, o, 0, &sError));
+    EXPECT_FALSE(sError.isEmpty());
+    EXPECT_FALSE(WriteCSVFile(Dir.filePath("missing/x.csv"), qxtest::ExportSession(), t, o, 0, &sError));
+    EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files).size(), 0);
+}
+
+// A write that fails half-way (here: the process may not make files larger than 4 KB, as a full disk
+// would refuse) leaves the earlier file of that name as it was.
+TEST_F(CSVExportTest, AFailedWriteKeepsTheEarlierFileWhole) {
+    const QString sFile = Dir.filePath("old.csv");
+    {
+        QFile f(sFile);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("the earlier export\r\n");
+    }
+    const TStringTable Big = qxtest::LevelTable(2000);
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit rOld{};
+    getrlimit(RLIMIT_FSIZE, &rOld);
+    rlimit rSmall = rOld;
+    rSmall.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &rSmall), 0);
+    const bool bWritten = WriteCSVFile(sFile, qxtest::ExportSession(), Big, TCSVOptions(), 0);
+    setrlimit(RLIMIT_FSIZE, &rOld);
+    EXPECT_FALSE(bWritten);
+    EXPECT_EQ(ReadAll(sFile), QByteArray("the earlier export\r\n"));
+    EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files), QStringList{"old.csv"});
+}
+
+} // namespace

@@ -1,0 +1,327 @@
+#include "export/LevelReport.h"
+#include "ExportTestSupport.h"
+#include "app/TextTable.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QImage>
+#include <QLocale>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class LevelReportTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QLocale::setDefault(QLocale::c());
+        // A grey logo, so that the colours of the page come from the level texts alone.
+        Logo = QImage(50, 40, QImage::Format_RGB32);
+        Logo.fill(QColor(128, 128, 128));
+    }
+
+    TLevelReport Report(const TStringTable& rTable, int iLNG = 0) const {
+        TLevelReport r;
+        r.rSession = qxtest::ExportSession();
+        r.pTable = &rTable;
+        r.iLNG = iLNG;
+        r.MakerLogo = Logo;
+        r.rPDFOptions.slUserText = {QStringLiteral("Studio North"), QStringLiteral("Broadcast Street 7")};
+        r.aStatistics = {
+            {QStringLiteral("Peak Level Max.:"), QStringLiteral("-0.5  dBFS"), QStringLiteral("10:00:01:00")},
+            {QStringLiteral("Peak Count.:"), QStringLiteral("1"), QString()},
+            {QStringLiteral("Integrating.:"), QStringLiteral("-23.5  LUFS"), QStringLiteral("10:00:01:00")},
+            {QString(), QString(), QString()}};
+        return r;
+    }
+
+    QString Write(const TLevelReport& r, const QString& sName = QStringLiteral("report.pdf")) {
+        const QString sFile = Dir.filePath(sName);
+        QString sError;
+        EXPECT_TRUE(CreateLevelReportPDF(sFile, r, {}, &sError)) << sError.toStdString();
+        return sFile;
+    }
+
+    static QStringList Pages(const QString& sFile) {
+        QStringList sl = qxtest::RunTool("pdftotext", {"-layout", sFile, "-"}).split(QChar('\f'));
+        if (!sl.isEmpty() && sl.last().trimmed().isEmpty())
+            sl.removeLast();
+        return sl;
+    }
+
+    static QString InfoField(const QString& sFile, const QString& sField) {
+        const QString sInfo = qxtest::RunTool("pdfinfo", {sFile});
+        const QRegularExpressionMatch m =
+            QRegularExpression("^" + sField + ":\\s*(.*)$", QRegularExpression::MultilineOption).match(sInfo);
+        return m.hasMatch() ? m.captured(1) : QStringLiteral("<missing>");
+    }
+
+    QImage Render(const QString& sFile, int iPage = 1) {
+        const QString sPrefix = Dir.filePath("page");
+        qxtest::RunTool("pdftoppm", {"-r", "100", "-png", "-singlefile", "-f", QString::number(iPage), "-l",
+                                     QString::number(iPage), sFile, sPrefix});
+        return QImage(sPrefix + ".png");
+    }
+
+    QImage Logo;
+    QTemporaryDir Dir;
+};
+
+TEST_F(LevelReportTest, PagesHold40RowsFirstAnd50AfterEveryPageNumbered) {
+    EXPECT_EQ(LevelReportPageCount(0), 1);
+    EXPECT_EQ(LevelReportPageCount(86400), 1729);
+    struct TCase {
+        int iRows;
+        int iPages;
+    };
+    for (const TCase& c : {TCase{40, 1}, TCase{41, 2}, TCase{90, 2}, TCase{91, 3}}) {
+        SCOPED_TRACE(c.iRows);
+        EXPECT_EQ(LevelReportPageCount(c.iRows), c.iPages);
+        const TStringTable Table = qxtest::LevelTable(c.iRows);
+        const QString sFile = Write(Report(Table));
+        EXPECT_EQ(InfoField(sFile, "Pages"), QString::number(c.iPages));
+        const QStringList slPages = Pages(sFile);
+        ASSERT_EQ(slPages.size(), c.iPages);
+        for (int p = 0; p < c.iPages; ++p) {
+            EXPECT_TRUE(slPages[p].contains(QStringLiteral("Page %1 of %2.").arg(p + 1).arg(c.iPages))) << p;
+            // The first and last rows of the page are on it, their neighbours of other pages are not.
+            const int iFirst = p == 0 ? 0 : 40 + 50 * (p - 1),
+                      iLast = std::min(c.iRows, p == 0 ? 40 : iFirst + 50) - 1;
+            EXPECT_TRUE(slPages[p].contains(Table.aRows[size_t(iFirst)][1])) << p;
+            EXPECT_TRUE(slPages[p].contains(Table.aRows[size_t(iLast)][1])) << p;
+            if (iLast + 1 < c.iRows) {
+                EXPECT_FALSE(slPages[p].contains(Table.aRows[size_t(iLast + 1)][1])) << p;
+            }
+        }
+    }
+}
+
+TEST_F(LevelReportTest, FirstPageDescribesTheSession) {
+    const TStringTable Table = qxtest::LevelTable(3);
+    const QString sPage = Pages(Write(Report(Table))).value(0);
+    const QString sDate =
+        QLocale().toString(QDateTime(QDate(2026, 1, 1), QTime(12, 0)), QLocale::ShortFormat);
+    const QStringList slExpected = {
+        "Show Title.: Evening News", "Show Number.: 42", "Analysis Date.: " + sDate,
+        "Operator Name.: Anna Ø. Hansen", "TC Start.: 10:00:00:00", "TC End.: 10:00:02:00",
+        "Notes.: Live; studio 2",
+        // The instrument type without the hardware fields behind it.
+        "Instrument Type.: qxMeter LM1 ", "Peak Mode.: True Peak", "Capture Mode.: Auto Start",
+        "Scale Mode.: LUFS", "Reference.: 1000 Hz", "Shortterm Window.: 3 Seconds", "Gate Level.: -70.5 LUFS",
+        "Gate Mode.: Absolute", "Reference Level.: -18 dBFS", "Peak Level.: -1 dBFS", "Filter.: K-Filter",
+        "Studio North", "Broadcast Street 7",
+        // Statistics labels lose their last character; the value and timecode rows are labelled.
+        "Peak Level Max. ", "Peak Count. ", "Level.:", "Time Code.:", "-23.5 LUFS", "10:00:01:00"};
+    const QString sFlat = sPage.simplified();
+    for (const QString& s : slExpected)
+        EXPECT_TRUE(sFlat.contains(s)) << s.toStdString() << "\n" << sPage.left(3000).toStdString();
+    EXPECT_FALSE(sFlat.contains("Peak Level Max.:"));
+    EXPECT_FALSE(sFlat.contains("|7|"));
+}
+
+TEST_F(LevelReportTest, PropertiesNameTheSession) {
+    const TStringTable Table = qxtest::LevelTable(3);
+    TLevelReport r = Report(Table);
+    r.rSession.sShowTitle = QStringLiteral("Søndagsåbent");
+    r.rSession.sNotes = QStringLiteral("Æbler og pærer");
+    const QString sFile = Write(r);
+    EXPECT_EQ(InfoField(sFile, "Title"), "Søndagsåbent");
+    EXPECT_EQ(InfoField(sFile, "Author"), "Anna Ø. Hansen");
+    EXPECT_EQ(InfoField(sFile, "Creator"), "QX-Logging v.1.0.0.1.");
+    EXPECT_EQ(InfoField(sFile, "Subject"), "Søndagsåbent - 42");
+    EXPECT_EQ(InfoField(sFile, "Keywords"), "Æbler og pærer");
+    EXPECT_EQ(InfoField(sFile, "Encrypted"), "no");
+    EXPECT_EQ(InfoField(sFile, "Page size"), "595 x 841 pts (A4)");
+}
+
+TEST_F(LevelReportTest, HeadlinesFillTheirPlaceholdersOnEveryPage) {
+    struct TCase {
+        QString sHeadline, sHeadline1, sTitle;
+        QString sExpected, sExpected1;
+    };
+    const QString sCreated = QStringLiteral("Level Report created with QX-Logging v.1.0.0.1.");
+    const std::vector<TCase> aCases = {
+        {"%TITLE% - %NUMBER% - %FORMAT%", "", "Evening News", "Evening News - 42 - HD", sCreated},
+        {"%NAME% %TCSTART%-%TCEND%", "%FORMAT% %TITLE% report", "Evening News",
+         "Anna Ø. Hansen 10:00:00:00-10:00:02:00", "HD Evening News report"},
+        // Lower case is not a placeholder.
+        {"%title% %Number% %TITLE%", "", "Evening News", "%title% %Number% Evening News", sCreated},
+        // A value holding a later placeholder is filled as well; an earlier one is not.
+        {"%TITLE%", "%NUMBER%", "News of %NAME% %TITLE%", "News of Anna Ø. Hansen %TITLE%", "42"},
+    };
+    const TStringTable Table = qxtest::LevelTable(91);
+    for (const TCase& c : aCases) {
+        SCOPED_TRACE(c.sHeadline.toStdString());
+        TLevelReport r = Report(Table);
+        r.rPDFOptions.sHeadline = c.sHeadline;
+        r.rPDFOptions.sHeadline1 = c.sHeadline1;
+        r.rSession.sShowTitle = c.sTitle;
+        const QStringList slPages = Pages(Write(r));
+        ASSERT_EQ(slPages.size(), 3);
+        for (const QString& sPage : slPages) {
+            EXPECT_TRUE(sPage.contains(c.sExpected)) << sPage.left(400).toStdString();
+            EXPECT_TRUE(sPage.contains(c.sExpected1)) << sPage.left(400).toStdString();
+        }
+    }
+}
+
+TEST_F(LevelReportTest, DanishReportUsesTheDanishTexts) {
+    const TStringTable Table = qxtest::LevelTable(45, qxtest::DanishHeadings());
+    const QStringList slPages = Pages(Write(Report(Table, kLanguageDanish)));
+    ASSERT_EQ(slPages.size(), 2);
+    for (const char* s :
+         {"Show Titel.:", "Operatør Navn.:", "TC Stop.:", "Skala Mode.:", "Tidskode", "Peak Kanal",
+          "Niveau.:", "Side 1 af 2.", "Level Report oprettet med QX-Logging v.1.0.0.1."})
+        EXPECT_TRUE(slPages[0].contains(QString::fromUtf8(s))) << s;
+    EXPECT_TRUE(slPages[1].contains("Side 2 af 2."));
+    EXPECT_TRUE(slPages[1].contains("Tidskode"));
+}
+
+TEST_F(LevelReportTest, TextOutsideTheStandardEncodingComesOutIntact) {
+    const TStringTable Table = qxtest::LevelTable(3);
+    TLevelReport r = Report(Table);
+    const QString sTitle = QStringLiteral("Łódź – Ελληνικά – Кириллица €");
+    r.rSession.sShowTitle = sTitle;
+    r.rSession.sNotes = QStringLiteral("Ąę line one\rsecond line");
+    const QString sFile = Write(r);
+    const QString sText = Pages(sFile).value(0);
+    EXPECT_TRUE(sText.contains(sTitle + " - 42 - HD")) << sText.left(600).toStdString();
+    EXPECT_TRUE(sText.contains("Ąę line one"));
+    EXPECT_TRUE(sText.contains("second line"));
+    // The property keeps what its encoding can hold.
+    EXPECT_EQ(InfoField(sFile, "Title").toStdString(), "Łód? – ???????? – ????????? €");
+}
+
+TEST_F(LevelReportTest, FooterCarriesTheMakerLinesAndLinks) {
+    const TStringTable Table = qxtest::LevelTable(60);
+    const QString sFile = Write(Report(Table));
+    for (const QString& sPage : Pages(sFile))
+        for (const char* s : {"Kelmoria Instruments", "Measuring Lane 1", "0000 Sample Town", "Sampleland",
+                              "www.kelmoria.example", "info@kelmoria.example"})
+            EXPECT_TRUE(sPage.contains(s)) << s;
+    const QString sUrls = qxtest::RunTool("pdfinfo", {"-url", sFile});
+    EXPECT_TRUE(sUrls.contains("https://www.kelmoria.example")) << sUrls.toStdString();
+    EXPECT_TRUE(sUrls.contains("mailto:info@kelmoria.example"));
+}
+
+// Pixels of a colour in a rendered page (a small tolerance for anti-aliasing at the glyph edges).
+int CountPixels(const QImage& Page, QColor cl) {
+    int n = 0;
+    for (int y = 0; y < Page.height(); ++y)
+        for (int x = 0; x < Page.width(); ++x) {
+            const QColor p = Page.pixelColor(x, y);
+            n += std::abs(p.red() - cl.red()) < 40 && std::abs(p.green() - cl.green()) < 40 &&
+                 std::abs(p.blue() - cl.blue()) < 40;
+        }
+    return n;
+}
+
+TEST_F(LevelReportTest, LevelTextsTakeTheColoursOfTheRules) {
+    const TStringTable Table = qxtest::LevelTable(20);
+    struct TCase {
+        const char* sName;
+        bool bPeakMax;
+        bool bIntDefault;
+        bool bRed, bBlue;
+    };
+    // Peak channels print red only while the peak rule's high limit is on (its level is out of reach here,
+    // so no peak level turns red); the integrating column's default colour is blue.
+    for (const TCase& c :
+         {TCase{"no rules", false, false, false, false}, TCase{"peak high", true, false, true, false},
+          TCase{"integrating default", false, true, false, true}}) {
+        SCOPED_TRACE(c.sName);
+        TLevelReport r = Report(Table);
+        r.rTablePeakColorOptions.rMax = {c.bPeakMax, 100.0, clRed};
+        r.rTableIntColorOptions.rDefault = {c.bIntDefault, 0.0, clBlue};
+        const QImage Page = Render(Write(r));
+        ASSERT_FALSE(Page.isNull());
+        EXPECT_EQ(CountPixels(Page, Qt::red) > 0, c.bRed);
+        EXPECT_EQ(CountPixels(Page, Qt::blue) > 0, c.bBlue);
+    }
+}
+
+TEST_F(LevelReportTest, CellColoursFollowTheColumnHeading) {
+    const TStringTable Table = qxtest::LevelTable(1);
+    TLevelReport r = Report(Table);
+    r.rTablePeakColorOptions = {{true, -6.0, clRed}, {true, 0, clGreen}, {true, -40.0, clPurple}};
+    r.rTableSTMaxColorOptions = {{true, -10.0, clFuchsia}, {false, 0, clGreen}, {false, -80.0, clPurple}};
+    r.rTableSTMinColorOptions = {{false, -10.0, clRed}, {false, 0, clGreen}, {true, -50.0, clNavy}};
+    r.rTableIntColorOptions = {{true, -20.0, clOlive}, {true, 0, clTeal}, {true, -30.0, clMaroon}};
+    struct TCase {
+        int iLNG;
+        const char* sHeader;
+        const char* sCell;
+        TColorValue clExpected;
+    };
+    const TCase aCases[] = {
+        {0, "#", "5", clBlack},
+        {0, "Timecode", "10:00:01:00", clBlack},
+        {0, "Peak Level", "-6.0", clRed},     // the high limit itself
+        {0, "Peak Level", "-40.0", clPurple}, // the low limit itself
+        {0, "Peak Level", "-20.0", clGreen},  // between: the default
+        {0, "Peak Level", "abc", clBlack},    // not a number
+        {0, "Peak Channel", "2", clRed},
+        // Unlike the window's table, a peak channel of 0 stays black.
+        {0, "Peak Channel", "0", clBlack},
+        {0, "Shortterm Max.", "-5.0", clFuchsia},
+        {0, "Shortterm", "-5.0", clFuchsia},
+        {0, "Shortterm Max.", "-15.0", clBlack}, // default rule off
+        {0, "Shortterm Min.", "-60.0", clNavy},
+        {0, "Integrating", "-25.0", clTeal},
+        {1, "Peak Niveau", "-3.0", clRed},
+        {1, "Peak Kanal", "1", clRed},
+        // An English heading in a Danish report is no column of the rules.
+        {1, "Peak Level", "-3.0", clBlack},
+    };
+    for (const TCase& c : aCases) {
+        r.iLNG = c.iLNG;
+        EXPECT_EQ(ReportCellColor(QString::fromUtf8(c.sHeader), c.sCell, r), c.clExpected)
+            << c.sHeader << " " << c.sCell;
+    }
+    r.iLNG = 0;
+    r.rTablePeakColorOptions.rMax.bEnabled = false;
+    EXPECT_EQ(ReportCellColor("Peak Channel", "2", r), clBlack);
+}
+
+TEST_F(LevelReportTest, UserPictureOrTheMakersLogo) {
+    QImage Picture(40, 30, QImage::Format_RGB32);
+    Picture.fill(Qt::darkCyan);
+    ASSERT_TRUE(Picture.save(Dir.filePath("user.png"), "PNG"));
+    ASSERT_TRUE(Picture.save(Dir.filePath("user.bmp"), "BMP"));
+    ASSERT_TRUE(Picture.save(Dir.filePath("user.jpg"), "JPEG"));
+    ASSERT_TRUE(Picture.save(Dir.filePath("user.ppm"), "PPM"));
+    QFile Bad(Dir.filePath("bad.bmp"));
+    ASSERT_TRUE(Bad.open(QIODevice::WriteOnly));
+    Bad.write("BM not really a picture");
+    Bad.close();
+    struct TCase {
+        QString sFile;
+        bool bUserPicture;
+    };
+    const TStringTable Table = qxtest::LevelTable(2);
+    for (const TCase& c :
+         {TCase{"user.png", true}, TCase{"user.bmp", true}, TCase{"user.jpg", true}, TCase{"user.ppm", false},
+          TCase{"bad.bmp", false}, TCase{"missing.bmp", false}, TCase{"", false}}) {
+        SCOPED_TRACE(c.sFile.toStdString());
+        TLevelReport r = Report(Table);
+        r.rPDFOptions.sUserImage = c.sFile.isEmpty() ? QString() : Dir.filePath(c.sFile);
+        const QString sList = qxtest::RunTool("pdfimages", {"-list", Write(r)});
+        // The footer's logo bitmap is always there; the overview shows the picture or the logo itself.
+        EXPECT_TRUE(sList.contains(QRegularExpression("\\s225\\s+145\\s"))) << sList.toStdString();
+        EXPECT_EQ(sList.contains(QRegularExpression("\\s40\\s+30\\s")), c.bUserPicture)
+            << sList.toStdString();
+        EXPECT_EQ(sList.contains(QRegularExpression("\\s50\\s+40\\s")), !c.bUserPicture)
+            << sList.toStdString();
+    }
+}
+
+TEST_F(LevelReportTest, AFileThatCannotBeWrittenFails) {
+    QDir(Dir.path()).mkdir("folder.pdf");
+    const TStringTable Table = qxtest::LevelTable(2);
+    QString sError;
+    EXPECT_FALSE(CreateLevelReportPDF(Dir.filePath("folder.pdf"), Report(Table), {}, &sError));
+    EXPECT_FALSE(sError.isEmpty());
+}
+
+} // namespace
