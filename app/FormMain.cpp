@@ -16,6 +16,7 @@
 #include "dialogs/SessionTexts.h"
 #include "engine/InfoGrid.h"
 #include "meter/FormInstrumentSelect.h"
+#include "review/ChartTabs.h"
 #include "review/FormChart.h"
 #include "store/FormDBSelect.h"
 
@@ -53,7 +54,7 @@ constexpr int kTxtCouldNotBind = 246;
 constexpr int kTxtSelectDatabaseFirst = 240;
 constexpr int kTxtSessionInProgress = 244;
 constexpr int kTxtStartLogging = 216;
-constexpr int kTxtChartCaption = 372;
+constexpr int kTxtAnalysisDate = 338;
 
 QTableWidget* NewGrid(int iRows, int iCols, QWidget* parent) {
     auto* Grid = new QTableWidget(iRows, iCols, parent);
@@ -88,6 +89,11 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
 
 TfrmMain::~TfrmMain() = default;
 
+void TfrmMain::SetWindows(const TAppWindows& rWindows) {
+    Windows = rWindows;
+    ChartTabs->SetWaitWindow(Windows.frmWait);
+}
+
 void TfrmMain::FormCreate() {
     // Small and large icons; one that fails to load is skipped.
     QIcon Icon;
@@ -108,6 +114,7 @@ void TfrmMain::FormCreate() {
     CreateLoggingTab();
     CreateDatabaseTab();
     CreateStatusBar();
+    ChartTabs = new TChartTabs(PageCtrl, Ctrl.Settings.rChartOptions, iLNG, iTabId, *MessageBox, this);
 
     const QString sConfigRoot = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     if (!Ctrl.Initialise(sConfigRoot)) {
@@ -189,6 +196,7 @@ void TfrmMain::CreateDatabaseTab() {
     DataButtons->addWidget(btnChart);
     DataButtons->addWidget(btnExport);
     Right->addLayout(DataButtons);
+    connect(btnChart, &QPushButton::clicked, this, &TfrmMain::btnChartClick);
     sgDBData = NewGrid(2, 2, tabDB);
     Right->addWidget(sgDBData, 1);
     Layout->addLayout(Right, 2);
@@ -245,6 +253,8 @@ void TfrmMain::ApplyWindowSettings() {
     if (rPlace.ActivePage >= 0 && rPlace.ActivePage < PageCtrl->count())
         PageCtrl->setCurrentIndex(rPlace.ActivePage);
     chkAutoStart->setChecked(r.TCCtrl.Enabled);
+    if (Windows.frmChart)
+        Windows.frmChart->ApplyPlacement(r.rChartWindow);
 }
 
 void TfrmMain::WriteIni() {
@@ -259,6 +269,8 @@ void TfrmMain::WriteIni() {
         rPlace.Height = rGeometry.height();
     }
     rPlace.ActivePage = PageCtrl->currentIndex();
+    if (Windows.frmChart)
+        Windows.frmChart->StorePlacement(Ctrl.Settings.rChartWindow);
     Ctrl.Settings.TCCtrl.Enabled = chkAutoStart->isChecked();
 
     QString sError;
@@ -348,6 +360,29 @@ void TfrmMain::btnStopLogClick() {
     LoggingView->btnStopLogClick();
 }
 
+void TfrmMain::btnChartClick() {
+    const auto CellText = [](const QTableWidget* Grid, int iRow, int iCol) {
+        const QTableWidgetItem* Item = Grid->item(iRow, iCol);
+        return Item ? Item->text() : QString();
+    };
+    TChartTabRequest r;
+    r.sCaption = CellText(sgDBSessionInfo, 1, 1);
+    r.rSetup = {rSelectedSessionInfo.rLoudnessSetup.iScaleMode, CellText(sgDBLoudnessConfig, 4, 1)};
+    r.rSnapshot = MakeChartSnapshot(
+        {GetText(kTxtAnalysisDate, iLNG), AnalysisDateText(rSelectedSessionInfo.dtDateTime)},
+        SnapshotRowsOf(sgDBSessionInfo->model(), kSnapshotSessionInfoRows),
+        SnapshotRowsOf(sgDBLoudnessConfig->model(), kSnapshotLoudnessConfigRows),
+        SnapshotRowsOf(sgDBLoudnessMax->model(), kSnapshotStatisticsRows));
+    const QString sSession = rSelectedSessionInfo.sReportID;
+    r.fnLoadRows = [this, sSession](TChartRows& rRows, const std::function<void()>& fnPump) {
+        std::unique_ptr<TDBResult> Result;
+        if (sSession.isEmpty() || !Ctrl.SQLConnection.RetreiveSessionData(sSession, QString(), Result))
+            return false;
+        return ReadChartRows(*Result, rRows, fnPump);
+    };
+    ChartTabs->MakeChartTab(r);
+}
+
 void TfrmMain::mnuInstrumentSelectClick() {
     if (Windows.frmInstrumentSelect)
         Windows.frmInstrumentSelect->exec();
@@ -407,7 +442,8 @@ void TfrmMain::UpdateGUIStrings() {
     PageCtrl->setTabText(0, T(234));
     PageCtrl->setTabText(1, T(236));
     if (Windows.frmChart)
-        Windows.frmChart->setWindowTitle(T(kTxtChartCaption) + " - ");
+        Windows.frmChart->UpdateCaption(iLNG);
+    ChartTabs->UpdateGUIStrings();
     ApplyGridLabels();
 }
 

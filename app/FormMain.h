@@ -15,6 +15,7 @@ class QMenu;
 class QPushButton;
 class QTabWidget;
 class QTableWidget;
+class TChartTabs;
 class TMessageBox;
 
 // The main window: the logging and database tabs, the main menu and the status bar. The program-wide state
@@ -26,7 +27,7 @@ public:
     ~TfrmMain() override;
 
     // The other windows, known once they are all created.
-    void SetWindows(const TAppWindows& rWindows) { Windows = rWindows; }
+    void SetWindows(const TAppWindows& rWindows);
 
     // Closes as the user's close would, answering Yes to the question about a running session: a logout
     // or a kill must never lose the session or the settings.
@@ -49,6 +50,7 @@ public:
     TSessionInfo rSelectedSessionInfo;
     // Counter of the review chart tabs.
     int iTabId = 0;
+    TChartTabs* ChartTabs = nullptr;
 
     // Main menu.
     QMenu* mnuFiles = nullptr;
@@ -124,6 +126,7 @@ private:
     void mnuLicenseClick();
     void mnuAboutClick();
     void btnStopLogClick();
+    void btnChartClick();
 
     // IMainView
     void UpdateSGInstrumentInfo() override;

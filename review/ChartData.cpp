@@ -1,0 +1,111 @@
+#include "review/ChartData.h"
+
+#include "store/dbSQLite.h"
+
+#include <QAbstractItemModel>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QLocale>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// A stored level: NULL and texts that are no number read as NaN. SQLite reads such a text as 0, so only
+// a zero is looked at again.
+double LevelOf(const TDBResult& Result, int iColumn) {
+    if (Result.IsNull(iColumn))
+        return kNaN;
+    const double f = Result.AsFloat(iColumn);
+    if (f != 0.0)
+        return f;
+    bool bOk = false;
+    Result.AsString(iColumn).trimmed().toDouble(&bOk);
+    return bOk ? 0.0 : kNaN;
+}
+
+void AppendBlock(TChartSnapshot& r, const std::vector<TSnapshotRow>& aBlock, int iRows) {
+    for (int i = 0; i < iRows; ++i)
+        r.push_back(i < int(aBlock.size()) ? aBlock[size_t(i)] : TSnapshotRow());
+}
+
+} // namespace
+
+void TChartRows::Add(const QString& sTimeCode, double fPeak, double fIntegrating, double fSTMax) {
+    aTimeCodes.push_back(sTimeCode);
+    aPeak.push_back(fPeak);
+    aIntegrating.push_back(fIntegrating);
+    aSTMax.push_back(fSTMax);
+}
+
+void TEventPump::operator()() {
+    if (tmrLast.elapsed() < kIntervalMs)
+        return;
+    QCoreApplication::processEvents();
+    tmrLast.restart();
+}
+
+bool ReadChartRows(TDBResult& Result, TChartRows& rRows, const std::function<void()>& fnPump) {
+    const int iTimeCode = Result.ColumnIndex("sTimeCode");
+    const int iPeak = Result.ColumnIndex("fInstantaneousPeak");
+    const int iInt = Result.ColumnIndex("fLoudnessInt");
+    const int iHi = Result.ColumnIndex("fLoudnessHi");
+    if (iTimeCode < 0 || iPeak < 0 || iInt < 0 || iHi < 0)
+        return false;
+    while (!Result.Eof()) {
+        rRows.Add(Result.AsString(iTimeCode), LevelOf(Result, iPeak), LevelOf(Result, iInt), LevelOf(Result, iHi));
+        if (fnPump)
+            fnPump();
+        Result.Next();
+    }
+    return Result.LastError().isEmpty();
+}
+
+TChartSnapshot MakeChartSnapshot(const TSnapshotRow& rAnalysisDate, const std::vector<TSnapshotRow>& aSessionInfo,
+                                 const std::vector<TSnapshotRow>& aLoudnessConfig,
+                                 const std::vector<TSnapshotRow>& aStatistics) {
+    TChartSnapshot r;
+    r.reserve(kChartSnapshotRows);
+    r.push_back(rAnalysisDate);
+    AppendBlock(r, aSessionInfo, kSnapshotSessionInfoRows);
+    AppendBlock(r, aLoudnessConfig, kSnapshotLoudnessConfigRows);
+    AppendBlock(r, aStatistics, kSnapshotStatisticsRows);
+    return r;
+}
+
+std::vector<TSnapshotRow> SnapshotRowsOf(const QAbstractItemModel* Model, int iRows) {
+    std::vector<TSnapshotRow> a;
+    if (!Model)
+        return a;
+    const auto Text = [Model](int iRow, int iCol) {
+        return iCol < Model->columnCount() ? Model->index(iRow, iCol).data().toString() : QString();
+    };
+    for (int iRow = 0; iRow < std::min(iRows, Model->rowCount()); ++iRow)
+        a.push_back({Text(iRow, 0), Text(iRow, 1)});
+    return a;
+}
+
+QString AnalysisDateText(double dtJulian) {
+    if (!std::isfinite(dtJulian))
+        return QString();
+    // The stamp counts days from noon, QDate's day numbers from midnight.
+    const double fShifted = dtJulian + 0.5;
+    const double fDay = std::floor(fShifted);
+    // Outside the dates QDate can hold, a broken stamp shows as no date rather than a wrong one.
+    if (fDay < 0 || fDay > 1e9)
+        return QString();
+    const qint64 iMs = qint64(std::llround((fShifted - fDay) * 86400000.0));
+    const QDateTime dt = QDateTime(QDate::fromJulianDay(qint64(fDay)), QTime(0, 0)).addMSecs(iMs);
+    return QLocale::system().toString(dt, QLocale::ShortFormat);
+}
+
+QString ChartTabName(int iPageCount, const QStringList& slNamesInUse) {
+    for (int i = iPageCount;; ++i) {
+        const QString sName = QStringLiteral("tsChart%1").arg(i);
+        if (!slNamesInUse.contains(sName))
+            return sName;
+    }
+}

@@ -1,0 +1,125 @@
+#include "review/ChartTabs.h"
+
+#include "app/MessageBox.h"
+#include "app/OwnerDrawnMenu.h"
+#include "app/TextTable.h"
+#include "dialogs/FormWait.h"
+
+#include <QMenu>
+#include <QMouseEvent>
+#include <QTabBar>
+#include <QTabWidget>
+
+namespace {
+
+constexpr int kTxtCloseTab = 238;
+constexpr int kTxtLoadingData = 278;
+constexpr int kTxtNoValidData = 280;
+
+// While a chart is made: the wait window shows and the main window takes no input; both end with the
+// scope, also on an early return or an exception.
+class TBusyWindow {
+public:
+    TBusyWindow(QWidget* pMainWindow, TfrmWait* pWait) : Main(pMainWindow), Wait(pWait) {
+        if (Wait) {
+            Wait->SetWaitTextEntry(kTxtLoadingData);
+            Wait->ShowWait();
+        }
+        if (Main)
+            Main->setEnabled(false);
+    }
+    ~TBusyWindow() {
+        if (Wait)
+            Wait->close();
+        if (Main)
+            Main->setEnabled(true);
+    }
+    TBusyWindow(const TBusyWindow&) = delete;
+    TBusyWindow& operator=(const TBusyWindow&) = delete;
+
+private:
+    QWidget* Main;
+    TfrmWait* Wait;
+};
+
+} // namespace
+
+TChartTabs::TChartTabs(QTabWidget* pPageCtrl, TChartOptions& rOptions, const int& iLNG, int& iTabId,
+                       const TMessageBox& rMessageBox, QWidget* pMainWindow)
+    : QObject(pPageCtrl), PageCtrl(pPageCtrl), rChartOptions(rOptions), FLanguage(iLNG), FTabId(iTabId),
+      MessageBox(rMessageBox), MainWindow(pMainWindow) {
+    popTab = new QMenu(PageCtrl);
+    SetOwnerDrawnMenu(popTab, kTabPopupExtraWidth);
+    popTabClose = popTab->addAction(QString(), this, &TChartTabs::CloseActiveTab);
+    PageCtrl->tabBar()->installEventFilter(this);
+    UpdateGUIStrings();
+}
+
+TChartTab* TChartTabs::MakeChartTab(const TChartTabRequest& rRequest) {
+    TChartTab* Tab = nullptr;
+    {
+        TBusyWindow Busy(MainWindow, frmWait);
+        ++FTabId;
+        Tab = new TChartTab(FTabId, rRequest.rSetup, rChartOptions, FLanguage);
+        QStringList slNames;
+        for (int i = 0; i < PageCtrl->count(); ++i)
+            slNames << PageCtrl->widget(i)->objectName();
+        Tab->setObjectName(ChartTabName(PageCtrl->count() + 1, slNames));
+        // A title is shown as typed: an "&" is no shortcut mark.
+        PageCtrl->addTab(Tab, QString(rRequest.sCaption).replace("&", "&&"));
+
+        TChartRows Rows;
+        TEventPump Pump;
+        const bool bLoaded = rRequest.fnLoadRows && rRequest.fnLoadRows(Rows, std::ref(Pump));
+        if (!bLoaded || Rows.Count() == 0) {
+            Rows = TChartRows();
+            MessageBox.ShowMessageBox(GetText(kTxtNoValidData, FLanguage), kMsgError, kMsgBtnOK);
+        }
+        Tab->Chart->SetRows(std::move(Rows));
+    }
+    Tab->AddExportButton();
+    Tab->SetSnapshot(rRequest.rSnapshot);
+    PageCtrl->setCurrentWidget(Tab);
+    Tab->setFocus();
+    return Tab;
+}
+
+TChartTab* TChartTabs::ActiveChartTab() const {
+    if (PageCtrl->currentIndex() < kFixedPages)
+        return nullptr;
+    return qobject_cast<TChartTab*>(PageCtrl->currentWidget());
+}
+
+void TChartTabs::CloseActiveTab() {
+    TChartTab* Tab = ActiveChartTab();
+    if (!Tab)
+        return;
+    PageCtrl->removeTab(PageCtrl->indexOf(Tab));
+    delete Tab;
+}
+
+void TChartTabs::UpdateGUIStrings() {
+    popTabClose->setText(GetText(kTxtCloseTab, FLanguage));
+    for (int i = kFixedPages; i < PageCtrl->count(); ++i)
+        if (auto* Tab = qobject_cast<TChartTab*>(PageCtrl->widget(i)))
+            Tab->UpdateGUIStrings();
+}
+
+bool TChartTabs::eventFilter(QObject* watched, QEvent* event) {
+    QTabBar* Bar = PageCtrl->tabBar();
+    if (watched != Bar)
+        return QObject::eventFilter(watched, event);
+    if (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::MouseButtonRelease)
+        return QObject::eventFilter(watched, event);
+    auto* Mouse = static_cast<QMouseEvent*>(event);
+    if (Mouse->button() != Qt::RightButton)
+        return QObject::eventFilter(watched, event);
+    const int iIndex = Bar->tabAt(Mouse->position().toPoint());
+    if (event->type() == QEvent::MouseButtonPress) {
+        if (iIndex >= 0)
+            PageCtrl->setCurrentIndex(iIndex);
+    } else if (iIndex >= 0 && iIndex == PageCtrl->currentIndex() && ActiveChartTab()) {
+        popTab->popup(Mouse->globalPosition().toPoint());
+    }
+    return true;
+}
