@@ -138,7 +138,8 @@ void TLiveChart::UpdateRanges() {
     FitChartAxes(*this, PointCount(), aMin, aMax);
 }
 
-void FitChartAxes(QCustomPlot& Chart, int iPoints, std::span<const double> aMin, std::span<const double> aMax) {
+void FitChartAxes(QCustomPlot& Chart, int iPoints, std::span<const double> aMin,
+                  std::span<const double> aMax) {
     Chart.xAxis->setRange(0, std::max(iPoints - 1, 1));
     const int iSeries = std::min({Chart.graphCount(), int(aMin.size()), int(aMax.size())});
     for (QCPAxis* Axis : {Chart.yAxis, Chart.yAxis2}) {

@@ -74,7 +74,8 @@ void SetLevelAxisScale(QCPAxis* Axis, double fMin, double fMax, bool bAutoScale)
 // Brings the bottom axis over iPoints points and each automatic level axis over the extremes of the shown
 // series on it (aMin[i], aMax[i] of graph i), 10 pixels to spare at each end; without data an automatic
 // axis shows its configured range.
-void FitChartAxes(QCustomPlot& Chart, int iPoints, std::span<const double> aMin, std::span<const double> aMax);
+void FitChartAxes(QCustomPlot& Chart, int iPoints, std::span<const double> aMin,
+                  std::span<const double> aMax);
 
 // Largest pen width of a series.
 inline constexpr int kMaxLineWidth = 9;
@@ -85,8 +86,8 @@ QPen SeriesPen(TColorValue clColor, int iWidth);
 // for a session of scale mode iScaleMode whose unit reads sUnit. iSTMaxTitle names series 2 in the legend;
 // bAllShown shows every series (a session start), otherwise the options' enabled flags decide. The legend
 // rule is applied at the end, so the axes match the series shown.
-void ApplyLevelChartSettings(QCustomPlot& Chart, TChartOptions& rOptions, int iScaleMode, const QString& sUnit,
-                             int iSTMaxTitle, bool bAllShown, int iLNG);
+void ApplyLevelChartSettings(QCustomPlot& Chart, TChartOptions& rOptions, int iScaleMode,
+                             const QString& sUnit, int iSTMaxTitle, bool bAllShown, int iLNG);
 
 // The legend in one line below the plot, so it never covers the curves.
 void PlaceLegendBelowPlot(QCustomPlot& Chart);

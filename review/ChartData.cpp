@@ -56,7 +56,8 @@ bool ReadChartRows(TDBResult& Result, TChartRows& rRows, const std::function<voi
     if (iTimeCode < 0 || iPeak < 0 || iInt < 0 || iHi < 0)
         return false;
     while (!Result.Eof()) {
-        rRows.Add(Result.AsString(iTimeCode), LevelOf(Result, iPeak), LevelOf(Result, iInt), LevelOf(Result, iHi));
+        rRows.Add(Result.AsString(iTimeCode), LevelOf(Result, iPeak), LevelOf(Result, iInt),
+                  LevelOf(Result, iHi));
         if (fnPump)
             fnPump();
         Result.Next();
@@ -64,7 +65,8 @@ bool ReadChartRows(TDBResult& Result, TChartRows& rRows, const std::function<voi
     return Result.LastError().isEmpty();
 }
 
-TChartSnapshot MakeChartSnapshot(const TSnapshotRow& rAnalysisDate, const std::vector<TSnapshotRow>& aSessionInfo,
+TChartSnapshot MakeChartSnapshot(const TSnapshotRow& rAnalysisDate,
+                                 const std::vector<TSnapshotRow>& aSessionInfo,
                                  const std::vector<TSnapshotRow>& aLoudnessConfig,
                                  const std::vector<TSnapshotRow>& aStatistics) {
     TChartSnapshot r;

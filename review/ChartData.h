@@ -57,7 +57,8 @@ inline constexpr int kChartSnapshotRows =
 
 // Always kChartSnapshotRows rows: each block is cut or padded with empty rows to its length, so the
 // exports find every row at its place whatever the grids held.
-TChartSnapshot MakeChartSnapshot(const TSnapshotRow& rAnalysisDate, const std::vector<TSnapshotRow>& aSessionInfo,
+TChartSnapshot MakeChartSnapshot(const TSnapshotRow& rAnalysisDate,
+                                 const std::vector<TSnapshotRow>& aSessionInfo,
                                  const std::vector<TSnapshotRow>& aLoudnessConfig,
                                  const std::vector<TSnapshotRow>& aStatistics);
 

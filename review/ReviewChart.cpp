@@ -122,7 +122,8 @@ TReviewChart::TReviewChart(const TReviewChartSetup& rSetup, TChartOptions& rOpti
     aMin.assign(size_t(graphCount()), std::numeric_limits<double>::infinity());
     aMax.assign(size_t(graphCount()), -std::numeric_limits<double>::infinity());
 
-    ApplyLevelChartSettings(*this, rChartOptions, rSetup.iScaleMode, rSetup.sUnit, kTxtShortTerm, false, FLanguage);
+    ApplyLevelChartSettings(*this, rChartOptions, rSetup.iScaleMode, rSetup.sUnit, kTxtShortTerm, false,
+                            FLanguage);
     FitChartAxes(*this, 0, aMin, aMax);
     connect(this, &QCustomPlot::legendClick, this, &TReviewChart::ChartLegendClick);
 }

@@ -1,0 +1,152 @@
+#include "review/ChartData.h"
+#include "store/dbSQLite.h"
+
+#include <QLocale>
+#include <QStandardItemModel>
+#include <QTemporaryDir>
+#include <SQLiteCpp/SQLiteCpp.h>
+#include <cmath>
+#include <gtest/gtest.h>
+
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+
+namespace {
+
+const char* const kId = "0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9";
+
+TEST(ChartTabName, PageCountUnlessThatNameIsStillOpen) {
+    struct TCase {
+        int iPageCount;
+        QStringList slInUse;
+        const char* sExpected;
+    } aCases[] = {
+        {3, {"tabLogging", "tabDB"}, "tsChart3"},
+        {4, {"tabLogging", "tabDB", "tsChart3"}, "tsChart4"},
+        // Two tabs made, the first closed: the page count names the tab still open.
+        {4, {"tabLogging", "tabDB", "tsChart4"}, "tsChart5"},
+        {4, {"tsChart4", "tsChart5", "tsChart6"}, "tsChart7"},
+    };
+    for (const TCase& c : aCases)
+        EXPECT_EQ(ChartTabName(c.iPageCount, c.slInUse), c.sExpected) << c.iPageCount;
+}
+
+TEST(ChartSnapshot, EveryBlockKeepsItsRowsWhateverTheGridsHold) {
+    const auto Block = [](const char* sPrefix, int iRows) {
+        std::vector<TSnapshotRow> a;
+        for (int i = 0; i < iRows; ++i)
+            a.push_back(
+                {QString("%1 label %2").arg(sPrefix).arg(i), QString("%1 value %2").arg(sPrefix).arg(i)});
+        return a;
+    };
+    // The statistics grid has fewer rows than its block, the configuration more.
+    const TChartSnapshot r = MakeChartSnapshot({"Analysis Date.:", "1/2/26 10:00"}, Block("info", 8),
+                                               Block("cfg", 14), Block("stat", 10));
+    ASSERT_EQ(int(r.size()), kChartSnapshotRows);
+    EXPECT_EQ(r[0], (TSnapshotRow{"Analysis Date.:", "1/2/26 10:00"}));
+    EXPECT_EQ(r[1].sLabel, "info label 0");
+    EXPECT_EQ(r[8].sValue, "info value 7");
+    EXPECT_EQ(r[9].sLabel, "cfg label 0");
+    EXPECT_EQ(r[20].sLabel, "cfg label 11");
+    EXPECT_EQ(r[21].sLabel, "stat label 0");
+    EXPECT_EQ(r[30].sValue, "stat value 9");
+    EXPECT_EQ(r[31], TSnapshotRow());
+    EXPECT_EQ(r[32], TSnapshotRow());
+}
+
+TEST(ChartSnapshot, GridRowsAreReadFromTheFirstTwoColumns) {
+    QStandardItemModel Model(3, 3);
+    for (int iRow = 0; iRow < 3; ++iRow)
+        for (int iCol = 0; iCol < 3; ++iCol)
+            Model.setData(Model.index(iRow, iCol), QString("%1.%2").arg(iRow).arg(iCol));
+    const std::vector<TSnapshotRow> a = SnapshotRowsOf(&Model, 12);
+    ASSERT_EQ(a.size(), 3u);
+    EXPECT_EQ(a[2], (TSnapshotRow{"2.0", "2.1"}));
+    EXPECT_TRUE(SnapshotRowsOf(nullptr, 12).empty());
+}
+
+TEST(AnalysisDate, TheStoredStampReadsAsTheLocalTimeItWasWritten) {
+    const QDateTime dt(QDate(2026, 3, 14), QTime(21, 7, 30));
+    EXPECT_EQ(AnalysisDateText(JulianDateOf(dt)), QLocale::system().toString(dt, QLocale::ShortFormat));
+    // Just before midnight stays on its day.
+    const QDateTime dtLate(QDate(2026, 3, 14), QTime(23, 59, 59));
+    EXPECT_EQ(AnalysisDateText(JulianDateOf(dtLate)),
+              QLocale::system().toString(dtLate, QLocale::ShortFormat));
+    // A broken stamp in a hand-edited file gives no date rather than a wrong one or a crash.
+    EXPECT_EQ(AnalysisDateText(std::nan("")), QString());
+    EXPECT_EQ(AnalysisDateText(-1e300), QString());
+    EXPECT_EQ(AnalysisDateText(1e300), QString());
+}
+
+// A database file with one session; rows can be added as the program stores them or as a hand edit.
+class ChartRowsFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        sFile = Dir.filePath("levels.DB3");
+        ASSERT_TRUE(DB.CreateSQLiteDB(sFile));
+        ASSERT_TRUE(DB.OpenSQLiteDB(sFile));
+        TSessionInfo r;
+        r.sReportID = kId;
+        ASSERT_TRUE(DB.InsertSession(r));
+    }
+    void Add(const char* sTC, double fPeak, double fInt, double fHi) {
+        ASSERT_TRUE(DB.InsertSessionData(kId, "1", 0, 1, fInt, fPeak, -40, fHi, 0, 0, sTC));
+    }
+    void Exec(const char* sSQL) {
+        SQLite::Database Raw(sFile.toStdString(), SQLite::OPEN_READWRITE);
+        Raw.exec(sSQL);
+    }
+    bool Read(TChartRows& rRows, const QString& sFilter = QString()) {
+        std::unique_ptr<TDBResult> Result;
+        if (!DB.RetreiveSessionData(kId, sFilter, Result))
+            return false;
+        int iPumps = 0;
+        const bool bOk = ReadChartRows(*Result, rRows, [&iPumps] { ++iPumps; });
+        EXPECT_EQ(iPumps, rRows.Count()) << "the pump runs once per row";
+        return bOk;
+    }
+
+    QTemporaryDir Dir;
+    QString sFile;
+    TdbSQLite DB;
+};
+
+TEST_F(ChartRowsFixture, RowsKeepTheirOrderAndLevels) {
+    Add("10:00:00:00", -3.5, -23.4, -22.0);
+    Add("10:00:01:00", 0.0, -23.3, -21.5);
+    Add("10:00:02:00", -1.25, -23.2, -20.0);
+    TChartRows r;
+    ASSERT_TRUE(Read(r));
+    ASSERT_EQ(r.Count(), 3);
+    EXPECT_EQ(r.aTimeCodes[2], "10:00:02:00");
+    EXPECT_DOUBLE_EQ(r.aPeak[0], -3.5);
+    // A level of exactly zero is a level, not a gap.
+    EXPECT_DOUBLE_EQ(r.aPeak[1], 0.0);
+    EXPECT_DOUBLE_EQ(r.aIntegrating[2], -23.2);
+    EXPECT_DOUBLE_EQ(r.aSTMax[1], -21.5);
+}
+
+TEST_F(ChartRowsFixture, LevelsThatAreNoNumberLeaveGaps) {
+    Add("10:00:00:00", -3.5, -23.4, -22.0);
+    Add("10:00:01:00", -3.0, -23.3, -21.5);
+    Exec("UPDATE qxr_loudness_levels SET fInstantaneousPeak = NULL, fLoudnessInt = 'abc', fLoudnessHi = '0' "
+         "WHERE sTimeCode = '10:00:01:00'");
+    TChartRows r;
+    ASSERT_TRUE(Read(r));
+    ASSERT_EQ(r.Count(), 2);
+    EXPECT_TRUE(std::isnan(r.aPeak[1]));
+    EXPECT_TRUE(std::isnan(r.aIntegrating[1]));
+    EXPECT_DOUBLE_EQ(r.aSTMax[1], 0.0);
+    EXPECT_DOUBLE_EQ(r.aPeak[0], -3.5);
+}
+
+TEST_F(ChartRowsFixture, AResultWithoutTheLevelColumnsIsRefused) {
+    Add("10:00:00:00", -3.5, -23.4, -22.0);
+    TChartRows r;
+    EXPECT_FALSE(
+        Read(r, "SELECT sTimeCode, fInstantaneousPeak FROM qxr_loudness_levels WHERE sReportId = ?1"));
+    EXPECT_EQ(r.Count(), 0);
+}
+
+} // namespace
