@@ -374,11 +374,8 @@ void TfrmMain::btnChartClick() {
         SnapshotRowsOf(sgDBLoudnessConfig->model(), kSnapshotLoudnessConfigRows),
         SnapshotRowsOf(sgDBLoudnessMax->model(), kSnapshotStatisticsRows));
     const QString sSession = rSelectedSessionInfo.sReportID;
-    r.fnLoadRows = [this, sSession](TChartRows& rRows, const std::function<void()>& fnPump) {
-        std::unique_ptr<TDBResult> Result;
-        if (sSession.isEmpty() || !Ctrl.SQLConnection.RetreiveSessionData(sSession, QString(), Result))
-            return false;
-        return ReadChartRows(*Result, rRows, fnPump);
+    r.fnLoadRows = [this, sSession](TLevelData& rRows, const std::function<void()>& fnPump) {
+        return !sSession.isEmpty() && LoadChartRows(Ctrl.SQLConnection, sSession, TDataFilter(), rRows, fnPump);
     };
     ChartTabs->MakeChartTab(r);
 }

@@ -1,31 +1,15 @@
 #include "review/ChartData.h"
 
+#include "review/LevelData.h"
 #include "store/dbSQLite.h"
 
 #include <QAbstractItemModel>
-#include <QCoreApplication>
 #include <QDateTime>
 #include <QLocale>
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 namespace {
-
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-
-// A stored level: NULL and texts that are no number read as NaN. SQLite reads such a text as 0, so only
-// a zero is looked at again.
-double LevelOf(const TDBResult& Result, int iColumn) {
-    if (Result.IsNull(iColumn))
-        return kNaN;
-    const double f = Result.AsFloat(iColumn);
-    if (f != 0.0)
-        return f;
-    bool bOk = false;
-    Result.AsString(iColumn).trimmed().toDouble(&bOk);
-    return bOk ? 0.0 : kNaN;
-}
 
 void AppendBlock(TChartSnapshot& r, const std::vector<TSnapshotRow>& aBlock, int iRows) {
     for (int i = 0; i < iRows; ++i)
@@ -34,35 +18,13 @@ void AppendBlock(TChartSnapshot& r, const std::vector<TSnapshotRow>& aBlock, int
 
 } // namespace
 
-void TChartRows::Add(const QString& sTimeCode, double fPeak, double fIntegrating, double fSTMax) {
-    aTimeCodes.push_back(sTimeCode);
-    aPeak.push_back(fPeak);
-    aIntegrating.push_back(fIntegrating);
-    aSTMax.push_back(fSTMax);
-}
-
-void TEventPump::operator()() {
-    if (tmrLast.elapsed() < kIntervalMs)
-        return;
-    QCoreApplication::processEvents();
-    tmrLast.restart();
-}
-
-bool ReadChartRows(TDBResult& Result, TChartRows& rRows, const std::function<void()>& fnPump) {
-    const int iTimeCode = Result.ColumnIndex("sTimeCode");
-    const int iPeak = Result.ColumnIndex("fInstantaneousPeak");
-    const int iInt = Result.ColumnIndex("fLoudnessInt");
-    const int iHi = Result.ColumnIndex("fLoudnessHi");
-    if (iTimeCode < 0 || iPeak < 0 || iInt < 0 || iHi < 0)
-        return false;
-    while (!Result.Eof()) {
-        rRows.Add(Result.AsString(iTimeCode), LevelOf(Result, iPeak), LevelOf(Result, iInt),
-                  LevelOf(Result, iHi));
-        if (fnPump)
-            fnPump();
-        Result.Next();
-    }
-    return Result.LastError().isEmpty();
+bool LoadChartRows(TdbSQLite& rDB, const QString& sSessionId, const TDataFilter& rFilter, TLevelData& rRows,
+                   const std::function<void()>& fnPump) {
+    std::unique_ptr<TDBResult> Result;
+    if (!rDB.RetreiveSessionData(sSessionId, rFilter, Result))
+        return Result != nullptr;
+    QString sError;
+    return ReadLevelRows(*Result, rRows, fnPump, sError);
 }
 
 TChartSnapshot MakeChartSnapshot(const TSnapshotRow& rAnalysisDate,

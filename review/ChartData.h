@@ -1,42 +1,20 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <vector>
 
 class QAbstractItemModel;
-class TDBResult;
+class TLevelData;
+class TdbSQLite;
+struct TDataFilter;
 
-// What a review chart shows of a session: the level rows in their order, one entry per row in each array.
-// A level that is not a number in the file (NULL, a hand-edited text) is NaN and leaves a gap in its curve.
-struct TChartRows {
-    std::vector<QString> aTimeCodes;
-    std::vector<double> aPeak;
-    std::vector<double> aIntegrating;
-    std::vector<double> aSTMax;
-
-    int Count() const { return int(aTimeCodes.size()); }
-    void Add(const QString& sTimeCode, double fPeak, double fIntegrating, double fSTMax);
-};
-
-// Keeps the window painted during a long load without paying for it per row: pending events are processed
-// when at least kIntervalMs have passed since the last time.
-class TEventPump {
-public:
-    static constexpr int kIntervalMs = 30;
-    TEventPump() { tmrLast.start(); }
-    void operator()();
-
-private:
-    QElapsedTimer tmrLast;
-};
-
-// Reads the rows of a level-row result (columns sTimeCode, fInstantaneousPeak, fLoudnessInt, fLoudnessHi)
-// from its current row to its end into rRows, calling fnPump after every row. False when the result lacks
-// one of the columns or a read failed; the rows read so far stay.
-bool ReadChartRows(TDBResult& Result, TChartRows& rRows, const std::function<void()>& fnPump = {});
+// Reads the session's level rows through rFilter (empty: every row) into rRows, as the level table reads
+// them; fnPump runs about every 30 ms meanwhile. False when the query fails or a read failed; true with no
+// rows for a session without any.
+bool LoadChartRows(TdbSQLite& rDB, const QString& sSessionId, const TDataFilter& rFilter, TLevelData& rRows,
+                   const std::function<void()>& fnPump);
 
 // One label and value of a chart tab's snapshot.
 struct TSnapshotRow {

@@ -5,6 +5,7 @@
 #include "app/TextTable.h"
 #include "dialogs/FormWait.h"
 
+#include <QCoreApplication>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTabBar>
@@ -68,11 +69,11 @@ TChartTab* TChartTabs::MakeChartTab(const TChartTabRequest& rRequest) {
         // A title is shown as typed: an "&" is no shortcut mark.
         PageCtrl->addTab(Tab, QString(rRequest.sCaption).replace("&", "&&"));
 
-        TChartRows Rows;
-        TEventPump Pump;
-        const bool bLoaded = rRequest.fnLoadRows && rRequest.fnLoadRows(Rows, std::ref(Pump));
-        if (!bLoaded || Rows.Count() == 0) {
-            Rows = TChartRows();
+        TLevelData Rows;
+        const auto Pump = [] { QCoreApplication::processEvents(); };
+        const bool bLoaded = rRequest.fnLoadRows && rRequest.fnLoadRows(Rows, Pump);
+        if (!bLoaded || Rows.RowCount() == 0) {
+            Rows.Clear();
             MessageBox.ShowMessageBox(GetText(kTxtNoValidData, FLanguage), kMsgError, kMsgBtnOK);
         }
         Tab->Chart->SetRows(std::move(Rows));

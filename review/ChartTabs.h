@@ -19,7 +19,7 @@ struct TChartTabRequest {
     TChartSnapshot rSnapshot;
     // Reads the level rows the level table shows into the rows, calling the pump now and then; false when
     // no rows are loaded or the query failed.
-    std::function<bool(TChartRows& rRows, const std::function<void()>& fnPump)> fnLoadRows;
+    std::function<bool(TLevelData& rRows, const std::function<void()>& fnPump)> fnLoadRows;
 };
 
 // The chart tabs of the main window's page control, after its two fixed pages: making them, their context

@@ -78,6 +78,23 @@ protected:
     }
 };
 
+// Labels the bottom axis's ticks with the timecodes of their rows.
+class TLevelRowTicker : public TTimecodeTicker {
+public:
+    explicit TLevelRowTicker(const TLevelData& rRows) : Rows(rRows) {}
+
+protected:
+    QString getTickLabel(double tick, const QLocale&, QChar, int) override {
+        const double fIndex = std::round(tick);
+        if (fIndex < 0 || fIndex >= double(Rows.RowCount()))
+            return QString();
+        return Rows.Timecode(int(fIndex));
+    }
+
+private:
+    const TLevelData& Rows;
+};
+
 void BoldTitle(QCPAxis* Axis) {
     QFont Font = Axis->labelFont();
     Font.setBold(true);
@@ -98,8 +115,7 @@ TReviewChart::TReviewChart(const TReviewChartSetup& rSetup, TChartOptions& rOpti
     Gradient.setColorAt(1, Qt::white);
     setBackground(QBrush(Gradient));
 
-    Ticker = QSharedPointer<TTimecodeTicker>::create();
-    xAxis->setTicker(Ticker);
+    xAxis->setTicker(QSharedPointer<TLevelRowTicker>::create(Rows));
     xAxis->setTickLabelRotation(90);
     for (QCPAxis* Axis : {xAxis, yAxis, yAxis2}) {
         Axis->grid()->setPen(QPen(QColor(0xC8, 0xCE, 0xD6), 0, Qt::DotLine));
@@ -145,20 +161,23 @@ void TReviewChart::AddCursorSeries(double fLevel, TColorValue clColor, int iWidt
     aCursorLevels.push_back(fLevel);
 }
 
-void TReviewChart::SetRows(TChartRows&& rRows) {
-    const int iPoints = rRows.Count();
-    const std::vector<double>* aSeries[] = {&rRows.aPeak, &rRows.aIntegrating, &rRows.aSTMax};
+void TReviewChart::SetRows(TLevelData&& rRows) {
+    Rows = std::move(rRows);
+    const int iPoints = Rows.RowCount();
     QVector<double> aKeys(iPoints);
     for (int i = 0; i < iPoints; ++i)
         aKeys[i] = i;
+    const auto Level = [](int iSeries, const TLevelRow& r) {
+        return iSeries == kSeriesPeak ? r.fInstantaneousPeak
+                                      : (iSeries == kSeriesIntegrating ? r.fLoudnessInt : r.fLoudnessHi);
+    };
     for (int iSeries = 0; iSeries < graphCount(); ++iSeries) {
         QVector<double> aValues(iPoints);
         double fLow = std::numeric_limits<double>::infinity();
         double fHigh = -fLow;
         if (iSeries < kFirstCursorSeries) {
-            const std::vector<double>& a = *aSeries[iSeries];
-            for (int i = 0; i < iPoints && i < int(a.size()); ++i) {
-                const double f = a[size_t(i)];
+            for (int i = 0; i < iPoints; ++i) {
+                const double f = Level(iSeries, Rows.Row(i));
                 aValues[i] = f;
                 if (std::isfinite(f)) {
                     fLow = std::min(fLow, f);
@@ -175,14 +194,13 @@ void TReviewChart::SetRows(TChartRows&& rRows) {
         aMin[size_t(iSeries)] = fLow;
         aMax[size_t(iSeries)] = fHigh;
     }
-    Ticker->aLabels = std::move(rRows.aTimeCodes);
     RefreshNow();
 }
 
 QString TReviewChart::PointLabel(int iPoint) const {
     if (iPoint < 0 || iPoint >= PointCount())
         return QString();
-    return Ticker->aLabels[size_t(iPoint)];
+    return Rows.Timecode(iPoint);
 }
 
 void TReviewChart::RefreshNow() {

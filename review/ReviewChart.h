@@ -2,7 +2,7 @@
 
 #include "app/Settings.h"
 #include "engine/LiveChart.h"
-#include "review/ChartData.h"
+#include "review/LevelData.h"
 
 #include <vector>
 
@@ -29,9 +29,9 @@ public:
     TReviewChart(const TReviewChartSetup& rSetup, TChartOptions& rOptions, const int& iLNG,
                  QWidget* parent = nullptr);
 
-    // Puts one point per row on every series, labelled with the row's timecode.
-    void SetRows(TChartRows&& rRows);
-    int PointCount() const { return int(Ticker->aLabels.size()); }
+    // Puts one point per row on every series, labelled with the row's timecode; the chart keeps the rows.
+    void SetRows(TLevelData&& rRows);
+    int PointCount() const { return Rows.RowCount(); }
     QString PointLabel(int iPoint) const;
 
     // Switches series iSeries as a click on its legend entry does.
@@ -57,7 +57,8 @@ private:
 
     TChartOptions& rChartOptions;
     const int& FLanguage;
-    QSharedPointer<TTimecodeTicker> Ticker;
+    // The charted rows; the bottom axis reads the timecodes of its visible ticks from them.
+    TLevelData Rows;
     // The level of each cursor series, from series kFirstCursorSeries on.
     std::vector<double> aCursorLevels;
     // Extremes of each series, for the automatic level axes.

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QVariant>
 #include <SQLiteCpp/SQLiteCpp.h>
 #include <sqlite3.h>
 
@@ -65,6 +66,24 @@ void BindLoudnessSetup(SQLite::Statement& query, int iFirst, const TLoudnessSetu
     query.bind(iFirst + 7, r.fReferenceLevel);
     query.bind(iFirst + 8, r.fMeterPeakLevel);
     query.bind(iFirst + 9, r.iFilter);
+}
+
+// Binds a filter value by its type: reals and integers as numbers, so that they compare with the level
+// columns exactly as a number written into the statement would; anything else as text.
+void BindValue(SQLite::Statement& query, int iIndex, const QVariant& vValue) {
+    switch (vValue.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+        query.bind(iIndex, vValue.toDouble());
+        break;
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+        query.bind(iIndex, static_cast<int64_t>(vValue.toLongLong()));
+        break;
+    default:
+        query.bind(iIndex, Utf8(vValue.toString()));
+        break;
+    }
 }
 
 QString TitleOf(const TSessionInfo& r) {
@@ -145,6 +164,13 @@ QString TDBResult::AsString(int iIndex) const {
         return {};
     const SQLite::Column col = FStatement->getColumn(iIndex);
     return QString::fromUtf8(static_cast<const char*>(col.getBlob()), col.getBytes());
+}
+
+bool TDBResult::IsNumber(int iIndex) const {
+    if (!ValidColumn(iIndex))
+        return false;
+    const SQLite::Column col = FStatement->getColumn(iIndex);
+    return col.isInteger() || col.isFloat();
 }
 
 qint64 TDBResult::AsInteger(int iIndex) const {
@@ -305,7 +331,7 @@ bool TdbSQLite::UpdateSession(const TSessionInfo& rSessionInfo) {
 }
 
 bool TdbSQLite::RunResult(std::unique_ptr<TDBResult>& DBResult, const QString& sSQL,
-                          const std::optional<QString>& sSessionId) {
+                          const std::optional<QString>& sSessionId, const QVariantList& aValues) {
     DBResult.reset();
     if (!EnsureOpen())
         return false;
@@ -318,6 +344,8 @@ bool TdbSQLite::RunResult(std::unique_ptr<TDBResult>& DBResult, const QString& s
         auto pStatement = std::make_unique<SQLite::Statement>(*SQLConn, sStatement);
         if (sSessionId && pStatement->getBindParameterCount() > 0)
             pStatement->bind(1, Utf8(*sSessionId));
+        for (int i = 0; i < aValues.size(); ++i)
+            BindValue(*pStatement, i + 2, aValues[i]);
         std::unique_ptr<TDBResult> pResult(new TDBResult(SQLConn, std::move(pStatement)));
         // The first row is read here so a failing statement gives false rather than an empty list.
         pResult->bHasRow = pResult->FStatement->executeStep();
@@ -335,9 +363,11 @@ bool TdbSQLite::RetreiveSessionList(std::unique_ptr<TDBResult>& DBResult, const 
     return RunResult(DBResult, sSQL.isEmpty() ? QString(kSelectSessions) : sSQL, std::nullopt);
 }
 
-bool TdbSQLite::RetreiveSessionData(const QString& sSessionId, const QString& sFilter,
+bool TdbSQLite::RetreiveSessionData(const QString& sSessionId, const TDataFilter& rFilter,
                                     std::unique_ptr<TDBResult>& DBResult) {
-    return RunResult(DBResult, sFilter.isEmpty() ? QString(kSelectLevels) : sFilter, sSessionId);
+    if (rFilter.IsEmpty())
+        return RunResult(DBResult, kSelectLevels, sSessionId);
+    return RunResult(DBResult, rFilter.sStatement, sSessionId, rFilter.aValues);
 }
 
 bool TdbSQLite::DeleteSessionData(const QString& sSessionId) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/DataFilter.h"
 #include "store/SessionTypes.h"
 
 #include <QDateTime>
@@ -42,6 +43,8 @@ public:
     // Values of the current row. Without a current row or for an unknown column they read as NULL: an empty
     // text, 0 or 0.0.
     bool IsNull(int iIndex) const;
+    // The value is stored as an integer or a real (not NULL, not a text such as a hand-edited "abc").
+    bool IsNumber(int iIndex) const;
     QString AsString(int iIndex) const;
     qint64 AsInteger(int iIndex) const;
     double AsFloat(int iIndex) const;
@@ -101,10 +104,10 @@ public:
     // empty) and hands out its result; true when it has a row. A statement that would change the file is
     // refused. DBResult is null when the statement could not run.
     bool RetreiveSessionList(std::unique_ptr<TDBResult>& DBResult, const QString& sSQL);
-    // Runs sFilter as the whole statement, or when empty reads every level row of the session; true when
-    // the result has a row. A filter may refer to the session's identifier as the parameter ?1. Same rules
-    // for DBResult as RetreiveSessionList.
-    bool RetreiveSessionData(const QString& sSessionId, const QString& sFilter,
+    // Runs the filter's statement with its values, or when it is empty reads every level row of the session;
+    // true when the result has a row. The statement may refer to the session's identifier as the parameter
+    // ?1. Same rules for DBResult as RetreiveSessionList.
+    bool RetreiveSessionData(const QString& sSessionId, const TDataFilter& rFilter,
                              std::unique_ptr<TDBResult>& DBResult);
     // Deletes the session's level rows and its session row together: either both go or neither.
     bool DeleteSessionData(const QString& sSessionId);
@@ -125,9 +128,10 @@ private:
     bool EnsureOpen();
     std::shared_ptr<SQLite::Database> OpenFile(const QString& sFileName) const;
     static bool TableExists(SQLite::Database& rDB, const char* sName);
-    // Runs a reading statement and hands out its result; sSessionId, when given, is bound to parameter 1.
+    // Runs a reading statement and hands out its result; sSessionId, when given, is bound to parameter 1
+    // and aValues to the parameters after it.
     bool RunResult(std::unique_ptr<TDBResult>& DBResult, const QString& sSQL,
-                   const std::optional<QString>& sSessionId);
+                   const std::optional<QString>& sSessionId, const QVariantList& aValues = {});
 
     int iBusyTimeoutMs;
     QString sWorkingFile;

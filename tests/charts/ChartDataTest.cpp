@@ -1,10 +1,10 @@
 #include "review/ChartData.h"
+#include "review/LevelData.h"
 #include "store/dbSQLite.h"
 
 #include <QLocale>
 #include <QStandardItemModel>
 #include <QTemporaryDir>
-#include <SQLiteCpp/SQLiteCpp.h>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -79,74 +79,57 @@ TEST(AnalysisDate, TheStoredStampReadsAsTheLocalTimeItWasWritten) {
     EXPECT_EQ(AnalysisDateText(1e300), QString());
 }
 
-// A database file with one session; rows can be added as the program stores them or as a hand edit.
+// A database file with one session of three level rows.
 class ChartRowsFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        sFile = Dir.filePath("levels.DB3");
-        ASSERT_TRUE(DB.CreateSQLiteDB(sFile));
-        ASSERT_TRUE(DB.OpenSQLiteDB(sFile));
+        ASSERT_TRUE(DB.CreateSQLiteDB(Dir.filePath("levels.DB3")));
+        ASSERT_TRUE(DB.OpenSQLiteDB(Dir.filePath("levels.DB3")));
         TSessionInfo r;
         r.sReportID = kId;
         ASSERT_TRUE(DB.InsertSession(r));
-    }
-    void Add(const char* sTC, double fPeak, double fInt, double fHi) {
-        ASSERT_TRUE(DB.InsertSessionData(kId, "1", 0, 1, fInt, fPeak, -40, fHi, 0, 0, sTC));
-    }
-    void Exec(const char* sSQL) {
-        SQLite::Database Raw(sFile.toStdString(), SQLite::OPEN_READWRITE);
-        Raw.exec(sSQL);
-    }
-    bool Read(TChartRows& rRows, const QString& sFilter = QString()) {
-        std::unique_ptr<TDBResult> Result;
-        if (!DB.RetreiveSessionData(kId, sFilter, Result))
-            return false;
-        int iPumps = 0;
-        const bool bOk = ReadChartRows(*Result, rRows, [&iPumps] { ++iPumps; });
-        EXPECT_EQ(iPumps, rRows.Count()) << "the pump runs once per row";
-        return bOk;
+        const double aPeak[] = {-3.5, 0.0, -1.25};
+        for (int i = 0; i < 3; ++i)
+            ASSERT_TRUE(DB.InsertSessionData(kId, "1", 0, 1, -23.4 + i, aPeak[i], -40, -22.0 + i, 0, 0,
+                                             QString("10:00:0%1:00").arg(i)));
     }
 
     QTemporaryDir Dir;
-    QString sFile;
     TdbSQLite DB;
 };
 
-TEST_F(ChartRowsFixture, RowsKeepTheirOrderAndLevels) {
-    Add("10:00:00:00", -3.5, -23.4, -22.0);
-    Add("10:00:01:00", 0.0, -23.3, -21.5);
-    Add("10:00:02:00", -1.25, -23.2, -20.0);
-    TChartRows r;
-    ASSERT_TRUE(Read(r));
-    ASSERT_EQ(r.Count(), 3);
-    EXPECT_EQ(r.aTimeCodes[2], "10:00:02:00");
-    EXPECT_DOUBLE_EQ(r.aPeak[0], -3.5);
+TEST_F(ChartRowsFixture, TheFilterDecidesWhichRowsAreCharted) {
+    struct TCase {
+        const char* sWhat;
+        QString sSession;
+        TDataFilter rFilter;
+        bool bOk;
+        std::vector<QString> aTimeCodes;
+    } aCases[] = {
+        {"no filter: every row in order", kId, {}, true, {"10:00:00:00", "10:00:01:00", "10:00:02:00"}},
+        {"bound level",
+         kId,
+         {"SELECT * FROM qxr_loudness_levels WHERE sReportId = ?1 AND fInstantaneousPeak < ?2", {-1.0}},
+         true,
+         {"10:00:00:00", "10:00:02:00"}},
+        {"nothing matches", kId, {"SELECT * FROM qxr_loudness_levels WHERE sReportId = ?1 AND 0", {}}, true, {}},
+        {"another session", "NO-SUCH-SESSION", {}, true, {}},
+        {"the query fails", kId, {"SELECT * FROM no_such_table WHERE ?1", {}}, false, {}},
+    };
+    for (const TCase& c : aCases) {
+        SCOPED_TRACE(c.sWhat);
+        TLevelData Rows;
+        EXPECT_EQ(LoadChartRows(DB, c.sSession, c.rFilter, Rows, {}), c.bOk);
+        ASSERT_EQ(Rows.RowCount(), int(c.aTimeCodes.size()));
+        for (int i = 0; i < Rows.RowCount(); ++i)
+            EXPECT_EQ(Rows.Timecode(i), c.aTimeCodes[size_t(i)]);
+    }
+    TLevelData Rows;
+    ASSERT_TRUE(LoadChartRows(DB, kId, {}, Rows, {}));
     // A level of exactly zero is a level, not a gap.
-    EXPECT_DOUBLE_EQ(r.aPeak[1], 0.0);
-    EXPECT_DOUBLE_EQ(r.aIntegrating[2], -23.2);
-    EXPECT_DOUBLE_EQ(r.aSTMax[1], -21.5);
-}
-
-TEST_F(ChartRowsFixture, LevelsThatAreNoNumberLeaveGaps) {
-    Add("10:00:00:00", -3.5, -23.4, -22.0);
-    Add("10:00:01:00", -3.0, -23.3, -21.5);
-    Exec("UPDATE qxr_loudness_levels SET fInstantaneousPeak = NULL, fLoudnessInt = 'abc', fLoudnessHi = '0' "
-         "WHERE sTimeCode = '10:00:01:00'");
-    TChartRows r;
-    ASSERT_TRUE(Read(r));
-    ASSERT_EQ(r.Count(), 2);
-    EXPECT_TRUE(std::isnan(r.aPeak[1]));
-    EXPECT_TRUE(std::isnan(r.aIntegrating[1]));
-    EXPECT_DOUBLE_EQ(r.aSTMax[1], 0.0);
-    EXPECT_DOUBLE_EQ(r.aPeak[0], -3.5);
-}
-
-TEST_F(ChartRowsFixture, AResultWithoutTheLevelColumnsIsRefused) {
-    Add("10:00:00:00", -3.5, -23.4, -22.0);
-    TChartRows r;
-    EXPECT_FALSE(
-        Read(r, "SELECT sTimeCode, fInstantaneousPeak FROM qxr_loudness_levels WHERE sReportId = ?1"));
-    EXPECT_EQ(r.Count(), 0);
+    EXPECT_DOUBLE_EQ(Rows.Row(1).fInstantaneousPeak, 0.0);
+    EXPECT_DOUBLE_EQ(Rows.Row(2).fLoudnessInt, -21.4);
+    EXPECT_DOUBLE_EQ(Rows.Row(2).fLoudnessHi, -20.0);
 }
 
 } // namespace

@@ -541,11 +541,11 @@ TEST_F(TdbSQLiteTest, ResultStatementsAreRunAsGivenButOnlyWhenTheyRead) {
     std::unique_ptr<TDBResult> result;
 
     EXPECT_TRUE(db.RetreiveSessionData(
-        kIdA, "SELECT * FROM qxr_loudness_levels WHERE fLoudnessInt < -25 ORDER BY nId;", result));
+        kIdA, {"SELECT * FROM qxr_loudness_levels WHERE fLoudnessInt < -25 ORDER BY nId;"}, result));
     EXPECT_EQ(result->AsString("sTimeCode"), "10:00:01:00");
     EXPECT_FALSE(result->Next());
     EXPECT_TRUE(db.RetreiveSessionData(
-        kIdA, "SELECT count(*) AS n FROM qxr_loudness_levels WHERE sReportId=?1 AND fLoudnessInt > -25;",
+        kIdA, {"SELECT count(*) AS n FROM qxr_loudness_levels WHERE sReportId=?1 AND fLoudnessInt > -25;"},
         result));
     EXPECT_EQ(result->AsInteger("n"), 1);
     EXPECT_FALSE(db.RetreiveSessionList(result, "SELECT * FROM qxr_sessions WHERE iLoudnessFilter=99;"));
@@ -563,7 +563,7 @@ TEST_F(TdbSQLiteTest, ResultStatementsAreRunAsGivenButOnlyWhenTheyRead) {
         SCOPED_TRACE(c.sSQL);
         EXPECT_FALSE(db.RetreiveSessionList(result, c.sSQL));
         EXPECT_EQ(result, nullptr);
-        EXPECT_FALSE(db.RetreiveSessionData(kIdA, c.sSQL, result));
+        EXPECT_FALSE(db.RetreiveSessionData(kIdA, {c.sSQL}, result));
         EXPECT_FALSE(db.LastError().isEmpty());
     }
     EXPECT_EQ(Count("SELECT count(*) FROM qxr_sessions WHERE sTitle='Evening News';"), 1);
@@ -739,7 +739,7 @@ TEST_F(TdbSQLiteTest, ReadsAFileWrittenWithTextStatementsByAnOlderVersion) {
 
     // New rows go on beside the old ones.
     ASSERT_TRUE(InsertLevel(kIdA, "10:00:02:00"));
-    ASSERT_TRUE(db.RetreiveSessionData(kIdA, "SELECT count(*) AS n FROM qxr_loudness_levels;", result));
+    ASSERT_TRUE(db.RetreiveSessionData(kIdA, {"SELECT count(*) AS n FROM qxr_loudness_levels;"}, result));
     EXPECT_EQ(result->AsInteger("n"), 3);
 }
 

@@ -1,0 +1,99 @@
+// Making a review chart tab for a day-long session (86,400 rows, three level series and two cursors)
+// against loading the same session into the level table, in the same run; and one repaint of the chart at
+// the size of the chart documents.
+
+#include "app/MessageBox.h"
+#include "app/TextTable.h"
+#include "bench/BenchTable.h"
+#include "bench/DayDatabase.h"
+#include "review/ChartTabs.h"
+#include "review/LevelTable.h"
+
+#include <QApplication>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <cstdio>
+
+namespace {
+
+constexpr int kChartWidth = 1450;
+constexpr int kChartHeight = 850;
+constexpr int kRepaints = 9;
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    const QString sFile = dir.filePath(QStringLiteral("day.DB3"));
+    if (!dir.isValid() || !qxbench::CreateDayDatabase(sFile)) {
+        std::fprintf(stderr, "could not create the database\n");
+        return 1;
+    }
+    TdbSQLite db;
+    if (!db.OpenSQLiteDB(sFile))
+        return 1;
+
+    // The main window's page control with its two fixed pages.
+    int iLNG = kLanguageEnglish;
+    int iTabId = 0;
+    QTabWidget PageCtrl;
+    PageCtrl.addTab(new QWidget, QStringLiteral("Logging"));
+    PageCtrl.addTab(new QWidget, QStringLiteral("Database"));
+    PageCtrl.resize(kChartWidth + 40, kChartHeight + 80);
+    PageCtrl.show();
+    TMessageBox MessageBox(iLNG, &PageCtrl);
+    MessageBox.SetResponder([](const TMessageBoxRequest&) { return kMsgResultOK; });
+    TChartOptions rOptions;
+    rOptions.bCursor1Enable = rOptions.bCursor1Visible = true;
+    rOptions.bCursor2Enable = rOptions.bCursor2Visible = true;
+    rOptions.fCursor1 = -23;
+    rOptions.fCursor2 = -31;
+    TChartTabs Tabs(&PageCtrl, rOptions, iLNG, iTabId, MessageBox, &PageCtrl);
+
+    TChartTabRequest Request;
+    Request.sCaption = QStringLiteral("Day");
+    Request.rSetup = {1, QStringLiteral("LUFS")};
+    Request.fnLoadRows = [&db](TLevelData& rRows, const std::function<void()>& fnPump) {
+        return LoadChartRows(db, qxbench::kSession, {}, rRows, fnPump);
+    };
+    TLevelTable Table;
+    Table.SetLayout({}, iLNG, QStringLiteral("."));
+    const auto Pump = [] { QCoreApplication::processEvents(); };
+
+    TChartTab* Tab = nullptr;
+    const auto times = qxbench::MeasurePaired(
+        [&] {
+            // The previous tab goes first, as a user closes one chart before making the next.
+            Tabs.CloseActiveTab();
+            Tab = Tabs.MakeChartTab(Request);
+        },
+        [&] {
+            QString sError;
+            Table.Load(db, qxbench::kSession, {}, QStringLiteral("LUFS"), Pump, sError);
+        },
+        7);
+    if (!Tab || Tab->Chart->graphCount() != 5 || Tab->Chart->PointCount() != qxbench::kRowsPerDay ||
+        Table.RowCount() != qxbench::kRowsPerDay) {
+        std::fprintf(stderr, "the chart or the table did not get every row\n");
+        return 1;
+    }
+    qxbench::PrintRow(qxbench::RatioRow("chart tab 86,400 rows x 3 series + 2 cursors vs level table load (s)",
+                                        times, "<=2"));
+
+    Tab->Chart->resize(kChartWidth, kChartHeight);
+    Tab->Chart->toPixmap(kChartWidth, kChartHeight);
+    std::vector<double> aRepaintMs;
+    for (int i = 0; i < kRepaints; ++i) {
+        aRepaintMs.push_back(1000 * qxbench::TimeSeconds([&] {
+                                 const QPixmap Picture = Tab->Chart->toPixmap(kChartWidth, kChartHeight);
+                                 if (Picture.isNull())
+                                     std::fprintf(stderr, "no picture\n");
+                             }));
+    }
+    qxbench::PrintRow(qxbench::ValueRow("chart tab repaint 1450x850, 86,400 rows x 5 series (ms)", aRepaintMs,
+                                        "<=100"));
+    return 0;
+}

@@ -1,0 +1,167 @@
+#include "review/LevelData.h"
+
+#include "app/GridLayouts.h"
+#include "app/TextTable.h"
+#include "store/dbSQLite.h"
+
+#include <QElapsedTimer>
+#include <cmath>
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+double LevelOf(const TDBResult& r, int iColumn) {
+    return r.IsNumber(iColumn) ? r.AsFloat(iColumn) : kNaN;
+}
+
+void TakeHigher(TLevelStatistic& rStat, double fValue, int iRow) {
+    if (fValue > rStat.fValue) // false for not-a-number
+        rStat.fValue = fValue, rStat.iRow = iRow;
+}
+
+void TakeLower(TLevelStatistic& rStat, double fValue, int iRow) {
+    if (fValue < rStat.fValue)
+        rStat.fValue = fValue, rStat.iRow = iRow;
+}
+
+} // namespace
+
+QString TLevelData::Timecode(int iRow) const {
+    const quint32 iStart = iRow > 0 ? aRows[size_t(iRow - 1)].iTimecodeEnd : 0;
+    return sTimecodes.mid(qsizetype(iStart), qsizetype(aRows[size_t(iRow)].iTimecodeEnd - iStart));
+}
+
+void TLevelData::Clear() {
+    aRows.clear();
+    aRows.shrink_to_fit();
+    sTimecodes.clear();
+    sTimecodes.squeeze();
+}
+
+void TLevelData::Reserve(int iRows) {
+    aRows.reserve(size_t(iRows));
+    sTimecodes.reserve(qsizetype(iRows) * 11);
+}
+
+void TLevelData::Append(const TLevelRow& rRow, QStringView sTimecode) {
+    sTimecodes.append(sTimecode);
+    TLevelRow r = rRow;
+    r.iTimecodeEnd = quint32(sTimecodes.size());
+    aRows.push_back(r);
+}
+
+size_t TLevelData::ByteSize() const {
+    return aRows.capacity() * sizeof(TLevelRow) + size_t(sTimecodes.capacity()) * sizeof(QChar);
+}
+
+bool ReadLevelRows(TDBResult& rResult, TLevelData& rData, const std::function<void()>& fnPump,
+                   QString& sError, int iPumpMs) {
+    // Columns by name, once: a filter statement may list them in another order.
+    const int iTimecode = rResult.ColumnIndex(QStringLiteral("sTimeCode"));
+    const int iChannel = rResult.ColumnIndex(QStringLiteral("iPeakChannel"));
+    const int iPeak = rResult.ColumnIndex(QStringLiteral("fInstantaneousPeak"));
+    const int iHi = rResult.ColumnIndex(QStringLiteral("fLoudnessHi"));
+    const int iLo = rResult.ColumnIndex(QStringLiteral("fLoudnessLo"));
+    const int iInt = rResult.ColumnIndex(QStringLiteral("fLoudnessInt"));
+    QElapsedTimer tmrPump;
+    tmrPump.start();
+    for (; !rResult.Eof(); rResult.Next()) {
+        TLevelRow r{};
+        r.fInstantaneousPeak = LevelOf(rResult, iPeak);
+        r.fLoudnessHi = LevelOf(rResult, iHi);
+        r.fLoudnessLo = LevelOf(rResult, iLo);
+        r.fLoudnessInt = LevelOf(rResult, iInt);
+        const qint64 iStored = rResult.AsInteger(iChannel);
+        r.iPeakChannel = rResult.IsNumber(iChannel) && iStored > kNoPeakChannel && iStored <= INT32_MAX
+                             ? qint32(iStored)
+                             : kNoPeakChannel;
+        rData.Append(r, rResult.AsString(iTimecode));
+        if (fnPump && tmrPump.elapsed() >= iPumpMs) {
+            fnPump();
+            tmrPump.restart();
+        }
+    }
+    sError = rResult.LastError();
+    return sError.isEmpty();
+}
+
+TLevelStatistics CalcLevelStatistics(const TLevelData& rData) {
+    TLevelStatistics s;
+    for (int i = 0; i < rData.RowCount(); ++i) {
+        const TLevelRow& r = rData.Row(i);
+        if (r.iPeakChannel > 0) // kNoPeakChannel is negative
+            ++s.iPeakCount;
+        TakeHigher(s.rPeakMax, r.fInstantaneousPeak, i);
+        TakeLower(s.rPeakMin, r.fInstantaneousPeak, i);
+        TakeHigher(s.rShortTermMax, r.fLoudnessHi, i);
+        TakeLower(s.rShortTermMin, r.fLoudnessLo, i);
+        TakeHigher(s.rIntMax, r.fLoudnessInt, i);
+        TakeLower(s.rIntMin, r.fLoudnessInt, i);
+        if (!std::isnan(r.fLoudnessInt))
+            s.rIntLast.fValue = r.fLoudnessInt, s.rIntLast.iRow = i;
+    }
+    for (TLevelStatistic* p : {&s.rPeakMax, &s.rPeakMin, &s.rShortTermMax, &s.rShortTermMin, &s.rIntMax,
+                               &s.rIntMin, &s.rIntLast}) {
+        if (p->iRow >= 0)
+            p->sTimecode = rData.Timecode(p->iRow);
+    }
+    return s;
+}
+
+QString FormatLevel(double fLevel, QStringView sDecimalPoint) {
+    if (std::isnan(fLevel))
+        return {};
+    QString s = QString::number(fLevel, 'f', 1);
+    if (sDecimalPoint != u".")
+        s.replace(QLatin1Char('.'), sDecimalPoint.toString());
+    return s;
+}
+
+std::vector<TStatisticRow> StatisticsRows(const TLevelStatistics& rStats, const TDataOptions& rOptions,
+                                          const QString& sUnit, QStringView sDecimalPoint) {
+    const QString sPeakUnit = QStringLiteral(" ") + GetText(kTxtDBFSUnit, kLanguageEnglish);
+    const QString sLoudnessUnit = QStringLiteral(" ") + sUnit;
+    // A highest or lowest value that no row beat shows its starting value; the last integrated value shows
+    // only when a row had one.
+    const auto Level = [&](int iLabel, const TLevelStatistic& r, const QString& sSuffix) {
+        if (std::isnan(r.fValue))
+            return TStatisticRow{iLabel, {}, {}};
+        return TStatisticRow{iLabel, FormatLevel(r.fValue, sDecimalPoint) + sSuffix, r.sTimecode};
+    };
+    std::vector<TStatisticRow> a;
+    for (const int iLabel : DBLoudnessMaxLabels(rOptions).aRowLabels) {
+        switch (iLabel) {
+        case kTxtPeakLevelLabel:
+        case kTxtPeakLevelMaxLabel:
+            a.push_back(Level(iLabel, rStats.rPeakMax, sPeakUnit));
+            break;
+        case kTxtPeakLevelMinLabel:
+            a.push_back(Level(iLabel, rStats.rPeakMin, sPeakUnit));
+            break;
+        case kTxtPeakCountLabel:
+            a.push_back({iLabel, QString::number(rStats.iPeakCount), {}});
+            break;
+        case kTxtShortTermLabel:
+        case kTxtShortTermMaxLabel:
+            a.push_back(Level(iLabel, rStats.rShortTermMax, sLoudnessUnit));
+            break;
+        case kTxtShortTermMinLabel:
+            a.push_back(Level(iLabel, rStats.rShortTermMin, sLoudnessUnit));
+            break;
+        case kTxtIntegratingLabel:
+            a.push_back(Level(iLabel, rStats.rIntLast, sLoudnessUnit));
+            break;
+        case kTxtIntegratingMaxLabel:
+            a.push_back(Level(iLabel, rStats.rIntMax, sLoudnessUnit));
+            break;
+        case kTxtIntegratingMinLabel:
+            a.push_back(Level(iLabel, rStats.rIntMin, sLoudnessUnit));
+            break;
+        default:
+            a.push_back({iLabel, {}, {}});
+            break;
+        }
+    }
+    return a;
+}

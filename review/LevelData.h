@@ -1,0 +1,91 @@
+#pragma once
+
+#include "app/DataOptions.h"
+
+#include <QString>
+#include <QtGlobal>
+#include <functional>
+#include <limits>
+#include <vector>
+
+class TDBResult;
+
+// The level rows of one loaded session, held compactly: a 24-hour session is 86,400 rows, so a row is a
+// few numbers and its timecode lives in one shared text. A value that is not a number in the database
+// (NULL, or a text in a hand-edited file) is kept as not-a-number: shown empty, ignored by the statistics.
+struct TLevelRow {
+    double fInstantaneousPeak;
+    double fLoudnessHi;
+    double fLoudnessLo;
+    double fLoudnessInt;
+    // kNoPeakChannel when the stored channel is not a number.
+    qint32 iPeakChannel;
+    // Where this row's timecode ends in TLevelData::sTimecodes; it starts where the previous row's ends.
+    quint32 iTimecodeEnd;
+};
+
+inline constexpr qint32 kNoPeakChannel = std::numeric_limits<qint32>::min();
+
+class TLevelData {
+public:
+    int RowCount() const { return int(aRows.size()); }
+    const TLevelRow& Row(int iRow) const { return aRows[size_t(iRow)]; }
+    QString Timecode(int iRow) const;
+    void Clear();
+    void Reserve(int iRows);
+    void Append(const TLevelRow& rRow, QStringView sTimecode);
+    // Memory held by the rows, in bytes (for the benchmark's memory figure).
+    size_t ByteSize() const;
+
+private:
+    std::vector<TLevelRow> aRows;
+    QString sTimecodes;
+};
+
+// Reads the rows of a level query from its current row to its end. fnPump runs about every iPumpMs
+// milliseconds while rows are read, so that a window can keep painting. False, with the reason in
+// sError, when the database reported an error on the way; the rows read until then are kept.
+bool ReadLevelRows(TDBResult& rResult, TLevelData& rData, const std::function<void()>& fnPump,
+                   QString& sError, int iPumpMs = 30);
+
+// One statistic: a value and the row it came from (-1 and an empty timecode when no row set it).
+struct TLevelStatistic {
+    double fValue = std::numeric_limits<double>::quiet_NaN();
+    int iRow = -1;
+    QString sTimecode;
+};
+
+// The session statistics of a loaded table. Highest values start at -100 and lowest at +100, and only a
+// value strictly beyond the running one replaces it, so ties keep the earlier row and a session whose
+// peaks all lie at or below -100 (-999: a field the meter did not send) shows -100 without a timecode.
+struct TLevelStatistics {
+    TLevelStatistic rPeakMax{-100.0, -1, {}};
+    TLevelStatistic rPeakMin{100.0, -1, {}};
+    TLevelStatistic rShortTermMax{-100.0, -1, {}};
+    TLevelStatistic rShortTermMin{100.0, -1, {}};
+    TLevelStatistic rIntMax{-100.0, -1, {}};
+    TLevelStatistic rIntMin{100.0, -1, {}};
+    // The integrated loudness of the last row that has one, the session's result; not a number when none.
+    TLevelStatistic rIntLast;
+    // Rows whose peak channel is above 0.
+    int iPeakCount = 0;
+};
+
+TLevelStatistics CalcLevelStatistics(const TLevelData& rData);
+
+// A level as the table and the statistics show it: fixed point, one decimal, the given decimal separator,
+// no thousands separator; empty when not a number.
+QString FormatLevel(double fLevel, QStringView sDecimalPoint);
+
+// One row of the statistics grid: its label (a text table entry), the value as shown and the timecode
+// behind it.
+struct TStatisticRow {
+    int iLabel = 0;
+    QString sValue;
+    QString sTimecode;
+};
+
+// The statistics rows in the order of the grid's labels for these data options. Peak values end in
+// " " + the text of entry 262 (" dBFS"), loudness values in " " + sUnit (the session's scale).
+std::vector<TStatisticRow> StatisticsRows(const TLevelStatistics& rStats, const TDataOptions& rOptions,
+                                          const QString& sUnit, QStringView sDecimalPoint);

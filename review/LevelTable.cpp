@@ -1,0 +1,40 @@
+#include "review/LevelTable.h"
+
+#include "app/GridLayouts.h"
+#include "store/dbSQLite.h"
+
+void TLevelTable::SetLayout(const TDataOptions& rOptions, int iLNG, const QString& sDecimalPoint) {
+    FOptions = rOptions;
+    FDecimalPoint = sDecimalPoint;
+    FModel.SetColumns(DBDataColumnHeadings(rOptions), iLNG, sDecimalPoint);
+    FStatistics.clear();
+    for (const int iLabel : DBLoudnessMaxLabels(rOptions).aRowLabels)
+        FStatistics.push_back({iLabel, {}, {}});
+}
+
+TLevelTable::TLoadResult TLevelTable::Load(TdbSQLite& rDB, const QString& sSessionId,
+                                           const TDataFilter& rFilter, const QString& sUnit,
+                                           const std::function<void()>& fnPump, QString& sError) {
+    FSessionId = sSessionId;
+    FDataFilter = rFilter;
+    FModel.Clear();
+    std::unique_ptr<TDBResult> DBSessionData;
+    if (!rDB.RetreiveSessionData(sSessionId, rFilter, DBSessionData)) {
+        if (!DBSessionData) {
+            sError = rDB.LastError();
+            return TLoadResult::Failed;
+        }
+        sError = DBSessionData->LastError();
+        return sError.isEmpty() ? TLoadResult::NoRows : TLoadResult::Failed;
+    }
+    TLevelData Data;
+    if (!ReadLevelRows(*DBSessionData, Data, fnPump, sError))
+        return TLoadResult::Failed;
+    FStatistics = StatisticsRows(CalcLevelStatistics(Data), FOptions, sUnit, FDecimalPoint);
+    FModel.SetRows(std::move(Data));
+    return TLoadResult::Rows;
+}
+
+void TLevelTable::ClearRows() {
+    FModel.Clear();
+}

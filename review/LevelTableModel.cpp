@@ -1,0 +1,81 @@
+#include "review/LevelTableModel.h"
+
+#include "app/TextTable.h"
+
+TLevelTableModel::TLevelTableModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void TLevelTableModel::SetColumns(const std::vector<int>& aHeadings, int iLNG, const QString& sDecimalPoint) {
+    beginResetModel();
+    FData.Clear();
+    FHeadings = aHeadings;
+    FHeaders.clear();
+    for (const int iEntry : aHeadings)
+        FHeaders.append(GetText(iEntry, iLNG));
+    FDecimalPoint = sDecimalPoint;
+    endResetModel();
+}
+
+void TLevelTableModel::SetRows(TLevelData&& rData) {
+    beginResetModel();
+    FData = std::move(rData);
+    endResetModel();
+}
+
+void TLevelTableModel::Clear() {
+    SetRows({});
+}
+
+int TLevelTableModel::HeadingEntry(int iColumn) const {
+    return iColumn >= 0 && iColumn < int(FHeadings.size()) ? FHeadings[size_t(iColumn)] : 0;
+}
+
+QString TLevelTableModel::CellText(int iRow, int iColumn) const {
+    if (iRow < 0 || iRow >= FData.RowCount())
+        return {};
+    const TLevelRow& r = FData.Row(iRow);
+    switch (HeadingEntry(iColumn)) {
+    case kTxtRowNumberHeading:
+        return QString::number(iRow + 1);
+    case kTxtTimecodeHeading:
+        return FData.Timecode(iRow);
+    case kTxtPeakChannelHeading:
+        return r.iPeakChannel == kNoPeakChannel ? QString() : QString::number(r.iPeakChannel);
+    case kTxtPeakLevelHeading:
+        return FormatLevel(r.fInstantaneousPeak, FDecimalPoint);
+    case kTxtShortTermHeading:
+    case kTxtShortTermMaxHeading:
+        return FormatLevel(r.fLoudnessHi, FDecimalPoint);
+    case kTxtShortTermMinHeading:
+        return FormatLevel(r.fLoudnessLo, FDecimalPoint);
+    case kTxtIntegratingHeading:
+        return FormatLevel(r.fLoudnessInt, FDecimalPoint);
+    default:
+        return {};
+    }
+}
+
+int TLevelTableModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : FData.RowCount();
+}
+
+int TLevelTableModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(FHeadings.size());
+}
+
+QVariant TLevelTableModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid())
+        return {};
+    if (role == Qt::DisplayRole)
+        return CellText(index.row(), index.column());
+    if (role == Qt::TextAlignmentRole)
+        return int(Qt::AlignCenter);
+    return {};
+}
+
+QVariant TLevelTableModel::headerData(int iSection, Qt::Orientation eOrientation, int role) const {
+    if (role != Qt::DisplayRole)
+        return {};
+    if (eOrientation == Qt::Vertical)
+        return QString::number(iSection + 1);
+    return iSection >= 0 && iSection < FHeaders.size() ? FHeaders[iSection] : QVariant();
+}

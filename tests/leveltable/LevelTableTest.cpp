@@ -1,0 +1,429 @@
+#include "review/LevelTable.h"
+#include "app/GridLayouts.h"
+#include "app/TextTable.h"
+#include "review/LevelFilter.h"
+#include "review/TableColors.h"
+#include "store/dbSQLite.h"
+
+#include <QTemporaryDir>
+#include <SQLiteCpp/SQLiteCpp.h>
+#include <gtest/gtest.h>
+#include <map>
+
+namespace {
+
+const char* const kId = "0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9";
+const char* const kOtherId = "F0E1D2C3-B4A5-9687-7869-5A4B3C2D1E0F";
+
+struct TLevel {
+    const char* sTC;
+    int iCh;
+    double fPeak, fHi, fLo, fInt;
+};
+
+// A real session database file with one session's level rows (and a few rows of another session that no
+// load may show).
+class TLevelDBTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        sFile = dir.filePath("levels.DB3");
+        ASSERT_TRUE(db.CreateSQLiteDB(sFile));
+        ASSERT_TRUE(db.OpenSQLiteDB(sFile));
+        TSessionInfo r;
+        r.sReportID = kId;
+        r.sReportVersion = "1";
+        ASSERT_TRUE(db.InsertSession(r));
+        ASSERT_TRUE(db.InsertSessionData(kOtherId, "1", 1, 1, 5.0, 5.0, 5.0, 5.0, 0, 0, "10:00:00:00"));
+    }
+
+    void Insert(const std::vector<TLevel>& aRows) {
+        for (const TLevel& l : aRows)
+            ASSERT_TRUE(db.InsertSessionData(kId, "1", l.iCh, 1, l.fInt, l.fPeak, l.fLo, l.fHi, 0, 0, l.sTC));
+    }
+
+    // Hand edits a file might carry: statements run on a connection of their own.
+    void Edit(const char* sSQL) {
+        SQLite::Database peek(sFile.toStdString(), SQLite::OPEN_READWRITE);
+        peek.exec(sSQL);
+    }
+
+    TLevelTable::TLoadResult Load(const TDataFilter& rFilter, const TDataOptions& rOptions = {}) {
+        table.SetLayout(rOptions, kLanguageEnglish, ".");
+        QString sError;
+        const auto r = table.Load(db, kId, rFilter, "LUFS", {}, sError);
+        EXPECT_EQ(r == TLevelTable::TLoadResult::Failed, !sError.isEmpty()) << sError.toStdString();
+        return r;
+    }
+
+    // The statistics as label text -> value and timecode.
+    std::map<int, std::pair<QString, QString>> Stats() const {
+        std::map<int, std::pair<QString, QString>> m;
+        for (const TStatisticRow& r : table.Statistics())
+            m[r.iLabel] = {r.sValue, r.sTimecode};
+        return m;
+    }
+
+    QTemporaryDir dir;
+    QString sFile;
+    TdbSQLite db;
+    TLevelTable table;
+};
+
+using TStat = std::pair<QString, QString>;
+
+TEST_F(TLevelDBTest, StatisticsFollowEveryRule) {
+    struct TCase {
+        const char* sName;
+        std::vector<TLevel> aRows;
+        TFilterOptions rFilter;
+        TDataOptions rOptions;
+        std::map<int, TStat> mExpected;
+        int iRows;
+    };
+    TFilterOptions rTC;
+    rTC.bEnableTCStart = rTC.bEnableTCEnd = true;
+    rTC.sTCStart = "10:00:01:00";
+    rTC.sTCEnd = "10:00:02:00";
+    TFilterOptions rAboveOverBelow;
+    rAboveOverBelow.bEnablePeakOver = rAboveOverBelow.bEnablePeakUnder = true;
+    rAboveOverBelow.sPeakOver = "-3.0";
+    rAboveOverBelow.sPeakUnder = "-6.0";
+    TDataOptions rMinMax;
+    rMinMax.bEnablePeakLevel = rMinMax.bEnableShortTerm = rMinMax.bEnableIntegrating = false;
+    rMinMax.bEnablePeakLevelMin = rMinMax.bEnableShortTermMin = rMinMax.bEnableIntegratingMax = true;
+    rMinMax.bEnableIntegratingMin = true;
+
+    const std::vector<TCase> aCases = {
+        {"fields never received start values stand, without timecode",
+         {{"10:00:00:00", 0, -999, -999, -999, -999}, {"10:00:01:00", 0, -999, -999, -999, -999}},
+         {},
+         {},
+         {{kTxtPeakLevelLabel, {"-100.0  dBFS", ""}},
+          {kTxtPeakCountLabel, {"0", ""}},
+          {kTxtShortTermLabel, {"-100.0 LUFS", ""}},
+          {kTxtIntegratingLabel, {"-999.0 LUFS", "10:00:01:00"}}},
+         2},
+        {"equal highest peaks keep the first row",
+         {{"10:00:00:00", 0, -9, -20, -30, -24},
+          {"10:00:01:00", 0, -3.2, -20, -30, -24},
+          {"10:00:02:00", 0, -3.2, -18, -30, -23}},
+         {},
+         {},
+         {{kTxtPeakLevelLabel, {"-3.2  dBFS", "10:00:01:00"}},
+          {kTxtShortTermLabel, {"-18.0 LUFS", "10:00:02:00"}},
+          {kTxtIntegratingLabel, {"-23.0 LUFS", "10:00:02:00"}}},
+         3},
+        {"peak count counts rows, not channels",
+         {{"10:00:00:00", 2, -1, -20, -30, -24},
+          {"10:00:01:00", 2, -1, -20, -30, -24},
+          {"10:00:02:00", 0, -1, -20, -30, -24},
+          {"10:00:03:00", 2, -1, -20, -30, -24}},
+         {},
+         {},
+         {{kTxtPeakCountLabel, {"3", ""}}},
+         4},
+        {"a timecode filter gives the last integrated value inside the interval",
+         {{"10:00:00:00", 0, -9, -20, -30, -30},
+          {"10:00:01:00", 0, -9, -20, -30, -25},
+          {"10:00:02:00", 0, -9, -20, -30, -24.3},
+          {"10:00:03:00", 0, -9, -20, -30, -22}},
+         rTC,
+         {},
+         {{kTxtIntegratingLabel, {"-24.3 LUFS", "10:00:02:00"}}},
+         2},
+        {"minimum and maximum rows, lows at or above 100 stay at 100",
+         {{"10:00:00:00", 0, 120, -20, 150, -23},
+          {"10:00:01:00", 0, 130, -20, 100, -25},
+          {"10:00:02:00", 0, 140, -20, 110, -24}},
+         {},
+         rMinMax,
+         {{kTxtPeakLevelMinLabel, {"100.0  dBFS", ""}},
+          {kTxtShortTermMinLabel, {"100.0 LUFS", ""}},
+          {kTxtIntegratingLabel, {"-24.0 LUFS", "10:00:02:00"}},
+          {kTxtIntegratingMaxLabel, {"-23.0 LUFS", "10:00:00:00"}},
+          {kTxtIntegratingMinLabel, {"-25.0 LUFS", "10:00:01:00"}}},
+         3},
+    };
+    for (const TCase& c : aCases) {
+        SCOPED_TRACE(c.sName);
+        Edit("DELETE FROM qxr_loudness_levels WHERE sReportId<>'F0E1D2C3-B4A5-9687-7869-5A4B3C2D1E0F';");
+        Insert(c.aRows);
+        const std::optional<TDataFilter> rFilter = BuildDataFilter(c.rFilter);
+        ASSERT_TRUE(rFilter);
+        ASSERT_EQ(Load(*rFilter, c.rOptions), TLevelTable::TLoadResult::Rows);
+        EXPECT_EQ(table.RowCount(), c.iRows);
+        const auto mStats = Stats();
+        EXPECT_EQ(mStats.size(), DBLoudnessMaxLabels(c.rOptions).aRowLabels.size());
+        for (const auto& [iLabel, rExpected] : c.mExpected) {
+            SCOPED_TRACE(iLabel);
+            ASSERT_TRUE(mStats.count(iLabel));
+            EXPECT_EQ(mStats.at(iLabel).first, rExpected.first);
+            EXPECT_EQ(mStats.at(iLabel).second, rExpected.second);
+        }
+    }
+}
+
+TEST_F(TLevelDBTest, AFilterWithoutRowsEmptiesTheTableButKeepsTheStatistics) {
+    Insert({{"10:00:00:00", 1, -4, -20, -30, -24}, {"10:00:01:00", 0, -8, -20, -30, -23}});
+    ASSERT_EQ(Load({}), TLevelTable::TLoadResult::Rows);
+    const auto mBefore = Stats();
+    EXPECT_EQ(mBefore.at(kTxtPeakLevelLabel), TStat("-4.0  dBFS", "10:00:00:00"));
+
+    TFilterOptions r;
+    r.bEnablePeakOver = r.bEnablePeakUnder = true;
+    r.sPeakOver = "-3.0"; // above greater than below: nothing lies between
+    r.sPeakUnder = "-6.0";
+    QString sError;
+    EXPECT_EQ(table.Load(db, kId, *BuildDataFilter(r), "LUFS", {}, sError), TLevelTable::TLoadResult::NoRows);
+    EXPECT_EQ(table.RowCount(), 0);
+    EXPECT_EQ(Stats(), mBefore);
+    EXPECT_EQ(table.DataFilter(), *BuildDataFilter(r));
+}
+
+TEST_F(TLevelDBTest, ValuesThatAreNoNumbersShowEmptyAndAreIgnored) {
+    Insert({{"10:00:00:00", 1, -4, -20, -30, -24},
+            {"10:00:01:00", 2, -8, -21, -31, -23},
+            {"10:00:02:00", 0, -9, -22, -32, -22}});
+    Edit("UPDATE qxr_loudness_levels SET fInstantaneousPeak=NULL, fLoudnessHi='abc', iPeakChannel='x' "
+         "WHERE sTimeCode='10:00:00:00';");
+    Edit("UPDATE qxr_loudness_levels SET fLoudnessInt=NULL, sTimeCode=NULL WHERE sTimeCode='10:00:02:00';");
+    ASSERT_EQ(Load({}), TLevelTable::TLoadResult::Rows);
+    ASSERT_EQ(table.RowCount(), 3);
+    ASSERT_EQ(table.Headers(),
+              QStringList({"#", "Timecode", "Peak Channel", "Peak Level", "Shortterm", "Integrating"}));
+    const QStringList aExpected[] = {
+        {"1", "10:00:00:00", "", "", "", "-24.0"},
+        {"2", "10:00:01:00", "2", "-8.0", "-21.0", "-23.0"},
+        {"3", "", "0", "-9.0", "-22.0", ""},
+    };
+    for (int iRow = 0; iRow < 3; ++iRow) {
+        for (int iCol = 0; iCol < 6; ++iCol)
+            EXPECT_EQ(table.CellText(iRow, iCol), aExpected[iRow][iCol]) << iRow << "," << iCol;
+    }
+    const auto mStats = Stats();
+    EXPECT_EQ(mStats.at(kTxtPeakLevelLabel), TStat("-8.0  dBFS", "10:00:01:00"));
+    EXPECT_EQ(mStats.at(kTxtPeakCountLabel), TStat("1", ""));
+    EXPECT_EQ(mStats.at(kTxtShortTermLabel), TStat("-21.0 LUFS", "10:00:01:00"));
+    // The last row has no integrated value: the one before it is the session's.
+    EXPECT_EQ(mStats.at(kTxtIntegratingLabel), TStat("-23.0 LUFS", "10:00:01:00"));
+}
+
+TEST_F(TLevelDBTest, LevelsUseTheGivenDecimalSeparatorAndOneDecimal) {
+    Insert({{"10:00:00:00", 0, -3.24, -20.04, -30, -23.96}});
+    table.SetLayout({}, kLanguageDanish, ",");
+    QString sError;
+    ASSERT_EQ(table.Load(db, kId, {}, "LUFS", {}, sError), TLevelTable::TLoadResult::Rows);
+    EXPECT_EQ(table.Headers()[2], "Peak Kanal");
+    EXPECT_EQ(table.CellText(0, 3), "-3,2");
+    EXPECT_EQ(table.CellText(0, 4), "-20,0");
+    EXPECT_EQ(table.CellText(0, 5), "-24,0");
+    EXPECT_EQ(Stats().at(kTxtIntegratingLabel).first, "-24,0 LUFS");
+}
+
+TEST_F(TLevelDBTest, AnUnreadableDatabaseFailsWithTheReason) {
+    Edit("DROP TABLE qxr_loudness_levels;");
+    table.SetLayout({}, kLanguageEnglish, ".");
+    QString sError;
+    EXPECT_EQ(table.Load(db, kId, {}, "LUFS", {}, sError), TLevelTable::TLoadResult::Failed);
+    EXPECT_TRUE(sError.contains("qxr_loudness_levels")) << sError.toStdString();
+}
+
+TEST_F(TLevelDBTest, ThePumpRunsWhileALongSessionLoads) {
+    Edit(
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<2000) INSERT INTO "
+        "qxr_loudness_levels (sReportId,sTimeCode,iPeakChannel,fInstantaneousPeak,fLoudnessHi,fLoudnessLo,"
+        "fLoudnessInt) SELECT '0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9','10:00:00:00',0,-9,-20,-30,-24 FROM n;");
+    std::unique_ptr<TDBResult> result;
+    ASSERT_TRUE(db.RetreiveSessionData(kId, {}, result));
+    TLevelData data;
+    int iPumps = 0;
+    QString sError;
+    ASSERT_TRUE(ReadLevelRows(
+        *result, data, [&] { ++iPumps; }, sError, 0));
+    EXPECT_EQ(data.RowCount(), 2000);
+    EXPECT_GT(iPumps, 0);
+}
+
+// The written statement the filter once was, with the same conditions as texts in the statement.
+QString WrittenStatement(const TFilterOptions& o) {
+    QString s = QString("SELECT * FROM qxr_loudness_levels WHERE sReportId=\"%1\"").arg(kId);
+    if (o.bEnableTCStart)
+        s += " AND sTimeCode>=\"" + o.sTCStart + "\"";
+    if (o.bEnableTCEnd)
+        s += " AND sTimeCode<=\"" + o.sTCEnd + "\"";
+    const std::pair<bool, QString> aLevels[] = {
+        {o.bEnablePeakOver, " AND fInstantaneousPeak>=" + o.sPeakOver},
+        {o.bEnablePeakUnder, " AND fInstantaneousPeak<=" + o.sPeakUnder},
+        {o.bEnableIntOver, " AND fLoudnessInt>=" + o.sIntOver},
+        {o.bEnableIntUnder, " AND fLoudnessInt<=" + o.sIntUnder},
+        {o.bEnableHiOver, " AND fLoudnessHi>=" + o.sHiOver},
+        {o.bEnableHiUnder, " AND fLoudnessHi<=" + o.sHiUnder},
+        {o.bEnableLoOver, " AND fLoudnessLo>=" + o.sLoOver},
+        {o.bEnableLoUnder, " AND fLoudnessLo<=" + o.sLoUnder},
+    };
+    for (const auto& [bOn, sPiece] : aLevels) {
+        if (bOn)
+            s += sPiece;
+    }
+    return s;
+}
+
+std::vector<qint64> RowIds(TdbSQLite& db, const TDataFilter& rFilter) {
+    std::vector<qint64> a;
+    std::unique_ptr<TDBResult> result;
+    db.RetreiveSessionData(kId, rFilter, result);
+    EXPECT_NE(result, nullptr) << db.LastError().toStdString();
+    for (; result && !result->Eof(); result->Next())
+        a.push_back(result->AsInteger("nId"));
+    return a;
+}
+
+TEST_F(TLevelDBTest, BoundFilterSelectsTheRowsOfTheWrittenStatement) {
+    Insert({{"09:59:59:00", 0, -6.5, -20, -30, -24},
+            {"10:00:00:00", 1, -6.4, -10, -40, -23},
+            {"10:00:01:00", 2, -6.6, -19.9, -31, -80},
+            {"10:30:00:00", 0, 0, -5, -20, -22},
+            {"11:00:00:00", 0, -999, -999, -999, -999}});
+    // Hand-edited rows: a level kept as text, a NULL level, a level stored as an integer.
+    Edit("INSERT INTO qxr_loudness_levels (sReportId,sTimeCode,iPeakChannel,fInstantaneousPeak,fLoudnessHi,"
+         "fLoudnessLo,fLoudnessInt) VALUES ('0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9','10:00:02:00',0,'loud',"
+         "NULL,-30,-23),('0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9','10:00:03:00',0,-6,-20,-30,-23);");
+
+    const auto With = [](const std::function<void(TFilterOptions&)>& fSet) {
+        TFilterOptions o;
+        fSet(o);
+        return o;
+    };
+    const TFilterOptions aCases[] = {
+        {},
+        With([](TFilterOptions& o) { o.bEnableTCStart = true, o.sTCStart = "10:00:00:00"; }),
+        With([](TFilterOptions& o) { o.bEnableTCEnd = true, o.sTCEnd = "10:00:01:00"; }),
+        With([](TFilterOptions& o) { o.bEnablePeakOver = true, o.sPeakOver = "-6.5"; }),
+        With([](TFilterOptions& o) { o.bEnablePeakUnder = true, o.sPeakUnder = "-6"; }),
+        With([](TFilterOptions& o) {
+            o.bEnablePeakOver = o.bEnablePeakUnder = true, o.sPeakOver = "-6.5", o.sPeakUnder = "-6.4";
+        }),
+        With([](TFilterOptions& o) { o.bEnableHiOver = true, o.sHiOver = "-19.9"; }),
+        With([](TFilterOptions& o) { o.bEnableLoUnder = true, o.sLoUnder = "-31"; }),
+        With([](TFilterOptions& o) { o.bEnableIntOver = o.bEnableIntUnder = true, o.sIntUnder = "-23.0"; }),
+        With([](TFilterOptions& o) { o.bEnableHiUnder = o.bEnableLoOver = true, o.sLoOver = "-1E2"; }),
+        With([](TFilterOptions& o) {
+            o.bEnableTCStart = o.bEnableTCEnd = o.bEnablePeakUnder = true;
+            o.sTCStart = "10:00:00:00", o.sTCEnd = "10:30:00:00", o.sPeakUnder = "-6.45";
+        }),
+    };
+    for (const TFilterOptions& o : aCases) {
+        const QString sWritten = WrittenStatement(o);
+        SCOPED_TRACE(sWritten.toStdString());
+        const std::optional<TDataFilter> rBound = BuildDataFilter(o);
+        ASSERT_TRUE(rBound);
+        EXPECT_FALSE(rBound->sStatement.contains('"'));
+        EXPECT_EQ(RowIds(db, *rBound), RowIds(db, {sWritten}));
+    }
+}
+
+TEST(LevelFilter, LevelTextsReadAsNumbersWithAPoint) {
+    struct TCase {
+        const char* sText;
+        std::optional<QString> sExpected;
+    };
+    const TCase aCases[] = {
+        {"-6,5", QString("-6.5")}, {"-6.5", QString("-6.5")}, {"0", QString("0")},
+        {"-1E2", QString("-1E2")}, {"abc", std::nullopt},     {"", std::nullopt},
+        {"-6,5,1", std::nullopt},  {"1.000,5", std::nullopt}, {"inf", std::nullopt},
+        {"nan", std::nullopt},     {"-6.5 dB", std::nullopt}, {"0x10", std::nullopt},
+    };
+    for (const TCase& c : aCases) {
+        SCOPED_TRACE(c.sText);
+        EXPECT_EQ(NormaliseLevelText(c.sText), c.sExpected);
+    }
+}
+
+TEST(LevelFilter, ConditionsKeepTheirOrderAndBindTheirValues) {
+    TFilterOptions o;
+    o.bEnableTCStart = o.bEnableLoUnder = o.bEnablePeakOver = true;
+    o.sTCStart = "10:00:00:00";
+    o.sPeakOver = "-6,5";
+    o.sLoUnder = "-20";
+    const std::optional<TDataFilter> r = BuildDataFilter(o);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->sStatement, "SELECT * FROM qxr_loudness_levels WHERE sReportId=?1 AND sTimeCode>=?2 AND "
+                             "fInstantaneousPeak>=?3 AND fLoudnessLo<=?4");
+    EXPECT_EQ(r->aValues, QVariantList({QString("10:00:00:00"), -6.5, -20.0}));
+    o.sLoUnder = "abc";
+    EXPECT_FALSE(BuildDataFilter(o));
+    o.bEnableLoUnder = false; // an unchecked text is never read
+    EXPECT_TRUE(BuildDataFilter(o));
+}
+
+TEST(TableColors, CellsFollowTheRulesOfTheirColumnInEitherLanguage) {
+    TTableColorOptions rPeak;
+    rPeak.rMax = {true, -6.0, clRed};
+    rPeak.rMin = {true, -40.0, clPurple};
+    rPeak.rDefault = {true, 0.0, clGreen};
+    TTableColorOptions rInt; // only a high rule
+    rInt.rMax = {true, -20.0, clBlue};
+    const TTableColorOptions rOff;
+    const TTableColorRules rRules{rPeak, rOff, rOff, rInt};
+    const TCellStyle plain{clWhite, Tint(clSilver, 0.5), clBlack, false};
+    const TCellStyle fixed{Tint(clGray, 0.9), Tint(clGray, 0.5), clBlack, false};
+    const TCellStyle red{Tint(clRed, 0.9), Tint(clRed, 0.5), clRed, true};
+    const TCellStyle purple{Tint(clPurple, 0.9), Tint(clPurple, 0.5), clPurple, true};
+    const TCellStyle green{Tint(clGreen, 0.9), Tint(clGreen, 0.5), clGreen, false};
+    const TCellStyle blue{Tint(clBlue, 0.9), Tint(clBlue, 0.5), clBlue, true};
+    const TCellStyle noRule{clWhite, Tint(clGray, 0.5), clBlack, false};
+    TCellStyle selected{Tint(clNavy, 0.9), Tint(clNavy, 0.5), clBlack, false};
+    TCellStyle focusedRed = red;
+    focusedRed.clPen = Tint(clNavy, 0.5);
+    TCellStyle focusedNoRule = noRule;
+    focusedNoRule.clPen = Tint(clNavy, 0.5);
+
+    struct TCase {
+        int iHeading;
+        const char* sText;
+        TCellState rState;
+        int iLNG;
+        TCellStyle rExpected;
+    };
+    const TCase aCases[] = {
+        {kTxtRowNumberHeading, "1", {true, false, false}, 0, fixed},
+        {kTxtTimecodeHeading, "10:00:00:00", {}, 0, plain},
+        {kTxtPeakChannelHeading, "2", {}, 0, red},
+        {kTxtPeakChannelHeading, "2", {}, 1, red},
+        {kTxtPeakChannelHeading, "0", {}, 0, plain},
+        {kTxtPeakLevelHeading, "-6.0", {}, 0, red},
+        {kTxtPeakLevelHeading, "-3.2", {}, 1, red},
+        {kTxtPeakLevelHeading, "-40.0", {}, 0, purple},
+        {kTxtPeakLevelHeading, "-20.0", {}, 1, green},
+        {kTxtPeakLevelHeading, "", {}, 0, plain},
+        {kTxtPeakLevelHeading, "-3.2", {false, true, true}, 0, focusedRed},
+        {kTxtIntegratingHeading, "-19.0", {}, 1, blue},
+        {kTxtIntegratingHeading, "-23.0", {}, 0, noRule},
+        {kTxtIntegratingHeading, "-23.0", {false, true, true}, 0, focusedNoRule},
+        {kTxtShortTermHeading, "-3.0", {}, 0, plain},
+        {kTxtShortTermHeading, "-3.0", {false, true, true}, 0, selected},
+    };
+    for (const TCase& c : aCases) {
+        SCOPED_TRACE(std::to_string(c.iHeading) + " " + c.sText + " lng " + std::to_string(c.iLNG));
+        const TCellStyle r =
+            LevelCellStyle(GetText(c.iHeading, c.iLNG), c.sText, c.rState, c.iLNG, rRules, QLocale::c());
+        EXPECT_EQ(r, c.rExpected);
+    }
+    // An English header in a Danish table is no rule column.
+    EXPECT_EQ(LevelCellStyle("Peak Channel", "2", {}, kLanguageDanish, rRules, QLocale::c()), plain);
+    // A cell written with "," reads in the locale that wrote it.
+    EXPECT_EQ(LevelCellStyle("Peak Niveau", "-3,2", {}, kLanguageDanish, rRules, QLocale(QLocale::Danish)),
+              red);
+
+    EXPECT_EQ(StatisticValueStyle(kTxtPeakCountLabel, "3", false, rInt, QLocale::c()), red);
+    EXPECT_EQ(StatisticValueStyle(kTxtPeakCountLabel, "0", false, rInt, QLocale::c()), std::nullopt);
+    EXPECT_EQ(StatisticValueStyle(kTxtIntegratingLabel, "-19.0 LUFS", false, rInt, QLocale::c()), blue);
+    EXPECT_EQ(StatisticValueStyle(kTxtIntegratingLabel, "-23.0 LUFS", true, rInt, QLocale::c()),
+              focusedNoRule);
+    EXPECT_EQ(StatisticValueStyle(kTxtIntegratingLabel, "-19.0 LUFS", false, rOff, QLocale::c()),
+              std::nullopt);
+    EXPECT_EQ(StatisticValueStyle(kTxtPeakLevelLabel, "-3.0  dBFS", false, rInt, QLocale::c()), std::nullopt);
+}
+
+} // namespace
