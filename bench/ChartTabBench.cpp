@@ -13,12 +13,19 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <ctime>
 
 namespace {
 
 constexpr int kChartWidth = 1450;
 constexpr int kChartHeight = 850;
 constexpr int kRepaints = 9;
+
+double ThreadCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
 
 } // namespace
 
@@ -80,20 +87,27 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "the chart or the table did not get every row\n");
         return 1;
     }
-    qxbench::PrintRow(qxbench::RatioRow("chart tab 86,400 rows x 3 series + 2 cursors vs level table load (s)",
-                                        times, "<=2"));
+    qxbench::PrintRow(qxbench::RatioRow(
+        "chart tab 86,400 rows x 3 series + 2 cursors vs level table load (s)", times, "<=2"));
 
     Tab->Chart->resize(kChartWidth, kChartHeight);
     Tab->Chart->toPixmap(kChartWidth, kChartHeight);
+    // Wall clock as the user waits, and the processor time of this thread, which a busy machine does not
+    // inflate.
     std::vector<double> aRepaintMs;
+    std::vector<double> aRepaintCpuMs;
     for (int i = 0; i < kRepaints; ++i) {
+        const double fCpuStart = ThreadCpuMs();
         aRepaintMs.push_back(1000 * qxbench::TimeSeconds([&] {
                                  const QPixmap Picture = Tab->Chart->toPixmap(kChartWidth, kChartHeight);
                                  if (Picture.isNull())
                                      std::fprintf(stderr, "no picture\n");
                              }));
+        aRepaintCpuMs.push_back(ThreadCpuMs() - fCpuStart);
     }
-    qxbench::PrintRow(qxbench::ValueRow("chart tab repaint 1450x850, 86,400 rows x 5 series (ms)", aRepaintMs,
-                                        "<=100"));
+    qxbench::PrintRow(
+        qxbench::ValueRow("chart tab repaint 1450x850, 86,400 rows x 5 series (ms)", aRepaintMs, "<=100"));
+    qxbench::PrintRow(
+        qxbench::ValueRow("chart tab repaint 1450x850, processor time (ms)", aRepaintCpuMs, "<=100"));
     return 0;
 }

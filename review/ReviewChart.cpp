@@ -23,23 +23,25 @@ constexpr int kAxisTitlePointSize = 10;
 constexpr int kCheckBoxSize = 11;
 constexpr int kCheckBoxGap = 4;
 
-// A line series with a shadow 1 pixel right and down, drawn under the line.
+// A line series with a shadow 1 pixel right and down, drawn under the line from the same points.
 class TShadowGraph : public QCPGraph {
 public:
     using QCPGraph::QCPGraph;
 
 protected:
-    void draw(QCPPainter* painter) override {
-        const QPen LinePen = pen();
+    void drawLinePlot(QCPPainter* painter, const QVector<QPointF>& lines) const override {
+        const QPen LinePen = painter->pen();
         QPen ShadowPen = LinePen;
         ShadowPen.setColor(clShadow);
-        setPen(ShadowPen);
         painter->save();
+        painter->setPen(ShadowPen);
+        // Under the line a plain shadow looks the same and draws in half the time.
+        painter->setAntialiasing(false);
         painter->translate(1, 1);
-        QCPGraph::draw(painter);
+        QCPGraph::drawLinePlot(painter, lines);
         painter->restore();
-        setPen(LinePen);
-        QCPGraph::draw(painter);
+        painter->setPen(LinePen);
+        QCPGraph::drawLinePlot(painter, lines);
     }
 };
 

@@ -112,7 +112,11 @@ TEST_F(ChartRowsFixture, TheFilterDecidesWhichRowsAreCharted) {
          {"SELECT * FROM qxr_loudness_levels WHERE sReportId = ?1 AND fInstantaneousPeak < ?2", {-1.0}},
          true,
          {"10:00:00:00", "10:00:02:00"}},
-        {"nothing matches", kId, {"SELECT * FROM qxr_loudness_levels WHERE sReportId = ?1 AND 0", {}}, true, {}},
+        {"nothing matches",
+         kId,
+         {"SELECT * FROM qxr_loudness_levels WHERE sReportId = ?1 AND 0", {}},
+         true,
+         {}},
         {"another session", "NO-SUCH-SESSION", {}, true, {}},
         {"the query fails", kId, {"SELECT * FROM no_such_table WHERE ?1", {}}, false, {}},
     };
