@@ -375,7 +375,8 @@ void TfrmMain::btnChartClick() {
         SnapshotRowsOf(sgDBLoudnessMax->model(), kSnapshotStatisticsRows));
     const QString sSession = rSelectedSessionInfo.sReportID;
     r.fnLoadRows = [this, sSession](TLevelData& rRows, const std::function<void()>& fnPump) {
-        return !sSession.isEmpty() && LoadChartRows(Ctrl.SQLConnection, sSession, TDataFilter(), rRows, fnPump);
+        return !sSession.isEmpty() &&
+               LoadChartRows(Ctrl.SQLConnection, sSession, TDataFilter(), rRows, fnPump);
     };
     ChartTabs->MakeChartTab(r);
 }

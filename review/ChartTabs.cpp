@@ -14,7 +14,6 @@
 namespace {
 
 constexpr int kTxtCloseTab = 238;
-constexpr int kTxtLoadingData = 278;
 constexpr int kTxtNoValidData = 280;
 
 // While a chart is made: the wait window shows and the main window takes no input; both end with the
