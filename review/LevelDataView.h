@@ -1,0 +1,93 @@
+#pragma once
+
+#include "review/LevelTable.h"
+
+#include <QObject>
+#include <QString>
+
+class QPushButton;
+class QTableView;
+class QTableWidget;
+class QWidget;
+class TdbSQLite;
+class TfrmFilter;
+class TfrmWait;
+class TMessageBox;
+struct TSettings;
+
+// What the level data part of the Database tab needs from the session list beside it.
+class ILevelDataHost {
+public:
+    virtual ~ILevelDataHost() = default;
+    // sSelectedSession: the session whose levels are loaded.
+    virtual QString SelectedSessionId() const = 0;
+    // The report identifier of the session list's current row.
+    virtual QString ListRowSessionId() const = 0;
+    // The session being recorded now (sCurrentSession), empty when none.
+    virtual QString RecordingSessionId() const = 0;
+    // The selected session's loudness unit: the scale mode row of the loudness configuration grid.
+    virtual QString SelectedSessionUnit() const = 0;
+    // Loaded levels make the session deletable (the list's Delete item).
+    virtual void EnableSessionDelete() = 0;
+    // The tab's button states kGUIReviewOff / kGUIReviewOn.
+    virtual void SetReviewState(int iState) = 0;
+};
+
+// The level data table sgDBData, the statistics grid sgDBLoudnessMax and the Filter Data command of the
+// Database tab. It creates both grids (the tab places them), loads a session's levels into them and keeps
+// the loaded data for the exports and the review charts (LevelTable()).
+class TLevelDataView : public QObject {
+    Q_OBJECT
+public:
+    struct TContext {
+        TdbSQLite& DB;
+        // Data options, colour rules and the filter dialog's state.
+        TSettings& Settings;
+        const int& iLNG;
+        const TMessageBox& MessageBox;
+        TfrmWait* frmWait;
+        TfrmFilter* frmFilter;
+        // Disabled while a load runs.
+        QWidget* MainWindow;
+        QPushButton* btnFilterData;
+    };
+
+    TLevelDataView(const TContext& rContext, ILevelDataHost& rHost, QWidget* pParent);
+
+    QTableView* sgDBData = nullptr;
+    QTableWidget* sgDBLoudnessMax = nullptr;
+
+    // The loaded rows, headers, statistics and the filter they were read with.
+    const TLevelTable& LevelTable() const { return FTable; }
+    // The filter of the last load: empty after an unfiltered load.
+    const TDataFilter& DataFilter() const { return FTable.DataFilter(); }
+    // The timecode picked in the statistics grid.
+    const QString& TCHighlight() const { return sTCHighlight; }
+
+    // Lays out the headers and labels in the current language and data options; empties the table and the
+    // statistics values.
+    void UpdateGUIStrings();
+    // A new session was selected: the table is emptied (the statistics stay until the next load).
+    void ClearTable();
+    // A double-click in the session list: every level row of the selected session.
+    bool LoadSelectedSession();
+    // Loads the selected session's levels through rFilter with the wait window showing and the main
+    // window disabled; true when rows were found.
+    bool LoadDataToGrid(const TDataFilter& rFilter);
+    // Asks for the data filter and loads the rows it selects.
+    void btnFilterDataClick();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void WriteStatistics();
+    void sgDBLoudnessMaxMouseDown(int iRow);
+    void sgDBLoudnessMaxDblClick();
+    void sgDBDataMouseEnter();
+
+    TContext Ctx;
+    ILevelDataHost& Host;
+    TLevelTable FTable;
+    QString sTCHighlight;
+};

@@ -1,0 +1,254 @@
+#include "review/LevelDataView.h"
+#include "app/Drawing.h"
+#include "app/MainView.h"
+#include "app/MessageBox.h"
+#include "app/Settings.h"
+#include "app/TextTable.h"
+#include "dialogs/FormWait.h"
+#include "review/FormFilter.h"
+#include "review/TableColors.h"
+#include "store/dbSQLite.h"
+#include "tests/dialogs/DialogTestSupport.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <SQLiteCpp/SQLiteCpp.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+const char* const kId = "0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9";
+
+class TFakeHost : public ILevelDataHost {
+public:
+    QString SelectedSessionId() const override { return kId; }
+    QString ListRowSessionId() const override { return kId; }
+    QString RecordingSessionId() const override { return sRecording; }
+    QString SelectedSessionUnit() const override { return "LUFS"; }
+    void EnableSessionDelete() override {
+        ++iDeleteEnabled;
+        if (fnDuringLoad)
+            fnDuringLoad();
+    }
+    void SetReviewState(int iState) override { aStates.push_back(iState); }
+
+    QString sRecording;
+    int iDeleteEnabled = 0;
+    std::vector<int> aStates;
+    std::function<void()> fnDuringLoad;
+};
+
+// A double-click as the user makes it: a click, then the second press that the system reports as a
+// double-click.
+void DoubleClick(QTableWidget* Grid, QPoint At) {
+    QTest::mouseClick(Grid->viewport(), Qt::LeftButton, {}, At);
+    QTest::mouseDClick(Grid->viewport(), Qt::LeftButton, {}, At);
+}
+
+class LevelDataViewTest : public ::testing::Test {
+protected:
+    LevelDataViewTest()
+        : MessageBox(Settings.iLNG, &Main), frmWait(&Main), frmFilter(&Main),
+          btnFilterData(new QPushButton(&Main)),
+          View({db, Settings, Settings.iLNG, MessageBox, &frmWait, &frmFilter, &Main, btnFilterData}, Host,
+               &Main) {
+        frmWait.SetLanguage(&Settings.iLNG);
+        frmFilter.SetContext(&Settings.iLNG, &Settings.rFilterOptions, &MessageBox);
+        MessageBox.SetResponder([this](const TMessageBoxRequest& r) {
+            aMessages.push_back({r.sText, r.iKind});
+            return kMsgResultOK;
+        });
+        auto* Layout = new QHBoxLayout(&Main);
+        Layout->addWidget(btnFilterData);
+        Layout->addWidget(View.sgDBLoudnessMax);
+        Layout->addWidget(View.sgDBData);
+        Main.resize(1000, 400);
+        Main.show();
+        Settings.rTablePeakColorOptions.rMax = {true, -6.0, clRed};
+        Settings.rTablePeakColorOptions.rDefault = {true, 0.0, clGreen};
+        Settings.rTableIntColorOptions.rMin = {true, -30.0, clPurple};
+    }
+
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        const QString sFile = dir.filePath("levels.DB3");
+        ASSERT_TRUE(db.CreateSQLiteDB(sFile));
+        ASSERT_TRUE(db.OpenSQLiteDB(sFile));
+        // 300 rows, one a second from 10:00:00; a peak on channel 1 every 100th row, the highest at row 150.
+        SQLite::Database conn(sFile.toStdString(), SQLite::OPEN_READWRITE);
+        conn.exec(
+            "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i+1 FROM n WHERE i<299) INSERT INTO "
+            "qxr_loudness_levels (sReportId,sTimeCode,iPeakChannel,fInstantaneousPeak,fLoudnessHi,"
+            "fLoudnessLo,fLoudnessInt) SELECT '0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9', "
+            "printf('10:%02d:%02d:00', "
+            "i/60, i%60), CASE WHEN i%100=0 THEN 1 ELSE 0 END, CASE WHEN i=150 THEN -1.5 ELSE -10-(i%7) END, "
+            "-20, -35, -40+i*0.05 FROM n;");
+        View.UpdateGUIStrings();
+    }
+
+    QString Stat(int iRow, int iCol) const {
+        const QTableWidgetItem* Item = View.sgDBLoudnessMax->item(iRow, iCol);
+        return Item ? Item->text() : QString();
+    }
+
+    // The fill of a level cell as painted: a point inside its frame, left of the centred text.
+    QColor FillAt(int iRow, int iCol) const {
+        QApplication::processEvents();
+        View.sgDBData->scrollTo(View.LevelTable().Model().index(iRow, iCol));
+        const QRect r = View.sgDBData->visualRect(View.LevelTable().Model().index(iRow, iCol));
+        const QImage Image = View.sgDBData->viewport()->grab().toImage();
+        return Image.pixelColor(r.left() + 4, r.center().y());
+    }
+
+    QTemporaryDir dir;
+    TdbSQLite db;
+    TSettings Settings;
+    QWidget Main;
+    TMessageBox MessageBox;
+    TfrmWait frmWait;
+    TfrmFilter frmFilter;
+    QPushButton* btnFilterData;
+    TFakeHost Host;
+    TLevelDataView View;
+    std::vector<std::pair<QString, int>> aMessages;
+};
+
+TEST_F(LevelDataViewTest, ALoadFillsTheTableAndTheStatisticsWithTheWaitWindowShowing) {
+    bool bDisabledWhileLoading = false;
+    QString sWaitText;
+    Host.fnDuringLoad = [&] {
+        bDisabledWhileLoading = !Main.isEnabled();
+        sWaitText = frmWait.isVisible() ? frmWait.WaitText() : QString();
+    };
+    ASSERT_TRUE(View.LoadSelectedSession());
+    EXPECT_TRUE(bDisabledWhileLoading);
+    EXPECT_EQ(sWaitText, "Loading data, please wait...");
+    EXPECT_TRUE(Main.isEnabled());
+    EXPECT_FALSE(frmWait.isVisible());
+    EXPECT_EQ(Host.iDeleteEnabled, 1);
+    EXPECT_EQ(Host.aStates, std::vector<int>{kGUIReviewOn});
+    EXPECT_TRUE(View.DataFilter().IsEmpty());
+
+    const QAbstractItemModel* Model = View.sgDBData->model();
+    ASSERT_EQ(Model->rowCount(), 300);
+    EXPECT_EQ(Model->headerData(3, Qt::Horizontal).toString(), "Peak Level");
+    EXPECT_EQ(Model->index(150, 1).data().toString(), "10:02:30:00");
+    EXPECT_EQ(Model->index(150, 3).data().toString(), "-1.5");
+
+    const std::pair<const char*, const char*> aExpected[] = {
+        {"Peak Level.:", "-1.5  dBFS"},
+        {"Peak Count.:", "3"},
+        {"Shortterm.:", "-20.0 LUFS"},
+        {"Integrating.:", "-25.0 LUFS"},
+        {"", ""},
+    };
+    EXPECT_EQ(Stat(0, 0), "Session Statistics");
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(Stat(i + 1, 0), aExpected[i].first);
+        EXPECT_EQ(Stat(i + 1, 1), aExpected[i].second);
+    }
+    EXPECT_EQ(Stat(1, 2), "10:02:30:00");
+    EXPECT_EQ(View.sgDBLoudnessMax->item(1, 1)->toolTip(), "Time Code.: 10:02:30:00");
+    EXPECT_TRUE(View.sgDBLoudnessMax->item(2, 1)->toolTip().isEmpty());
+    EXPECT_TRUE(View.sgDBLoudnessMax->isColumnHidden(2));
+}
+
+TEST_F(LevelDataViewTest, TheSessionBeingRecordedIsNeverMadeDeletable) {
+    Host.sRecording = kId;
+    ASSERT_TRUE(View.LoadSelectedSession());
+    EXPECT_EQ(Host.iDeleteEnabled, 0);
+}
+
+TEST_F(LevelDataViewTest, CellsAreColouredByTheirHeaderInEitherLanguage) {
+    for (const int iLNG : {kLanguageEnglish, kLanguageDanish}) {
+        SCOPED_TRACE(iLNG);
+        Settings.iLNG = iLNG;
+        View.UpdateGUIStrings();
+        ASSERT_TRUE(View.LoadSelectedSession());
+        // Row 150 holds the highest peak (-1.5, at least -6: red), row 1 a plain one (default green), row 100
+        // a peak on channel 1 (red), row 0 an integrated value of -40 (at most -30: purple).
+        EXPECT_EQ(FillAt(150, 3), ColorValueToQColor(Tint(clRed, 0.9)));
+        EXPECT_EQ(FillAt(1, 3), ColorValueToQColor(Tint(clGreen, 0.9)));
+        EXPECT_EQ(FillAt(100, 2), ColorValueToQColor(Tint(clRed, 0.9)));
+        EXPECT_EQ(FillAt(1, 2), QColor(Qt::white));
+        EXPECT_EQ(FillAt(0, 5), ColorValueToQColor(Tint(clPurple, 0.9)));
+        EXPECT_EQ(FillAt(299, 5), QColor(Qt::white));
+        EXPECT_EQ(FillAt(5, 0), ColorValueToQColor(Tint(clGray, 0.9)));
+    }
+}
+
+TEST_F(LevelDataViewTest, AStatisticJumpsToItsRowAtTheTopOfTheTable) {
+    ASSERT_TRUE(View.LoadSelectedSession());
+    QTableWidget* Stats = View.sgDBLoudnessMax;
+    const QRect rPeak = Stats->visualItemRect(Stats->item(1, 1));
+    DoubleClick(Stats, rPeak.center());
+    EXPECT_EQ(View.TCHighlight(), "10:02:30:00");
+    EXPECT_EQ(View.sgDBData->currentIndex().row(), 150);
+    EXPECT_EQ(View.sgDBData->currentIndex().column(), 1);
+    EXPECT_EQ(View.sgDBData->rowAt(0), 150);
+
+    // The peak count has no timecode: nothing moves.
+    View.sgDBData->setCurrentIndex(View.sgDBData->model()->index(3, 1));
+    QTest::mouseDClick(Stats->viewport(), Qt::LeftButton, {},
+                       Stats->visualItemRect(Stats->item(2, 1)).center());
+    EXPECT_TRUE(View.TCHighlight().isEmpty());
+    EXPECT_EQ(View.sgDBData->currentIndex().row(), 3);
+}
+
+TEST_F(LevelDataViewTest, TheFilterCommandLoadsTheMatchingRowsOrSaysNothingMatched) {
+    ASSERT_TRUE(View.LoadSelectedSession());
+    // "-6,5" is taken as -6.5: only the highest peak lies above it.
+    EXPECT_TRUE(qxtest::DriveModal(
+        frmFilter, [&] { btnFilterData->click(); },
+        [&] {
+            frmFilter.chkPeakOver->click();
+            frmFilter.editPeakOver->setText("-6,5");
+            frmFilter.btnOK->click();
+        }));
+    EXPECT_EQ(Settings.rFilterOptions.sPeakOver, "-6.5");
+    ASSERT_EQ(View.sgDBData->model()->rowCount(), 1);
+    EXPECT_EQ(View.sgDBData->model()->index(0, 1).data().toString(), "10:02:30:00");
+    EXPECT_FALSE(View.DataFilter().IsEmpty());
+    EXPECT_TRUE(aMessages.empty());
+
+    // Above greater than Below selects nothing.
+    EXPECT_TRUE(qxtest::DriveModal(
+        frmFilter, [&] { btnFilterData->click(); },
+        [&] {
+            frmFilter.chkPeakUnder->click();
+            frmFilter.editPeakUnder->setText("-10");
+            frmFilter.btnOK->click();
+        }));
+    ASSERT_EQ(aMessages.size(), 1u);
+    EXPECT_EQ(aMessages[0].first, GetText(kTxtNoMatchingData, kLanguageEnglish));
+    EXPECT_EQ(aMessages[0].second, kMsgWarning);
+    EXPECT_EQ(View.sgDBData->model()->rowCount(), 0);
+    EXPECT_EQ(Host.aStates.back(), kGUIReviewOff);
+    EXPECT_TRUE(btnFilterData->isEnabled());
+    // The statistics keep the last successful load's values.
+    EXPECT_EQ(Stat(1, 1), "-1.5  dBFS");
+}
+
+TEST_F(LevelDataViewTest, AFailingLoadSaysWhyAndGivesTheWindowBack) {
+    SQLite::Database conn(db.DatabaseFileName().toStdString(), SQLite::OPEN_READWRITE);
+    conn.exec("DROP TABLE qxr_loudness_levels;");
+    EXPECT_FALSE(View.LoadSelectedSession());
+    ASSERT_EQ(aMessages.size(), 1u);
+    EXPECT_TRUE(aMessages[0].first.startsWith("Exception raised with message \""))
+        << aMessages[0].first.toStdString();
+    EXPECT_TRUE(aMessages[0].first.contains("qxr_loudness_levels"));
+    EXPECT_TRUE(aMessages[0].first.contains("Please contact Kelmoria"));
+    EXPECT_EQ(aMessages[0].second, kMsgError);
+    EXPECT_TRUE(Main.isEnabled());
+    EXPECT_FALSE(frmWait.isVisible());
+}
+
+} // namespace
