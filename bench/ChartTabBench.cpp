@@ -60,15 +60,18 @@ int main(int argc, char** argv) {
     rOptions.fCursor2 = -31;
     TChartTabs Tabs(&PageCtrl, rOptions, iLNG, iTabId, MessageBox, &PageCtrl);
 
-    TChartTabRequest Request;
-    Request.sCaption = QStringLiteral("Day");
-    Request.rSetup = {1, QStringLiteral("LUFS")};
-    Request.fnLoadRows = [&db](TLevelData& rRows, const std::function<void()>& fnPump) {
-        return LoadChartRows(db, qxbench::kSession, {}, rRows, fnPump);
-    };
+    // The chart reads what the level table's load read: the session through its filter.
     TLevelTable Table;
     Table.SetLayout({}, iLNG, QStringLiteral("."));
     const auto Pump = [] { QCoreApplication::processEvents(); };
+    QString sError;
+    Table.Load(db, qxbench::kSession, {}, QStringLiteral("LUFS"), Pump, sError);
+    TChartTabRequest Request;
+    Request.sCaption = QStringLiteral("Day");
+    Request.rSetup = {1, QStringLiteral("LUFS")};
+    Request.fnLoadRows = [&db, &Table](TLevelData& rRows, const std::function<void()>& fnPump) {
+        return LoadChartRows(db, Table, rRows, fnPump);
+    };
 
     TChartTab* Tab = nullptr;
     const auto times = qxbench::MeasurePaired(
@@ -77,11 +80,7 @@ int main(int argc, char** argv) {
             Tabs.CloseActiveTab();
             Tab = Tabs.MakeChartTab(Request);
         },
-        [&] {
-            QString sError;
-            Table.Load(db, qxbench::kSession, {}, QStringLiteral("LUFS"), Pump, sError);
-        },
-        7);
+        [&] { Table.Load(db, qxbench::kSession, {}, QStringLiteral("LUFS"), Pump, sError); }, 7);
     if (!Tab || Tab->Chart->graphCount() != 5 || Tab->Chart->PointCount() != qxbench::kRowsPerDay ||
         Table.RowCount() != qxbench::kRowsPerDay) {
         std::fprintf(stderr, "the chart or the table did not get every row\n");

@@ -1,6 +1,7 @@
 #include "review/ChartData.h"
 
 #include "review/LevelData.h"
+#include "review/LevelTable.h"
 #include "store/dbSQLite.h"
 
 #include <QAbstractItemModel>
@@ -25,6 +26,12 @@ bool LoadChartRows(TdbSQLite& rDB, const QString& sSessionId, const TDataFilter&
         return Result != nullptr;
     QString sError;
     return ReadLevelRows(*Result, rRows, fnPump, sError);
+}
+
+bool LoadChartRows(TdbSQLite& rDB, const TLevelTable& rTable, TLevelData& rRows,
+                   const std::function<void()>& fnPump) {
+    return !rTable.SessionId().isEmpty() &&
+           LoadChartRows(rDB, rTable.SessionId(), rTable.DataFilter(), rRows, fnPump);
 }
 
 TChartSnapshot MakeChartSnapshot(const TSnapshotRow& rAnalysisDate,

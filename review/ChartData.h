@@ -7,6 +7,7 @@
 
 class QAbstractItemModel;
 class TLevelData;
+class TLevelTable;
 class TdbSQLite;
 struct TDataFilter;
 
@@ -14,6 +15,10 @@ struct TDataFilter;
 // them; fnPump runs about every 30 ms meanwhile. False when the query fails or a read failed; true with no
 // rows for a session without any.
 bool LoadChartRows(TdbSQLite& rDB, const QString& sSessionId, const TDataFilter& rFilter, TLevelData& rRows,
+                   const std::function<void()>& fnPump);
+// The rows of the level table's last load again: its session through its filter, so a chart shows what the
+// table showed. False when the table was never loaded.
+bool LoadChartRows(TdbSQLite& rDB, const TLevelTable& rTable, TLevelData& rRows,
                    const std::function<void()>& fnPump);
 
 // One label and value of a chart tab's snapshot.

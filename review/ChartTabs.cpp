@@ -3,7 +3,7 @@
 #include "app/MessageBox.h"
 #include "app/OwnerDrawnMenu.h"
 #include "app/TextTable.h"
-#include "dialogs/FormWait.h"
+#include "review/LoadingState.h"
 
 #include <QCoreApplication>
 #include <QMenu>
@@ -15,32 +15,6 @@ namespace {
 
 constexpr int kTxtCloseTab = 238;
 constexpr int kTxtNoValidData = 280;
-
-// While a chart is made: the wait window shows and the main window takes no input; both end with the
-// scope, also on an early return or an exception.
-class TBusyWindow {
-public:
-    TBusyWindow(QWidget* pMainWindow, TfrmWait* pWait) : Main(pMainWindow), Wait(pWait) {
-        if (Wait) {
-            Wait->SetWaitTextEntry(kTxtLoadingData);
-            Wait->ShowWait();
-        }
-        if (Main)
-            Main->setEnabled(false);
-    }
-    ~TBusyWindow() {
-        if (Wait)
-            Wait->close();
-        if (Main)
-            Main->setEnabled(true);
-    }
-    TBusyWindow(const TBusyWindow&) = delete;
-    TBusyWindow& operator=(const TBusyWindow&) = delete;
-
-private:
-    QWidget* Main;
-    TfrmWait* Wait;
-};
 
 } // namespace
 
@@ -58,7 +32,7 @@ TChartTabs::TChartTabs(QTabWidget* pPageCtrl, TChartOptions& rOptions, const int
 TChartTab* TChartTabs::MakeChartTab(const TChartTabRequest& rRequest) {
     TChartTab* Tab = nullptr;
     {
-        TBusyWindow Busy(MainWindow, frmWait);
+        TLoadingState Loading(MainWindow, frmWait);
         ++FTabId;
         Tab = new TChartTab(FTabId, rRequest.rSetup, rChartOptions, FLanguage);
         QStringList slNames;

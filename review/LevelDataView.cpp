@@ -11,6 +11,7 @@
 #include "review/FormFilter.h"
 #include "review/LevelFilter.h"
 #include "review/LevelTableDelegate.h"
+#include "review/LoadingState.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -36,32 +37,6 @@ QTableWidgetItem* CellOf(QTableWidget* Grid, int iRow, int iCol) {
     }
     return Item;
 }
-
-// Enables the main window and closes the wait window however a load ends.
-class TLoadingState {
-public:
-    TLoadingState(QWidget* pMainWindow, TfrmWait* pWait) : MainWindow(pMainWindow), frmWait(pWait) {
-        if (frmWait) {
-            frmWait->SetWaitTextEntry(kTxtLoadingData);
-            frmWait->SetAlphaBlendValue(255);
-            frmWait->ShowWait();
-        }
-        if (MainWindow)
-            MainWindow->setEnabled(false);
-    }
-    ~TLoadingState() {
-        if (MainWindow)
-            MainWindow->setEnabled(true);
-        if (frmWait)
-            frmWait->close();
-    }
-    TLoadingState(const TLoadingState&) = delete;
-    TLoadingState& operator=(const TLoadingState&) = delete;
-
-private:
-    QWidget* MainWindow;
-    TfrmWait* frmWait;
-};
 
 } // namespace
 

@@ -12,7 +12,7 @@ namespace {
 
 constexpr int kTxtShortTerm = 150;
 
-// Windows' colour index of inactive captions.
+// The system colour of inactive captions, by its platform index.
 constexpr TColorValue kInactiveCaptionIndex = 3;
 
 constexpr QColor clGradientTop(0xDA, 0xDA, 0xDA);

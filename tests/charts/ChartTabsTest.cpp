@@ -5,10 +5,14 @@
 #include "app/TextTable.h"
 #include "dialogs/FormWait.h"
 #include "review/FormChart.h"
+#include "review/FormFilter.h"
+#include "review/LevelDataView.h"
+#include "review/LevelFilter.h"
 #include "tests/support/TestSupport.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -397,6 +401,121 @@ TEST_F(ChartTabsFixture, TheChartWindowKeepsItsCaptionAndPlace) {
     EXPECT_TRUE(rMax.Maximized);
     EXPECT_EQ(rMax.X, 1);
     EXPECT_EQ(rMax.Height, 4);
+}
+
+// The Database tab's level data beside the page control's chart tabs: what a load left in the level table
+// is what the next chart shows.
+class TSelectedSession : public ILevelDataHost {
+public:
+    QString SelectedSessionId() const override { return kIdA; }
+    QString ListRowSessionId() const override { return kIdA; }
+    QString RecordingSessionId() const override { return {}; }
+    QString SelectedSessionUnit() const override { return "LUFS"; }
+    void EnableSessionDelete() override {}
+    void SetReviewState(int) override {}
+};
+
+class ChartAfterLoadFixture : public ::testing::Test {
+protected:
+    ChartAfterLoadFixture()
+        : MessageBox(Settings.iLNG, &Main), frmWait(&Main), frmFilter(&Main),
+          btnFilterData(new QPushButton(&Main)),
+          View({DB, Settings, Settings.iLNG, MessageBox, &frmWait, &frmFilter, &Main, btnFilterData}, Host,
+               &Main),
+          PageCtrl(new QTabWidget(&Main)),
+          Tabs(PageCtrl, Settings.rChartOptions, Settings.iLNG, iTabId, MessageBox, &Main) {
+        MessageBox.SetResponder([this](const TMessageBoxRequest& r) {
+            aMessages.push_back(r.sText);
+            return kMsgResultOK;
+        });
+        frmWait.SetLanguage(&Settings.iLNG);
+        frmFilter.SetContext(&Settings.iLNG, &Settings.rFilterOptions, &MessageBox);
+        Tabs.SetWaitWindow(&frmWait);
+        PageCtrl->addTab(View.sgDBData, "Logging");
+        PageCtrl->addTab(View.sgDBLoudnessMax, "Database");
+        auto* Layout = new QHBoxLayout(&Main);
+        Layout->addWidget(PageCtrl);
+        Main.resize(1000, 600);
+        Main.show();
+    }
+
+    void SetUp() override {
+        const QString sFile = Dir.filePath("review.DB3");
+        ASSERT_TRUE(DB.CreateSQLiteDB(sFile));
+        ASSERT_TRUE(DB.OpenSQLiteDB(sFile));
+        TSessionInfo r;
+        r.sReportID = kIdA;
+        ASSERT_TRUE(DB.InsertSession(r));
+        for (int i = 0; i < 10; ++i)
+            ASSERT_TRUE(DB.InsertSessionData(kIdA, "1", 0, 1, IntOf(i), PeakOf(i), -40, STMaxOf(i), 0, 0,
+                                             TimeCode(i)));
+    }
+
+    TChartTab* MakeChart() {
+        TChartTabRequest r;
+        r.sCaption = "A";
+        r.rSetup = {kScaleLUFS, "LUFS"};
+        r.fnLoadRows = [this](TLevelData& rRows, const std::function<void()>& fnPump) {
+            return LoadChartRows(DB, View.LevelTable(), rRows, fnPump);
+        };
+        return Tabs.MakeChartTab(r);
+    }
+
+    static std::vector<QString> TimeCodes(const TReviewChart* Chart) {
+        std::vector<QString> a;
+        for (int i = 0; i < Chart->PointCount(); ++i)
+            a.push_back(Chart->PointLabel(i));
+        return a;
+    }
+
+    QTemporaryDir Dir;
+    TdbSQLite DB;
+    TSettings Settings;
+    TSelectedSession Host;
+    QWidget Main;
+    TMessageBox MessageBox;
+    TfrmWait frmWait;
+    TfrmFilter frmFilter;
+    QPushButton* btnFilterData;
+    TLevelDataView View;
+    QTabWidget* PageCtrl;
+    int iTabId = 0;
+    TChartTabs Tabs;
+    std::vector<QString> aMessages;
+};
+
+TEST_F(ChartAfterLoadFixture, AChartShowsTheRowsOfTheLastLoadFilteredOrNot) {
+    // Before any load there is nothing to chart.
+    TChartTab* Before = MakeChart();
+    EXPECT_EQ(Before->Chart->PointCount(), 0);
+    ASSERT_EQ(aMessages.size(), 1u);
+    EXPECT_EQ(aMessages[0], GetText(280, kLanguageEnglish));
+
+    // Peaks above -8 from 10:00:02:00 on: some of the rows, not all.
+    TFilterOptions rFilter;
+    rFilter.bEnableTCStart = true;
+    rFilter.sTCStart = TimeCode(2);
+    rFilter.bEnablePeakOver = true;
+    rFilter.sPeakOver = "-8";
+    const std::optional<TDataFilter> Filter = BuildDataFilter(rFilter);
+    ASSERT_TRUE(Filter.has_value());
+    ASSERT_TRUE(View.LoadDataToGrid(*Filter));
+    const int iFiltered = View.LevelTable().RowCount();
+    ASSERT_GT(iFiltered, 0);
+    ASSERT_LT(iFiltered, 10);
+    TChartTab* Filtered = MakeChart();
+    std::vector<QString> aTable;
+    for (int i = 0; i < iFiltered; ++i)
+        aTable.push_back(View.LevelTable().Model().Rows().Timecode(i));
+    EXPECT_EQ(TimeCodes(Filtered->Chart), aTable);
+    EXPECT_EQ(TimeCodes(Filtered->Chart).front(), TimeCode(2));
+
+    // A double-click loads every row again; the earlier chart keeps what it showed.
+    ASSERT_TRUE(View.LoadSelectedSession());
+    TChartTab* All = MakeChart();
+    EXPECT_EQ(All->Chart->PointCount(), 10);
+    EXPECT_EQ(Filtered->Chart->PointCount(), iFiltered);
+    EXPECT_EQ(aMessages.size(), 1u);
 }
 
 } // namespace
