@@ -115,6 +115,7 @@ void TfrmMain::FormCreate() {
     CreateDatabaseTab();
     CreateStatusBar();
     ChartTabs = new TChartTabs(PageCtrl, Ctrl.Settings.rChartOptions, iLNG, iTabId, *MessageBox, this);
+    connect(btnChart, &QPushButton::clicked, this, &TfrmMain::btnChartClick);
 
     const QString sConfigRoot = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     if (!Ctrl.Initialise(sConfigRoot)) {
@@ -196,7 +197,6 @@ void TfrmMain::CreateDatabaseTab() {
     DataButtons->addWidget(btnChart);
     DataButtons->addWidget(btnExport);
     Right->addLayout(DataButtons);
-    connect(btnChart, &QPushButton::clicked, this, &TfrmMain::btnChartClick);
     sgDBData = NewGrid(2, 2, tabDB);
     Right->addWidget(sgDBData, 1);
     Layout->addLayout(Right, 2);
