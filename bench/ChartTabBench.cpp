@@ -34,13 +34,8 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir dir;
-    const QString sFile = dir.filePath(QStringLiteral("day.DB3"));
-    if (!dir.isValid() || !qxbench::CreateDayDatabase(sFile)) {
-        std::fprintf(stderr, "could not create the database\n");
-        return 1;
-    }
     TdbSQLite db;
-    if (!db.OpenSQLiteDB(sFile))
+    if (!qxbench::OpenDayDatabase(dir, db))
         return 1;
 
     // The main window's page control with its two fixed pages.

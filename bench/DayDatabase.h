@@ -6,8 +6,10 @@
 #include "store/dbSQLite.h"
 
 #include <QString>
+#include <QTemporaryDir>
 #include <SQLiteCpp/SQLiteCpp.h>
 #include <cmath>
+#include <cstdio>
 
 namespace qxbench {
 
@@ -44,6 +46,17 @@ inline bool CreateDayDatabase(const QString& sFile) {
         }
     }
     transaction.commit();
+    return true;
+}
+
+// Creates the day database in dir and opens it in rDB; false, with the reason on the error output, when
+// either fails.
+inline bool OpenDayDatabase(const QTemporaryDir& dir, TdbSQLite& rDB) {
+    const QString sFile = dir.filePath(QStringLiteral("day.DB3"));
+    if (!dir.isValid() || !CreateDayDatabase(sFile) || !rDB.OpenSQLiteDB(sFile)) {
+        std::fprintf(stderr, "could not create the database\n");
+        return false;
+    }
     return true;
 }
 

@@ -33,13 +33,8 @@ double ResidentBytes() {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
-    const QString sFile = dir.filePath(QStringLiteral("day.DB3"));
-    if (!dir.isValid() || !qxbench::CreateDayDatabase(sFile)) {
-        std::fprintf(stderr, "could not create the database\n");
-        return 1;
-    }
     TdbSQLite db;
-    if (!db.OpenSQLiteDB(sFile))
+    if (!qxbench::OpenDayDatabase(dir, db))
         return 1;
     TLevelTable table;
     table.SetLayout({}, 0, QStringLiteral("."));
@@ -67,7 +62,7 @@ int main(int argc, char** argv) {
         [&] {
             QProcess sqlite;
             sqlite.setStandardOutputFile(QProcess::nullDevice());
-            sqlite.start(QStringLiteral("sqlite3"), {sFile, sQuery});
+            sqlite.start(QStringLiteral("sqlite3"), {db.DatabaseFileName(), sQuery});
             sqlite.waitForFinished(-1);
         },
         7);

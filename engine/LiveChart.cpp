@@ -225,15 +225,19 @@ void TLiveChart::UpdateLegendLook() {
 }
 
 void TLiveChart::ChartLegendClick(QCPLegend*, QCPAbstractLegendItem* Item, QMouseEvent*) {
+    const int iSeries = LegendSeriesIndex(*this, Item);
+    if (iSeries >= 0)
+        Q_EMIT SeriesLegendClicked(iSeries);
+}
+
+int LegendSeriesIndex(QCustomPlot& Chart, QCPAbstractLegendItem* Item) {
     auto* PlottableItem = qobject_cast<QCPPlottableLegendItem*>(Item);
     if (!PlottableItem)
-        return;
-    for (int i = 0; i < graphCount(); ++i) {
-        if (graph(i) == PlottableItem->plottable()) {
-            Q_EMIT SeriesLegendClicked(i);
-            return;
-        }
-    }
+        return -1;
+    for (int i = 0; i < Chart.graphCount(); ++i)
+        if (Chart.graph(i) == PlottableItem->plottable())
+            return i;
+    return -1;
 }
 
 void ChartLoggingClickLegend(QCustomPlot& Chart, TChartOptions& r, int iLNG) {

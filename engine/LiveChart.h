@@ -89,5 +89,8 @@ QPen SeriesPen(TColorValue clColor, int iWidth);
 void ApplyLevelChartSettings(QCustomPlot& Chart, TChartOptions& rOptions, int iScaleMode,
                              const QString& sUnit, int iSTMaxTitle, bool bAllShown, int iLNG);
 
+// The index of the series whose legend entry Item is; -1 for anything else.
+int LegendSeriesIndex(QCustomPlot& Chart, QCPAbstractLegendItem* Item);
+
 // The legend in one line below the plot, so it never covers the curves.
 void PlaceLegendBelowPlot(QCustomPlot& Chart);

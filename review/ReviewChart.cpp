@@ -220,15 +220,7 @@ void TReviewChart::ClickLegend(int iSeries) {
 }
 
 void TReviewChart::ChartLegendClick(QCPLegend*, QCPAbstractLegendItem* Item, QMouseEvent*) {
-    auto* PlottableItem = qobject_cast<QCPPlottableLegendItem*>(Item);
-    if (!PlottableItem)
-        return;
-    for (int i = 0; i < graphCount(); ++i) {
-        if (graph(i) == PlottableItem->plottable()) {
-            ClickLegend(i);
-            return;
-        }
-    }
+    ClickLegend(LegendSeriesIndex(*this, Item));
 }
 
 QImage TReviewChart::ChartPicture() {

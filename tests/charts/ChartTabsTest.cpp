@@ -104,13 +104,7 @@ protected:
 
     void RightClickTab(int iIndex) {
         QTabBar* Bar = Main.PageCtrl->tabBar();
-        const QPointF Pos = QRectF(Bar->tabRect(iIndex)).center();
-        QMouseEvent Press(QEvent::MouseButtonPress, Pos, Bar->mapToGlobal(Pos), Qt::RightButton,
-                          Qt::RightButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(Bar, &Press);
-        QMouseEvent Release(QEvent::MouseButtonRelease, Pos, Bar->mapToGlobal(Pos), Qt::RightButton,
-                            Qt::NoButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(Bar, &Release);
+        Click(Bar, QRectF(Bar->tabRect(iIndex)).center(), Qt::RightButton);
     }
 
     // A click of the left button on a legend entry, as the user makes it.
@@ -119,13 +113,16 @@ protected:
         QCPPlottableLegendItem* Item = Chart->legend->itemWithPlottable(Chart->graph(iSeries));
         ASSERT_NE(Item, nullptr);
         ASSERT_FALSE(Item->rect().isEmpty()) << "the legend must have been laid out";
-        const QPointF Pos = QRectF(Item->rect()).center();
-        QMouseEvent Press(QEvent::MouseButtonPress, Pos, Chart->mapToGlobal(Pos), Qt::LeftButton,
-                          Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(Chart, &Press);
-        QMouseEvent Release(QEvent::MouseButtonRelease, Pos, Chart->mapToGlobal(Pos), Qt::LeftButton,
-                            Qt::NoButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(Chart, &Release);
+        Click(Chart, QRectF(Item->rect()).center(), Qt::LeftButton);
+    }
+
+    static void Click(QWidget* Target, QPointF Pos, Qt::MouseButton Button) {
+        QMouseEvent Press(QEvent::MouseButtonPress, Pos, Target->mapToGlobal(Pos), Button, Button,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(Target, &Press);
+        QMouseEvent Release(QEvent::MouseButtonRelease, Pos, Target->mapToGlobal(Pos), Button, Qt::NoButton,
+                            Qt::NoModifier);
+        QCoreApplication::sendEvent(Target, &Release);
     }
 
     qxtest::TFreshConfigHome Home;
