@@ -16,8 +16,10 @@
 #include "dialogs/SessionTexts.h"
 #include "engine/InfoGrid.h"
 #include "meter/FormInstrumentSelect.h"
-#include "review/ChartTabs.h"
 #include "review/FormChart.h"
+#include "review/FormFilter.h"
+#include "review/FormSortSessions.h"
+#include "review/SessionFilter.h"
 #include "store/FormDBSelect.h"
 
 #include <QApplication>
@@ -56,15 +58,6 @@ constexpr int kTxtSessionInProgress = 244;
 constexpr int kTxtStartLogging = 216;
 constexpr int kTxtAnalysisDate = 338;
 
-QTableWidget* NewGrid(int iRows, int iCols, QWidget* parent) {
-    auto* Grid = new QTableWidget(iRows, iCols, parent);
-    Grid->horizontalHeader()->hide();
-    Grid->verticalHeader()->hide();
-    Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    Grid->verticalHeader()->setDefaultSectionSize(20);
-    return Grid;
-}
-
 void SetCell(QTableWidget* Grid, int iRow, int iCol, const QString& sText) {
     if (iRow >= Grid->rowCount() || iCol >= Grid->columnCount())
         return;
@@ -74,11 +67,6 @@ void SetCell(QTableWidget* Grid, int iRow, int iCol, const QString& sText) {
         Grid->setItem(iRow, iCol, Item);
     }
     Item->setText(sText);
-}
-
-void ClearRows(QTableWidget* Grid, int iFirstRow, int iCol) {
-    for (int iRow = iFirstRow; iRow < Grid->rowCount(); ++iRow)
-        SetCell(Grid, iRow, iCol, QString());
 }
 
 } // namespace
@@ -91,7 +79,10 @@ TfrmMain::~TfrmMain() = default;
 
 void TfrmMain::SetWindows(const TAppWindows& rWindows) {
     Windows = rWindows;
-    ChartTabs->SetWaitWindow(Windows.frmWait);
+    // A database opened in the manager lists its sessions.
+    if (Windows.frmDBSelect)
+        connect(Windows.frmDBSelect, &TfrmDBSelect::SessionListChanged, DatabaseView,
+                &TDatabaseView::DatabaseOpened, Qt::UniqueConnection);
 }
 
 void TfrmMain::FormCreate() {
@@ -114,7 +105,7 @@ void TfrmMain::FormCreate() {
     CreateLoggingTab();
     CreateDatabaseTab();
     CreateStatusBar();
-    ChartTabs = new TChartTabs(PageCtrl, Ctrl.Settings.rChartOptions, iLNG, iTabId, *MessageBox, this);
+    ChartTabs = new TChartTabs(PageCtrl, Ctrl.Settings.rChartOptions, iLNG, iTabId, *this);
     connect(btnChart, &QPushButton::clicked, this, &TfrmMain::btnChartClick);
 
     const QString sConfigRoot = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
@@ -122,7 +113,6 @@ void TfrmMain::FormCreate() {
         ShowMessageBox(GetText(kTxtCouldNotBind, iLNG), kMsgError, kMsgBtnOK);
         return;
     }
-    sgDBData->setStyleSheet("QTableWidget { background: white; }");
 }
 
 void TfrmMain::CreateMenus() {
@@ -164,42 +154,20 @@ void TfrmMain::CreateLoggingTab() {
 }
 
 void TfrmMain::CreateDatabaseTab() {
-    tabDB = new QWidget;
+    DatabaseView = new TDatabaseView(
+        {Ctrl.SQLConnection, Ctrl.Settings, Ctrl.sCurrentSession, rSelectedSessionInfo}, *this);
+    tabDB = DatabaseView;
     PageCtrl->addTab(tabDB, QString());
-    auto* Layout = new QHBoxLayout(tabDB);
-
-    auto* Left = new QVBoxLayout;
-    auto* SessionButtons = new QHBoxLayout;
-    btnRefreshSessions = new QPushButton(tabDB);
-    btnSortSessions = new QPushButton(tabDB);
-    SessionButtons->addWidget(btnRefreshSessions);
-    SessionButtons->addWidget(btnSortSessions);
-    Left->addLayout(SessionButtons);
-    sgSessions = NewGrid(1, 7, tabDB);
-    Left->addWidget(sgSessions, 1);
-    Layout->addLayout(Left, 1);
-
-    auto* Middle = new QVBoxLayout;
-    sgDBSessionInfo = NewGrid(8, 2, tabDB);
-    sgDBLoudnessConfig = NewGrid(12, 2, tabDB);
-    sgDBLoudnessMax = NewGrid(10, 2, tabDB);
-    Middle->addWidget(sgDBSessionInfo);
-    Middle->addWidget(sgDBLoudnessConfig);
-    Middle->addWidget(sgDBLoudnessMax);
-    Layout->addLayout(Middle, 1);
-
-    auto* Right = new QVBoxLayout;
-    auto* DataButtons = new QHBoxLayout;
-    btnFilterData = new QPushButton(tabDB);
-    btnChart = new QPushButton(tabDB);
-    btnExport = new QPushButton(tabDB);
-    DataButtons->addWidget(btnFilterData);
-    DataButtons->addWidget(btnChart);
-    DataButtons->addWidget(btnExport);
-    Right->addLayout(DataButtons);
-    sgDBData = NewGrid(2, 2, tabDB);
-    Right->addWidget(sgDBData, 1);
-    Layout->addLayout(Right, 2);
+    btnRefreshSessions = DatabaseView->btnRefreshSessions;
+    btnSortSessions = DatabaseView->btnSortSessions;
+    btnFilterData = DatabaseView->btnFilterData;
+    btnChart = DatabaseView->btnChart;
+    btnExport = DatabaseView->btnExport;
+    sgSessions = DatabaseView->sgSessions;
+    sgDBSessionInfo = DatabaseView->sgDBSessionInfo;
+    sgDBLoudnessConfig = DatabaseView->sgDBLoudnessConfig;
+    sgDBLoudnessMax = DatabaseView->sgDBLoudnessMax;
+    sgDBData = DatabaseView->sgDBData;
 }
 
 void TfrmMain::CreateStatusBar() {
@@ -232,6 +200,8 @@ void TfrmMain::FormShow() {
     mnuTCControl->setVisible(TCCtrl.OptionEnabled);
     mnuTCControl->setEnabled(TCCtrl.OptionEnabled);
     chkAutoStart->setChecked(TCCtrl.Enabled);
+    if (Ctrl.SQLConnection.Connected())
+        DatabaseView->DatabaseOpened();
     FormResize();
     // Handled once the window is on screen, so the message has a window to stand in front of.
     QTimer::singleShot(0, this, &TfrmMain::WMCheckDatabase);
@@ -296,11 +266,7 @@ void TfrmMain::resizeEvent(QResizeEvent* event) {
 }
 
 void TfrmMain::FormResize() {
-    if (!sgSessions)
-        return;
-    sgSessions->setColumnWidth(1, 0);
-    for (QTableWidget* Grid : {sgDBSessionInfo, sgDBLoudnessMax})
-        Grid->setColumnWidth(1, std::max(0, Grid->viewport()->width() - Grid->columnWidth(0) - 4));
+    // The grids fit their value columns to their own width as they are resized.
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
@@ -361,22 +327,20 @@ void TfrmMain::btnStopLogClick() {
 }
 
 void TfrmMain::btnChartClick() {
-    const auto CellText = [](const QTableWidget* Grid, int iRow, int iCol) {
-        const QTableWidgetItem* Item = Grid->item(iRow, iCol);
-        return Item ? Item->text() : QString();
+    const auto CellText = [](const QTableWidget* Grid, int iRow) {
+        return Grid->model()->index(iRow, 1).data().toString();
     };
     TChartTabRequest r;
-    r.sCaption = CellText(sgDBSessionInfo, 1, 1);
-    r.rSetup = {rSelectedSessionInfo.rLoudnessSetup.iScaleMode, CellText(sgDBLoudnessConfig, 4, 1)};
+    r.sCaption = CellText(sgDBSessionInfo, 1);
+    r.rSetup = {rSelectedSessionInfo.rLoudnessSetup.iScaleMode, CellText(sgDBLoudnessConfig, 4)};
     r.rSnapshot = MakeChartSnapshot(
         {GetText(kTxtAnalysisDate, iLNG), AnalysisDateText(rSelectedSessionInfo.dtDateTime)},
         SnapshotRowsOf(sgDBSessionInfo->model(), kSnapshotSessionInfoRows),
         SnapshotRowsOf(sgDBLoudnessConfig->model(), kSnapshotLoudnessConfigRows),
         SnapshotRowsOf(sgDBLoudnessMax->model(), kSnapshotStatisticsRows));
-    const QString sSession = rSelectedSessionInfo.sReportID;
-    r.fnLoadRows = [this, sSession](TLevelData& rRows, const std::function<void()>& fnPump) {
-        return !sSession.isEmpty() &&
-               LoadChartRows(Ctrl.SQLConnection, sSession, TDataFilter(), rRows, fnPump);
+    // The rows the level table showed: its last load's session through its filter.
+    r.fnLoadRows = [this](TLevelData& rRows, const std::function<void()>& fnPump) {
+        return LoadChartRows(Ctrl.SQLConnection, DatabaseView->LevelData().LevelTable(), rRows, fnPump);
     };
     ChartTabs->MakeChartTab(r);
 }
@@ -416,6 +380,39 @@ int TfrmMain::ShowMessageBox(const QString& sText, int iKind, int iButtons) {
     return MessageBox->ShowMessageBox(sText, iKind, iButtons);
 }
 
+bool TfrmMain::EditSelectedSessionInfo() {
+    return Windows.frmSessionInfo && Windows.frmSessionInfo->ExecuteEditSession();
+}
+
+bool TfrmMain::AskSessionFilter(TSQLFilter& rFilter) {
+    if (!Windows.frmFilterSessions || !Windows.frmFilterSessions->Execute())
+        return false;
+    rFilter = BuildSessionFilter(Windows.frmFilterSessions->FilterInput());
+    return true;
+}
+
+bool TfrmMain::AskDataFilter(const QString& sUnit) {
+    if (!Windows.frmFilter)
+        return false;
+    Windows.frmFilter->SetLoudnessUnit(sUnit);
+    return Windows.frmFilter->Execute();
+}
+
+void TfrmMain::BeginLongOperation(int iEntry) {
+    if (Windows.frmWait) {
+        Windows.frmWait->SetWaitTextEntry(iEntry);
+        Windows.frmWait->SetAlphaBlendValue(255);
+        Windows.frmWait->ShowWait();
+    }
+    setEnabled(false);
+}
+
+void TfrmMain::EndLongOperation() {
+    setEnabled(true);
+    if (Windows.frmWait)
+        Windows.frmWait->close();
+}
+
 void TfrmMain::ShowEntryMessage(int iEntry, int iKind, int iButtons, const QString& sArg) {
     ShowMessageBox(FormatText(GetText(iEntry, iLNG), {sArg}), iKind, iButtons);
 }
@@ -432,60 +429,12 @@ void TfrmMain::UpdateGUIStrings() {
     mnuAbout->setText(T(192));
     mnuTCControl->setText(T(416));
     LoggingView->UpdateGUIStrings();
-    btnRefreshSessions->setText(T(224));
-    btnSortSessions->setText(T(226));
-    btnFilterData->setText(T(228));
-    btnChart->setText(T(230));
-    btnExport->setText(T(232));
+    DatabaseView->UpdateGUIStrings();
     PageCtrl->setTabText(0, T(234));
     PageCtrl->setTabText(1, T(236));
     if (Windows.frmChart)
         Windows.frmChart->UpdateCaption(iLNG);
     ChartTabs->UpdateGUIStrings();
-    ApplyGridLabels();
-}
-
-void TfrmMain::ApplyGridLabels() {
-    const TDataOptions& rOptions = Ctrl.Settings.DataOptions;
-    const auto Apply = [this](QTableWidget* Grid, const TGridLabels& r, int iClearToRow) {
-        const int iRows = std::max<int>(int(r.aRowLabels.size()), iClearToRow) + 1;
-        if (Grid->rowCount() < iRows)
-            Grid->setRowCount(iRows);
-        SetCell(Grid, 0, 0, GetText(r.iHeader, iLNG));
-        if (Grid->columnSpan(0, 0) < 2 && Grid->columnCount() > 1)
-            Grid->setSpan(0, 0, 1, 2);
-        for (int iRow = 1; iRow < iRows; ++iRow) {
-            const size_t i = size_t(iRow - 1);
-            SetCell(Grid, iRow, 0, i < r.aRowLabels.size() ? GetText(r.aRowLabels[i], iLNG) : QString());
-        }
-    };
-    const auto WidenValueColumn = [](QTableWidget* Grid) {
-        Grid->setColumnWidth(1, std::max(0, Grid->viewport()->width() - Grid->columnWidth(0) - 4));
-    };
-
-    SetCell(sgSessions, 0, 0, GetText(kTxtSessionList, iLNG));
-    for (int iCol = 1; iCol <= 6 && iCol < sgSessions->columnCount(); ++iCol)
-        sgSessions->setColumnWidth(iCol, 0);
-
-    Apply(sgDBSessionInfo, DBSessionInfoLabels(), 0);
-    // The notes row takes the rest of the grid.
-    sgDBSessionInfo->setRowHeight(
-        7, std::max(sgDBSessionInfo->rowHeight(0),
-                    sgDBSessionInfo->viewport()->height() - 7 * sgDBSessionInfo->rowHeight(0) - 4));
-    Apply(sgDBLoudnessConfig, DBLoudnessConfigLabels(), 0);
-    WidenValueColumn(sgDBLoudnessConfig);
-
-    Apply(sgDBLoudnessMax, DBLoudnessMaxLabels(rOptions), kDataGridLastRow);
-    ClearRows(sgDBLoudnessMax, 1, 1);
-
-    const std::vector<int> aHeadings = DBDataColumnHeadings(rOptions);
-    sgDBData->setColumnCount(int(aHeadings.size()));
-    for (int iCol = 0; iCol < int(aHeadings.size()); ++iCol)
-        SetCell(sgDBData, 0, iCol, GetText(aHeadings[size_t(iCol)], iLNG));
-    SetMainGUI(kGUIReviewOff);
-    sgDBData->setRowCount(2);
-    for (int iCol = 0; iCol < sgDBData->columnCount(); ++iCol)
-        SetCell(sgDBData, 1, iCol, QString());
 }
 
 void TfrmMain::SetMainGUI(int iState) {
@@ -506,32 +455,18 @@ void TfrmMain::SetMainGUI(int iState) {
         break;
     case kGUIReviewOff:
     case kGUIReviewOn:
-        for (QPushButton* b : {btnChart, btnFilterData, btnExport})
-            b->setEnabled(iState == kGUIReviewOn);
+        DatabaseView->SetMainGUI(iState);
         break;
     case kGUINoDatabase:
-        for (QPushButton* b : {btnConnect, btnStartLog, btnStopLog, btnRefreshSessions, btnSortSessions,
-                               btnFilterData, btnExport, btnChart})
+        for (QPushButton* b : {btnConnect, btnStartLog, btnStopLog})
             b->setEnabled(false);
         LoggingView->SetStartButtonCaption(kTxtStartLogging);
-        for (QTableWidget* g : {sgDBData, sgDBSessionInfo, sgDBLoudnessConfig, sgSessions})
-            g->setEnabled(false);
-        sgSessions->setRowCount(1);
-        SetCell(sgSessions, 0, 0, QString());
-        SetCell(sgSessions, 0, 1, QString());
-        sgDBData->setRowCount(2);
-        for (int iCol = 0; iCol < sgDBData->columnCount(); ++iCol)
-            SetCell(sgDBData, 1, iCol, QString());
+        DatabaseView->SetMainGUI(iState);
         StatusPanels[1]->clear();
-        ClearRows(sgDBSessionInfo, 1, 1);
-        ClearRows(sgDBLoudnessConfig, 1, 1);
         break;
     case kGUIDatabase:
-        for (QPushButton* b :
-             {btnConnect, btnRefreshSessions, btnSortSessions, btnFilterData, btnExport, btnChart})
-            b->setEnabled(true);
-        for (QTableWidget* g : {sgDBData, sgDBSessionInfo, sgDBLoudnessConfig, sgSessions})
-            g->setEnabled(true);
+        btnConnect->setEnabled(true);
+        DatabaseView->SetMainGUI(iState);
         break;
     default:
         break;

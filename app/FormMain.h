@@ -4,6 +4,8 @@
 #include "app/MainController.h"
 #include "app/MainView.h"
 #include "engine/LiveLoggingView.h"
+#include "review/ChartTabs.h"
+#include "review/DatabaseView.h"
 
 #include <QMainWindow>
 #include <memory>
@@ -14,13 +16,17 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QTabWidget;
+class QTableView;
 class QTableWidget;
-class TChartTabs;
 class TMessageBox;
 
 // The main window: the logging and database tabs, the main menu and the status bar. The program-wide state
 // lives in its controller `Ctrl`; the window presents it and delegates every decision.
-class TfrmMain : public QMainWindow, public IMainView, public ILiveLoggingHost {
+class TfrmMain : public QMainWindow,
+                 public IMainView,
+                 public ILiveLoggingHost,
+                 public IDatabaseViewHost,
+                 public IChartTabsHost {
     Q_OBJECT
 public:
     explicit TfrmMain(QWidget* parent = nullptr);
@@ -81,17 +87,18 @@ public:
     QTableWidget* sgLoudnessCFG = nullptr;
     QTableWidget* sgLoudnessData = nullptr;
 
-    // Database tab.
+    // Database tab; the controls are the view's.
+    TDatabaseView* DatabaseView = nullptr;
     QPushButton* btnRefreshSessions = nullptr;
     QPushButton* btnSortSessions = nullptr;
     QPushButton* btnFilterData = nullptr;
     QPushButton* btnChart = nullptr;
     QPushButton* btnExport = nullptr;
-    QTableWidget* sgSessions = nullptr;
+    QTableView* sgSessions = nullptr;
     QTableWidget* sgDBSessionInfo = nullptr;
     QTableWidget* sgDBLoudnessConfig = nullptr;
     QTableWidget* sgDBLoudnessMax = nullptr;
-    QTableWidget* sgDBData = nullptr;
+    QTableView* sgDBData = nullptr;
 
     // Status bar panels 0 to 3.
     QLabel* StatusPanels[4] = {};
@@ -117,7 +124,6 @@ private:
     void CreateDatabaseTab();
     void CreateStatusBar();
     void ApplyWindowSettings();
-    void ApplyGridLabels();
 
     void mnuInstrumentSelectClick();
     void mnuDBSelectClick();
@@ -148,6 +154,13 @@ private:
     bool AskNewSessionInfo(TSessionTexts& rTexts) override;
     void ShowWaitWindow() override;
     void ShowEntryMessage(int iEntry, int iKind, int iButtons, const QString& sArg) override;
+
+    // IDatabaseViewHost
+    bool EditSelectedSessionInfo() override;
+    bool AskSessionFilter(TSQLFilter& rFilter) override;
+    bool AskDataFilter(const QString& sUnit) override;
+    void BeginLongOperation(int iEntry) override;
+    void EndLongOperation() override;
 
     bool bShown = false;
     bool bAnswerYesToQuit = false;

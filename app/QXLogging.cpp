@@ -64,6 +64,9 @@ int main(int argc, char** argv) {
     Windows.frmSessionInfo->SetContext(&frmMain.iLNG, frmMain.MessageBox.get(),
                                        &frmMain.rSelectedSessionInfo);
     Windows.frmWait->SetLanguage(&frmMain.iLNG);
+    Windows.frmFilterSessions->SetContext(&frmMain.iLNG, frmMain.MessageBox.get());
+    Windows.frmFilter->SetContext(&frmMain.iLNG, &frmMain.Ctrl.Settings.rFilterOptions,
+                                  frmMain.MessageBox.get());
     const TInstrumentManagerContext rInstrumentContext = InstrumentManagerContext(frmMain);
     Windows.frmAddNetworkInstrument->SetContext(rInstrumentContext);
     Windows.frmInstrumentSelect->SetContext(rInstrumentContext, Windows.frmAddNetworkInstrument);

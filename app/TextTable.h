@@ -9,8 +9,8 @@
 // shown as entry + iLNG; beside the pairs a special character and the untranslated names of the meter's
 // loudness settings.
 
-// Entries 0 to 447.
-inline constexpr int kTextTableEntries = 448;
+// Entries 0 to 479.
+inline constexpr int kTextTableEntries = 480;
 
 // The language index iLNG.
 inline constexpr int kLanguageEnglish = 0;
@@ -64,28 +64,11 @@ enum TTextEntry : int {
     kTxtPeakCountLabel = 176,
     kTxtTCStartAlignedLabel = 254,
     kTxtTCEndAlignedLabel = 256,
-    // " dBFS": the unit of the peak statistics.
-    kTxtDBFSUnit = 262,
-    kTxtNoMatchingData = 266,
-    kTxtLoadingData = 278,
-    kTxtExceptionRaised = 294,
     kTxtShowTitleLabel = 334,
     kTxtShowNumberLabel = 336,
     kTxtOperatorNameLabel = 340,
     kTxtFormatLabel = 342,
     kTxtNotesLabel = 344,
-    kTxtFilterDataCaption = 348,
-    kTxtTimecodeInterval = 350,
-    kTxtStart = 352,
-    kTxtEnd = 354,
-    kTxtLoudnessHigh = 356,
-    kTxtLoudnessLow = 358,
-    kTxtAbove = 360,
-    kTxtBelow = 362,
-    kTxtInvalidPeakLevel = 364,
-    kTxtInvalidLoudnessHighLevel = 366,
-    kTxtInvalidLoudnessLowLevel = 368,
-    kTxtInvalidIntegratingLevel = 370,
     // Not a pair: the double quote that session texts must not hold.
     kTxtDoubleQuote = 418,
     // Asked before a new database replaces an existing file.

@@ -2,7 +2,7 @@
 // against loading the same session into the level table, in the same run; and one repaint of the chart at
 // the size of the chart documents.
 
-#include "app/MessageBox.h"
+#include "app/MessageBoxLayout.h"
 #include "app/TextTable.h"
 #include "bench/BenchTable.h"
 #include "bench/DayDatabase.h"
@@ -20,6 +20,14 @@ namespace {
 constexpr int kChartWidth = 1450;
 constexpr int kChartHeight = 850;
 constexpr int kRepaints = 9;
+
+// The main window's part: no wait window, no one to read a message.
+class TQuietHost : public IChartTabsHost {
+public:
+    int ShowMessageBox(const QString&, int, int) override { return kMsgResultOK; }
+    void BeginLongOperation(int) override {}
+    void EndLongOperation() override {}
+};
 
 double ThreadCpuMs() {
     timespec t{};
@@ -46,14 +54,13 @@ int main(int argc, char** argv) {
     PageCtrl.addTab(new QWidget, QStringLiteral("Database"));
     PageCtrl.resize(kChartWidth + 40, kChartHeight + 80);
     PageCtrl.show();
-    TMessageBox MessageBox(iLNG, &PageCtrl);
-    MessageBox.SetResponder([](const TMessageBoxRequest&) { return kMsgResultOK; });
+    TQuietHost Host;
     TChartOptions rOptions;
     rOptions.bCursor1Enable = rOptions.bCursor1Visible = true;
     rOptions.bCursor2Enable = rOptions.bCursor2Visible = true;
     rOptions.fCursor1 = -23;
     rOptions.fCursor2 = -31;
-    TChartTabs Tabs(&PageCtrl, rOptions, iLNG, iTabId, MessageBox, &PageCtrl);
+    TChartTabs Tabs(&PageCtrl, rOptions, iLNG, iTabId, Host);
 
     // The chart reads what the level table's load read: the session through its filter.
     TLevelTable Table;

@@ -2,7 +2,6 @@
 
 #include "app/Settings.h"
 #include "app/TextTable.h"
-#include "dialogs/TimeEditChain.h"
 #include "dialogs/TimecodeFields.h"
 
 #include <QCheckBox>
@@ -12,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
 namespace {
@@ -19,6 +19,30 @@ namespace {
 constexpr int kTxtStartTime = 400;
 constexpr int kTxtStopTime = 402;
 constexpr int kTxtEnabled = 404;
+
+// Index of the step from the start fields to the stop fields in the chain.
+constexpr int kFirstStopField = 3;
+
+bool IsArrowKey(int iKey) {
+    return iKey == Qt::Key_Left || iKey == Qt::Key_Right || iKey == Qt::Key_Up || iKey == Qt::Key_Down;
+}
+
+// Keys that never move the caret on to another field: Tab and the modifier keys alone.
+bool IsNeutralKey(int iKey) {
+    return iKey == Qt::Key_Tab || iKey == Qt::Key_Backtab || iKey == Qt::Key_Shift ||
+           iKey == Qt::Key_Control || iKey == Qt::Key_Alt || iKey == Qt::Key_Meta || iKey == Qt::Key_AltGr;
+}
+
+QLineEdit* NewTimeEdit(QWidget* parent, const char* sName) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(sName);
+    edit->setMaxLength(2);
+    edit->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,2}")), edit));
+    edit->setFixedWidth(32);
+    edit->setAlignment(Qt::AlignCenter);
+    return edit;
+}
 
 } // namespace
 
@@ -44,8 +68,12 @@ TfrmTCControl::TfrmTCControl(QWidget* parent) : QDialog(parent) {
     connect(chkEnabledStart, &QCheckBox::clicked, this, &TfrmTCControl::chkEnabledStartClick);
     connect(chkEnabledStop, &QCheckBox::clicked, this, &TfrmTCControl::chkEnabledStopClick);
 
-    Chain = new TTimeEditChain(
-        {editTCStartHr, editTCStartMin, editTCStartSec, editTCStopHr, editTCStopMin, editTCStopSec}, this);
+    QLineEdit* const aEdits[kChainLength] = {editTCStartHr, editTCStartMin, editTCStartSec,
+                                             editTCStopHr,  editTCStopMin,  editTCStopSec};
+    for (int i = 0; i < kChainLength; ++i) {
+        aChain[i] = aEdits[i];
+        aChain[i]->installEventFilter(this);
+    }
 
     btnOK = new QPushButton(this);
     btnOK->setObjectName("btnOK");
@@ -72,10 +100,10 @@ QGroupBox* TfrmTCControl::CreateTimeGroup(QCheckBox*& chk, QLabel*& lbl, QLineEd
     chk = new QCheckBox(grp);
     // The separators between the four fields; the fields sit in a row behind the label's caption.
     lbl = new QLabel(QStringLiteral("Time :"), grp);
-    editHr = TTimeEditChain::NewTimeEdit(grp);
-    editMin = TTimeEditChain::NewTimeEdit(grp);
-    editSec = TTimeEditChain::NewTimeEdit(grp);
-    editFrame = TTimeEditChain::NewTimeEdit(grp);
+    editHr = NewTimeEdit(grp, "");
+    editMin = NewTimeEdit(grp, "");
+    editSec = NewTimeEdit(grp, "");
+    editFrame = NewTimeEdit(grp, "");
     editFrame->setText(QStringLiteral("00"));
     editFrame->setEnabled(false);
     editFrame->setFocusPolicy(Qt::NoFocus);
@@ -157,9 +185,9 @@ void TfrmTCControl::setVisible(bool visible) {
 
 void TfrmTCControl::FocusFirstField() {
     if (chkEnabledStart->isChecked())
-        Chain->FocusEdit(editTCStartHr, true);
+        FocusEdit(editTCStartHr, true);
     else if (chkEnabledStop->isChecked())
-        Chain->FocusEdit(editTCStopHr, true);
+        FocusEdit(editTCStopHr, true);
     else
         btnOK->setFocus();
 }
@@ -178,13 +206,13 @@ void TfrmTCControl::EnableStop(bool bOn) {
 void TfrmTCControl::chkEnabledStartClick() {
     EnableStart(chkEnabledStart->isChecked());
     if (chkEnabledStart->isChecked())
-        Chain->FocusEdit(editTCStartHr, true);
+        FocusEdit(editTCStartHr, true);
 }
 
 void TfrmTCControl::chkEnabledStopClick() {
     EnableStop(chkEnabledStop->isChecked());
     if (chkEnabledStop->isChecked())
-        Chain->FocusEdit(editTCStopHr, true);
+        FocusEdit(editTCStopHr, true);
 }
 
 void TfrmTCControl::btnCancelClick() {
@@ -201,6 +229,85 @@ void TfrmTCControl::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
-QLineEdit* TfrmTCControl::ChainEdit(int i) const {
-    return Chain->Edit(i);
+void TfrmTCControl::FocusEdit(QLineEdit* edit, bool bCaretAtStart) {
+    if (!isVisible())
+        return;
+    edit->setFocus(Qt::OtherFocusReason);
+    edit->deselect();
+    edit->setCursorPosition(bCaretAtStart ? 0 : std::max<int>(0, static_cast<int>(edit->text().size()) - 1));
+}
+
+void TfrmTCControl::FocusNext(QLineEdit* edit) {
+    const int i = ChainIndex(edit);
+    if (i < 0 || i + 1 >= kChainLength)
+        return;
+    if (i + 1 == kFirstStopField && !aChain[i + 1]->isEnabled())
+        return;
+    FocusEdit(aChain[i + 1], true);
+}
+
+void TfrmTCControl::FocusPrevious(QLineEdit* edit) {
+    const int i = ChainIndex(edit);
+    if (i <= 0)
+        return;
+    if (i == kFirstStopField && !aChain[i - 1]->isEnabled())
+        return;
+    FocusEdit(aChain[i - 1], false);
+}
+
+int TfrmTCControl::ChainIndex(const QObject* edit) const {
+    for (int i = 0; i < kChainLength; ++i) {
+        if (aChain[i] == edit)
+            return i;
+    }
+    return -1;
+}
+
+bool TfrmTCControl::EditKeyDown(QLineEdit* edit, const QKeyEvent* event) {
+    const int iKey = event->key();
+    const int iCaret = edit->cursorPosition();
+    const bool bNoSelection = !edit->hasSelectedText();
+    if (iKey == Qt::Key_Backspace)
+        return false;
+    if ((iKey == Qt::Key_Left || iKey == Qt::Key_Up) && iCaret == 0 && bNoSelection) {
+        FocusPrevious(edit);
+        return true;
+    }
+    if ((iKey == Qt::Key_Right || iKey == Qt::Key_Down) && iCaret == 1 && bNoSelection) {
+        FocusNext(edit);
+        return true;
+    }
+    if (IsArrowKey(iKey) || IsNeutralKey(iKey))
+        return false;
+    if (iCaret == 1)
+        FocusNext(edit);
+    return false;
+}
+
+void TfrmTCControl::EditKeyUp(QLineEdit* edit, const QKeyEvent* event) {
+    const int iKey = event->key();
+    if (IsArrowKey(iKey) || IsNeutralKey(iKey))
+        return;
+    if (edit->cursorPosition() == 2)
+        FocusNext(edit);
+}
+
+bool TfrmTCControl::eventFilter(QObject* watched, QEvent* event) {
+    const int i = ChainIndex(watched);
+    if (i < 0 || (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease))
+        return QDialog::eventFilter(watched, event);
+    QLineEdit* edit = aChain[i];
+    const auto* KeyEvent = static_cast<QKeyEvent*>(event);
+    if (event->type() == QEvent::KeyRelease) {
+        EditKeyUp(edit, KeyEvent);
+        return false;
+    }
+    if (EditKeyDown(edit, KeyEvent))
+        return true;
+    // Overwrite mode: a digit replaces the character after the caret. The key's character goes into this
+    // field even when its key-down has just moved the focus on.
+    const QString sText = KeyEvent->text();
+    if (sText.size() == 1 && sText.at(0).isDigit() && edit->cursorPosition() < edit->text().size())
+        edit->setSelection(edit->cursorPosition(), 1);
+    return false;
 }

@@ -7,7 +7,6 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class TTimeEditChain;
 struct TTimecodeControl;
 
 // The timecode control dialog: the start and stop timecodes of timecode-controlled logging, each with
@@ -31,7 +30,7 @@ public:
     bool Execute();
 
     // The six time edits in their chain order.
-    QLineEdit* ChainEdit(int i) const;
+    QLineEdit* ChainEdit(int i) const { return aChain[i]; }
     static constexpr int kChainLength = 6;
 
     QGroupBox* grpTimeStart = nullptr;
@@ -56,6 +55,7 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QGroupBox* CreateTimeGroup(QCheckBox*& chk, QLabel*& lbl, QLineEdit*& editHr, QLineEdit*& editMin,
@@ -68,8 +68,16 @@ private:
     void EnableStart(bool bOn);
     void EnableStop(bool bOn);
 
+    void FocusEdit(QLineEdit* edit, bool bCaretAtStart);
+    void FocusNext(QLineEdit* edit);
+    void FocusPrevious(QLineEdit* edit);
+    // Key-down rules; true when the key moved across a field border and is done.
+    bool EditKeyDown(QLineEdit* edit, const QKeyEvent* event);
+    void EditKeyUp(QLineEdit* edit, const QKeyEvent* event);
+    int ChainIndex(const QObject* edit) const;
+
     int FTag = 0;
     const int* FLanguage = nullptr;
     TTimecodeControl* FTCCtrl = nullptr;
-    TTimeEditChain* Chain = nullptr;
+    QLineEdit* aChain[kChainLength] = {};
 };

@@ -13,6 +13,7 @@ namespace {
 // Cell data beyond the standard roles.
 constexpr int kFillRole = Qt::UserRole + 1;
 constexpr int kFrameRole = Qt::UserRole + 2;
+constexpr int kShownRole = Qt::UserRole + 3;
 
 const QColor clGridGrey(0x80, 0x80, 0x80);
 const QColor clGridSilver(0xC0, 0xC0, 0xC0);
@@ -74,14 +75,19 @@ public:
             clText = vText.value<QBrush>().color();
         p->setFont(Font);
         p->setPen(clText);
-        const QString sText = index.data(Qt::DisplayRole).toString();
+        const QVariant vShown = index.data(kShownRole);
+        const QString sText = vShown.isValid() ? vShown.toString() : index.data(Qt::DisplayRole).toString();
         const QFontMetrics Metrics(Font);
         const int iAlign = bTitle ? kAlignCentre : bLabel ? kAlignRight : kAlignLeft;
         const int iX = TextLeft(iAlign, rCell, Metrics.horizontalAdvance(sText));
-        const QRect rText(iX, rCell.top(), rCell.right() - iX + 1, rCell.height());
+        const bool bTop = index.data(Qt::TextAlignmentRole).toInt() & Qt::AlignTop;
+        // A top-placed text starts 3 pixels below the cell's top.
+        const QRect rText = bTop ? QRect(iX, rCell.top() + 3, rCell.right() - iX + 1, rCell.height() - 3)
+                                 : QRect(iX, rCell.top(), rCell.right() - iX + 1, rCell.height());
         // Long values are cut at the cell's edge rather than spilling into the frame.
         p->setClipRect(rCell.adjusted(1, 1, -1, -1));
-        p->drawText(rText, int(Qt::AlignLeft | Qt::AlignVCenter) | Qt::TextSingleLine, sText);
+        p->drawText(rText, int(Qt::AlignLeft | (bTop ? Qt::AlignTop : Qt::AlignVCenter)) | Qt::TextSingleLine,
+                    sText);
         p->restore();
     }
 };
@@ -130,8 +136,20 @@ void TInfoGrid::SetTitle(const QString& sTitle) {
 }
 
 void TInfoGrid::SetCell(int iRow, int iCol, const QString& sText) {
-    if (QTableWidgetItem* Item = ItemAt(iRow, iCol))
+    if (QTableWidgetItem* Item = ItemAt(iRow, iCol)) {
         Item->setText(sText);
+        Item->setData(kShownRole, QVariant());
+    }
+}
+
+void TInfoGrid::SetCellDisplay(int iRow, int iCol, const QString& sShown) {
+    if (QTableWidgetItem* Item = ItemAt(iRow, iCol))
+        Item->setData(kShownRole, sShown);
+}
+
+void TInfoGrid::SetCellAlignment(int iRow, int iCol, Qt::Alignment eAlign) {
+    if (QTableWidgetItem* Item = ItemAt(iRow, iCol))
+        Item->setData(Qt::TextAlignmentRole, int(eAlign));
 }
 
 QString TInfoGrid::Cell(int iRow, int iCol) const {

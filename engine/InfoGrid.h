@@ -24,8 +24,13 @@ public:
 
     // Row 0: the same text in both cells, shown as one bar.
     void SetTitle(const QString& sTitle);
+    // Sets a cell's text; it is also what the cell shows until SetCellDisplay says otherwise.
     void SetCell(int iRow, int iCol, const QString& sText);
     QString Cell(int iRow, int iCol) const;
+    // What the cell shows instead of its text (a shorter form), until its text is set again.
+    void SetCellDisplay(int iRow, int iCol, const QString& sShown);
+    // Vertical placement of the cell's text: centred unless Qt::AlignTop is given.
+    void SetCellAlignment(int iRow, int iCol, Qt::Alignment eAlign);
     // Empties column iCol from iFirstRow to iLastRow (both within the grid).
     void ClearColumn(int iCol, int iFirstRow, int iLastRow);
     void SetCellStyle(int iRow, int iCol, const TCellStyle& rStyle);

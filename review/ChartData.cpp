@@ -19,7 +19,7 @@ void AppendBlock(TChartSnapshot& r, const std::vector<TSnapshotRow>& aBlock, int
 
 } // namespace
 
-bool LoadChartRows(TdbSQLite& rDB, const QString& sSessionId, const TDataFilter& rFilter, TLevelData& rRows,
+bool LoadChartRows(TdbSQLite& rDB, const QString& sSessionId, const TSQLFilter& rFilter, TLevelData& rRows,
                    const std::function<void()>& fnPump) {
     std::unique_ptr<TDBResult> Result;
     if (!rDB.RetreiveSessionData(sSessionId, rFilter, Result))

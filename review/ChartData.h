@@ -9,12 +9,12 @@ class QAbstractItemModel;
 class TLevelData;
 class TLevelTable;
 class TdbSQLite;
-struct TDataFilter;
+struct TSQLFilter;
 
 // Reads the session's level rows through rFilter (empty: every row) into rRows, as the level table reads
 // them; fnPump runs about every 30 ms meanwhile. False when the query fails or a read failed; true with no
 // rows for a session without any.
-bool LoadChartRows(TdbSQLite& rDB, const QString& sSessionId, const TDataFilter& rFilter, TLevelData& rRows,
+bool LoadChartRows(TdbSQLite& rDB, const QString& sSessionId, const TSQLFilter& rFilter, TLevelData& rRows,
                    const std::function<void()>& fnPump);
 // The rows of the level table's last load again: its session through its filter, so a chart shows what the
 // table showed. False when the table was never loaded.

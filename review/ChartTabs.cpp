@@ -1,9 +1,9 @@
 #include "review/ChartTabs.h"
 
-#include "app/MessageBox.h"
+#include "app/MessageBoxLayout.h"
 #include "app/OwnerDrawnMenu.h"
 #include "app/TextTable.h"
-#include "review/LoadingState.h"
+#include "review/LevelDataTexts.h"
 
 #include <QCoreApplication>
 #include <QMenu>
@@ -16,12 +16,24 @@ namespace {
 constexpr int kTxtCloseTab = 238;
 constexpr int kTxtNoValidData = 280;
 
+// The long operation lasts as long as the scope, also when it is left by an exception.
+class TLongOperation {
+public:
+    TLongOperation(IChartTabsHost& rHost, int iEntry) : Host(rHost) { Host.BeginLongOperation(iEntry); }
+    ~TLongOperation() { Host.EndLongOperation(); }
+    TLongOperation(const TLongOperation&) = delete;
+    TLongOperation& operator=(const TLongOperation&) = delete;
+
+private:
+    IChartTabsHost& Host;
+};
+
 } // namespace
 
 TChartTabs::TChartTabs(QTabWidget* pPageCtrl, TChartOptions& rOptions, const int& iLNG, int& iTabId,
-                       const TMessageBox& rMessageBox, QWidget* pMainWindow)
+                       IChartTabsHost& rHost)
     : QObject(pPageCtrl), PageCtrl(pPageCtrl), rChartOptions(rOptions), FLanguage(iLNG), FTabId(iTabId),
-      MessageBox(rMessageBox), MainWindow(pMainWindow) {
+      Host(rHost) {
     popTab = new QMenu(PageCtrl);
     SetOwnerDrawnMenu(popTab, kTabPopupExtraWidth);
     popTabClose = popTab->addAction(QString(), this, &TChartTabs::CloseActiveTab);
@@ -32,7 +44,7 @@ TChartTabs::TChartTabs(QTabWidget* pPageCtrl, TChartOptions& rOptions, const int
 TChartTab* TChartTabs::MakeChartTab(const TChartTabRequest& rRequest) {
     TChartTab* Tab = nullptr;
     {
-        TLoadingState Loading(MainWindow, frmWait);
+        TLongOperation Loading(Host, kTxtLoadingData);
         ++FTabId;
         Tab = new TChartTab(FTabId, rRequest.rSetup, rChartOptions, FLanguage);
         QStringList slNames;
@@ -47,7 +59,7 @@ TChartTab* TChartTabs::MakeChartTab(const TChartTabRequest& rRequest) {
         const bool bLoaded = rRequest.fnLoadRows && rRequest.fnLoadRows(Rows, Pump);
         if (!bLoaded || Rows.RowCount() == 0) {
             Rows.Clear();
-            MessageBox.ShowMessageBox(GetText(kTxtNoValidData, FLanguage), kMsgError, kMsgBtnOK);
+            Host.ShowMessageBox(GetText(kTxtNoValidData, FLanguage), kMsgError, kMsgBtnOK);
         }
         Tab->Chart->SetRows(std::move(Rows));
     }

@@ -8,8 +8,17 @@
 class QAction;
 class QMenu;
 class QTabWidget;
-class TMessageBox;
-class TfrmWait;
+
+// What the chart tabs need of the main window: its messages and its long-operation state.
+class IChartTabsHost {
+public:
+    virtual ~IChartTabsHost() = default;
+    // A message of the program (text, kind kMsg..., buttons kMsgBtn...); returns the button chosen.
+    virtual int ShowMessageBox(const QString& sText, int iKind, int iButtons) = 0;
+    // The wait window with text entry iEntry, the main window taking no input, until EndLongOperation.
+    virtual void BeginLongOperation(int iEntry) = 0;
+    virtual void EndLongOperation() = 0;
+};
 
 // What a new chart tab shows, gathered by the main window from the selected session.
 struct TChartTabRequest {
@@ -31,10 +40,7 @@ public:
     static constexpr int kFixedPages = 2;
 
     TChartTabs(QTabWidget* pPageCtrl, TChartOptions& rOptions, const int& iLNG, int& iTabId,
-               const TMessageBox& rMessageBox, QWidget* pMainWindow);
-
-    // The wait window shown while a chart is made; none shows without one.
-    void SetWaitWindow(TfrmWait* pWait) { frmWait = pWait; }
+               IChartTabsHost& rHost);
 
     // Makes a chart tab from rRequest, after all other pages, and makes it the active page. The main window
     // is disabled and the wait window shown meanwhile; both are restored whatever happens. A session without
@@ -58,7 +64,5 @@ private:
     TChartOptions& rChartOptions;
     const int& FLanguage;
     int& FTabId;
-    const TMessageBox& MessageBox;
-    QWidget* MainWindow;
-    TfrmWait* frmWait = nullptr;
+    IChartTabsHost& Host;
 };

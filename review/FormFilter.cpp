@@ -3,9 +3,10 @@
 #include "app/MessageBox.h"
 #include "app/Settings.h"
 #include "app/TextTable.h"
-#include "dialogs/TimeEditChain.h"
 #include "dialogs/TimecodeFields.h"
+#include "review/LevelDataTexts.h"
 #include "review/LevelFilter.h"
+#include "review/TwoDigitEdits.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -18,7 +19,6 @@
 
 namespace {
 
-constexpr int kTxtReset = 12;
 const char* const kPeakUnit = "dBFS.";
 
 QLineEdit* NewLevelEdit(QWidget* parent, const char* sName) {
@@ -53,17 +53,23 @@ TfrmFilter::TfrmFilter(QWidget* parent) : QDialog(parent) {
     editTCStopMin->setObjectName("editTCStopMin");
     editTCStopSec->setObjectName("editTCStopSec");
     editTCStopFrame->setObjectName("editTCStopFrame");
-    Chain = new TTimeEditChain(
-        {editTCStartHr, editTCStartMin, editTCStartSec, editTCStopHr, editTCStopMin, editTCStopSec}, this);
-    connect(chkTCStart, &QCheckBox::clicked, this, [this] {
+    // The step from the start seconds to the stop hours is taken only when the stop is switched on.
+    new TTwoDigitEditChain(
+        {editTCStartHr, editTCStartMin, editTCStartSec, editTCStopHr, editTCStopMin, editTCStopSec}, 3, this);
+    const auto FocusHours = [](QLineEdit* edit) {
+        edit->setFocus(Qt::OtherFocusReason);
+        edit->deselect();
+        edit->setCursorPosition(0);
+    };
+    connect(chkTCStart, &QCheckBox::clicked, this, [this, FocusHours] {
         EnableTimes();
         if (chkTCStart->isChecked())
-            Chain->FocusEdit(editTCStartHr, true);
+            FocusHours(editTCStartHr);
     });
-    connect(chkTCEnd, &QCheckBox::clicked, this, [this] {
+    connect(chkTCEnd, &QCheckBox::clicked, this, [this, FocusHours] {
         EnableTimes();
         if (chkTCEnd->isChecked())
-            Chain->FocusEdit(editTCStopHr, true);
+            FocusHours(editTCStopHr);
     });
 
     grpPeakLevel = CreateLevelGroup("grpPeakLevel", chkPeakOver, editPeakOver, lblPeakA, chkPeakUnder,
@@ -138,10 +144,10 @@ QWidget* TfrmFilter::CreateTimeRow(QCheckBox*& chk, QLabel*& lbl, QLineEdit*& ed
     auto* Row = new QWidget(grpTC);
     chk = new QCheckBox(Row);
     chk->setMinimumWidth(80);
-    editHr = TTimeEditChain::NewTimeEdit(Row);
-    editMin = TTimeEditChain::NewTimeEdit(Row);
-    editSec = TTimeEditChain::NewTimeEdit(Row);
-    editFrame = TTimeEditChain::NewTimeEdit(Row);
+    editHr = NewTwoDigitEdit(Row, "");
+    editMin = NewTwoDigitEdit(Row, "");
+    editSec = NewTwoDigitEdit(Row, "");
+    editFrame = NewTwoDigitEdit(Row, "");
     // Frames are not filtered.
     editFrame->setText(QStringLiteral("00"));
     editFrame->setEnabled(false);

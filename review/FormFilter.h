@@ -9,7 +9,6 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class TMessageBox;
-class TTimeEditChain;
 struct TFilterOptions;
 
 // The data filter dialog: a timecode interval and, for the peak level and the three loudness values, an
@@ -109,6 +108,5 @@ private:
     const int* FLanguage = nullptr;
     TFilterOptions* FOptions = nullptr;
     const TMessageBox* FMessageBox = nullptr;
-    TTimeEditChain* Chain = nullptr;
     std::vector<TLevelLimit> aLimits;
 };

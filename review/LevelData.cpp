@@ -2,6 +2,7 @@
 
 #include "app/GridLayouts.h"
 #include "app/TextTable.h"
+#include "review/LevelDataTexts.h"
 #include "store/dbSQLite.h"
 
 #include <QElapsedTimer>
@@ -120,7 +121,7 @@ QString FormatLevel(double fLevel, QStringView sDecimalPoint) {
 
 std::vector<TStatisticRow> StatisticsRows(const TLevelStatistics& rStats, const TDataOptions& rOptions,
                                           const QString& sUnit, QStringView sDecimalPoint) {
-    const QString sPeakUnit = QStringLiteral(" ") + GetText(kTxtDBFSUnit, kLanguageEnglish);
+    const QString sPeakUnit = QStringLiteral(" ") + GetText(kTxtPeakUnit, kLanguageEnglish);
     const QString sLoudnessUnit = QStringLiteral(" ") + sUnit;
     // A highest or lowest value that no row beat shows its starting value; the last integrated value shows
     // only when a row had one.

@@ -3,49 +3,40 @@
 #include "app/Drawing.h"
 #include "app/GridLayouts.h"
 #include "app/MainView.h"
-#include "app/MessageBox.h"
+#include "app/MessageBoxLayout.h"
 #include "app/Settings.h"
 #include "app/TextFormat.h"
 #include "app/TextTable.h"
-#include "dialogs/FormWait.h"
-#include "review/FormFilter.h"
+#include "engine/InfoGrid.h"
+#include "review/LevelDataTexts.h"
 #include "review/LevelFilter.h"
 #include "review/LevelTableDelegate.h"
-#include "review/LoadingState.h"
 
 #include <QApplication>
 #include <QEvent>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTableView>
-#include <QTableWidget>
 
 namespace {
 
-// The statistics grid: the title row and up to nine statistics; the third column holds each value's
-// timecode, shown only as a hint.
-constexpr int kStatisticsRows = kDataGridLastRow + 1;
-constexpr int kTimecodeColumn = 2;
 constexpr int kColumnWidth = 100;
 
-QTableWidgetItem* CellOf(QTableWidget* Grid, int iRow, int iCol) {
-    QTableWidgetItem* Item = Grid->item(iRow, iCol);
-    if (Item == nullptr) {
-        Item = new QTableWidgetItem;
-        Item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-        Grid->setItem(iRow, iCol, Item);
-    }
-    return Item;
+// The statistics grid's look of a value cell with a rule of its own; the standard look otherwise.
+TCellStyle InfoGridStyle(const std::optional<TTableCellStyle>& rRule) {
+    if (!rRule)
+        return {};
+    return {ColorValueToQColor(rRule->clText), rRule->bBold, ColorValueToQColor(rRule->clBrush),
+            ColorValueToQColor(rRule->clPen)};
 }
 
 } // namespace
 
-TLevelDataView::TLevelDataView(const TContext& rContext, ILevelDataHost& rHost, QWidget* pParent)
-    : QObject(pParent), Ctx(rContext), Host(rHost) {
-    sgDBData = new QTableView(pParent);
-    sgDBData->setObjectName("sgDBData");
+TLevelDataView::TLevelDataView(const TContext& rContext, ILevelDataHost& rHost, QObject* parent)
+    : QObject(parent), Ctx(rContext), Host(rHost) {
+    QTableView* sgDBData = Ctx.sgDBData;
     sgDBData->setModel(&FTable.Model());
-    sgDBData->setItemDelegate(new TLevelTableDelegate(Ctx.iLNG, Ctx.Settings, false, sgDBData));
+    sgDBData->setItemDelegate(new TLevelTableDelegate(Ctx.Settings.iLNG, Ctx.Settings, sgDBData));
     sgDBData->setSelectionMode(QAbstractItemView::SingleSelection);
     sgDBData->setSelectionBehavior(QAbstractItemView::SelectItems);
     sgDBData->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -65,31 +56,22 @@ TLevelDataView::TLevelDataView(const TContext& rContext, ILevelDataHost& rHost, 
             .arg(sHeaderFill, sHeaderPen));
     sgDBData->installEventFilter(this);
 
-    sgDBLoudnessMax = new QTableWidget(kStatisticsRows, 3, pParent);
-    sgDBLoudnessMax->setObjectName("sgDBLoudnessMax");
-    sgDBLoudnessMax->setItemDelegate(new TLevelTableDelegate(Ctx.iLNG, Ctx.Settings, true, sgDBLoudnessMax));
-    sgDBLoudnessMax->horizontalHeader()->hide();
-    sgDBLoudnessMax->verticalHeader()->hide();
-    sgDBLoudnessMax->setShowGrid(false);
-    sgDBLoudnessMax->setSelectionMode(QAbstractItemView::SingleSelection);
-    sgDBLoudnessMax->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    sgDBLoudnessMax->setColumnHidden(kTimecodeColumn, true);
-    sgDBLoudnessMax->horizontalHeader()->setStretchLastSection(false);
-    sgDBLoudnessMax->setColumnWidth(0, 130);
-    sgDBLoudnessMax->setColumnWidth(1, 130);
-    sgDBLoudnessMax->setSpan(0, 0, 1, 2);
-    connect(sgDBLoudnessMax, &QTableWidget::cellPressed, this,
+    connect(Ctx.sgDBLoudnessMax, &QTableWidget::cellPressed, this,
             [this](int iRow, int) { sgDBLoudnessMaxMouseDown(iRow); });
-    connect(sgDBLoudnessMax, &QTableWidget::cellDoubleClicked, this, [this] { sgDBLoudnessMaxDblClick(); });
+    connect(Ctx.sgDBLoudnessMax, &QTableWidget::cellDoubleClicked, this,
+            [this] { sgDBLoudnessMaxDblClick(); });
+    connect(Ctx.btnFilterData, &QPushButton::clicked, this, &TLevelDataView::btnFilterDataClick);
+}
 
-    if (Ctx.btnFilterData)
-        connect(Ctx.btnFilterData, &QPushButton::clicked, this, &TLevelDataView::btnFilterDataClick);
+int TLevelDataView::Language() const {
+    return Ctx.Settings.iLNG;
 }
 
 void TLevelDataView::UpdateGUIStrings() {
-    FTable.SetLayout(Ctx.Settings.DataOptions, Ctx.iLNG, QLocale().decimalPoint());
-    CellOf(sgDBLoudnessMax, 0, 0)->setText(GetText(kTxtSessionStatistics, Ctx.iLNG));
+    FTable.SetLayout(Ctx.Settings.DataOptions, Language(), QLocale().decimalPoint());
+    Ctx.sgDBLoudnessMax->SetTitle(GetText(kTxtSessionStatistics, Language()));
     WriteStatistics();
+    Ctx.sgDBLoudnessMax->FitColumns();
 }
 
 void TLevelDataView::ClearTable() {
@@ -100,8 +82,8 @@ bool TLevelDataView::LoadSelectedSession() {
     return LoadDataToGrid({});
 }
 
-bool TLevelDataView::LoadDataToGrid(const TDataFilter& rFilter) {
-    TLoadingState Loading(Ctx.MainWindow, Ctx.frmWait);
+bool TLevelDataView::LoadDataToGrid(const TSQLFilter& rFilter) {
+    Host.BeginLongOperation(kTxtLoadingData);
     // A session still being recorded cannot be deleted.
     if (Host.ListRowSessionId() != Host.RecordingSessionId())
         Host.EnableSessionDelete();
@@ -114,6 +96,7 @@ bool TLevelDataView::LoadDataToGrid(const TDataFilter& rFilter) {
     } catch (const std::exception& e) {
         sError = QString::fromUtf8(e.what());
     }
+    Host.EndLongOperation();
     switch (eResult) {
     case TLevelTable::TLoadResult::Rows:
         WriteStatistics();
@@ -127,80 +110,80 @@ bool TLevelDataView::LoadDataToGrid(const TDataFilter& rFilter) {
     }
     FTable.ClearRows();
     Host.SetReviewState(kGUIReviewOff);
-    Ctx.MessageBox.ShowMessageBox(
-        FormatText(GetText(kTxtExceptionRaised, Ctx.iLNG), {sError, TextTable().Entry(0)}), kMsgError,
-        kMsgBtnOK);
+    Host.ShowMessageBox(FormatText(GetText(kTxtExceptionRaised, Language()), {sError, TextTable().Entry(0)}),
+                        kMsgError, kMsgBtnOK);
     return false;
 }
 
 void TLevelDataView::btnFilterDataClick() {
-    if (Ctx.frmFilter == nullptr)
+    if (!Host.AskDataFilter(Host.SelectedSessionUnit()))
         return;
-    Ctx.frmFilter->SetLoudnessUnit(Host.SelectedSessionUnit());
-    if (!Ctx.frmFilter->Execute())
-        return;
-    const std::optional<TDataFilter> rFilter = BuildDataFilter(Ctx.Settings.rFilterOptions);
-    if (!rFilter || !LoadDataToGrid(*rFilter)) {
-        Ctx.MessageBox.ShowMessageBox(GetText(kTxtNoMatchingData, Ctx.iLNG), kMsgWarning, kMsgBtnOK);
-    }
-    sgDBData->setFocus();
+    const std::optional<TSQLFilter> rFilter = BuildDataFilter(Ctx.Settings.rFilterOptions);
+    if (!rFilter || !LoadDataToGrid(*rFilter))
+        Host.ShowMessageBox(GetText(kTxtNoMatchingData, Language()), kMsgWarning, kMsgBtnOK);
+    Ctx.sgDBData->setFocus();
     // The filter can be changed after a load that found nothing.
-    if (Ctx.btnFilterData)
-        Ctx.btnFilterData->setEnabled(true);
+    Ctx.btnFilterData->setEnabled(true);
 }
 
 void TLevelDataView::WriteStatistics() {
+    TInfoGrid* Grid = Ctx.sgDBLoudnessMax;
     const std::vector<TStatisticRow>& aRows = FTable.Statistics();
-    for (int iRow = 1; iRow < kStatisticsRows; ++iRow) {
+    for (int iRow = 1; iRow < Grid->rowCount(); ++iRow) {
         const size_t i = size_t(iRow - 1);
         const bool bUsed = i < aRows.size();
         const QString sTimecode = bUsed ? aRows[i].sTimecode : QString();
+        const QString sValue = bUsed ? aRows[i].sValue : QString();
         const QString sHint = sTimecode.isEmpty()
                                   ? QString()
-                                  : GetText(kTxtTimeCodeLabel, Ctx.iLNG) + QStringLiteral(" ") + sTimecode;
-        QTableWidgetItem* Label = CellOf(sgDBLoudnessMax, iRow, 0);
-        Label->setText(bUsed ? GetText(aRows[i].iLabel, Ctx.iLNG) : QString());
-        Label->setData(Qt::UserRole, bUsed ? aRows[i].iLabel : 0);
-        Label->setToolTip(sHint);
-        QTableWidgetItem* Value = CellOf(sgDBLoudnessMax, iRow, 1);
-        Value->setText(bUsed ? aRows[i].sValue : QString());
-        Value->setToolTip(sHint);
-        CellOf(sgDBLoudnessMax, iRow, kTimecodeColumn)->setText(sTimecode);
+                                  : GetText(kTxtTimeCodeLabel, Language()) + QStringLiteral(" ") + sTimecode;
+        Grid->SetCell(iRow, 0, bUsed ? GetText(aRows[i].iLabel, Language()) : QString());
+        Grid->SetCell(iRow, 1, sValue);
+        Grid->SetCellStyle(
+            iRow, 1,
+            InfoGridStyle(bUsed ? StatisticValueStyle(aRows[i].iLabel, sValue, false,
+                                                      Ctx.Settings.rTableIntColorOptions, QLocale())
+                                : std::nullopt));
+        for (int iCol = 0; iCol < 2; ++iCol) {
+            if (QTableWidgetItem* Item = Grid->item(iRow, iCol))
+                Item->setToolTip(sHint);
+        }
     }
 }
 
 void TLevelDataView::sgDBLoudnessMaxMouseDown(int iRow) {
-    const QTableWidgetItem* Item = sgDBLoudnessMax->item(iRow, kTimecodeColumn);
-    sTCHighlight = Item ? Item->text() : QString();
+    const std::vector<TStatisticRow>& aRows = FTable.Statistics();
+    sTCHighlight =
+        iRow >= 1 && size_t(iRow - 1) < aRows.size() ? aRows[size_t(iRow - 1)].sTimecode : QString();
 }
 
 void TLevelDataView::sgDBLoudnessMaxDblClick() {
     if (sTCHighlight.isEmpty())
         return;
     const TLevelTableModel& Model = FTable.Model();
-    const int iColumn = int(Model.Headers().indexOf(GetText(kTxtTimecodeHeading, Ctx.iLNG)));
+    const int iColumn = int(Model.Headers().indexOf(GetText(kTxtTimecodeHeading, Language())));
     if (iColumn < 0)
         return;
     for (int iRow = 0; iRow < Model.rowCount(); ++iRow) {
         if (Model.Rows().Timecode(iRow) != sTCHighlight)
             continue;
         const QModelIndex Cell = Model.index(iRow, iColumn);
-        sgDBData->setCurrentIndex(Cell);
-        sgDBData->scrollTo(Cell, QAbstractItemView::PositionAtTop);
-        sgDBData->setFocus();
+        Ctx.sgDBData->setCurrentIndex(Cell);
+        Ctx.sgDBData->scrollTo(Cell, QAbstractItemView::PositionAtTop);
+        Ctx.sgDBData->setFocus();
         return;
     }
 }
 
 void TLevelDataView::sgDBDataMouseEnter() {
-    sgDBData->setFocus();
-    const QModelIndex Current = sgDBData->currentIndex();
+    Ctx.sgDBData->setFocus();
+    const QModelIndex Current = Ctx.sgDBData->currentIndex();
     if ((!Current.isValid() || Current.column() == 0) && FTable.RowCount() > 0)
-        sgDBData->setCurrentIndex(FTable.Model().index(0, 1));
+        Ctx.sgDBData->setCurrentIndex(FTable.Model().index(0, 1));
 }
 
 bool TLevelDataView::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == sgDBData && event->type() == QEvent::Enter)
+    if (watched == Ctx.sgDBData && event->type() == QEvent::Enter)
         sgDBDataMouseEnter();
     return QObject::eventFilter(watched, event);
 }

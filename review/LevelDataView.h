@@ -7,12 +7,8 @@
 
 class QPushButton;
 class QTableView;
-class QTableWidget;
-class QWidget;
+class TInfoGrid;
 class TdbSQLite;
-class TfrmFilter;
-class TfrmWait;
-class TMessageBox;
 struct TSettings;
 
 // What the level data part of the Database tab needs from the session list beside it.
@@ -31,36 +27,38 @@ public:
     virtual void EnableSessionDelete() = 0;
     // The tab's button states kGUIReviewOff / kGUIReviewOn.
     virtual void SetReviewState(int iState) = 0;
+    // A message of the program (text, kind kMsg..., buttons kMsgBtn...); returns the button chosen.
+    virtual int ShowMessageBox(const QString& sText, int iKind, int iButtons) = 0;
+    // The data filter dialog, modally, its loudness labels showing sUnit: true after OK, the settings'
+    // filter options then holding what it shows.
+    virtual bool AskDataFilter(const QString& sUnit) = 0;
+    // A long operation starts: the wait window shows text entry iEntry and the main window takes no input
+    // until EndLongOperation.
+    virtual void BeginLongOperation(int iEntry) = 0;
+    virtual void EndLongOperation() = 0;
 };
 
 // The level data table sgDBData, the statistics grid sgDBLoudnessMax and the Filter Data command of the
-// Database tab. It creates both grids (the tab places them), loads a session's levels into them and keeps
-// the loaded data for the exports and the review charts (LevelTable()).
+// Database tab, whose controls the tab lays out. It loads a session's levels into the grids and keeps the
+// loaded data for the exports and the review charts (LevelTable()).
 class TLevelDataView : public QObject {
     Q_OBJECT
 public:
     struct TContext {
         TdbSQLite& DB;
-        // Data options, colour rules and the filter dialog's state.
-        TSettings& Settings;
-        const int& iLNG;
-        const TMessageBox& MessageBox;
-        TfrmWait* frmWait;
-        TfrmFilter* frmFilter;
-        // Disabled while a load runs.
-        QWidget* MainWindow;
+        // Language, data options, colour rules and the filter dialog's state.
+        const TSettings& Settings;
+        QTableView* sgDBData;
+        TInfoGrid* sgDBLoudnessMax;
         QPushButton* btnFilterData;
     };
 
-    TLevelDataView(const TContext& rContext, ILevelDataHost& rHost, QWidget* pParent);
-
-    QTableView* sgDBData = nullptr;
-    QTableWidget* sgDBLoudnessMax = nullptr;
+    TLevelDataView(const TContext& rContext, ILevelDataHost& rHost, QObject* parent);
 
     // The loaded rows, headers, statistics and the filter they were read with.
     const TLevelTable& LevelTable() const { return FTable; }
     // The filter of the last load: empty after an unfiltered load.
-    const TDataFilter& DataFilter() const { return FTable.DataFilter(); }
+    const TSQLFilter& DataFilter() const { return FTable.DataFilter(); }
     // The timecode picked in the statistics grid.
     const QString& TCHighlight() const { return sTCHighlight; }
 
@@ -73,7 +71,7 @@ public:
     bool LoadSelectedSession();
     // Loads the selected session's levels through rFilter with the wait window showing and the main
     // window disabled; true when rows were found.
-    bool LoadDataToGrid(const TDataFilter& rFilter);
+    bool LoadDataToGrid(const TSQLFilter& rFilter);
     // Asks for the data filter and loads the rows it selects.
     void btnFilterDataClick();
 
@@ -83,6 +81,7 @@ protected:
 private:
     void WriteStatistics();
     void sgDBLoudnessMaxMouseDown(int iRow);
+    int Language() const;
     void sgDBLoudnessMaxDblClick();
     void sgDBDataMouseEnter();
 

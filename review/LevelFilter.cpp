@@ -15,10 +15,10 @@ std::optional<QString> NormaliseLevelText(const QString& sText) {
     return s;
 }
 
-std::optional<TDataFilter> BuildDataFilter(const TFilterOptions& o) {
-    TDataFilter r{QStringLiteral("SELECT * FROM qxr_loudness_levels WHERE sReportId=?1"), {}};
+std::optional<TSQLFilter> BuildDataFilter(const TFilterOptions& o) {
+    TSQLFilter r{QStringLiteral("SELECT * FROM qxr_loudness_levels WHERE sReportId=?1"), {}};
     const auto Add = [&r](const char* sCondition, const QVariant& vValue) {
-        r.sStatement += QLatin1String(sCondition) + QString::number(r.aValues.size() + 2);
+        r.sSQL += QLatin1String(sCondition) + QString::number(r.aValues.size() + 2);
         r.aValues.append(vValue);
     };
     if (o.bEnableTCStart)

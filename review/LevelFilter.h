@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/Settings.h"
-#include "store/DataFilter.h"
+#include "store/SQLFilter.h"
 
 #include <QString>
 #include <optional>
@@ -15,4 +15,4 @@ std::optional<QString> NormaliseLevelText(const QString& sText);
 // compare as texts and have a fixed width), the levels as numbers. The statement reads the level rows of
 // the session bound to ?1. Nothing when a checked level does not read as a number (the dialog refuses it
 // before, so only a hand-edited settings file gets here).
-std::optional<TDataFilter> BuildDataFilter(const TFilterOptions& rOptions);
+std::optional<TSQLFilter> BuildDataFilter(const TFilterOptions& rOptions);

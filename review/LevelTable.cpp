@@ -13,7 +13,7 @@ void TLevelTable::SetLayout(const TDataOptions& rOptions, int iLNG, const QStrin
 }
 
 TLevelTable::TLoadResult TLevelTable::Load(TdbSQLite& rDB, const QString& sSessionId,
-                                           const TDataFilter& rFilter, const QString& sUnit,
+                                           const TSQLFilter& rFilter, const QString& sUnit,
                                            const std::function<void()>& fnPump, QString& sError) {
     FSessionId = sSessionId;
     FDataFilter = rFilter;

@@ -2,7 +2,7 @@
 
 #include "review/LevelData.h"
 #include "review/LevelTableModel.h"
-#include "store/DataFilter.h"
+#include "store/SQLFilter.h"
 
 #include <QString>
 #include <functional>
@@ -29,7 +29,7 @@ public:
     // statistics take them (sUnit is the session's loudness unit). Without rows the table is emptied and
     // the statistics keep their values. On a database error the table is emptied and sError says why.
     // fnPump runs about every 30 ms while rows are read.
-    TLoadResult Load(TdbSQLite& rDB, const QString& sSessionId, const TDataFilter& rFilter,
+    TLoadResult Load(TdbSQLite& rDB, const QString& sSessionId, const TSQLFilter& rFilter,
                      const QString& sUnit, const std::function<void()>& fnPump, QString& sError);
     // Empties the table (a new session was selected); the statistics stay.
     void ClearRows();
@@ -43,7 +43,7 @@ public:
     const std::vector<TStatisticRow>& Statistics() const { return FStatistics; }
     // The session and filter of the last load.
     const QString& SessionId() const { return FSessionId; }
-    const TDataFilter& DataFilter() const { return FDataFilter; }
+    const TSQLFilter& DataFilter() const { return FDataFilter; }
 
 private:
     TLevelTableModel FModel;
@@ -51,5 +51,5 @@ private:
     QString FDecimalPoint = QStringLiteral(".");
     std::vector<TStatisticRow> FStatistics;
     QString FSessionId;
-    TDataFilter FDataFilter;
+    TSQLFilter FDataFilter;
 };

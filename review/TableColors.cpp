@@ -6,7 +6,7 @@
 namespace {
 
 // Bold with a pale fill, a darker frame and the colour itself for the text.
-TCellStyle Marked(TColorValue clColor, bool bBold) {
+TTableCellStyle Marked(TColorValue clColor, bool bBold) {
     return {Tint(clColor, 0.9), Tint(clColor, 0.5), clColor, bBold};
 }
 
@@ -15,7 +15,7 @@ bool AnyRule(const TTableColorOptions& r) {
 }
 
 // The first of the high, low and default rules that holds for fValue.
-std::optional<TCellStyle> RuleStyle(const TTableColorOptions& r, double fValue) {
+std::optional<TTableCellStyle> RuleStyle(const TTableColorOptions& r, double fValue) {
     if (r.rMax.bEnabled && fValue >= r.rMax.fLevel)
         return Marked(r.rMax.clColor, true);
     if (r.rMin.bEnabled && fValue <= r.rMin.fLevel)
@@ -44,9 +44,9 @@ TColorValue Tint(TColorValue clColor, double fAlpha) {
     return CalcOpacity(clWhite, clColor, fAlpha);
 }
 
-TCellStyle LevelCellStyle(const QString& sHeader, const QString& sText, const TCellState& rState, int iLNG,
-                          const TTableColorRules& rRules, const QLocale& Locale) {
-    TCellStyle r;
+TTableCellStyle LevelCellStyle(const QString& sHeader, const QString& sText, const TCellState& rState,
+                               int iLNG, const TTableColorRules& rRules, const QLocale& Locale) {
+    TTableCellStyle r;
     if (rState.bFixed)
         r = {Tint(clGray, 0.9), Tint(clGray, 0.5), clBlack, false};
     else if (rState.bSelected && rState.bFocused)
@@ -63,8 +63,8 @@ TCellStyle LevelCellStyle(const QString& sHeader, const QString& sText, const TC
             const double fValue = Locale.toDouble(sText, &bOk);
             if (bOk) {
                 r = RuleStyle(*pRules, fValue)
-                        .value_or(TCellStyle{clWhite, Tint(rState.bFocused ? clNavy : clGray, 0.5), clBlack,
-                                             false});
+                        .value_or(TTableCellStyle{clWhite, Tint(rState.bFocused ? clNavy : clGray, 0.5),
+                                                  clBlack, false});
             }
         }
     }
@@ -73,8 +73,9 @@ TCellStyle LevelCellStyle(const QString& sHeader, const QString& sText, const TC
     return r;
 }
 
-std::optional<TCellStyle> StatisticValueStyle(int iLabel, const QString& sValue, bool bSelectedFocused,
-                                              const TTableColorOptions& rIntRules, const QLocale& Locale) {
+std::optional<TTableCellStyle> StatisticValueStyle(int iLabel, const QString& sValue, bool bSelectedFocused,
+                                                   const TTableColorOptions& rIntRules,
+                                                   const QLocale& Locale) {
     if (sValue.isEmpty() || sValue == QLatin1String("0"))
         return std::nullopt;
     if (iLabel == kTxtPeakCountLabel)
@@ -87,5 +88,5 @@ std::optional<TCellStyle> StatisticValueStyle(int iLabel, const QString& sValue,
     if (!bOk)
         return std::nullopt;
     return RuleStyle(rIntRules, fValue)
-        .value_or(TCellStyle{clWhite, Tint(bSelectedFocused ? clNavy : clGray, 0.5), clBlack, false});
+        .value_or(TTableCellStyle{clWhite, Tint(bSelectedFocused ? clNavy : clGray, 0.5), clBlack, false});
 }

@@ -9,13 +9,13 @@
 
 // How the level table and the statistics grid paint a cell: the fill, the frame, the text colour and
 // whether the text is bold. Colours are plain RGB values (0x00BBGGRR).
-struct TCellStyle {
+struct TTableCellStyle {
     TColorValue clBrush = clWhite;
     TColorValue clPen = clWhite;
     TColorValue clText = clBlack;
     bool bBold = false;
 
-    bool operator==(const TCellStyle&) const = default;
+    bool operator==(const TTableCellStyle&) const = default;
 };
 
 // The four colour rule records of the level table, owned by the settings.
@@ -44,11 +44,12 @@ struct TCellState {
 // The style of a level table cell. The rules are chosen by the column's header text in the current
 // language iLNG, so a table with Danish headers colours the same columns. A level cell is read as a number
 // in the given locale (the one that wrote it); a cell that does not read keeps the plain style.
-TCellStyle LevelCellStyle(const QString& sHeader, const QString& sText, const TCellState& rState, int iLNG,
-                          const TTableColorRules& rRules, const QLocale& Locale);
+TTableCellStyle LevelCellStyle(const QString& sHeader, const QString& sText, const TCellState& rState,
+                               int iLNG, const TTableColorRules& rRules, const QLocale& Locale);
 
 // The style of a value cell of the statistics grid when one of its own rules applies: the peak count in
 // red when peaks occurred, the last integrated value by the integrating rules. Nothing when the grid's
 // ordinary drawing applies.
-std::optional<TCellStyle> StatisticValueStyle(int iLabel, const QString& sValue, bool bSelectedFocused,
-                                              const TTableColorOptions& rIntRules, const QLocale& Locale);
+std::optional<TTableCellStyle> StatisticValueStyle(int iLabel, const QString& sValue, bool bSelectedFocused,
+                                                   const TTableColorOptions& rIntRules,
+                                                   const QLocale& Locale);

@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QVariant>
 #include <SQLiteCpp/SQLiteCpp.h>
 #include <sqlite3.h>
 
@@ -68,24 +67,6 @@ void BindLoudnessSetup(SQLite::Statement& query, int iFirst, const TLoudnessSetu
     query.bind(iFirst + 9, r.iFilter);
 }
 
-// Binds a filter value by its type: reals and integers as numbers, so that they compare with the level
-// columns exactly as a number written into the statement would; anything else as text.
-void BindValue(SQLite::Statement& query, int iIndex, const QVariant& vValue) {
-    switch (vValue.typeId()) {
-    case QMetaType::Double:
-    case QMetaType::Float:
-        query.bind(iIndex, vValue.toDouble());
-        break;
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-        query.bind(iIndex, static_cast<int64_t>(vValue.toLongLong()));
-        break;
-    default:
-        query.bind(iIndex, Utf8(vValue.toString()));
-        break;
-    }
-}
-
 QString TitleOf(const TSessionInfo& r) {
     return r.sShowTitle.isEmpty() ? QString(kUnnamedSession) : r.sShowTitle;
 }
@@ -103,6 +84,28 @@ bool IsReadOnlyStatement(SQLite::Database& rDB, const std::string& sSQL) {
     const bool bReadOnly = sqlite3_stmt_readonly(pStmt) != 0;
     sqlite3_finalize(pStmt);
     return bReadOnly;
+}
+
+// Binds one filter value by its kind: reals and integers as numbers, NULL as NULL, anything else as text.
+void BindValue(SQLite::Statement& query, int iIndex, const QVariant& vValue) {
+    switch (vValue.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+        query.bind(iIndex, vValue.toDouble());
+        break;
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::Bool:
+        query.bind(iIndex, static_cast<int64_t>(vValue.toLongLong()));
+        break;
+    default:
+        if (vValue.isNull())
+            query.bind(iIndex);
+        else
+            query.bind(iIndex, Utf8(vValue.toString()));
+        break;
+    }
 }
 
 } // namespace
@@ -331,7 +334,7 @@ bool TdbSQLite::UpdateSession(const TSessionInfo& rSessionInfo) {
 }
 
 bool TdbSQLite::RunResult(std::unique_ptr<TDBResult>& DBResult, const QString& sSQL,
-                          const std::optional<QString>& sSessionId, const QVariantList& aValues) {
+                          const QVariantList& aValues) {
     DBResult.reset();
     if (!EnsureOpen())
         return false;
@@ -342,10 +345,9 @@ bool TdbSQLite::RunResult(std::unique_ptr<TDBResult>& DBResult, const QString& s
             return false;
         }
         auto pStatement = std::make_unique<SQLite::Statement>(*SQLConn, sStatement);
-        if (sSessionId && pStatement->getBindParameterCount() > 0)
-            pStatement->bind(1, Utf8(*sSessionId));
-        for (int i = 0; i < aValues.size(); ++i)
-            BindValue(*pStatement, i + 2, aValues[i]);
+        const int iBound = std::min<int>(pStatement->getBindParameterCount(), int(aValues.size()));
+        for (int i = 0; i < iBound; ++i)
+            BindValue(*pStatement, i + 1, aValues[i]);
         std::unique_ptr<TDBResult> pResult(new TDBResult(SQLConn, std::move(pStatement)));
         // The first row is read here so a failing statement gives false rather than an empty list.
         pResult->bHasRow = pResult->FStatement->executeStep();
@@ -357,17 +359,19 @@ bool TdbSQLite::RunResult(std::unique_ptr<TDBResult>& DBResult, const QString& s
     }
 }
 
-bool TdbSQLite::RetreiveSessionList(std::unique_ptr<TDBResult>& DBResult, const QString& sSQL) {
+bool TdbSQLite::RetreiveSessionList(std::unique_ptr<TDBResult>& DBResult, const TSQLFilter& rFilter) {
     // A fresh connection shows the file's current content; results already handed out keep the old one.
     SQLConn.reset();
-    return RunResult(DBResult, sSQL.isEmpty() ? QString(kSelectSessions) : sSQL, std::nullopt);
+    if (rFilter.IsEmpty())
+        return RunResult(DBResult, QString(kSelectSessions), {});
+    return RunResult(DBResult, rFilter.sSQL, rFilter.aValues);
 }
 
-bool TdbSQLite::RetreiveSessionData(const QString& sSessionId, const TDataFilter& rFilter,
+bool TdbSQLite::RetreiveSessionData(const QString& sSessionId, const TSQLFilter& rFilter,
                                     std::unique_ptr<TDBResult>& DBResult) {
     if (rFilter.IsEmpty())
-        return RunResult(DBResult, kSelectLevels, sSessionId);
-    return RunResult(DBResult, rFilter.sStatement, sSessionId, rFilter.aValues);
+        return RunResult(DBResult, QString(kSelectLevels), {sSessionId});
+    return RunResult(DBResult, rFilter.sSQL, QVariantList{sSessionId} + rFilter.aValues);
 }
 
 bool TdbSQLite::DeleteSessionData(const QString& sSessionId) {

@@ -1,12 +1,11 @@
 #pragma once
 
-#include "store/DataFilter.h"
+#include "store/SQLFilter.h"
 #include "store/SessionTypes.h"
 
 #include <QDateTime>
 #include <QString>
 #include <memory>
-#include <optional>
 
 namespace SQLite {
 class Database;
@@ -100,14 +99,14 @@ public:
     // Rewrites every column of the session's row but its identifier and stamps it with the time of the
     // update; true when the statement ran, also when no row matched.
     bool UpdateSession(const TSessionInfo& rSessionInfo);
-    // Reopens the connection to see the file's current content, runs sSQL (the whole session list when
-    // empty) and hands out its result; true when it has a row. A statement that would change the file is
-    // refused. DBResult is null when the statement could not run.
-    bool RetreiveSessionList(std::unique_ptr<TDBResult>& DBResult, const QString& sSQL);
-    // Runs the filter's statement with its values, or when it is empty reads every level row of the session;
-    // true when the result has a row. The statement may refer to the session's identifier as the parameter
-    // ?1. Same rules for DBResult as RetreiveSessionList.
-    bool RetreiveSessionData(const QString& sSessionId, const TDataFilter& rFilter,
+    // Reopens the connection to see the file's current content, runs rFilter's statement with its values
+    // bound (the whole session list when empty) and hands out its result; true when it has a row. A
+    // statement that would change the file is refused. DBResult is null when the statement could not run.
+    bool RetreiveSessionList(std::unique_ptr<TDBResult>& DBResult, const TSQLFilter& rFilter);
+    // Runs rFilter's statement, or when it is empty reads every level row of the session; true when the
+    // result has a row. The session's identifier is bound to the parameter ?1 and rFilter's values to ?2,
+    // ?3, ... Same rules for DBResult as RetreiveSessionList.
+    bool RetreiveSessionData(const QString& sSessionId, const TSQLFilter& rFilter,
                              std::unique_ptr<TDBResult>& DBResult);
     // Deletes the session's level rows and its session row together: either both go or neither.
     bool DeleteSessionData(const QString& sSessionId);
@@ -128,10 +127,9 @@ private:
     bool EnsureOpen();
     std::shared_ptr<SQLite::Database> OpenFile(const QString& sFileName) const;
     static bool TableExists(SQLite::Database& rDB, const char* sName);
-    // Runs a reading statement and hands out its result; sSessionId, when given, is bound to parameter 1
-    // and aValues to the parameters after it.
-    bool RunResult(std::unique_ptr<TDBResult>& DBResult, const QString& sSQL,
-                   const std::optional<QString>& sSessionId, const QVariantList& aValues = {});
+    // Runs a reading statement and hands out its result; aValues are bound to its parameters in order
+    // (values beyond its parameters are left out, parameters beyond the values stay NULL).
+    bool RunResult(std::unique_ptr<TDBResult>& DBResult, const QString& sSQL, const QVariantList& aValues);
 
     int iBusyTimeoutMs;
     QString sWorkingFile;

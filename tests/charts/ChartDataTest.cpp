@@ -1,5 +1,6 @@
 #include "review/ChartData.h"
 #include "review/LevelData.h"
+#include "review/LevelTable.h"
 #include "store/dbSQLite.h"
 
 #include <QLocale>
@@ -102,7 +103,7 @@ TEST_F(ChartRowsFixture, TheFilterDecidesWhichRowsAreCharted) {
     struct TCase {
         const char* sWhat;
         QString sSession;
-        TDataFilter rFilter;
+        TSQLFilter rFilter;
         bool bOk;
         std::vector<QString> aTimeCodes;
     } aCases[] = {
@@ -128,6 +129,12 @@ TEST_F(ChartRowsFixture, TheFilterDecidesWhichRowsAreCharted) {
         for (int i = 0; i < Rows.RowCount(); ++i)
             EXPECT_EQ(Rows.Timecode(i), c.aTimeCodes[size_t(i)]);
     }
+    // Before the level table was ever loaded there is nothing to read again.
+    TLevelTable Unloaded;
+    TLevelData None;
+    EXPECT_FALSE(LoadChartRows(DB, Unloaded, None, {}));
+    EXPECT_EQ(None.RowCount(), 0);
+
     TLevelData Rows;
     ASSERT_TRUE(LoadChartRows(DB, kId, {}, Rows, {}));
     // A level of exactly zero is a level, not a gap.

@@ -3,6 +3,7 @@
 #include "app/Settings.h"
 #include "app/SettingsFile.h"
 #include "app/TextTable.h"
+#include "review/LevelDataTexts.h"
 #include "tests/dialogs/DialogTestSupport.h"
 
 #include <QApplication>

@@ -5,7 +5,9 @@
 #include "app/Settings.h"
 #include "app/TextTable.h"
 #include "dialogs/FormWait.h"
+#include "engine/InfoGrid.h"
 #include "review/FormFilter.h"
+#include "review/LevelDataTexts.h"
 #include "review/TableColors.h"
 #include "store/dbSQLite.h"
 #include "tests/dialogs/DialogTestSupport.h"
@@ -27,8 +29,13 @@ namespace {
 
 const char* const kId = "0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9";
 
+// The tab around the level data view: the selected session, and a main window with its wait window and
+// data filter dialog as the program has them.
 class TFakeHost : public ILevelDataHost {
 public:
+    TFakeHost(QWidget& rMain, TfrmWait& rWait, TfrmFilter& rFilter, TMessageBox& rMessageBox)
+        : Main(rMain), frmWait(rWait), frmFilter(rFilter), MessageBox(rMessageBox) {}
+
     QString SelectedSessionId() const override { return kId; }
     QString ListRowSessionId() const override { return kId; }
     QString RecordingSessionId() const override { return sRecording; }
@@ -39,6 +46,27 @@ public:
             fnDuringLoad();
     }
     void SetReviewState(int iState) override { aStates.push_back(iState); }
+    int ShowMessageBox(const QString& sText, int iKind, int iButtons) override {
+        return MessageBox.ShowMessageBox(sText, iKind, iButtons);
+    }
+    bool AskDataFilter(const QString& sUnit) override {
+        frmFilter.SetLoudnessUnit(sUnit);
+        return frmFilter.Execute();
+    }
+    void BeginLongOperation(int iEntry) override {
+        frmWait.SetWaitTextEntry(iEntry);
+        frmWait.ShowWait();
+        Main.setEnabled(false);
+    }
+    void EndLongOperation() override {
+        Main.setEnabled(true);
+        frmWait.close();
+    }
+
+    QWidget& Main;
+    TfrmWait& frmWait;
+    TfrmFilter& frmFilter;
+    TMessageBox& MessageBox;
 
     QString sRecording;
     int iDeleteEnabled = 0;
@@ -57,9 +85,9 @@ class LevelDataViewTest : public ::testing::Test {
 protected:
     LevelDataViewTest()
         : MessageBox(Settings.iLNG, &Main), frmWait(&Main), frmFilter(&Main),
-          btnFilterData(new QPushButton(&Main)),
-          View({db, Settings, Settings.iLNG, MessageBox, &frmWait, &frmFilter, &Main, btnFilterData}, Host,
-               &Main) {
+          btnFilterData(new QPushButton(&Main)), sgDBData(new QTableView(&Main)),
+          sgDBLoudnessMax(new TInfoGrid(10, &Main)), Host(Main, frmWait, frmFilter, MessageBox),
+          View({db, Settings, sgDBData, sgDBLoudnessMax, btnFilterData}, Host, &Main) {
         frmWait.SetLanguage(&Settings.iLNG);
         frmFilter.SetContext(&Settings.iLNG, &Settings.rFilterOptions, &MessageBox);
         MessageBox.SetResponder([this](const TMessageBoxRequest& r) {
@@ -68,8 +96,8 @@ protected:
         });
         auto* Layout = new QHBoxLayout(&Main);
         Layout->addWidget(btnFilterData);
-        Layout->addWidget(View.sgDBLoudnessMax);
-        Layout->addWidget(View.sgDBData);
+        Layout->addWidget(sgDBLoudnessMax);
+        Layout->addWidget(sgDBData);
         Main.resize(1000, 400);
         Main.show();
         Settings.rTablePeakColorOptions.rMax = {true, -6.0, clRed};
@@ -95,16 +123,16 @@ protected:
     }
 
     QString Stat(int iRow, int iCol) const {
-        const QTableWidgetItem* Item = View.sgDBLoudnessMax->item(iRow, iCol);
+        const QTableWidgetItem* Item = sgDBLoudnessMax->item(iRow, iCol);
         return Item ? Item->text() : QString();
     }
 
     // The fill of a level cell as painted: a point inside its frame, left of the centred text.
     QColor FillAt(int iRow, int iCol) const {
         QApplication::processEvents();
-        View.sgDBData->scrollTo(View.LevelTable().Model().index(iRow, iCol));
-        const QRect r = View.sgDBData->visualRect(View.LevelTable().Model().index(iRow, iCol));
-        const QImage Image = View.sgDBData->viewport()->grab().toImage();
+        sgDBData->scrollTo(View.LevelTable().Model().index(iRow, iCol));
+        const QRect r = sgDBData->visualRect(View.LevelTable().Model().index(iRow, iCol));
+        const QImage Image = sgDBData->viewport()->grab().toImage();
         return Image.pixelColor(r.left() + 4, r.center().y());
     }
 
@@ -116,6 +144,8 @@ protected:
     TfrmWait frmWait;
     TfrmFilter frmFilter;
     QPushButton* btnFilterData;
+    QTableView* sgDBData;
+    TInfoGrid* sgDBLoudnessMax;
     TFakeHost Host;
     TLevelDataView View;
     std::vector<std::pair<QString, int>> aMessages;
@@ -137,7 +167,7 @@ TEST_F(LevelDataViewTest, ALoadFillsTheTableAndTheStatisticsWithTheWaitWindowSho
     EXPECT_EQ(Host.aStates, std::vector<int>{kGUIReviewOn});
     EXPECT_TRUE(View.DataFilter().IsEmpty());
 
-    const QAbstractItemModel* Model = View.sgDBData->model();
+    const QAbstractItemModel* Model = sgDBData->model();
     ASSERT_EQ(Model->rowCount(), 300);
     EXPECT_EQ(Model->headerData(3, Qt::Horizontal).toString(), "Peak Level");
     EXPECT_EQ(Model->index(150, 1).data().toString(), "10:02:30:00");
@@ -155,10 +185,13 @@ TEST_F(LevelDataViewTest, ALoadFillsTheTableAndTheStatisticsWithTheWaitWindowSho
         EXPECT_EQ(Stat(i + 1, 0), aExpected[i].first);
         EXPECT_EQ(Stat(i + 1, 1), aExpected[i].second);
     }
-    EXPECT_EQ(Stat(1, 2), "10:02:30:00");
-    EXPECT_EQ(View.sgDBLoudnessMax->item(1, 1)->toolTip(), "Time Code.: 10:02:30:00");
-    EXPECT_TRUE(View.sgDBLoudnessMax->item(2, 1)->toolTip().isEmpty());
-    EXPECT_TRUE(View.sgDBLoudnessMax->isColumnHidden(2));
+    EXPECT_EQ(View.LevelTable().Statistics()[0].sTimecode, "10:02:30:00");
+    EXPECT_EQ(sgDBLoudnessMax->item(1, 1)->toolTip(), "Time Code.: 10:02:30:00");
+    EXPECT_TRUE(sgDBLoudnessMax->item(2, 1)->toolTip().isEmpty());
+    // Peaks occurred: the count in red. The last integrated value (-25) meets no rule (only at most -30).
+    EXPECT_EQ(sgDBLoudnessMax->CellStyle(2, 1).clText, ColorValueToQColor(clRed));
+    EXPECT_TRUE(sgDBLoudnessMax->CellStyle(2, 1).bBold);
+    EXPECT_EQ(sgDBLoudnessMax->CellStyle(4, 1).clFill, QColor(Qt::white));
 }
 
 TEST_F(LevelDataViewTest, TheSessionBeingRecordedIsNeverMadeDeletable) {
@@ -187,20 +220,20 @@ TEST_F(LevelDataViewTest, CellsAreColouredByTheirHeaderInEitherLanguage) {
 
 TEST_F(LevelDataViewTest, AStatisticJumpsToItsRowAtTheTopOfTheTable) {
     ASSERT_TRUE(View.LoadSelectedSession());
-    QTableWidget* Stats = View.sgDBLoudnessMax;
+    QTableWidget* Stats = sgDBLoudnessMax;
     const QRect rPeak = Stats->visualItemRect(Stats->item(1, 1));
     DoubleClick(Stats, rPeak.center());
     EXPECT_EQ(View.TCHighlight(), "10:02:30:00");
-    EXPECT_EQ(View.sgDBData->currentIndex().row(), 150);
-    EXPECT_EQ(View.sgDBData->currentIndex().column(), 1);
-    EXPECT_EQ(View.sgDBData->rowAt(0), 150);
+    EXPECT_EQ(sgDBData->currentIndex().row(), 150);
+    EXPECT_EQ(sgDBData->currentIndex().column(), 1);
+    EXPECT_EQ(sgDBData->rowAt(0), 150);
 
     // The peak count has no timecode: nothing moves.
-    View.sgDBData->setCurrentIndex(View.sgDBData->model()->index(3, 1));
+    sgDBData->setCurrentIndex(sgDBData->model()->index(3, 1));
     QTest::mouseDClick(Stats->viewport(), Qt::LeftButton, {},
                        Stats->visualItemRect(Stats->item(2, 1)).center());
     EXPECT_TRUE(View.TCHighlight().isEmpty());
-    EXPECT_EQ(View.sgDBData->currentIndex().row(), 3);
+    EXPECT_EQ(sgDBData->currentIndex().row(), 3);
 }
 
 TEST_F(LevelDataViewTest, TheFilterCommandLoadsTheMatchingRowsOrSaysNothingMatched) {
@@ -214,8 +247,8 @@ TEST_F(LevelDataViewTest, TheFilterCommandLoadsTheMatchingRowsOrSaysNothingMatch
             frmFilter.btnOK->click();
         }));
     EXPECT_EQ(Settings.rFilterOptions.sPeakOver, "-6.5");
-    ASSERT_EQ(View.sgDBData->model()->rowCount(), 1);
-    EXPECT_EQ(View.sgDBData->model()->index(0, 1).data().toString(), "10:02:30:00");
+    ASSERT_EQ(sgDBData->model()->rowCount(), 1);
+    EXPECT_EQ(sgDBData->model()->index(0, 1).data().toString(), "10:02:30:00");
     EXPECT_FALSE(View.DataFilter().IsEmpty());
     EXPECT_TRUE(aMessages.empty());
 
@@ -230,7 +263,7 @@ TEST_F(LevelDataViewTest, TheFilterCommandLoadsTheMatchingRowsOrSaysNothingMatch
     ASSERT_EQ(aMessages.size(), 1u);
     EXPECT_EQ(aMessages[0].first, GetText(kTxtNoMatchingData, kLanguageEnglish));
     EXPECT_EQ(aMessages[0].second, kMsgWarning);
-    EXPECT_EQ(View.sgDBData->model()->rowCount(), 0);
+    EXPECT_EQ(sgDBData->model()->rowCount(), 0);
     EXPECT_EQ(Host.aStates.back(), kGUIReviewOff);
     EXPECT_TRUE(btnFilterData->isEnabled());
     // The statistics keep the last successful load's values.

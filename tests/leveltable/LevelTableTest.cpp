@@ -1,6 +1,7 @@
 #include "review/LevelTable.h"
 #include "app/GridLayouts.h"
 #include "app/TextTable.h"
+#include "review/LevelDataTexts.h"
 #include "review/LevelFilter.h"
 #include "review/TableColors.h"
 #include "store/dbSQLite.h"
@@ -48,7 +49,7 @@ protected:
         peek.exec(sSQL);
     }
 
-    TLevelTable::TLoadResult Load(const TDataFilter& rFilter, const TDataOptions& rOptions = {}) {
+    TLevelTable::TLoadResult Load(const TSQLFilter& rFilter, const TDataOptions& rOptions = {}) {
         table.SetLayout(rOptions, kLanguageEnglish, ".");
         QString sError;
         const auto r = table.Load(db, kId, rFilter, "LUFS", {}, sError);
@@ -149,7 +150,7 @@ TEST_F(TLevelDBTest, StatisticsFollowEveryRule) {
         SCOPED_TRACE(c.sName);
         Edit("DELETE FROM qxr_loudness_levels WHERE sReportId<>'F0E1D2C3-B4A5-9687-7869-5A4B3C2D1E0F';");
         Insert(c.aRows);
-        const std::optional<TDataFilter> rFilter = BuildDataFilter(c.rFilter);
+        const std::optional<TSQLFilter> rFilter = BuildDataFilter(c.rFilter);
         ASSERT_TRUE(rFilter);
         ASSERT_EQ(Load(*rFilter, c.rOptions), TLevelTable::TLoadResult::Rows);
         EXPECT_EQ(table.RowCount(), c.iRows);
@@ -269,7 +270,7 @@ QString WrittenStatement(const TFilterOptions& o) {
     return s;
 }
 
-std::vector<qint64> RowIds(TdbSQLite& db, const TDataFilter& rFilter) {
+std::vector<qint64> RowIds(TdbSQLite& db, const TSQLFilter& rFilter) {
     std::vector<qint64> a;
     std::unique_ptr<TDBResult> result;
     db.RetreiveSessionData(kId, rFilter, result);
@@ -316,9 +317,9 @@ TEST_F(TLevelDBTest, BoundFilterSelectsTheRowsOfTheWrittenStatement) {
     for (const TFilterOptions& o : aCases) {
         const QString sWritten = WrittenStatement(o);
         SCOPED_TRACE(sWritten.toStdString());
-        const std::optional<TDataFilter> rBound = BuildDataFilter(o);
+        const std::optional<TSQLFilter> rBound = BuildDataFilter(o);
         ASSERT_TRUE(rBound);
-        EXPECT_FALSE(rBound->sStatement.contains('"'));
+        EXPECT_FALSE(rBound->sSQL.contains('"'));
         EXPECT_EQ(RowIds(db, *rBound), RowIds(db, {sWritten}));
     }
 }
@@ -346,10 +347,10 @@ TEST(LevelFilter, ConditionsKeepTheirOrderAndBindTheirValues) {
     o.sTCStart = "10:00:00:00";
     o.sPeakOver = "-6,5";
     o.sLoUnder = "-20";
-    const std::optional<TDataFilter> r = BuildDataFilter(o);
+    const std::optional<TSQLFilter> r = BuildDataFilter(o);
     ASSERT_TRUE(r);
-    EXPECT_EQ(r->sStatement, "SELECT * FROM qxr_loudness_levels WHERE sReportId=?1 AND sTimeCode>=?2 AND "
-                             "fInstantaneousPeak>=?3 AND fLoudnessLo<=?4");
+    EXPECT_EQ(r->sSQL, "SELECT * FROM qxr_loudness_levels WHERE sReportId=?1 AND sTimeCode>=?2 AND "
+                       "fInstantaneousPeak>=?3 AND fLoudnessLo<=?4");
     EXPECT_EQ(r->aValues, QVariantList({QString("10:00:00:00"), -6.5, -20.0}));
     o.sLoUnder = "abc";
     EXPECT_FALSE(BuildDataFilter(o));
@@ -366,17 +367,17 @@ TEST(TableColors, CellsFollowTheRulesOfTheirColumnInEitherLanguage) {
     rInt.rMax = {true, -20.0, clBlue};
     const TTableColorOptions rOff;
     const TTableColorRules rRules{rPeak, rOff, rOff, rInt};
-    const TCellStyle plain{clWhite, Tint(clSilver, 0.5), clBlack, false};
-    const TCellStyle fixed{Tint(clGray, 0.9), Tint(clGray, 0.5), clBlack, false};
-    const TCellStyle red{Tint(clRed, 0.9), Tint(clRed, 0.5), clRed, true};
-    const TCellStyle purple{Tint(clPurple, 0.9), Tint(clPurple, 0.5), clPurple, true};
-    const TCellStyle green{Tint(clGreen, 0.9), Tint(clGreen, 0.5), clGreen, false};
-    const TCellStyle blue{Tint(clBlue, 0.9), Tint(clBlue, 0.5), clBlue, true};
-    const TCellStyle noRule{clWhite, Tint(clGray, 0.5), clBlack, false};
-    TCellStyle selected{Tint(clNavy, 0.9), Tint(clNavy, 0.5), clBlack, false};
-    TCellStyle focusedRed = red;
+    const TTableCellStyle plain{clWhite, Tint(clSilver, 0.5), clBlack, false};
+    const TTableCellStyle fixed{Tint(clGray, 0.9), Tint(clGray, 0.5), clBlack, false};
+    const TTableCellStyle red{Tint(clRed, 0.9), Tint(clRed, 0.5), clRed, true};
+    const TTableCellStyle purple{Tint(clPurple, 0.9), Tint(clPurple, 0.5), clPurple, true};
+    const TTableCellStyle green{Tint(clGreen, 0.9), Tint(clGreen, 0.5), clGreen, false};
+    const TTableCellStyle blue{Tint(clBlue, 0.9), Tint(clBlue, 0.5), clBlue, true};
+    const TTableCellStyle noRule{clWhite, Tint(clGray, 0.5), clBlack, false};
+    TTableCellStyle selected{Tint(clNavy, 0.9), Tint(clNavy, 0.5), clBlack, false};
+    TTableCellStyle focusedRed = red;
     focusedRed.clPen = Tint(clNavy, 0.5);
-    TCellStyle focusedNoRule = noRule;
+    TTableCellStyle focusedNoRule = noRule;
     focusedNoRule.clPen = Tint(clNavy, 0.5);
 
     struct TCase {
@@ -384,7 +385,7 @@ TEST(TableColors, CellsFollowTheRulesOfTheirColumnInEitherLanguage) {
         const char* sText;
         TCellState rState;
         int iLNG;
-        TCellStyle rExpected;
+        TTableCellStyle rExpected;
     };
     const TCase aCases[] = {
         {kTxtRowNumberHeading, "1", {true, false, false}, 0, fixed},
@@ -406,7 +407,7 @@ TEST(TableColors, CellsFollowTheRulesOfTheirColumnInEitherLanguage) {
     };
     for (const TCase& c : aCases) {
         SCOPED_TRACE(std::to_string(c.iHeading) + " " + c.sText + " lng " + std::to_string(c.iLNG));
-        const TCellStyle r =
+        const TTableCellStyle r =
             LevelCellStyle(GetText(c.iHeading, c.iLNG), c.sText, c.rState, c.iLNG, rRules, QLocale::c());
         EXPECT_EQ(r, c.rExpected);
     }

@@ -1,0 +1,524 @@
+#include "review/DatabaseView.h"
+
+#include "app/Drawing.h"
+#include "app/GridLayouts.h"
+#include "app/MainView.h"
+#include "app/OwnerDrawnMenu.h"
+#include "app/Settings.h"
+#include "app/TextTable.h"
+#include "engine/InfoGrid.h"
+#include "store/dbSQLite.h"
+
+#include <QAction>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <QTableWidget>
+#include <QToolTip>
+#include <QVBoxLayout>
+
+namespace {
+
+// Text table entries of the tab.
+enum TDatabaseViewText : int {
+    kTxtRefresh = 194,
+    kTxtDeleteSession = 196,
+    kTxtFilterSessionsMenu = 198,
+    kTxtEditSessionInformation = 200,
+    kTxtRefreshSessions = 224,
+    kTxtFilterSessions = 226,
+    kTxtFilterData = 228,
+    kTxtChart = 230,
+    kTxtExport = 232,
+    kTxtSessionInfoHint = 460,
+};
+
+// Rows of the information grids.
+constexpr int kSessionInfoRows = 8;
+constexpr int kSessionInfoNotesRow = 7;
+constexpr int kLoudnessConfigRows = 12;
+constexpr int kInstrumentRow = 1;
+// The scale mode, whose name is the unit of the session's loudness values.
+constexpr int kScaleModeRow = 4;
+constexpr int kLoudnessMaxRows = 10;
+
+// The list's texts: the title at size 8, the date beside it at size 6 in bold.
+constexpr int kListFontSize = 8;
+constexpr int kListDateFontSize = 6;
+constexpr int kListRowHeight = 20;
+
+const QColor clListSilver(0xC0, 0xC0, 0xC0);
+const QColor clListGrey(0x80, 0x80, 0x80);
+const QColor clListNavy(0x00, 0x00, 0x80);
+const QColor clListLime(0x00, 0xFF, 0x00);
+
+QFont ListFont(const QFont& Base, int iPointSize, bool bBold) {
+    QFont Font = Base;
+    Font.setPointSize(iPointSize);
+    Font.setBold(bBold);
+    return Font;
+}
+
+// Draws text at the place AllignText gives inside rCell.
+void DrawPlacedText(QPainter& p, const QFont& Font, int iHAllign, const QString& sText, const QRect& rCell) {
+    p.setFont(Font);
+    const QFontMetrics Metrics(Font);
+    const QPoint Pos = AllignText(Metrics, iHAllign, sText, rCell, kAllignCentre);
+    p.drawText(Pos.x(), Pos.y() + Metrics.ascent(), sText);
+}
+
+// Draws the session list's cells: white cells framed in silver, the focused selection in a navy tint,
+// the session being recorded in a lime tint, and the date at the right of each title.
+class TSessionListDelegate : public QStyledItemDelegate {
+public:
+    TSessionListDelegate(const QString& sCurrentSession, QObject* parent)
+        : QStyledItemDelegate(parent), sCurrentSession(sCurrentSession) {}
+
+    void paint(QPainter* p, const QStyleOptionViewItem& opt, const QModelIndex& index) const override {
+        const QString sReportId = index.siblingAtColumn(TSessionListModel::kColReportId).data().toString();
+        const bool bCurrent = !sCurrentSession.isEmpty() && sReportId == sCurrentSession;
+        const bool bSelectedFocused =
+            opt.state.testFlag(QStyle::State_Selected) && opt.state.testFlag(QStyle::State_HasFocus);
+        QColor clBrush = Qt::white;
+        QColor clPen = clListSilver;
+        if (bSelectedFocused && bCurrent) {
+            clBrush = TintOf(clListLime, 0.9);
+            clPen = TintOf(clListNavy, 0.5);
+        } else if (bSelectedFocused) {
+            clBrush = TintOf(clListNavy, 0.9);
+            clPen = TintOf(clListNavy, 0.5);
+        } else if (bCurrent) {
+            clBrush = TintOf(clListLime, 0.9);
+            clPen = TintOf(clListLime, 0.5);
+        }
+        p->save();
+        p->fillRect(opt.rect, Qt::white);
+        const QRect rCell = opt.rect.adjusted(1, 1, -1, -1);
+        p->fillRect(rCell, clBrush);
+        p->setPen(clPen);
+        p->drawRect(rCell.adjusted(0, 0, -1, -1));
+        p->setPen(Qt::black);
+        DrawPlacedText(*p, ListFont(opt.font, kListFontSize, false), kAllignLeft, index.data().toString(),
+                       rCell);
+        if (index.column() == TSessionListModel::kColDisplayTitle) {
+            const QString sDate = index.siblingAtColumn(TSessionListModel::kColDateTime).data().toString();
+            DrawPlacedText(*p, ListFont(opt.font, kListDateFontSize, true), kAllignRight, sDate, rCell);
+        }
+        p->restore();
+    }
+
+private:
+    const QString& sCurrentSession;
+};
+
+// The list's title row: a grey-tinted bar with the title centred.
+class TSessionListHeader : public QHeaderView {
+public:
+    explicit TSessionListHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {}
+
+protected:
+    void paintSection(QPainter* p, const QRect& rect, int iSection) const override {
+        p->save();
+        p->fillRect(rect, Qt::white);
+        const QRect rCell = rect.adjusted(1, 1, -1, -1);
+        p->fillRect(rCell, TintOf(clListGrey, 0.9));
+        p->setPen(TintOf(clListGrey, 0.5));
+        p->drawRect(rCell.adjusted(0, 0, -1, -1));
+        p->setPen(Qt::black);
+        const QString sTitle = model() ? model()->headerData(iSection, orientation()).toString() : QString();
+        DrawPlacedText(*p, ListFont(font(), kListFontSize, false), kAllignCentre, sTitle, rCell);
+        p->restore();
+    }
+};
+
+// Shows a hint at the mouse in the fixed-pitch font that lines up its padded labels, when it changed.
+void ShowHint(QWidget* pWidget, QString& sShown, const QString& sHint, const QPoint& GlobalPos) {
+    if (sHint == sShown)
+        return;
+    sShown = sHint;
+    if (sHint.isEmpty()) {
+        QToolTip::hideText();
+        return;
+    }
+    const QString sHtml =
+        QStringLiteral("<pre style=\"font-family:'DejaVu Sans Mono','Lucida Console',monospace;"
+                       "font-size:10pt;margin:0\">") +
+        sHint.toHtmlEscaped() + QStringLiteral("</pre>");
+    QToolTip::showText(GlobalPos, sHtml, pWidget);
+}
+
+} // namespace
+
+TDatabaseView::TDatabaseView(const TDatabaseViewContext& rContext, IDatabaseViewHost& rHost, QWidget* parent)
+    : QWidget(parent), Context(rContext), Host(rHost),
+      FBrowser(rContext.rDB, rContext.rSelectedSessionInfo, rContext.sCurrentSession, rContext.rSettings.iLNG,
+               [this](const QString& sText, int iKind, int iButtons) {
+                   return Host.ShowMessageBox(sText, iKind, iButtons);
+               }) {
+    CreateControls();
+}
+
+QString TDatabaseView::T(int iEntry) const {
+    return GetText(iEntry, Language());
+}
+
+int TDatabaseView::Language() const {
+    return Context.rSettings.iLNG;
+}
+
+void TDatabaseView::CreateControls() {
+    auto* Layout = new QHBoxLayout(this);
+    Layout->setContentsMargins(8, 8, 8, 8);
+    Layout->setSpacing(8);
+
+    auto* Left = new QVBoxLayout;
+    auto* SessionButtons = new QHBoxLayout;
+    btnRefreshSessions = new QPushButton(this);
+    btnSortSessions = new QPushButton(this);
+    SessionButtons->addWidget(btnRefreshSessions);
+    SessionButtons->addWidget(btnSortSessions);
+    Left->addLayout(SessionButtons);
+
+    sgSessions = new QTableView(this);
+    sgSessions->setObjectName(QStringLiteral("sgSessions"));
+    sgSessions->setModel(&FBrowser.Sessions());
+    sgSessions->setHorizontalHeader(new TSessionListHeader(sgSessions));
+    sgSessions->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    sgSessions->horizontalHeader()->setSectionResizeMode(TSessionListModel::kColDisplayTitle,
+                                                         QHeaderView::Stretch);
+    sgSessions->horizontalHeader()->setFixedHeight(kListRowHeight);
+    sgSessions->verticalHeader()->hide();
+    sgSessions->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    sgSessions->verticalHeader()->setDefaultSectionSize(kListRowHeight);
+    sgSessions->setShowGrid(false);
+    sgSessions->setSelectionBehavior(QAbstractItemView::SelectRows);
+    sgSessions->setSelectionMode(QAbstractItemView::SingleSelection);
+    sgSessions->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    sgSessions->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    sgSessions->setItemDelegate(new TSessionListDelegate(Context.sCurrentSession, sgSessions));
+    // Only the display title shows; the other columns carry data for whoever needs it.
+    for (int iCol = TSessionListModel::kColDateTime; iCol < TSessionListModel::kColumnCount; ++iCol)
+        sgSessions->setColumnHidden(iCol, true);
+    sgSessions->setContextMenuPolicy(Qt::CustomContextMenu);
+    sgSessions->setMouseTracking(true);
+    sgSessions->installEventFilter(this);
+    sgSessions->viewport()->installEventFilter(this);
+    Left->addWidget(sgSessions, 1);
+    Layout->addLayout(Left, 1);
+
+    popSessions = new QMenu(this);
+    popSessionRefresh = popSessions->addAction(QString(), this, &TDatabaseView::popSessionRefreshClick);
+    popSessionFilter = popSessions->addAction(QString(), this, &TDatabaseView::btnSortSessionsClick);
+    popSessionInfoEdit = popSessions->addAction(QString(), this, &TDatabaseView::popSessionInfoEditClick);
+    popSessionDelete = popSessions->addAction(QString(), this, &TDatabaseView::popSessionDeleteClick);
+    popSessionDelete->setEnabled(false);
+    SetOwnerDrawnMenu(popSessions);
+
+    auto* Right = new QVBoxLayout;
+    auto* Grids = new QHBoxLayout;
+    sgDBSessionInfo = new TInfoGrid(kSessionInfoRows, this);
+    sgDBLoudnessConfig = new TInfoGrid(kLoudnessConfigRows, this);
+    sgDBLoudnessMax = new TInfoGrid(kLoudnessMaxRows, this);
+    sgDBSessionInfo->setObjectName(QStringLiteral("sgDBSessionInfo"));
+    sgDBLoudnessConfig->setObjectName(QStringLiteral("sgDBLoudnessConfig"));
+    sgDBLoudnessMax->setObjectName(QStringLiteral("sgDBLoudnessMax"));
+    // The session information is as tall as the configuration beside it; its notes row takes the rest.
+    sgDBSessionInfo->setFixedHeight(sgDBLoudnessConfig->sizeHint().height());
+    sgDBSessionInfo->SetCellAlignment(kSessionInfoNotesRow, 1, Qt::AlignTop);
+    sgDBSessionInfo->installEventFilter(this);
+    sgDBLoudnessConfig->setMouseTracking(true);
+    sgDBLoudnessConfig->viewport()->installEventFilter(this);
+    for (TInfoGrid* Grid : {sgDBSessionInfo, sgDBLoudnessConfig, sgDBLoudnessMax})
+        Grids->addWidget(Grid, 1, Qt::AlignTop);
+    Right->addLayout(Grids);
+
+    auto* DataButtons = new QHBoxLayout;
+    btnFilterData = new QPushButton(this);
+    btnChart = new QPushButton(this);
+    btnExport = new QPushButton(this);
+    DataButtons->addWidget(btnFilterData);
+    DataButtons->addWidget(btnChart);
+    DataButtons->addWidget(btnExport);
+    DataButtons->addStretch(1);
+    Right->addLayout(DataButtons);
+    sgDBData = new QTableView(this);
+    sgDBData->setObjectName(QStringLiteral("sgDBData"));
+    Right->addWidget(sgDBData, 1);
+    FLevelData = new TLevelDataView(
+        {Context.rDB, Context.rSettings, sgDBData, sgDBLoudnessMax, btnFilterData}, *this, this);
+    Layout->addLayout(Right, 3);
+
+    connect(btnRefreshSessions, &QPushButton::clicked, this, &TDatabaseView::btnRefreshSessionsClick);
+    connect(btnSortSessions, &QPushButton::clicked, this, &TDatabaseView::btnSortSessionsClick);
+    connect(sgSessions->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& Current) {
+                if (Current.isValid())
+                    sgSessionsSelectCell(Current.row());
+            });
+    connect(sgSessions, &QAbstractItemView::doubleClicked, this, &TDatabaseView::sgSessionsDblClick);
+    connect(sgSessions, &QWidget::customContextMenuRequested, this, [this](const QPoint& Pos) {
+        popSessionsPopup();
+        popSessions->popup(sgSessions->viewport()->mapToGlobal(Pos));
+    });
+}
+
+bool TDatabaseView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == sgSessions && event->type() == QEvent::Enter) {
+        sgSessions->setFocus(Qt::MouseFocusReason);
+    } else if (watched == sgSessions->viewport() && event->type() == QEvent::MouseMove) {
+        const auto* Mouse = static_cast<QMouseEvent*>(event);
+        UpdateSessionListHint(Mouse->position().toPoint(), Mouse->globalPosition().toPoint());
+    } else if (watched == sgSessions->viewport() && event->type() == QEvent::Leave) {
+        UpdateSessionListHint(QPoint(-1, -1), QPoint());
+    } else if (watched == sgDBLoudnessConfig->viewport() && event->type() == QEvent::MouseMove) {
+        const auto* Mouse = static_cast<QMouseEvent*>(event);
+        UpdateLoudnessConfigHint(Mouse->position().toPoint(), Mouse->globalPosition().toPoint());
+    } else if (watched == sgDBLoudnessConfig->viewport() && event->type() == QEvent::Leave) {
+        UpdateLoudnessConfigHint(QPoint(-1, -1), QPoint());
+    } else if (watched == sgDBSessionInfo && event->type() == QEvent::Resize) {
+        FitSessionInfoNotesRow();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TDatabaseView::UpdateSessionListHint(const QPoint& Pos, const QPoint& GlobalPos) {
+    const QModelIndex Index = sgSessions->indexAt(Pos);
+    const QString sHint =
+        Index.isValid() ? SessionListHint(FBrowser.Sessions(), Index.row(), Language()) : QString();
+    ShowHint(sgSessions->viewport(), sSessionListHint, sHint, GlobalPos);
+}
+
+void TDatabaseView::UpdateLoudnessConfigHint(const QPoint& Pos, const QPoint& GlobalPos) {
+    const QModelIndex Index = sgDBLoudnessConfig->indexAt(Pos);
+    QString sHint;
+    if (Index.isValid() && Index.row() == kInstrumentRow)
+        sHint = InstrumentHint(sgDBLoudnessConfig->Cell(kInstrumentRow, 1), Language());
+    ShowHint(sgDBLoudnessConfig->viewport(), sLoudnessConfigHint, sHint, GlobalPos);
+}
+
+void TDatabaseView::FitSessionInfoNotesRow() {
+    const int iHeight = sgDBSessionInfo->height() - kSessionInfoNotesRow * sgDBSessionInfo->rowHeight(0) - 4;
+    sgDBSessionInfo->setRowHeight(kSessionInfoNotesRow, std::max(sgDBSessionInfo->rowHeight(0), iHeight));
+}
+
+bool TDatabaseView::RefreshSessions(const TSQLFilter& rFilter) {
+    return FBrowser.RefreshSessions(rFilter);
+}
+
+void TDatabaseView::DatabaseOpened() {
+    FBrowser.ClearSelection();
+    ClearSessionGrids();
+    FBrowser.RefreshAllSessions();
+}
+
+void TDatabaseView::btnRefreshSessionsClick() {
+    FBrowser.RefreshAllSessions();
+}
+
+void TDatabaseView::popSessionRefreshClick() {
+    FBrowser.RefreshSessions(TSQLFilter());
+}
+
+void TDatabaseView::btnSortSessionsClick() {
+    TSQLFilter rFilter;
+    if (!Host.AskSessionFilter(rFilter))
+        return;
+    FBrowser.ApplySessionFilter(rFilter);
+    sgDBData->setFocus();
+}
+
+void TDatabaseView::popSessionInfoEditClick() {
+    if (FBrowser.SelectedSession().isEmpty() || !Host.EditSelectedSessionInfo())
+        return;
+    int iRow = -1;
+    if (!FBrowser.StoreEditedSession(iRow))
+        return;
+    SelectRow(iRow);
+    ShowSelectedSession();
+}
+
+void TDatabaseView::popSessionDeleteClick() {
+    if (!FBrowser.DeleteSelectedSession())
+        return;
+    ClearSessionGrids();
+    ClearLevelData();
+    Host.SetMainGUI(kGUIReviewOff);
+    popSessionDelete->setEnabled(FBrowser.DeleteEnabled());
+}
+
+void TDatabaseView::popSessionsPopup() {
+    const bool bSessions = FBrowser.HasSessions();
+    popSessionInfoEdit->setEnabled(bSessions && !FBrowser.SelectedSession().isEmpty());
+    popSessionDelete->setEnabled(bSessions && FBrowser.DeleteEnabled());
+}
+
+void TDatabaseView::SelectRow(int iRow) {
+    if (iRow < 0) {
+        sgSessions->clearSelection();
+        return;
+    }
+    const QModelIndex Index = FBrowser.Sessions().index(iRow, TSessionListModel::kColDisplayTitle);
+    if (sgSessions->currentIndex() == Index)
+        sgSessionsSelectCell(iRow);
+    else
+        sgSessions->setCurrentIndex(Index);
+}
+
+void TDatabaseView::sgSessionsSelectCell(int iRow) {
+    const bool bSelected = FBrowser.SelectSession(iRow);
+    popSessionDelete->setEnabled(false);
+    if (!bSelected)
+        return;
+    Host.SetMainGUI(kGUIReviewOff);
+    ClearLevelData();
+    ShowSelectedSession();
+}
+
+void TDatabaseView::sgSessionsDblClick() {
+    if (!Context.rDB.Connected() || !FBrowser.HasSessions())
+        return;
+    FLevelData->LoadSelectedSession();
+}
+
+void TDatabaseView::SessionDataLoaded() {
+    FBrowser.SessionDataLoaded();
+    popSessionDelete->setEnabled(FBrowser.DeleteEnabled());
+}
+
+void TDatabaseView::ShowSelectedSession() {
+    if (FBrowser.SelectedSession().isEmpty()) {
+        ClearSessionGrids();
+        return;
+    }
+    const TSessionInfo& r = Context.rSelectedSessionInfo;
+    const QStringList slInfo = SessionInfoValues(r);
+    for (int i = 0; i < slInfo.size(); ++i)
+        sgDBSessionInfo->SetCell(i + 1, 1, slInfo[i]);
+    const QStringList slConfig = LoudnessConfigValues(r, Language());
+    for (int i = 0; i < slConfig.size(); ++i)
+        sgDBLoudnessConfig->SetCell(i + 1, 1, slConfig[i]);
+    // The instrument row shows the type name only; the whole text stays in the cell for its hint.
+    sgDBLoudnessConfig->SetCellDisplay(kInstrumentRow, 1, InstrumentTypeName(slConfig[0]));
+}
+
+void TDatabaseView::ClearSessionGrids() {
+    sgDBSessionInfo->ClearColumn(1, 1, kSessionInfoRows - 1);
+    sgDBLoudnessConfig->ClearColumn(1, 1, kLoudnessConfigRows - 1);
+}
+
+void TDatabaseView::SetMainGUI(int iState) {
+    switch (iState) {
+    case kGUIReviewOff:
+    case kGUIReviewOn:
+        for (QPushButton* b : {btnChart, btnFilterData, btnExport})
+            b->setEnabled(iState == kGUIReviewOn);
+        break;
+    case kGUINoDatabase:
+        for (QPushButton* b : {btnRefreshSessions, btnSortSessions, btnFilterData, btnExport, btnChart})
+            b->setEnabled(false);
+        for (QWidget* w :
+             std::initializer_list<QWidget*>{sgDBData, sgDBSessionInfo, sgDBLoudnessConfig, sgSessions})
+            w->setEnabled(false);
+        FBrowser.Sessions().Clear();
+        FBrowser.ClearSelection();
+        popSessionDelete->setEnabled(false);
+        ClearSessionGrids();
+        ClearLevelData();
+        break;
+    case kGUIDatabase:
+        for (QPushButton* b : {btnRefreshSessions, btnSortSessions, btnFilterData, btnExport, btnChart})
+            b->setEnabled(true);
+        for (QWidget* w :
+             std::initializer_list<QWidget*>{sgDBData, sgDBSessionInfo, sgDBLoudnessConfig, sgSessions})
+            w->setEnabled(true);
+        break;
+    default:
+        break;
+    }
+}
+
+void TDatabaseView::UpdateGUIStrings() {
+    btnRefreshSessions->setText(T(kTxtRefreshSessions));
+    btnSortSessions->setText(T(kTxtFilterSessions));
+    btnFilterData->setText(T(kTxtFilterData));
+    btnChart->setText(T(kTxtChart));
+    btnExport->setText(T(kTxtExport));
+    popSessionRefresh->setText(T(kTxtRefresh));
+    popSessionFilter->setText(T(kTxtFilterSessionsMenu));
+    popSessionInfoEdit->setText(T(kTxtEditSessionInformation));
+    popSessionDelete->setText(T(kTxtDeleteSession));
+    FBrowser.Sessions().SetTitle(T(kTxtSessionList));
+    sgDBSessionInfo->setToolTip(T(kTxtSessionInfoHint));
+
+    const auto ApplyLabels = [this](TInfoGrid* Grid, const TGridLabels& r) {
+        Grid->SetTitle(T(r.iHeader));
+        for (size_t i = 0; i < r.aRowLabels.size(); ++i)
+            Grid->SetCell(int(i) + 1, 0, T(r.aRowLabels[i]));
+        Grid->FitColumns();
+    };
+    ApplyLabels(sgDBSessionInfo, DBSessionInfoLabels());
+    ApplyLabels(sgDBLoudnessConfig, DBLoudnessConfigLabels());
+    // The configuration's names follow the language too.
+    ShowSelectedSession();
+    ApplyLevelDataLabels();
+}
+
+// ---- The level data side: labels and the empty state of the statistics grid and the level table. ----
+
+void TDatabaseView::ApplyLevelDataLabels() {
+    FLevelData->UpdateGUIStrings();
+    Host.SetMainGUI(kGUIReviewOff);
+}
+
+void TDatabaseView::ClearLevelData() {
+    FLevelData->ClearTable();
+}
+
+QString TDatabaseView::SelectedSessionId() const {
+    return FBrowser.SelectedSession();
+}
+
+QString TDatabaseView::ListRowSessionId() const {
+    const QModelIndex Current = sgSessions->currentIndex();
+    if (!Current.isValid())
+        return {};
+    return FBrowser.Sessions().index(Current.row(), TSessionListModel::kColReportId).data().toString();
+}
+
+QString TDatabaseView::RecordingSessionId() const {
+    return Context.sCurrentSession;
+}
+
+QString TDatabaseView::SelectedSessionUnit() const {
+    return sgDBLoudnessConfig->Cell(kScaleModeRow, 1);
+}
+
+void TDatabaseView::EnableSessionDelete() {
+    SessionDataLoaded();
+}
+
+void TDatabaseView::SetReviewState(int iState) {
+    Host.SetMainGUI(iState);
+}
+
+int TDatabaseView::ShowMessageBox(const QString& sText, int iKind, int iButtons) {
+    return Host.ShowMessageBox(sText, iKind, iButtons);
+}
+
+bool TDatabaseView::AskDataFilter(const QString& sUnit) {
+    return Host.AskDataFilter(sUnit);
+}
+
+void TDatabaseView::BeginLongOperation(int iEntry) {
+    Host.BeginLongOperation(iEntry);
+}
+
+void TDatabaseView::EndLongOperation() {
+    Host.EndLongOperation();
+}

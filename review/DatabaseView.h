@@ -1,0 +1,143 @@
+#pragma once
+
+#include "review/LevelDataView.h"
+#include "review/SessionBrowser.h"
+
+#include <QWidget>
+
+class QAction;
+class QMenu;
+class QPushButton;
+class QTableView;
+class QTableWidget;
+class TInfoGrid;
+class TdbSQLite;
+struct TSettings;
+
+// What the database tab needs of the main window around it: the window's states, the message box, and
+// the dialogs its commands open.
+class IDatabaseViewHost {
+public:
+    virtual ~IDatabaseViewHost() = default;
+    virtual void SetMainGUI(int iState) = 0;
+    virtual int ShowMessageBox(const QString& sText, int iKind, int iButtons) = 0;
+    // The session information dialog in edit mode over the selected session, modally: true when the user
+    // accepted (the edited texts are then in the selected session's header).
+    virtual bool EditSelectedSessionInfo() = 0;
+    // The session filter dialog, modally: true after OK, with the filter it describes.
+    virtual bool AskSessionFilter(TSQLFilter& rFilter) = 0;
+    // The data filter dialog, modally, its loudness labels showing sUnit: true after OK.
+    virtual bool AskDataFilter(const QString& sUnit) = 0;
+    // The wait window with text entry iEntry, the main window taking no input, until EndLongOperation.
+    virtual void BeginLongOperation(int iEntry) = 0;
+    virtual void EndLongOperation() = 0;
+};
+
+// What the database tab works with, owned by the main window.
+struct TDatabaseViewContext {
+    TdbSQLite& rDB;
+    // The language, the data columns and the colour rules.
+    const TSettings& rSettings;
+    // The identifier of the session being recorded, empty when none.
+    const QString& sCurrentSession;
+    // The selected stored session's header, which the review, chart and export windows read.
+    TSessionInfo& rSelectedSessionInfo;
+};
+
+// The database tab: the session list with its refresh and filter buttons and its popup, the selected
+// session's description and loudness configuration, and (filled by the level data side) the session
+// statistics and the level data table with their buttons. It shows what the session browser holds and
+// hands the user's commands to it.
+class TDatabaseView : public QWidget, private ILevelDataHost {
+    Q_OBJECT
+public:
+    TDatabaseView(const TDatabaseViewContext& rContext, IDatabaseViewHost& rHost, QWidget* parent = nullptr);
+
+    QPushButton* btnRefreshSessions = nullptr;
+    QPushButton* btnSortSessions = nullptr;
+    QTableView* sgSessions = nullptr;
+    QMenu* popSessions = nullptr;
+    QAction* popSessionRefresh = nullptr;
+    QAction* popSessionFilter = nullptr;
+    QAction* popSessionInfoEdit = nullptr;
+    QAction* popSessionDelete = nullptr;
+    TInfoGrid* sgDBSessionInfo = nullptr;
+    TInfoGrid* sgDBLoudnessConfig = nullptr;
+
+    // The level data side of the tab: the statistics grid, the level table and their buttons. Laid out
+    // here; their content and commands belong to the level data view.
+    TInfoGrid* sgDBLoudnessMax = nullptr;
+    QTableView* sgDBData = nullptr;
+    QPushButton* btnFilterData = nullptr;
+    QPushButton* btnChart = nullptr;
+    QPushButton* btnExport = nullptr;
+
+    TSessionBrowser& Browser() { return FBrowser; }
+    // The level data side: the loaded levels, statistics and data filter, for the exports and charts.
+    TLevelDataView& LevelData() { return *FLevelData; }
+
+    // Reloads the list with the session filter's statement (all sessions when empty); true when a
+    // session is listed.
+    bool RefreshSessions(const TSQLFilter& rFilter);
+    // A database was opened: every session listed, the filter dropped.
+    void DatabaseOpened();
+
+    void btnRefreshSessionsClick();
+    void btnSortSessionsClick();
+    void popSessionRefreshClick();
+    void popSessionInfoEditClick();
+    void popSessionDeleteClick();
+    // Sets the popup items' enabled states, as just before it opens.
+    void popSessionsPopup();
+    // List row iRow became the selected row.
+    void sgSessionsSelectCell(int iRow);
+    void sgSessionsDblClick();
+
+    // The level data side calls this once the selected session's level rows are loaded: deleting the
+    // session becomes possible, unless it is the one being recorded.
+    void SessionDataLoaded();
+
+    // The tab's part of the main window's states 4 to 7; other states leave the tab alone.
+    void SetMainGUI(int iState);
+    // Captions, grid labels and the popup in the current language.
+    void UpdateGUIStrings();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateControls();
+    QString T(int iEntry) const;
+    int Language() const;
+    // Makes row iRow the list's current row, which selects its session; -1 leaves no row selected.
+    void SelectRow(int iRow);
+    // Shows the selected session (or empty values when none) in the two information grids.
+    void ShowSelectedSession();
+    void ClearSessionGrids();
+    void UpdateSessionListHint(const QPoint& Pos, const QPoint& GlobalPos);
+    void UpdateLoudnessConfigHint(const QPoint& Pos, const QPoint& GlobalPos);
+    void FitSessionInfoNotesRow();
+
+    // The level data side's share of the labels and of the empty state.
+    void ApplyLevelDataLabels();
+    void ClearLevelData();
+
+    // ILevelDataHost
+    QString SelectedSessionId() const override;
+    QString ListRowSessionId() const override;
+    QString RecordingSessionId() const override;
+    QString SelectedSessionUnit() const override;
+    void EnableSessionDelete() override;
+    void SetReviewState(int iState) override;
+    int ShowMessageBox(const QString& sText, int iKind, int iButtons) override;
+    bool AskDataFilter(const QString& sUnit) override;
+    void BeginLongOperation(int iEntry) override;
+    void EndLongOperation() override;
+
+    TDatabaseViewContext Context;
+    IDatabaseViewHost& Host;
+    TSessionBrowser FBrowser;
+    TLevelDataView* FLevelData = nullptr;
+    QString sSessionListHint;
+    QString sLoudnessConfigHint;
+};

@@ -1,0 +1,196 @@
+#include "review/SessionBrowser.h"
+
+#include "app/MessageBoxLayout.h"
+#include "app/TextFormat.h"
+#include "app/TextTable.h"
+#include "store/dbSQLite.h"
+
+#include <QLocale>
+#include <memory>
+
+namespace {
+
+// Text table entries of the session half of the database tab.
+enum TSessionBrowserText : int {
+    kTxtCompanyName = 0,
+    kTxtUnknown = 90,
+    kTxtHintInstrumentType = 92,
+    kTxtHintHardwareId = 94,
+    kTxtHintSerialNumber = 96,
+    kTxtHintSoftwarePackage = 98,
+    kTxtHintFPGAVersion = 100,
+    kTxtHintMCUVersion = 102,
+    kTxtAskDeleteSession = 248,
+    kTxtHintSessionName = 250,
+    kTxtHintSessionId = 252,
+    kTxtHintTCStart = 254,
+    kTxtHintTCEnd = 256,
+    kTxtDBFSSuffix = 262,
+    kTxtNoMatchingData = 266,
+    kTxtExceptionRaised = 294,
+};
+
+// Fields of an instrument text: type name, type number, serial number, a field left at 0, software
+// package, MCU version, FPGA version, and one spare.
+constexpr int kInstrumentFields = 8;
+constexpr int kInstrumentFieldLength = 10;
+const char* const kHintLineEnd = "  ";
+
+QString GeneralText(double f) {
+    return QLocale().toString(f, 'g', QLocale::FloatingPointShortest);
+}
+
+} // namespace
+
+TSessionBrowser::TSessionBrowser(TdbSQLite& rDB, TSessionInfo& rSelectedSessionInfo,
+                                 const QString& sCurrentSession, const int& iLNG,
+                                 TShowMessageFunction fnShowMessage)
+    : rDB(rDB), rSelectedSessionInfo(rSelectedSessionInfo), sCurrentSession(sCurrentSession), iLNG(iLNG),
+      FShowMessage(std::move(fnShowMessage)) {}
+
+void TSessionBrowser::ShowEntry(int iEntry, int iKind, const QStringList& slArgs) {
+    if (FShowMessage)
+        FShowMessage(FormatText(GetText(iEntry, iLNG), slArgs), iKind, kMsgBtnOK);
+}
+
+bool TSessionBrowser::RefreshSessions(const TSQLFilter& rFilter) {
+    std::unique_ptr<TDBResult> DBSessions;
+    rDB.RetreiveSessionList(DBSessions, rFilter);
+    QString sError;
+    if (!DBSessions) {
+        sError = rDB.LastError();
+        FSessions.Clear();
+    } else {
+        FSessions.LoadSessions(*DBSessions, sError);
+    }
+    if (!sError.isEmpty()) {
+        ShowEntry(kTxtExceptionRaised, kMsgError, {sError, TextTable().Entry(kTxtCompanyName)});
+        return false;
+    }
+    return HasSessions();
+}
+
+void TSessionBrowser::RefreshAllSessions() {
+    sSessionFilter = TSQLFilter();
+    RefreshSessions(sSessionFilter);
+}
+
+bool TSessionBrowser::ApplySessionFilter(const TSQLFilter& rFilter) {
+    sSessionFilter = rFilter;
+    const bool bFound = RefreshSessions(sSessionFilter);
+    if (!bFound)
+        ShowEntry(kTxtNoMatchingData, kMsgWarning, {});
+    return bFound;
+}
+
+bool TSessionBrowser::SelectSession(int iRow) {
+    bDeleteEnabled = false;
+    iLastSGSessionRow = iRow;
+    if (!rDB.Connected() || iRow < 0 || iRow >= FSessions.rowCount())
+        return false;
+    rSelectedSessionInfo = FSessions.Session(iRow);
+    sSelectedSession = rSelectedSessionInfo.sReportID;
+    return true;
+}
+
+void TSessionBrowser::ClearSelection() {
+    bDeleteEnabled = false;
+    iLastSGSessionRow = -1;
+    sSelectedSession.clear();
+    rSelectedSessionInfo = TSessionInfo();
+}
+
+void TSessionBrowser::SessionDataLoaded() {
+    bDeleteEnabled = !sSelectedSession.isEmpty() && sSelectedSession != sCurrentSession;
+}
+
+bool TSessionBrowser::DeleteSelectedSession() {
+    if (!bDeleteEnabled || sSelectedSession.isEmpty() || sSelectedSession == sCurrentSession)
+        return false;
+    const QString sAsk =
+        FormatText(GetText(kTxtAskDeleteSession, iLNG),
+                   {FSessions.CellText(iLastSGSessionRow, TSessionListModel::kColDisplayTitle)});
+    if (!FShowMessage || FShowMessage(sAsk, kMsgConfirmation, kMsgBtnYes | kMsgBtnNo) != kMsgResultYes)
+        return false;
+    const bool bDeleted = rDB.DeleteSessionData(sSelectedSession);
+    if (!bDeleted)
+        ShowEntry(kTxtExceptionRaised, kMsgError, {rDB.LastError(), TextTable().Entry(kTxtCompanyName)});
+    else
+        ClearSelection();
+    RefreshAllSessions();
+    return bDeleted;
+}
+
+bool TSessionBrowser::StoreEditedSession(int& iRow) {
+    iRow = -1;
+    if (sSelectedSession.isEmpty())
+        return false;
+    if (!rDB.UpdateSession(rSelectedSessionInfo)) {
+        ShowEntry(kTxtExceptionRaised, kMsgError, {rDB.LastError(), TextTable().Entry(kTxtCompanyName)});
+        return false;
+    }
+    const QString sEdited = sSelectedSession;
+    RefreshSessions(sSessionFilter);
+    // By identifier rather than by row: the edit restamps the session, which may move it within a date
+    // filter or out of it.
+    iRow = FSessions.RowOfSession(sEdited);
+    if (iRow < 0)
+        ClearSelection();
+    return true;
+}
+
+QStringList SessionInfoValues(const TSessionInfo& r) {
+    return {r.sShowTitle,     r.sShowNumber,  r.sOperatorName, r.sFormat,
+            r.sTimeCodeStart, r.sTimeCodeEnd, r.sNotes};
+}
+
+QString InstrumentTypeName(const QString& sInstrument) {
+    return sInstrument.section(QLatin1Char('|'), 0, 0);
+}
+
+QStringList LoudnessConfigValues(const TSessionInfo& r, int iLNG) {
+    const TLoudnessSetup& l = r.rLoudnessSetup;
+    const QString sInstrument =
+        r.sInstrument.isEmpty() ? GetText(kTxtUnknown, iLNG) + QLatin1Char('|') : r.sInstrument;
+    const QString sScale = ScaleModeName(l.iScaleMode);
+    const QString sDBFS = GetText(kTxtDBFSSuffix, iLNG);
+    return {sInstrument,
+            PeakModeName(l.iPeakMode),
+            CaptureModeName(l.iCapture),
+            sScale,
+            ReferenceName(l.iReference),
+            SlidingWindowName(l.iSlidingWindow),
+            GeneralText(l.fGateLevel) + QLatin1Char(' ') + sScale,
+            GateModeName(l.iGateMode),
+            GeneralText(l.fReferenceLevel) + sDBFS,
+            GeneralText(l.fMeterPeakLevel) + sDBFS,
+            FilterName(l.iFilter)};
+}
+
+QString SessionListHint(const TSessionListModel& rSessions, int iRow, int iLNG) {
+    if (iRow < 0 || iRow >= rSessions.rowCount())
+        return {};
+    const auto Line = [&](int iEntry, int iCol) {
+        return GetText(iEntry, iLNG) + rSessions.CellText(iRow, iCol) + QLatin1String(kHintLineEnd);
+    };
+    return Line(kTxtHintSessionName, TSessionListModel::kColTitle) + QLatin1Char('\n') +
+           Line(kTxtHintSessionId, TSessionListModel::kColNumber) + QLatin1Char('\n') +
+           Line(kTxtHintTCStart, TSessionListModel::kColTCStart) + QLatin1Char('\n') +
+           Line(kTxtHintTCEnd, TSessionListModel::kColTCEnd);
+}
+
+QString InstrumentHint(const QString& sInstrument, int iLNG) {
+    if (InstrumentTypeName(sInstrument) == GetText(kTxtUnknown, iLNG))
+        return {};
+    const QStringList slSplit = sInstrument.split(QLatin1Char('|'));
+    QStringList slFields;
+    for (int i = 0; i < kInstrumentFields; ++i)
+        slFields.append(i < slSplit.size() ? slSplit[i].left(kInstrumentFieldLength) : QString());
+    const std::pair<int, int> aLines[] = {{kTxtHintInstrumentType, 0}, {kTxtHintHardwareId, 1},
+                                          {kTxtHintSerialNumber, 2},   {kTxtHintSoftwarePackage, 4},
+                                          {kTxtHintFPGAVersion, 6},    {kTxtHintMCUVersion, 5}};
+    QStringList slLines;
+    for (const auto& [iEntry, iField] : aLines)
+        slLines.append(GetText(iEntry, iLNG) + slFields[iField] + QLatin1String(kHintLineEnd));
+    return slLines.join(QLatin1Char('\n'));
+}

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "review/SessionListModel.h"
+#include "store/SQLFilter.h"
+#include "store/SessionTypes.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class TdbSQLite;
+
+// Shows a message of the program (text, kind kMsg..., buttons kMsgBtn...) and returns the button chosen.
+using TShowMessageFunction = std::function<int(const QString& sText, int iKind, int iButtons)>;
+
+// The session half of the database tab without its widgets: the session list and its filter, the
+// selected session, deleting and editing a session. The tab's view shows what it holds and passes the
+// user's commands on.
+class TSessionBrowser {
+public:
+    // rSelectedSessionInfo is the main window's selected stored session; sCurrentSession the identifier of
+    // the session being recorded (empty when none); iLNG the interface language. All must outlive this.
+    TSessionBrowser(TdbSQLite& rDB, TSessionInfo& rSelectedSessionInfo, const QString& sCurrentSession,
+                    const int& iLNG, TShowMessageFunction fnShowMessage);
+    TSessionBrowser(TdbSQLite&, TSessionInfo&, const QString&, const int&&, TShowMessageFunction) = delete;
+
+    TSessionListModel& Sessions() { return FSessions; }
+    const TSessionListModel& Sessions() const { return FSessions; }
+
+    // Reloads the list with rFilter (all sessions when empty); true when at least one session is listed.
+    // A failed read empties the list and tells the user why.
+    bool RefreshSessions(const TSQLFilter& rFilter);
+    // The refresh button: the session filter is dropped and every session listed.
+    void RefreshAllSessions();
+    // Makes rFilter the session filter and lists what it finds; tells the user when nothing matched.
+    bool ApplySessionFilter(const TSQLFilter& rFilter);
+
+    // Makes list row iRow the selected session. False (and nothing selected) outside the list, without a
+    // database or when the row holds no session. Deleting is disabled until the session's level data is
+    // loaded again.
+    bool SelectSession(int iRow);
+    // Forgets the selected session (after it was deleted, or when the database went away).
+    void ClearSelection();
+
+    // The selected session's level data has been loaded: deleting becomes possible, unless it is the
+    // session being recorded.
+    void SessionDataLoaded();
+    bool DeleteEnabled() const { return bDeleteEnabled; }
+
+    // Asks before deleting the selected session with its levels; on Yes deletes it in one step, drops the
+    // filter and lists every session again. True when the session was deleted. The session being
+    // recorded is never deleted.
+    bool DeleteSelectedSession();
+    // Writes the selected session's edited header (rSelectedSessionInfo) to the database and lists the
+    // sessions with the filter as before; iRow is then the edited session's row (-1 when the filter no
+    // longer lists it, and nothing is selected). False when the write failed (the user is told).
+    bool StoreEditedSession(int& iRow);
+
+    // The session filter in force, empty for all sessions.
+    const TSQLFilter& SessionFilter() const { return sSessionFilter; }
+    const QString& SelectedSession() const { return sSelectedSession; }
+    int LastSessionRow() const { return iLastSGSessionRow; }
+    bool HasSessions() const { return FSessions.rowCount() > 0; }
+
+private:
+    void ShowEntry(int iEntry, int iKind, const QStringList& slArgs);
+
+    TdbSQLite& rDB;
+    TSessionInfo& rSelectedSessionInfo;
+    const QString& sCurrentSession;
+    const int& iLNG;
+    TShowMessageFunction FShowMessage;
+    TSessionListModel FSessions;
+    TSQLFilter sSessionFilter;
+    QString sSelectedSession;
+    int iLastSGSessionRow = -1;
+    bool bDeleteEnabled = false;
+};
+
+// The values of the session information grid, rows 1 to 7: title, number, operator, format, start and
+// end timecode, notes.
+QStringList SessionInfoValues(const TSessionInfo& r);
+// The values of the loudness configuration grid, rows 1 to 11, in language iLNG. Row 1 is the whole
+// instrument text ("Unknown|" when the session has none); the grid shows it up to its first "|".
+QStringList LoudnessConfigValues(const TSessionInfo& r, int iLNG);
+// The part of an instrument text the grid shows: up to its first "|".
+QString InstrumentTypeName(const QString& sInstrument);
+
+// The hint over a list row: name, identifier and timecodes under labels of equal width.
+QString SessionListHint(const TSessionListModel& rSessions, int iRow, int iLNG);
+// The hint over the instrument row of the configuration grid: the instrument text's fields under labels
+// of equal width; empty when the instrument is unknown.
+QString InstrumentHint(const QString& sInstrument, int iLNG);

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "store/SessionTypes.h"
+
+#include <QAbstractTableModel>
+#include <QString>
+#include <vector>
+
+class TDBResult;
+
+// The session list of the database tab: one row per stored session, in the order the list statement
+// returned them, with the seven columns the list carries (only the display title is shown; the others
+// are there for whoever needs the session's date, identifier, whole title, number and timecodes). Each
+// row also keeps the whole session header, so selecting a row needs no second read.
+class TSessionListModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum TColumn : int {
+        kColDisplayTitle = 0,
+        kColDateTime = 1,
+        kColReportId = 2,
+        kColTitle = 3,
+        kColNumber = 4,
+        kColTCStart = 5,
+        kColTCEnd = 6,
+        kColumnCount = 7,
+    };
+
+    using QAbstractTableModel::QAbstractTableModel;
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+    // The title above the list ("Session List" in the current language).
+    void SetTitle(const QString& sTitle);
+
+    // Replaces the rows by every row of DBResult from its current row on. When a read fails on the way
+    // the list is left empty and sError tells why.
+    bool LoadSessions(TDBResult& DBResult, QString& sError);
+    void Clear();
+
+    // The text of a cell; empty outside the list.
+    QString CellText(int iRow, int iCol) const;
+    // The session header of a row; iRow must be inside the list.
+    const TSessionInfo& Session(int iRow) const { return aSessions[size_t(iRow)]; }
+    // The row of the session with this identifier, -1 when it is not listed.
+    int RowOfSession(const QString& sReportId) const;
+
+private:
+    std::vector<TSessionInfo> aSessions;
+    QString sTitle;
+};
+
+// The list's display title: the first 20 characters followed by "..." when the title is longer.
+QString SessionDisplayTitle(const QString& sTitle);
+// A Julian date stamp as the local date and time in the system's short date and long time formats.
+QString SessionDateText(double fJulian);
