@@ -52,6 +52,8 @@ constexpr int kLoudnessMaxRows = 10;
 constexpr int kListFontSize = 8;
 constexpr int kListDateFontSize = 6;
 constexpr int kListRowHeight = 20;
+// Wide enough for a cut title and the date beside it.
+constexpr int kListMinimumWidth = 330;
 
 const QColor clListSilver(0xC0, 0xC0, 0xC0);
 const QColor clListGrey(0x80, 0x80, 0x80);
@@ -205,6 +207,7 @@ void TDatabaseView::CreateControls() {
     // Only the display title shows; the other columns carry data for whoever needs it.
     for (int iCol = TSessionListModel::kColDateTime; iCol < TSessionListModel::kColumnCount; ++iCol)
         sgSessions->setColumnHidden(iCol, true);
+    sgSessions->setMinimumWidth(kListMinimumWidth);
     sgSessions->setContextMenuPolicy(Qt::CustomContextMenu);
     sgSessions->setMouseTracking(true);
     sgSessions->installEventFilter(this);
@@ -305,10 +308,6 @@ void TDatabaseView::UpdateLoudnessConfigHint(const QPoint& Pos, const QPoint& Gl
 void TDatabaseView::FitSessionInfoNotesRow() {
     const int iHeight = sgDBSessionInfo->height() - kSessionInfoNotesRow * sgDBSessionInfo->rowHeight(0) - 4;
     sgDBSessionInfo->setRowHeight(kSessionInfoNotesRow, std::max(sgDBSessionInfo->rowHeight(0), iHeight));
-}
-
-bool TDatabaseView::RefreshSessions(const TSQLFilter& rFilter) {
-    return FBrowser.RefreshSessions(rFilter);
 }
 
 void TDatabaseView::DatabaseOpened() {

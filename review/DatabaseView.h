@@ -76,9 +76,6 @@ public:
     // The level data side: the loaded levels, statistics and data filter, for the exports and charts.
     TLevelDataView& LevelData() { return *FLevelData; }
 
-    // Reloads the list with the session filter's statement (all sessions when empty); true when a
-    // session is listed.
-    bool RefreshSessions(const TSQLFilter& rFilter);
     // A database was opened: every session listed, the filter dropped.
     void DatabaseOpened();
 

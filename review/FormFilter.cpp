@@ -159,6 +159,7 @@ QWidget* TfrmFilter::CreateTimeRow(QCheckBox*& chk, QLabel*& lbl, QLineEdit*& ed
     Layout->addWidget(chk);
     auto* Fields = new QHBoxLayout(lbl);
     Fields->setContentsMargins(0, 0, 0, 0);
+    Fields->setSizeConstraint(QLayout::SetMinimumSize);
     const auto Colon = [lbl] { return new QLabel(QStringLiteral(":"), lbl); };
     Fields->addWidget(editHr);
     Fields->addWidget(Colon());

@@ -1,5 +1,6 @@
 #include "review/FormSortSessions.h"
 
+#include "app/Drawing.h"
 #include "app/MessageBox.h"
 #include "app/TextTable.h"
 #include "review/TwoDigitEdits.h"
@@ -147,6 +148,8 @@ QGroupBox* TfrmFilterSessions::CreateDateGroup(QCheckBox*& chkDate, QDateTimeEdi
     TimeRow->addWidget(Separator(lblTC));
     TimeRow->addWidget(editSec);
     TimeRow->addStretch();
+    // A label does not take its size from a layout: it is given the room its edits need.
+    lblTC->setMinimumSize(TimeRow->sizeHint());
     for (QWidget* w : std::initializer_list<QWidget*>{lblTC, editHr, editMin, editSec})
         w->setEnabled(false);
 
@@ -192,8 +195,7 @@ void TfrmFilterSessions::FormShow() {
     btnReset->setText(T(kTxtReset));
     if (parentWidget() != nullptr) {
         adjustSize();
-        const QRect rOwner = parentWidget()->window()->frameGeometry();
-        move(rOwner.center() - QPoint(width() / 2, height() / 2));
+        move(CentreOver(parentWidget()->window()->frameGeometry(), size()));
     }
 }
 

@@ -134,9 +134,8 @@ void TLevelDataView::WriteStatistics() {
         const bool bUsed = i < aRows.size();
         const QString sTimecode = bUsed ? aRows[i].sTimecode : QString();
         const QString sValue = bUsed ? aRows[i].sValue : QString();
-        const QString sHint = sTimecode.isEmpty()
-                                  ? QString()
-                                  : GetText(kTxtTimeCodeLabel, Language()) + QStringLiteral(" ") + sTimecode;
+        const QString sHint =
+            sTimecode.isEmpty() ? QString() : GetText(kTxtTimeCodeLabel, Language()) + sTimecode;
         Grid->SetCell(iRow, 0, bUsed ? GetText(aRows[i].iLabel, Language()) : QString());
         Grid->SetCell(iRow, 1, sValue);
         Grid->SetCellStyle(

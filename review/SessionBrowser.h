@@ -59,7 +59,6 @@ public:
     // The session filter in force, empty for all sessions.
     const TSQLFilter& SessionFilter() const { return sSessionFilter; }
     const QString& SelectedSession() const { return sSelectedSession; }
-    int LastSessionRow() const { return iLastSGSessionRow; }
     bool HasSessions() const { return FSessions.rowCount() > 0; }
 
 private:

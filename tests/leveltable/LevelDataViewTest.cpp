@@ -186,7 +186,7 @@ TEST_F(LevelDataViewTest, ALoadFillsTheTableAndTheStatisticsWithTheWaitWindowSho
         EXPECT_EQ(Stat(i + 1, 1), aExpected[i].second);
     }
     EXPECT_EQ(View.LevelTable().Statistics()[0].sTimecode, "10:02:30:00");
-    EXPECT_EQ(sgDBLoudnessMax->item(1, 1)->toolTip(), "Time Code.: 10:02:30:00");
+    EXPECT_EQ(sgDBLoudnessMax->item(1, 1)->toolTip(), "Time Code.:10:02:30:00");
     EXPECT_TRUE(sgDBLoudnessMax->item(2, 1)->toolTip().isEmpty());
     // Peaks occurred: the count in red. The last integrated value (-25) meets no rule (only at most -30).
     EXPECT_EQ(sgDBLoudnessMax->CellStyle(2, 1).clText, ColorValueToQColor(clRed));

@@ -1,0 +1,113 @@
+// How long the session list takes to hold every session of a large database: from the refresh command
+// (the connection reopened, the list statement run, every row read into the list model) to the model
+// holding all rows, against the sqlite3 program (its start included) printing the same rows to /dev/null.
+
+#include "bench/BenchTable.h"
+#include "review/SessionBrowser.h"
+#include "store/dbSQLite.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <SQLiteCpp/SQLiteCpp.h>
+#include <cstdio>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+constexpr int kSessions = 10000;
+constexpr int kRepetitions = 9;
+const char* const kListStatement = "SELECT * FROM qxr_sessions;";
+
+// A database as a busy studio fills it: 10,000 sessions with the texts and setup the logging side stores.
+bool FillDatabase(const QString& sPath) {
+    TdbSQLite Db;
+    if (!Db.CreateSQLiteDB(sPath))
+        return false;
+    SQLite::Database db(sPath.toStdString(), SQLite::OPEN_READWRITE);
+    SQLite::Transaction transaction(db);
+    SQLite::Statement insert(
+        db,
+        "INSERT INTO qxr_sessions (sReportId,iVersion,dtDateTime,sInstrument,sTitle,sNo,sOperator,sFormat,"
+        "sNotes,sTimeCodeStart,sTimeCodeEnd,iLoudnessPeakMode,iLoudnessCaptureMode,iLoudnessScaleMode,"
+        "iLoudnessReferenceMode,iLoudnessSlidingWindow,fLoudnessGateLevel,iLoudnessGateMode,"
+        "fLoudnessReferenceLevel,fLoudnessPeakLevel,iLoudnessFilter) VALUES "
+        "(?,1,?,'QX-Sim|25|1234|0|14|1.36|3|',?,?,'Operator One','HD 1080i 25','Programme notes for the "
+        "evening news, second edition',?,?,1,2,1,0,1,-10,1,-23,-1,1)");
+    for (int i = 0; i < kSessions; ++i) {
+        insert.bind(1, QStringLiteral("%1-0000-0000-0000-000000000000")
+                           .arg(i, 8, 16, QLatin1Char('0'))
+                           .toUpper()
+                           .toStdString());
+        insert.bind(2, 2461100.5 + i / 24.0);
+        insert.bind(3, QStringLiteral("Evening News, edition %1").arg(i).toStdString());
+        insert.bind(4, QStringLiteral("EN-%1").arg(i).toStdString());
+        insert.bind(5, "10:00:00:00");
+        insert.bind(6, "10:30:00:00");
+        insert.exec();
+        insert.reset();
+    }
+    transaction.commit();
+    return true;
+}
+
+// The sqlite3 program started on the file with the list statement, its output to /dev/null.
+bool RunSqliteProgram(const QString& sPath) {
+    posix_spawn_file_actions_t Actions;
+    posix_spawn_file_actions_init(&Actions);
+    posix_spawn_file_actions_addopen(&Actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    const std::string sFile = sPath.toStdString();
+    char* aArgs[] = {const_cast<char*>("sqlite3"), const_cast<char*>(sFile.c_str()),
+                     const_cast<char*>(kListStatement), nullptr};
+    pid_t Pid = 0;
+    const int iSpawn = posix_spawnp(&Pid, "sqlite3", &Actions, nullptr, aArgs, environ);
+    posix_spawn_file_actions_destroy(&Actions);
+    if (iSpawn != 0)
+        return false;
+    int iStatus = 0;
+    return waitpid(Pid, &iStatus, 0) == Pid && WIFEXITED(iStatus) && WEXITSTATUS(iStatus) == 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QTemporaryDir Dir;
+    const QString sPath = Dir.filePath(QStringLiteral("sessions.DB3"));
+    if (!FillDatabase(sPath) || !RunSqliteProgram(sPath)) {
+        std::fprintf(stderr, "cannot prepare the database or run sqlite3\n");
+        return 1;
+    }
+    TdbSQLite Db;
+    Db.OpenSQLiteDB(sPath);
+    TSessionInfo rSelected;
+    const QString sCurrentSession;
+    const int iLNG = 0;
+    bool bFailed = false;
+    TSessionBrowser Browser(Db, rSelected, sCurrentSession, iLNG, [&bFailed](const QString& sText, int, int) {
+        std::fprintf(stderr, "%s\n", qPrintable(sText));
+        bFailed = true;
+        return 0;
+    });
+    const auto Refresh = [&] {
+        Browser.RefreshAllSessions();
+        if (Browser.Sessions().rowCount() != kSessions)
+            bFailed = true;
+    };
+    const auto Reference = [&] {
+        if (!RunSqliteProgram(sPath))
+            bFailed = true;
+    };
+    Refresh();
+    const qxbench::TPairedTimes t = qxbench::MeasurePaired(Refresh, Reference, kRepetitions);
+    if (bFailed) {
+        std::fprintf(stderr, "the list did not hold every session, or sqlite3 failed\n");
+        return 1;
+    }
+    qxbench::PrintRow(qxbench::RatioRow("session list refresh, 10,000 sessions (s)", t, "<=1.5"));
+    return 0;
+}

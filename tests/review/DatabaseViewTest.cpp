@@ -1,0 +1,399 @@
+#include "app/FormMain.h"
+#include "app/MessageBox.h"
+#include "app/TextTable.h"
+#include "dialogs/FormSessionInfo.h"
+#include "engine/InfoGrid.h"
+#include "review/FormSortSessions.h"
+#include "tests/dialogs/DialogTestSupport.h"
+#include "tests/review/SessionDatabase.h"
+#include "tests/support/TestSupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDateTimeEdit>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTableView>
+#include <QToolTip>
+#include <SQLiteCpp/SQLiteCpp.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+using qxtest::TStoredSession;
+
+const char* const kInstrument = "QX-Sim|25|1234|0|14|1.36|3|";
+
+// The main window as the program builds it, with its session dialogs, on a database of three sessions
+// (the second without an instrument text), each with four level rows.
+class DatabaseViewFixture : public ::testing::Test {
+protected:
+    DatabaseViewFixture() {
+        frmMain.MessageBox->SetResponder([this](const TMessageBoxRequest& r) {
+            slMessages << r.sText;
+            return iAnswer;
+        });
+        TAppWindows Windows;
+        Windows.frmMain = &frmMain;
+        Windows.frmSessionInfo = frmSessionInfo;
+        Windows.frmFilterSessions = frmFilterSessions;
+        frmMain.SetWindows(Windows);
+        frmSessionInfo->SetContext(&frmMain.iLNG, frmMain.MessageBox.get(), &frmMain.rSelectedSessionInfo);
+        frmFilterSessions->SetContext(&frmMain.iLNG, frmMain.MessageBox.get());
+        const QDateTime dtStamp(QDate(2026, 3, 10), QTime(9, 30, 15));
+        aIds << Data.AddSession(
+                    {"Exactly twenty chars", "N-1", "Anna", "HD", "first notes", dtStamp, kInstrument}, 4)
+             << Data.AddSession(
+                    {"Twenty-one characters", "N-2", "Bo", "SD", "second", dtStamp.addDays(1), ""}, 4)
+             << Data.AddSession({"Third", "N-3", "Carl", "UHD", "", dtStamp.addDays(2), kInstrument}, 4);
+        // Shown first: the first showing reads the (empty) settings, finds no database and says so.
+        frmMain.resize(1200, 800);
+        frmMain.show();
+        EXPECT_TRUE(qxtest::WaitFor([this] { return !slMessages.isEmpty(); }));
+        slMessages.clear();
+        // Then a database is opened as the database manager opens one.
+        EXPECT_TRUE(frmMain.Ctrl.SQLConnection.OpenSQLiteDB(Data.Path()));
+        frmMain.DatabaseView->DatabaseOpened();
+        frmMain.SetMainGUI(kGUIDatabase);
+        frmMain.PageCtrl->setCurrentWidget(frmMain.tabDB);
+    }
+
+    TDatabaseView& View() { return *frmMain.DatabaseView; }
+    QString ListText(int iRow) const { return frmMain.sgSessions->model()->index(iRow, 0).data().toString(); }
+    QString Value(QTableWidget* Grid, int iRow) const { return static_cast<TInfoGrid*>(Grid)->Cell(iRow, 1); }
+    QString StoredTitle(const QString& sId) const {
+        SQLite::Database db(Data.Path().toStdString(), SQLite::OPEN_READONLY);
+        SQLite::Statement q(db, "SELECT sTitle FROM qxr_sessions WHERE sReportId=?");
+        q.bind(1, sId.toStdString());
+        return q.executeStep() ? QString::fromStdString(q.getColumn(0).getString()) : QString();
+    }
+    void Select(int iRow) {
+        frmMain.sgSessions->setCurrentIndex(frmMain.sgSessions->model()->index(iRow, 0));
+    }
+
+    qxtest::TFreshConfigHome Home;
+    qxtest::TSessionDatabase Data;
+    TfrmMain frmMain;
+    TfrmSessionInfo* frmSessionInfo = new TfrmSessionInfo(&frmMain);
+    TfrmFilterSessions* frmFilterSessions = new TfrmFilterSessions(&frmMain);
+    QStringList aIds;
+    QStringList slMessages;
+    int iAnswer = kMsgResultYes;
+};
+
+} // namespace
+
+TEST_F(DatabaseViewFixture, ListShowsTitlesAndSelectingFillsBothGrids) {
+    ASSERT_EQ(frmMain.sgSessions->model()->rowCount(), 3);
+    EXPECT_EQ(ListText(0), "Exactly twenty chars");
+    EXPECT_EQ(ListText(1), "Twenty-one character...");
+    EXPECT_EQ(frmMain.sgSessions->model()->headerData(0, Qt::Horizontal).toString(), "Session List");
+    for (int iCol = 1; iCol < 7; ++iCol)
+        EXPECT_TRUE(frmMain.sgSessions->isColumnHidden(iCol)) << iCol;
+    EXPECT_EQ(frmMain.sgSessions->model()->index(1, 3).data().toString(), "Twenty-one characters");
+    EXPECT_EQ(frmMain.sgSessions->model()->index(1, 2).data().toString(), aIds[1]);
+
+    frmMain.btnChart->setEnabled(true);
+    Select(1);
+    EXPECT_FALSE(frmMain.btnChart->isEnabled()) << "selecting returns the tab to state 4";
+    EXPECT_EQ(frmMain.rSelectedSessionInfo.sReportID, aIds[1]);
+    const char* aInfo[] = {"Twenty-one characters", "N-2",         "Bo",    "SD",
+                           "10:00:00:00",           "10:30:00:00", "second"};
+    for (int iRow = 1; iRow <= 7; ++iRow)
+        EXPECT_EQ(Value(frmMain.sgDBSessionInfo, iRow), aInfo[iRow - 1]) << iRow;
+    const char* aConfig[] = {"Unknown|",   "True Peak", "Manual Start", "LUFS",    "400 Hz",  "3 Seconds",
+                             "-10.5 LUFS", "Floating",  "-23 dBFS",     "-1 dBFS", "K-Filter"};
+    for (int iRow = 1; iRow <= 11; ++iRow)
+        EXPECT_EQ(Value(frmMain.sgDBLoudnessConfig, iRow), aConfig[iRow - 1]) << iRow;
+    EXPECT_EQ(frmMain.sgDBLoudnessConfig->item(2, 0)->text(), "Peak Mode.:");
+    EXPECT_EQ(SessionListHint(View().Browser().Sessions(), 1, 0),
+              "Session Name.:Twenty-one characters  \n  Session ID.:N-2  \n    TC Start.:10:00:00:00  \n"
+              "      TC End.:10:30:00:00  ");
+    EXPECT_TRUE(InstrumentHint(Value(frmMain.sgDBLoudnessConfig, 1), 0).isEmpty()) << "no hint for Unknown";
+
+    // The hint over the instrument row of a session that has one, shown at the mouse.
+    Select(0);
+    EXPECT_EQ(Value(frmMain.sgDBLoudnessConfig, 1), kInstrument);
+    QWidget* Viewport = frmMain.sgDBLoudnessConfig->viewport();
+    const QPoint Pos =
+        frmMain.sgDBLoudnessConfig->visualRect(frmMain.sgDBLoudnessConfig->model()->index(1, 1)).center();
+    QMouseEvent Move(QEvent::MouseMove, Pos, Viewport->mapToGlobal(Pos), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(Viewport, &Move);
+    const QString sHint = " Instrument Type.:QX-Sim  \n     Hardware ID.:25  \n   Serial Number.:1234  \n"
+                          "Software Package.:14  \n    FPGA Version.:3  \n     MCU Version.:1.36  ";
+    EXPECT_EQ(InstrumentHint(kInstrument, 0), sHint);
+    EXPECT_TRUE(qxtest::WaitFor([&] { return QToolTip::text().contains("Serial Number.:1234"); }))
+        << QToolTip::text().toStdString();
+    EXPECT_TRUE(QToolTip::text().contains("monospace"));
+    EXPECT_EQ(frmMain.sgDBSessionInfo->toolTip(), "Session information.");
+}
+
+TEST_F(DatabaseViewFixture, TheTabFollowsTheLanguageSwitch) {
+    Select(1);
+    frmMain.iLNG = kLanguageDanish;
+    frmMain.UpdateGUIStrings();
+    EXPECT_EQ(frmMain.btnRefreshSessions->text(), "Opdater Sessioner");
+    EXPECT_EQ(frmMain.btnSortSessions->text(), "Filtrer Sessioner");
+    EXPECT_EQ(frmMain.sgSessions->model()->headerData(0, Qt::Horizontal).toString(), "Session Liste");
+    EXPECT_EQ(frmMain.sgDBSessionInfo->item(2, 0)->text(), "Show Nummer.:");
+    EXPECT_EQ(frmMain.sgDBSessionInfo->toolTip(), "Sessionsinformation.");
+    EXPECT_EQ(Value(frmMain.sgDBLoudnessConfig, 1), "Ukendt|");
+    EXPECT_EQ(View().popSessionInfoEdit->text(), "Rediger Session Information...");
+    EXPECT_TRUE(
+        SessionListHint(View().Browser().Sessions(), 1, kLanguageDanish).startsWith("Sessions Navn.:"));
+}
+
+TEST_F(DatabaseViewFixture, EditStoresTheTitleAndTheListShowsIt) {
+    Select(2);
+    ASSERT_TRUE(qxtest::DriveModal(
+        *frmSessionInfo, [&] { View().popSessionInfoEditClick(); },
+        [&] {
+            EXPECT_EQ(frmSessionInfo->editShowTitle->text(), "Third");
+            frmSessionInfo->editShowTitle->setText("Third, now with a longer title");
+            frmSessionInfo->btnOK->click();
+        }));
+    EXPECT_EQ(StoredTitle(aIds[2]), "Third, now with a longer title");
+    EXPECT_EQ(ListText(2), "Third, now with a lo...");
+    EXPECT_EQ(frmMain.sgSessions->currentIndex().row(), 2);
+    EXPECT_EQ(Value(frmMain.sgDBSessionInfo, 1), "Third, now with a longer title");
+    EXPECT_EQ(frmSessionInfo->Tag(), TfrmSessionInfo::kTagNewSession);
+
+    // Cancel stores nothing.
+    ASSERT_TRUE(qxtest::DriveModal(
+        *frmSessionInfo, [&] { View().popSessionInfoEditClick(); },
+        [&] {
+            frmSessionInfo->editShowTitle->setText("Not this");
+            frmSessionInfo->btnCancel->click();
+        }));
+    EXPECT_EQ(StoredTitle(aIds[2]), "Third, now with a longer title");
+}
+
+TEST_F(DatabaseViewFixture, DeleteIsEnabledByTheLevelDataHookAndAsksWithTheCutTitle) {
+    Select(1);
+    View().popSessionsPopup();
+    EXPECT_TRUE(View().popSessionInfoEdit->isEnabled());
+    EXPECT_FALSE(View().popSessionDelete->isEnabled()) << "not before the level data is loaded";
+
+    // The level data side's hook enables it; selecting another row disables it again.
+    View().SessionDataLoaded();
+    EXPECT_TRUE(View().popSessionDelete->isEnabled());
+    Select(0);
+    EXPECT_FALSE(View().popSessionDelete->isEnabled());
+    // The session being recorded is never offered for deleting.
+    frmMain.Ctrl.sCurrentSession = aIds[0];
+    View().SessionDataLoaded();
+    EXPECT_FALSE(View().popSessionDelete->isEnabled());
+    frmMain.Ctrl.sCurrentSession.clear();
+
+    Select(1);
+    View().SessionDataLoaded();
+    iAnswer = kMsgResultNo;
+    View().popSessionDelete->trigger();
+    ASSERT_EQ(slMessages.size(), 1);
+    EXPECT_EQ(slMessages[0], "Are you sure you wish to delete the session \"Twenty-one character...\"?");
+    EXPECT_EQ(Data.CountRows("qxr_sessions"), 3);
+    EXPECT_EQ(frmMain.sgSessions->model()->rowCount(), 3);
+
+    iAnswer = kMsgResultYes;
+    View().popSessionDelete->trigger();
+    EXPECT_EQ(Data.CountRows("qxr_sessions", aIds[1]), 0);
+    EXPECT_EQ(Data.CountRows("qxr_loudness_levels", aIds[1]), 0);
+    EXPECT_EQ(Data.CountRows("qxr_loudness_levels"), 8);
+    ASSERT_EQ(frmMain.sgSessions->model()->rowCount(), 2);
+    EXPECT_EQ(ListText(1), "Third");
+    EXPECT_TRUE(Value(frmMain.sgDBSessionInfo, 1).isEmpty()) << "the deleted session is no longer shown";
+    EXPECT_FALSE(View().popSessionDelete->isEnabled());
+}
+
+TEST_F(DatabaseViewFixture, WithoutSessionsOnlyRefreshAndFilterAreOffered) {
+    frmMain.SetMainGUI(kGUINoDatabase);
+    EXPECT_EQ(frmMain.sgSessions->model()->rowCount(), 0);
+    EXPECT_FALSE(frmMain.sgSessions->isEnabled());
+    View().popSessionsPopup();
+    EXPECT_TRUE(View().popSessionRefresh->isEnabled());
+    EXPECT_TRUE(View().popSessionFilter->isEnabled());
+    EXPECT_FALSE(View().popSessionInfoEdit->isEnabled());
+    EXPECT_FALSE(View().popSessionDelete->isEnabled());
+}
+
+TEST_F(DatabaseViewFixture, FilterDialogNarrowsTheListAndRefreshDropsTheFilter) {
+    ASSERT_TRUE(qxtest::DriveModal(
+        *frmFilterSessions, [&] { frmMain.btnSortSessions->click(); },
+        [&] {
+            frmFilterSessions->editShowTitle->setText("twenty");
+            frmFilterSessions->btnOK->click();
+        }));
+    EXPECT_EQ(frmMain.sgSessions->model()->rowCount(), 2);
+    EXPECT_FALSE(View().Browser().SessionFilter().IsEmpty());
+    // The popup's refresh lists all and keeps the filter; the button drops it.
+    View().popSessionRefresh->trigger();
+    EXPECT_EQ(frmMain.sgSessions->model()->rowCount(), 3);
+    EXPECT_FALSE(View().Browser().SessionFilter().IsEmpty());
+    frmMain.btnRefreshSessions->click();
+    EXPECT_TRUE(View().Browser().SessionFilter().IsEmpty());
+
+    // Nothing found: the user is told.
+    ASSERT_TRUE(qxtest::DriveModal(
+        *frmFilterSessions, [&] { frmMain.btnSortSessions->click(); },
+        [&] {
+            frmFilterSessions->editShowTitle->setText("\"); DROP TABLE qxr_sessions; --");
+            frmFilterSessions->btnOK->click();
+        }));
+    EXPECT_EQ(frmMain.sgSessions->model()->rowCount(), 0);
+    ASSERT_EQ(slMessages.size(), 1);
+    EXPECT_TRUE(slMessages[0].startsWith("No data matching your search criteria was found."));
+    EXPECT_TRUE(Data.TablesIntact());
+}
+
+namespace {
+
+// The filter dialog alone, shown without modality so its keys and rules can be driven.
+class FilterSessionsDialog : public ::testing::Test {
+protected:
+    FilterSessionsDialog() : MessageBox(iLNG, &Owner) {
+        MessageBox.SetResponder([this](const TMessageBoxRequest& r) {
+            slMessages << r.sText;
+            return kMsgResultOK;
+        });
+        frm.SetContext(&iLNG, &MessageBox);
+        frm.show();
+    }
+    ~FilterSessionsDialog() override { frm.hide(); }
+
+    void Click(QCheckBox* chk) { chk->click(); }
+    QString StopTime() const {
+        return frm.editTCStopHr->text() + ":" + frm.editTCStopMin->text() + ":" + frm.editTCStopSec->text();
+    }
+
+    int iLNG = kLanguageEnglish;
+    QWidget Owner;
+    TMessageBox MessageBox;
+    TfrmFilterSessions frm{&Owner};
+    QStringList slMessages;
+};
+
+} // namespace
+
+TEST_F(FilterSessionsDialog, DateBoxesEnableTheirControlsAndAOneDayRangeRunsToTheEndOfTheDay) {
+    EXPECT_FALSE(frm.dtStart->isEnabled());
+    EXPECT_FALSE(frm.chkTimeStart->isEnabled());
+    EXPECT_EQ(frm.dtEnd->date(), frm.dtStart->date().addDays(1));
+    Click(frm.chkDateStart);
+    EXPECT_TRUE(frm.dtStart->isEnabled());
+    EXPECT_TRUE(frm.chkTimeStart->isEnabled());
+    EXPECT_FALSE(frm.editTCStartHr->isEnabled());
+    Click(frm.chkTimeStart);
+    EXPECT_TRUE(frm.editTCStartHr->isEnabled());
+    EXPECT_EQ(frm.focusWidget(), frm.editTCStartHr);
+    Click(frm.chkDateEnd);
+    EXPECT_TRUE(frm.dtEnd->isEnabled());
+    EXPECT_FALSE(frm.chkTimeEnd->isChecked());
+
+    // The end moved onto the start's day: the end time is switched on with 23:59:59.
+    frm.dtEnd->setDate(frm.dtStart->date());
+    EXPECT_TRUE(frm.chkTimeEnd->isChecked());
+    EXPECT_TRUE(frm.editTCStopSec->isEnabled());
+    EXPECT_EQ(StopTime(), "23:59:59");
+
+    // A start after the end pulls the end along to its day.
+    frm.dtStart->setDate(frm.dtStart->date().addDays(5));
+    EXPECT_EQ(frm.dtEnd->date(), frm.dtStart->date());
+
+    // Unchecking the start date unchecks and disables its time.
+    Click(frm.chkDateStart);
+    EXPECT_FALSE(frm.chkTimeStart->isChecked());
+    EXPECT_FALSE(frm.chkTimeStart->isEnabled());
+    EXPECT_FALSE(frm.editTCStartHr->isEnabled());
+
+    frm.editShowTitle->setText("x");
+    frm.btnReset->click();
+    EXPECT_TRUE(frm.isVisible()) << "Reset keeps the dialog open";
+    EXPECT_TRUE(frm.editShowTitle->text().isEmpty());
+    for (QCheckBox* chk : {frm.chkDateStart, frm.chkDateEnd, frm.chkTimeStart, frm.chkTimeEnd})
+        EXPECT_FALSE(chk->isChecked());
+    EXPECT_EQ(StopTime(), "00:00:00");
+    EXPECT_FALSE(frm.editTCStopHr->isEnabled());
+    EXPECT_FALSE(frm.dtEnd->isEnabled());
+    EXPECT_EQ(frm.dtStart->date(), QDate::currentDate());
+    EXPECT_EQ(frm.dtEnd->date(), QDate::currentDate());
+    EXPECT_EQ(frm.Tag(), TfrmFilterSessions::kTagCancelled);
+}
+
+TEST_F(FilterSessionsDialog, OKRefusesAnInvalidTimeEvenWithTheTimeBoxesOff) {
+    struct Case {
+        const char* sStart;
+        const char* sStop;
+        const char* sMessage;
+    };
+    const Case aCases[] = {{"24:00:00", "00:00:00", "Please enter a valid start time."},
+                           {"12:60:00", "00:00:00", "Please enter a valid start time."},
+                           {"12::00", "00:00:00", "Please enter a valid start time."},
+                           {"00:00:00", "23:59:60", "Please enter a valid end time."}};
+    const auto Set = [](QLineEdit* h, QLineEdit* m, QLineEdit* s, const QString& sTime) {
+        const QStringList sl = sTime.split(':');
+        h->setText(sl[0]);
+        m->setText(sl[1]);
+        s->setText(sl[2]);
+    };
+    for (const Case& c : aCases) {
+        SCOPED_TRACE(c.sStart);
+        slMessages.clear();
+        Set(frm.editTCStartHr, frm.editTCStartMin, frm.editTCStartSec, c.sStart);
+        Set(frm.editTCStopHr, frm.editTCStopMin, frm.editTCStopSec, c.sStop);
+        frm.btnOK->click();
+        EXPECT_EQ(slMessages, QStringList{c.sMessage});
+        EXPECT_TRUE(frm.isVisible());
+        EXPECT_EQ(frm.Tag(), TfrmFilterSessions::kTagCancelled);
+    }
+    Set(frm.editTCStartHr, frm.editTCStartMin, frm.editTCStartSec, "7:05:09");
+    Set(frm.editTCStopHr, frm.editTCStopMin, frm.editTCStopSec, "23:59:59");
+    frm.btnOK->click();
+    EXPECT_EQ(frm.Tag(), TfrmFilterSessions::kTagOK);
+    EXPECT_EQ(frm.sTCStart, "07:05:09");
+    EXPECT_EQ(frm.sTCEnd, "23:59:59");
+}
+
+TEST_F(FilterSessionsDialog, TwoDigitEditsOverwriteAndStepThroughTheChain) {
+    Click(frm.chkDateStart);
+    Click(frm.chkTimeStart);
+    ASSERT_EQ(frm.focusWidget(), frm.editTCStartHr);
+    qxtest::TypeText(frm, "12");
+    EXPECT_EQ(frm.editTCStartHr->text(), "12");
+    ASSERT_EQ(frm.focusWidget(), frm.editTCStartMin) << "the second digit moves on";
+    EXPECT_EQ(frm.editTCStartMin->cursorPosition(), 0);
+    qxtest::TypeText(frm, "3");
+    EXPECT_EQ(frm.editTCStartMin->text(), "30") << "a digit overwrites";
+    qxtest::TypeKey(frm, Qt::Key_Right);
+    EXPECT_EQ(frm.focusWidget(), frm.editTCStartSec) << "Right after the first digit steps on";
+    qxtest::TypeKey(frm, Qt::Key_Left);
+    EXPECT_EQ(frm.focusWidget(), frm.editTCStartMin) << "Left at the start steps back";
+    EXPECT_EQ(frm.editTCStartMin->cursorPosition(), 1) << "before the last character";
+
+    // From the start seconds to the stop hours only when those are enabled.
+    frm.editTCStartSec->setFocus();
+    frm.editTCStartSec->setCursorPosition(0);
+    qxtest::TypeText(frm, "45");
+    EXPECT_EQ(frm.editTCStartSec->text(), "45");
+    EXPECT_EQ(frm.focusWidget(), frm.editTCStartSec) << "the stop hours are disabled";
+    Click(frm.chkDateEnd);
+    Click(frm.chkTimeEnd);
+    frm.editTCStartSec->setFocus();
+    frm.editTCStartSec->setCursorPosition(1);
+    qxtest::TypeText(frm, "6");
+    EXPECT_EQ(frm.editTCStartSec->text(), "46");
+    EXPECT_EQ(frm.focusWidget(), frm.editTCStopHr);
+    qxtest::TypeKey(frm, Qt::Key_Up);
+    EXPECT_EQ(frm.focusWidget(), frm.editTCStartSec);
+    // No step past the last edit.
+    frm.editTCStopSec->setFocus();
+    frm.editTCStopSec->setCursorPosition(1);
+    qxtest::TypeText(frm, "9");
+    EXPECT_EQ(frm.focusWidget(), frm.editTCStopSec);
+    qxtest::TypeText(frm, "x");
+    EXPECT_EQ(frm.editTCStopSec->text(), "09") << "digits only";
+}
