@@ -59,7 +59,7 @@ constexpr int kTxtCouldNotBind = 246;
 constexpr int kTxtSelectDatabaseFirst = 240;
 constexpr int kTxtSessionInProgress = 244;
 constexpr int kTxtStartLogging = 216;
-constexpr int kTxtChartCaption = 372;
+constexpr int kTxtAnalysisDate = 338;
 
 void SetCell(QTableWidget* Grid, int iRow, int iCol, const QString& sText) {
     if (iRow >= Grid->rowCount() || iCol >= Grid->columnCount())
@@ -103,6 +103,8 @@ void TfrmMain::FormCreate() {
     CreateDatabaseTab();
     CreateExportMenu();
     CreateStatusBar();
+    ChartTabs = new TChartTabs(PageCtrl, Ctrl.Settings.rChartOptions, iLNG, iTabId, *this);
+    connect(btnChart, &QPushButton::clicked, this, &TfrmMain::btnChartClick);
 
     if (!Ctrl.InitialiseDataFolder(Ctrl.sDataFolder)) {
         ShowMessageBox(GetText(kTxtCouldNotBind, iLNG), kMsgError, kMsgBtnOK);
@@ -234,6 +236,8 @@ void TfrmMain::ApplyWindowSettings() {
     if (rPlace.ActivePage >= 0 && rPlace.ActivePage < PageCtrl->count())
         PageCtrl->setCurrentIndex(rPlace.ActivePage);
     chkAutoStart->setChecked(r.TCCtrl.Enabled);
+    if (Windows.frmChart)
+        Windows.frmChart->ApplyPlacement(r.rChartWindow);
 }
 
 void TfrmMain::WriteIni() {
@@ -248,6 +252,8 @@ void TfrmMain::WriteIni() {
         rPlace.Height = rGeometry.height();
     }
     rPlace.ActivePage = PageCtrl->currentIndex();
+    if (Windows.frmChart)
+        Windows.frmChart->StorePlacement(Ctrl.Settings.rChartWindow);
     Ctrl.Settings.TCCtrl.Enabled = chkAutoStart->isChecked();
 
     QString sError;
@@ -334,6 +340,25 @@ void TfrmMain::CloseWithoutAsking() {
 
 void TfrmMain::btnStopLogClick() {
     LoggingView->btnStopLogClick();
+}
+
+void TfrmMain::btnChartClick() {
+    const auto CellText = [](const QTableWidget* Grid, int iRow) {
+        return Grid->model()->index(iRow, 1).data().toString();
+    };
+    TChartTabRequest r;
+    r.sCaption = CellText(sgDBSessionInfo, 1);
+    r.rSetup = {rSelectedSessionInfo.rLoudnessSetup.iScaleMode, CellText(sgDBLoudnessConfig, 4)};
+    r.rSnapshot = MakeChartSnapshot(
+        {GetText(kTxtAnalysisDate, iLNG), AnalysisDateText(rSelectedSessionInfo.dtDateTime)},
+        SnapshotRowsOf(sgDBSessionInfo->model(), kSnapshotSessionInfoRows),
+        SnapshotRowsOf(sgDBLoudnessConfig->model(), kSnapshotLoudnessConfigRows),
+        SnapshotRowsOf(sgDBLoudnessMax->model(), kSnapshotStatisticsRows));
+    // The rows the level table showed: its last load's session through its filter.
+    r.fnLoadRows = [this](TLevelData& rRows, const std::function<void()>& fnPump) {
+        return LoadChartRows(Ctrl.SQLConnection, DatabaseView->LevelData().LevelTable(), rRows, fnPump);
+    };
+    ChartTabs->MakeChartTab(r);
 }
 
 void TfrmMain::mnuInstrumentSelectClick() {
@@ -461,7 +486,8 @@ void TfrmMain::UpdateGUIStrings() {
     PageCtrl->setTabText(0, T(234));
     PageCtrl->setTabText(1, T(236));
     if (Windows.frmChart)
-        Windows.frmChart->setWindowTitle(T(kTxtChartCaption) + " - ");
+        Windows.frmChart->UpdateCaption(iLNG);
+    ChartTabs->UpdateGUIStrings();
 }
 
 void TfrmMain::SetMainGUI(int iState) {

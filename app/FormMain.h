@@ -5,6 +5,7 @@
 #include "app/MainView.h"
 #include "engine/LiveLoggingView.h"
 #include "export/ExportMenu.h"
+#include "review/ChartTabs.h"
 #include "review/DatabaseView.h"
 
 #include <QMainWindow>
@@ -28,7 +29,8 @@ class TfrmMain : public QMainWindow,
                  public IMainView,
                  public ILiveLoggingHost,
                  public IDatabaseViewHost,
-                 public IExportHost {
+                 public IExportHost,
+                 public IChartTabsHost {
     Q_OBJECT
 public:
     // sDataFolder: where settings, engine trace and port links live; empty for the user's own data folder.
@@ -66,6 +68,7 @@ public:
     TSessionInfo rSelectedSessionInfo;
     // Counter of the review chart tabs.
     int iTabId = 0;
+    TChartTabs* ChartTabs = nullptr;
 
     // Main menu.
     QMenu* mnuFiles = nullptr;
@@ -145,6 +148,7 @@ private:
     void mnuLicenseClick();
     void mnuAboutClick();
     void btnStopLogClick();
+    void btnChartClick();
 
     // IMainView
     void UpdateSGInstrumentInfo() override;

@@ -3,6 +3,7 @@
 // memory the loaded table adds to the program.
 
 #include "bench/BenchTable.h"
+#include "bench/DayDatabase.h"
 #include "review/LevelTable.h"
 #include "store/dbSQLite.h"
 
@@ -10,48 +11,13 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <SQLiteCpp/SQLiteCpp.h>
-#include <cmath>
 #include <cstdio>
 #include <unistd.h>
 
 namespace {
 
-constexpr int kRowsPerDay = 86400;
-const char* const kSession = "0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9";
-const char* const kOtherSession = "F0E1D2C3-B4A5-9687-7869-5A4B3C2D1E0F";
-
-// A database as a day of logging leaves it, with a second day-long session beside the one loaded.
-bool CreateDatabase(const QString& sFile) {
-    TdbSQLite db;
-    if (!db.CreateSQLiteDB(sFile))
-        return false;
-    SQLite::Database conn(sFile.toStdString(), SQLite::OPEN_READWRITE);
-    SQLite::Transaction transaction(conn);
-    SQLite::Statement insert(conn, "INSERT INTO qxr_loudness_levels (sReportId,iVersion,dtDateTime,sTimeCode,"
-                                   "iPeakChannel,fInstantaneousPeak,fLoudnessHi,fLoudnessLo,fLoudnessInt) "
-                                   "VALUES (?,1,?,?,?,?,?,?,?);");
-    for (const char* sId : {kOtherSession, kSession}) {
-        for (int i = 0; i < kRowsPerDay; ++i) {
-            const double t = i;
-            const double fShortTerm =
-                std::round((-24 + 4 * std::sin(t / 37.0) + 2 * std::sin(t / 5.3)) * 10) / 10;
-            insert.bind(1, sId);
-            insert.bind(2, 2460140.5 + t / 86400.0);
-            insert.bind(
-                3, QString::asprintf("%02d:%02d:%02d:00", i / 3600, (i / 60) % 60, i % 60).toStdString());
-            insert.bind(4, i % 97 == 0 ? 2 : 0);
-            insert.bind(5, std::round((fShortTerm + 12 + 3 * std::sin(t / 2.1)) * 10) / 10);
-            insert.bind(6, fShortTerm);
-            insert.bind(7, fShortTerm - 8);
-            insert.bind(8, std::round((-23 + std::sin(t / 900.0)) * 10) / 10);
-            insert.exec();
-            insert.reset();
-        }
-    }
-    transaction.commit();
-    return true;
-}
+using qxbench::kRowsPerDay;
+using qxbench::kSession;
 
 // The program's resident memory in bytes.
 double ResidentBytes() {
@@ -67,13 +33,8 @@ double ResidentBytes() {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
-    const QString sFile = dir.filePath(QStringLiteral("day.DB3"));
-    if (!dir.isValid() || !CreateDatabase(sFile)) {
-        std::fprintf(stderr, "could not create the database\n");
-        return 1;
-    }
     TdbSQLite db;
-    if (!db.OpenSQLiteDB(sFile))
+    if (!qxbench::OpenDayDatabase(dir, db))
         return 1;
     TLevelTable table;
     table.SetLayout({}, 0, QStringLiteral("."));
@@ -101,7 +62,7 @@ int main(int argc, char** argv) {
         [&] {
             QProcess sqlite;
             sqlite.setStandardOutputFile(QProcess::nullDevice());
-            sqlite.start(QStringLiteral("sqlite3"), {sFile, sQuery});
+            sqlite.start(QStringLiteral("sqlite3"), {db.DatabaseFileName(), sQuery});
             sqlite.waitForFinished(-1);
         },
         7);

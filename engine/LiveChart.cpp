@@ -12,9 +12,11 @@
 
 namespace {
 
-// Entries of the axis titles.
+// Entries of the axis and legend titles.
+constexpr int kTxtPeakLevel = 144;
 constexpr int kTxtIntegrating = 152;
 constexpr int kTxtShortTermMax = 146;
+constexpr int kTxtDBFS = 264;
 
 // Space kept free at each end of an automatic level axis.
 constexpr double kAxisEndOffsetPx = 10.0;
@@ -96,16 +98,8 @@ TLiveChart::TLiveChart(QWidget* parent) : QCustomPlot(parent) {
     aMin.fill(std::numeric_limits<double>::infinity());
     aMax.fill(-std::numeric_limits<double>::infinity());
 
-    // The legend runs in one line below the plot, so it never covers the curves.
     legend->setVisible(false);
-    legend->setFillOrder(QCPLayoutGrid::foColumnsFirst);
-    legend->setBorderPen(Qt::NoPen);
-    legend->setBrush(Qt::NoBrush);
-    auto* LegendRow = new QCPLayoutGrid;
-    plotLayout()->addElement(1, 0, LegendRow);
-    LegendRow->setMargins(QMargins(0, 0, 0, 4));
-    LegendRow->addElement(0, 0, legend);
-    plotLayout()->setRowStretchFactor(1, 0.001);
+    PlaceLegendBelowPlot(*this);
 
     tmrReplot.setSingleShot(true);
     tmrReplot.setInterval(kReplotIntervalMs);
@@ -165,18 +159,24 @@ void TLiveChart::RefreshNow() {
 
 void TLiveChart::UpdateRanges() {
     const int iPoints = PointCount();
-    xAxis->setRange(0, std::max(iPoints - 1, 1));
+    // Dense live series are drawn without antialiasing: a repaint then costs little more at a day's points.
     const bool bDense = iPoints > kDensePointsPerPixel * std::max(axisRect()->width(), 1);
     for (int i = 0; i < graphCount(); ++i)
         graph(i)->setAntialiased(!bDense);
+    FitChartAxes(*this, iPoints, aMin, aMax);
+}
 
-    for (QCPAxis* Axis : {yAxis, yAxis2}) {
+void FitChartAxes(QCustomPlot& Chart, int iPoints, std::span<const double> aMin,
+                  std::span<const double> aMax) {
+    Chart.xAxis->setRange(0, std::max(iPoints - 1, 1));
+    const int iSeries = std::min({Chart.graphCount(), int(aMin.size()), int(aMax.size())});
+    for (QCPAxis* Axis : {Chart.yAxis, Chart.yAxis2}) {
         if (!Axis->property(kPropAutoScale).toBool())
             continue;
         double fLow = std::numeric_limits<double>::infinity();
         double fHigh = -fLow;
-        for (int i = 0; i < 3; ++i) {
-            if (graph(i)->visible() && graph(i)->valueAxis() == Axis) {
+        for (int i = 0; i < iSeries; ++i) {
+            if (Chart.graph(i)->visible() && Chart.graph(i)->valueAxis() == Axis) {
                 fLow = std::min(fLow, aMin[size_t(i)]);
                 fHigh = std::max(fHigh, aMax[size_t(i)]);
             }
@@ -191,11 +191,58 @@ void TLiveChart::UpdateRanges() {
             fHigh += 1;
         }
         // Before the first layout the axis has no length yet: a twentieth of the span stands in.
-        const double fPixels = double(axisRect()->height()) - 2 * kAxisEndOffsetPx;
+        const double fPixels = double(Axis->axisRect()->height()) - 2 * kAxisEndOffsetPx;
         const double fPad =
             fPixels > kAxisEndOffsetPx ? (fHigh - fLow) * kAxisEndOffsetPx / fPixels : (fHigh - fLow) / 20;
         Axis->setRange(fLow - fPad, fHigh + fPad);
     }
+}
+
+QPen SeriesPen(TColorValue clColor, int iWidth) {
+    return QPen(ColorValueToQColor(clColor), std::clamp(iWidth, 1, kMaxLineWidth));
+}
+
+void ApplyLevelChartSettings(QCustomPlot& c, TChartOptions& r, int iScaleMode, const QString& sUnit,
+                             int iSTMaxTitle, bool bAllShown, int iLNG) {
+    if (c.graphCount() < 3)
+        return;
+    const auto T = [iLNG](int iEntry) { return GetText(iEntry, iLNG); };
+    QCPGraph* Peak = c.graph(0);
+    Peak->setPen(SeriesPen(r.clPeakColor, r.iPeakLineWidth));
+    Peak->setVisible(bAllShown || r.bPeakEnabled);
+    Peak->setValueAxis(c.yAxis2);
+    Peak->setName(T(kTxtPeakLevel) + " ( " + T(kTxtDBFS) + " ).");
+    QCPGraph* Integrating = c.graph(1);
+    Integrating->setPen(SeriesPen(r.clIntColor, r.iIntLineWidth));
+    Integrating->setVisible(bAllShown || r.bIntEnabled);
+    Integrating->setValueAxis(c.yAxis);
+    Integrating->setName(T(kTxtIntegrating) + " ( " + sUnit + " ).");
+    Integrating->setProperty("Tag", iScaleMode);
+    QCPGraph* STMax = c.graph(2);
+    STMax->setPen(SeriesPen(r.clSTMaxColor, r.iSTMaxLineWidth));
+    STMax->setVisible(bAllShown || r.bSTMaxEnabled);
+    STMax->setValueAxis(c.yAxis);
+    STMax->setName(T(iSTMaxTitle) + " ( " + sUnit + " ).");
+
+    SetLevelAxisScale(c.yAxis, r.fLeftAxisMin, r.fLeftAxisMax, r.bLeftAxisAutoScale);
+    ColourAxis(c.yAxis, ColorValueToQColor(r.clIntColor));
+    c.yAxis->setLabel(T(kTxtIntegrating) + "\n" + sUnit);
+    SetLevelAxisScale(c.yAxis2, r.fRightAxisMin, r.fRightAxisMax, r.bRightAxisAutoScale);
+    ColourAxis(c.yAxis2, ColorValueToQColor(r.clPeakColor));
+    c.yAxis2->setLabel(T(kTxtPeakLevel) + "\n" + T(kTxtDBFS));
+    ChartLoggingClickLegend(c, r, iLNG);
+}
+
+void PlaceLegendBelowPlot(QCustomPlot& Chart) {
+    QCPLegend* Legend = Chart.legend;
+    Legend->setFillOrder(QCPLayoutGrid::foColumnsFirst);
+    Legend->setBorderPen(Qt::NoPen);
+    Legend->setBrush(Qt::NoBrush);
+    auto* LegendRow = new QCPLayoutGrid;
+    Chart.plotLayout()->addElement(1, 0, LegendRow);
+    LegendRow->setMargins(QMargins(0, 0, 0, 4));
+    LegendRow->addElement(0, 0, Legend);
+    Chart.plotLayout()->setRowStretchFactor(1, 0.001);
 }
 
 void TLiveChart::UpdateLegendLook() {
@@ -206,15 +253,19 @@ void TLiveChart::UpdateLegendLook() {
 }
 
 void TLiveChart::ChartLegendClick(QCPLegend*, QCPAbstractLegendItem* Item, QMouseEvent*) {
+    const int iSeries = LegendSeriesIndex(*this, Item);
+    if (iSeries >= 0)
+        Q_EMIT SeriesLegendClicked(iSeries);
+}
+
+int LegendSeriesIndex(QCustomPlot& Chart, QCPAbstractLegendItem* Item) {
     auto* PlottableItem = qobject_cast<QCPPlottableLegendItem*>(Item);
     if (!PlottableItem)
-        return;
-    for (int i = 0; i < graphCount(); ++i) {
-        if (graph(i) == PlottableItem->plottable()) {
-            Q_EMIT SeriesLegendClicked(i);
-            return;
-        }
-    }
+        return -1;
+    for (int i = 0; i < Chart.graphCount(); ++i)
+        if (Chart.graph(i) == PlottableItem->plottable())
+            return i;
+    return -1;
 }
 
 void ChartLoggingClickLegend(QCustomPlot& Chart, TChartOptions& r, int iLNG) {

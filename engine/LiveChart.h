@@ -6,6 +6,7 @@
 #include "engine/ChartLibrary.h"
 #include <QTimer>
 #include <array>
+#include <span>
 #include <vector>
 
 // Bottom axis of the live chart: points are numbered from 0 and each tick shows the timecode of its point.
@@ -72,3 +73,27 @@ void ChartLoggingClickLegend(QCustomPlot& Chart, TChartOptions& rOptions, int iL
 // Scaling of a level axis: fixed to [fMin, fMax], or following the data with 10 pixels to spare at
 // each end. Read by the chart when it brings its ranges up to date.
 void SetLevelAxisScale(QCPAxis* Axis, double fMin, double fMax, bool bAutoScale);
+
+// Brings the bottom axis over iPoints points and each automatic level axis over the extremes of the shown
+// series on it (aMin[i], aMax[i] of graph i), 10 pixels to spare at each end; without data an automatic
+// axis shows its configured range.
+void FitChartAxes(QCustomPlot& Chart, int iPoints, std::span<const double> aMin,
+                  std::span<const double> aMax);
+
+// Largest pen width of a series.
+inline constexpr int kMaxLineWidth = 9;
+// The pen of a level series: its colour, its width kept within 1 to 9.
+QPen SeriesPen(TColorValue clColor, int iWidth);
+
+// Pens, titles, axes and active states of the level series 0 to 2 and of both level axes from rOptions,
+// for a session of scale mode iScaleMode whose unit reads sUnit. iSTMaxTitle names series 2 in the legend;
+// bAllShown shows every series (a session start), otherwise the options' enabled flags decide. The legend
+// rule is applied at the end, so the axes match the series shown.
+void ApplyLevelChartSettings(QCustomPlot& Chart, TChartOptions& rOptions, int iScaleMode,
+                             const QString& sUnit, int iSTMaxTitle, bool bAllShown, int iLNG);
+
+// The index of the series whose legend entry Item is; -1 for anything else.
+int LegendSeriesIndex(QCustomPlot& Chart, QCPAbstractLegendItem* Item);
+
+// The legend in one line below the plot, so it never covers the curves.
+void PlaceLegendBelowPlot(QCustomPlot& Chart);

@@ -35,9 +35,7 @@ enum TLiveText : int {
     kTxtSerialNumberLabel = 84,
     kTxtPortLabel = 86,
     kTxtStatusLabel = 88,
-    kTxtPeakLevel = 144,
     kTxtShortTermMax = 146,
-    kTxtIntegrating = 152,
     kTxtConnect = 212,
     kTxtDisconnect = 214,
     kTxtStartLogging = 216,
@@ -46,7 +44,6 @@ enum TLiveText : int {
     kTxtStopLogging = 222,
     kTxtSelectInstrumentFirst = 242,
     kTxtDBFSSuffix = 262,
-    kTxtDBFS = 264,
     kTxtUnnamedSession = 282,
     kTxtCharacterRemoved = 346,
     kTxtAutostartWaiting = 406,
@@ -77,7 +74,6 @@ constexpr int kPauseFromMinorTypes22And24 = 28;
 constexpr int kIconSize = 20;
 constexpr int kStatusPictureSize = 30;
 constexpr int kTimeCodePixelSize = 32;
-constexpr int kMaxLineWidth = 9;
 
 const QColor clStatusOrange(0xFF, 0x80, 0x40);
 const QColor clStatusGreen(0x00, 0x80, 0x00);
@@ -643,41 +639,10 @@ void TLiveLoggingView::SetStartButtonCaption(int iEntry) {
 }
 
 void TLiveLoggingView::RefreshChartLoggingSettings() {
-    const TChartOptions& r = Ctrl.Settings.rChartOptions;
     const int iScaleMode = Ctrl.rSessionInfo.rLoudnessSetup.iScaleMode;
-    const QString sScale = ScaleModeName(iScaleMode);
-    TLiveChart* c = ChartLogging;
-    const auto Pen = [](TColorValue cl, int iWidth) {
-        return QPen(ColorValueToQColor(cl), std::clamp(iWidth, 1, kMaxLineWidth));
-    };
-
-    QCPGraph* Peak = c->graph(TLiveChart::kSeriesPeak);
-    Peak->setPen(Pen(r.clPeakColor, r.iPeakLineWidth));
-    Peak->setVisible(true);
-    Peak->setValueAxis(c->yAxis2);
-    Peak->setName(T(kTxtPeakLevel) + " ( " + T(kTxtDBFS) + " ).");
-    QCPGraph* Integrating = c->graph(TLiveChart::kSeriesIntegrating);
-    Integrating->setPen(Pen(r.clIntColor, r.iIntLineWidth));
-    Integrating->setVisible(true);
-    Integrating->setValueAxis(c->yAxis);
-    Integrating->setName(T(kTxtIntegrating) + " ( " + sScale + " ).");
-    Integrating->setProperty("Tag", iScaleMode);
-    QCPGraph* STMax = c->graph(TLiveChart::kSeriesSTMax);
-    STMax->setPen(Pen(r.clSTMaxColor, r.iSTMaxLineWidth));
-    STMax->setVisible(true);
-    STMax->setValueAxis(c->yAxis);
-    STMax->setName(T(kTxtShortTermMax) + " ( " + sScale + " ).");
-
-    SetLevelAxisScale(c->yAxis, r.fLeftAxisMin, r.fLeftAxisMax, r.bLeftAxisAutoScale);
-    c->yAxis->setLabelColor(ColorValueToQColor(r.clIntColor));
-    c->yAxis->setTickLabelColor(ColorValueToQColor(r.clIntColor));
-    SetLevelAxisScale(c->yAxis2, r.fRightAxisMin, r.fRightAxisMax, r.bRightAxisAutoScale);
-    c->yAxis2->setLabelColor(ColorValueToQColor(r.clPeakColor));
-    c->yAxis2->setTickLabelColor(ColorValueToQColor(r.clPeakColor));
-    c->yAxis2->setLabel(T(kTxtPeakLevel) + "\n" + T(kTxtDBFS));
-
-    ::ChartLoggingClickLegend(*c, Ctrl.Settings.rChartOptions, Ctrl.Settings.iLNG);
-    c->UpdateLegendLook();
+    ApplyLevelChartSettings(*ChartLogging, Ctrl.Settings.rChartOptions, iScaleMode, ScaleModeName(iScaleMode),
+                            kTxtShortTermMax, true, Ctrl.Settings.iLNG);
+    ChartLogging->UpdateLegendLook();
 }
 
 void TLiveLoggingView::ChartLoggingClickLegend(int iSeries) {

@@ -1,0 +1,114 @@
+// Making a review chart tab for a day-long session (86,400 rows, three level series and two cursors)
+// against loading the same session into the level table, in the same run; and one repaint of the chart at
+// the size of the chart documents.
+
+#include "app/MessageBoxLayout.h"
+#include "app/TextTable.h"
+#include "bench/BenchTable.h"
+#include "bench/DayDatabase.h"
+#include "review/ChartTabs.h"
+#include "review/LevelTable.h"
+
+#include <QApplication>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <ctime>
+
+namespace {
+
+constexpr int kChartWidth = 1450;
+constexpr int kChartHeight = 850;
+constexpr int kRepaints = 9;
+
+// The main window's part: no wait window, no one to read a message.
+class TQuietHost : public IChartTabsHost {
+public:
+    int ShowMessageBox(const QString&, int, int) override { return kMsgResultOK; }
+    void BeginLongOperation(int) override {}
+    void EndLongOperation() override {}
+};
+
+double ThreadCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    TdbSQLite db;
+    if (!qxbench::OpenDayDatabase(dir, db))
+        return 1;
+
+    // The main window's page control with its two fixed pages.
+    int iLNG = kLanguageEnglish;
+    int iTabId = 0;
+    QTabWidget PageCtrl;
+    PageCtrl.addTab(new QWidget, QStringLiteral("Logging"));
+    PageCtrl.addTab(new QWidget, QStringLiteral("Database"));
+    PageCtrl.resize(kChartWidth + 40, kChartHeight + 80);
+    PageCtrl.show();
+    TQuietHost Host;
+    TChartOptions rOptions;
+    rOptions.bCursor1Enable = rOptions.bCursor1Visible = true;
+    rOptions.bCursor2Enable = rOptions.bCursor2Visible = true;
+    rOptions.fCursor1 = -23;
+    rOptions.fCursor2 = -31;
+    TChartTabs Tabs(&PageCtrl, rOptions, iLNG, iTabId, Host);
+
+    // The chart reads what the level table's load read: the session through its filter.
+    TLevelTable Table;
+    Table.SetLayout({}, iLNG, QStringLiteral("."));
+    const auto Pump = [] { QCoreApplication::processEvents(); };
+    QString sError;
+    Table.Load(db, qxbench::kSession, {}, QStringLiteral("LUFS"), Pump, sError);
+    TChartTabRequest Request;
+    Request.sCaption = QStringLiteral("Day");
+    Request.rSetup = {1, QStringLiteral("LUFS")};
+    Request.fnLoadRows = [&db, &Table](TLevelData& rRows, const std::function<void()>& fnPump) {
+        return LoadChartRows(db, Table, rRows, fnPump);
+    };
+
+    TChartTab* Tab = nullptr;
+    const auto times = qxbench::MeasurePaired(
+        [&] {
+            // The previous tab goes first, as a user closes one chart before making the next.
+            Tabs.CloseActiveTab();
+            Tab = Tabs.MakeChartTab(Request);
+        },
+        [&] { Table.Load(db, qxbench::kSession, {}, QStringLiteral("LUFS"), Pump, sError); }, 7);
+    if (!Tab || Tab->Chart->graphCount() != 5 || Tab->Chart->PointCount() != qxbench::kRowsPerDay ||
+        Table.RowCount() != qxbench::kRowsPerDay) {
+        std::fprintf(stderr, "the chart or the table did not get every row\n");
+        return 1;
+    }
+    qxbench::PrintRow(qxbench::RatioRow(
+        "chart tab 86,400 rows x 3 series + 2 cursors vs level table load (s)", times, "<=2"));
+
+    Tab->Chart->resize(kChartWidth, kChartHeight);
+    Tab->Chart->toPixmap(kChartWidth, kChartHeight);
+    // Wall clock as the user waits, and the processor time of this thread, which a busy machine does not
+    // inflate.
+    std::vector<double> aRepaintMs;
+    std::vector<double> aRepaintCpuMs;
+    for (int i = 0; i < kRepaints; ++i) {
+        const double fCpuStart = ThreadCpuMs();
+        aRepaintMs.push_back(1000 * qxbench::TimeSeconds([&] {
+                                 const QPixmap Picture = Tab->Chart->toPixmap(kChartWidth, kChartHeight);
+                                 if (Picture.isNull())
+                                     std::fprintf(stderr, "no picture\n");
+                             }));
+        aRepaintCpuMs.push_back(ThreadCpuMs() - fCpuStart);
+    }
+    qxbench::PrintRow(
+        qxbench::ValueRow("chart tab repaint 1450x850, 86,400 rows x 5 series (ms)", aRepaintMs, "<=100"));
+    qxbench::PrintRow(
+        qxbench::ValueRow("chart tab repaint 1450x850, processor time (ms)", aRepaintCpuMs, "<=100"));
+    return 0;
+}

@@ -1,0 +1,82 @@
+#include "review/ChartData.h"
+
+#include "review/LevelData.h"
+#include "review/LevelTable.h"
+#include "store/dbSQLite.h"
+
+#include <QAbstractItemModel>
+#include <QDateTime>
+#include <QLocale>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+void AppendBlock(TChartSnapshot& r, const std::vector<TSnapshotRow>& aBlock, int iRows) {
+    for (int i = 0; i < iRows; ++i)
+        r.push_back(i < int(aBlock.size()) ? aBlock[size_t(i)] : TSnapshotRow());
+}
+
+} // namespace
+
+bool LoadChartRows(TdbSQLite& rDB, const QString& sSessionId, const TSQLFilter& rFilter, TLevelData& rRows,
+                   const std::function<void()>& fnPump) {
+    std::unique_ptr<TDBResult> Result;
+    if (!rDB.RetreiveSessionData(sSessionId, rFilter, Result))
+        return Result != nullptr;
+    QString sError;
+    return ReadLevelRows(*Result, rRows, fnPump, sError);
+}
+
+bool LoadChartRows(TdbSQLite& rDB, const TLevelTable& rTable, TLevelData& rRows,
+                   const std::function<void()>& fnPump) {
+    return !rTable.SessionId().isEmpty() &&
+           LoadChartRows(rDB, rTable.SessionId(), rTable.DataFilter(), rRows, fnPump);
+}
+
+TChartSnapshot MakeChartSnapshot(const TSnapshotRow& rAnalysisDate,
+                                 const std::vector<TSnapshotRow>& aSessionInfo,
+                                 const std::vector<TSnapshotRow>& aLoudnessConfig,
+                                 const std::vector<TSnapshotRow>& aStatistics) {
+    TChartSnapshot r;
+    r.reserve(kChartSnapshotRows);
+    r.push_back(rAnalysisDate);
+    AppendBlock(r, aSessionInfo, kSnapshotSessionInfoRows);
+    AppendBlock(r, aLoudnessConfig, kSnapshotLoudnessConfigRows);
+    AppendBlock(r, aStatistics, kSnapshotStatisticsRows);
+    return r;
+}
+
+std::vector<TSnapshotRow> SnapshotRowsOf(const QAbstractItemModel* Model, int iRows) {
+    std::vector<TSnapshotRow> a;
+    if (!Model)
+        return a;
+    const auto Text = [Model](int iRow, int iCol) {
+        return iCol < Model->columnCount() ? Model->index(iRow, iCol).data().toString() : QString();
+    };
+    for (int iRow = 0; iRow < std::min(iRows, Model->rowCount()); ++iRow)
+        a.push_back({Text(iRow, 0), Text(iRow, 1)});
+    return a;
+}
+
+QString AnalysisDateText(double dtJulian) {
+    if (!std::isfinite(dtJulian))
+        return QString();
+    // The stamp counts days from noon, QDate's day numbers from midnight.
+    const double fShifted = dtJulian + 0.5;
+    const double fDay = std::floor(fShifted);
+    // Outside the dates QDate can hold, a broken stamp shows as no date rather than a wrong one.
+    if (fDay < 0 || fDay > 1e9)
+        return QString();
+    const qint64 iMs = qint64(std::llround((fShifted - fDay) * 86400000.0));
+    const QDateTime dt = QDateTime(QDate::fromJulianDay(qint64(fDay)), QTime(0, 0)).addMSecs(iMs);
+    return QLocale::system().toString(dt, QLocale::ShortFormat);
+}
+
+QString ChartTabName(int iPageCount, const QStringList& slNamesInUse) {
+    for (int i = iPageCount;; ++i) {
+        const QString sName = QStringLiteral("tsChart%1").arg(i);
+        if (!slNamesInUse.contains(sName))
+            return sName;
+    }
+}

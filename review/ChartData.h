@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <vector>
+
+class QAbstractItemModel;
+class TLevelData;
+class TLevelTable;
+class TdbSQLite;
+struct TSQLFilter;
+
+// Reads the session's level rows through rFilter (empty: every row) into rRows, as the level table reads
+// them; fnPump runs about every 30 ms meanwhile. False when the query fails or a read failed; true with no
+// rows for a session without any.
+bool LoadChartRows(TdbSQLite& rDB, const QString& sSessionId, const TSQLFilter& rFilter, TLevelData& rRows,
+                   const std::function<void()>& fnPump);
+// The rows of the level table's last load again: its session through its filter, so a chart shows what the
+// table showed. False when the table was never loaded.
+bool LoadChartRows(TdbSQLite& rDB, const TLevelTable& rTable, TLevelData& rRows,
+                   const std::function<void()>& fnPump);
+
+// One label and value of a chart tab's snapshot.
+struct TSnapshotRow {
+    QString sLabel;
+    QString sValue;
+    bool operator==(const TSnapshotRow&) const = default;
+};
+
+// The chart tab's copy of the session's description, configuration and statistics, taken when the tab is
+// made: the analysis date, then the session information (8 rows), the loudness configuration (12 rows) and
+// the statistics (12 rows), title rows included.
+using TChartSnapshot = std::vector<TSnapshotRow>;
+inline constexpr int kSnapshotSessionInfoRows = 8;
+inline constexpr int kSnapshotLoudnessConfigRows = 12;
+inline constexpr int kSnapshotStatisticsRows = 12;
+inline constexpr int kChartSnapshotRows =
+    1 + kSnapshotSessionInfoRows + kSnapshotLoudnessConfigRows + kSnapshotStatisticsRows;
+
+// Always kChartSnapshotRows rows: each block is cut or padded with empty rows to its length, so the
+// exports find every row at its place whatever the grids held.
+TChartSnapshot MakeChartSnapshot(const TSnapshotRow& rAnalysisDate,
+                                 const std::vector<TSnapshotRow>& aSessionInfo,
+                                 const std::vector<TSnapshotRow>& aLoudnessConfig,
+                                 const std::vector<TSnapshotRow>& aStatistics);
+
+// Columns 0 and 1 of the first iRows rows of a grid's model (fewer when it has fewer rows).
+std::vector<TSnapshotRow> SnapshotRowsOf(const QAbstractItemModel* Model, int iRows);
+
+// A session's stamp (a Julian date of the local time) as the system writes a date and time.
+QString AnalysisDateText(double dtJulian);
+
+// The name of a new chart tab: "tsChart" and the page count after adding it; when a tab still open has that
+// name (an earlier tab was closed), the next number free among slNamesInUse.
+QString ChartTabName(int iPageCount, const QStringList& slNamesInUse);

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "review/ChartData.h"
+#include "review/ReviewChart.h"
+
+#include <QWidget>
+
+class QAction;
+class QMenu;
+class QPushButton;
+class QTableWidget;
+
+// One chart tab of the main window's page control: the chart, its export button with the export popup on
+// it, and the hidden snapshot of the charted session, which the exports read even after another session
+// was selected.
+class TChartTab : public QWidget {
+    Q_OBJECT
+public:
+    // Gap between the tab's edges and the chart, and between the chart's top right and the button.
+    static constexpr int kMargin = 8;
+    static constexpr int kExportButtonWidth = 120;
+    static constexpr int kExportButtonHeight = 33;
+
+    TChartTab(int iTag, const TReviewChartSetup& rSetup, TChartOptions& rOptions, const int& iLNG,
+              QWidget* parent = nullptr);
+
+    // Adds the export button with its popup to the chart.
+    void AddExportButton();
+    // Fills the hidden snapshot grid.
+    void SetSnapshot(const TChartSnapshot& rSnapshot);
+    // Row iRow of the snapshot grid as (label, value).
+    TSnapshotRow SnapshotRow(int iRow) const;
+
+    // Puts the chart's on-screen picture on the clipboard as an image.
+    void CopyChartToClipboard();
+    void UpdateGUIStrings();
+
+    // The main window's tab counter when the tab was made.
+    const int Tag;
+    TReviewChart* Chart = nullptr;
+    QPushButton* btnChartExport = nullptr;
+    QMenu* popExportChart = nullptr;
+    QAction* popExportToPDF = nullptr;
+    QAction* popExportToPDFFullPage = nullptr;
+    QAction* popCopyChartClipBrd = nullptr;
+    QTableWidget* SGData = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void ChartExportPDFMenu();
+    void PlaceExportButton();
+
+    const int& FLanguage;
+};

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "review/ChartTab.h"
+
+#include <QObject>
+#include <functional>
+
+class QAction;
+class QMenu;
+class QTabWidget;
+
+// What the chart tabs need of the main window: its messages and its long-operation state.
+class IChartTabsHost {
+public:
+    virtual ~IChartTabsHost() = default;
+    // A message of the program (text, kind kMsg..., buttons kMsgBtn...); returns the button chosen.
+    virtual int ShowMessageBox(const QString& sText, int iKind, int iButtons) = 0;
+    // The wait window with text entry iEntry, the main window taking no input, until EndLongOperation.
+    virtual void BeginLongOperation(int iEntry) = 0;
+    virtual void EndLongOperation() = 0;
+};
+
+// What a new chart tab shows, gathered by the main window from the selected session.
+struct TChartTabRequest {
+    // The session's show title.
+    QString sCaption;
+    TReviewChartSetup rSetup;
+    TChartSnapshot rSnapshot;
+    // Reads the level rows the level table shows into the rows, calling the pump now and then; false when
+    // no rows are loaded or the query failed.
+    std::function<bool(TLevelData& rRows, const std::function<void()>& fnPump)> fnLoadRows;
+};
+
+// The chart tabs of the main window's page control, after its two fixed pages: making them, their context
+// menu with "Close Tab", and closing them. The fixed pages are never closed.
+class TChartTabs : public QObject {
+    Q_OBJECT
+public:
+    // Pages before the first chart tab: logging and database.
+    static constexpr int kFixedPages = 2;
+
+    TChartTabs(QTabWidget* pPageCtrl, TChartOptions& rOptions, const int& iLNG, int& iTabId,
+               IChartTabsHost& rHost);
+
+    // Makes a chart tab from rRequest, after all other pages, and makes it the active page. The main window
+    // is disabled and the wait window shown meanwhile; both are restored whatever happens. A session without
+    // rows is told and still gets its (empty) tab.
+    TChartTab* MakeChartTab(const TChartTabRequest& rRequest);
+    // Frees the active page when it is a chart tab.
+    void CloseActiveTab();
+    void UpdateGUIStrings();
+
+    QMenu* popTab = nullptr;
+    QAction* popTabClose = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // The active page when it is a chart tab, else none.
+    TChartTab* ActiveChartTab() const;
+
+    QTabWidget* PageCtrl;
+    TChartOptions& rChartOptions;
+    const int& FLanguage;
+    int& FTabId;
+    IChartTabsHost& Host;
+};

@@ -1,0 +1,248 @@
+#include "review/ReviewChart.h"
+
+#include "app/Drawing.h"
+#include "app/TextTable.h"
+
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr int kTxtShortTerm = 150;
+
+// The system colour of inactive captions, by its platform index.
+constexpr TColorValue kInactiveCaptionIndex = 3;
+
+constexpr QColor clGradientTop(0xDA, 0xDA, 0xDA);
+constexpr QColor clShadow(0x80, 0x80, 0x80, 0x60);
+constexpr int kAxisTitlePointSize = 10;
+
+// Legend check box: side, and the gap to the series' line sample.
+constexpr int kCheckBoxSize = 11;
+constexpr int kCheckBoxGap = 4;
+
+// A line series with a shadow 1 pixel right and down, drawn under the line from the same points.
+class TShadowGraph : public QCPGraph {
+public:
+    using QCPGraph::QCPGraph;
+
+protected:
+    void drawLinePlot(QCPPainter* painter, const QVector<QPointF>& lines) const override {
+        const QPen LinePen = painter->pen();
+        QPen ShadowPen = LinePen;
+        ShadowPen.setColor(clShadow);
+        painter->save();
+        painter->setPen(ShadowPen);
+        // Under the line a plain shadow looks the same and draws in half the time.
+        painter->setAntialiasing(false);
+        painter->translate(1, 1);
+        QCPGraph::drawLinePlot(painter, lines);
+        painter->restore();
+        painter->setPen(LinePen);
+        QCPGraph::drawLinePlot(painter, lines);
+    }
+};
+
+// A legend entry with a check box that shows whether its series is shown.
+class TCheckLegendItem : public QCPPlottableLegendItem {
+public:
+    using QCPPlottableLegendItem::QCPPlottableLegendItem;
+
+protected:
+    void draw(QCPPainter* painter) override {
+        if (!mPlottable)
+            return;
+        const QSize IconSize = mParentLegend->iconSize();
+        painter->setFont(getFont());
+        const int iHeight = std::max(painter->fontMetrics().height(), IconSize.height());
+        const QRect Box(mRect.x(), mRect.y() + (iHeight - kCheckBoxSize) / 2, kCheckBoxSize, kCheckBoxSize);
+        painter->setPen(QPen(QColor(0x40, 0x40, 0x40), 1));
+        painter->setBrush(Qt::white);
+        painter->drawRect(Box);
+        if (mPlottable->visible()) {
+            painter->setPen(QPen(Qt::black, 2));
+            const QPointF aTick[] = {Box.topLeft() + QPointF(2.5, 5.5), Box.topLeft() + QPointF(4.5, 8.5),
+                                     Box.topLeft() + QPointF(8.5, 2.5)};
+            painter->drawPolyline(aTick, 3);
+        }
+        // The line sample and the title follow the box.
+        painter->save();
+        painter->translate(kCheckBoxSize + kCheckBoxGap, 0);
+        QCPPlottableLegendItem::draw(painter);
+        painter->restore();
+    }
+
+    QSize minimumOuterSizeHint() const override {
+        const QSize Base = QCPPlottableLegendItem::minimumOuterSizeHint();
+        return QSize(Base.width() + kCheckBoxSize + kCheckBoxGap, Base.height());
+    }
+};
+
+// Labels the bottom axis's ticks with the timecodes of their rows.
+class TLevelRowTicker : public TTimecodeTicker {
+public:
+    explicit TLevelRowTicker(const TLevelData& rRows) : Rows(rRows) {}
+
+protected:
+    QString getTickLabel(double tick, const QLocale&, QChar, int) override {
+        const double fIndex = std::round(tick);
+        if (fIndex < 0 || fIndex >= double(Rows.RowCount()))
+            return QString();
+        return Rows.Timecode(int(fIndex));
+    }
+
+private:
+    const TLevelData& Rows;
+};
+
+void BoldTitle(QCPAxis* Axis) {
+    QFont Font = Axis->labelFont();
+    Font.setBold(true);
+    Font.setPointSize(kAxisTitlePointSize);
+    Axis->setLabelFont(Font);
+}
+
+} // namespace
+
+TReviewChart::TReviewChart(const TReviewChartSetup& rSetup, TChartOptions& rOptions, const int& iLNG,
+                           QWidget* parent)
+    : QCustomPlot(parent), rChartOptions(rOptions), FLanguage(iLNG),
+      clBorder(ColorValueToQColor(clSystemColor + kInactiveCaptionIndex)) {
+    setPlottingHints(QCP::phCacheLabels);
+    QLinearGradient Gradient(0, 0, 0, 1);
+    Gradient.setCoordinateMode(QGradient::ObjectMode);
+    Gradient.setColorAt(0, clGradientTop);
+    Gradient.setColorAt(1, Qt::white);
+    setBackground(QBrush(Gradient));
+
+    xAxis->setTicker(QSharedPointer<TLevelRowTicker>::create(Rows));
+    xAxis->setTickLabelRotation(90);
+    for (QCPAxis* Axis : {xAxis, yAxis, yAxis2}) {
+        Axis->grid()->setPen(QPen(QColor(0xC8, 0xCE, 0xD6), 0, Qt::DotLine));
+        BoldTitle(Axis);
+    }
+    yAxis2->grid()->setVisible(false);
+
+    setAutoAddPlottableToLegend(false);
+    legend->setVisible(true);
+    PlaceLegendBelowPlot(*this);
+
+    AddSeries(yAxis2);
+    AddSeries(yAxis);
+    AddSeries(yAxis);
+    const TChartOptions& r = rChartOptions;
+    if (r.bCursor1Enable)
+        AddCursorSeries(r.fCursor1, r.clCursor1Color, r.iCursor1LineWidth, r.bCursor1Visible, r.sCursor1Name);
+    if (r.bCursor2Enable)
+        AddCursorSeries(r.fCursor2, r.clCursor2Color, r.iCursor2LineWidth, r.bCursor2Visible, r.sCursor2Name);
+    aMin.assign(size_t(graphCount()), std::numeric_limits<double>::infinity());
+    aMax.assign(size_t(graphCount()), -std::numeric_limits<double>::infinity());
+
+    ApplyLevelChartSettings(*this, rChartOptions, rSetup.iScaleMode, rSetup.sUnit, kTxtShortTerm, false,
+                            FLanguage);
+    FitChartAxes(*this, 0, aMin, aMax);
+    connect(this, &QCustomPlot::legendClick, this, &TReviewChart::ChartLegendClick);
+}
+
+void TReviewChart::AddSeries(QCPAxis* ValueAxis) {
+    auto* Series = new TShadowGraph(xAxis, ValueAxis);
+    Series->setAdaptiveSampling(true);
+    Series->setLineStyle(QCPGraph::lsLine);
+    legend->addItem(new TCheckLegendItem(legend, Series));
+}
+
+void TReviewChart::AddCursorSeries(double fLevel, TColorValue clColor, int iWidth, bool bVisible,
+                                   const QString& sName) {
+    AddSeries(yAxis);
+    QCPGraph* Cursor = graph(graphCount() - 1);
+    Cursor->setPen(SeriesPen(clColor, iWidth));
+    Cursor->setVisible(bVisible);
+    Cursor->setName(sName);
+    aCursorLevels.push_back(fLevel);
+}
+
+void TReviewChart::SetRows(TLevelData&& rRows) {
+    Rows = std::move(rRows);
+    const int iPoints = Rows.RowCount();
+    QVector<double> aKeys(iPoints);
+    for (int i = 0; i < iPoints; ++i)
+        aKeys[i] = i;
+    const auto Level = [](int iSeries, const TLevelRow& r) {
+        return iSeries == kSeriesPeak ? r.fInstantaneousPeak
+                                      : (iSeries == kSeriesIntegrating ? r.fLoudnessInt : r.fLoudnessHi);
+    };
+    for (int iSeries = 0; iSeries < graphCount(); ++iSeries) {
+        QVector<double> aValues(iPoints);
+        double fLow = std::numeric_limits<double>::infinity();
+        double fHigh = -fLow;
+        if (iSeries < kFirstCursorSeries) {
+            for (int i = 0; i < iPoints; ++i) {
+                const double f = Level(iSeries, Rows.Row(i));
+                aValues[i] = f;
+                if (std::isfinite(f)) {
+                    fLow = std::min(fLow, f);
+                    fHigh = std::max(fHigh, f);
+                }
+            }
+        } else {
+            const double fLevel = aCursorLevels[size_t(iSeries - kFirstCursorSeries)];
+            aValues.fill(fLevel);
+            if (iPoints > 0 && std::isfinite(fLevel))
+                fLow = fHigh = fLevel;
+        }
+        graph(iSeries)->setData(aKeys, aValues, true);
+        aMin[size_t(iSeries)] = fLow;
+        aMax[size_t(iSeries)] = fHigh;
+    }
+    RefreshNow();
+}
+
+QString TReviewChart::PointLabel(int iPoint) const {
+    if (iPoint < 0 || iPoint >= PointCount())
+        return QString();
+    return Rows.Timecode(iPoint);
+}
+
+void TReviewChart::RefreshNow() {
+    FitChartAxes(*this, PointCount(), aMin, aMax);
+    replot(QCustomPlot::rpQueuedReplot);
+}
+
+void TReviewChart::ClickLegend(int iSeries) {
+    if (iSeries < 0 || iSeries >= graphCount())
+        return;
+    QCPGraph* Series = graph(iSeries);
+    Series->setVisible(!Series->visible());
+    ChartLoggingClickLegend(*this, rChartOptions, FLanguage);
+    RefreshNow();
+}
+
+void TReviewChart::ChartLegendClick(QCPLegend*, QCPAbstractLegendItem* Item, QMouseEvent*) {
+    ClickLegend(LegendSeriesIndex(*this, Item));
+}
+
+QImage TReviewChart::ChartPicture() {
+    FitChartAxes(*this, PointCount(), aMin, aMax);
+    return toPixmap(width(), height()).toImage().convertToFormat(QImage::Format_RGB888);
+}
+
+void TReviewChart::draw(QCPPainter* painter) {
+    QCustomPlot::draw(painter);
+    DrawBorder(*painter);
+}
+
+void TReviewChart::paintEvent(QPaintEvent* event) {
+    QCustomPlot::paintEvent(event);
+    QPainter Painter(this);
+    DrawBorder(Painter);
+}
+
+void TReviewChart::DrawBorder(QPainter& Painter) const {
+    if (!clBorder.isValid())
+        return;
+    Painter.setPen(QPen(clBorder, 1));
+    Painter.setBrush(Qt::NoBrush);
+    Painter.drawRect(viewport().adjusted(0, 0, -1, -1));
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "app/Settings.h"
+#include "engine/LiveChart.h"
+#include "review/LevelData.h"
+
+#include <vector>
+
+// A review chart's description of the charted session.
+struct TReviewChartSetup {
+    // Scale mode of the session (carried by series 1) and the unit the grids show for it.
+    int iScaleMode = 0;
+    QString sUnit;
+};
+
+// A stored session's levels over its rows: series 0 instantaneous peak (right axis), 1 integrated loudness,
+// 2 short-term maximum, then a horizontal line for each enabled cursor (left axis). The horizontal position
+// is the row's index; the bottom axis names the visible ticks by their rows' timecodes. The legend has a
+// check box per series: a click switches the series and applies the legend rule, which records the choice
+// in the chart options for later charts.
+class TReviewChart : public QCustomPlot {
+    Q_OBJECT
+public:
+    static constexpr int kSeriesPeak = 0;
+    static constexpr int kSeriesIntegrating = 1;
+    static constexpr int kSeriesSTMax = 2;
+    static constexpr int kFirstCursorSeries = 3;
+
+    TReviewChart(const TReviewChartSetup& rSetup, TChartOptions& rOptions, const int& iLNG,
+                 QWidget* parent = nullptr);
+
+    // Puts one point per row on every series, labelled with the row's timecode; the chart keeps the rows.
+    void SetRows(TLevelData&& rRows);
+    int PointCount() const { return Rows.RowCount(); }
+    QString PointLabel(int iPoint) const;
+
+    // Switches series iSeries as a click on its legend entry does.
+    void ClickLegend(int iSeries);
+    // Brings the axes up to the shown series and repaints.
+    void RefreshNow();
+
+    // The chart as the screen shows it (without the export button), in 24-bit colour.
+    QImage ChartPicture();
+
+    // Colour of the chart's frame; the screen's is the system colour of inactive captions.
+    void SetBorderColor(const QColor& cl) { clBorder = cl; }
+
+protected:
+    void draw(QCPPainter* painter) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void AddSeries(QCPAxis* ValueAxis);
+    void AddCursorSeries(double fLevel, TColorValue clColor, int iWidth, bool bVisible, const QString& sName);
+    void ChartLegendClick(QCPLegend* Legend, QCPAbstractLegendItem* Item, QMouseEvent* Event);
+    void DrawBorder(QPainter& Painter) const;
+
+    TChartOptions& rChartOptions;
+    const int& FLanguage;
+    // The charted rows; the bottom axis reads the timecodes of its visible ticks from them.
+    TLevelData Rows;
+    // The level of each cursor series, from series kFirstCursorSeries on.
+    std::vector<double> aCursorLevels;
+    // Extremes of each series, for the automatic level axes.
+    std::vector<double> aMin;
+    std::vector<double> aMax;
+    QColor clBorder;
+};

@@ -1,0 +1,452 @@
+#include "review/ChartTabs.h"
+#include "app/Drawing.h"
+#include "app/FormMain.h"
+#include "app/MessageBox.h"
+#include "app/TextTable.h"
+#include "dialogs/FormWait.h"
+#include "review/FormChart.h"
+#include "review/FormFilter.h"
+#include "review/LevelFilter.h"
+#include "tests/support/TestSupport.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <gtest/gtest.h>
+
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+
+namespace {
+
+const char* const kIdA = "0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9";
+const char* const kIdEmpty = "F0E1D2C3-B4A5-9687-7869-5A4B3C2D1E0F";
+constexpr int kRowsA = 40;
+constexpr int kScaleLUFS = 1;
+
+QString TimeCode(int i) {
+    return QString::asprintf("10:%02d:%02d:00", i / 60, i % 60);
+}
+double PeakOf(int i) {
+    return -10.0 + (i % 7);
+}
+double IntOf(int i) {
+    return -30.0 + i * 0.1;
+}
+double STMaxOf(int i) {
+    return -25.0 + (i % 5);
+}
+
+std::vector<QString> TimeCodes(const TReviewChart* Chart) {
+    std::vector<QString> a;
+    for (int i = 0; i < Chart->PointCount(); ++i)
+        a.push_back(Chart->PointLabel(i));
+    return a;
+}
+
+// The program's main window on a database with session A (40 level rows) and a session without rows, as
+// the user reaches it: the database opened, its sessions listed.
+class ChartTabsFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Main.MessageBox->SetResponder([this](const TMessageBoxRequest& r) {
+            aMessages.push_back(r.sText);
+            // A message arrives while the chart is being made: the window must be waiting then.
+            bMainEnabledAtMessage = Main.isEnabled();
+            return kMsgResultOK;
+        });
+        Wait.SetLanguage(&Main.iLNG);
+        Filter.SetContext(&Main.iLNG, &Main.Ctrl.Settings.rFilterOptions, Main.MessageBox.get());
+        TAppWindows Windows;
+        Windows.frmMain = &Main;
+        Windows.frmWait = &Wait;
+        Windows.frmChart = &Chart;
+        Windows.frmFilter = &Filter;
+        Main.SetWindows(Windows);
+        Main.resize(1200, 800);
+        Main.show();
+        // The start finds no database in the fresh settings and says so.
+        qxtest::WaitFor([] { return false; }, 50);
+        aMessages.clear();
+
+        TdbSQLite DB;
+        const QString sFile = Home.Path() + "/review.DB3";
+        ASSERT_TRUE(DB.CreateSQLiteDB(sFile));
+        ASSERT_TRUE(DB.OpenSQLiteDB(sFile));
+        TSessionInfo r;
+        r.sReportID = kIdA;
+        r.sShowTitle = "Evening & News";
+        r.sNotes = QString("Notes of ") + kIdA;
+        r.rLoudnessSetup.iScaleMode = kScaleLUFS;
+        ASSERT_TRUE(DB.InsertSession(r));
+        for (int i = 0; i < kRowsA; ++i)
+            ASSERT_TRUE(DB.InsertSessionData(kIdA, "1", 0, 1, IntOf(i), PeakOf(i), -40, STMaxOf(i), 0, 0,
+                                             TimeCode(i)));
+        TSessionInfo rEmpty;
+        rEmpty.sReportID = kIdEmpty;
+        rEmpty.sShowTitle = "Empty";
+        ASSERT_TRUE(DB.InsertSession(rEmpty));
+        DB.CloseSQLiteDB();
+
+        ASSERT_TRUE(Main.Ctrl.SQLConnection.OpenSQLiteDB(sFile));
+        Main.SetMainGUI(kGUIDatabase);
+        Main.DatabaseView->DatabaseOpened();
+        // The row's stamp as the session list's update left it.
+        ASSERT_TRUE(SelectSession(kIdA));
+        dtAnalysis = Main.rSelectedSessionInfo.dtDateTime;
+        ASSERT_TRUE(LoadSession(kIdA));
+        ASSERT_EQ(Main.DatabaseView->LevelData().LevelTable().RowCount(), kRowsA);
+    }
+
+    // Selects a listed session and double-clicks it, which loads its level rows.
+    bool LoadSession(const QString& sId) {
+        if (!SelectSession(sId))
+            return false;
+        Main.DatabaseView->sgSessionsDblClick();
+        return true;
+    }
+
+    bool SelectSession(const QString& sId) {
+        const int iRow = Main.DatabaseView->Browser().Sessions().RowOfSession(sId);
+        if (iRow < 0)
+            return false;
+        Main.sgSessions->setCurrentIndex(Main.sgSessions->model()->index(iRow, 0));
+        return Main.rSelectedSessionInfo.sReportID == sId;
+    }
+
+    // The Chart button as the user presses it. It is enabled only after a load found rows; the other
+    // cases press it all the same, to show that the command holds up on its own.
+    TChartTab* MakeChart() {
+        Main.btnChart->setEnabled(true);
+        Main.btnChart->click();
+        return qobject_cast<TChartTab*>(Main.PageCtrl->currentWidget());
+    }
+
+    void RightClickTab(int iIndex) {
+        QTabBar* Bar = Main.PageCtrl->tabBar();
+        Click(Bar, QRectF(Bar->tabRect(iIndex)).center(), Qt::RightButton);
+    }
+
+    // A click of the left button on a legend entry, as the user makes it.
+    static void ClickLegendOf(TReviewChart* Chart, int iSeries) {
+        Chart->replot(QCustomPlot::rpImmediateRefresh);
+        QCPPlottableLegendItem* Item = Chart->legend->itemWithPlottable(Chart->graph(iSeries));
+        ASSERT_NE(Item, nullptr);
+        ASSERT_FALSE(Item->rect().isEmpty()) << "the legend must have been laid out";
+        Click(Chart, QRectF(Item->rect()).center(), Qt::LeftButton);
+    }
+
+    static void Click(QWidget* Target, QPointF Pos, Qt::MouseButton Button) {
+        QMouseEvent Press(QEvent::MouseButtonPress, Pos, Target->mapToGlobal(Pos), Button, Button,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(Target, &Press);
+        QMouseEvent Release(QEvent::MouseButtonRelease, Pos, Target->mapToGlobal(Pos), Button, Qt::NoButton,
+                            Qt::NoModifier);
+        QCoreApplication::sendEvent(Target, &Release);
+    }
+
+    qxtest::TFreshConfigHome Home;
+    TfrmMain Main;
+    TfrmWait Wait;
+    TfrmChart Chart;
+    TfrmFilter Filter;
+    TChartOptions& rOptions = Main.Ctrl.Settings.rChartOptions;
+    double dtAnalysis = 0;
+    std::vector<QString> aMessages;
+    bool bMainEnabledAtMessage = true;
+};
+
+TEST_F(ChartTabsFixture, TheFirstChartTabIsTheThirdPageWithTheSessionsPointsAndSnapshot) {
+    ASSERT_TRUE(Main.btnChart->isEnabled());
+    TChartTab* Tab = MakeChart();
+    ASSERT_NE(Tab, nullptr);
+    EXPECT_EQ(Main.PageCtrl->indexOf(Tab), 2);
+    EXPECT_EQ(Tab->objectName(), "tsChart3");
+    EXPECT_EQ(Tab->Tag, 1);
+    EXPECT_EQ(Main.iTabId, 1);
+    EXPECT_EQ(Tab->btnChartExport->property("Tag").toInt(), 1);
+    // The title is shown as typed, its "&" no shortcut mark.
+    EXPECT_EQ(Main.PageCtrl->tabText(2), "Evening && News");
+    EXPECT_TRUE(aMessages.empty());
+    EXPECT_TRUE(Main.isEnabled());
+    EXPECT_FALSE(Wait.isVisible());
+
+    TReviewChart* c = Tab->Chart;
+    EXPECT_EQ(Tab->children().indexOf(c), 0) << "the chart is the tab's first child";
+    ASSERT_EQ(c->graphCount(), 3);
+    ASSERT_EQ(c->PointCount(), kRowsA);
+    const double aExpected[3] = {PeakOf(17), IntOf(17), STMaxOf(17)};
+    for (int iSeries = 0; iSeries < 3; ++iSeries) {
+        ASSERT_EQ(c->graph(iSeries)->dataCount(), kRowsA);
+        EXPECT_DOUBLE_EQ(c->graph(iSeries)->data()->at(17)->key, 17.0);
+        EXPECT_DOUBLE_EQ(c->graph(iSeries)->data()->at(17)->value, aExpected[iSeries]) << iSeries;
+    }
+    EXPECT_EQ(c->PointLabel(17), TimeCode(17));
+    // Bottom labels come from the ticker, one per visible tick: each names its row.
+    c->replot(QCustomPlot::rpImmediateRefresh);
+    const QVector<double> aTicks = c->xAxis->tickVector();
+    const QVector<QString> aLabels = c->xAxis->tickVectorLabels();
+    ASSERT_GE(aTicks.size(), 2);
+    ASSERT_EQ(aLabels.size(), aTicks.size());
+    EXPECT_LT(aTicks.size(), kRowsA);
+    for (int i = 0; i < aTicks.size(); ++i)
+        EXPECT_EQ(aLabels[i], TimeCode(int(aTicks[i])));
+    EXPECT_DOUBLE_EQ(c->xAxis->tickLabelRotation(), 90);
+
+    EXPECT_EQ(c->graph(0)->name(), "Peak Level ( dBFS ).");
+    EXPECT_EQ(c->graph(1)->name(), "Integrating ( LUFS ).");
+    EXPECT_EQ(c->graph(2)->name(), "Shortterm ( LUFS ).");
+    EXPECT_EQ(c->graph(1)->property("Tag").toInt(), kScaleLUFS);
+    EXPECT_EQ(c->graph(0)->valueAxis(), c->yAxis2);
+    EXPECT_EQ(c->graph(2)->valueAxis(), c->yAxis);
+    EXPECT_EQ(c->yAxis->label(), "Integrating / Shortterm Max.\nLUFS");
+    EXPECT_EQ(c->yAxis2->label(), "Peak Level\ndBFS");
+    EXPECT_TRUE(c->yAxis->labelFont().bold());
+    EXPECT_EQ(c->yAxis->labelFont().pointSize(), 10);
+    EXPECT_EQ(c->graph(0)->pen().color(), ColorValueToQColor(rOptions.clPeakColor));
+    EXPECT_EQ(c->graph(2)->pen().color(), ColorValueToQColor(rOptions.clSTMaxColor));
+
+    // The snapshot: analysis date, session information, configuration, statistics.
+    ASSERT_EQ(Tab->SGData->rowCount(), kChartSnapshotRows);
+    EXPECT_FALSE(Tab->SGData->isVisible());
+    EXPECT_EQ(Tab->SnapshotRow(0).sLabel, "Analysis Date.:");
+    EXPECT_EQ(Tab->SnapshotRow(0).sValue, AnalysisDateText(dtAnalysis));
+    EXPECT_FALSE(Tab->SnapshotRow(0).sValue.isEmpty());
+    EXPECT_EQ(Tab->SnapshotRow(2), (TSnapshotRow{"Show Title.:", "Evening & News"}));
+    EXPECT_EQ(Tab->SnapshotRow(8).sValue, QString("Notes of ") + kIdA);
+    EXPECT_EQ(Tab->SnapshotRow(13).sValue, "LUFS");
+    // The highest peak, as the statistics grid shows it.
+    EXPECT_EQ(Tab->SnapshotRow(22).sValue, "-4.0  dBFS");
+}
+
+TEST_F(ChartTabsFixture, CursorSeriesFollowTheLevelSeriesInOrder) {
+    struct TCase {
+        bool bCursor1;
+        bool bCursor2;
+        int iSeries;
+    } aCases[] = {{false, false, 3}, {true, false, 4}, {false, true, 4}, {true, true, 5}};
+    rOptions.fCursor1 = -23;
+    rOptions.fCursor2 = -31;
+    rOptions.clCursor2Color = clPurple;
+    rOptions.iCursor2LineWidth = 3;
+    rOptions.sCursor2Name = "Target";
+    rOptions.bCursor1Visible = true;
+    rOptions.bCursor2Visible = false;
+    for (const TCase& t : aCases) {
+        SCOPED_TRACE(testing::Message() << t.bCursor1 << t.bCursor2);
+        rOptions.bCursor1Enable = t.bCursor1;
+        rOptions.bCursor2Enable = t.bCursor2;
+        TReviewChart* c = MakeChart()->Chart;
+        ASSERT_EQ(c->graphCount(), t.iSeries);
+        if (t.bCursor1) {
+            EXPECT_EQ(c->graph(3)->name(), "Cursor 1.");
+            EXPECT_TRUE(c->graph(3)->visible());
+            EXPECT_DOUBLE_EQ(c->graph(3)->data()->at(kRowsA - 1)->value, -23);
+        }
+        if (t.bCursor2) {
+            QCPGraph* Cursor2 = c->graph(t.iSeries - 1);
+            EXPECT_EQ(t.iSeries - 1, t.bCursor1 ? 4 : 3);
+            EXPECT_EQ(Cursor2->name(), "Target");
+            EXPECT_FALSE(Cursor2->visible());
+            EXPECT_EQ(Cursor2->pen().color(), ColorValueToQColor(clPurple));
+            EXPECT_EQ(Cursor2->pen().width(), 3);
+            EXPECT_EQ(Cursor2->valueAxis(), c->yAxis);
+            ASSERT_EQ(Cursor2->dataCount(), kRowsA);
+            EXPECT_DOUBLE_EQ(Cursor2->data()->at(0)->value, -31);
+        }
+    }
+}
+
+TEST_F(ChartTabsFixture, LegendChecksRelayTheAxesAndCarryOverToTheNextChart) {
+    rOptions.bRightAxisAutoScale = false;
+    rOptions.fRightAxisMin = -60;
+    rOptions.fRightAxisMax = 3;
+    TReviewChart* c = MakeChart()->Chart;
+    c->resize(1000, 600);
+
+    // Unchecking every series hides both level axes.
+    for (int iSeries : {0, 1, 2})
+        ClickLegendOf(c, iSeries);
+    EXPECT_FALSE(c->yAxis->visible());
+    EXPECT_FALSE(c->yAxis2->visible());
+    EXPECT_FALSE(rOptions.bPeakEnabled || rOptions.bIntEnabled || rOptions.bSTMaxEnabled);
+
+    // The peak alone moves to the left axis with the right axis's range and title.
+    ClickLegendOf(c, 0);
+    EXPECT_TRUE(c->graph(0)->visible());
+    EXPECT_EQ(c->graph(0)->valueAxis(), c->yAxis);
+    EXPECT_TRUE(c->yAxis->visible());
+    EXPECT_FALSE(c->yAxis2->visible());
+    EXPECT_EQ(c->yAxis->label(), "Peak Level\ndBFS");
+    EXPECT_DOUBLE_EQ(c->yAxis->range().lower, -60);
+    EXPECT_DOUBLE_EQ(c->yAxis->range().upper, 3);
+    EXPECT_EQ(c->yAxis->labelColor(), ColorValueToQColor(rOptions.clPeakColor));
+    EXPECT_TRUE(rOptions.bPeakEnabled);
+    EXPECT_FALSE(rOptions.bIntEnabled);
+
+    // The next chart starts with the choice recorded.
+    TReviewChart* Next = MakeChart()->Chart;
+    EXPECT_TRUE(Next->graph(0)->visible());
+    EXPECT_FALSE(Next->graph(1)->visible());
+    EXPECT_FALSE(Next->graph(2)->visible());
+    EXPECT_EQ(Next->graph(0)->valueAxis(), Next->yAxis);
+}
+
+TEST_F(ChartTabsFixture, AnAutomaticAxisFollowsTheShownSeries) {
+    TReviewChart* c = MakeChart()->Chart;
+    c->resize(1000, 600);
+    c->replot(QCustomPlot::rpImmediateRefresh);
+    c->RefreshNow();
+    // Integrating -30 to -26.1, short-term -25 to -21, on the left: all of it inside, a little to spare.
+    EXPECT_LT(c->yAxis->range().lower, -30);
+    EXPECT_GT(c->yAxis->range().lower, -31);
+    EXPECT_GT(c->yAxis->range().upper, -21);
+    EXPECT_LT(c->yAxis->range().upper, -20);
+    c->ClickLegend(2);
+    EXPECT_LT(c->yAxis->range().upper, -25);
+}
+
+TEST_F(ChartTabsFixture, ASessionWithoutRowsIsToldAndStillGetsAnEmptyTab) {
+    ASSERT_TRUE(LoadSession(kIdEmpty));
+    EXPECT_FALSE(Main.btnChart->isEnabled());
+    TChartTab* Tab = MakeChart();
+    ASSERT_NE(Tab, nullptr);
+    ASSERT_EQ(aMessages.size(), 1u);
+    EXPECT_EQ(aMessages[0], GetText(280, kLanguageEnglish));
+    EXPECT_FALSE(bMainEnabledAtMessage) << "the message comes while the chart is being made";
+    EXPECT_EQ(Tab->Chart->PointCount(), 0);
+    EXPECT_EQ(Tab->Chart->graph(0)->dataCount(), 0);
+    EXPECT_EQ(Main.PageCtrl->tabText(2), "Empty");
+    EXPECT_EQ(Main.PageCtrl->currentWidget(), Tab);
+    EXPECT_TRUE(Main.isEnabled());
+    EXPECT_FALSE(Wait.isVisible());
+}
+
+TEST_F(ChartTabsFixture, TheTabPopupClosesChartTabsOnlyAndNamesStayUnique) {
+    TChartTab* First = MakeChart();
+    TChartTab* Second = MakeChart();
+    EXPECT_EQ(Second->objectName(), "tsChart4");
+    EXPECT_EQ(Second->Tag, 2);
+
+    // The fixed pages have no popup.
+    RightClickTab(1);
+    EXPECT_EQ(Main.PageCtrl->currentIndex(), 1);
+    EXPECT_FALSE(Main.ChartTabs->popTab->isVisible());
+    Main.ChartTabs->popTabClose->trigger();
+    EXPECT_EQ(Main.PageCtrl->count(), 4);
+
+    // A right click activates the first chart tab and offers "Close Tab".
+    RightClickTab(2);
+    EXPECT_EQ(Main.PageCtrl->currentWidget(), First);
+    ASSERT_TRUE(qxtest::WaitFor([&] { return Main.ChartTabs->popTab->isVisible(); }));
+    EXPECT_EQ(Main.ChartTabs->popTabClose->text(), "Close Tab");
+    Main.ChartTabs->popTabClose->trigger();
+    Main.ChartTabs->popTab->hide();
+    ASSERT_EQ(Main.PageCtrl->count(), 3);
+    EXPECT_EQ(Main.PageCtrl->widget(2), Second);
+    EXPECT_EQ(Second->Chart->PointCount(), kRowsA);
+    EXPECT_EQ(Second->SnapshotRow(2).sValue, "Evening & News");
+
+    // The page count would repeat the name of the tab still open.
+    TChartTab* Third = MakeChart();
+    EXPECT_EQ(Main.PageCtrl->count(), 4);
+    EXPECT_NE(Third->objectName(), Second->objectName());
+    EXPECT_EQ(Third->Tag, 3);
+}
+
+TEST_F(ChartTabsFixture, TheSnapshotStaysWithItsTabWhenAnotherSessionIsSelected) {
+    TChartTab* Tab = MakeChart();
+    ASSERT_TRUE(SelectSession(kIdEmpty));
+    ASSERT_EQ(Main.sgDBSessionInfo->model()->index(1, 1).data().toString(), "Empty");
+    EXPECT_EQ(Tab->SnapshotRow(2).sValue, "Evening & News");
+    EXPECT_EQ(Tab->SnapshotRow(8).sValue, QString("Notes of ") + kIdA);
+}
+
+TEST_F(ChartTabsFixture, TheCopyItemPutsTheChartsPictureOnTheClipboard) {
+    TChartTab* Tab = MakeChart();
+    ASSERT_TRUE(qxtest::WaitFor([&] { return Tab->Chart->width() > 200; }));
+    QGuiApplication::clipboard()->clear();
+    Tab->btnChartExport->click();
+    EXPECT_TRUE(qxtest::WaitFor([&] { return Tab->popExportChart->isVisible(); }));
+    EXPECT_FALSE(Tab->popExportToPDF->isEnabled());
+    EXPECT_FALSE(Tab->popExportToPDFFullPage->isEnabled());
+    EXPECT_EQ(Tab->popCopyChartClipBrd->text(), "Copy chart to clipboard.");
+    Tab->popCopyChartClipBrd->trigger();
+    Tab->popExportChart->hide();
+    const QImage Picture = QGuiApplication::clipboard()->image();
+    ASSERT_FALSE(Picture.isNull());
+    EXPECT_EQ(Picture.size(), Tab->Chart->size());
+    // The picture shows the chart: its frame at the edge and the gradient's light end at the bottom.
+    EXPECT_EQ(Picture.pixelColor(0, Picture.height() / 2), ColorValueToQColor(clSystemColor + 3));
+    EXPECT_GT(qGray(Picture.pixel(Picture.width() / 2, Picture.height() - 3)), 0xF0);
+}
+
+TEST_F(ChartTabsFixture, TheExportButtonSitsAtTheChartsTopRight) {
+    TChartTab* Tab = MakeChart();
+    ASSERT_TRUE(qxtest::WaitFor([&] { return Tab->Chart->width() > 200; }));
+    const QRect r = Tab->btnChartExport->geometry();
+    EXPECT_EQ(r.size(), QSize(120, 33));
+    EXPECT_EQ(r.top(), 8);
+    EXPECT_EQ(Tab->Chart->width() - r.right() - 1, 8);
+    EXPECT_EQ(Tab->btnChartExport->text(), "Export");
+    EXPECT_EQ(Tab->Chart->geometry().topLeft(), QPoint(8, 8));
+}
+
+TEST_F(ChartTabsFixture, TheChartWindowKeepsItsCaptionAndPlace) {
+    Chart.sCaption = "Evening";
+    Main.iLNG = kLanguageDanish;
+    Main.UpdateGUIStrings();
+    EXPECT_EQ(Chart.windowTitle(), "Diagram - Evening");
+
+    TWindowPlacement rPlace{30, 40, 700, 500, 0, false, 0};
+    Chart.ApplyPlacement(rPlace);
+    TWindowPlacement rStored;
+    Chart.StorePlacement(rStored);
+    EXPECT_EQ(rStored.X, 30);
+    EXPECT_EQ(rStored.Width, 700);
+    EXPECT_FALSE(rStored.Maximized);
+    // Maximized: only the flag is stored, the normal bounds stay as they were.
+    Chart.ApplyPlacement({30, 40, 700, 500, 0, true, 0});
+    TWindowPlacement rMax{1, 2, 3, 4, 0, false, 0};
+    Chart.StorePlacement(rMax);
+    EXPECT_TRUE(rMax.Maximized);
+    EXPECT_EQ(rMax.X, 1);
+    EXPECT_EQ(rMax.Height, 4);
+}
+
+TEST_F(ChartTabsFixture, AChartShowsTheRowsOfTheLastLoadFilteredOrNot) {
+    // Peaks above -8 from 10:00:02:00 on: some of the rows, not all.
+    TFilterOptions rFilter;
+    rFilter.bEnableTCStart = true;
+    rFilter.sTCStart = TimeCode(2);
+    rFilter.bEnablePeakOver = true;
+    rFilter.sPeakOver = "-8";
+    const std::optional<TSQLFilter> Filter = BuildDataFilter(rFilter);
+    ASSERT_TRUE(Filter.has_value());
+    ASSERT_TRUE(Main.DatabaseView->LevelData().LoadDataToGrid(*Filter));
+    const TLevelTable& Table = Main.DatabaseView->LevelData().LevelTable();
+    const int iFiltered = Table.RowCount();
+    ASSERT_GT(iFiltered, 0);
+    ASSERT_LT(iFiltered, kRowsA);
+    TChartTab* Filtered = MakeChart();
+    std::vector<QString> aTable;
+    for (int i = 0; i < iFiltered; ++i)
+        aTable.push_back(Table.Model().Rows().Timecode(i));
+    EXPECT_EQ(TimeCodes(Filtered->Chart), aTable);
+    EXPECT_EQ(TimeCodes(Filtered->Chart).front(), TimeCode(2));
+
+    // A double-click loads every row again; the earlier chart keeps what it showed.
+    ASSERT_TRUE(LoadSession(kIdA));
+    TChartTab* All = MakeChart();
+    EXPECT_EQ(All->Chart->PointCount(), kRowsA);
+    EXPECT_EQ(Filtered->Chart->PointCount(), iFiltered);
+    EXPECT_TRUE(aMessages.empty());
+}
+
+} // namespace
