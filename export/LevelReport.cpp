@@ -4,6 +4,7 @@
 #include "app/TextTable.h"
 #include "app/Version.h"
 #include "review/SessionBrowser.h"
+#include "review/TableColors.h"
 
 #include <QDateTime>
 #include <QImageReader>
@@ -45,20 +46,18 @@ const QString kMakerMail = QStringLiteral("info@kelmoria.example");
 const QString kMakerMailLink = QStringLiteral("mailto:info@kelmoria.example");
 const QString kBullet = QStringLiteral("l");
 
-// The rule a data column's text colour follows.
-enum class TColumnRule { Black, PeakChannel, Peak, STMax, STMin, Integrating };
+// The rule a data column's text colour follows: the peak channel's own, a level column's records, or none.
+struct TColumnRule {
+    bool bPeakChannel = false;
+    const TTableColorOptions* pRules = nullptr;
+};
 
-TColumnRule ColumnRuleOf(const QString& sHeader, int iLNG) {
-    const std::pair<int, TColumnRule> aRules[] = {{kTxtPeakChannelHeading, TColumnRule::PeakChannel},
-                                                  {kTxtPeakLevelHeading, TColumnRule::Peak},
-                                                  {kTxtShortTermMaxHeading, TColumnRule::STMax},
-                                                  {kTxtShortTermHeading, TColumnRule::STMax},
-                                                  {kTxtShortTermMinHeading, TColumnRule::STMin},
-                                                  {kTxtIntegratingHeading, TColumnRule::Integrating}};
-    for (const auto& [iEntry, eRule] : aRules)
-        if (sHeader == GetText(iEntry, iLNG))
-            return eRule;
-    return TColumnRule::Black;
+TColumnRule ColumnRuleOf(const QString& sHeader, const TLevelReport& r) {
+    if (sHeader == GetText(kTxtPeakChannelHeading, r.iLNG))
+        return {true, nullptr};
+    const TTableColorRules Rules{r.rTablePeakColorOptions, r.rTableSTMaxColorOptions,
+                                 r.rTableSTMinColorOptions, r.rTableIntColorOptions};
+    return {false, LevelRulesOf(sHeader, r.iLNG, Rules)};
 }
 
 // A level text as the table shows it: sign, digits and the system's decimal separator. Anything else goes
@@ -90,27 +89,17 @@ bool ReadNumber(const QString& sText, const QLocale& Locale, double& fValue) {
     return bNumber;
 }
 
-TColorValue CellColor(TColumnRule eRule, const QString& sCell, const TLevelReport& r, const QLocale& Locale) {
-    if (eRule == TColumnRule::Black)
+TColorValue CellColor(const TColumnRule& rRule, const QString& sCell, const TLevelReport& r,
+                      const QLocale& Locale) {
+    if (!rRule.bPeakChannel && !rRule.pRules)
         return clBlack;
     double fValue = 0;
     if (!ReadNumber(sCell, Locale, fValue))
         return clBlack;
-    switch (eRule) {
-    case TColumnRule::PeakChannel:
+    // The report marks a peak channel only under the peak level's high rule; the table marks every peak.
+    if (rRule.bPeakChannel)
         return r.rTablePeakColorOptions.rMax.bEnabled && fValue > 0 ? clRed : clBlack;
-    case TColumnRule::Peak:
-        return LevelRuleColor(r.rTablePeakColorOptions, fValue);
-    case TColumnRule::STMax:
-        return LevelRuleColor(r.rTableSTMaxColorOptions, fValue);
-    case TColumnRule::STMin:
-        return LevelRuleColor(r.rTableSTMinColorOptions, fValue);
-    case TColumnRule::Integrating:
-        return LevelRuleColor(r.rTableIntColorOptions, fValue);
-    case TColumnRule::Black:
-        break;
-    }
-    return clBlack;
+    return LevelRuleColor(*rRule.pRules, fValue);
 }
 
 // The local date and time of a Julian date as the system writes it.
@@ -333,7 +322,7 @@ bool TLevelReportBuilder::Build(const QString& sFileName, const TProcessEvents& 
         aDataWidths[1] += S - fSum;
     }
     for (int c = 0; c < C; ++c)
-        aRules.push_back(ColumnRuleOf(Src.HeaderText(c), R.iLNG));
+        aRules.push_back(ColumnRuleOf(Src.HeaderText(c), R));
 
     TPDFCell& First = Doc.Section(0);
     First.AddTable(0, 15, std::move(Overview));
@@ -440,17 +429,12 @@ QImage LoadUserPicture(const QString& sFileName, const QImage& Logo) {
 }
 
 TColorValue LevelRuleColor(const TTableColorOptions& r, double fValue) {
-    if (r.rMax.bEnabled && fValue >= r.rMax.fLevel)
-        return r.rMax.clColor;
-    if (r.rMin.bEnabled && fValue <= r.rMin.fLevel)
-        return r.rMin.clColor;
-    if (r.rDefault.bEnabled)
-        return r.rDefault.clColor;
-    return clBlack;
+    const TTableColorLevel* pRule = MatchingColorRule(r, fValue);
+    return pRule ? pRule->clColor : clBlack;
 }
 
 TColorValue ReportCellColor(const QString& sHeader, const QString& sCell, const TLevelReport& rReport) {
-    return CellColor(ColumnRuleOf(sHeader, rReport.iLNG), sCell, rReport, QLocale());
+    return CellColor(ColumnRuleOf(sHeader, rReport), sCell, rReport, QLocale());
 }
 
 bool CreateLevelReportPDF(const QString& sFileName, const TLevelReport& rReport,

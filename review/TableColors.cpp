@@ -14,18 +14,26 @@ bool AnyRule(const TTableColorOptions& r) {
     return r.rMax.bEnabled || r.rDefault.bEnabled || r.rMin.bEnabled;
 }
 
-// The first of the high, low and default rules that holds for fValue.
+// The style of the rule of r that holds for fValue: the high and low limits in bold.
 std::optional<TTableCellStyle> RuleStyle(const TTableColorOptions& r, double fValue) {
-    if (r.rMax.bEnabled && fValue >= r.rMax.fLevel)
-        return Marked(r.rMax.clColor, true);
-    if (r.rMin.bEnabled && fValue <= r.rMin.fLevel)
-        return Marked(r.rMin.clColor, true);
-    if (r.rDefault.bEnabled)
-        return Marked(r.rDefault.clColor, false);
-    return std::nullopt;
+    const TTableColorLevel* pRule = MatchingColorRule(r, fValue);
+    if (!pRule)
+        return std::nullopt;
+    return Marked(pRule->clColor, pRule != &r.rDefault);
 }
 
-// The rule record of a level column, found by its header text in the current language.
+} // namespace
+
+const TTableColorLevel* MatchingColorRule(const TTableColorOptions& r, double fValue) {
+    if (r.rMax.bEnabled && fValue >= r.rMax.fLevel)
+        return &r.rMax;
+    if (r.rMin.bEnabled && fValue <= r.rMin.fLevel)
+        return &r.rMin;
+    if (r.rDefault.bEnabled)
+        return &r.rDefault;
+    return nullptr;
+}
+
 const TTableColorOptions* LevelRulesOf(const QString& sHeader, int iLNG, const TTableColorRules& rRules) {
     if (sHeader == GetText(kTxtPeakLevelHeading, iLNG))
         return &rRules.rPeak;
@@ -37,8 +45,6 @@ const TTableColorOptions* LevelRulesOf(const QString& sHeader, int iLNG, const T
         return &rRules.rInt;
     return nullptr;
 }
-
-} // namespace
 
 TColorValue Tint(TColorValue clColor, double fAlpha) {
     return CalcOpacity(clWhite, clColor, fAlpha);

@@ -31,6 +31,13 @@ inline TTableColorRules TableColorRulesOf(const TSettings& rSettings) {
             rSettings.rTableSTMinColorOptions, rSettings.rTableIntColorOptions};
 }
 
+// The first of the high, low and default rules of r that holds for fValue; nothing when none does.
+const TTableColorLevel* MatchingColorRule(const TTableColorOptions& r, double fValue);
+
+// The rule record of a level column, found by its header text in the current language iLNG; nothing for
+// the other columns.
+const TTableColorOptions* LevelRulesOf(const QString& sHeader, int iLNG, const TTableColorRules& rRules);
+
 // The tint of a colour: white laid over it with opacity fAlpha (0.9 a pale fill, 0.5 a frame).
 TColorValue Tint(TColorValue clColor, double fAlpha);
 
