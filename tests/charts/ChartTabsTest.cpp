@@ -450,3 +450,98 @@ TEST_F(ChartTabsFixture, AChartShowsTheRowsOfTheLastLoadFilteredOrNot) {
 }
 
 } // namespace
+
+namespace {
+
+// What a chart shows, value by value: every series with its points, pen, axis and visibility, the axes'
+// ranges, titles and visibility, and the legend's entries.
+struct TChartState {
+    struct TSeries {
+        bool bVisible;
+        QCPAxis* ValueAxis;
+        QPen Pen;
+        QString sName;
+        std::vector<std::pair<double, double>> aPoints;
+        bool operator==(const TSeries&) const = default;
+    };
+    struct TAxis {
+        double fLower, fUpper;
+        bool bVisible;
+        QString sLabel;
+        double fRotation;
+        bool operator==(const TAxis&) const = default;
+    };
+    std::vector<TSeries> aSeries;
+    std::vector<TAxis> aAxes;
+    int iLegendItems;
+    bool operator==(const TChartState&) const = default;
+};
+
+TChartState StateOf(TReviewChart* c) {
+    TChartState s;
+    for (int i = 0; i < c->graphCount(); ++i) {
+        QCPGraph* g = c->graph(i);
+        TChartState::TSeries r{g->visible(), g->valueAxis(), g->pen(), g->name(), {}};
+        for (auto it = g->data()->constBegin(); it != g->data()->constEnd(); ++it)
+            r.aPoints.emplace_back(it->key, it->value);
+        s.aSeries.push_back(r);
+    }
+    for (QCPAxis* a : {c->xAxis, c->yAxis, c->yAxis2})
+        s.aAxes.push_back(
+            {a->range().lower, a->range().upper, a->visible(), a->label(), a->tickLabelRotation()});
+    s.iLegendItems = c->legend->itemCount();
+    return s;
+}
+
+// Pixels near colour cl (smoothed lines blend into the background) in the chart's upper part, above the
+// legend.
+int PixelsOf(const QImage& Picture, const QColor& cl) {
+    int n = 0;
+    for (int y = 0; y < Picture.height() * 2 / 3; ++y)
+        for (int x = 0; x < Picture.width(); ++x) {
+            const QColor p = Picture.pixelColor(x, y);
+            n += std::abs(p.red() - cl.red()) + std::abs(p.green() - cl.green()) +
+                     std::abs(p.blue() - cl.blue()) <
+                 120;
+        }
+    return n;
+}
+
+} // namespace
+
+TEST_F(ChartTabsFixture, ThePDFPictureKeepsTheChartOnScreenAsItWas) {
+    rOptions.bCursor1Enable = true;
+    rOptions.fCursor1 = -23;
+    rOptions.clCursor1Color = clPurple;
+    rOptions.bCursor1Visible = true;
+    rOptions.bRightAxisAutoScale = false;
+    rOptions.fRightAxisMin = -50;
+    rOptions.fRightAxisMax = 5;
+    TChartTab* Tab = MakeChart();
+    TReviewChart* c = Tab->Chart;
+    ASSERT_TRUE(qxtest::WaitFor([&] { return c->width() > 200; }));
+    // The user hides the short-term series.
+    ClickLegendOf(c, TReviewChart::kSeriesSTMax);
+    ASSERT_FALSE(c->graph(TReviewChart::kSeriesSTMax)->visible());
+
+    const TChartState Before = StateOf(c);
+    const QImage ScreenBefore = c->ChartPicture();
+    const QImage Picture = c->PDFPicture(QSize(1450, 850));
+    EXPECT_EQ(StateOf(c), Before);
+    c->replot(QCustomPlot::rpImmediateRefresh);
+    EXPECT_EQ(StateOf(c), Before);
+    EXPECT_EQ(c->ChartPicture(), ScreenBefore);
+
+    if (qEnvironmentVariableIsSet("QX_SAVE_PICTURE"))
+        Picture.save(qEnvironmentVariable("QX_SAVE_PICTURE"));
+    ASSERT_EQ(Picture.size(), QSize(1450, 850));
+    EXPECT_EQ(Picture.format(), QImage::Format_RGB888);
+    // A black frame, a white background.
+    for (const QPoint p : {QPoint(0, 0), QPoint(1449, 425), QPoint(725, 849), QPoint(0, 849)})
+        EXPECT_EQ(Picture.pixelColor(p), QColor(Qt::black)) << p.x() << "," << p.y();
+    EXPECT_EQ(Picture.pixelColor(3, 3), QColor(Qt::white));
+    // Shown series are drawn, the hidden one is not.
+    EXPECT_GT(PixelsOf(Picture, ColorValueToQColor(rOptions.clPeakColor)), 100);
+    EXPECT_GT(PixelsOf(Picture, ColorValueToQColor(clPurple)), 100);
+    EXPECT_EQ(PixelsOf(Picture, ColorValueToQColor(rOptions.clSTMaxColor)), 0);
+}
