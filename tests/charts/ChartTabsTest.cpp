@@ -7,6 +7,7 @@
 #include "review/FormChart.h"
 #include "review/FormFilter.h"
 #include "review/LevelFilter.h"
+#include "tests/export/ExportTestSupport.h"
 #include "tests/support/TestSupport.h"
 
 #include <QClipboard>
@@ -17,6 +18,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 inline void PrintTo(const QString& s, std::ostream* os) {
@@ -374,8 +376,8 @@ TEST_F(ChartTabsFixture, TheCopyItemPutsTheChartsPictureOnTheClipboard) {
     QGuiApplication::clipboard()->clear();
     Tab->btnChartExport->click();
     EXPECT_TRUE(qxtest::WaitFor([&] { return Tab->popExportChart->isVisible(); }));
-    EXPECT_FALSE(Tab->popExportToPDF->isEnabled());
-    EXPECT_FALSE(Tab->popExportToPDFFullPage->isEnabled());
+    EXPECT_TRUE(Tab->popExportToPDF->isEnabled());
+    EXPECT_TRUE(Tab->popExportToPDFFullPage->isEnabled());
     EXPECT_EQ(Tab->popCopyChartClipBrd->text(), "Copy chart to clipboard.");
     Tab->popCopyChartClipBrd->trigger();
     Tab->popExportChart->hide();
@@ -544,4 +546,83 @@ TEST_F(ChartTabsFixture, ThePDFPictureKeepsTheChartOnScreenAsItWas) {
     EXPECT_GT(PixelsOf(Picture, ColorValueToQColor(rOptions.clPeakColor)), 100);
     EXPECT_GT(PixelsOf(Picture, ColorValueToQColor(clPurple)), 100);
     EXPECT_EQ(PixelsOf(Picture, ColorValueToQColor(rOptions.clSTMaxColor)), 0);
+}
+
+TEST_F(ChartTabsFixture, ThePDFItemsWriteTheTabsSessionAndOpenTheFile) {
+    QTemporaryDir Dir;
+    QString sAnswer;
+    std::vector<TSaveFileRequest> aRequests;
+    std::vector<QString> aOpened;
+    Main.ExportMenu->SetAskSaveFileName([&](const TSaveFileRequest& r) {
+        aRequests.push_back(r);
+        return sAnswer;
+    });
+    Main.ExportMenu->SetOpenFile([&](const QString& sFile) { aOpened.push_back(sFile); }, 10);
+    Main.Ctrl.Settings.rPDFOptions.sHeadline = "%TITLE% headline";
+    rOptions.bCursor2Enable = true;
+    TChartTab* Tab = MakeChart();
+    ASSERT_TRUE(qxtest::WaitFor([&] { return Tab->Chart->width() > 200; }));
+    const TChartState Before = StateOf(Tab->Chart);
+    // Another session is selected: the documents still describe the tab's.
+    ASSERT_TRUE(SelectSession(kIdEmpty));
+
+    struct TCase {
+        QAction* Item;
+        bool bSessionInfo;
+        bool bNotes;  // only the side panel prints the notes
+        bool bTables; // the full page leaves its table out when the option is off
+    };
+    for (const TCase& c : {TCase{Tab->popExportToPDF, false, true, true},
+                           TCase{Tab->popExportToPDFFullPage, true, false, true},
+                           TCase{Tab->popExportToPDFFullPage, false, false, false}}) {
+        SCOPED_TRACE(c.Item->text().toStdString() + (c.bSessionInfo ? " with" : " without"));
+        Main.Ctrl.Settings.rPDFOptions.bChartSessionInfo = c.bSessionInfo;
+        sAnswer = Dir.filePath(QString("chart%1.pdf").arg(aRequests.size()));
+        c.Item->trigger();
+        ASSERT_FALSE(aRequests.empty());
+        EXPECT_EQ(aRequests.back().sProposedName, "Evening & News");
+        EXPECT_EQ(aRequests.back().sTitle, "Please select a filename.");
+        EXPECT_EQ(aRequests.back().sDefaultSuffix, "PDF");
+        ASSERT_TRUE(QFile::exists(sAnswer));
+        EXPECT_TRUE(qxtest::WaitFor([&] { return !aOpened.empty() && aOpened.back() == sAnswer; }));
+        EXPECT_TRUE(Main.isEnabled());
+        EXPECT_FALSE(Wait.isVisible());
+        EXPECT_TRUE(aMessages.empty());
+        const QString sText = qxtest::RunTool("pdftotext", {"-layout", sAnswer, "-"});
+        EXPECT_TRUE(sText.contains("Evening & News headline")) << sText.toStdString();
+        // The notes run past the page edge beyond their first words.
+        EXPECT_EQ(sText.contains("Notes of 0A1B"), c.bNotes);
+        EXPECT_EQ(sText.contains("Show Title.:"), c.bTables);
+        EXPECT_EQ(sText.contains("Empty"), false);
+        EXPECT_TRUE(qxtest::RunTool("pdfinfo", {sAnswer}).contains("Evening & News"));
+        EXPECT_EQ(StateOf(Tab->Chart), Before);
+    }
+}
+
+TEST_F(ChartTabsFixture, APDFThatCannotBeWrittenIsToldAndNotOpened) {
+    QTemporaryDir Dir;
+    std::vector<QString> aOpened;
+    int iAsked = 0;
+    QString sAnswer = Dir.filePath("no-such-folder/chart.pdf");
+    Main.ExportMenu->SetAskSaveFileName([&](const TSaveFileRequest&) {
+        ++iAsked;
+        return sAnswer;
+    });
+    Main.ExportMenu->SetOpenFile([&](const QString& sFile) { aOpened.push_back(sFile); }, 10);
+    TChartTab* Tab = MakeChart();
+    const TChartState Before = StateOf(Tab->Chart);
+    Tab->popExportToPDFFullPage->trigger();
+    ASSERT_EQ(aMessages.size(), 1u);
+    EXPECT_EQ(aMessages[0], "File Access Denied, please select another filename.");
+    EXPECT_TRUE(Main.isEnabled());
+    EXPECT_FALSE(Wait.isVisible());
+    EXPECT_EQ(StateOf(Tab->Chart), Before);
+
+    // Cancelling the dialog writes nothing and says nothing.
+    sAnswer.clear();
+    Tab->popExportToPDF->trigger();
+    EXPECT_EQ(iAsked, 2);
+    EXPECT_EQ(aMessages.size(), 1u);
+    qxtest::WaitFor([] { return false; }, 50);
+    EXPECT_TRUE(aOpened.empty());
 }
