@@ -70,10 +70,7 @@ protected:
     }
 
     static QString InfoField(const QString& sFile, const QString& sField) {
-        const QString sInfo = qxtest::RunTool("pdfinfo", {sFile});
-        const QRegularExpressionMatch m =
-            QRegularExpression("^" + sField + ":\\s*(.*)$", QRegularExpression::MultilineOption).match(sInfo);
-        return m.hasMatch() ? m.captured(1) : QStringLiteral("<missing>");
+        return qxtest::PDFInfoField(sFile, sField);
     }
 
     // The first page at 72 dpi: one pixel per point.
