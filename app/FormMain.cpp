@@ -18,6 +18,7 @@
 #include "dialogs/WindowIcons.h"
 #include "engine/InfoGrid.h"
 #include "engine/LiveChart.h"
+#include "export/ChartExport.h"
 #include "export/LevelTableExportSource.h"
 #include "meter/FormInstrumentSelect.h"
 #include "review/FormChart.h"
@@ -104,6 +105,8 @@ void TfrmMain::FormCreate() {
     CreateExportMenu();
     CreateStatusBar();
     ChartTabs = new TChartTabs(PageCtrl, Ctrl.Settings.rChartOptions, iLNG, iTabId, *this);
+    connect(ChartTabs, &TChartTabs::ChartExportPDF, this,
+            [this](TChartTab* Tab, int iTag) { ChartExportPDF(*ExportMenu, Ctrl.Settings, *Tab, iTag); });
     connect(btnChart, &QPushButton::clicked, this, &TfrmMain::btnChartClick);
 
     if (!Ctrl.InitialiseDataFolder(Ctrl.sDataFolder)) {

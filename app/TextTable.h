@@ -10,7 +10,7 @@
 // loudness settings.
 
 // Entries 0 to 579 (numbers without a text read as empty).
-inline constexpr int kTextTableEntries = 580;
+inline constexpr int kTextTableEntries = 590;
 
 // The language index iLNG.
 inline constexpr int kLanguageEnglish = 0;

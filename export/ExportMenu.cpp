@@ -107,15 +107,35 @@ QString TExportMenu::AskFileName(int iFilterEntry, const QString& sSuffix, const
         {T(kTxtSelectFileName), SaveDialogFilters(T(iFilterEntry)), sSuffix, ExportFileBaseName(rSession)});
 }
 
-bool TExportMenu::RunExport(int iWaitEntry, const QString& sFileName, const std::function<bool()>& fnWrite) {
+bool TExportMenu::RunExport(int iWaitEntry, const QString& sFailure, const std::function<bool()>& fnWrite) {
     bool bWritten = false;
     {
         TLongOperation Operation(FHost, iWaitEntry);
         bWritten = fnWrite();
     }
     if (!bWritten)
-        FHost.ShowMessageBox(FormatText(T(kTxtCannotWriteFile), {sFileName}), kMsgError, kMsgBtnOK);
+        FHost.ShowMessageBox(sFailure, kMsgError, kMsgBtnOK);
     return bWritten;
+}
+
+QString TExportMenu::CannotWriteText(const QString& sFileName) const {
+    return FormatText(T(kTxtCannotWriteFile), {sFileName});
+}
+
+QString TExportMenu::AskPDFFileName(const TSessionInfo& rSession) {
+    return AskFileName(kTxtPDFFilter, QStringLiteral("PDF"), rSession);
+}
+
+bool TExportMenu::WritePDF(const QString& sFileName, const QString& sFailure,
+                           const std::function<bool()>& fnWrite) {
+    if (!RunExport(kTxtCreatingPDF, sFailure, fnWrite))
+        return false;
+    // The viewer opens once the wait window has gone; the window stays usable meanwhile.
+    QTimer::singleShot(FOpenDelayMs, this, [this, sFileName] {
+        if (FOpenFile)
+            FOpenFile(sFileName);
+    });
+    return true;
 }
 
 void TExportMenu::popExportCSVClick() {
@@ -123,7 +143,7 @@ void TExportMenu::popExportCSVClick() {
     const QString sFileName = AskFileName(kTxtCSVFilter, QStringLiteral("CSV"), rSession);
     if (sFileName.isEmpty())
         return;
-    RunExport(kTxtCreatingCSV, sFileName, [&] {
+    RunExport(kTxtCreatingCSV, CannotWriteText(sFileName), [&] {
         return WriteCSVFile(sFileName, rSession, FSource.ExportTable(), FSettings.rCSVOptions,
                             FSettings.iLNG);
     });
@@ -132,7 +152,7 @@ void TExportMenu::popExportCSVClick() {
 void TExportMenu::popExportPDFClick() {
     TLevelReport Report;
     Report.rSession = FSource.ExportSession();
-    const QString sFileName = AskFileName(kTxtPDFFilter, QStringLiteral("PDF"), Report.rSession);
+    const QString sFileName = AskPDFFileName(Report.rSession);
     if (sFileName.isEmpty())
         return;
     Report.pTable = &FSource.ExportTable();
@@ -152,12 +172,6 @@ void TExportMenu::popExportPDFClick() {
             Pump.restart();
         }
     };
-    if (!RunExport(kTxtCreatingPDF, sFileName,
-                   [&] { return CreateLevelReportPDF(sFileName, Report, fnPump); }))
-        return;
-    // The viewer opens once the wait window has gone; the window stays usable meanwhile.
-    QTimer::singleShot(FOpenDelayMs, this, [this, sFileName] {
-        if (FOpenFile)
-            FOpenFile(sFileName);
-    });
+    WritePDF(sFileName, CannotWriteText(sFileName),
+             [&] { return CreateLevelReportPDF(sFileName, Report, fnPump); });
 }

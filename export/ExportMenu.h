@@ -54,6 +54,12 @@ public:
     void popExportPDFClick();
     void popExportCSVClick();
 
+    // The steps every PDF export shares, for the chart tabs' documents: the save dialog proposing the
+    // session's name (empty when the user cancelled), and the writing as a long operation that shows
+    // sFailure as an error when fnWrite fails and opens the written file after the pause.
+    QString AskPDFFileName(const TSessionInfo& rSession);
+    bool WritePDF(const QString& sFileName, const QString& sFailure, const std::function<bool()>& fnWrite);
+
     // Replace the save dialog and the viewer (tests); the delay before opening may be shortened.
     void SetAskSaveFileName(TAskSaveFileName fn) { FAskSaveFileName = std::move(fn); }
     void SetOpenFile(TOpenFile fn, int iDelayMs = kOpenDelayMs) {
@@ -69,9 +75,10 @@ public:
 private:
     QString T(int iEntry) const;
     QString AskFileName(int iFilterEntry, const QString& sSuffix, const TSessionInfo& rSession);
-    // Runs fnWrite as a long operation showing entry iWaitEntry; shows entry 396 naming the file when it
-    // fails.
-    bool RunExport(int iWaitEntry, const QString& sFileName, const std::function<bool()>& fnWrite);
+    // Runs fnWrite as a long operation showing entry iWaitEntry; shows sFailure when it fails.
+    bool RunExport(int iWaitEntry, const QString& sFailure, const std::function<bool()>& fnWrite);
+    // Entry 396 naming the file.
+    QString CannotWriteText(const QString& sFileName) const;
 
     QWidget* FOwner;
     const TSettings& FSettings;

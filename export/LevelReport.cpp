@@ -129,7 +129,6 @@ private:
     std::unique_ptr<TPDFTable> StatisticsTable(double W);
     std::unique_ptr<TPDFTable> DataTable(int iFirstRow, int iRows);
     std::unique_ptr<TPDFTable> PageHeaderTable(int iPage, int iPages, const QString& sSubHeadline);
-    void AddFooter(const QImage& LogoBitmap);
 
     const TLevelReport& R;
     const TPDFFonts F;
@@ -259,47 +258,17 @@ std::unique_ptr<TPDFTable> TLevelReportBuilder::PageHeaderTable(int iPage, int i
     return t;
 }
 
-void TLevelReportBuilder::AddFooter(const QImage& LogoBitmap) {
-    TPDFCell& Footer = Doc.Footer();
-    Footer.SetPaddings({15, 10, 15, 10});
-    const double fInner = Footer.InnerWidth();
-
-    auto First = std::make_unique<TPDFTable>(Doc, std::vector<double>{52, 5, 42, 5, 37, 5, 21});
-    const QString aFirst[] = {kMakerName, kBullet, kMakerStreet, kBullet, kMakerTown, kBullet, kMakerCountry};
-    for (int c = 0; c < 7; ++c) {
-        const bool bBullet = c % 2 == 1;
-        if (bBullet)
-            First->Cell(0, c).SetPaddings({0, 1, 0, 0});
-        First->Cell(0, c).AddText(0, 0, aFirst[c], bBullet ? F.Bullet : F.Footer, TPDFAlign::Centre);
-    }
-    auto Second = std::make_unique<TPDFTable>(Doc, std::vector<double>{160, 7, 160});
-    Second->Cell(0, 0).AddText(0, 0, kMakerWeb, F.Footer, TPDFAlign::Right, kMakerWebLink);
-    Second->Cell(0, 1).SetPaddings({0, 1, 0, 0});
-    Second->Cell(0, 1).AddText(0, 0, kBullet, F.Bullet, TPDFAlign::Centre);
-    Second->Cell(0, 2).AddText(0, 0, kMakerMail, F.Footer, TPDFAlign::Left, kMakerMailLink);
-
-    const double fFirstWidth = First->Width(), fFirstHeight = First->Height();
-    const double xFirst = (fInner - fFirstWidth) / 2, xSecond = (fInner - Second->Width()) / 2;
-    Footer.AddTable(xFirst, 0, std::move(First));
-    Footer.AddTable(xSecond, fFirstHeight + 3, std::move(Second));
-    // The logo closes the first line at its right end.
-    Footer.AddPicture(xFirst + fFirstWidth, 0, LogoBitmap, 25);
-}
-
 bool TLevelReportBuilder::Build(const QString& sFileName, const TProcessEvents& fnProcessEvents,
                                 QString* psError) {
     const ITableSource& Src = *R.pTable;
     const TSessionInfo& s = R.rSession;
-    const QString sCreator = PDFCreatorText();
-    Doc.SetProperties({s.sOperatorName, s.sShowTitle, sCreator,
-                       s.sShowTitle + QStringLiteral(" - ") + s.sShowNumber, s.sNotes});
+    Doc.SetProperties(PDFPropertiesOf(s));
     const double W = Doc.SectionInnerWidth();
 
     const int iRows = Src.RowCount();
     const int iPages = LevelReportPageCount(iRows);
 
-    const QImage Logo =
-        R.MakerLogo.isNull() ? QImage(QStringLiteral(":/icons/QXR_Icon_64.png")) : R.MakerLogo;
+    const QImage Logo = MakerLogoOrIcon(R.MakerLogo);
     const QImage LogoBitmap = MakerLogoBitmap(Logo);
     const QImage UserPicture = LoadUserPicture(R.rPDFOptions.sUserImage, Logo);
 
@@ -332,7 +301,7 @@ bool TLevelReportBuilder::Build(const QString& sFileName, const TProcessEvents& 
     Doc.Header().SetPaddings({15, 10, 15, 0});
     Doc.Header().AddText(0, 0, ReplacePlaceholders(R.rPDFOptions.sHeadline, s), F.Headline,
                          TPDFAlign::Centre);
-    AddFooter(LogoBitmap);
+    AddPDFFooter(Doc, F, LogoBitmap, 0);
 
     // Further pages centre their 50 rows in the height the first page's content takes.
     double yFurther = 0;
@@ -403,6 +372,42 @@ QString SubHeadlineText(const TPDFOptions& rOptions, const TSessionInfo& rSessio
     if (!rOptions.sHeadline1.isEmpty())
         return ReplacePlaceholders(rOptions.sHeadline1, rSession);
     return FormatText(GetText(kTxtReportCreatedWith, iLNG), {PDFCreatorText()});
+}
+
+TPDFProperties PDFPropertiesOf(const TSessionInfo& s) {
+    return {s.sOperatorName, s.sShowTitle, PDFCreatorText(),
+            s.sShowTitle + QStringLiteral(" - ") + s.sShowNumber, s.sNotes};
+}
+
+QImage MakerLogoOrIcon(const QImage& Logo) {
+    return Logo.isNull() ? QImage(QStringLiteral(":/icons/QXR_Icon_64.png")) : Logo;
+}
+
+void AddPDFFooter(TPDFDocument& Doc, const TPDFFonts& F, const QImage& LogoBitmap, double yLogo) {
+    TPDFCell& Footer = Doc.Footer();
+    Footer.SetPaddings({15, 10, 15, 10});
+    const double fInner = Footer.InnerWidth();
+
+    auto First = std::make_unique<TPDFTable>(Doc, std::vector<double>{52, 5, 42, 5, 37, 5, 21});
+    const QString aFirst[] = {kMakerName, kBullet, kMakerStreet, kBullet, kMakerTown, kBullet, kMakerCountry};
+    for (int c = 0; c < 7; ++c) {
+        const bool bBullet = c % 2 == 1;
+        if (bBullet)
+            First->Cell(0, c).SetPaddings({0, 1, 0, 0});
+        First->Cell(0, c).AddText(0, 0, aFirst[c], bBullet ? F.Bullet : F.Footer, TPDFAlign::Centre);
+    }
+    auto Second = std::make_unique<TPDFTable>(Doc, std::vector<double>{160, 7, 160});
+    Second->Cell(0, 0).AddText(0, 0, kMakerWeb, F.Footer, TPDFAlign::Right, kMakerWebLink);
+    Second->Cell(0, 1).SetPaddings({0, 1, 0, 0});
+    Second->Cell(0, 1).AddText(0, 0, kBullet, F.Bullet, TPDFAlign::Centre);
+    Second->Cell(0, 2).AddText(0, 0, kMakerMail, F.Footer, TPDFAlign::Left, kMakerMailLink);
+
+    const double fFirstWidth = First->Width(), fFirstHeight = First->Height();
+    const double xFirst = (fInner - fFirstWidth) / 2, xSecond = (fInner - Second->Width()) / 2;
+    Footer.AddTable(xFirst, 0, std::move(First));
+    Footer.AddTable(xSecond, fFirstHeight + 3, std::move(Second));
+    // The logo closes the first line at its right end.
+    Footer.AddPicture(xFirst + fFirstWidth, yLogo, LogoBitmap, 25);
 }
 
 QImage MakerLogoBitmap(const QImage& Logo) {

@@ -61,6 +61,16 @@ QString PDFCreatorText();
 // The sub-headline: the template filled in, or "Level Report created with <creator>" when it is empty.
 QString SubHeadlineText(const TPDFOptions& rOptions, const TSessionInfo& rSession, int iLNG);
 
+// The document properties of a session: author, title, creator, subject and keywords.
+TPDFProperties PDFPropertiesOf(const TSessionInfo& rSession);
+
+// The footer every document ends its pages with: the maker's address lines in two centred tables, the
+// logo bitmap 25 points wide at the first line's right end, yLogo points down.
+void AddPDFFooter(TPDFDocument& Doc, const TPDFFonts& F, const QImage& LogoBitmap, double yLogo);
+
+// The maker's logo given, or the program's icon when it is null.
+QImage MakerLogoOrIcon(const QImage& Logo);
+
 // The maker's logo as the footer draws it: scaled into the top-left 179 × 120 pixels of a white 225 × 145
 // picture.
 QImage MakerLogoBitmap(const QImage& Logo);

@@ -44,9 +44,9 @@ void TChartTab::AddExportButton() {
     popExportToPDF->setData(0);
     popExportToPDFFullPage = popExportChart->addAction(QString());
     popExportToPDFFullPage->setData(1);
-    // The PDF documents are not built yet.
-    popExportToPDF->setEnabled(false);
-    popExportToPDFFullPage->setEnabled(false);
+    for (QAction* Item : {popExportToPDF, popExportToPDFFullPage})
+        connect(Item, &QAction::triggered, this,
+                [this, Item] { Q_EMIT ChartExportPDF(Item->data().toInt()); });
     popCopyChartClipBrd = popExportChart->addAction(QString(), this, &TChartTab::CopyChartToClipboard);
     connect(btnChartExport, &QPushButton::clicked, this, &TChartTab::ChartExportPDFMenu);
     Chart->installEventFilter(this);
@@ -71,6 +71,13 @@ TSnapshotRow TChartTab::SnapshotRow(int iRow) const {
         return Item ? Item->text() : QString();
     };
     return {Text(0), Text(1)};
+}
+
+TChartSnapshot TChartTab::Snapshot() const {
+    TChartSnapshot a;
+    for (int iRow = 0; iRow < SGData->rowCount(); ++iRow)
+        a.push_back(SnapshotRow(iRow));
+    return a;
 }
 
 void TChartTab::UpdateGUIStrings() {

@@ -30,6 +30,8 @@ public:
     void SetSnapshot(const TChartSnapshot& rSnapshot);
     // Row iRow of the snapshot grid as (label, value).
     TSnapshotRow SnapshotRow(int iRow) const;
+    // Every row of the snapshot grid.
+    TChartSnapshot Snapshot() const;
 
     // Puts the chart's on-screen picture on the clipboard as an image.
     void CopyChartToClipboard();
@@ -44,6 +46,10 @@ public:
     QAction* popExportToPDFFullPage = nullptr;
     QAction* popCopyChartClipBrd = nullptr;
     QTableWidget* SGData = nullptr;
+
+Q_SIGNALS:
+    // A PDF item was chosen: Tag 0 the side-panel document, 1 the full page.
+    void ChartExportPDF(int iTag);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

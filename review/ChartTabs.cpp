@@ -64,6 +64,8 @@ TChartTab* TChartTabs::MakeChartTab(const TChartTabRequest& rRequest) {
         Tab->Chart->SetRows(std::move(Rows));
     }
     Tab->AddExportButton();
+    connect(Tab, &TChartTab::ChartExportPDF, this,
+            [this, Tab](int iTag) { Q_EMIT ChartExportPDF(Tab, iTag); });
     Tab->SetSnapshot(rRequest.rSnapshot);
     PageCtrl->setCurrentWidget(Tab);
     Tab->setFocus();

@@ -53,6 +53,10 @@ public:
     QMenu* popTab = nullptr;
     QAction* popTabClose = nullptr;
 
+Q_SIGNALS:
+    // A chart tab's PDF item was chosen (Tag 0 side panel, 1 full page).
+    void ChartExportPDF(TChartTab* Tab, int iTag);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -45,15 +45,21 @@ protected:
     }
 };
 
-// A legend entry with a check box that shows whether its series is shown.
+// A legend entry with a check box that shows whether its series is shown; the box is left out while
+// bCheckBoxes is off (the PDF picture).
 class TCheckLegendItem : public QCPPlottableLegendItem {
 public:
-    using QCPPlottableLegendItem::QCPPlottableLegendItem;
+    TCheckLegendItem(QCPLegend* parent, QCPAbstractPlottable* plottable, const bool& bShowCheckBoxes)
+        : QCPPlottableLegendItem(parent, plottable), bCheckBoxes(bShowCheckBoxes) {}
 
 protected:
     void draw(QCPPainter* painter) override {
         if (!mPlottable)
             return;
+        if (!bCheckBoxes) {
+            QCPPlottableLegendItem::draw(painter);
+            return;
+        }
         const QSize IconSize = mParentLegend->iconSize();
         painter->setFont(getFont());
         const int iHeight = std::max(painter->fontMetrics().height(), IconSize.height());
@@ -76,8 +82,11 @@ protected:
 
     QSize minimumOuterSizeHint() const override {
         const QSize Base = QCPPlottableLegendItem::minimumOuterSizeHint();
-        return QSize(Base.width() + kCheckBoxSize + kCheckBoxGap, Base.height());
+        return bCheckBoxes ? QSize(Base.width() + kCheckBoxSize + kCheckBoxGap, Base.height()) : Base;
     }
+
+private:
+    const bool& bCheckBoxes;
 };
 
 // Labels the bottom axis's ticks with the timecodes of their rows.
@@ -115,7 +124,8 @@ TReviewChart::TReviewChart(const TReviewChartSetup& rSetup, TChartOptions& rOpti
     Gradient.setCoordinateMode(QGradient::ObjectMode);
     Gradient.setColorAt(0, clGradientTop);
     Gradient.setColorAt(1, Qt::white);
-    setBackground(QBrush(Gradient));
+    ScreenBackground = QBrush(Gradient);
+    setBackground(ScreenBackground);
 
     xAxis->setTicker(QSharedPointer<TLevelRowTicker>::create(Rows));
     xAxis->setTickLabelRotation(90);
@@ -150,7 +160,7 @@ void TReviewChart::AddSeries(QCPAxis* ValueAxis) {
     auto* Series = new TShadowGraph(xAxis, ValueAxis);
     Series->setAdaptiveSampling(true);
     Series->setLineStyle(QCPGraph::lsLine);
-    legend->addItem(new TCheckLegendItem(legend, Series));
+    legend->addItem(new TCheckLegendItem(legend, Series, bCheckBoxes));
 }
 
 void TReviewChart::AddCursorSeries(double fLevel, TColorValue clColor, int iWidth, bool bVisible,
@@ -226,6 +236,32 @@ void TReviewChart::ChartLegendClick(QCPLegend*, QCPAbstractLegendItem* Item, QMo
 QImage TReviewChart::ChartPicture() {
     FitChartAxes(*this, PointCount(), aMin, aMax);
     return toPixmap(width(), height()).toImage().convertToFormat(QImage::Format_RGB888);
+}
+
+QImage TReviewChart::PDFPicture(const QSize& Size) {
+    // The printed look: black frame, white background and back wall, a legend without check boxes. The
+    // series, their visibility and the axes stay as the user left them; the screen's look is put back
+    // before the chart is painted again.
+    const QColor clScreenBorder = clBorder;
+    const QBrush ScreenWall = axisRect()->backgroundBrush();
+    const double fScreenRotation = xAxis->tickLabelRotation();
+    clBorder = Qt::black;
+    bCheckBoxes = false;
+    setBackground(QBrush(Qt::white));
+    axisRect()->setBackground(QBrush(Qt::white));
+    xAxis->setTickLabelRotation(90);
+
+    const QImage Picture =
+        toPixmap(Size.width(), Size.height()).toImage().convertToFormat(QImage::Format_RGB888);
+
+    xAxis->setTickLabelRotation(fScreenRotation);
+    axisRect()->setBackground(ScreenWall);
+    setBackground(ScreenBackground);
+    bCheckBoxes = true;
+    clBorder = clScreenBorder;
+    // The picture laid the chart out at its own size.
+    replot(QCustomPlot::rpQueuedReplot);
+    return Picture;
 }
 
 void TReviewChart::draw(QCPPainter* painter) {

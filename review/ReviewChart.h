@@ -42,6 +42,11 @@ public:
     // The chart as the screen shows it (without the export button), in 24-bit colour.
     QImage ChartPicture();
 
+    // The chart as the PDF documents print it, Size pixels in 24-bit colour: black frame, white
+    // background and back wall, legend without check boxes below the chart, bottom labels at 90°, hidden
+    // series hidden and the axes as they are now. The chart on screen is left as it was.
+    QImage PDFPicture(const QSize& Size);
+
     // Colour of the chart's frame; the screen's is the system colour of inactive captions.
     void SetBorderColor(const QColor& cl) { clBorder = cl; }
 
@@ -65,4 +70,7 @@ private:
     std::vector<double> aMin;
     std::vector<double> aMax;
     QColor clBorder;
+    QBrush ScreenBackground;
+    // The legend entries draw their check boxes.
+    bool bCheckBoxes = true;
 };

@@ -7,6 +7,7 @@
 #include "review/FormChart.h"
 #include "review/FormFilter.h"
 #include "review/LevelFilter.h"
+#include "tests/export/ExportTestSupport.h"
 #include "tests/support/TestSupport.h"
 
 #include <QClipboard>
@@ -17,6 +18,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 inline void PrintTo(const QString& s, std::ostream* os) {
@@ -374,8 +376,8 @@ TEST_F(ChartTabsFixture, TheCopyItemPutsTheChartsPictureOnTheClipboard) {
     QGuiApplication::clipboard()->clear();
     Tab->btnChartExport->click();
     EXPECT_TRUE(qxtest::WaitFor([&] { return Tab->popExportChart->isVisible(); }));
-    EXPECT_FALSE(Tab->popExportToPDF->isEnabled());
-    EXPECT_FALSE(Tab->popExportToPDFFullPage->isEnabled());
+    EXPECT_TRUE(Tab->popExportToPDF->isEnabled());
+    EXPECT_TRUE(Tab->popExportToPDFFullPage->isEnabled());
     EXPECT_EQ(Tab->popCopyChartClipBrd->text(), "Copy chart to clipboard.");
     Tab->popCopyChartClipBrd->trigger();
     Tab->popExportChart->hide();
@@ -450,3 +452,177 @@ TEST_F(ChartTabsFixture, AChartShowsTheRowsOfTheLastLoadFilteredOrNot) {
 }
 
 } // namespace
+
+namespace {
+
+// What a chart shows, value by value: every series with its points, pen, axis and visibility, the axes'
+// ranges, titles and visibility, and the legend's entries.
+struct TChartState {
+    struct TSeries {
+        bool bVisible;
+        QCPAxis* ValueAxis;
+        QPen Pen;
+        QString sName;
+        std::vector<std::pair<double, double>> aPoints;
+        bool operator==(const TSeries&) const = default;
+    };
+    struct TAxis {
+        double fLower, fUpper;
+        bool bVisible;
+        QString sLabel;
+        double fRotation;
+        bool operator==(const TAxis&) const = default;
+    };
+    std::vector<TSeries> aSeries;
+    std::vector<TAxis> aAxes;
+    int iLegendItems;
+    bool operator==(const TChartState&) const = default;
+};
+
+TChartState StateOf(TReviewChart* c) {
+    TChartState s;
+    for (int i = 0; i < c->graphCount(); ++i) {
+        QCPGraph* g = c->graph(i);
+        TChartState::TSeries r{g->visible(), g->valueAxis(), g->pen(), g->name(), {}};
+        for (auto it = g->data()->constBegin(); it != g->data()->constEnd(); ++it)
+            r.aPoints.emplace_back(it->key, it->value);
+        s.aSeries.push_back(r);
+    }
+    for (QCPAxis* a : {c->xAxis, c->yAxis, c->yAxis2})
+        s.aAxes.push_back(
+            {a->range().lower, a->range().upper, a->visible(), a->label(), a->tickLabelRotation()});
+    s.iLegendItems = c->legend->itemCount();
+    return s;
+}
+
+// Pixels near colour cl (smoothed lines blend into the background) in the chart's upper part, above the
+// legend.
+int PixelsOf(const QImage& Picture, const QColor& cl) {
+    int n = 0;
+    for (int y = 0; y < Picture.height() * 2 / 3; ++y)
+        for (int x = 0; x < Picture.width(); ++x) {
+            const QColor p = Picture.pixelColor(x, y);
+            n += std::abs(p.red() - cl.red()) + std::abs(p.green() - cl.green()) +
+                     std::abs(p.blue() - cl.blue()) <
+                 120;
+        }
+    return n;
+}
+
+} // namespace
+
+TEST_F(ChartTabsFixture, ThePDFPictureKeepsTheChartOnScreenAsItWas) {
+    rOptions.bCursor1Enable = true;
+    rOptions.fCursor1 = -23;
+    rOptions.clCursor1Color = clPurple;
+    rOptions.bCursor1Visible = true;
+    rOptions.bRightAxisAutoScale = false;
+    rOptions.fRightAxisMin = -50;
+    rOptions.fRightAxisMax = 5;
+    TChartTab* Tab = MakeChart();
+    TReviewChart* c = Tab->Chart;
+    ASSERT_TRUE(qxtest::WaitFor([&] { return c->width() > 200; }));
+    // The user hides the short-term series.
+    ClickLegendOf(c, TReviewChart::kSeriesSTMax);
+    ASSERT_FALSE(c->graph(TReviewChart::kSeriesSTMax)->visible());
+
+    const TChartState Before = StateOf(c);
+    const QImage ScreenBefore = c->ChartPicture();
+    const QImage Picture = c->PDFPicture(QSize(1450, 850));
+    EXPECT_EQ(StateOf(c), Before);
+    c->replot(QCustomPlot::rpImmediateRefresh);
+    EXPECT_EQ(StateOf(c), Before);
+    EXPECT_EQ(c->ChartPicture(), ScreenBefore);
+
+    if (qEnvironmentVariableIsSet("QX_SAVE_PICTURE"))
+        Picture.save(qEnvironmentVariable("QX_SAVE_PICTURE"));
+    ASSERT_EQ(Picture.size(), QSize(1450, 850));
+    EXPECT_EQ(Picture.format(), QImage::Format_RGB888);
+    // A black frame, a white background.
+    for (const QPoint p : {QPoint(0, 0), QPoint(1449, 425), QPoint(725, 849), QPoint(0, 849)})
+        EXPECT_EQ(Picture.pixelColor(p), QColor(Qt::black)) << p.x() << "," << p.y();
+    EXPECT_EQ(Picture.pixelColor(3, 3), QColor(Qt::white));
+    // Shown series are drawn, the hidden one is not.
+    EXPECT_GT(PixelsOf(Picture, ColorValueToQColor(rOptions.clPeakColor)), 100);
+    EXPECT_GT(PixelsOf(Picture, ColorValueToQColor(clPurple)), 100);
+    EXPECT_EQ(PixelsOf(Picture, ColorValueToQColor(rOptions.clSTMaxColor)), 0);
+}
+
+TEST_F(ChartTabsFixture, ThePDFItemsWriteTheTabsSessionAndOpenTheFile) {
+    QTemporaryDir Dir;
+    QString sAnswer;
+    std::vector<TSaveFileRequest> aRequests;
+    std::vector<QString> aOpened;
+    Main.ExportMenu->SetAskSaveFileName([&](const TSaveFileRequest& r) {
+        aRequests.push_back(r);
+        return sAnswer;
+    });
+    Main.ExportMenu->SetOpenFile([&](const QString& sFile) { aOpened.push_back(sFile); }, 10);
+    Main.Ctrl.Settings.rPDFOptions.sHeadline = "%TITLE% headline";
+    rOptions.bCursor2Enable = true;
+    TChartTab* Tab = MakeChart();
+    ASSERT_TRUE(qxtest::WaitFor([&] { return Tab->Chart->width() > 200; }));
+    const TChartState Before = StateOf(Tab->Chart);
+    // Another session is selected: the documents still describe the tab's.
+    ASSERT_TRUE(SelectSession(kIdEmpty));
+
+    struct TCase {
+        QAction* Item;
+        bool bSessionInfo;
+        bool bNotes;  // only the side panel prints the notes
+        bool bTables; // the full page leaves its table out when the option is off
+    };
+    for (const TCase& c : {TCase{Tab->popExportToPDF, false, true, true},
+                           TCase{Tab->popExportToPDFFullPage, true, false, true},
+                           TCase{Tab->popExportToPDFFullPage, false, false, false}}) {
+        SCOPED_TRACE(c.Item->text().toStdString() + (c.bSessionInfo ? " with" : " without"));
+        Main.Ctrl.Settings.rPDFOptions.bChartSessionInfo = c.bSessionInfo;
+        sAnswer = Dir.filePath(QString("chart%1.pdf").arg(aRequests.size()));
+        c.Item->trigger();
+        ASSERT_FALSE(aRequests.empty());
+        EXPECT_EQ(aRequests.back().sProposedName, "Evening & News");
+        EXPECT_EQ(aRequests.back().sTitle, "Please select a filename.");
+        EXPECT_EQ(aRequests.back().sDefaultSuffix, "PDF");
+        ASSERT_TRUE(QFile::exists(sAnswer));
+        EXPECT_TRUE(qxtest::WaitFor([&] { return !aOpened.empty() && aOpened.back() == sAnswer; }));
+        EXPECT_TRUE(Main.isEnabled());
+        EXPECT_FALSE(Wait.isVisible());
+        EXPECT_TRUE(aMessages.empty());
+        const QString sText = qxtest::RunTool("pdftotext", {"-layout", sAnswer, "-"});
+        EXPECT_TRUE(sText.contains("Evening & News headline")) << sText.toStdString();
+        // The notes run past the page edge beyond their first words.
+        EXPECT_EQ(sText.contains("Notes of 0A1B"), c.bNotes);
+        EXPECT_EQ(sText.contains("Show Title.:"), c.bTables);
+        EXPECT_EQ(sText.contains("Empty"), false);
+        EXPECT_TRUE(qxtest::RunTool("pdfinfo", {sAnswer}).contains("Evening & News"));
+        EXPECT_EQ(StateOf(Tab->Chart), Before);
+    }
+}
+
+TEST_F(ChartTabsFixture, APDFThatCannotBeWrittenIsToldAndNotOpened) {
+    QTemporaryDir Dir;
+    std::vector<QString> aOpened;
+    int iAsked = 0;
+    QString sAnswer = Dir.filePath("no-such-folder/chart.pdf");
+    Main.ExportMenu->SetAskSaveFileName([&](const TSaveFileRequest&) {
+        ++iAsked;
+        return sAnswer;
+    });
+    Main.ExportMenu->SetOpenFile([&](const QString& sFile) { aOpened.push_back(sFile); }, 10);
+    TChartTab* Tab = MakeChart();
+    const TChartState Before = StateOf(Tab->Chart);
+    Tab->popExportToPDFFullPage->trigger();
+    ASSERT_EQ(aMessages.size(), 1u);
+    EXPECT_EQ(aMessages[0], "File Access Denied, please select another filename.");
+    EXPECT_TRUE(Main.isEnabled());
+    EXPECT_FALSE(Wait.isVisible());
+    EXPECT_EQ(StateOf(Tab->Chart), Before);
+
+    // Cancelling the dialog writes nothing and says nothing.
+    sAnswer.clear();
+    Tab->popExportToPDF->trigger();
+    EXPECT_EQ(iAsked, 2);
+    EXPECT_EQ(aMessages.size(), 1u);
+    qxtest::WaitFor([] { return false; }, 50);
+    EXPECT_TRUE(aOpened.empty());
+}

@@ -3,6 +3,7 @@
 #include "export/ExportSources.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 
@@ -75,6 +76,14 @@ inline QString RunTool(const QString& sProgram, const QStringList& slArgs) {
     if (!p.waitForFinished(120000) || p.exitCode() != 0)
         return QString();
     return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// A field of pdfinfo's report on a PDF file; "<missing>" when it has none.
+inline QString PDFInfoField(const QString& sFile, const QString& sField) {
+    const QString sInfo = RunTool("pdfinfo", {sFile});
+    const QRegularExpressionMatch m =
+        QRegularExpression("^" + sField + ":\\s*(.*)$", QRegularExpression::MultilineOption).match(sInfo);
+    return m.hasMatch() ? m.captured(1) : QStringLiteral("<missing>");
 }
 
 } // namespace qxtest

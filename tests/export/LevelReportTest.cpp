@@ -51,10 +51,7 @@ protected:
     }
 
     static QString InfoField(const QString& sFile, const QString& sField) {
-        const QString sInfo = qxtest::RunTool("pdfinfo", {sFile});
-        const QRegularExpressionMatch m =
-            QRegularExpression("^" + sField + ":\\s*(.*)$", QRegularExpression::MultilineOption).match(sInfo);
-        return m.hasMatch() ? m.captured(1) : QStringLiteral("<missing>");
+        return qxtest::PDFInfoField(sFile, sField);
     }
 
     QImage Render(const QString& sFile, int iPage = 1) {

@@ -1,0 +1,28 @@
+#include "export/ChartExport.h"
+
+#include "app/TextTable.h"
+#include "export/ChartPDF.h"
+#include "export/ExportMenu.h"
+#include "review/ChartTab.h"
+
+namespace {
+
+constexpr int kTxtFileAccessDenied = 580;
+constexpr int kTagFullPage = 1;
+
+} // namespace
+
+void ChartExportPDF(TExportMenu& rExport, const TSettings& rSettings, TChartTab& Tab, int iTag) {
+    TChartDocument Document;
+    Document.aSnapshot = Tab.Snapshot();
+    const QString sFileName = rExport.AskPDFFileName(ChartSessionInfo(Document.aSnapshot));
+    if (sFileName.isEmpty())
+        return;
+    Document.rPDFOptions = rSettings.rPDFOptions;
+    Document.iLNG = rSettings.iLNG;
+    rExport.WritePDF(sFileName, GetText(kTxtFileAccessDenied, rSettings.iLNG), [&] {
+        Document.ChartPicture = Tab.Chart->PDFPicture(kChartPictureSize);
+        return iTag == kTagFullPage ? CreateChartPDFFullPage(sFileName, Document)
+                                    : CreateChartPDF(sFileName, Document);
+    });
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "app/Settings.h"
+#include "review/ChartData.h"
+#include "store/SessionTypes.h"
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+#include <vector>
+
+// The PDF documents of a chart tab, landscape: the chart with a side panel (user picture and address,
+// session information, loudness configuration, statistics), or the chart across the page with an optional
+// compact information table. Every session value comes from the tab's snapshot, so a document describes
+// the charted session whatever is selected elsewhere.
+
+// The size of the chart picture the documents print.
+inline constexpr QSize kChartPictureSize(1450, 850);
+
+// Where the documents read the snapshot.
+inline constexpr int kSnapAnalysisDate = 0;
+inline constexpr int kSnapShowTitle = 2;
+inline constexpr int kSnapShowNumber = 3;
+inline constexpr int kSnapOperatorName = 4;
+inline constexpr int kSnapFormat = 5;
+inline constexpr int kSnapTCStart = 6;
+inline constexpr int kSnapTCEnd = 7;
+inline constexpr int kSnapNotes = 8;
+inline constexpr int kSnapInstrumentType = 10;
+inline constexpr int kSnapPeakLevel = 19;
+inline constexpr int kSnapStatisticsTitle = 21;
+// The statistics title and at most ten statistics rows are printed.
+inline constexpr int kChartStatisticsRows = 11;
+
+struct TChartDocument {
+    // The tab's snapshot; missing rows read as empty.
+    TChartSnapshot aSnapshot;
+    // The chart, kChartPictureSize.
+    QImage ChartPicture;
+    TPDFOptions rPDFOptions;
+    int iLNG = 0;
+    // The maker's logo; the program's icon when null.
+    QImage MakerLogo;
+};
+
+// The session values of the snapshot, for the properties, the headline and the save dialog's name.
+TSessionInfo ChartSessionInfo(const TChartSnapshot& aSnapshot);
+
+// The snapshot rows of the side panel's statistics: from the title row down to and including the first
+// row with an empty label, at most kChartStatisticsRows.
+std::vector<int> ChartStatisticsRows(const TChartSnapshot& aSnapshot);
+
+// Build the document and write it to sFileName (through a temporary file); false with a reason when it
+// could not be written.
+bool CreateChartPDF(const QString& sFileName, const TChartDocument& rDocument, QString* psError = nullptr);
+bool CreateChartPDFFullPage(const QString& sFileName, const TChartDocument& rDocument,
+                            QString* psError = nullptr);
