@@ -3,6 +3,7 @@
 #include "app/TextFormat.h"
 #include "app/TextTable.h"
 #include "app/Version.h"
+#include "review/ChartData.h"
 #include "review/SessionBrowser.h"
 #include "review/TableColors.h"
 
@@ -100,16 +101,6 @@ TColorValue CellColor(const TColumnRule& rRule, const QString& sCell, const TLev
     if (rRule.bPeakChannel)
         return r.rTablePeakColorOptions.rMax.bEnabled && fValue > 0 ? clRed : clBlack;
     return LevelRuleColor(*rRule.pRules, fValue);
-}
-
-// The local date and time of a Julian date as the system writes it.
-QString AnalysisDateText(double dtJulian) {
-    const double fDays = dtJulian + 0.5;
-    const qint64 iDay = qint64(std::floor(fDays));
-    const int iMsecs = int(std::llround((fDays - double(iDay)) * 86400000.0));
-    const QDateTime dt(QDate::fromJulianDay(iDay),
-                       QTime::fromMSecsSinceStartOfDay(std::min(iMsecs, 86399999)));
-    return QLocale().toString(dt, QLocale::ShortFormat);
 }
 
 // Builds the report's tables into one document.
