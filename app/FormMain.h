@@ -173,7 +173,8 @@ private:
     void ShowEntryMessage(int iEntry, int iKind, int iButtons, const QString& sArg,
                           const QString& sDetail) override;
 
-    // IDatabaseViewHost; BeginLongOperation and EndLongOperation serve IExportHost too
+    // IDatabaseViewHost; ShowMessageBox, BeginLongOperation and EndLongOperation serve every host
+    // (ILongOperationHost)
     bool EditSelectedSessionInfo() override;
     bool AskSessionFilter(TSQLFilter& rFilter) override;
     bool AskDataFilter(const QString& sUnit) override;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Settings.h"
+#include "dialogs/LongOperationHost.h"
 #include "export/ExportSources.h"
 
 #include <QObject>
@@ -12,15 +13,8 @@ class QAction;
 class QMenu;
 class QWidget;
 
-// What the exports need of the main window: its messages and its long-operation state (the wait window
-// with a text entry, no input to the window until the operation ends).
-class IExportHost {
-public:
-    virtual ~IExportHost() = default;
-    virtual int ShowMessageBox(const QString& sText, int iKind, int iButtons) = 0;
-    virtual void BeginLongOperation(int iEntry) = 0;
-    virtual void EndLongOperation() = 0;
-};
+// What the exports need of the main window: its messages and its long-operation state.
+class IExportHost : public ILongOperationHost {};
 
 // What the save dialog is asked: title, Qt name filters, default extension and the proposed name.
 struct TSaveFileRequest {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dialogs/LongOperationHost.h"
 #include "review/ChartTab.h"
 
 #include <QObject>
@@ -10,15 +11,7 @@ class QMenu;
 class QTabWidget;
 
 // What the chart tabs need of the main window: its messages and its long-operation state.
-class IChartTabsHost {
-public:
-    virtual ~IChartTabsHost() = default;
-    // A message of the program (text, kind kMsg..., buttons kMsgBtn...); returns the button chosen.
-    virtual int ShowMessageBox(const QString& sText, int iKind, int iButtons) = 0;
-    // The wait window with text entry iEntry, the main window taking no input, until EndLongOperation.
-    virtual void BeginLongOperation(int iEntry) = 0;
-    virtual void EndLongOperation() = 0;
-};
+class IChartTabsHost : public ILongOperationHost {};
 
 // What a new chart tab shows, gathered by the main window from the selected session.
 struct TChartTabRequest {

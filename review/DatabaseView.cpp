@@ -55,10 +55,10 @@ constexpr int kListRowHeight = 20;
 // Wide enough for a cut title and the date beside it.
 constexpr int kListMinimumWidth = 330;
 
-const QColor clListSilver(0xC0, 0xC0, 0xC0);
-const QColor clListGrey(0x80, 0x80, 0x80);
-const QColor clListNavy(0x00, 0x00, 0x80);
-const QColor clListLime(0x00, 0xFF, 0x00);
+const QColor clListSilver = ColorValueToQColor(clSilver);
+const QColor clListGrey = ColorValueToQColor(clGray);
+const QColor clListNavy = ColorValueToQColor(clNavy);
+const QColor clListLime = ColorValueToQColor(clLime);
 
 QFont ListFont(const QFont& Base, int iPointSize, bool bBold) {
     QFont Font = Base;

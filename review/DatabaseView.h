@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dialogs/LongOperationHost.h"
 #include "review/LevelDataView.h"
 #include "review/SessionBrowser.h"
 
@@ -16,11 +17,9 @@ struct TSettings;
 
 // What the database tab needs of the main window around it: the window's states, the message box, and
 // the dialogs its commands open.
-class IDatabaseViewHost {
+class IDatabaseViewHost : public ILongOperationHost {
 public:
-    virtual ~IDatabaseViewHost() = default;
     virtual void SetMainGUI(int iState) = 0;
-    virtual int ShowMessageBox(const QString& sText, int iKind, int iButtons) = 0;
     // The session information dialog in edit mode over the selected session, modally: true when the user
     // accepted (the edited texts are then in the selected session's header).
     virtual bool EditSelectedSessionInfo() = 0;
@@ -28,9 +27,6 @@ public:
     virtual bool AskSessionFilter(TSQLFilter& rFilter) = 0;
     // The data filter dialog, modally, its loudness labels showing sUnit: true after OK.
     virtual bool AskDataFilter(const QString& sUnit) = 0;
-    // The wait window with text entry iEntry, the main window taking no input, until EndLongOperation.
-    virtual void BeginLongOperation(int iEntry) = 0;
-    virtual void EndLongOperation() = 0;
 };
 
 // What the database tab works with, owned by the main window.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dialogs/LongOperationHost.h"
 #include "review/LevelTable.h"
 
 #include <QObject>
@@ -12,9 +13,8 @@ class TdbSQLite;
 struct TSettings;
 
 // What the level data part of the Database tab needs from the session list beside it.
-class ILevelDataHost {
+class ILevelDataHost : public ILongOperationHost {
 public:
-    virtual ~ILevelDataHost() = default;
     // sSelectedSession: the session whose levels are loaded.
     virtual QString SelectedSessionId() const = 0;
     // The report identifier of the session list's current row.
@@ -27,15 +27,9 @@ public:
     virtual void EnableSessionDelete() = 0;
     // The tab's button states kGUIReviewOff / kGUIReviewOn.
     virtual void SetReviewState(int iState) = 0;
-    // A message of the program (text, kind kMsg..., buttons kMsgBtn...); returns the button chosen.
-    virtual int ShowMessageBox(const QString& sText, int iKind, int iButtons) = 0;
     // The data filter dialog, modally, its loudness labels showing sUnit: true after OK, the settings'
     // filter options then holding what it shows.
     virtual bool AskDataFilter(const QString& sUnit) = 0;
-    // A long operation starts: the wait window shows text entry iEntry and the main window takes no input
-    // until EndLongOperation.
-    virtual void BeginLongOperation(int iEntry) = 0;
-    virtual void EndLongOperation() = 0;
 };
 
 // The level data table sgDBData, the statistics grid sgDBLoudnessMax and the Filter Data command of the
