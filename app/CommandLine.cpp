@@ -1,6 +1,6 @@
 #include "app/CommandLine.h"
 
-#include "app/Version.h"
+#include "core/Version.h"
 
 #include <QCommandLineParser>
 #include <QDir>

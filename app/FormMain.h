@@ -2,7 +2,7 @@
 
 #include "app/AppWindows.h"
 #include "app/MainController.h"
-#include "app/MainView.h"
+#include "core/MainView.h"
 #include "engine/LiveLoggingView.h"
 #include "export/ExportMenu.h"
 #include "review/ChartTabs.h"

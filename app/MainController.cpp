@@ -1,8 +1,8 @@
 #include "app/MainController.h"
 
-#include "app/EngineCodes.h"
-#include "app/MessageBoxLayout.h"
-#include "app/SettingsFile.h"
+#include "core/EngineCodes.h"
+#include "core/MessageBoxLayout.h"
+#include "core/SettingsFile.h"
 #include "engine/EngineControl.h"
 #include "engine/EngineMessages.h"
 #include "engine/LoggingThread.h"

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "app/DataFolder.h"
-#include "app/EngineLog.h"
-#include "app/MainRecords.h"
-#include "app/MainView.h"
-#include "app/MessagePort.h"
-#include "app/Settings.h"
-#include "engine/Timing.h"
+#include "core/DataFolder.h"
+#include "core/EngineLog.h"
+#include "core/MainRecords.h"
+#include "core/MainView.h"
+#include "core/SessionTypes.h"
+#include "core/Settings.h"
+#include "core/Timing.h"
+#include "engine/MessagePort.h"
 #include "meter/PortOpenError.h"
-#include "store/SessionTypes.h"
 #include "store/dbSQLite.h"
 
 #include <QList>

@@ -2,10 +2,10 @@
 // against loading the same session into the level table, in the same run; and one repaint of the chart at
 // the size of the chart documents.
 
-#include "app/MessageBoxLayout.h"
-#include "app/TextTable.h"
 #include "bench/BenchTable.h"
 #include "bench/DayDatabase.h"
+#include "core/MessageBoxLayout.h"
+#include "core/TextTable.h"
 #include "review/ChartTabs.h"
 #include "review/LevelTable.h"
 

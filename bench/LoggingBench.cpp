@@ -3,10 +3,10 @@
 // window's controller: grids, stored row, chart) followed by the chart's repaint. At one report a second,
 // CPU seconds per record times 100 is the share of one core.
 
-#include "app/EngineCodes.h"
 #include "app/FormMain.h"
-#include "app/MessageBox.h"
 #include "bench/BenchTable.h"
+#include "core/EngineCodes.h"
+#include "dialogs/MessageBox.h"
 #include "engine/EngineMessages.h"
 #include "engine/LiveChart.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/MainRecords.h"
+#include "core/MainRecords.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
 #include "dialogs/FormAbout.h"
 
-#include "app/FileVersion.h"
-#include "app/MainRecords.h"
+#include "core/FileVersion.h"
+#include "core/MainRecords.h"
 #include "dialogs/AboutTexts.h"
 
 #include <QDesktopServices>

@@ -1,9 +1,9 @@
 #include "dialogs/FormOptions.h"
 
-#include "app/Drawing.h"
-#include "app/MainView.h"
-#include "app/MessageBoxLayout.h"
-#include "app/TextTable.h"
+#include "core/Drawing.h"
+#include "core/MainView.h"
+#include "core/MessageBoxLayout.h"
+#include "core/TextTable.h"
 
 #include <QCheckBox>
 #include <QColorDialog>

@@ -1,7 +1,7 @@
 #include "dialogs/FormSessionInfo.h"
 
-#include "app/MessageBox.h"
-#include "app/TextTable.h"
+#include "core/TextTable.h"
+#include "dialogs/MessageBox.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

@@ -2,7 +2,7 @@
 
 #include "dialogs/AboutTexts.h"
 
-#include "app/FileVersion.h"
+#include "core/FileVersion.h"
 
 #include <QFrame>
 #include <QGuiApplication>

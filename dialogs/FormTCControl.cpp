@@ -1,7 +1,7 @@
 #include "dialogs/FormTCControl.h"
 
-#include "app/Settings.h"
-#include "app/TextTable.h"
+#include "core/Settings.h"
+#include "core/TextTable.h"
 #include "dialogs/TimecodeFields.h"
 
 #include <QCheckBox>

@@ -1,8 +1,8 @@
 #include "dialogs/FormWait.h"
 
-#include "app/ColorValue.h"
-#include "app/Drawing.h"
-#include "app/TextTable.h"
+#include "core/ColorValue.h"
+#include "core/Drawing.h"
+#include "core/TextTable.h"
 
 #include <QFrame>
 #include <QHBoxLayout>

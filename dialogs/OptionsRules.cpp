@@ -1,8 +1,8 @@
 #include "dialogs/OptionsRules.h"
 
-#include "app/MessageBoxLayout.h"
-#include "app/TextFormat.h"
-#include "app/TextTable.h"
+#include "core/MessageBoxLayout.h"
+#include "core/TextFormat.h"
+#include "core/TextTable.h"
 
 #include <QLocale>
 #include <cmath>

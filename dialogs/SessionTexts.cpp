@@ -1,8 +1,8 @@
 #include "dialogs/SessionTexts.h"
 
-#include "app/MessageBoxLayout.h"
-#include "app/TextFormat.h"
-#include "app/TextTable.h"
+#include "core/MessageBoxLayout.h"
+#include "core/TextFormat.h"
+#include "core/TextTable.h"
 
 TSessionTexts SessionTextsOf(const TSessionInfo& rSession) {
     return {rSession.sShowTitle, rSession.sShowNumber, rSession.sOperatorName, rSession.sFormat,

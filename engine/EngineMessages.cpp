@@ -1,6 +1,6 @@
 #include "engine/EngineMessages.h"
 
-#include "app/EngineCodes.h"
+#include "core/EngineCodes.h"
 
 namespace {
 

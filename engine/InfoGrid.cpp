@@ -1,6 +1,6 @@
 #include "engine/InfoGrid.h"
 
-#include "app/Drawing.h"
+#include "core/Drawing.h"
 
 #include <QFontMetrics>
 #include <QHeaderView>

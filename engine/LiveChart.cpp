@@ -1,8 +1,8 @@
 #include "engine/LiveChart.h"
 
-#include "app/Drawing.h"
+#include "core/Drawing.h"
 
-#include "app/TextTable.h"
+#include "core/TextTable.h"
 
 #include <QWindow>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/ColorValue.h"
-#include "app/Settings.h"
+#include "core/ColorValue.h"
+#include "core/Settings.h"
 
 #include "engine/ChartLibrary.h"
 #include <QTimer>

@@ -2,7 +2,7 @@
 
 #include "dialogs/SessionTexts.h"
 
-#include "app/MainView.h"
+#include "core/MainView.h"
 
 #include <QColor>
 #include <QPixmap>

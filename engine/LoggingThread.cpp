@@ -1,7 +1,7 @@
 #include "engine/LoggingThread.h"
 
-#include "app/EngineCodes.h"
 #include "app/MainController.h"
+#include "core/EngineCodes.h"
 #include "engine/EngineMessages.h"
 #include "engine/UDPSender.h"
 #include "meter/InstrumentLink.h"

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "app/EngineCodes.h"
+#include "core/EngineCodes.h"
+#include "core/InstrumentInfo.h"
+#include "core/SessionTypes.h"
+#include "core/Timing.h"
 #include "engine/EngineControl.h"
 #include "engine/ReportParser.h"
 #include "engine/TimecodeControl.h"
-#include "engine/Timing.h"
-#include "meter/InstrumentInfo.h"
 #include "meter/PortOpenError.h"
-#include "store/SessionTypes.h"
 
 #include <QString>
 #include <QThread>

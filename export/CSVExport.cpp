@@ -1,6 +1,6 @@
 #include "export/CSVExport.h"
 
-#include "app/TextTable.h"
+#include "core/TextTable.h"
 #include "review/SessionBrowser.h"
 
 #include <QSaveFile>

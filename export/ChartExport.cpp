@@ -1,6 +1,6 @@
 #include "export/ChartExport.h"
 
-#include "app/TextTable.h"
+#include "core/TextTable.h"
 #include "export/ChartPDF.h"
 #include "export/ExportMenu.h"
 #include "review/ChartTab.h"

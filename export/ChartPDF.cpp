@@ -1,6 +1,6 @@
 #include "export/ChartPDF.h"
 
-#include "app/TextTable.h"
+#include "core/TextTable.h"
 #include "export/LevelReport.h"
 #include "export/PDFDocument.h"
 #include "review/SessionBrowser.h"

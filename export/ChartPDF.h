@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/Settings.h"
+#include "core/SessionTypes.h"
+#include "core/Settings.h"
 #include "review/ChartData.h"
-#include "store/SessionTypes.h"
 
 #include <QImage>
 #include <QSize>

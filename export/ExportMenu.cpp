@@ -1,9 +1,9 @@
 #include "export/ExportMenu.h"
 
-#include "app/MessageBoxLayout.h"
-#include "app/OwnerDrawnMenu.h"
-#include "app/TextFormat.h"
-#include "app/TextTable.h"
+#include "core/MessageBoxLayout.h"
+#include "core/TextFormat.h"
+#include "core/TextTable.h"
+#include "dialogs/OwnerDrawnMenu.h"
 #include "export/CSVExport.h"
 #include "export/LevelReport.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/SessionTypes.h"
+#include "core/SessionTypes.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,8 +1,8 @@
 #include "export/LevelReport.h"
 
-#include "app/TextFormat.h"
-#include "app/TextTable.h"
-#include "app/Version.h"
+#include "core/TextFormat.h"
+#include "core/TextTable.h"
+#include "core/Version.h"
 #include "review/ChartData.h"
 #include "review/SessionBrowser.h"
 #include "review/TableColors.h"

@@ -1,6 +1,6 @@
 #include "export/LevelTableExportSource.h"
 
-#include "app/TextTable.h"
+#include "core/TextTable.h"
 #include "review/LevelTable.h"
 
 int TLevelTableSource::ColumnCount() const {

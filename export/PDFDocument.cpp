@@ -1,6 +1,6 @@
 #include "export/PDFDocument.h"
 
-#include "app/Drawing.h"
+#include "core/Drawing.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "meter/ComPorts.h"
 
-#include "app/DataFolder.h"
+#include "core/DataFolder.h"
 
 #include <QFileInfo>
 #include <QStandardPaths>

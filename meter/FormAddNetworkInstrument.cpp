@@ -1,6 +1,6 @@
 #include "meter/FormAddNetworkInstrument.h"
 
-#include "app/MessageBoxLayout.h"
+#include "core/MessageBoxLayout.h"
 #include "meter/InstrumentDiscovery.h"
 #include "meter/NetworkLink.h"
 

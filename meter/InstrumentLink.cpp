@@ -1,6 +1,6 @@
 #include "meter/InstrumentLink.h"
 
-#include "app/EngineCodes.h"
+#include "core/EngineCodes.h"
 #include "meter/MeterCommands.h"
 #include "meter/qxMeterCOM.h"
 

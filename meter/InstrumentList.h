@@ -1,6 +1,6 @@
 #pragma once
 
-#include "meter/InstrumentInfo.h"
+#include "core/InstrumentInfo.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/Settings.h"
-#include "engine/Timing.h"
+#include "core/Settings.h"
+#include "core/Timing.h"
 
 #include <QString>
 #include <QStringList>

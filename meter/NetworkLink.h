@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/Timing.h"
-#include "meter/InstrumentInfo.h"
+#include "core/InstrumentInfo.h"
+#include "core/Timing.h"
 #include "meter/RXBuffer.h"
 #include "meter/TelnetClient.h"
 #include "meter/TelnetProtocol.h"

@@ -1,7 +1,7 @@
 #include "meter/PortOpenError.h"
 
-#include "app/TextFormat.h"
-#include "app/TextTable.h"
+#include "core/TextFormat.h"
+#include "core/TextTable.h"
 #include "meter/ComPorts.h"
 
 #include <QFile>

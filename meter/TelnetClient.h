@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/Timing.h"
+#include "core/Timing.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,7 +1,7 @@
 #include "review/ChartTab.h"
 
-#include "app/OwnerDrawnMenu.h"
-#include "app/TextTable.h"
+#include "core/TextTable.h"
+#include "dialogs/OwnerDrawnMenu.h"
 
 #include <QClipboard>
 #include <QEvent>

@@ -1,8 +1,8 @@
 #include "review/ChartTabs.h"
 
-#include "app/MessageBoxLayout.h"
-#include "app/OwnerDrawnMenu.h"
-#include "app/TextTable.h"
+#include "core/MessageBoxLayout.h"
+#include "core/TextTable.h"
+#include "dialogs/OwnerDrawnMenu.h"
 #include "review/LevelDataTexts.h"
 
 #include <QCoreApplication>

@@ -1,11 +1,11 @@
 #include "review/DatabaseView.h"
 
-#include "app/Drawing.h"
-#include "app/GridLayouts.h"
-#include "app/MainView.h"
-#include "app/OwnerDrawnMenu.h"
-#include "app/Settings.h"
-#include "app/TextTable.h"
+#include "core/Drawing.h"
+#include "core/GridLayouts.h"
+#include "core/MainView.h"
+#include "core/Settings.h"
+#include "core/TextTable.h"
+#include "dialogs/OwnerDrawnMenu.h"
 #include "engine/InfoGrid.h"
 #include "store/dbSQLite.h"
 

@@ -1,7 +1,7 @@
 #include "review/FormChart.h"
 
-#include "app/Settings.h"
-#include "app/TextTable.h"
+#include "core/Settings.h"
+#include "core/TextTable.h"
 
 namespace {
 

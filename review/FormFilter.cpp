@@ -1,8 +1,8 @@
 #include "review/FormFilter.h"
 
-#include "app/MessageBox.h"
-#include "app/Settings.h"
-#include "app/TextTable.h"
+#include "core/Settings.h"
+#include "core/TextTable.h"
+#include "dialogs/MessageBox.h"
 #include "dialogs/TimecodeFields.h"
 #include "review/LevelDataTexts.h"
 #include "review/LevelFilter.h"

@@ -1,8 +1,8 @@
 #include "review/FormSortSessions.h"
 
-#include "app/Drawing.h"
-#include "app/MessageBox.h"
-#include "app/TextTable.h"
+#include "core/Drawing.h"
+#include "core/TextTable.h"
+#include "dialogs/MessageBox.h"
 #include "review/TwoDigitEdits.h"
 
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #include "review/LevelData.h"
 
-#include "app/GridLayouts.h"
-#include "app/TextTable.h"
+#include "core/GridLayouts.h"
+#include "core/TextTable.h"
 #include "review/LevelDataTexts.h"
 #include "store/dbSQLite.h"
 

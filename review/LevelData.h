@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/DataOptions.h"
+#include "core/DataOptions.h"
 
 #include <QString>
 #include <QtGlobal>

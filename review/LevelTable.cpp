@@ -1,6 +1,6 @@
 #include "review/LevelTable.h"
 
-#include "app/GridLayouts.h"
+#include "core/GridLayouts.h"
 #include "store/dbSQLite.h"
 
 void TLevelTable::SetLayout(const TDataOptions& rOptions, int iLNG, const QString& sDecimalPoint) {

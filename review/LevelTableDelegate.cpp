@@ -1,6 +1,6 @@
 #include "review/LevelTableDelegate.h"
 
-#include "app/Drawing.h"
+#include "core/Drawing.h"
 
 #include <QPainter>
 

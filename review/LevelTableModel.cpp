@@ -1,6 +1,6 @@
 #include "review/LevelTableModel.h"
 
-#include "app/TextTable.h"
+#include "core/TextTable.h"
 
 TLevelTableModel::TLevelTableModel(QObject* parent) : QAbstractTableModel(parent) {}
 

@@ -1,7 +1,7 @@
 #include "review/ReviewChart.h"
 
-#include "app/Drawing.h"
-#include "app/TextTable.h"
+#include "core/Drawing.h"
+#include "core/TextTable.h"
 
 #include <QPainter>
 #include <algorithm>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "engine/LiveChart.h"
 #include "review/LevelData.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "core/SessionTypes.h"
 #include "review/SessionListModel.h"
 #include "store/SQLFilter.h"
-#include "store/SessionTypes.h"
 
 #include <QString>
 #include <QStringList>

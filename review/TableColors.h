@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/ColorValue.h"
-#include "app/Settings.h"
+#include "core/ColorValue.h"
+#include "core/Settings.h"
 
 #include <QLocale>
 #include <QString>

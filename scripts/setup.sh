@@ -3,7 +3,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  build-essential cmake ninja-build ccache pkg-config
+  build-essential cmake ninja-build ccache pkg-config python3
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-l10n-tools
   libqcustomplot-dev
   libsqlitecpp-dev libsqlite3-dev sqlite3

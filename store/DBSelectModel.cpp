@@ -1,8 +1,8 @@
 #include "store/DBSelectModel.h"
 
-#include "app/MessageBoxLayout.h"
-#include "app/SettingsFile.h"
-#include "app/TextTable.h"
+#include "core/MessageBoxLayout.h"
+#include "core/SettingsFile.h"
+#include "core/TextTable.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/MainView.h"
-#include "app/Settings.h"
+#include "core/MainView.h"
+#include "core/Settings.h"
 #include "store/dbSQLite.h"
 
 #include <QString>

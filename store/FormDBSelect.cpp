@@ -1,8 +1,8 @@
 #include "store/FormDBSelect.h"
 
 #include "app/FormMain.h"
-#include "app/TextFormat.h"
-#include "app/TextTable.h"
+#include "core/TextFormat.h"
+#include "core/TextTable.h"
 
 #include <QEvent>
 #include <QFileDialog>

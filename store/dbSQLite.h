@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/SessionTypes.h"
 #include "store/SQLFilter.h"
-#include "store/SessionTypes.h"
 
 #include <QDateTime>
 #include <QString>

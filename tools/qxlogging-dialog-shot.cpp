@@ -3,8 +3,8 @@
 //
 // Usage: qxlogging-dialog-shot <folder>
 
-#include "app/MainRecords.h"
-#include "app/Settings.h"
+#include "core/MainRecords.h"
+#include "core/Settings.h"
 #include "dialogs/FormAbout.h"
 #include "dialogs/FormLegal.h"
 #include "dialogs/FormOptions.h"

@@ -4,9 +4,9 @@
 //
 // Usage: qxlogging-shot <language 0|1> <picture.png> [<width> <height>]
 
-#include "app/EngineCodes.h"
 #include "app/FormMain.h"
-#include "app/MessageBox.h"
+#include "core/EngineCodes.h"
+#include "dialogs/MessageBox.h"
 #include "engine/EngineMessages.h"
 #include "engine/LiveChart.h"
 

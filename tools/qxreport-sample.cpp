@@ -3,7 +3,7 @@
 //
 // Usage: qxreport-sample <report.pdf> [language 0|1]
 
-#include "app/TextTable.h"
+#include "core/TextTable.h"
 #include "export/LevelReport.h"
 
 #include <QCoreApplication>

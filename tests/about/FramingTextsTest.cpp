@@ -1,4 +1,4 @@
-#include "app/FileVersion.h"
+#include "core/FileVersion.h"
 #include "dialogs/AboutTexts.h"
 #include "dialogs/SplashShape.h"
 

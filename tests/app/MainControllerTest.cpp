@@ -1,5 +1,5 @@
 #include "app/MainController.h"
-#include "app/EngineCodes.h"
+#include "core/EngineCodes.h"
 #include "engine/EngineControl.h"
 #include "engine/EngineMessages.h"
 #include "tests/support/TestSupport.h"

@@ -1,10 +1,10 @@
 #include "store/FormDBSelect.h"
 
 #include "app/FormMain.h"
-#include "app/MessageBox.h"
-#include "app/SettingsFile.h"
-#include "app/TextFormat.h"
-#include "app/TextTable.h"
+#include "core/SettingsFile.h"
+#include "core/TextFormat.h"
+#include "core/TextTable.h"
+#include "dialogs/MessageBox.h"
 #include "store/dbSQLite.h"
 #include "tests/support/TestSupport.h"
 

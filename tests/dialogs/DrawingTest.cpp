@@ -1,4 +1,4 @@
-#include "app/Drawing.h"
+#include "core/Drawing.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "dialogs/FormSessionInfo.h"
-#include "app/MessageBox.h"
+#include "dialogs/MessageBox.h"
 #include "tests/dialogs/DialogTestSupport.h"
 
 #include <QLineEdit>

@@ -1,5 +1,5 @@
 #include "dialogs/FormTCControl.h"
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "tests/dialogs/DialogTestSupport.h"
 
 #include <QCheckBox>

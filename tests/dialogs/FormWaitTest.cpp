@@ -1,5 +1,5 @@
 #include "dialogs/FormWait.h"
-#include "app/Drawing.h"
+#include "core/Drawing.h"
 #include "tests/support/TestSupport.h"
 
 #include <QApplication>

@@ -1,5 +1,5 @@
-#include "app/OwnerDrawnMenu.h"
-#include "app/Drawing.h"
+#include "dialogs/OwnerDrawnMenu.h"
+#include "core/Drawing.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,5 +1,5 @@
 #include "dialogs/SessionTexts.h"
-#include "app/MessageBoxLayout.h"
+#include "core/MessageBoxLayout.h"
 #include "dialogs/TimecodeFields.h"
 
 #include <gtest/gtest.h>

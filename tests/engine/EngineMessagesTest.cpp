@@ -1,5 +1,5 @@
 #include "engine/EngineMessages.h"
-#include "app/EngineLog.h"
+#include "core/EngineLog.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "export/LevelReport.h"
 #include "ExportTestSupport.h"
-#include "app/TextTable.h"
+#include "core/TextTable.h"
 
 #include <QDateTime>
 #include <QDir>

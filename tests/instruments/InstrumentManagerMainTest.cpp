@@ -1,6 +1,6 @@
 #include "app/FormMain.h"
-#include "app/MessageBox.h"
 #include "dialogs/FormWait.h"
+#include "dialogs/MessageBox.h"
 #include "meter/FormAddNetworkInstrument.h"
 #include "meter/FormInstrumentSelect.h"
 #include "meter/InstrumentDiscovery.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/Timing.h"
+#include "core/Timing.h"
 #include "meter/ComPorts.h"
 #include "tests/support/TestSupport.h"
 #include "tools/sim/SimSerialLink.h"

@@ -1,6 +1,6 @@
 #include "review/LevelTable.h"
-#include "app/GridLayouts.h"
-#include "app/TextTable.h"
+#include "core/GridLayouts.h"
+#include "core/TextTable.h"
 #include "review/LevelDataTexts.h"
 #include "review/LevelFilter.h"
 #include "review/TableColors.h"

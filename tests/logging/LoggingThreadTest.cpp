@@ -1,6 +1,6 @@
 #include "engine/LoggingThread.h"
-#include "app/EngineCodes.h"
 #include "app/MainController.h"
+#include "core/EngineCodes.h"
 #include "engine/ReportParser.h"
 #include "meter/ComPorts.h"
 #include "meter/InstrumentMemory.h"

@@ -1,5 +1,5 @@
 #include "app/FormMain.h"
-#include "app/MessageBox.h"
+#include "dialogs/MessageBox.h"
 #include "meter/ComPorts.h"
 #include "tests/support/TestSupport.h"
 

@@ -1,4 +1,4 @@
-#include "app/EngineCodes.h"
+#include "core/EngineCodes.h"
 #include "meter/ComPorts.h"
 #include "meter/InstrumentLink.h"
 #include "meter/MeterCommands.h"

@@ -1,6 +1,6 @@
 #include "app/FormMain.h"
-#include "app/MessageBox.h"
 #include "dialogs/FormOptions.h"
+#include "dialogs/MessageBox.h"
 #include "engine/LiveChart.h"
 #include "tests/dialogs/DialogTestSupport.h"
 #include "tests/support/TestSupport.h"

@@ -1,5 +1,5 @@
 #include "dialogs/OptionsRules.h"
-#include "app/MessageBoxLayout.h"
+#include "core/MessageBoxLayout.h"
 
 #include <gtest/gtest.h>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "review/SessionFilter.h"
-#include "app/MessageBoxLayout.h"
-#include "app/TextTable.h"
+#include "core/MessageBoxLayout.h"
+#include "core/TextTable.h"
 #include "review/SessionBrowser.h"
 #include "tests/review/SessionDatabase.h"
 

@@ -1,5 +1,5 @@
-#include "app/IniCodecs.h"
-#include "app/SettingsFile.h"
+#include "core/IniCodecs.h"
+#include "core/SettingsFile.h"
 
 #include <QDir>
 #include <QLocale>

@@ -1,5 +1,5 @@
-#include "app/SettingsFile.h"
-#include "app/IniFile.h"
+#include "core/SettingsFile.h"
+#include "core/IniFile.h"
 
 #include <QDir>
 #include <QFile>

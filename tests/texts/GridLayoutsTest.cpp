@@ -1,5 +1,5 @@
-#include "app/GridLayouts.h"
-#include "app/TextTable.h"
+#include "core/GridLayouts.h"
+#include "core/TextTable.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "app/MessageBoxLayout.h"
+#include "core/MessageBoxLayout.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>

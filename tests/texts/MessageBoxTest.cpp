@@ -1,4 +1,4 @@
-#include "app/MessageBox.h"
+#include "dialogs/MessageBox.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/SessionTypes.h"
+#include "core/SessionTypes.h"
 #include "tools/sim/SimMemoryImage.h"
 
 // How the simulated memory-pool meter lays out its memory. The defaults give a meter with eleven presets

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/SessionTypes.h"
+#include "core/SessionTypes.h"
 #include "tools/sim/MeterMemoryImage.h"
 #include "tools/sim/SimMemoryImage.h"
 #include "tools/sim/SimMeterConfig.h"

@@ -1,4 +1,4 @@
-#include "app/DataFolder.h"
+#include "core/DataFolder.h"
 
 #include <QStandardPaths>
 

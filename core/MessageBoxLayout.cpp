@@ -1,6 +1,6 @@
-#include "app/MessageBoxLayout.h"
+#include "core/MessageBoxLayout.h"
 
-#include "app/TextTable.h"
+#include "core/TextTable.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/ColorValue.h"
-#include "app/DataOptions.h"
-#include "meter/InstrumentInfo.h"
+#include "core/ColorValue.h"
+#include "core/DataOptions.h"
+#include "core/InstrumentInfo.h"
 
 #include <QFlags>
 #include <QString>

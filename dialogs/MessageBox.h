@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/MessageBoxLayout.h"
+#include "core/MessageBoxLayout.h"
 
 #include <QList>
 #include <QString>

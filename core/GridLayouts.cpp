@@ -1,6 +1,6 @@
-#include "app/GridLayouts.h"
+#include "core/GridLayouts.h"
 
-#include "app/TextTable.h"
+#include "core/TextTable.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/EngineLog.h"
+#include "core/EngineLog.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #define SI_IMPLEMENTATION
-#include "app/IniFile.h"
+#include "core/IniFile.h"
 
-#include "app/IniCodecs.h"
+#include "core/IniCodecs.h"
 
 #include <QFile>
 #include <QFileInfo>

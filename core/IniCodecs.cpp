@@ -1,4 +1,4 @@
-#include "app/IniCodecs.h"
+#include "core/IniCodecs.h"
 
 #include <QLocale>
 #include <array>

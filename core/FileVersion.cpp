@@ -1,7 +1,7 @@
-#include "app/FileVersion.h"
+#include "core/FileVersion.h"
 
-#include "app/TextFormat.h"
-#include "app/Version.h"
+#include "core/TextFormat.h"
+#include "core/Version.h"
 
 TFileVersion ProgramFileVersion() {
     return {QX_VERSION_MAJOR, QX_VERSION_MINOR, QX_VERSION_RELEASE, QX_VERSION_BUILD};

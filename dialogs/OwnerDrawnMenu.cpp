@@ -1,6 +1,6 @@
-#include "app/OwnerDrawnMenu.h"
+#include "dialogs/OwnerDrawnMenu.h"
 
-#include "app/Drawing.h"
+#include "core/Drawing.h"
 
 #include <QAction>
 #include <QCoreApplication>

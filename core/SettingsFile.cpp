@@ -1,7 +1,7 @@
-#include "app/SettingsFile.h"
+#include "core/SettingsFile.h"
 
-#include "app/IniCodecs.h"
-#include "app/IniFile.h"
+#include "core/IniCodecs.h"
+#include "core/IniFile.h"
 
 #include <QDir>
 #include <QFile>

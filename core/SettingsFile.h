@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/Settings.h"
-#include "meter/Scrambler.h"
+#include "core/Scrambler.h"
+#include "core/Settings.h"
 
 #include <QRect>
 #include <QString>

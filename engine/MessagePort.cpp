@@ -1,4 +1,4 @@
-#include "app/MessagePort.h"
+#include "engine/MessagePort.h"
 
 #include <QNetworkDatagram>
 

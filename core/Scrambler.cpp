@@ -1,4 +1,4 @@
-#include "meter/Scrambler.h"
+#include "core/Scrambler.h"
 
 #include <QByteArray>
 #include <QDateTime>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ColorValue.h"
+#include "core/ColorValue.h"
 
 #include <QString>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "app/TextFormat.h"
+#include "core/TextFormat.h"
 
 QString FormatText(const QString& sTemplate, const QStringList& slArgs) {
     QString sOut;

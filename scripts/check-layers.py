@@ -1,0 +1,84 @@
+#!/usr/bin/env python3
+"""Checks the folders' layering and exits 1 naming each offending include.
+
+- core/ includes nothing outside core/.
+- Nothing below app/ (core, meter, engine, store, review, export, dialogs) includes app/.
+- The core library (qxlogging_core) uses no widgets: its sources include no Qt Widgets, Print Support
+  or chart headers, and no header that only the windows' library (qxlogging_ui) builds.
+"""
+import glob
+import os
+import re
+import sys
+
+ROOT = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), ".."))
+BELOW_APP = ["core", "meter", "engine", "store", "review", "export", "dialogs"]
+INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.M)
+WIDGET_MODULES = ("QtWidgets", "QtPrintSupport")
+
+
+def includes(path):
+    with open(path, encoding="utf-8", errors="replace") as f:
+        for m in INCLUDE.finditer(f.read()):
+            yield m.group(1) == '"', m.group(2)
+
+
+def sources_of(target):
+    """Files each folder's CMakeLists.txt adds to target, as paths relative to ROOT."""
+    found = set()
+    block = re.compile(r"target_sources\(\s*" + target + r"\s+PRIVATE(.*?)\)", re.S)
+    for folder in BELOW_APP + ["app"]:
+        cm = os.path.join(ROOT, folder, "CMakeLists.txt")
+        if not os.path.exists(cm):
+            continue
+        with open(cm, encoding="utf-8") as f:
+            text = re.sub(r"#.*", "", f.read())
+        for m in block.finditer(text):
+            found.update(folder + "/" + n for n in m.group(1).split())
+    return found
+
+
+def widget_headers():
+    names = set()
+    for module in WIDGET_MODULES:
+        for d in glob.glob("/usr/include/*/qt6/" + module) + glob.glob("/usr/include/qt6/" + module):
+            names.update(os.listdir(d))
+    return names | {"qcustomplot.h"} | {m + "/" for m in WIDGET_MODULES}
+
+
+def main():
+    faults = []
+    for folder in BELOW_APP:
+        for path in sorted(glob.glob(os.path.join(ROOT, folder, "*.[hc]*"))):
+            rel = os.path.relpath(path, ROOT)
+            for quoted, name in includes(path):
+                if not quoted:
+                    continue
+                if folder == "core" and not name.startswith("core/"):
+                    faults.append(f"{rel}: core/ includes only core/, not \"{name}\"")
+                elif name.startswith("app/"):
+                    faults.append(f"{rel}: nothing below app/ includes app/, not \"{name}\"")
+
+    core = sources_of("qxlogging_core")
+    ui_only = sources_of("qxlogging_ui") - core
+    widgets = widget_headers()
+    for rel in sorted(core):
+        path = os.path.join(ROOT, rel)
+        if not os.path.exists(path):
+            continue
+        for quoted, name in includes(path):
+            if quoted and name in ui_only:
+                faults.append(f"{rel}: the core library includes the window header \"{name}\"")
+            elif not quoted and (name in widgets or name.split("/")[0] in WIDGET_MODULES):
+                faults.append(f"{rel}: the core library includes the widget header <{name}>")
+
+    for fault in faults:
+        print("layering:", fault)
+    if faults:
+        return 1
+    print(f"layering: ok ({len(core)} core library files, {len(ui_only)} window files)")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
