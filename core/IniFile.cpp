@@ -7,7 +7,9 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <SimpleIni.h>
+#include <cstring>
 #include <string>
+#include <vector>
 
 struct TIniFile::TData {
     CSimpleIniA ini;
@@ -35,6 +37,35 @@ QStringList InFileOrder(TNames aNames) {
     return sl;
 }
 
+bool IsLineEnd(char c) {
+    return c == '\r' || c == '\n';
+}
+
+// A line that opens a section name without closing it is invalid, and the parser would take the keys
+// after it into a section named by everything up to the next key, line breaks and all, which no later
+// save reads back. Such a line becomes a comment, so it is kept and the keys stay where they stand.
+QByteArray CommentOutOpenSectionLines(const QByteArray& aData) {
+    QByteArray aOut;
+    aOut.reserve(aData.size());
+    qsizetype i = 0;
+    while (i < aData.size()) {
+        qsizetype iStart = i;
+        while (iStart < aData.size() && (aData[iStart] == ' ' || aData[iStart] == '\t'))
+            ++iStart;
+        qsizetype iEnd = iStart;
+        while (iEnd < aData.size() && !IsLineEnd(aData[iEnd]))
+            ++iEnd;
+        const QByteArrayView aLine = QByteArrayView(aData).sliced(iStart, iEnd - iStart);
+        aOut.append(QByteArrayView(aData).sliced(i, iStart - i));
+        if (aLine.startsWith('[') && !aLine.contains(']'))
+            aOut.append(';');
+        // The line and its line end byte.
+        aOut.append(QByteArrayView(aData).sliced(iStart, qMin(iEnd + 1, aData.size()) - iStart));
+        i = iEnd + 1;
+    }
+    return aOut;
+}
+
 } // namespace
 
 TIniFile::TIniFile(const QString& sFileName) : FFileName(sFileName), FData(std::make_unique<TData>()) {}
@@ -53,8 +84,14 @@ bool TIniFile::Load() {
     QByteArray aData = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return false;
+    return LoadFromData(std::move(aData));
+}
+
+bool TIniFile::LoadFromData(QByteArray aData) {
+    FData = std::make_unique<TData>();
     // The parser stops at a NUL byte; blanks instead keep everything after it in the file.
     aData.replace('\0', ' ');
+    aData = CommentOutOpenSectionLines(aData);
     if (FData->ini.LoadData(aData.constData(), static_cast<size_t>(aData.size())) < 0) {
         FData = std::make_unique<TData>();
         return false;
@@ -62,14 +99,47 @@ bool TIniFile::Load() {
     return true;
 }
 
-bool TIniFile::Save(QString& sError) const {
+bool TIniFile::SaveToData(QByteArray& aData) const {
+    // Reading takes one pair of quotes off a value, so a value in quotes goes out in a second pair, whether
+    // it was written here or read from the file and kept, and the copy in memory stays the value itself.
+    struct TQuoted {
+        const char* pSection;
+        const char* pKey;
+        std::string sValue;
+    };
+    std::vector<TQuoted> aQuoted;
+    CSimpleIniA& ini = FData->ini;
+    TNames aSections;
+    ini.GetAllSections(aSections);
+    for (const CSimpleIniA::Entry& rSection : aSections) {
+        TNames aKeys;
+        ini.GetAllKeys(rSection.pItem, aKeys);
+        for (const CSimpleIniA::Entry& rKey : aKeys) {
+            const char* pValue = ini.GetValue(rSection.pItem, rKey.pItem, "");
+            const size_t nLength = std::strlen(pValue);
+            if (nLength >= 2 && pValue[0] == '"' && pValue[nLength - 1] == '"')
+                aQuoted.push_back({rSection.pItem, rKey.pItem, pValue});
+        }
+    }
+    for (const TQuoted& rQuoted : aQuoted)
+        ini.SetValue(rQuoted.pSection, rQuoted.pKey, ('"' + rQuoted.sValue + '"').c_str());
     std::string sText;
-    bool bOk = FData->ini.Save(sText) >= 0;
+    const bool bOk = ini.Save(sText) >= 0;
+    for (const TQuoted& rQuoted : aQuoted)
+        ini.SetValue(rQuoted.pSection, rQuoted.pKey, rQuoted.sValue.c_str());
+    if (bOk)
+        aData = QByteArray::fromStdString(sText);
+    return bOk;
+}
+
+bool TIniFile::Save(QString& sError) const {
+    QByteArray aText;
+    bool bOk = SaveToData(aText);
     if (bOk) {
         QSaveFile file(FFileName);
-        const qint64 nSize = static_cast<qint64>(sText.size());
+        const qint64 nSize = aText.size();
         // commit() alone takes a short write (a full disk) for success: flush and check the size first.
-        bOk = file.open(QIODevice::WriteOnly) && file.write(sText.data(), nSize) == nSize && file.flush() &&
+        bOk = file.open(QIODevice::WriteOnly) && file.write(aText) == nSize && file.flush() &&
               file.size() == nSize;
         if (bOk)
             bOk = file.commit();
@@ -131,9 +201,6 @@ void TIniFile::WriteString(const QString& sSection, const QString& sKey, const Q
     sSafe.replace(QLatin1Char('\r'), QLatin1Char(' '));
     sSafe.replace(QLatin1Char('\n'), QLatin1Char(' '));
     sSafe.replace(QChar(u'\0'), QLatin1Char(' '));
-    // A value in quotes would lose them on reading: a second pair keeps them.
-    if (sSafe.size() >= 2 && sSafe.front() == QLatin1Char('"') && sSafe.back() == QLatin1Char('"'))
-        sSafe = QLatin1Char('"') + sSafe + QLatin1Char('"');
     FData->ini.SetValue(Utf8(sSection).c_str(), Utf8(sKey).c_str(), Utf8(sSafe).c_str());
 }
 

@@ -24,9 +24,14 @@ public:
     // Reads the file. A missing file reads as an empty one; false when the file exists but cannot be read
     // (the contents are then empty).
     bool Load();
+    // Reads the settings from the file's bytes instead; false (and the contents empty) when they cannot be
+    // parsed.
+    bool LoadFromData(QByteArray aData);
     // Writes every section to the file through a temporary file, so a failed write leaves the old file
     // whole. On failure sError is "Unable to write to <path>".
     bool Save(QString& sError) const;
+    // The bytes Save writes; false when the contents cannot be written out.
+    bool SaveToData(QByteArray& aData) const;
 
     bool SectionExists(const QString& sSection) const;
     bool ValueExists(const QString& sSection, const QString& sKey) const;

@@ -4,42 +4,23 @@
 #include <QMetaEnum>
 #include <QTcpSocket>
 #include <QThread>
-#include <libtelnet.h>
-#include <utility>
-
-namespace {
-
-// What we take part in: our terminal type, and the meter's echo and go-ahead suppression if it offers
-// them. Everything else is refused.
-const telnet_telopt_t kTelopts[] = {
-    {TELNET_TELOPT_TTYPE, TELNET_WILL, TELNET_DONT},
-    {TELNET_TELOPT_ECHO, TELNET_WONT, TELNET_DO},
-    {TELNET_TELOPT_SGA, TELNET_WILL, TELNET_DO},
-    {-1, 0, 0},
-};
-
-} // namespace
 
 TTelnetClient::TTelnetClient(const TTimingSettings& rTimingIn)
     : rTiming(rTimingIn), Socket(std::make_unique<QTcpSocket>()) {
-    ResetNegotiation();
+    Negotiation.OnSend = [this](const char* pBytes, qsizetype iSize) {
+        if (Socket->write(pBytes, qint64(iSize)) != qint64(iSize))
+            bWriteFailed = true;
+    };
+    Negotiation.OnError = [this] { Socket->abort(); };
 }
 
 TTelnetClient::~TTelnetClient() {
     Socket->abort();
-    if (pTelnet)
-        telnet_free(pTelnet);
 }
 
 void TTelnetClient::CheckOwner() const {
     Q_ASSERT_X(QThread::currentThread() == Socket->thread(), "TTelnetClient",
                "the client is used only by the thread that created it");
-}
-
-void TTelnetClient::ResetNegotiation() {
-    if (pTelnet)
-        telnet_free(pTelnet);
-    pTelnet = telnet_init(kTelopts, &TTelnetClient::EventHandler, 0, this);
 }
 
 bool TTelnetClient::Connect(const QString& sHost, quint16 iPort, int iTimeoutMs, QString& sErrorName,
@@ -48,7 +29,7 @@ bool TTelnetClient::Connect(const QString& sHost, quint16 iPort, int iTimeoutMs,
     sErrorName.clear();
     sError.clear();
     Socket->abort();
-    ResetNegotiation();
+    Negotiation.Reset();
     bWriteFailed = false;
     Socket->connectToHost(sHost, iPort);
     if (!Socket->waitForConnected(iTimeoutMs)) {
@@ -83,7 +64,7 @@ bool TTelnetClient::Write(const QByteArray& Bytes) {
     if (!Connected())
         return false;
     bWriteFailed = false;
-    telnet_send(pTelnet, Bytes.constData(), size_t(Bytes.size()));
+    Negotiation.Send(Bytes);
     FlushWrites();
     return !bWriteFailed;
 }
@@ -105,12 +86,9 @@ bool TTelnetClient::WaitForData(int iMs) {
         QThread::msleep(quint64(qMax(0, iMs)));
     bool bDelivered = false;
     if (Socket->bytesAvailable() > 0) {
-        const QByteArray Received = Socket->readAll();
-        Chunk.clear();
-        telnet_recv(pTelnet, Received.constData(), size_t(Received.size()));
+        const QByteArray Delivered = Negotiation.Receive(Socket->readAll());
         FlushWrites();
-        if (!Chunk.isEmpty()) {
-            const QByteArray Delivered = std::exchange(Chunk, QByteArray());
+        if (!Delivered.isEmpty()) {
             bDelivered = true;
             if (OnDataAvailable)
                 OnDataAvailable(Delivered);
@@ -126,30 +104,4 @@ void TTelnetClient::CheckClosed() {
     bWatching = false;
     if (OnDisconnected)
         OnDisconnected();
-}
-
-void TTelnetClient::EventHandler(telnet_t*, telnet_event_t* pEvent, void* pUserData) {
-    static_cast<TTelnetClient*>(pUserData)->HandleEvent(pEvent);
-}
-
-void TTelnetClient::HandleEvent(telnet_event_t* pEvent) {
-    switch (pEvent->type) {
-    case TELNET_EV_DATA:
-        Chunk.append(pEvent->data.buffer, qsizetype(pEvent->data.size));
-        break;
-    case TELNET_EV_SEND:
-        if (Socket->write(pEvent->data.buffer, qint64(pEvent->data.size)) != qint64(pEvent->data.size))
-            bWriteFailed = true;
-        break;
-    case TELNET_EV_TTYPE:
-        if (pEvent->ttype.cmd == TELNET_TTYPE_SEND)
-            telnet_ttype_is(pTelnet, kTerminalType);
-        break;
-    case TELNET_EV_ERROR:
-        // The meter broke the negotiation rules beyond repair: nothing it sends can be trusted any more.
-        Socket->abort();
-        break;
-    default:
-        break;
-    }
 }

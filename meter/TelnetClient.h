@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Timing.h"
+#include "meter/TelnetNegotiation.h"
 
 #include <QByteArray>
 #include <QString>
@@ -8,8 +9,6 @@
 #include <memory>
 
 class QTcpSocket;
-struct telnet_t;
-union telnet_event_t;
 
 // A terminal client on TCP: option negotiation announcing the terminal type "dumb", data bytes in and out.
 //
@@ -23,8 +22,6 @@ public:
     ~TTelnetClient();
     TTelnetClient(const TTelnetClient&) = delete;
     TTelnetClient& operator=(const TTelnetClient&) = delete;
-
-    static constexpr const char* kTerminalType = "dumb";
 
     // Connects within iTimeoutMs and switches the Nagle delay off. On failure sError holds the socket's
     // own text and sErrorName the kind of failure.
@@ -46,18 +43,13 @@ public:
     std::function<void()> OnDisconnected;
 
 private:
-    static void EventHandler(telnet_t* pTelnet, union telnet_event_t* pEvent, void* pUserData);
-    void HandleEvent(union telnet_event_t* pEvent);
-    void ResetNegotiation();
     void FlushWrites();
     void CheckClosed();
     void CheckOwner() const;
 
     TTimingSettings rTiming;
     std::unique_ptr<QTcpSocket> Socket;
-    telnet_t* pTelnet = nullptr;
-    // Data of the read being processed, collected across the negotiation layer's data events.
-    QByteArray Chunk;
+    TTelnetNegotiation Negotiation;
     bool bWriteFailed = false;
     // Connected, and the loss of the connection not yet reported.
     bool bWatching = false;

@@ -76,10 +76,6 @@ QByteArray EncodeMemoryRequest(quint32 iAddress, quint32 iCount) {
     return Bytes;
 }
 
-bool IsLineComplete(const QByteArray& Bytes) {
-    return Bytes.endsWith("\r\n") || Bytes.endsWith("\n\r");
-}
-
 TqxMeterCom::TqxMeterCom(const TTimingSettings& rTimingIn)
     : rTiming(rTimingIn), CP(std::make_unique<QSerialPort>()), FTimeout(rTimingIn.iComTimeoutTicks) {
     CP->setBaudRate(kBaudRate);
@@ -299,36 +295,25 @@ bool TqxMeterCom::GetEE(quint16 iAddress, quint8& b) {
 }
 
 qint32 TqxMeterCom::SPI1ReadRam(quint32 iAddress, quint32 iCount, QBuffer& ms) {
-    QByteArray Data;
-    bool bComplete = false;
-    const qint64 iResult = ReadMemory(iAddress, iCount, Data, bComplete);
+    const TMemoryReply Reply = ReadMemory(iAddress, iCount);
     if (!ms.isOpen())
         ms.open(QIODevice::ReadWrite);
-    if (bComplete)
-        ms.write(Data);
+    if (Reply.bComplete)
+        ms.write(Reply.Data);
     ms.seek(0);
-    return qint32(iResult);
+    return qint32(Reply.iReceived);
 }
 
 qint64 TqxMeterCom::SPI1ReadRam(quint32 iAddress, quint32 iCount, QByteArray& Buffer) {
-    QByteArray Data;
-    bool bComplete = false;
-    const qint64 iResult = ReadMemory(iAddress, iCount, Data, bComplete);
-    if (bComplete) {
-        if (Data.size() == qsizetype(iCount))
-            Buffer = Data;
-        return Data.size();
-    }
-    if (iCount > kMaxMemoryReadBytes || iResult == qint64(iCount))
+    if (iCount > kMaxMemoryReadBytes)
         return -1;
-    return 0;
+    return MemoryReadResult(ReadMemory(iAddress, iCount), iCount, Buffer);
 }
 
-qint64 TqxMeterCom::ReadMemory(quint32 iAddress, quint32 iCount, QByteArray& Data, bool& bComplete) {
+TMemoryReply TqxMeterCom::ReadMemory(quint32 iAddress, quint32 iCount) {
     CheckOwner();
-    bComplete = false;
     if (iCount > kMaxMemoryReadBytes)
-        return -qxproto::kMemoryTrailerBytes;
+        return {QByteArray(), false, -qxproto::kMemoryTrailerBytes};
     if (!FCommandMode)
         SetCommandMode(true);
     bOnRXString = false;
@@ -337,15 +322,9 @@ qint64 TqxMeterCom::ReadMemory(quint32 iAddress, quint32 iCount, QByteArray& Dat
     const QByteArray Request = EncodeMemoryRequest(iAddress, iCount);
     Write(Request.left(4));
     Write(Request.mid(4));
-    // Counted, not by line: a data block may itself hold CR LF.
-    if (WaitForRXCount(rTiming.iMemoryReadTicks, qint64(iCount) + qxproto::kMemoryTrailerBytes) &&
-        sGlobalRXBuffer.endsWith(qxproto::kMemoryTrailer)) {
-        Data = sGlobalRXBuffer.left(sGlobalRXBuffer.size() - qxproto::kMemoryTrailerBytes);
-        bComplete = true;
-    }
-    const qint64 iResult = sGlobalRXBuffer.size() - qxproto::kMemoryTrailerBytes;
+    WaitForRXCount(rTiming.iMemoryReadTicks, qint64(iCount) + qxproto::kMemoryTrailerBytes);
     bOnRXString = true;
-    return iResult;
+    return DecodeMemoryReply(sGlobalRXBuffer, iCount);
 }
 
 void TqxMeterCom::PollRX(int iMs) {

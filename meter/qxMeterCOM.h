@@ -3,6 +3,7 @@
 #include "core/Timing.h"
 #include "meter/MeterInfo.h"
 #include "meter/MeterMemoryReader.h"
+#include "meter/MeterReplies.h"
 #include "meter/PortOpenError.h"
 
 #include <QByteArray>
@@ -26,8 +27,6 @@ QByteArray EncodeGetScreenBlock();
 QByteArray EncodeClockBlock(const QDateTime& dtLocal);
 // Address and count, each four bytes, most significant first.
 QByteArray EncodeMemoryRequest(quint32 iAddress, quint32 iCount);
-// A meter line is complete when the bytes end with CR LF or LF CR.
-bool IsLineComplete(const QByteArray& Bytes);
 
 // The serial command channel to one meter: opens its COM port, switches the meter between data and command
 // mode, sends commands and parameter blocks, and collects replies.
@@ -121,7 +120,7 @@ private:
     qint64 WriteLine(const QString& sLine);
     bool ReadInstrumentInfo();
     bool GetEE(quint16 iAddress, quint8& b);
-    qint64 ReadMemory(quint32 iAddress, quint32 iCount, QByteArray& Data, bool& bComplete);
+    TMemoryReply ReadMemory(quint32 iAddress, quint32 iCount);
     void CheckOwner() const;
 
     TTimingSettings rTiming;

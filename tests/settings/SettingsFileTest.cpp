@@ -524,6 +524,56 @@ TEST_F(SettingsFile, AwkwardTextValues) {
     EXPECT_EQ(rRead.rActiveNetworkCFG.sInstrumentName, "evil  [Configuration] GUILanguage=1");
 }
 
+// Keys the program does not know are kept: every save must give them back as they were read, however
+// often the file is saved.
+TEST_F(SettingsFile, KeptKeysReadBackTheSameAfterEverySave) {
+    struct TCase {
+        const char* sName;
+        QByteArray aFile;
+        const char* sSection;
+        const char* sKey;
+        const char* sValue;
+    };
+    const TCase aCases[] = {
+        {"value in quotes", "[OtherTool]\nTitle=\"\"in quotes\"\"\n", "OtherTool", "Title", "\"in quotes\""},
+        {"value in two pairs", "[OtherTool]\nTitle=\"\"\"x\"\"\"\n", "OtherTool", "Title", "\"\"x\"\""},
+        {"blanks kept by quotes", "[OtherTool]\nPad=\" a \"\n", "OtherTool", "Pad", " a "},
+        // A section line without its bracket is skipped; the keys below it stay in the section above.
+        {"open section line", "[OtherTool]\nA=1\n[Broken\nB=2\n[Next]\nC=3\n", "OtherTool", "B", "2"},
+        {"open section line, CR LF", "[OtherTool]\r\n  [Broken\r\nB=2\r\n", "OtherTool", "B", "2"},
+    };
+    for (const TCase& Case : aCases) {
+        SCOPED_TRACE(Case.sName);
+        WriteFile(Case.aFile);
+        for (int iSave = 0; iSave < 3; ++iSave) {
+            TSettings r;
+            ASSERT_TRUE(ReadIni(sINI, r));
+            Write(r);
+            const TIniFile ini = Reloaded();
+            EXPECT_EQ(ini.ReadString(Case.sSection, Case.sKey, "missing").toStdString(), Case.sValue)
+                << iSave;
+            for (const QString& sSection : ini.ReadSections())
+                EXPECT_FALSE(sSection.contains('\n') || sSection.contains('\r')) << qPrintable(sSection);
+        }
+    }
+}
+
+// A value reads back as written at once, and after a save and a load.
+TEST_F(SettingsFile, WrittenValuesReadBackAsWritten) {
+    for (const QString& sValue :
+         {QStringLiteral("\"q\""), QStringLiteral("\"\""), QStringLiteral("\"a\" \"b\""),
+          QStringLiteral(" \"x\" "), QStringLiteral("\"")}) {
+        TIniFile ini(sINI);
+        ini.WriteString("S", "K", sValue);
+        EXPECT_EQ(ini.ReadString("S", "K", {}), sValue);
+        QString sError;
+        ASSERT_TRUE(ini.Save(sError));
+        EXPECT_EQ(Reloaded().ReadString("S", "K", {}), sValue) << qPrintable(sValue);
+        // The save leaves the value in memory as it was.
+        EXPECT_EQ(ini.ReadString("S", "K", {}), sValue);
+    }
+}
+
 TEST_F(SettingsFile, WrongTypesGiveDefaults) {
     WriteFile("[Window]\nX=abc\nWidth=\nHeight=1e3\n"
               "[ChartOptions]\nLeftAxisMin=abc\nLeftAxisMax=\nRightAxisMin=-6,5\nPeakColor=blue\n"
