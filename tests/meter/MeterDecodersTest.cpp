@@ -208,6 +208,32 @@ TEST(LineEnds, EitherOrderCompletesALine) {
     EXPECT_FALSE(IsLineComplete(""));
 }
 
+// A memory read succeeds only with exactly the bytes asked for followed by the trailer.
+TEST(MemoryReply, OnlyTheWholeAnswerIsAFullRead) {
+    struct TCase {
+        const char* sWhat;
+        QByteArray Received;
+        quint32 iCount;
+        qint64 iResult;
+    };
+    const TCase aCases[] = {
+        {"whole", "\x01\x02\r\nOK\n\r", 4, 4},
+        {"data holding the trailer", "OK\n\rOK\n\r", 4, 4},
+        {"nothing", "", 4, 0},
+        {"short, with trailer", "\x01OK\n\r", 4, 0},
+        {"right length, no trailer", "\x01\x02\x03\x04OK\r\n", 4, -1},
+        {"stray byte before the data", "\x09\x01\x02\x03\x04OK\n\r", 4, 5},
+    };
+    for (const TCase& Case : aCases) {
+        SCOPED_TRACE(Case.sWhat);
+        QByteArray Buffer("untouched");
+        EXPECT_EQ(MemoryReadResult(DecodeMemoryReply(Case.Received, Case.iCount), Case.iCount, Buffer),
+                  Case.iResult);
+        EXPECT_EQ(Buffer,
+                  Case.iResult == Case.iCount ? Case.Received.first(Case.iCount) : QByteArray("untouched"));
+    }
+}
+
 TEST(ComPorts, NamesAndDevices) {
     EXPECT_EQ(ComPortName(10), "COM10");
     EXPECT_EQ(ComPortName(3), "COM3");

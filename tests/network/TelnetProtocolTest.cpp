@@ -1,6 +1,7 @@
 #include "meter/TelnetProtocol.h"
 #include "meter/NetworkLink.h"
 #include "meter/RXBuffer.h"
+#include "meter/TelnetNegotiation.h"
 
 #include <QStringList>
 #include <atomic>
@@ -172,6 +173,61 @@ TEST(RXBuffer, BufferNobodyTakesStaysBounded) {
     // Only whole lines are kept.
     for (const QString& sKept : sText.split(QStringLiteral("\r\n")))
         EXPECT_EQ(sKept.size(), sLine.size());
+}
+
+// The protocol layer without a socket: what the meter sends, the data it leaves, and what we answer.
+TEST(TelnetNegotiation, AnswersAndData) {
+    struct TCase {
+        const char* sWhat;
+        QByteArray Received;
+        QByteArray Data;
+        QByteArray Answer;
+    };
+    const TCase aCases[] = {
+        {"plain text passes", "L;1\r\n", "L;1\r\n", ""},
+        {"escaped marker is one data byte",
+         "a\xff\xff"
+         "b",
+         "a\xff"
+         "b",
+         ""},
+        {"terminal type offered", "\xff\xfd\x18", "", "\xff\xfb\x18"},
+        // The answer's command byte IS is 0.
+        {"terminal type asked", "\xff\xfd\x18\xff\xfa\x18\x01\xff\xf0", "",
+         QByteArray::fromHex("fffb18"
+                             "fffa1800") +
+             "dumb\xff\xf0"},
+        {"meter's echo taken", "\xff\xfb\x01", "", "\xff\xfd\x01"},
+        {"window size refused", "\xff\xfd\x1f", "", "\xff\xfc\x1f"},
+        {"negotiation inside text",
+         "ab\xff\xfb\x03"
+         "cd",
+         "abcd", "\xff\xfd\x03"},
+    };
+    for (const TCase& Case : aCases) {
+        SCOPED_TRACE(Case.sWhat);
+        TTelnetNegotiation Negotiation;
+        QByteArray Answer;
+        Negotiation.OnSend = [&](const char* p, qsizetype n) { Answer.append(p, n); };
+        EXPECT_EQ(Negotiation.Receive(Case.Received).toHex(), Case.Data.toHex());
+        EXPECT_EQ(Answer.toHex(), Case.Answer.toHex());
+    }
+}
+
+TEST(TelnetNegotiation, SentMarkerIsEscapedAndAMarkerSplitAcrossReadsIsKept) {
+    TTelnetNegotiation Negotiation;
+    QByteArray Sent;
+    Negotiation.OnSend = [&](const char* p, qsizetype n) { Sent.append(p, n); };
+    Negotiation.Send("x\xffy");
+    EXPECT_EQ(Sent.toHex(), QByteArray("x\xff\xffy").toHex());
+    EXPECT_EQ(Negotiation.Receive("a\xff"), "a");
+    EXPECT_EQ(Negotiation
+                  .Receive("\xff"
+                           "b")
+                  .toHex(),
+              QByteArray("\xff"
+                         "b")
+                  .toHex());
 }
 
 // The data notification without a connection: the banner may come in pieces, and after it the chunks
