@@ -151,7 +151,22 @@ TfrmOptions::TfrmOptions(QWidget* parent) : QDialog(parent) {
     setObjectName("frmOptions");
     setWindowTitle(QStringLiteral("Global Options."));
     setModal(true);
+}
 
+void TfrmOptions::setVisible(bool bVisible) {
+    // The pages are built when the dialog is first opened: most runs never open it, and the program
+    // starts faster without them.
+    if (bVisible)
+        EnsureControls();
+    QDialog::setVisible(bVisible);
+}
+
+void TfrmOptions::EnsureControls() {
+    if (!treeOptions)
+        CreateControls();
+}
+
+void TfrmOptions::CreateControls() {
     treeOptions = new QTreeWidget(this);
     treeOptions->setObjectName("treeOptions");
     treeOptions->setHeaderHidden(true);
@@ -197,6 +212,7 @@ TfrmOptions::TfrmOptions(QWidget* parent) : QDialog(parent) {
     ColorDialog->setOption(QColorDialog::DontUseNativeDialog);
 
     ShowPage(pnlDefault);
+    SetMainGUI(iMainGUIState);
 }
 
 void TfrmOptions::SetContext(TOptionsContext rContext) {
@@ -769,6 +785,12 @@ void TfrmOptions::ApplyEnablingRules() {
 }
 
 void TfrmOptions::SetMainGUI(int iState) {
+    // The later states leave the dialog as the last of these three did.
+    if (iState != kGUINoInstrument && iState != kGUIConnecting && iState != kGUIConnected)
+        return;
+    iMainGUIState = iState;
+    if (!treeOptions)
+        return;
     switch (iState) {
     case kGUINoInstrument:
         SetEnabled({grpDefaultSettings, chkDefaultSettings}, true);

@@ -199,11 +199,16 @@ public:
     void treeOptionsMouseDown(const QPoint& Pos);
     void treeOptionsClick();
 
+    // The controls exist from the first opening, or from this call on.
+    void EnsureControls();
+    void setVisible(bool bVisible) override;
+
 protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void CreateControls();
     void CreatePages();
     QWidget* CreateDefaultPage();
     QWidget* CreateTableColorPage();
@@ -243,4 +248,6 @@ private:
     QFileDialog* FPictureDialog = nullptr;
     // Set while the data list is filled by the program rather than clicked.
     bool bFillingDataList = false;
+    // The main window's last state, applied when the controls are built (0: no instrument).
+    int iMainGUIState = 0;
 };
