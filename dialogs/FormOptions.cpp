@@ -147,23 +147,10 @@ void TColorSwatch::mousePressEvent(QMouseEvent* event) {
         Q_EMIT Clicked();
 }
 
-TfrmOptions::TfrmOptions(QWidget* parent) : QDialog(parent) {
+TfrmOptions::TfrmOptions(QWidget* parent) : TDeferredDialog(parent) {
     setObjectName("frmOptions");
     setWindowTitle(QStringLiteral("Global Options."));
     setModal(true);
-}
-
-void TfrmOptions::setVisible(bool bVisible) {
-    // The pages are built when the dialog is first opened: most runs never open it, and the program
-    // starts faster without them.
-    if (bVisible)
-        EnsureControls();
-    QDialog::setVisible(bVisible);
-}
-
-void TfrmOptions::EnsureControls() {
-    if (!treeOptions)
-        CreateControls();
 }
 
 void TfrmOptions::CreateControls() {
@@ -789,7 +776,7 @@ void TfrmOptions::SetMainGUI(int iState) {
     if (iState != kGUINoInstrument && iState != kGUIConnecting && iState != kGUIConnected)
         return;
     iMainGUIState = iState;
-    if (!treeOptions)
+    if (!ControlsBuilt())
         return;
     switch (iState) {
     case kGUINoInstrument:

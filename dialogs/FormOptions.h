@@ -1,9 +1,9 @@
 #pragma once
 
 #include "core/Settings.h"
+#include "dialogs/DeferredDialog.h"
 #include "dialogs/OptionsRules.h"
 
-#include <QDialog>
 #include <functional>
 
 class QCheckBox;
@@ -89,7 +89,7 @@ struct TCursorGroup {
 // shown modally; OK checks what was typed and applies it to the main window's settings at once, Cancel
 // leaves the rest, and the defaults can be restored while no instrument is connected. Its own texts are
 // English whatever the interface language.
-class TfrmOptions : public QDialog {
+class TfrmOptions : public TDeferredDialog {
     Q_OBJECT
 public:
     explicit TfrmOptions(QWidget* parent = nullptr);
@@ -199,16 +199,12 @@ public:
     void treeOptionsMouseDown(const QPoint& Pos);
     void treeOptionsClick();
 
-    // The controls exist from the first opening, or from this call on.
-    void EnsureControls();
-    void setVisible(bool bVisible) override;
-
 protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void CreateControls();
+    void CreateControls() override;
     void CreatePages();
     QWidget* CreateDefaultPage();
     QWidget* CreateTableColorPage();
