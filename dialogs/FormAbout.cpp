@@ -54,8 +54,6 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Framele
     setStyleSheet(
         QStringLiteral("TfrmAbout { background: white; } QLabel { background: transparent; color: black; }"));
 
-    imgQXRBanner = QPixmap(QString::fromLatin1(kBannerResource));
-    imgQXRLogo = QPixmap(QString::fromLatin1(kLogoResource));
     imgBanner = NewLabel(this, "imgBanner", QString(), QRect(1, 1, 529, 98));
     imgLogo = NewLabel(this, "imgLogo", QString(), QRect(1, 1, 124, 98));
 
@@ -116,6 +114,11 @@ void TfrmAbout::showEvent(QShowEvent* event) {
 void TfrmAbout::FormShow() {
     if (const QScreen* Screen = QGuiApplication::primaryScreen())
         move(Screen->availableGeometry().center() - rect().center());
+    // Decoded at the first showing rather than at start.
+    if (imgQXRBanner.isNull()) {
+        imgQXRBanner = QPixmap(QString::fromLatin1(kBannerResource));
+        imgQXRLogo = QPixmap(QString::fromLatin1(kLogoResource));
+    }
     imgBanner->setPixmap(imgQXRBanner);
     imgLogo->setPixmap(imgQXRLogo);
     const TAboutInstrumentLines r =

@@ -13,16 +13,18 @@ const char* const kLegalResource = ":/about/LEGAL.html";
 
 } // namespace
 
-TfrmLegalInfo::TfrmLegalInfo(QWidget* parent) : QDialog(parent) {
+TfrmLegalInfo::TfrmLegalInfo(QWidget* parent) : TDeferredDialog(parent) {
     setObjectName("frmLegalInfo");
-    InitAboutResources();
     setWindowTitle(QStringLiteral("Legal information."));
     setModal(true);
     setFixedSize(620, 520);
     QFont Font(QStringLiteral("Tahoma"));
     Font.setPixelSize(11);
     setFont(Font);
+}
 
+void TfrmLegalInfo::CreateControls() {
+    InitAboutResources();
     reLegal = new QTextBrowser(this);
     reLegal->setObjectName("reLegal");
     reLegal->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -147,11 +147,13 @@ void TColorSwatch::mousePressEvent(QMouseEvent* event) {
         Q_EMIT Clicked();
 }
 
-TfrmOptions::TfrmOptions(QWidget* parent) : QDialog(parent) {
+TfrmOptions::TfrmOptions(QWidget* parent) : TDeferredDialog(parent) {
     setObjectName("frmOptions");
     setWindowTitle(QStringLiteral("Global Options."));
     setModal(true);
+}
 
+void TfrmOptions::CreateControls() {
     treeOptions = new QTreeWidget(this);
     treeOptions->setObjectName("treeOptions");
     treeOptions->setHeaderHidden(true);
@@ -197,6 +199,7 @@ TfrmOptions::TfrmOptions(QWidget* parent) : QDialog(parent) {
     ColorDialog->setOption(QColorDialog::DontUseNativeDialog);
 
     ShowPage(pnlDefault);
+    SetMainGUI(iMainGUIState);
 }
 
 void TfrmOptions::SetContext(TOptionsContext rContext) {
@@ -769,6 +772,12 @@ void TfrmOptions::ApplyEnablingRules() {
 }
 
 void TfrmOptions::SetMainGUI(int iState) {
+    // The later states leave the dialog as the last of these three did.
+    if (iState != kGUINoInstrument && iState != kGUIConnecting && iState != kGUIConnected)
+        return;
+    iMainGUIState = iState;
+    if (!ControlsBuilt())
+        return;
     switch (iState) {
     case kGUINoInstrument:
         SetEnabled({grpDefaultSettings, chkDefaultSettings}, true);

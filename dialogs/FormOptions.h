@@ -1,9 +1,9 @@
 #pragma once
 
 #include "core/Settings.h"
+#include "dialogs/DeferredDialog.h"
 #include "dialogs/OptionsRules.h"
 
-#include <QDialog>
 #include <functional>
 
 class QCheckBox;
@@ -89,7 +89,7 @@ struct TCursorGroup {
 // shown modally; OK checks what was typed and applies it to the main window's settings at once, Cancel
 // leaves the rest, and the defaults can be restored while no instrument is connected. Its own texts are
 // English whatever the interface language.
-class TfrmOptions : public QDialog {
+class TfrmOptions : public TDeferredDialog {
     Q_OBJECT
 public:
     explicit TfrmOptions(QWidget* parent = nullptr);
@@ -204,6 +204,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void CreateControls() override;
     void CreatePages();
     QWidget* CreateDefaultPage();
     QWidget* CreateTableColorPage();
@@ -243,4 +244,6 @@ private:
     QFileDialog* FPictureDialog = nullptr;
     // Set while the data list is filled by the program rather than clicked.
     bool bFillingDataList = false;
+    // The main window's last state, applied when the controls are built (0: no instrument).
+    int iMainGUIState = 0;
 };

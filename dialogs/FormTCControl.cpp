@@ -46,11 +46,13 @@ QLineEdit* NewTimeEdit(QWidget* parent, const char* sName) {
 
 } // namespace
 
-TfrmTCControl::TfrmTCControl(QWidget* parent) : QDialog(parent) {
+TfrmTCControl::TfrmTCControl(QWidget* parent) : TDeferredDialog(parent) {
     setObjectName("frmTCControl");
     setWindowTitle(QStringLiteral("Timecode Control."));
     setModal(true);
+}
 
+void TfrmTCControl::CreateControls() {
     grpTimeStart = CreateTimeGroup(chkEnabledStart, lblTCStart, editTCStartHr, editTCStartMin, editTCStartSec,
                                    editTCStartFrame);
     grpTimeStop = CreateTimeGroup(chkEnabledStop, lblTCEnd, editTCStopHr, editTCStopMin, editTCStopSec,
@@ -134,6 +136,7 @@ bool TfrmTCControl::Execute() {
     if (FTCCtrl == nullptr)
         return false;
     FTag = 0;
+    EnsureControls();
     chkEnabledStart->setChecked(FTCCtrl->EnabledStart);
     chkEnabledStop->setChecked(FTCCtrl->EnabledStop);
     exec();
@@ -177,7 +180,7 @@ void TfrmTCControl::FormShow() {
 }
 
 void TfrmTCControl::setVisible(bool visible) {
-    QDialog::setVisible(visible);
+    TDeferredDialog::setVisible(visible);
     // After the dialog's own showing, which hands its first focus in like a Tab key and selects the text.
     if (visible)
         FocusFirstField();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "dialogs/DeferredDialog.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -12,7 +12,7 @@ struct TTimecodeControl;
 // The timecode control dialog: the start and stop timecodes of timecode-controlled logging, each with
 // its switch. It edits the main window's timecode record; times are typed as three two-digit fields that
 // work in overwrite mode and hand the caret on to the next field. Its Tag is -1 after Cancel.
-class TfrmTCControl : public QDialog {
+class TfrmTCControl : public TDeferredDialog {
     Q_OBJECT
 public:
     static constexpr int kTagCancelled = -1;
@@ -58,6 +58,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void CreateControls() override;
     QGroupBox* CreateTimeGroup(QCheckBox*& chk, QLabel*& lbl, QLineEdit*& editHr, QLineEdit*& editMin,
                                QLineEdit*& editSec, QLineEdit*& editFrame);
     void FormShow();

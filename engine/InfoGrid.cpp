@@ -100,11 +100,16 @@ QColor TintOf(const QColor& clColor, double fAlpha) {
     return ColorValueToQColor(CalcOpacity(clWhite, QColorToColorValue(clColor), fAlpha));
 }
 
-TInfoGrid::TInfoGrid(int iRows, QWidget* parent) : QTableWidget(iRows, 2, parent) {
-    horizontalHeader()->hide();
-    verticalHeader()->hide();
+TInfoGrid::TInfoGrid(int iRows, QWidget* parent) : QTableWidget(parent) {
+    // The hidden headers are set up before the cells exist, so that they never measure their own texts.
+    for (QHeaderView* Header : {horizontalHeader(), verticalHeader()}) {
+        Header->hide();
+        Header->setMinimumSectionSize(0);
+    }
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(kRowHeight);
+    setRowCount(iRows);
+    setColumnCount(2);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setShowGrid(false);

@@ -31,11 +31,13 @@ QLineEdit* NewLevelEdit(QWidget* parent, const char* sName) {
 
 } // namespace
 
-TfrmFilter::TfrmFilter(QWidget* parent) : QDialog(parent) {
+TfrmFilter::TfrmFilter(QWidget* parent) : TDeferredDialog(parent) {
     setObjectName("frmFilter");
     setWindowTitle(QStringLiteral("Filter Data."));
     setModal(true);
+}
 
+void TfrmFilter::CreateControls() {
     grpTC = new QGroupBox(this);
     grpTC->setObjectName("grpTC");
     auto* TimeLayout = new QVBoxLayout(grpTC);
@@ -206,6 +208,7 @@ void TfrmFilter::SetContext(const int* piLNG, TFilterOptions* pOptions, const TM
 }
 
 void TfrmFilter::SetLoudnessUnit(const QString& sUnit) {
+    EnsureControls();
     for (QLabel* lbl : {lblLoudHiA, lblLoudHiB, lblLoudLoA, lblLoudLoB, lblIntA, lblIntB})
         lbl->setText(sUnit);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDialog>
+#include "dialogs/DeferredDialog.h"
+
 #include <vector>
 
 class QCheckBox;
@@ -15,7 +16,7 @@ struct TFilterOptions;
 // Above and a Below limit, each with its switch. Created once at start; its state lives in the settings'
 // filter options, so it survives between openings and across runs. OK checks every switched-on level and
 // stays open with the group's message when one is no number.
-class TfrmFilter : public QDialog {
+class TfrmFilter : public TDeferredDialog {
     Q_OBJECT
 public:
     static constexpr int kTagOK = 1;
@@ -96,6 +97,7 @@ private:
                                 QCheckBox*& chkUnder, QLineEdit*& editUnder, QLabel*& lblB);
     QWidget* CreateTimeRow(QCheckBox*& chk, QLabel*& lbl, QLineEdit*& editHr, QLineEdit*& editMin,
                            QLineEdit*& editSec, QLineEdit*& editFrame);
+    void CreateControls() override;
     void FormShow();
     void SaveState();
     void EnableTimes();

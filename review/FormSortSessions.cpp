@@ -47,11 +47,13 @@ QLabel* Separator(QWidget* parent) {
 
 } // namespace
 
-TfrmFilterSessions::TfrmFilterSessions(QWidget* parent) : QDialog(parent) {
+TfrmFilterSessions::TfrmFilterSessions(QWidget* parent) : TDeferredDialog(parent) {
     setObjectName("frmFilterSessions");
     setWindowTitle(GetText(kTxtCaption, kLanguageEnglish));
     setModal(true);
+}
 
+void TfrmFilterSessions::CreateControls() {
     grpSessionInfo = new QGroupBox(this);
     auto* Form = new QFormLayout(grpSessionInfo);
     Form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -207,6 +209,8 @@ bool TfrmFilterSessions::Execute() {
 
 TSessionFilterInput TfrmFilterSessions::FilterInput() const {
     TSessionFilterInput r;
+    if (!ControlsBuilt())
+        return r;
     r.sShowTitle = editShowTitle->text();
     r.sShowNumber = editShowNumber->text();
     r.sOperatorName = editOperatorName->text();

@@ -1,8 +1,7 @@
 #pragma once
 
+#include "dialogs/DeferredDialog.h"
 #include "review/SessionFilter.h"
-
-#include <QDialog>
 
 class QCheckBox;
 class QDateTimeEdit;
@@ -15,7 +14,7 @@ class TMessageBox;
 // The session filter dialog: texts to look for in a session's title, number, operator, format and notes,
 // and a range of dates (with times when wanted). Created once and kept, so what the user entered is there
 // again at the next opening. Its Tag is 1 after OK, 0 after Cancel or Reset.
-class TfrmFilterSessions : public QDialog {
+class TfrmFilterSessions : public TDeferredDialog {
     Q_OBJECT
 public:
     static constexpr int kTagCancelled = 0;
@@ -82,6 +81,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void CreateControls() override;
     void FormShow();
     QGroupBox* CreateDateGroup(QCheckBox*& chkDate, QDateTimeEdit*& dtDate, QCheckBox*& chkTime,
                                QLabel*& lblTC, QLineEdit*& editHr, QLineEdit*& editMin, QLineEdit*& editSec,

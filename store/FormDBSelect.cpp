@@ -164,18 +164,16 @@ TfrmDBSelect::TfrmDBSelect(TfrmMain* frmMain)
     auto* MenuStyle = new TPopupMenuStyle;
     MenuStyle->setParent(popDB);
     popDB->setStyle(MenuStyle);
-    const auto Icon = [this](QStyle::StandardPixmap e) { return style()->standardIcon(e); };
-    popNewLocalDB = popDB->addAction(Icon(QStyle::SP_FileDialogNewFolder), QString(), this,
-                                     &TfrmDBSelect::popNewLocalDBClick);
-    popOpenLocalDB = popDB->addAction(Icon(QStyle::SP_DialogOpenButton), QString(), this,
-                                      &TfrmDBSelect::popOpenLocalDBClick);
+    popNewLocalDB = popDB->addAction(QString(), this, &TfrmDBSelect::popNewLocalDBClick);
+    popOpenLocalDB = popDB->addAction(QString(), this, &TfrmDBSelect::popOpenLocalDBClick);
     // Database servers are not offered.
-    popConnectRemoteDB = popDB->addAction(Icon(QStyle::SP_DriveNetIcon), QString());
+    popConnectRemoteDB = popDB->addAction(QString());
     popConnectRemoteDB->setVisible(false);
     popConnectRemoteDB->setEnabled(false);
     popDB->addSeparator();
-    popRemoveDB =
-        popDB->addAction(Icon(QStyle::SP_TrashIcon), QString(), this, &TfrmDBSelect::popRemoveDBClick);
+    popRemoveDB = popDB->addAction(QString(), this, &TfrmDBSelect::popRemoveDBClick);
+    // The pictures are looked up when the menu first opens, not at start.
+    connect(popDB, &QMenu::aboutToShow, this, &TfrmDBSelect::SetMenuIcons, Qt::SingleShotConnection);
 
     btnClose = new QPushButton(this);
     btnClose->setDefault(true);
@@ -193,6 +191,14 @@ TfrmDBSelect::TfrmDBSelect(TfrmMain* frmMain)
 }
 
 TfrmDBSelect::~TfrmDBSelect() = default;
+
+void TfrmDBSelect::SetMenuIcons() {
+    const auto Icon = [this](QStyle::StandardPixmap e) { return style()->standardIcon(e); };
+    popNewLocalDB->setIcon(Icon(QStyle::SP_FileDialogNewFolder));
+    popOpenLocalDB->setIcon(Icon(QStyle::SP_DialogOpenButton));
+    popConnectRemoteDB->setIcon(Icon(QStyle::SP_DriveNetIcon));
+    popRemoveDB->setIcon(Icon(QStyle::SP_TrashIcon));
+}
 
 int TfrmDBSelect::NodeTag(const QTreeWidgetItem* pNode) {
     return pNode ? pNode->data(0, kNodeTagRole).toInt() : 0;

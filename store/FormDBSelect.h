@@ -76,6 +76,7 @@ protected:
     bool eventFilter(QObject* pWatched, QEvent* event) override;
 
 private:
+    void SetMenuIcons();
     void FormShow();
     void treeDBContextPopup(const QPoint& pos);
     int ShowDBMessage(const TDBSelectMessage& rMessage);

@@ -124,6 +124,7 @@ TEST_F(AboutBoxTest, LinkIsBlueTurnsPurpleWhenClickedAndOpensInTheBrowser) {
 
 TEST(LegalWindow, ListsTheProgramsLicenceAndEveryLibraryAndFont) {
     TfrmLegalInfo frmLegalInfo;
+    frmLegalInfo.EnsureControls();
     EXPECT_EQ(frmLegalInfo.windowTitle(), "Legal information.");
     EXPECT_TRUE(frmLegalInfo.reLegal->isReadOnly());
     const QString sText = frmLegalInfo.reLegal->toPlainText();

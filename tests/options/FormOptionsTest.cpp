@@ -56,6 +56,7 @@ protected:
         Context.SettingsChanged = [this] { ++iSettingsChanged; };
         Context.ReadDefaultSettings = [this] { ++iDefaultsRead; };
         frmOptions.SetContext(Context);
+        frmOptions.EnsureControls();
     }
 
     // Opens the dialog and runs fnDrive on it; fnDrive ends with OK or Cancel. True when the dialog closed.

@@ -30,7 +30,6 @@ protected:
         frmOptions->SetContext(frmMain.OptionsContext());
         frmMain.UpdateGUIStrings();
     }
-
     bool Open(const std::function<void()>& fnDrive) {
         return qxtest::DriveModal(
             *frmOptions, [this] { frmOptions->exec(); }, fnDrive);
@@ -109,12 +108,26 @@ TEST_F(OptionsMainWindowTest, RestoreDefaultSettingsDeletesTheFileAndReadsTheDef
 }
 
 TEST_F(OptionsMainWindowTest, TheMainWindowsStatesSwitchRestoringOffAndOn) {
+    frmOptions->EnsureControls();
     frmMain.SetMainGUI(kGUIConnecting);
     EXPECT_FALSE(frmOptions->grpDefaultSettings->isEnabled());
     EXPECT_FALSE(frmOptions->chkDefaultSettings->isEnabled());
     frmMain.SetMainGUI(kGUINoInstrument);
     EXPECT_TRUE(frmOptions->grpDefaultSettings->isEnabled());
     EXPECT_TRUE(frmOptions->chkDefaultSettings->isEnabled());
+}
+
+// The dialog's controls are built at its first opening; a state the main window reached before that
+// still holds once they exist.
+TEST_F(OptionsMainWindowTest, AStateReachedBeforeTheFirstOpeningHoldsWhenTheDialogOpens) {
+    frmMain.SetMainGUI(kGUIConnected);
+    frmMain.SetMainGUI(kGUILogging);
+    ASSERT_TRUE(Open([this] {
+        EXPECT_FALSE(frmOptions->grpDefaultSettings->isEnabled());
+        EXPECT_FALSE(frmOptions->chkDefaultSettings->testAttribute(Qt::WA_ForceDisabled));
+        EXPECT_TRUE(frmOptions->btnDefaultSettings->testAttribute(Qt::WA_ForceDisabled));
+        frmOptions->btnCancel->click();
+    }));
 }
 
 TEST_F(OptionsMainWindowTest, LiveChartTakesNewPensWhileItShowsItsLegend) {
