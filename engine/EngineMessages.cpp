@@ -12,6 +12,72 @@ bool IsAllowedMessageChar(char16_t c) {
 constexpr int kLongTextLengthMark = 63;
 constexpr int kLengthLimit = 128;
 constexpr int kHeaderSize = 3;
+// Booleans travel as numbers.
+constexpr int kTrue = -1;
+constexpr int kFalse = 0;
+// Fields read from a record's text.
+constexpr int kRecordFields = 11;
+
+// Writes "|"-ended fields; an empty optional leaves its field empty.
+class TFieldWriter {
+public:
+    TFieldWriter& Add(const std::optional<QString>& s) {
+        sText += s.value_or(QString()) + QLatin1Char('|');
+        return *this;
+    }
+    TFieldWriter& Add(const std::optional<int>& i) {
+        return Add(i ? std::optional<QString>(QString::number(*i)) : std::nullopt);
+    }
+    TFieldWriter& Add(const std::optional<double>& f) {
+        return Add(f ? std::optional<QString>(FormatMessageReal(*f)) : std::nullopt);
+    }
+    TFieldWriter& Add(const std::optional<bool>& b) {
+        return Add(b ? std::optional<int>(*b ? kTrue : kFalse) : std::nullopt);
+    }
+    QString Text() const { return sText; }
+
+private:
+    QString sText;
+};
+
+std::optional<int> ToInt(const QString& sField) {
+    bool bOk = false;
+    const int i = sField.toInt(&bOk);
+    return bOk ? std::optional<int>(i) : std::nullopt;
+}
+
+// Reads "|"-ended fields in order; a field past the last "|" is empty.
+class TFieldReader {
+public:
+    explicit TFieldReader(const QString& sText) : Fields(SplitMessageFields(sText, kRecordFields)) {}
+
+    TFieldReader& Get(std::optional<QString>& s) {
+        const QString& sField = Next();
+        s = sField.isEmpty() ? std::nullopt : std::optional<QString>(sField);
+        return *this;
+    }
+    TFieldReader& Get(std::optional<int>& i) {
+        i = ToInt(Next());
+        return *this;
+    }
+    TFieldReader& Get(std::optional<double>& f) {
+        bool bOk = false;
+        const double fValue = Next().toDouble(&bOk);
+        f = bOk ? std::optional<double>(fValue) : std::nullopt;
+        return *this;
+    }
+    TFieldReader& Get(std::optional<bool>& b) {
+        const std::optional<int> i = ToInt(Next());
+        b = i ? std::optional<bool>(*i != kFalse) : std::nullopt;
+        return *this;
+    }
+
+private:
+    const QString& Next() { return Fields.at(iNext++); }
+
+    QStringList Fields;
+    int iNext = 0;
+};
 
 } // namespace
 
@@ -67,4 +133,131 @@ QStringList SplitMessageFields(const QString& sText, int iCount) {
 
 QString FormatMessageReal(double fValue) {
     return QString::number(fValue, 'g', 15);
+}
+
+QString EncodeLogMessage(const TLogMessage& m) {
+    return m.sLine;
+}
+
+TLogMessage DecodeLogMessage(const QString& sText) {
+    return {sText};
+}
+
+QString EncodeInstrumentNameMessage(const TInstrumentNameMessage& m) {
+    return m.sInstrumentName;
+}
+
+TInstrumentNameMessage DecodeInstrumentNameMessage(const QString& sText) {
+    return {sText};
+}
+
+QString EncodeSerialNumberMessage(const TSerialNumberMessage& m) {
+    return m.iSerialNo ? QString::number(*m.iSerialNo) : QString();
+}
+
+TSerialNumberMessage DecodeSerialNumberMessage(const QString& sText) {
+    return {ToInt(sText)};
+}
+
+QString EncodeLevelRecordMessage(const TLevelRecordMessage& m) {
+    return TFieldWriter()
+        .Add(m.sTimeCode)
+        .Add(m.fMeterPeakLevel)
+        .Add(m.fGateLevel)
+        .Add(m.nLoudnessHi)
+        .Add(m.nLoudnessLow)
+        .Add(m.nInstantaneousPeak)
+        .Add(m.iSlidingWindow)
+        .Add(m.iPeakChannel)
+        .Add(m.nLoudnessIntegrating)
+        .Add(m.iPeakCount)
+        .Add(m.bValid)
+        .Text();
+}
+
+TLevelRecordMessage DecodeLevelRecordMessage(const QString& sText) {
+    TLevelRecordMessage m;
+    TFieldReader(sText)
+        .Get(m.sTimeCode)
+        .Get(m.fMeterPeakLevel)
+        .Get(m.fGateLevel)
+        .Get(m.nLoudnessHi)
+        .Get(m.nLoudnessLow)
+        .Get(m.nInstantaneousPeak)
+        .Get(m.iSlidingWindow)
+        .Get(m.iPeakChannel)
+        .Get(m.nLoudnessIntegrating)
+        .Get(m.iPeakCount)
+        .Get(m.bValid);
+    return m;
+}
+
+QString EncodeLoudnessSetupMessage(const TLoudnessSetupMessage& m) {
+    return TFieldWriter()
+        .Add(m.iPeakMode)
+        .Add(m.iCapture)
+        .Add(m.iScaleMode)
+        .Add(m.iReference)
+        .Add(m.iSlidingWindow)
+        .Add(m.fGateLevel)
+        .Add(m.iGateMode)
+        .Add(m.fReferenceLevel)
+        .Add(m.fMeterPeakLevel)
+        .Add(m.iFilter)
+        .Text();
+}
+
+TLoudnessSetupMessage DecodeLoudnessSetupMessage(const QString& sText) {
+    TLoudnessSetupMessage m;
+    TFieldReader(sText)
+        .Get(m.iPeakMode)
+        .Get(m.iCapture)
+        .Get(m.iScaleMode)
+        .Get(m.iReference)
+        .Get(m.iSlidingWindow)
+        .Get(m.fGateLevel)
+        .Get(m.iGateMode)
+        .Get(m.fReferenceLevel)
+        .Get(m.fMeterPeakLevel)
+        .Get(m.iFilter);
+    return m;
+}
+
+QString EncodeInstrumentInfoMessage(const TInstrumentInfoMessage& m) {
+    return TFieldWriter()
+        .Add(m.sTypeName)
+        .Add(m.iTypeNo)
+        .Add(m.iSerialNo)
+        .Add(m.sReserved)
+        .Add(m.iReserved1)
+        .Add(m.iReserved2)
+        .Add(m.iSoftwarePackage)
+        .Add(m.iRunVerMajor)
+        .Add(m.iRunVerMinor)
+        .Add(m.iFPGAVersion)
+        .Text();
+}
+
+TInstrumentInfoMessage DecodeInstrumentInfoMessage(const QString& sText) {
+    TInstrumentInfoMessage m;
+    TFieldReader(sText)
+        .Get(m.sTypeName)
+        .Get(m.iTypeNo)
+        .Get(m.iSerialNo)
+        .Get(m.sReserved)
+        .Get(m.iReserved1)
+        .Get(m.iReserved2)
+        .Get(m.iSoftwarePackage)
+        .Get(m.iRunVerMajor)
+        .Get(m.iRunVerMinor)
+        .Get(m.iFPGAVersion);
+    return m;
+}
+
+QString EncodeTimeCodeMessage(const TTimeCodeMessage& m) {
+    return m.sTimeCode + QLatin1Char('|');
+}
+
+TTimeCodeMessage DecodeTimeCodeMessage(const QString& sText) {
+    return {sText.section(QLatin1Char('|'), 0, 0)};
 }
