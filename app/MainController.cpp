@@ -56,9 +56,8 @@ TMainController::TMainController(QObject* parent) : QObject(parent) {
     });
     connect(&UDP, &TMessagePort::ForeignDatagramsDropped, this,
             [this](qint64 iCount, const QString& sLastSender) {
-                AddLog(-1, "Dropped " + QString::number(iCount) +
-                               " datagrams of other programs at the message port, the last from " +
-                               sLastSender + ".|3");
+                AddLog(-1, "Datagrams of other programs dropped at the message port: " +
+                               QString::number(iCount) + ", the last from " + sLastSender + ".|3");
             });
     connect(this, &TMainController::LoggingThreadEnded, this, &TMainController::ReleaseLoggingThread);
 }

@@ -58,13 +58,13 @@ TMessagePort::TMessagePort(QObject* parent) : QObject(parent), Buffer(size_t(kBa
 }
 
 TMessagePort::~TMessagePort() {
-    Deactivate();
+    Close();
 }
 
 bool TMessagePort::Bind(int iStartPort) {
     iUDPPort = iStartPort;
     while (iUDPPort <= kLastPort) {
-        Deactivate();
+        Close();
         iSocket = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
         if (iSocket < 0)
             return false;
@@ -82,11 +82,17 @@ bool TMessagePort::Bind(int iStartPort) {
         }
         ++iUDPPort;
     }
-    Deactivate();
+    Close();
     return false;
 }
 
 void TMessagePort::Deactivate() {
+    // The drops still waiting for their minute are told now, while the log still runs.
+    ReportDrops();
+    Close();
+}
+
+void TMessagePort::Close() {
     Notifier.reset();
     if (iSocket >= 0) {
         ::close(iSocket);

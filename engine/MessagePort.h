@@ -61,6 +61,7 @@ public:
 
     // Tries the ports from iStartPort upwards; false once past the last port.
     bool Bind(int iStartPort = kFirstPort);
+    // Closes the port; drops not reported yet are reported first.
     void Deactivate();
     bool Active() const { return iSocket >= 0; }
     // The port tried last: the bound one after a successful Bind.
@@ -79,6 +80,7 @@ Q_SIGNALS:
 private:
     void ReadPending();
     void ReadBatches();
+    void Close();
     void Drop(const TDatagramSender& Sender);
     void ReportDrops();
 

@@ -276,11 +276,11 @@ TEST_F(MainControllerFixture, DatagramsOfOtherProgramsChangeNothing) {
         EXPECT_EQ(Ctrl.Settings.rActiveNetworkCFG.iSerialNo, 4711);
     }
     // The first drop is written at once; the rest wait for their minute.
-    const QStringList slDrops = Ctrl.slLog.Lines().filter("datagrams of other programs");
+    const QStringList slDrops = Ctrl.slLog.Lines().filter("Datagrams of other programs dropped");
     ASSERT_FALSE(slDrops.isEmpty());
     EXPECT_TRUE(slDrops[0].startsWith("0|"));
     EXPECT_TRUE(
-        slDrops[0].contains("Dropped 1 datagrams of other programs at the message port, the last from "
+        slDrops[0].contains("|Datagrams of other programs dropped at the message port: 1, the last from "
                             "127.0.0.1:"));
     EXPECT_TRUE(slDrops[0].endsWith(".|3"));
 }

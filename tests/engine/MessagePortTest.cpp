@@ -90,6 +90,9 @@ TEST(MessagePort, HearsOnlyTheEnginesSenderAndCountsTheRest) {
     ASSERT_TRUE(qxtest::WaitFor([&] { return Received.size() >= 2; }));
     EXPECT_EQ(Received.size(), 2);
     EXPECT_EQ(Received.last(), EncodeEngineDatagram(kMessageLog, "marker|1"));
+    // Closing tells the drops that still waited for their minute.
+    Port.Deactivate();
+    EXPECT_EQ(Drops, (QList<qint64>{1, 2}));
 }
 
 TEST(MessagePort, ReportsDropsAtOnceThenAtMostOnceAMinute) {
