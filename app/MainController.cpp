@@ -51,8 +51,8 @@ TMainController::TMainController(QObject* parent) : QObject(parent) {
     // controller made is heard until it is released: its last log lines follow its closing state.
     UDP.SetSenderCheck([this](const TDatagramSender& Sender) {
         return Settings.bAcceptExternalMessages ||
-               (LoggingThread && Sender.IsLoopback(LoggingThread->MessageSenderPort())) ||
-               (pLoggingThread && Sender.IsLoopback(pLoggingThread->MessageSenderPort()));
+               (LoggingThread && Sender.IsLoopbackPort(LoggingThread->MessageSenderPort())) ||
+               (pLoggingThread && Sender.IsLoopbackPort(pLoggingThread->MessageSenderPort()));
     });
     connect(&UDP, &TMessagePort::ForeignDatagramsDropped, this,
             [this](qint64 iCount, const QString& sLastSender) {

@@ -44,7 +44,7 @@ void Fill(QUdpSocket& Foreign, quint16 iPort) {
 double DrainPort() {
     TMessagePort Port;
     Port.Bind();
-    Port.SetSenderCheck([](const TDatagramSender& s) { return s.IsLoopback(1); });
+    Port.SetSenderCheck([](const TDatagramSender& s) { return s.IsLoopbackPort(1); });
     qint64 iDropped = 0;
     QObject::connect(&Port, &TMessagePort::ForeignDatagramsDropped,
                      [&](qint64 iCount, const QString&) { iDropped += iCount; });
@@ -96,7 +96,7 @@ double GenuineLossDuringFlood(bool bMessagePort) {
     }
     TUDPSender Engine(iPort, NoPause());
     const quint16 iEngine = Engine.LocalPort();
-    Port.SetSenderCheck([&](const TDatagramSender& s) { return s.IsLoopback(iEngine); });
+    Port.SetSenderCheck([&](const TDatagramSender& s) { return s.IsLoopbackPort(iEngine); });
     QObject::connect(&Port, &TMessagePort::DatagramReceived, [&](const QByteArray&) { ++iReceived; });
     QObject::connect(&QtReceiver, &QUdpSocket::readyRead, [&] {
         while (QtReceiver.hasPendingDatagrams())

@@ -2,6 +2,9 @@
 
 #include "core/EngineCodes.h"
 
+#include <concepts>
+#include <type_traits>
+
 namespace {
 
 bool IsAllowedMessageChar(char16_t c) {
@@ -159,99 +162,93 @@ TSerialNumberMessage DecodeSerialNumberMessage(const QString& sText) {
     return {ToInt(sText)};
 }
 
+namespace {
+
+// Each record's field layout, once: the encoder and the decoder both walk it.
+template <typename TMessage>
+concept LevelRecord = std::same_as<std::remove_const_t<TMessage>, TLevelRecordMessage>;
+template <typename TMessage>
+concept LoudnessSetup = std::same_as<std::remove_const_t<TMessage>, TLoudnessSetupMessage>;
+template <typename TMessage>
+concept InstrumentInfo = std::same_as<std::remove_const_t<TMessage>, TInstrumentInfoMessage>;
+
+template <LevelRecord TMessage, typename TVisit> void VisitFields(TMessage& m, TVisit&& Visit) {
+    Visit(m.sTimeCode);
+    Visit(m.fMeterPeakLevel);
+    Visit(m.fGateLevel);
+    Visit(m.nLoudnessHi);
+    Visit(m.nLoudnessLow);
+    Visit(m.nInstantaneousPeak);
+    Visit(m.iSlidingWindow);
+    Visit(m.iPeakChannel);
+    Visit(m.nLoudnessIntegrating);
+    Visit(m.iPeakCount);
+    Visit(m.bValid);
+}
+
+template <LoudnessSetup TMessage, typename TVisit> void VisitFields(TMessage& m, TVisit&& Visit) {
+    Visit(m.iPeakMode);
+    Visit(m.iCapture);
+    Visit(m.iScaleMode);
+    Visit(m.iReference);
+    Visit(m.iSlidingWindow);
+    Visit(m.fGateLevel);
+    Visit(m.iGateMode);
+    Visit(m.fReferenceLevel);
+    Visit(m.fMeterPeakLevel);
+    Visit(m.iFilter);
+}
+
+template <InstrumentInfo TMessage, typename TVisit> void VisitFields(TMessage& m, TVisit&& Visit) {
+    Visit(m.sTypeName);
+    Visit(m.iTypeNo);
+    Visit(m.iSerialNo);
+    Visit(m.sReserved);
+    Visit(m.iReserved1);
+    Visit(m.iReserved2);
+    Visit(m.iSoftwarePackage);
+    Visit(m.iRunVerMajor);
+    Visit(m.iRunVerMinor);
+    Visit(m.iFPGAVersion);
+}
+
+template <typename TMessage> QString EncodeFields(const TMessage& m) {
+    TFieldWriter Writer;
+    VisitFields(m, [&](const auto& Field) { Writer.Add(Field); });
+    return Writer.Text();
+}
+
+template <typename TMessage> TMessage DecodeFields(const QString& sText) {
+    TMessage m;
+    TFieldReader Reader(sText);
+    VisitFields(m, [&](auto& Field) { Reader.Get(Field); });
+    return m;
+}
+
+} // namespace
+
 QString EncodeLevelRecordMessage(const TLevelRecordMessage& m) {
-    return TFieldWriter()
-        .Add(m.sTimeCode)
-        .Add(m.fMeterPeakLevel)
-        .Add(m.fGateLevel)
-        .Add(m.nLoudnessHi)
-        .Add(m.nLoudnessLow)
-        .Add(m.nInstantaneousPeak)
-        .Add(m.iSlidingWindow)
-        .Add(m.iPeakChannel)
-        .Add(m.nLoudnessIntegrating)
-        .Add(m.iPeakCount)
-        .Add(m.bValid)
-        .Text();
+    return EncodeFields(m);
 }
 
 TLevelRecordMessage DecodeLevelRecordMessage(const QString& sText) {
-    TLevelRecordMessage m;
-    TFieldReader(sText)
-        .Get(m.sTimeCode)
-        .Get(m.fMeterPeakLevel)
-        .Get(m.fGateLevel)
-        .Get(m.nLoudnessHi)
-        .Get(m.nLoudnessLow)
-        .Get(m.nInstantaneousPeak)
-        .Get(m.iSlidingWindow)
-        .Get(m.iPeakChannel)
-        .Get(m.nLoudnessIntegrating)
-        .Get(m.iPeakCount)
-        .Get(m.bValid);
-    return m;
+    return DecodeFields<TLevelRecordMessage>(sText);
 }
 
 QString EncodeLoudnessSetupMessage(const TLoudnessSetupMessage& m) {
-    return TFieldWriter()
-        .Add(m.iPeakMode)
-        .Add(m.iCapture)
-        .Add(m.iScaleMode)
-        .Add(m.iReference)
-        .Add(m.iSlidingWindow)
-        .Add(m.fGateLevel)
-        .Add(m.iGateMode)
-        .Add(m.fReferenceLevel)
-        .Add(m.fMeterPeakLevel)
-        .Add(m.iFilter)
-        .Text();
+    return EncodeFields(m);
 }
 
 TLoudnessSetupMessage DecodeLoudnessSetupMessage(const QString& sText) {
-    TLoudnessSetupMessage m;
-    TFieldReader(sText)
-        .Get(m.iPeakMode)
-        .Get(m.iCapture)
-        .Get(m.iScaleMode)
-        .Get(m.iReference)
-        .Get(m.iSlidingWindow)
-        .Get(m.fGateLevel)
-        .Get(m.iGateMode)
-        .Get(m.fReferenceLevel)
-        .Get(m.fMeterPeakLevel)
-        .Get(m.iFilter);
-    return m;
+    return DecodeFields<TLoudnessSetupMessage>(sText);
 }
 
 QString EncodeInstrumentInfoMessage(const TInstrumentInfoMessage& m) {
-    return TFieldWriter()
-        .Add(m.sTypeName)
-        .Add(m.iTypeNo)
-        .Add(m.iSerialNo)
-        .Add(m.sReserved)
-        .Add(m.iReserved1)
-        .Add(m.iReserved2)
-        .Add(m.iSoftwarePackage)
-        .Add(m.iRunVerMajor)
-        .Add(m.iRunVerMinor)
-        .Add(m.iFPGAVersion)
-        .Text();
+    return EncodeFields(m);
 }
 
 TInstrumentInfoMessage DecodeInstrumentInfoMessage(const QString& sText) {
-    TInstrumentInfoMessage m;
-    TFieldReader(sText)
-        .Get(m.sTypeName)
-        .Get(m.iTypeNo)
-        .Get(m.iSerialNo)
-        .Get(m.sReserved)
-        .Get(m.iReserved1)
-        .Get(m.iReserved2)
-        .Get(m.iSoftwarePackage)
-        .Get(m.iRunVerMajor)
-        .Get(m.iRunVerMinor)
-        .Get(m.iFPGAVersion);
-    return m;
+    return DecodeFields<TInstrumentInfoMessage>(sText);
 }
 
 QString EncodeTimeCodeMessage(const TTimeCodeMessage& m) {

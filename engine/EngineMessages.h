@@ -5,8 +5,6 @@
 #include <QStringList>
 #include <optional>
 
-#include "core/EngineCodes.h"
-
 // The text messages the logging thread sends the main window as loopback datagrams: code, thread number,
 // length, text, 0. Users may let other local programs send them too, so decoding trusts nothing.
 
@@ -41,39 +39,33 @@ QString FormatMessageReal(double fValue);
 
 // Code 10: a line for the engine log, with its own level suffix ("|1", "|3", "|4") where it has one.
 struct TLogMessage {
-    static constexpr int kCode = kMessageLog;
+    QString sLine;
 
     bool operator==(const TLogMessage&) const = default;
-    QString sLine;
 };
 QString EncodeLogMessage(const TLogMessage& m);
 TLogMessage DecodeLogMessage(const QString& sText);
 
 // Code 13: the meter's name as it reports it.
 struct TInstrumentNameMessage {
-    static constexpr int kCode = kMessageInstrumentName;
+    QString sInstrumentName;
 
     bool operator==(const TInstrumentNameMessage&) const = default;
-    QString sInstrumentName;
 };
 QString EncodeInstrumentNameMessage(const TInstrumentNameMessage& m);
 TInstrumentNameMessage DecodeInstrumentNameMessage(const QString& sText);
 
 // Code 14: the meter's serial number, the whole text in decimal.
 struct TSerialNumberMessage {
-    static constexpr int kCode = kMessageSerialNumber;
+    std::optional<int> iSerialNo;
 
     bool operator==(const TSerialNumberMessage&) const = default;
-    std::optional<int> iSerialNo;
 };
 QString EncodeSerialNumberMessage(const TSerialNumberMessage& m);
 TSerialNumberMessage DecodeSerialNumberMessage(const QString& sText);
 
 // Code 15: one level record of the running session, with the session's limits beside it.
 struct TLevelRecordMessage {
-    static constexpr int kCode = kMessageLevelRecord;
-
-    bool operator==(const TLevelRecordMessage&) const = default;
     // hh:mm:ss:00
     std::optional<QString> sTimeCode;
     std::optional<double> fMeterPeakLevel;
@@ -90,15 +82,14 @@ struct TLevelRecordMessage {
     std::optional<int> iPeakCount;
     // Always true from the thread; the receiver does not use it.
     std::optional<bool> bValid;
+
+    bool operator==(const TLevelRecordMessage&) const = default;
 };
 QString EncodeLevelRecordMessage(const TLevelRecordMessage& m);
 TLevelRecordMessage DecodeLevelRecordMessage(const QString& sText);
 
 // Code 16: the meter's loudness configuration; it starts a stored session.
 struct TLoudnessSetupMessage {
-    static constexpr int kCode = kMessageLoudnessSetup;
-
-    bool operator==(const TLoudnessSetupMessage&) const = default;
     std::optional<int> iPeakMode;
     std::optional<int> iCapture;
     std::optional<int> iScaleMode;
@@ -109,15 +100,14 @@ struct TLoudnessSetupMessage {
     std::optional<double> fReferenceLevel;
     std::optional<double> fMeterPeakLevel;
     std::optional<int> iFilter;
+
+    bool operator==(const TLoudnessSetupMessage&) const = default;
 };
 QString EncodeLoudnessSetupMessage(const TLoudnessSetupMessage& m);
 TLoudnessSetupMessage DecodeLoudnessSetupMessage(const QString& sText);
 
 // Code 17: the meter's identification. The reserved text and numbers travel empty, 0 and 0.
 struct TInstrumentInfoMessage {
-    static constexpr int kCode = kMessageInstrumentInfo;
-
-    bool operator==(const TInstrumentInfoMessage&) const = default;
     std::optional<QString> sTypeName;
     std::optional<int> iTypeNo;
     std::optional<int> iSerialNo;
@@ -128,16 +118,17 @@ struct TInstrumentInfoMessage {
     std::optional<int> iRunVerMajor;
     std::optional<int> iRunVerMinor;
     std::optional<int> iFPGAVersion;
+
+    bool operator==(const TInstrumentInfoMessage&) const = default;
 };
 QString EncodeInstrumentInfoMessage(const TInstrumentInfoMessage& m);
 TInstrumentInfoMessage DecodeInstrumentInfoMessage(const QString& sText);
 
 // Code 18: the running timecode, shown but not stored.
 struct TTimeCodeMessage {
-    static constexpr int kCode = kMessageTimeCode;
+    QString sTimeCode;
 
     bool operator==(const TTimeCodeMessage&) const = default;
-    QString sTimeCode;
 };
 QString EncodeTimeCodeMessage(const TTimeCodeMessage& m);
 TTimeCodeMessage DecodeTimeCodeMessage(const QString& sText);

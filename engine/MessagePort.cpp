@@ -31,7 +31,7 @@ qint64 SteadyMs() {
 
 } // namespace
 
-bool TDatagramSender::IsLoopback(quint16 iWantedPort) const {
+bool TDatagramSender::IsLoopbackPort(quint16 iWantedPort) const {
     return iAddress == INADDR_LOOPBACK && iPort == iWantedPort && iWantedPort != 0;
 }
 

@@ -15,7 +15,8 @@ struct TDatagramSender {
     quint32 iAddress = 0;
     quint16 iPort = 0;
 
-    bool IsLoopback(quint16 iWantedPort) const;
+    // 127.0.0.1:iWantedPort, the port not 0.
+    bool IsLoopbackPort(quint16 iWantedPort) const;
     QString Text() const;
 };
 

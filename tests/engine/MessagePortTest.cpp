@@ -58,7 +58,7 @@ TEST(MessagePort, HearsOnlyTheEnginesSenderAndCountsTheRest) {
     ASSERT_TRUE(Port.Bind());
     TUDPSender Engine(Port.Port(), NoPause());
     ASSERT_NE(Engine.LocalPort(), 0);
-    Port.SetSenderCheck([&](const TDatagramSender& s) { return s.IsLoopback(Engine.LocalPort()); });
+    Port.SetSenderCheck([&](const TDatagramSender& s) { return s.IsLoopbackPort(Engine.LocalPort()); });
     QList<QByteArray> Received;
     QList<qint64> Drops;
     QString sLastForeign;
