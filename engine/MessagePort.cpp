@@ -1,12 +1,12 @@
 #include "engine/MessagePort.h"
 
 #include <QDeadlineTimer>
-#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QSocketNotifier>
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <chrono>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -21,12 +21,9 @@ constexpr int kSlotBytes = 65536;
 constexpr int kDrainBudgetMs = 100;
 
 qint64 SteadyMs() {
-    static const QElapsedTimer Clock = [] {
-        QElapsedTimer t;
-        t.start();
-        return t;
-    }();
-    return Clock.elapsed();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 } // namespace
