@@ -26,25 +26,10 @@ constexpr int kTextNoInstrumentOnCOM = 30;
 constexpr int kTextNoLoggingSupport = 32;
 constexpr int kTextExitSetupMenu = 292;
 
-constexpr int kMessageFieldCount = 10;
-
-void ReadReal(const QString& sField, double& fTarget) {
-    bool bOk = false;
-    const double f = sField.toDouble(&bOk);
-    if (bOk)
-        fTarget = f;
-}
-
-void ReadInt(const QString& sField, int& iTarget) {
-    bool bOk = false;
-    const int i = sField.toInt(&bOk);
-    if (bOk)
-        iTarget = i;
-}
-
-void ReadText(const QString& sField, QString& sTarget) {
-    if (!sField.isEmpty())
-        sTarget = sField;
+// A field the message did not carry leaves the target as it was.
+template <typename T> void Take(const std::optional<T>& Field, T& Target) {
+    if (Field)
+        Target = *Field;
 }
 
 } // namespace
@@ -62,6 +47,18 @@ QString BuildInstrumentText(const TUDPInstrumentInfo& r) {
 
 TMainController::TMainController(QObject* parent) : QObject(parent) {
     connect(&UDP, &TMessagePort::DatagramReceived, this, &TMainController::UDPUDPRead);
+    // Only the logging thread's sender is heard, unless the user lets other programs in. The thread this
+    // controller made is heard until it is released: its last log lines follow its closing state.
+    UDP.SetSenderCheck([this](const TDatagramSender& Sender) {
+        return Settings.bAcceptExternalMessages ||
+               (LoggingThread && Sender.IsLoopbackPort(LoggingThread->MessageSenderPort())) ||
+               (pLoggingThread && Sender.IsLoopbackPort(pLoggingThread->MessageSenderPort()));
+    });
+    connect(&UDP, &TMessagePort::ForeignDatagramsDropped, this,
+            [this](qint64 iCount, const QString& sLastSender) {
+                AddLog(-1, "Datagrams of other programs dropped at the message port: " +
+                               QString::number(iCount) + ", the last from " + sLastSender + ".|3");
+            });
     connect(this, &TMainController::LoggingThreadEnded, this, &TMainController::ReleaseLoggingThread);
 }
 
@@ -238,6 +235,8 @@ void TMainController::HandleEvent(int iCode, const TPortOpenFailure& rPortFailur
         View->SetMainGUI(kGUILogging);
         break;
     case kEventLoggingEnded:
+        // The thread sent the run's last records before this event: they belong to the session ending here.
+        UDP.DeliverPending();
         FinishSession();
         View->SetBlinking(false);
         bLoggingInProgress = false;
@@ -253,6 +252,7 @@ void TMainController::HandleEvent(int iCode, const TPortOpenFailure& rPortFailur
         View->CloseWaitWindow();
         break;
     case kEventConnectionClosed:
+        UDP.DeliverPending();
         AddLog(0, "Connection closed.|1");
         // A link lost in the middle of a run ends the session without the thread's own end event: finish
         // the stored session so its end timecode and texts are not lost.
@@ -334,14 +334,15 @@ void TMainController::UDPUDPRead(const QByteArray& Datagram) {
         return;
     switch (Decoded->iCode) {
     case kMessageLog:
-        AddLog(kThreadNumber, Decoded->sText);
+        AddLog(kThreadNumber, DecodeLogMessage(Decoded->sText).sLine);
         break;
     case kMessageInstrumentName:
-        Settings.rActiveNetworkCFG.sInstrumentName = Decoded->sText;
+        Settings.rActiveNetworkCFG.sInstrumentName =
+            DecodeInstrumentNameMessage(Decoded->sText).sInstrumentName;
         View->UpdateSGInstrumentInfo();
         break;
     case kMessageSerialNumber:
-        ReadInt(Decoded->sText, Settings.rActiveNetworkCFG.iSerialNo);
+        Take(DecodeSerialNumberMessage(Decoded->sText).iSerialNo, Settings.rActiveNetworkCFG.iSerialNo);
         View->UpdateSGInstrumentInfo();
         break;
     case kMessageLevelRecord:
@@ -362,18 +363,19 @@ void TMainController::UDPUDPRead(const QByteArray& Datagram) {
 }
 
 void TMainController::HandleLoudnessData(const QString& sText) {
-    const QStringList f = SplitMessageFields(sText, kMessageFieldCount);
+    const TLevelRecordMessage m = DecodeLevelRecordMessage(sText);
+    // The window's record names the session's peak and gate levels as its limits.
     TMainLoudnessData& r = rLoudnessData;
-    ReadText(f[0], r.sTimeCode);
-    ReadReal(f[1], r.nMeterPeakLimit);
-    ReadReal(f[2], r.nMeterLowLimit);
-    ReadReal(f[3], r.nLoudnessHi);
-    ReadReal(f[4], r.nLoudnessLow);
-    ReadReal(f[5], r.nInstantaneousPeak);
-    ReadInt(f[6], r.iMeterTimeInterval);
-    ReadInt(f[7], r.iPeakChannel);
-    ReadReal(f[8], r.nLoudnessIntegrating);
-    ReadInt(f[9], r.iPeakCount);
+    Take(m.sTimeCode, r.sTimeCode);
+    Take(m.fMeterPeakLevel, r.nMeterPeakLimit);
+    Take(m.fGateLevel, r.nMeterLowLimit);
+    Take(m.nLoudnessHi, r.nLoudnessHi);
+    Take(m.nLoudnessLow, r.nLoudnessLow);
+    Take(m.nInstantaneousPeak, r.nInstantaneousPeak);
+    Take(m.iSlidingWindow, r.iMeterTimeInterval);
+    Take(m.iPeakChannel, r.iPeakChannel);
+    Take(m.nLoudnessIntegrating, r.nLoudnessIntegrating);
+    Take(m.iPeakCount, r.iPeakCount);
 
     if (rSessionInfo.sTimeCodeStart.isEmpty())
         rSessionInfo.sTimeCodeStart = r.sTimeCode;
@@ -392,18 +394,18 @@ void TMainController::HandleLoudnessData(const QString& sText) {
 }
 
 void TMainController::HandleLoudnessSetup(const QString& sText) {
-    const QStringList f = SplitMessageFields(sText, kMessageFieldCount);
+    const TLoudnessSetupMessage m = DecodeLoudnessSetupMessage(sText);
     TLoudnessSetup& s = rSessionInfo.rLoudnessSetup;
-    ReadInt(f[0], s.iPeakMode);
-    ReadInt(f[1], s.iCapture);
-    ReadInt(f[2], s.iScaleMode);
-    ReadInt(f[3], s.iReference);
-    ReadInt(f[4], s.iSlidingWindow);
-    ReadReal(f[5], s.fGateLevel);
-    ReadInt(f[6], s.iGateMode);
-    ReadReal(f[7], s.fReferenceLevel);
-    ReadReal(f[8], s.fMeterPeakLevel);
-    ReadInt(f[9], s.iFilter);
+    Take(m.iPeakMode, s.iPeakMode);
+    Take(m.iCapture, s.iCapture);
+    Take(m.iScaleMode, s.iScaleMode);
+    Take(m.iReference, s.iReference);
+    Take(m.iSlidingWindow, s.iSlidingWindow);
+    Take(m.fGateLevel, s.fGateLevel);
+    Take(m.iGateMode, s.iGateMode);
+    Take(m.fReferenceLevel, s.fReferenceLevel);
+    Take(m.fMeterPeakLevel, s.fMeterPeakLevel);
+    Take(m.iFilter, s.iFilter);
 
     rSessionInfo.sInstrument = BuildInstrumentText(rInstrumentInfo);
     sCurrentSession = CreateGuid();
@@ -416,23 +418,23 @@ void TMainController::HandleLoudnessSetup(const QString& sText) {
 }
 
 void TMainController::HandleInstrumentInfo(const QString& sText) {
-    const QStringList f = SplitMessageFields(sText, kMessageFieldCount);
+    const TInstrumentInfoMessage m = DecodeInstrumentInfoMessage(sText);
     TUDPInstrumentInfo& r = rInstrumentInfo;
-    ReadText(f[0], r.sTypeName);
-    ReadInt(f[1], r.iTypeNo);
-    ReadInt(f[2], r.iSerialNo);
-    ReadText(f[3], r.sReserved);
-    ReadInt(f[4], r.iReserved1);
-    ReadInt(f[5], r.iReserved2);
-    ReadInt(f[6], r.iSoftwarePackage);
-    ReadInt(f[7], r.iRunVerMajor);
-    ReadInt(f[8], r.iRunVerMinor);
-    ReadInt(f[9], r.iFPGAVersion);
+    Take(m.sTypeName, r.sTypeName);
+    Take(m.iTypeNo, r.iTypeNo);
+    Take(m.iSerialNo, r.iSerialNo);
+    Take(m.sReserved, r.sReserved);
+    Take(m.iReserved1, r.iReserved1);
+    Take(m.iReserved2, r.iReserved2);
+    Take(m.iSoftwarePackage, r.iSoftwarePackage);
+    Take(m.iRunVerMajor, r.iRunVerMajor);
+    Take(m.iRunVerMinor, r.iRunVerMinor);
+    Take(m.iFPGAVersion, r.iFPGAVersion);
     // A network meter reports no firmware version; its serial number from the login is its identity.
     r.bValid = r.iSerialNo > 0 && (r.iRunVerMajor > 0 || !Settings.rActiveNetworkCFG.bComPort);
 }
 
 void TMainController::HandleTimeCode(const QString& sText) {
-    rLoudnessData.sTimeCode = sText.section('|', 0, 0);
+    rLoudnessData.sTimeCode = DecodeTimeCodeMessage(sText).sTimeCode;
     View->ShowTimeCode(rLoudnessData.sTimeCode);
 }

@@ -204,6 +204,9 @@ struct TSettings {
     TDataOptions DataOptions;
     // 0 instrument time, 1 local computer time.
     int iTimesource = 0;
+    // The message port also hears programs other than the logging thread (the engine's text messages as an
+    // interface for other tools); off, their datagrams are dropped and counted in the engine log.
+    bool bAcceptExternalMessages = false;
     TWindowPlacement rWindow;
     TWindowPlacement rChartWindow;
     TFilterOptions rFilterOptions;

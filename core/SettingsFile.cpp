@@ -356,6 +356,8 @@ private:
     void ReadAdvanced() {
         const QString sSection = S("Advanced");
         r.iTimesource = ini.ReadInteger(sSection, S("TimeSource"), d.iTimesource);
+        r.bAcceptExternalMessages =
+            ini.ReadBool(sSection, S("AcceptExternalMessages"), d.bAcceptExternalMessages);
         for (const TDataFlag& rFlag : kDataFlags)
             r.DataOptions.*rFlag.pFlag = ini.ReadBool(sSection, S(rFlag.sKey), d.DataOptions.*rFlag.pFlag);
     }
@@ -589,6 +591,7 @@ private:
     void WriteAdvanced() {
         const QString sSection = S("Advanced");
         ini.WriteInteger(sSection, S("TimeSource"), r.iTimesource);
+        ini.WriteBool(sSection, S("AcceptExternalMessages"), r.bAcceptExternalMessages);
         for (const TDataFlag& rFlag : kDataFlags)
             ini.WriteBool(sSection, S(rFlag.sKey), r.DataOptions.*rFlag.pFlag);
     }

@@ -30,22 +30,8 @@ constexpr int kScreenLoggingAlt = 15;
 // Hardware that keeps its own screen while logging.
 constexpr int kHWIDKeepsScreenA = 210;
 constexpr int kHWIDKeepsScreenB = 222;
-// Booleans written as numbers.
-constexpr int kTrue = -1;
-
 bool KeepsScreen(int iHWID) {
     return iHWID == kHWIDKeepsScreenA || iHWID == kHWIDKeepsScreenB;
-}
-
-// A field of a text message: every field, the last one included, ends in "|".
-QString Field(const QString& s) {
-    return s + QLatin1Char('|');
-}
-QString Field(int i) {
-    return Field(QString::number(i));
-}
-QString Field(double f) {
-    return Field(FormatMessageReal(f));
 }
 
 engine::TTCControlSettings ToEngineTC(const TTimecodeControl& Main) {
@@ -91,6 +77,8 @@ TLoggingThread::TLoggingThread(const TLoggingThreadSettings& rSettings, TPostThr
       sDataFolder(rSettings.sDataFolder), rTiming(rTimingIn), StartTCCtrl(rSettings.TCCtrl),
       fnPostEvent(std::move(fnPostEventIn)), fnReadTCControl(std::move(fnReadTCControlIn)) {
     iTimeout = rTiming.iNoDataPolls > 0 ? rTiming.iNoDataPolls : kDefaultNoDataPolls;
+    // Bound here, before the thread runs, so that the window knows the sender before the first message.
+    UDP = std::make_unique<TUDPSender>(iUDPPort, rTiming);
     TCCtrl.SyncRTC = rSettings.TCCtrl.SyncRTC;
     engine::SyncTCControl(rSettings.TCCtrl, TCCtrl);
 }
@@ -115,6 +103,8 @@ void TLoggingThread::ThreadSendMessage(int iCommand) {
         break;
     case kEngineCommandClose:
         bCloseRequested.store(true);
+        // Nothing the thread does from now on belongs to the window, which may give its port up at once.
+        UDP->Stop();
         break;
     case kEngineCommandStop:
     case kEngineCommandPause:
@@ -131,8 +121,7 @@ void TLoggingThread::ThreadSendMessage(int iCommand) {
 
 void TLoggingThread::run() {
     try {
-        // The channels belong to this thread: they are created here, not by the constructor.
-        UDP = std::make_unique<TUDPSender>(iUDPPort, rTiming);
+        // The meter channels belong to this thread: they are created here, not by the constructor.
         if (rActiveNetworkCFG.bComPort) {
             COM = std::make_unique<TqxMeterCom>(rTiming);
             COM->SetDataFolder(sDataFolder);
@@ -142,7 +131,7 @@ void TLoggingThread::run() {
         TLinkReporter Reporter;
         Reporter.fnSetThreadState = [this](int iState) { SetState(iState); };
         Reporter.fnPostThreadEvent = [this](int iCode) { PostThreadEvent(iCode); };
-        Reporter.fnSendLog = [this](const QString& sText) { SendUDPMessage(kMessageLog, sText); };
+        Reporter.fnSendLog = [this](const QString& sText) { SendLog(sText); };
         Link = std::make_unique<TInstrumentLink>(rActiveNetworkCFG, COM.get(), Reporter, rTiming);
         Execute();
     } catch (const std::exception& e) {
@@ -162,7 +151,7 @@ void TLoggingThread::HandleException(const QString& sClassName, const QString& s
     SetState(kThreadStateClosing);
     // The report itself must not throw out of the thread.
     try {
-        SendUDPMessage(kMessageLog, sClassName + " error raised, with message : " + sMessage);
+        SendLog(sClassName + " error raised, with message : " + sMessage);
         if (Link && Link->NetworkConnected())
             Link->DisconnectNetwork();
     } catch (...) {
@@ -178,7 +167,6 @@ void TLoggingThread::Destroy() {
         InstrumentMemory.reset();
         COM.reset();
     }
-    UDP.reset();
     PostThreadEvent(kEventConnectionClosed);
 }
 
@@ -190,8 +178,8 @@ void TLoggingThread::Execute() {
             bool bOk = false;
             if (rActiveNetworkCFG.bComPort) {
                 bOk = ConnectCOM();
-                const QString sInfo = InstrumentInfoText();
-                SendUDPMessage(kMessageLog, sInfo);
+                const QString sInfo = EncodeInstrumentInfoMessage(SerialInstrumentInfo());
+                SendLog(sInfo);
                 SendUDPMessage(kMessageInstrumentInfo, sInfo);
                 if (bOk) {
                     if (!IsNewMeter()) {
@@ -209,11 +197,10 @@ void TLoggingThread::Execute() {
             }
             if (!bOk)
                 SetState(kThreadStateClosing);
-            SendUDPMessage(kMessageLog, QStringLiteral("ConnectInstrument: ") +
-                                            (bOk ? QStringLiteral("True") : QStringLiteral("False")) +
-                                            QStringLiteral("|1"));
-            SendUDPMessage(kMessageInstrumentName, sInstrumentName);
-            SendUDPMessage(kMessageSerialNumber, QString::number(iSerialNumber));
+            SendLog(QStringLiteral("ConnectInstrument: ") +
+                    (bOk ? QStringLiteral("True") : QStringLiteral("False")) + QStringLiteral("|1"));
+            SendUDPMessage(kMessageInstrumentName, EncodeInstrumentNameMessage({sInstrumentName}));
+            SendUDPMessage(kMessageSerialNumber, EncodeSerialNumberMessage({iSerialNumber}));
         }
 
         PostThreadEvent(State());
@@ -251,11 +238,20 @@ bool TLoggingThread::UsesVectorStart() const {
     return COM && engine::UsesVectorStart(COM->qxMeterInfo().HWID);
 }
 
-QString TLoggingThread::InstrumentInfoText() const {
+TInstrumentInfoMessage TLoggingThread::SerialInstrumentInfo() const {
     const TqxMeterInfo& r = COM->qxMeterInfo();
-    return Field(r.TypeName) + Field(r.TypeNo) + Field(r.SerialNo) + Field(QString()) + Field(0) + Field(0) +
-           Field(int(r.SoftwarePackage)) + Field(int(r.RunVerMajor)) + Field(int(r.RunVerMinor)) +
-           Field(int(r.FPGAVersion));
+    TInstrumentInfoMessage m;
+    m.sTypeName = r.TypeName;
+    m.iTypeNo = r.TypeNo;
+    m.iSerialNo = r.SerialNo;
+    m.sReserved = QString();
+    m.iReserved1 = 0;
+    m.iReserved2 = 0;
+    m.iSoftwarePackage = int(r.SoftwarePackage);
+    m.iRunVerMajor = int(r.RunVerMajor);
+    m.iRunVerMinor = int(r.RunVerMinor);
+    m.iFPGAVersion = int(r.FPGAVersion);
+    return m;
 }
 
 bool TLoggingThread::ConnectCOM() {
@@ -279,7 +275,7 @@ bool TLoggingThread::ConnectCOM() {
             Memory.SPIReadPreset() &&
             Memory.GetLoudnessConfig(rSessionInfo.rLoudnessSetup, rInfo.HWID, rInfo.SoftwarePackage);
         if (!bRead) {
-            SendUDPMessage(kMessageLog, QStringLiteral("Main Memory Pool Read Error."));
+            SendLog(QStringLiteral("Main Memory Pool Read Error."));
             PostThreadEvent(kEventLoggingNotSupported);
             SetState(kThreadStateClosing);
             COM->SetCommandMode(false);
@@ -300,10 +296,15 @@ bool TLoggingThread::ConnectNetwork() {
     iSerialNumber = Link->SerialNumber();
     // A network meter identifies itself only through its login: its sessions carry that identification,
     // never the one of the meter connected before it.
-    if (bOk)
-        SendUDPMessage(kMessageInstrumentInfo, Field(sInstrumentName) + Field(0) + Field(iSerialNumber) +
-                                                   Field(QString()) + Field(0) + Field(0) + Field(0) +
-                                                   Field(0) + Field(0) + Field(0));
+    if (bOk) {
+        TInstrumentInfoMessage m;
+        m.sTypeName = sInstrumentName;
+        m.iSerialNo = iSerialNumber;
+        m.sReserved = QString();
+        m.iTypeNo = m.iReserved1 = m.iReserved2 = m.iSoftwarePackage = m.iRunVerMajor = m.iRunVerMinor =
+            m.iFPGAVersion = 0;
+        SendUDPMessage(kMessageInstrumentInfo, EncodeInstrumentInfoMessage(m));
+    }
     return bOk;
 }
 
@@ -335,7 +336,7 @@ bool TLoggingThread::StartTextMeter() {
     }
     if (!bReceived) {
         SetState(kThreadStateFailed);
-        SendUDPMessage(kMessageLog, QStringLiteral("No initialization data received from instrument.|4"));
+        SendLog(QStringLiteral("No initialization data received from instrument.|4"));
         return false;
     }
     QString sRXData;
@@ -344,8 +345,7 @@ bool TLoggingThread::StartTextMeter() {
     SetState(kThreadStateLogging);
     if (!SendLoudnessSetup()) {
         SetState(kThreadStateFailed);
-        SendUDPMessage(kMessageLog,
-                       "Invalid initialization data received from instrument. (" + TakeRXBuffer() + ")|4");
+        SendLog("Invalid initialization data received from instrument. (" + TakeRXBuffer() + ")|4");
         return false;
     }
     return true;
@@ -358,8 +358,7 @@ bool TLoggingThread::StartNewMeter() {
     if (COM->LastMessage() == kCloseError || !COM->Open()) {
         SetState(kThreadStateClosing);
         PostThreadEvent(kEventNoInstrument);
-        SendUDPMessage(kMessageLog,
-                       "Could not reopen COM. (" + QString::number(rActiveNetworkCFG.iPort) + ")|4");
+        SendLog("Could not reopen COM. (" + QString::number(rActiveNetworkCFG.iPort) + ")|4");
         return false;
     }
     iLastScreenNo = 1;
@@ -380,8 +379,7 @@ bool TLoggingThread::StartNewMeter() {
     }
     PostThreadEvent(kEventLoggingStarted);
     if (!SendLoudnessSetup()) {
-        SendUDPMessage(kMessageLog,
-                       "Invalid initialization data received from instrument. (" + TakeRXBuffer() + ")|4");
+        SendLog("Invalid initialization data received from instrument. (" + TakeRXBuffer() + ")|4");
         return false;
     }
     const int iScreen = InstrumentMemory->ReadScreenInfo() && InstrumentMemory->DisplayRec().Active == 0
@@ -417,10 +415,18 @@ bool TLoggingThread::SendLoudnessSetup() {
     const TLoudnessSetup& s = rSessionInfo.rLoudnessSetup;
     if (!s.bValid)
         return false;
-    SendUDPMessage(kMessageLoudnessSetup,
-                   Field(s.iPeakMode) + Field(s.iCapture) + Field(s.iScaleMode) + Field(s.iReference) +
-                       Field(s.iSlidingWindow) + Field(s.fGateLevel) + Field(s.iGateMode) +
-                       Field(s.fReferenceLevel) + Field(s.fMeterPeakLevel) + Field(s.iFilter));
+    TLoudnessSetupMessage m;
+    m.iPeakMode = s.iPeakMode;
+    m.iCapture = s.iCapture;
+    m.iScaleMode = s.iScaleMode;
+    m.iReference = s.iReference;
+    m.iSlidingWindow = s.iSlidingWindow;
+    m.fGateLevel = s.fGateLevel;
+    m.iGateMode = s.iGateMode;
+    m.fReferenceLevel = s.fReferenceLevel;
+    m.fMeterPeakLevel = s.fMeterPeakLevel;
+    m.iFilter = s.iFilter;
+    SendUDPMessage(kMessageLoudnessSetup, EncodeLoudnessSetupMessage(m));
     iPeakCount = 0;
     return true;
 }
@@ -466,22 +472,30 @@ void TLoggingThread::HandleReports(const QString& sRXData) {
                 PostThreadEvent(kEventPaused);
                 bPaused = true;
             }
-            SendUDPMessage(kMessageTimeCode, Field(r.sTimeCode));
+            SendUDPMessage(kMessageTimeCode, EncodeTimeCodeMessage({r.sTimeCode}));
         } else if (State() == kThreadStateWaitingStartTC) {
-            SendUDPMessage(kMessageTimeCode, Field(r.sTimeCode));
+            SendUDPMessage(kMessageTimeCode, EncodeTimeCodeMessage({r.sTimeCode}));
         } else if (r.sTimeCode != sLastTimeCode) {
             if (bPaused) {
                 PostThreadEvent(State());
                 bPaused = false;
             }
             sLastTimeCode = r.sTimeCode;
-            SendUDPMessage(kMessageLevelRecord, Field(r.sTimeCode) + Field(s.fMeterPeakLevel) +
-                                                    Field(s.fGateLevel) + Field(r.nLoudnessHi) +
-                                                    Field(r.nLoudnessLow) + Field(r.nInstantaneousPeak) +
-                                                    Field(s.iSlidingWindow) + Field(r.iPeakChannel) +
-                                                    Field(r.nIntegrating) + Field(iPeakCount) + Field(kTrue));
+            TLevelRecordMessage m;
+            m.sTimeCode = r.sTimeCode;
+            m.fMeterPeakLevel = s.fMeterPeakLevel;
+            m.fGateLevel = s.fGateLevel;
+            m.nLoudnessHi = r.nLoudnessHi;
+            m.nLoudnessLow = r.nLoudnessLow;
+            m.nInstantaneousPeak = r.nInstantaneousPeak;
+            m.iSlidingWindow = s.iSlidingWindow;
+            m.iPeakChannel = r.iPeakChannel;
+            m.nLoudnessIntegrating = r.nIntegrating;
+            m.iPeakCount = iPeakCount;
+            m.bValid = true;
+            SendUDPMessage(kMessageLevelRecord, EncodeLevelRecordMessage(m));
         } else {
-            SendUDPMessage(kMessageTimeCode, Field(r.sTimeCode));
+            SendUDPMessage(kMessageTimeCode, EncodeTimeCodeMessage({r.sTimeCode}));
             if (!bPaused) {
                 PostThreadEvent(kEventTimecodeStopped);
                 bPaused = true;
@@ -613,6 +627,13 @@ void TLoggingThread::PostThreadEvent(int iCode, const TPortOpenFailure& rPortFai
 }
 
 void TLoggingThread::SendUDPMessage(int iCode, const QString& sText) {
-    if (UDP)
-        UDP->SendUDPMessage(iCode, sText);
+    UDP->SendUDPMessage(iCode, sText);
+}
+
+void TLoggingThread::SendLog(const QString& sLine) {
+    SendUDPMessage(kMessageLog, EncodeLogMessage({sLine}));
+}
+
+quint16 TLoggingThread::MessageSenderPort() const {
+    return UDP->LocalPort();
 }

@@ -5,6 +5,7 @@
 #include "core/SessionTypes.h"
 #include "core/Timing.h"
 #include "engine/EngineControl.h"
+#include "engine/EngineMessages.h"
 #include "engine/ReportParser.h"
 #include "engine/TimecodeControl.h"
 #include "meter/PortOpenError.h"
@@ -43,8 +44,9 @@ struct TLoggingThreadSettings {
 // the main thread) and text messages (datagrams to the controller's message port), and is steered only
 // through engine commands. It never touches the database or a window.
 //
-// Threads: the serial channel, the network link, the memory model and the datagram sender are created and
-// used on the logging thread only. Engine commands arrive on the main thread (ThreadSendMessage) and wait in
+// Threads: the serial channel, the network link and the memory model are created and used on the logging
+// thread only; the datagram sender is bound by the constructor and stopped by the close command on the main
+// thread. Engine commands arrive on the main thread (ThreadSendMessage) and wait in
 // a locked queue until the thread takes them between its own meter operations; the state is an atomic written
 // by the thread alone. The owner must outlive the thread; destroying the object closes and joins it.
 class TLoggingThread : public QThread, public IEngineControl {
@@ -68,6 +70,7 @@ public:
     void ThreadSendMessage(int iCommand) override;
 
     int ThreadState() const { return iThreadState.load(); }
+    quint16 MessageSenderPort() const override;
 
 protected:
     // Execute, then Destroy's clean-up and its final event 9.
@@ -117,7 +120,8 @@ private:
     int State() const { return iThreadState.load(); }
     void PostThreadEvent(int iCode, const TPortOpenFailure& rPortFailure = {});
     void SendUDPMessage(int iCode, const QString& sText);
-    QString InstrumentInfoText() const;
+    void SendLog(const QString& sLine);
+    TInstrumentInfoMessage SerialInstrumentInfo() const;
 
     // Copies, owned by the thread.
     TSessionInfo rSessionInfo;
@@ -147,8 +151,9 @@ private:
     std::condition_variable EndWake;
     bool bRunEnded = false;
 
-    // Created and used on the logging thread.
+    // Bound by the constructor, used on the logging thread, stopped by the close command.
     std::unique_ptr<TUDPSender> UDP;
+    // Created and used on the logging thread.
     std::unique_ptr<TqxMeterCom> COM;
     std::unique_ptr<TInstrumentMemory> InstrumentMemory;
     // The active transport (serial channel or network terminal) in data mode, with the receive buffer.

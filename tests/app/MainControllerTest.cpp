@@ -2,6 +2,7 @@
 #include "core/EngineCodes.h"
 #include "engine/EngineControl.h"
 #include "engine/EngineMessages.h"
+#include "engine/UDPSender.h"
 #include "tests/support/TestSupport.h"
 
 #include <QProcess>
@@ -30,13 +31,18 @@ protected:
 
     // Sends the datagrams from a process of its own, as the logging engine or any local program would.
     void SendFromAnotherProcess(const QList<QByteArray>& Datagrams) {
-        QStringList Args{QString::number(Ctrl.UDP.Port())};
-        for (const QByteArray& d : Datagrams)
-            Args << QString::fromLatin1(d.toHex());
         QProcess Sender;
-        Sender.start(QString(QX_BIN_DIR) + "/qx_udp_send", Args);
+        StartSender(Sender, Datagrams);
         ASSERT_TRUE(Sender.waitForFinished(10000));
         ASSERT_EQ(Sender.exitCode(), 0);
+    }
+
+    // Starts another process sending the list iTimes times.
+    void StartSender(QProcess& Sender, const QList<QByteArray>& Datagrams, int iTimes = 1) {
+        QStringList Args{QString::number(Ctrl.UDP.Port()), "-n", QString::number(iTimes)};
+        for (const QByteArray& d : Datagrams)
+            Args << QString::fromLatin1(d.toHex());
+        Sender.start(QString(QX_BIN_DIR) + "/qx_udp_send", Args);
     }
 
     int Count(const char* sSQL) {
@@ -62,6 +68,7 @@ TEST_F(MainControllerFixture, BindsInTheDataFolderAndLogsThePort) {
 }
 
 TEST_F(MainControllerFixture, DatagramsFromAnotherProcessBecomeOneSessionAndItsLevelRows) {
+    Ctrl.Settings.bAcceptExternalMessages = true;
     QByteArray NoFinalZero = Datagram(kMessageLevelRecord, "10:00:07:00|-1|-20|-1|-1|-1|1|1|-1|1|-1|");
     NoFinalZero.chop(1);
     QByteArray ForeignThread = Datagram(kMessageLevelRecord, "10:00:08:00|-1|-20|-1|-1|-1|1|1|-1|1|-1|");
@@ -200,7 +207,137 @@ public:
     int iSessionChecks = 0;
 };
 
+// The logging thread as far as its text messages go: the real sender, bound before anything is sent.
+class TSendingEngine : public IEngineControl {
+public:
+    explicit TSendingEngine(int iUDPPort) : Sender(iUDPPort, NoPause()) {}
+    void ThreadSendMessage(int) override {}
+    quint16 MessageSenderPort() const override { return Sender.LocalPort(); }
+    void Send(int iCode, const QString& sText) { Sender.SendUDPMessage(iCode, sText); }
+
+private:
+    static TTimingSettings NoPause() {
+        TTimingSettings Timing;
+        Timing.iDatagramPauseMs = 0;
+        return Timing;
+    }
+    TUDPSender Sender;
+};
+
+QString LevelRecord(int iSecond) {
+    return QStringLiteral("10:00:%1:00|-1|-20|-23.4|-30.1|-3.2|1|2|-24|5|-1|")
+        .arg(iSecond, 2, 10, QLatin1Char('0'));
+}
+
 } // namespace
+
+// Other programs on the computer reach the port as easily as the logging thread. Unless the user allows it,
+// what they send changes nothing: no session, no row, no instrument setting, whether it parses or not;
+// only a line in the engine log counts them.
+TEST_F(MainControllerFixture, DatagramsOfOtherProgramsChangeNothing) {
+    TSendingEngine Engine(Ctrl.UDP.Port());
+    Ctrl.LoggingThread = &Engine;
+    Ctrl.Settings.rActiveNetworkCFG.sInstrumentName = "Studio 1";
+    Ctrl.Settings.rActiveNetworkCFG.iSerialNo = 4711;
+    const struct {
+        const char* sWhat;
+        QList<QByteArray> Datagrams;
+        int iTimes;
+    } aCases[] = {
+        {"a level record", {Datagram(kMessageLevelRecord, LevelRecord(1))}, 1},
+        {"a loudness setup, then records",
+         {Datagram(kMessageLoudnessSetup, "1|0|1|1|2|-70|1|-18|-1|1|"),
+          Datagram(kMessageLevelRecord, LevelRecord(2))},
+         1},
+        {"an identification", {Datagram(kMessageInstrumentInfo, "Fake|25|99||0|0|14|1|36|3|")}, 1},
+        {"a name and a serial number",
+         {Datagram(kMessageInstrumentName, "Fake"), Datagram(kMessageSerialNumber, "99")},
+         1},
+        {"a flood of 100,000",
+         {Datagram(kMessageLoudnessSetup, "1|0|1|1|2|-70|1|-18|-1|1|"),
+          Datagram(kMessageLevelRecord, LevelRecord(3)), QByteArray::fromHex("0f000000")},
+         100000 / 3},
+    };
+    for (const auto& c : aCases) {
+        SCOPED_TRACE(c.sWhat);
+        QProcess Sender;
+        StartSender(Sender, c.Datagrams, c.iTimes);
+        ASSERT_TRUE(Sender.waitForStarted());
+        // Until the process has sent everything and the port has read it all.
+        ASSERT_TRUE(qxtest::WaitFor([&] { return Sender.state() == QProcess::NotRunning; }, 60000));
+        ASSERT_EQ(Sender.exitCode(), 0);
+        Ctrl.UDP.DeliverPending();
+        EXPECT_EQ(Count("SELECT count(*) FROM qxr_sessions"), 0);
+        EXPECT_EQ(Count("SELECT count(*) FROM qxr_loudness_levels"), 0);
+        EXPECT_TRUE(Ctrl.sCurrentSession.isEmpty());
+        EXPECT_TRUE(Ctrl.rLoudnessData.sTimeCode.isEmpty());
+        EXPECT_TRUE(Ctrl.rInstrumentInfo.sTypeName.isEmpty());
+        EXPECT_EQ(Ctrl.Settings.rActiveNetworkCFG.sInstrumentName, "Studio 1");
+        EXPECT_EQ(Ctrl.Settings.rActiveNetworkCFG.iSerialNo, 4711);
+    }
+    // The first drop is written at once; the rest wait for their minute.
+    const QStringList slDrops = Ctrl.slLog.Lines().filter("Datagrams of other programs dropped");
+    ASSERT_FALSE(slDrops.isEmpty());
+    EXPECT_TRUE(slDrops[0].startsWith("0|"));
+    EXPECT_TRUE(
+        slDrops[0].contains("|Datagrams of other programs dropped at the message port: 1, the last from "
+                            "127.0.0.1:"));
+    EXPECT_TRUE(slDrops[0].endsWith(".|3"));
+}
+
+// The logging thread's own records still arrive while another program floods the port.
+TEST_F(MainControllerFixture, GenuineRecordsAreStoredDuringAFlood) {
+    TSendingEngine Engine(Ctrl.UDP.Port());
+    Ctrl.LoggingThread = &Engine;
+    Engine.Send(kMessageLoudnessSetup, "1|0|1|1|2|-70|1|-18|-1|1|");
+    ASSERT_TRUE(qxtest::WaitFor([&] { return !Ctrl.sCurrentSession.isEmpty(); }));
+
+    QProcess Flood;
+    StartSender(Flood, {Datagram(kMessageLevelRecord, LevelRecord(59))}, 100000);
+    ASSERT_TRUE(Flood.waitForStarted());
+    int iSent = 0;
+    ASSERT_TRUE(qxtest::WaitFor(
+        [&] {
+            // One genuine record per turn of the event loop while the flood runs, as a meter would send them.
+            if (Flood.state() != QProcess::NotRunning && iSent < 50)
+                Engine.Send(kMessageLevelRecord, LevelRecord(iSent++));
+            return Flood.state() == QProcess::NotRunning;
+        },
+        60000));
+    ASSERT_EQ(Flood.exitCode(), 0);
+    Ctrl.UDP.DeliverPending();
+    ASSERT_GT(iSent, 0);
+    EXPECT_EQ(Count("SELECT count(*) FROM qxr_loudness_levels"), iSent);
+    EXPECT_EQ(Count("SELECT count(*) FROM qxr_loudness_levels WHERE sTimeCode='10:00:59:00'"), 0);
+    EXPECT_EQ(Count("SELECT count(*) FROM qxr_sessions"), 1);
+}
+
+// The thread sends a run's last records before it reports the end: they are stored in that session, and the
+// session ends at the last of them, even when the end is handled before the port was read.
+TEST_F(MainControllerFixture, TheEndOfARunTakesTheRecordsSentBeforeIt) {
+    TSendingEngine Engine(Ctrl.UDP.Port());
+    Ctrl.LoggingThread = &Engine;
+    Engine.Send(kMessageLoudnessSetup, "1|0|1|1|2|-70|1|-18|-1|1|");
+    ASSERT_TRUE(qxtest::WaitFor([&] { return !Ctrl.sCurrentSession.isEmpty(); }));
+    Ctrl.HandleEngineEvent(kEventLoggingStarted);
+    const QString sSession = Ctrl.sCurrentSession;
+
+    for (const int iEvent : {kEventLoggingEnded, kEventConnectionClosed}) {
+        SCOPED_TRACE(iEvent);
+        Ctrl.rSessionInfo.sReportID = sSession;
+        Ctrl.sCurrentSession = sSession;
+        Ctrl.bLoggingInProgress = true;
+        Ctrl.LoggingThread = &Engine;
+        const int iLast = iEvent == kEventLoggingEnded ? 7 : 9;
+        Engine.Send(kMessageLevelRecord, LevelRecord(iLast - 1));
+        Engine.Send(kMessageLevelRecord, LevelRecord(iLast));
+        Ctrl.HandleEngineEvent(iEvent);
+        EXPECT_EQ(Count("SELECT count(*) FROM qxr_sessions WHERE sTimeCodeEnd='10:00:0" +
+                        QByteArray::number(iLast) + ":00'"),
+                  1);
+    }
+    EXPECT_EQ(Count("SELECT count(*) FROM qxr_loudness_levels"), 4);
+}
 
 TEST_F(MainControllerFixture, EngineEventsDriveTheLoggingState) {
     TRecordingView View;

@@ -127,3 +127,77 @@ TEST(EngineLog, MirrorsToAFileWithOneRotatedCopy) {
     EXPECT_GT(QFileInfo(sPath).size(), 0);
     EXPECT_FALSE(QFileInfo::exists(sPath + ".2"));
 }
+
+// The texts the logging thread composes, field for field, as the window has always split them.
+TEST(EngineMessageStructs, EncodeTheThreadsTextsAndDecodeThemBack) {
+    TLevelRecordMessage Level;
+    Level.sTimeCode = QStringLiteral("10:00:01:00");
+    Level.fMeterPeakLevel = -1;
+    Level.fGateLevel = -20;
+    Level.nLoudnessHi = -23.4;
+    Level.nLoudnessLow = -30.1;
+    Level.nInstantaneousPeak = -3.2;
+    Level.iSlidingWindow = 1;
+    Level.iPeakChannel = 2;
+    Level.nLoudnessIntegrating = -24;
+    Level.iPeakCount = 5;
+    Level.bValid = true;
+    EXPECT_EQ(EncodeLevelRecordMessage(Level), "10:00:01:00|-1|-20|-23.4|-30.1|-3.2|1|2|-24|5|-1|");
+    EXPECT_EQ(DecodeLevelRecordMessage(EncodeLevelRecordMessage(Level)), Level);
+
+    TLoudnessSetupMessage Setup;
+    Setup.iPeakMode = 1;
+    Setup.iCapture = 0;
+    Setup.iScaleMode = 1;
+    Setup.iReference = 1;
+    Setup.iSlidingWindow = 2;
+    Setup.fGateLevel = -70;
+    Setup.iGateMode = 1;
+    Setup.fReferenceLevel = -18;
+    Setup.fMeterPeakLevel = -0.5;
+    Setup.iFilter = 1;
+    EXPECT_EQ(EncodeLoudnessSetupMessage(Setup), "1|0|1|1|2|-70|1|-18|-0.5|1|");
+    EXPECT_EQ(DecodeLoudnessSetupMessage(EncodeLoudnessSetupMessage(Setup)), Setup);
+
+    // The serial channel's identification, and the network login's with its zeros.
+    TInstrumentInfoMessage Info;
+    Info.sTypeName = QStringLiteral("QX-Sim");
+    Info.iTypeNo = 25;
+    Info.iSerialNo = 1234;
+    Info.sReserved = QString();
+    Info.iReserved1 = Info.iReserved2 = 0;
+    Info.iSoftwarePackage = 14;
+    Info.iRunVerMajor = 1;
+    Info.iRunVerMinor = 36;
+    Info.iFPGAVersion = 3;
+    EXPECT_EQ(EncodeInstrumentInfoMessage(Info), "QX-Sim|25|1234||0|0|14|1|36|3|");
+    TInstrumentInfoMessage Decoded = Info;
+    Decoded.sReserved.reset();
+    EXPECT_EQ(DecodeInstrumentInfoMessage(EncodeInstrumentInfoMessage(Info)), Decoded)
+        << "an empty text field is a field not given";
+
+    EXPECT_EQ(EncodeTimeCodeMessage({"10:00:02:17"}), "10:00:02:17|");
+    EXPECT_EQ(DecodeTimeCodeMessage("10:00:02:17|x|").sTimeCode, "10:00:02:17");
+    EXPECT_EQ(EncodeSerialNumberMessage({1234}), "1234");
+    EXPECT_EQ(DecodeSerialNumberMessage("1234").iSerialNo, 1234);
+    EXPECT_EQ(DecodeSerialNumberMessage("12x").iSerialNo, std::nullopt);
+    EXPECT_EQ(EncodeInstrumentNameMessage({"Studio 1"}), "Studio 1");
+    EXPECT_EQ(DecodeInstrumentNameMessage("Studio 1").sInstrumentName, "Studio 1");
+    EXPECT_EQ(EncodeLogMessage({"Idle.|1"}), "Idle.|1");
+    EXPECT_EQ(DecodeLogMessage("Idle.|1").sLine, "Idle.|1");
+}
+
+TEST(EngineMessageStructs, FieldsMissingEmptyOrNotNumbersAreNotGiven) {
+    const TLevelRecordMessage Short = DecodeLevelRecordMessage("10:00:03:00|-2|x||");
+    EXPECT_EQ(Short.sTimeCode, "10:00:03:00");
+    EXPECT_EQ(Short.fMeterPeakLevel, -2);
+    EXPECT_EQ(Short.fGateLevel, std::nullopt);
+    EXPECT_EQ(Short.nLoudnessHi, std::nullopt);
+    EXPECT_EQ(Short.iPeakCount, std::nullopt);
+    EXPECT_EQ(Short.bValid, std::nullopt);
+    EXPECT_EQ(DecodeLevelRecordMessage("|").sTimeCode, std::nullopt);
+    // A record without its final "|" has no last field.
+    EXPECT_EQ(DecodeLoudnessSetupMessage("1|2|3|4|5|6|7|8|9|10").iFilter, std::nullopt);
+    EXPECT_EQ(DecodeLoudnessSetupMessage("1|2|3|4|5|6|7|8|9|10|").iFilter, 10);
+    EXPECT_EQ(DecodeInstrumentInfoMessage("").sTypeName, std::nullopt);
+}

@@ -1,6 +1,10 @@
 #include "engine/MessagePort.h"
+#include "core/EngineCodes.h"
+#include "engine/EngineMessages.h"
+#include "engine/UDPSender.h"
 #include "tests/support/TestSupport.h"
 
+#include <QNetworkDatagram>
 #include <QUdpSocket>
 #include <gtest/gtest.h>
 
@@ -35,4 +39,105 @@ TEST(MessagePort, GivesUpPastTheLastPort) {
     TMessagePort Port;
     EXPECT_FALSE(Port.Bind(TMessagePort::kLastPort));
     EXPECT_FALSE(Port.Active());
+}
+
+namespace {
+
+TTimingSettings NoPause() {
+    TTimingSettings Timing;
+    Timing.iDatagramPauseMs = 0;
+    return Timing;
+}
+
+} // namespace
+
+// The port hears the one sender it is told of; everything else is dropped, counted and reported, and the
+// sender itself falls silent once stopped.
+TEST(MessagePort, HearsOnlyTheEnginesSenderAndCountsTheRest) {
+    TMessagePort Port;
+    ASSERT_TRUE(Port.Bind());
+    TUDPSender Engine(Port.Port(), NoPause());
+    ASSERT_NE(Engine.LocalPort(), 0);
+    Port.SetSenderCheck([&](const TDatagramSender& s) { return s.IsLoopbackPort(Engine.LocalPort()); });
+    QList<QByteArray> Received;
+    QList<qint64> Drops;
+    QString sLastForeign;
+    QObject::connect(&Port, &TMessagePort::DatagramReceived,
+                     [&](const QByteArray& b) { Received.append(b); });
+    QObject::connect(&Port, &TMessagePort::ForeignDatagramsDropped, [&](qint64 iCount, const QString& s) {
+        Drops.append(iCount);
+        sLastForeign = s;
+    });
+
+    QUdpSocket Foreign;
+    ASSERT_TRUE(Foreign.bind(QHostAddress::LocalHost, 0));
+    const QByteArray Record = EncodeEngineDatagram(kMessageLevelRecord, "10:00:01:00|");
+    for (int i = 0; i < 3; ++i)
+        Foreign.writeDatagram(Record, QHostAddress::LocalHost, quint16(Port.Port()));
+    Engine.SendUDPMessage(kMessageLog, "Idle.|1");
+    // All is waiting already: one drain hands it on without the event loop.
+    Port.DeliverPending();
+    ASSERT_EQ(Received.size(), 1);
+    EXPECT_EQ(Received[0], EncodeEngineDatagram(kMessageLog, "Idle.|1"));
+    EXPECT_EQ(Drops, QList<qint64>{1}) << "the first drop is reported at once, the others within the minute";
+    EXPECT_EQ(sLastForeign, "127.0.0.1:" + QString::number(Foreign.localPort()));
+
+    Engine.Stop();
+    Engine.SendUDPMessage(kMessageLog, "after the stop|1");
+    Foreign.writeDatagram(EncodeEngineDatagram(kMessageLog, "marker|1"), QHostAddress::LocalHost,
+                          quint16(Port.Port()));
+    Port.SetSenderCheck({});
+    ASSERT_TRUE(qxtest::WaitFor([&] { return Received.size() >= 2; }));
+    EXPECT_EQ(Received.size(), 2);
+    EXPECT_EQ(Received.last(), EncodeEngineDatagram(kMessageLog, "marker|1"));
+    // Closing tells the drops that still waited for their minute.
+    Port.Deactivate();
+    EXPECT_EQ(Drops, (QList<qint64>{1, 2}));
+}
+
+TEST(MessagePort, ReportsDropsAtOnceThenAtMostOnceAMinute) {
+    constexpr qint64 kMinute = TDropTally::kIntervalMs;
+    TDropTally Tally;
+    struct Step {
+        qint64 iAtMs;
+        bool bLineDue;
+    };
+    const Step aSteps[] = {
+        {1000, true},  // the first drop
+        {1001, false}, // counted for later
+        {1000 + kMinute - 1, false},
+        {1000 + kMinute, true}, // a minute after the last line
+        {10 * kMinute, true},   // after a quiet time, at once again
+    };
+    qint64 iCounted = 0;
+    for (const Step& s : aSteps) {
+        ++iCounted;
+        EXPECT_EQ(Tally.Add(s.iAtMs), s.bLineDue) << s.iAtMs;
+        if (s.bLineDue) {
+            EXPECT_EQ(Tally.Take(s.iAtMs), iCounted) << s.iAtMs;
+            iCounted = 0;
+        }
+    }
+    EXPECT_EQ(Tally.Pending(), 0);
+    EXPECT_FALSE(Tally.Add(10 * kMinute + 5));
+    EXPECT_EQ(Tally.NextLineAt(), 11 * kMinute);
+}
+
+TEST(MessageSender, BindsBeforeSendingAndStaysSilentOnceStopped) {
+    QUdpSocket Window;
+    ASSERT_TRUE(Window.bind(QHostAddress::LocalHost, 0));
+    TUDPSender Sender(Window.localPort(), NoPause());
+    ASSERT_NE(Sender.LocalPort(), 0);
+    Sender.SendUDPMessage(kMessageTimeCode, "10:00:00:00|");
+    ASSERT_TRUE(qxtest::WaitFor([&] { return Window.hasPendingDatagrams(); }));
+    const QNetworkDatagram First = Window.receiveDatagram();
+    EXPECT_EQ(First.senderPort(), Sender.LocalPort());
+    EXPECT_EQ(First.senderAddress(), QHostAddress(QHostAddress::LocalHost));
+    Sender.Stop();
+    Sender.SendUDPMessage(kMessageTimeCode, "10:00:00:01|");
+    // A datagram sent afterwards by someone else arrives first: the stopped sender sent nothing.
+    QUdpSocket Other;
+    Other.writeDatagram(QByteArray("marker"), QHostAddress::LocalHost, Window.localPort());
+    ASSERT_TRUE(qxtest::WaitFor([&] { return Window.hasPendingDatagrams(); }));
+    EXPECT_EQ(Window.receiveDatagram().data(), "marker");
 }

@@ -12,9 +12,11 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QNetworkDatagram>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTcpServer>
+#include <QUdpSocket>
 #include <SQLiteCpp/SQLiteCpp.h>
 #include <functional>
 #include <gtest/gtest.h>
@@ -994,6 +996,31 @@ TEST_P(NetworkFailureTest, ReportsTheFailureAndEnds) {
         ExpectRowsAreFirstReports(Rows);
         EXPECT_EQ(Session[0].sTimeCodeEnd, Rows.last().sTimeCode);
     }
+}
+
+// Once told to close, the thread sends nothing to the window's port, which may already be another
+// program's: here the close comes before the thread has even begun its connect and failure reports.
+TEST(LoggingThreadClose, SendsNoMessageAfterTheCloseCommand) {
+    qxtest::TFreshConfigHome Home;
+    QUdpSocket Window;
+    ASSERT_TRUE(Window.bind(QHostAddress::LocalHost, 0));
+    TLoggingThreadSettings Settings;
+    Settings.iUDPPort = Window.localPort();
+    Settings.rActiveNetworkCFG.bComPort = true;
+    Settings.rActiveNetworkCFG.iPort = kMissingPort;
+    Settings.sDataFolder = Home.DataFolder();
+    std::atomic<int> iEvents{0};
+    TLoggingThread Thread(
+        Settings, [&](int, const TPortOpenFailure&) { ++iEvents; }, {}, SilentTiming());
+    EXPECT_NE(Thread.MessageSenderPort(), 0);
+    Thread.ThreadSendMessage(kEngineCommandClose);
+    Thread.start();
+    ASSERT_TRUE(Thread.wait(kWaitMs));
+    EXPECT_GT(iEvents.load(), 0) << "the thread ran and reported through its events";
+    QUdpSocket Other;
+    Other.writeDatagram(QByteArray("marker"), QHostAddress::LocalHost, Window.localPort());
+    ASSERT_TRUE(qxtest::WaitFor([&] { return Window.hasPendingDatagrams(); }));
+    EXPECT_EQ(Window.receiveDatagram().data(), "marker");
 }
 
 INSTANTIATE_TEST_SUITE_P(

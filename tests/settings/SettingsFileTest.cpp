@@ -98,6 +98,7 @@ void ExpectSameSettings(const TSettings& a, const TSettings& b) {
     EXPECT_TRUE(tcA == tcB);
     ExpectSameDataOptions(a.DataOptions, b.DataOptions);
     EXPECT_EQ(a.iTimesource, b.iTimesource);
+    EXPECT_EQ(a.bAcceptExternalMessages, b.bAcceptExternalMessages);
     EXPECT_TRUE(a.rWindow == b.rWindow);
     EXPECT_TRUE(a.rChartWindow == b.rChartWindow);
     EXPECT_TRUE(a.rFilterOptions == b.rFilterOptions);
@@ -189,6 +190,7 @@ TEST_F(SettingsFile, EverySettingSurvivesWriteAndRead) {
     r.rFilterOptions.bEnableIntUnder = true;
     r.rFilterOptions.sTCEnd = QStringLiteral("12:00:00:00");
     r.rFilterOptions.sLoUnder = QStringLiteral("-3.5");
+    r.bAcceptExternalMessages = true;
 
     Write(r);
     TSettings rRead;
