@@ -33,6 +33,20 @@ constexpr int kHWIDKeepsScreenB = 222;
 // Booleans written as numbers.
 constexpr int kTrue = -1;
 
+// Events the main window answers with a message about the meter or its port.
+bool ShowsFailureMessage(int iCode) {
+    switch (iCode) {
+    case kEventNetworkNoAnswer:
+    case kEventPortNotOpened:
+    case kEventNoInstrument:
+    case kEventLoggingNotSupported:
+    case kEventSetupMenuShown:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool KeepsScreen(int iHWID) {
     return iHWID == kHWIDKeepsScreenA || iHWID == kHWIDKeepsScreenB;
 }
@@ -104,6 +118,18 @@ TLoggingThread::~TLoggingThread() {
     wait();
 }
 
+bool TLoggingThread::WaitForEnd(int iMs) {
+    if (!isRunning() && !isFinished())
+        return true;
+    std::unique_lock<std::mutex> Guard(EndLock);
+    return EndWake.wait_for(Guard, std::chrono::milliseconds(iMs), [this] { return bRunEnded; });
+}
+
+void TLoggingThread::Abandon() {
+    std::lock_guard<std::mutex> Guard(EventLock);
+    bAbandoned = true;
+}
+
 void TLoggingThread::ThreadSendMessage(int iCommand) {
     TCommand Command{iCommand, {}};
     switch (iCommand) {
@@ -113,9 +139,14 @@ void TLoggingThread::ThreadSendMessage(int iCommand) {
         if (fnReadTCControl)
             Command.TCCtrl = fnReadTCControl();
         break;
-    case kEngineCommandClose:
+    case kEngineCommandClose: {
         bCloseRequested.store(true);
+        // The pause after a datagram ends first, so the lock below is free at once.
+        WaitToken.Cancel();
+        std::lock_guard<std::mutex> Guard(SendLock);
+        bSendingClosed = true;
         break;
+    }
     case kEngineCommandStop:
     case kEngineCommandPause:
         break;
@@ -132,9 +163,10 @@ void TLoggingThread::ThreadSendMessage(int iCommand) {
 void TLoggingThread::run() {
     try {
         // The channels belong to this thread: they are created here, not by the constructor.
-        UDP = std::make_unique<TUDPSender>(iUDPPort, rTiming);
+        UDP = std::make_unique<TUDPSender>(iUDPPort, rTiming, &WaitToken);
         if (rActiveNetworkCFG.bComPort) {
             COM = std::make_unique<TqxMeterCom>(rTiming);
+            COM->SetCancelToken(&WaitToken);
             COM->SetDataFolder(sDataFolder);
             InstrumentMemory = std::make_unique<TInstrumentMemory>();
             InstrumentMemory->SetqxMeterCOM(COM.get());
@@ -144,6 +176,7 @@ void TLoggingThread::run() {
         Reporter.fnPostThreadEvent = [this](int iCode) { PostThreadEvent(iCode); };
         Reporter.fnSendLog = [this](const QString& sText) { SendUDPMessage(kMessageLog, sText); };
         Link = std::make_unique<TInstrumentLink>(rActiveNetworkCFG, COM.get(), Reporter, rTiming);
+        Link->SetCancelToken(&WaitToken);
         Execute();
     } catch (const std::exception& e) {
         HandleException(QString::fromLatin1(typeid(e).name()), QString::fromLocal8Bit(e.what()));
@@ -170,6 +203,7 @@ void TLoggingThread::HandleException(const QString& sClassName, const QString& s
 }
 
 void TLoggingThread::Destroy() {
+    BeginFarewell();
     if (Link && Link->NetworkConnected())
         Link->DisconnectNetwork();
     Link.reset();
@@ -234,7 +268,10 @@ void TLoggingThread::Execute() {
         DataLoop();
 
         PostThreadEvent(kEventLoggingEnded);
+        BeginFarewell();
         StopInstrumentLogging();
+        // Lines the meter sent before it stopped belong to no session, nor to the next run's start.
+        Link->ClearRXBuffer();
         ProcessCommands();
         if (Link->NetworkConnected() && State() == kThreadStateClosing)
             Link->DisconnectNetwork();
@@ -425,11 +462,19 @@ bool TLoggingThread::SendLoudnessSetup() {
     return true;
 }
 
+bool TLoggingThread::InRun() const {
+    const int iState = State();
+    return iState == kThreadStateLogging || iState == kThreadStateWaitingStartTC;
+}
+
+void TLoggingThread::BeginFarewell() {
+    if (!bCloseRequested.load() || bFarewell)
+        return;
+    bFarewell = true;
+    WaitToken.Reopen(kFarewellMs);
+}
+
 void TLoggingThread::DataLoop() {
-    const auto InRun = [this] {
-        const int iState = State();
-        return iState == kThreadStateLogging || iState == kThreadStateWaitingStartTC;
-    };
     while (InRun()) {
         int iCount = 0;
         for (;;) {
@@ -457,6 +502,11 @@ void TLoggingThread::HandleReports(const QString& sRXData) {
     engine::ParseLevelReport(sRXData, Records, iTimeSource);
     const TLoudnessSetup& s = rSessionInfo.rLoudnessSetup;
     for (const engine::TLoudnessDataRec& r : Records) {
+        // Stop and close take effect between lines, however many the meter has sent meanwhile: the lines
+        // still waiting then belong to no session.
+        ProcessCommands();
+        if (!InRun())
+            break;
         if (!r.bValid)
             continue;
         if (r.iPeakChannel > 0)
@@ -578,14 +628,15 @@ void TLoggingThread::WaitWhileReady() {
 void TLoggingThread::PollInstrument(int iMs) {
     if (!Link) {
         // No link to receive from: the wait is still a wait, never a spin.
-        QThread::msleep(quint64(qMax(iMs, 0)));
+        WaitToken.SleepFor(iMs);
         return;
     }
-    // The full interval unless a line arrives: bytes without a line end do not shorten the wait.
+    // The full interval unless a line arrives or the thread is told to close: bytes without a line end do
+    // not shorten the wait.
     QDeadlineTimer Deadline(qMax(iMs, 0));
     do {
-        Link->PollRX(int(qMax<qint64>(Deadline.remainingTime(), 0)));
-    } while (!Link->RXString() && !Deadline.hasExpired());
+        Link->PollRX(CancelSliceMs(&WaitToken, int(qMax<qint64>(Deadline.remainingTime(), 0))));
+    } while (!Link->RXString() && !Deadline.hasExpired() && !WaitToken.Cancelled());
 }
 
 bool TLoggingThread::SendInstrumentCMD(const QString& sCMD, QString& sResponce, bool bResponce) {
@@ -608,11 +659,16 @@ void TLoggingThread::SetState(int iState) {
 }
 
 void TLoggingThread::PostThreadEvent(int iCode, const TPortOpenFailure& rPortFailure) {
-    if (fnPostEvent)
+    // A connect the user cancelled fails because of the cancel: no message may blame the meter for it.
+    if (bCloseRequested.load() && ShowsFailureMessage(iCode))
+        return;
+    std::lock_guard<std::mutex> Guard(EventLock);
+    if (fnPostEvent && !bAbandoned)
         fnPostEvent(iCode, rPortFailure);
 }
 
 void TLoggingThread::SendUDPMessage(int iCode, const QString& sText) {
-    if (UDP)
+    std::lock_guard<std::mutex> Guard(SendLock);
+    if (UDP && !bSendingClosed)
         UDP->SendUDPMessage(iCode, sText);
 }
