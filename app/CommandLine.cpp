@@ -24,9 +24,19 @@ TCommandLine ParseCommandLine(const QStringList& slArguments, bool bAllowUnknown
         QStringLiteral("Runs with DIR as the data folder (settings, engine trace, serial port links) "
                        "instead of the user's own; DIR is created when missing."),
         QStringLiteral("DIR"));
+    const QCommandLineOption ConnectOption(
+        QStringLiteral("connect"),
+        QStringLiteral("Connects to the selected instrument once the window is shown, as the Connect button "
+                       "would."));
+    const QCommandLineOption StartLoggingOption(
+        QStringLiteral("start-logging"),
+        QStringLiteral("Connects, and starts logging as soon as the instrument is ready, as the Start button "
+                       "would."));
     Parser.addOption(HelpOption);
     Parser.addOption(VersionOption);
     Parser.addOption(ConfigDirOption);
+    Parser.addOption(ConnectOption);
+    Parser.addOption(StartLoggingOption);
 
     TCommandLine r;
     const bool bParsed = Parser.parse(slArguments);
@@ -36,6 +46,8 @@ TCommandLine ParseCommandLine(const QStringList& slArguments, bool bAllowUnknown
     r.sHelpText = Parser.helpText().replace(QStringLiteral("<executable_name>"), sProgram);
     r.bShowHelp = Parser.isSet(HelpOption);
     r.bShowVersion = Parser.isSet(VersionOption);
+    r.bStartLogging = Parser.isSet(StartLoggingOption);
+    r.bConnect = r.bStartLogging || Parser.isSet(ConnectOption);
     if (!bParsed && !bAllowUnknown) {
         r.sError = Parser.errorText();
         return r;

@@ -10,6 +10,10 @@ struct TCommandLine {
     bool bShowHelp = false;
     // The data folder to run with instead of the user's own (absolute); empty for the default.
     QString sDataFolder;
+    // Unattended stations: connect to the selected instrument once the window is shown, and start logging
+    // as soon as the meter is ready (bStartLogging implies bConnect).
+    bool bConnect = false;
+    bool bStartLogging = false;
     // Why the command line was refused; empty when it was understood.
     QString sError;
     // The option list, for --help and for a refused command line.

@@ -341,6 +341,21 @@ void TfrmMain::CloseWithoutAsking() {
     close();
 }
 
+void TfrmMain::ConnectAtStart(bool bStartLogging) {
+    if (bStartLogging) {
+        auto* pOnce = new QObject(this);
+        connect(&Ctrl, &TMainController::EngineEventHandled, pOnce, [this, pOnce](int iCode) {
+            if (iCode != kEventReady)
+                return;
+            pOnce->deleteLater();
+            if (btnStartLog->isEnabled())
+                LoggingView->btnStartLogClick();
+        });
+    }
+    if (btnConnect->isEnabled())
+        LoggingView->btnConnectClick();
+}
+
 void TfrmMain::btnStopLogClick() {
     LoggingView->btnStopLogClick();
 }

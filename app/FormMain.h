@@ -44,6 +44,9 @@ public:
     // later question with its unattended answer: a logout or a kill must never lose the session or the
     // settings, nor wait for a person.
     void CloseWithoutAsking();
+    // Presses Connect, and with bStartLogging also Start once the meter is ready (the first time only):
+    // an unattended station's start.
+    void ConnectAtStart(bool bStartLogging);
 
     void UpdateGUIStrings();
     // Reads the settings and applies those the window shows: placement, page, timecode control.

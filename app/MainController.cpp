@@ -64,6 +64,18 @@ TMainController::TMainController(QObject* parent) : QObject(parent) {
 
 TMainController::~TMainController() {
     LoggingThread = nullptr;
+    if (!pLoggingThread)
+        return;
+    pLoggingThread->ThreadSendMessage(kEngineCommandClose);
+    if (!pLoggingThread->WaitForEnd(kThreadEndWaitMs)) {
+        // Every wait of the thread ends on the close command, so this is a thread stuck in the system. The
+        // process must end anyway (a process left behind would hold the meter's port): the thread is given
+        // up, reaches nobody any more, and ends with the process.
+        AddLog(-1,
+               QStringLiteral("The logging thread did not end when told to; it ends with the program.|3"));
+        pLoggingThread->Abandon();
+        static_cast<void>(pLoggingThread.release());
+    }
     pLoggingThread.reset();
 }
 

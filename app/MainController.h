@@ -25,8 +25,12 @@ class TMainController : public QObject {
     Q_OBJECT
 public:
     explicit TMainController(QObject* parent = nullptr);
-    // Closes and joins a logging thread that still runs.
+    // Closes and joins a logging thread that still runs, waiting for it at most kThreadEndWaitMs.
     ~TMainController() override;
+
+    // How long the end of the program waits for a logging thread told to close: its last words to the
+    // meter and a margin.
+    static constexpr int kThreadEndWaitMs = 700;
 
     void SetView(IMainView* pView) { View = pView ? pView : &NullView; }
 

@@ -20,6 +20,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QTimer>
 #include <cstdio>
 
 namespace {
@@ -109,6 +110,9 @@ int main(int argc, char** argv) {
     QObject::connect(&Signals, &TUnixSignals::TerminationRequested, &frmMain, &TfrmMain::CloseWithoutAsking);
 
     frmMain.show();
+    if (CommandLine.bConnect)
+        QTimer::singleShot(0, &frmMain,
+                           [&frmMain, &CommandLine] { frmMain.ConnectAtStart(CommandLine.bStartLogging); });
     ExitAtFirstIdleWhenProbed();
     return app.exec();
 }

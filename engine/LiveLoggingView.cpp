@@ -293,8 +293,6 @@ void TLiveLoggingView::btnConnectClick() {
     }
     Host.SetMainGUI(kGUIConnecting);
     Host.ShowWaitWindow();
-    btnConnect->setEnabled(false);
-    SetConnectButton(true);
     if (!Ctrl.ConnectInstrument()) {
         // No logging thread could be made: nothing will ever report, so the tab must not wait for it.
         Host.CloseWaitWindow();
@@ -375,6 +373,15 @@ void TLiveLoggingView::SetMainGUI(int iState) {
         SetStartButtonPause(false);
         btnStopLog->setEnabled(false);
         imgStat->setVisible(false);
+        break;
+    case kGUIConnecting:
+        // A connect can be cancelled: a meter that stops answering must not hold the tab until its waits
+        // run out.
+        sgSessionInfo->SetEditable(false);
+        btnConnect->setEnabled(true);
+        SetConnectButton(true);
+        btnStartLog->setEnabled(false);
+        btnStopLog->setEnabled(false);
         break;
     case kGUIConnected:
         sgSessionInfo->SetEditable(false);

@@ -30,6 +30,23 @@ constexpr int kScreenLoggingAlt = 15;
 // Hardware that keeps its own screen while logging.
 constexpr int kHWIDKeepsScreenA = 210;
 constexpr int kHWIDKeepsScreenB = 222;
+// Booleans written as numbers.
+constexpr int kTrue = -1;
+
+// Events the main window answers with a message about the meter or its port.
+bool ShowsFailureMessage(int iCode) {
+    switch (iCode) {
+    case kEventNetworkNoAnswer:
+    case kEventPortNotOpened:
+    case kEventNoInstrument:
+    case kEventLoggingNotSupported:
+    case kEventSetupMenuShown:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool KeepsScreen(int iHWID) {
     return iHWID == kHWIDKeepsScreenA || iHWID == kHWIDKeepsScreenB;
 }
@@ -78,7 +95,7 @@ TLoggingThread::TLoggingThread(const TLoggingThreadSettings& rSettings, TPostThr
       fnPostEvent(std::move(fnPostEventIn)), fnReadTCControl(std::move(fnReadTCControlIn)) {
     iTimeout = rTiming.iNoDataPolls > 0 ? rTiming.iNoDataPolls : kDefaultNoDataPolls;
     // Bound here, before the thread runs, so that the window knows the sender before the first message.
-    UDP = std::make_unique<TUDPSender>(iUDPPort, rTiming);
+    UDP = std::make_unique<TUDPSender>(iUDPPort, rTiming, &WaitToken);
     TCCtrl.SyncRTC = rSettings.TCCtrl.SyncRTC;
     engine::SyncTCControl(rSettings.TCCtrl, TCCtrl);
 }
@@ -92,6 +109,18 @@ TLoggingThread::~TLoggingThread() {
     wait();
 }
 
+bool TLoggingThread::WaitForEnd(int iMs) {
+    if (!isRunning() && !isFinished())
+        return true;
+    std::unique_lock<std::mutex> Guard(EndLock);
+    return EndWake.wait_for(Guard, std::chrono::milliseconds(iMs), [this] { return bRunEnded; });
+}
+
+void TLoggingThread::Abandon() {
+    std::lock_guard<std::mutex> Guard(EventLock);
+    bAbandoned = true;
+}
+
 void TLoggingThread::ThreadSendMessage(int iCommand) {
     TCommand Command{iCommand, {}};
     switch (iCommand) {
@@ -101,11 +130,14 @@ void TLoggingThread::ThreadSendMessage(int iCommand) {
         if (fnReadTCControl)
             Command.TCCtrl = fnReadTCControl();
         break;
-    case kEngineCommandClose:
+    case kEngineCommandClose: {
         bCloseRequested.store(true);
-        // Nothing the thread does from now on belongs to the window, which may give its port up at once.
+        // The pause after a datagram ends first; nothing the thread does from now on belongs to the window,
+        // which may give its port up at once.
+        WaitToken.Cancel();
         UDP->Stop();
         break;
+    }
     case kEngineCommandStop:
     case kEngineCommandPause:
         break;
@@ -124,6 +156,7 @@ void TLoggingThread::run() {
         // The meter channels belong to this thread: they are created here, not by the constructor.
         if (rActiveNetworkCFG.bComPort) {
             COM = std::make_unique<TqxMeterCom>(rTiming);
+            COM->SetCancelToken(&WaitToken);
             COM->SetDataFolder(sDataFolder);
             InstrumentMemory = std::make_unique<TInstrumentMemory>();
             InstrumentMemory->SetqxMeterCOM(COM.get());
@@ -133,6 +166,7 @@ void TLoggingThread::run() {
         Reporter.fnPostThreadEvent = [this](int iCode) { PostThreadEvent(iCode); };
         Reporter.fnSendLog = [this](const QString& sText) { SendLog(sText); };
         Link = std::make_unique<TInstrumentLink>(rActiveNetworkCFG, COM.get(), Reporter, rTiming);
+        Link->SetCancelToken(&WaitToken);
         Execute();
     } catch (const std::exception& e) {
         HandleException(QString::fromLatin1(typeid(e).name()), QString::fromLocal8Bit(e.what()));
@@ -159,6 +193,7 @@ void TLoggingThread::HandleException(const QString& sClassName, const QString& s
 }
 
 void TLoggingThread::Destroy() {
+    BeginFarewell();
     if (Link && Link->NetworkConnected())
         Link->DisconnectNetwork();
     Link.reset();
@@ -221,7 +256,10 @@ void TLoggingThread::Execute() {
         DataLoop();
 
         PostThreadEvent(kEventLoggingEnded);
+        BeginFarewell();
         StopInstrumentLogging();
+        // Lines the meter sent before it stopped belong to no session, nor to the next run's start.
+        Link->ClearRXBuffer();
         ProcessCommands();
         if (Link->NetworkConnected() && State() == kThreadStateClosing)
             Link->DisconnectNetwork();
@@ -431,11 +469,19 @@ bool TLoggingThread::SendLoudnessSetup() {
     return true;
 }
 
+bool TLoggingThread::InRun() const {
+    const int iState = State();
+    return iState == kThreadStateLogging || iState == kThreadStateWaitingStartTC;
+}
+
+void TLoggingThread::BeginFarewell() {
+    if (!bCloseRequested.load() || bFarewell)
+        return;
+    bFarewell = true;
+    WaitToken.Reopen(kFarewellMs);
+}
+
 void TLoggingThread::DataLoop() {
-    const auto InRun = [this] {
-        const int iState = State();
-        return iState == kThreadStateLogging || iState == kThreadStateWaitingStartTC;
-    };
     while (InRun()) {
         int iCount = 0;
         for (;;) {
@@ -463,6 +509,11 @@ void TLoggingThread::HandleReports(const QString& sRXData) {
     engine::ParseLevelReport(sRXData, Records, iTimeSource);
     const TLoudnessSetup& s = rSessionInfo.rLoudnessSetup;
     for (const engine::TLoudnessDataRec& r : Records) {
+        // Stop and close take effect between lines, however many the meter has sent meanwhile: the lines
+        // still waiting then belong to no session.
+        ProcessCommands();
+        if (!InRun())
+            break;
         if (!r.bValid)
             continue;
         if (r.iPeakChannel > 0)
@@ -592,14 +643,15 @@ void TLoggingThread::WaitWhileReady() {
 void TLoggingThread::PollInstrument(int iMs) {
     if (!Link) {
         // No link to receive from: the wait is still a wait, never a spin.
-        QThread::msleep(quint64(qMax(iMs, 0)));
+        WaitToken.SleepFor(iMs);
         return;
     }
-    // The full interval unless a line arrives: bytes without a line end do not shorten the wait.
+    // The full interval unless a line arrives or the thread is told to close: bytes without a line end do
+    // not shorten the wait.
     QDeadlineTimer Deadline(qMax(iMs, 0));
     do {
-        Link->PollRX(int(qMax<qint64>(Deadline.remainingTime(), 0)));
-    } while (!Link->RXString() && !Deadline.hasExpired());
+        Link->PollRX(CancelSliceMs(&WaitToken, int(qMax<qint64>(Deadline.remainingTime(), 0))));
+    } while (!Link->RXString() && !Deadline.hasExpired() && !WaitToken.Cancelled());
 }
 
 bool TLoggingThread::SendInstrumentCMD(const QString& sCMD, QString& sResponce, bool bResponce) {
@@ -622,7 +674,11 @@ void TLoggingThread::SetState(int iState) {
 }
 
 void TLoggingThread::PostThreadEvent(int iCode, const TPortOpenFailure& rPortFailure) {
-    if (fnPostEvent)
+    // A connect the user cancelled fails because of the cancel: no message may blame the meter for it.
+    if (bCloseRequested.load() && ShowsFailureMessage(iCode))
+        return;
+    std::lock_guard<std::mutex> Guard(EventLock);
+    if (fnPostEvent && !bAbandoned)
         fnPostEvent(iCode, rPortFailure);
 }
 

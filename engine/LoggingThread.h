@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/CancelToken.h"
 #include "core/EngineCodes.h"
 #include "core/InstrumentInfo.h"
 #include "core/SessionTypes.h"
@@ -46,9 +47,11 @@ struct TLoggingThreadSettings {
 //
 // Threads: the serial channel, the network link and the memory model are created and used on the logging
 // thread only; the datagram sender is bound by the constructor and stopped by the close command on the main
-// thread. Engine commands arrive on the main thread (ThreadSendMessage) and wait in
-// a locked queue until the thread takes them between its own meter operations; the state is an atomic written
-// by the thread alone. The owner must outlive the thread; destroying the object closes and joins it.
+// thread. Engine commands arrive on the main thread (ThreadSendMessage) and wait in a locked queue until the
+// thread takes them between its own meter operations and between every report line it handles; the state is
+// an atomic written by the thread alone. The close command also cancels every wait of the channels at once
+// (WaitToken) and stops the datagram sender before ThreadSendMessage returns. The owner must outlive the
+// thread, or Abandon it; destroying the object closes and joins it.
 class TLoggingThread : public QThread, public IEngineControl {
 public:
     // Posts an engine event to the main window; called on the logging thread, must not block. A port that
@@ -71,6 +74,16 @@ public:
 
     int ThreadState() const { return iThreadState.load(); }
     quint16 MessageSenderPort() const override;
+
+    // Waits up to iMs for the thread's end; true when it has ended (or was never started).
+    bool WaitForEnd(int iMs);
+    // The owner gives the thread up (it did not end in time and the process is ending): from now on no
+    // event reaches the owner. Only for an object that is then never destroyed.
+    void Abandon();
+
+    // After a close, the last words to the meter (stop its reports, leave command mode, log out) may take
+    // this long in all before the thread ends regardless.
+    static constexpr int kFarewellMs = 300;
 
 protected:
     // Execute, then Destroy's clean-up and its final event 9.
@@ -98,6 +111,10 @@ private:
 
     // The data loop of one logging run.
     void DataLoop();
+    // Logging or waiting for the start timecode.
+    bool InRun() const;
+    // After a close: the channels' waits get a short time again for the last words to the meter.
+    void BeginFarewell();
     void HandleReports(const QString& sRXData);
     // False when the timecode ended the run.
     bool ApplyTimecodeStep(const QString& sTimeCode);
@@ -142,6 +159,12 @@ private:
     std::atomic<int> iThreadState{kThreadStateCreated};
     // Command 110 ends the thread even when it arrives while a connect step is still running.
     std::atomic<bool> bCloseRequested{false};
+    // Cancelled by command 110: every wait of the channels and the datagram pause end at once.
+    TCancelToken WaitToken;
+    bool bFarewell = false;
+    // Set by Abandon; held while an event is posted.
+    std::mutex EventLock;
+    bool bAbandoned = false;
     std::mutex CommandLock;
     std::condition_variable CommandWake;
     std::deque<TCommand> Commands;

@@ -21,8 +21,8 @@ sockaddr_in LoopbackAddress(quint16 iPort) {
 
 } // namespace
 
-TUDPSender::TUDPSender(int iUDPPortIn, const TTimingSettings& rTiming)
-    : iUDPPort(quint16(iUDPPortIn)), iPauseMs(rTiming.iDatagramPauseMs) {
+TUDPSender::TUDPSender(int iUDPPortIn, const TTimingSettings& rTiming, const TCancelToken* pCancel)
+    : iUDPPort(quint16(iUDPPortIn)), iPauseMs(rTiming.iDatagramPauseMs), pCancelToken(pCancel) {
     iSocket = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (iSocket < 0)
         return;
@@ -53,7 +53,11 @@ void TUDPSender::SendUDPMessage(int iCode, const QString& sText) {
         (void)::sendto(iSocket, Datagram.constData(), size_t(Datagram.size()), MSG_DONTWAIT,
                        reinterpret_cast<const sockaddr*>(&Target), sizeof(Target));
     }
-    if (iPauseMs > 0)
+    if (iPauseMs <= 0)
+        return;
+    if (pCancelToken)
+        pCancelToken->SleepFor(iPauseMs);
+    else
         QThread::msleep(iPauseMs);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/CancelToken.h"
 #include "core/Timing.h"
 
 #include <QString>
@@ -10,7 +11,8 @@
 // holds no thread affinity: made on the main thread, used on the logging thread, stopped from either.
 class TUDPSender {
 public:
-    TUDPSender(int iUDPPort, const TTimingSettings& rTiming);
+    // The pause after each datagram ends early once pCancel (if any) is cancelled.
+    TUDPSender(int iUDPPort, const TTimingSettings& rTiming, const TCancelToken* pCancel = nullptr);
     ~TUDPSender();
     TUDPSender(const TUDPSender&) = delete;
     TUDPSender& operator=(const TUDPSender&) = delete;
@@ -32,4 +34,5 @@ private:
     quint16 iLocalPort = 0;
     quint16 iUDPPort;
     int iPauseMs;
+    const TCancelToken* pCancelToken;
 };

@@ -132,7 +132,7 @@ bool TInstrumentLink::WaitForRXString() {
     for (;;) {
         if (RXString())
             return true;
-        if (Deadline.hasExpired())
+        if (Deadline.hasExpired() || IsCancelled(pCancelToken))
             return false;
         PollRX(int(std::clamp<qint64>(Deadline.remainingTime(), 0, rTiming.iTickMs)));
     }

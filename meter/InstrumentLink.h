@@ -57,6 +57,11 @@ public:
     // Lets the meter's bytes in on the active transport, waiting up to iMs.
     void PollRX(int iMs);
 
+    // Every wait of the link ends soon after pCancel is cancelled (the serial channel has its own).
+    void SetCancelToken(const TCancelToken* pCancel) {
+        pCancelToken = pCancel;
+        Telnet.SetCancelToken(pCancel);
+    }
     bool NetworkConnected() const { return Telnet.Connected(); }
     void DisconnectNetwork() { Telnet.Disconnect(); }
     int SerialNumber() const { return iSerialNumber; }
@@ -71,6 +76,7 @@ private:
     TqxMeterCom* pCOM;
     TLinkReporter Reporter;
     TTimingSettings rTiming;
+    const TCancelToken* pCancelToken = nullptr;
     TNetworkLink Telnet;
     TLineAssembler SerialLines;
     int iSerialNumber = 0;

@@ -24,6 +24,11 @@ TNetworkLink::TNetworkLink(const TTimingSettings& rTimingIn) : rTiming(rTimingIn
     };
 }
 
+void TNetworkLink::SetCancelToken(const TCancelToken* pCancel) {
+    pCancelToken = pCancel;
+    Telnet.SetCancelToken(pCancel);
+}
+
 void TNetworkLink::ResetLogin() {
     bLoginComplete = false;
     bBannerClosed = false;
@@ -58,15 +63,17 @@ int TNetworkLink::TelnetLogin(TInstrumentInfo& rNetworkCFG, TTelnetError& rError
     if (!Telnet.Connect(rNetworkCFG.sHostName, quint16(rNetworkCFG.iPort), RemainingMs(Deadline),
                         rError.sName, rError.sText))
         return kLoginError;
-    while (!bLoginComplete && Telnet.Connected() && !Deadline.hasExpired())
+    while (!bLoginComplete && Telnet.Connected() && !Deadline.hasExpired() && !IsCancelled(pCancelToken))
         Telnet.WaitForData(std::min(RemainingMs(Deadline), rTiming.iTickMs * 10));
     if (!bLoginComplete)
         return kLoginNoResponse;
 
     // A meter that refuses the login shows its banner and then closes: watch for that before trusting it.
     const QDeadlineTimer Settle(rTiming.iLoginWaitMs);
-    while (Telnet.Connected() && !Settle.hasExpired())
+    while (Telnet.Connected() && !Settle.hasExpired() && !IsCancelled(pCancelToken))
         Telnet.WaitForData(RemainingMs(Settle));
+    if (IsCancelled(pCancelToken))
+        return kLoginNoResponse;
     if (!Telnet.Connected())
         return kLoginRefused;
     const TTelnetBanner Banner = ParseBanner(sRXData);
@@ -131,7 +138,11 @@ void TNetworkLink::AnswerPrompt(const QString& sValue) {
 void TNetworkLink::WaitLoginPause() {
     // The meter's login needs a moment between prompt and answer; bytes arriving meanwhile wait in the
     // socket.
-    if (rTiming.iLoginWaitMs > 0)
+    if (rTiming.iLoginWaitMs <= 0)
+        return;
+    if (pCancelToken)
+        pCancelToken->SleepFor(rTiming.iLoginWaitMs);
+    else
         QThread::msleep(quint64(rTiming.iLoginWaitMs));
 }
 
@@ -154,7 +165,7 @@ bool TNetworkLink::WaitForRXString() {
     for (;;) {
         if (RX.HasLine())
             return true;
-        if (Deadline.hasExpired())
+        if (Deadline.hasExpired() || IsCancelled(pCancelToken))
             return false;
         PollRX(std::min(RemainingMs(Deadline), rTiming.iTickMs));
     }

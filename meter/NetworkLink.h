@@ -68,6 +68,8 @@ public:
     bool WaitForRXString();
     // Takes the receive buffer: sText := its lines, and the buffer is empty.
     void GetRXString(QString& sText);
+    // The login, its pauses and every wait for the meter's bytes end soon after pCancel is cancelled.
+    void SetCancelToken(const TCancelToken* pCancel);
     TRXBuffer& RXBuffer() { return RX; }
     const TRXBuffer& RXBuffer() const { return RX; }
 
@@ -83,6 +85,7 @@ private:
     void WaitLoginPause();
 
     TTimingSettings rTiming;
+    const TCancelToken* pCancelToken = nullptr;
     TTelnetClient Telnet;
     bool bLoginComplete = false;
     // The banner's unit name line has ended; later text belongs to the lines.

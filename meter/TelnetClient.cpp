@@ -1,9 +1,12 @@
 #include "meter/TelnetClient.h"
 
 #include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QMetaEnum>
 #include <QTcpSocket>
 #include <QThread>
+#include <QTimer>
+#include <utility>
 
 TTelnetClient::TTelnetClient(const TTimingSettings& rTimingIn)
     : rTiming(rTimingIn), Socket(std::make_unique<QTcpSocket>()) {
@@ -32,16 +35,48 @@ bool TTelnetClient::Connect(const QString& sHost, quint16 iPort, int iTimeoutMs,
     Negotiation.Reset();
     bWriteFailed = false;
     Socket->connectToHost(sHost, iPort);
-    if (!Socket->waitForConnected(iTimeoutMs)) {
-        sErrorName = QString::fromLatin1(
-            QMetaEnum::fromType<QAbstractSocket::SocketError>().valueToKey(Socket->error()));
-        sError = Socket->errorString();
+    bool bTimedOut = false;
+    if (!WaitForConnected(iTimeoutMs, bTimedOut)) {
+        // A wait given up (time-out or cancel) reads as the socket's own time-out.
+        const QAbstractSocket::SocketError eError =
+            bTimedOut ? QAbstractSocket::SocketTimeoutError : Socket->error();
+        sErrorName =
+            QString::fromLatin1(QMetaEnum::fromType<QAbstractSocket::SocketError>().valueToKey(eError));
+        sError = bTimedOut ? QStringLiteral("Socket operation timed out") : Socket->errorString();
         Socket->abort();
         return false;
     }
     Socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     bWatching = true;
     return true;
+}
+
+bool TTelnetClient::WaitForConnected(int iTimeoutMs, bool& bTimedOut) {
+    if (!pCancelToken)
+        return Socket->waitForConnected(iTimeoutMs);
+    // The socket's own wait gives up the connection when it times out, so it cannot be cut into slices:
+    // a local event loop watches the socket, the time and the token instead.
+    const QDeadlineTimer Deadline(qMax(iTimeoutMs, 0));
+    const auto Pending = [this] {
+        const QAbstractSocket::SocketState eState = Socket->state();
+        return eState == QAbstractSocket::HostLookupState || eState == QAbstractSocket::ConnectingState;
+    };
+    if (Pending()) {
+        QEventLoop Loop;
+        QTimer Tick;
+        const auto Check = [&] {
+            if (!Pending() || Deadline.hasExpired() || pCancelToken->Cancelled())
+                Loop.quit();
+        };
+        QObject::connect(Socket.get(), &QAbstractSocket::stateChanged, &Loop, Check);
+        QObject::connect(&Tick, &QTimer::timeout, &Loop, Check);
+        Tick.start(TCancelToken::kSliceMs);
+        Loop.exec();
+    }
+    if (Socket->state() == QAbstractSocket::ConnectedState)
+        return true;
+    bTimedOut = Pending();
+    return false;
 }
 
 bool TTelnetClient::Connected() const {
@@ -54,8 +89,10 @@ void TTelnetClient::Disconnect() {
     if (Socket->state() == QAbstractSocket::UnconnectedState)
         return;
     Socket->disconnectFromHost();
-    if (Socket->state() != QAbstractSocket::UnconnectedState)
-        Socket->waitForDisconnected(rTiming.iWriteWaitMs);
+    const QDeadlineTimer Deadline(rTiming.iWriteWaitMs);
+    while (Socket->state() != QAbstractSocket::UnconnectedState && !Deadline.hasExpired() &&
+           !IsCancelled(pCancelToken))
+        Socket->waitForDisconnected(CancelSliceMs(pCancelToken, int(Deadline.remainingTime())));
     Socket->abort();
 }
 
@@ -71,17 +108,22 @@ bool TTelnetClient::Write(const QByteArray& Bytes) {
 
 void TTelnetClient::FlushWrites() {
     // Without an event loop the bytes leave only while we wait for them.
-    while (Socket->bytesToWrite() > 0)
-        if (!Socket->waitForBytesWritten(rTiming.iWriteWaitMs)) {
+    const QDeadlineTimer Deadline(rTiming.iWriteWaitMs);
+    while (Socket->bytesToWrite() > 0) {
+        if (Deadline.hasExpired() || IsCancelled(pCancelToken) || !Connected()) {
             bWriteFailed = true;
             break;
         }
+        Socket->waitForBytesWritten(CancelSliceMs(pCancelToken, int(Deadline.remainingTime())));
+    }
 }
 
 bool TTelnetClient::WaitForData(int iMs) {
     CheckOwner();
     if (Socket->bytesAvailable() == 0 && Connected())
-        Socket->waitForReadyRead(iMs);
+        Socket->waitForReadyRead(CancelSliceMs(pCancelToken, qMax(0, iMs)));
+    else if (Socket->bytesAvailable() == 0 && pCancelToken)
+        pCancelToken->SleepFor(iMs);
     else if (Socket->bytesAvailable() == 0)
         QThread::msleep(quint64(qMax(0, iMs)));
     bool bDelivered = false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/CancelToken.h"
 #include "core/Timing.h"
 #include "meter/TelnetNegotiation.h"
 
@@ -38,6 +39,9 @@ public:
     // chunk. Returns whether a chunk was delivered. A connection the meter closed or lost calls
     // OnDisconnected once, after its last data.
     bool WaitForData(int iMs);
+    // Connecting, sending and waiting for data end soon after pCancel is cancelled, as if their time had
+    // run out; none: they run their full time.
+    void SetCancelToken(const TCancelToken* pCancel) { pCancelToken = pCancel; }
 
     std::function<void(const QByteArray& Chunk)> OnDataAvailable;
     std::function<void()> OnDisconnected;
@@ -46,8 +50,12 @@ private:
     void FlushWrites();
     void CheckClosed();
     void CheckOwner() const;
+    // The connection attempt's end within iTimeoutMs: true when connected; bTimedOut when it was still
+    // under way when the time ran out or the token was cancelled.
+    bool WaitForConnected(int iTimeoutMs, bool& bTimedOut);
 
     TTimingSettings rTiming;
+    const TCancelToken* pCancelToken = nullptr;
     std::unique_ptr<QTcpSocket> Socket;
     TTelnetNegotiation Negotiation;
     bool bWriteFailed = false;

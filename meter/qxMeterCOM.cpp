@@ -396,9 +396,9 @@ bool TqxMeterCom::WaitUntil(int iTicks, const std::function<bool()>& fnDone) {
     for (;;) {
         if (fnDone())
             return true;
-        if (Deadline.hasExpired())
+        if (Deadline.hasExpired() || IsCancelled(pCancelToken))
             return false;
-        WaitForBytes(int(Deadline.remainingTime()));
+        WaitForBytes(CancelSliceMs(pCancelToken, int(Deadline.remainingTime())));
     }
 }
 
@@ -409,8 +409,12 @@ void TqxMeterCom::WaitForBytes(int iMs) {
         return;
     // A closed or failed port returns at once; sleep out the wait instead of spinning.
     const qint64 iLeft = iMs - Elapsed.elapsed();
-    if (iLeft > 0 && (!CP->isOpen() || CP->error() != QSerialPort::TimeoutError))
-        QThread::msleep(quint64(iLeft));
+    if (iLeft > 0 && (!CP->isOpen() || CP->error() != QSerialPort::TimeoutError)) {
+        if (pCancelToken)
+            pCancelToken->SleepFor(int(iLeft));
+        else
+            QThread::msleep(quint64(iLeft));
+    }
     CP->clearError();
 }
 
@@ -421,9 +425,9 @@ qint64 TqxMeterCom::Write(const QByteArray& Bytes) {
     if (iQueued <= 0)
         return iQueued;
     // Without an event loop the bytes leave only while we wait for them.
-    while (CP->bytesToWrite() > 0)
-        if (!CP->waitForBytesWritten(rTiming.iWriteWaitMs))
-            break;
+    const QDeadlineTimer Deadline(rTiming.iWriteWaitMs);
+    while (CP->bytesToWrite() > 0 && !Deadline.hasExpired() && !IsCancelled(pCancelToken))
+        CP->waitForBytesWritten(CancelSliceMs(pCancelToken, int(Deadline.remainingTime())));
     return iQueued - CP->bytesToWrite();
 }
 

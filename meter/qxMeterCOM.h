@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/CancelToken.h"
 #include "core/Timing.h"
 #include "meter/MeterInfo.h"
 #include "meter/MeterMemoryReader.h"
@@ -48,6 +49,9 @@ public:
     void SetPort(int iPort) { FPort = iPort; }
     // The data folder whose ports folder may link the port to its device; empty for the user's own.
     void SetDataFolder(const QString& sDataFolder) { FDataFolder = sDataFolder; }
+    // Every wait of the channel (replies, acknowledgements, memory reads, line delivery) ends soon after
+    // pCancel is cancelled, as if its time had run out; none: the waits run their full time.
+    void SetCancelToken(const TCancelToken* pCancel) { pCancelToken = pCancel; }
     // True only after the meter acknowledged the command to enter command mode.
     bool CommandMode() const { return FCommandMode; }
     void SetCommandMode(bool Value);
@@ -124,6 +128,7 @@ private:
     void CheckOwner() const;
 
     TTimingSettings rTiming;
+    const TCancelToken* pCancelToken = nullptr;
     std::unique_ptr<QSerialPort> CP;
     int FPort = 0;
     QString FDataFolder;

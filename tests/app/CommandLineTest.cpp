@@ -12,6 +12,8 @@ TEST(CommandLine, OptionsAreReadAsTheProgramNeedsThem) {
         bool bHelp;
         QString sDataFolder;
         bool bError;
+        bool bConnect = false;
+        bool bStartLogging = false;
     } aCases[] = {
         // No options: the user's own data folder, as always.
         {{"qxlogging"}, false, false, false, "", false},
@@ -25,6 +27,9 @@ TEST(CommandLine, OptionsAreReadAsTheProgramNeedsThem) {
         {{"qxlogging", "--config-dir="}, false, false, false, "", true},
         {{"qxlogging", "--frobnicate"}, false, false, false, "", true},
         {{"qxlogging", "session.DB3"}, false, false, false, "", true},
+        {{"qxlogging", "--connect"}, false, false, false, "", false, true, false},
+        // Starting logging needs the connection first.
+        {{"qxlogging", "--start-logging"}, false, false, false, "", false, true, true},
         // Before the toolkit has taken its own options they are no error, and --version is still seen.
         {{"qxlogging", "-platform", "offscreen", "--version"}, true, true, false, "", false},
     };
@@ -35,6 +40,8 @@ TEST(CommandLine, OptionsAreReadAsTheProgramNeedsThem) {
         EXPECT_EQ(r.bShowHelp, c.bHelp);
         EXPECT_EQ(r.sDataFolder, c.sDataFolder);
         EXPECT_EQ(!r.sError.isEmpty(), c.bError) << r.sError.toStdString();
+        EXPECT_EQ(r.bConnect, c.bConnect);
+        EXPECT_EQ(r.bStartLogging, c.bStartLogging);
         EXPECT_TRUE(r.sHelpText.contains("--config-dir <DIR>"));
     }
 }

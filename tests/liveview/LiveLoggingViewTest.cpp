@@ -295,7 +295,8 @@ TEST_F(LiveViewFixture, MainGUIStatesSetTheTabsControls) {
     // Each state applied on top of the one before, as the program passes through them.
     const TExpect aStates[] = {
         {0, true, "Connect", false, "Start Logging", false, false, IMainView::StatusStopped, true},
-        {1, true, "Connect", false, "Start Logging", false, false, IMainView::StatusStopped, false},
+        // Connecting can be cancelled: the button is Disconnect already.
+        {1, true, "Disconnect", false, "Start Logging", false, false, IMainView::StatusStopped, false},
         {2, true, "Disconnect", true, "Start Logging", false, true, IMainView::StatusStopped, false},
         {3, true, "Disconnect", true, "Pause Logging", true, true, IMainView::StatusPlaying, false},
         {0, true, "Connect", false, "Start Logging", false, false, IMainView::StatusPlaying, true},
@@ -476,16 +477,29 @@ TEST_F(LiveViewFixture, StopEndsTheBlinkingAndShowsTheTimecode) {
 }
 
 TEST_F(LiveViewFixture, DisconnectTellsTheThreadAndLeavesTheStartButtonOff) {
-    Connect();
-    View->btnConnect->click();
-    EXPECT_EQ(Engine.aCommands.back(), kEngineCommandClose);
-    EXPECT_EQ(View->btnConnect->text(), "Connect");
-    EXPECT_FALSE(View->btnStartLog->isEnabled());
-    // The thread's end completes the disconnect.
-    Event(kEventConnectionClosed);
-    EXPECT_EQ(Ctrl().LoggingThread, nullptr);
-    EXPECT_EQ(Status(), "Disconnected.");
-    EXPECT_TRUE(Main->mnuInstrumentSelect->isEnabled());
+    // Connected, and still connecting (a meter that stopped answering must not hold the tab).
+    for (const bool bConnected : {true, false}) {
+        SCOPED_TRACE(bConnected ? "connected" : "connecting");
+        // What the Connect button did before the thread reported.
+        Main->SetMainGUI(kGUIConnecting);
+        Ctrl().LoggingThread = &Engine;
+        Event(kEventConnecting);
+        if (bConnected) {
+            Event(kEventConnected);
+            Event(kEventReady);
+        }
+        ASSERT_TRUE(View->btnConnect->isEnabled());
+        ASSERT_EQ(View->btnConnect->text(), "Disconnect");
+        View->btnConnect->click();
+        EXPECT_EQ(Engine.aCommands.back(), kEngineCommandClose);
+        EXPECT_EQ(View->btnConnect->text(), "Connect");
+        EXPECT_FALSE(View->btnStartLog->isEnabled());
+        // The thread's end completes the disconnect.
+        Event(kEventConnectionClosed);
+        EXPECT_EQ(Ctrl().LoggingThread, nullptr);
+        EXPECT_EQ(Status(), "Disconnected.");
+        EXPECT_TRUE(Main->mnuInstrumentSelect->isEnabled());
+    }
 }
 
 TEST_F(LiveViewFixture, ConnectWithoutAnInstrumentAsksForOneFirst) {

@@ -32,6 +32,9 @@ constexpr int kStartSecond = 10 * 3600;
 constexpr int kReportIntervalMs = 100;
 // Bound for waits that a working engine ends far sooner.
 constexpr int kWaitMs = 15000;
+// Events that show the user a message about the meter or its port.
+constexpr int kFailureEvents[] = {kEventNetworkNoAnswer, kEventPortNotOpened, kEventNoInstrument,
+                                  kEventLoggingNotSupported, kEventSetupMenuShown};
 
 // Waits that end as soon as a responsive meter answers; the no-data time-out is two seconds.
 TTimingSettings EngineTiming() {
@@ -795,6 +798,119 @@ TEST_F(LoggingThreadTest, SwitchingTimecodeControlOffWhileWaitingStartsForwardin
     EXPECT_EQ(FromMeter<QList<quint16>>([](TSimMeterProtocol& m) { return m.Vectors(); }),
               (QList<quint16>{2, 62, 62}));
 }
+
+// A meter far faster than the thread can forward (a report every 10 ms, each one second of timecode): Stop
+// takes effect between report lines, whatever waits behind, and no row comes after the ready state; close
+// shuts the datagram channel before the command returns.
+TEST_F(LoggingThreadTest, StopAndCloseTakeEffectWhateverTheBacklogOfAFastMeter) {
+    TSimMeterConfig Config = PoolConfig();
+    Config.iReportIntervalMs = 10;
+    ASSERT_NO_FATAL_FAILURE(StartPoolMeter(Config));
+    ASSERT_NO_FATAL_FAILURE(Connect());
+    // The rows stored when the window has handled the ready event, with every datagram sent before it.
+    qsizetype iRowsAtReady = -1;
+    QObject::connect(&Ctrl, &TMainController::EngineEventHandled, [&](int iCode) {
+        if (iCode == kEventReady && iRowsAtReady < 0 && LevelCount() > 0) {
+            Ctrl.UDP.DeliverPending();
+            iRowsAtReady = LevelCount();
+        }
+    });
+
+    qsizetype iFrom = Events.size();
+    Ctrl.ThreadSendMessage(kEngineCommandStart);
+    ASSERT_TRUE(WaitEvent(kEventLogging, iFrom)) << Dump();
+    // By now the meter has sent more than twice the lines the thread has forwarded.
+    ASSERT_TRUE(WaitLevelCount(120)) << Dump();
+    Ctrl.ThreadSendMessage(kEngineCommandStop);
+    // Loosely bounded: the backlog alone would take several seconds to forward.
+    ASSERT_TRUE(qxtest::WaitFor([&] { return iRowsAtReady >= 0; }, 3000)) << Dump();
+
+    // Close: not one datagram after the command has returned.
+    Ctrl.UDP.DeliverPending();
+    int iLateDatagrams = 0;
+    Ctrl.ThreadSendMessage(kEngineCommandClose);
+    Ctrl.UDP.DeliverPending();
+    QObject::connect(&Ctrl.UDP, &TMessagePort::DatagramReceived, [&] { ++iLateDatagrams; });
+    ASSERT_TRUE(WaitEnded()) << Dump();
+    Ctrl.UDP.DeliverPending();
+    EXPECT_EQ(iLateDatagrams, 0);
+    EXPECT_EQ(LevelCount(), iRowsAtReady);
+
+    const QList<TSessionRow> Session = Sessions();
+    ASSERT_EQ(Session.size(), 1);
+    const QList<TLevelRow> Rows = Levels(Session[0].sReportId);
+    ExpectRowsAreFirstReports(Rows);
+    EXPECT_EQ(Session[0].sTimeCodeEnd, Rows.last().sTimeCode);
+    EXPECT_FALSE(FromMeter<bool>([](TSimMeterProtocol& m) { return m.Reporting(); }));
+}
+
+// Close (the Disconnect button) ends the thread soon whatever wait it is in, with the program's real
+// waits, and a connect given up this way tells the user nothing about the meter.
+enum class TCloseDuring { MemoryRead, SilentMeter, NetworkLogin, NoData };
+
+struct TCloseCase {
+    const char* sName;
+    TCloseDuring eDuring;
+};
+
+class CloseDuringWaitTest : public LoggingThreadTest, public ::testing::WithParamInterface<TCloseCase> {};
+
+TEST_P(CloseDuringWaitTest, EndsAtOnceWithoutAFailureMessage) {
+    const TCloseCase& Case = GetParam();
+    TTimingSettings Timing;
+    QTcpServer MuteServer;
+    TSimMeterConfig Config = PoolConfig();
+    std::function<bool()> fnWaiting;
+    switch (Case.eDuring) {
+    case TCloseDuring::MemoryRead:
+        Config.rMisbehaviour.bShortMemoryReply = true;
+        ASSERT_NO_FATAL_FAILURE(StartPoolMeter(Config));
+        fnWaiting = [&] { return MeterReceived().contains(qxproto::kCmdMemoryRead); };
+        break;
+    case TCloseDuring::SilentMeter:
+        Config.rMisbehaviour.bSilent = true;
+        // Waits far longer than any bound below: only the close can end them in time.
+        Timing.iModeTries = 1000;
+        ASSERT_NO_FATAL_FAILURE(StartPoolMeter(Config));
+        fnWaiting = [&] { return MeterReceived().contains(qxproto::kCmdCommandModeOn); };
+        break;
+    case TCloseDuring::NetworkLogin:
+        // Accepts and never shows a prompt.
+        ASSERT_TRUE(MuteServer.listen(QHostAddress::LocalHost, 0));
+        SetNetworkInstrument(MuteServer.serverPort(), QStringLiteral("admin"), QStringLiteral("pw"));
+        Timing.iLoginTimeoutMs = 60000;
+        fnWaiting = [&] { return MuteServer.hasPendingConnections(); };
+        break;
+    case TCloseDuring::NoData:
+        ASSERT_NO_FATAL_FAILURE(StartPoolMeter(Config));
+        Timing = EngineTiming();
+        Timing.iNoDataPolls = 100000;
+        ASSERT_NO_FATAL_FAILURE(Connect(Timing));
+        Ctrl.ThreadSendMessage(kEngineCommandStart);
+        ASSERT_TRUE(WaitLevelCount(2)) << Dump();
+        Sim->Stop();
+        fnWaiting = [] { return true; };
+        break;
+    }
+    if (Case.eDuring != TCloseDuring::NoData) {
+        ASSERT_TRUE(Ctrl.ConnectInstrument(Timing));
+    }
+    ASSERT_TRUE(qxtest::WaitFor(fnWaiting, kWaitMs)) << Dump();
+
+    Ctrl.DisconnectInstrument();
+    // Loosely bounded: the waits themselves would last a minute or more.
+    ASSERT_TRUE(qxtest::WaitFor([&] { return Ctrl.LoggingThread == nullptr; }, 5000)) << Dump();
+    for (const int iFailure : kFailureEvents)
+        EXPECT_FALSE(Events.contains(iFailure)) << iFailure << "\n" << Dump();
+    EXPECT_EQ(Events.last(), kEventConnectionClosed) << Dump();
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CloseDuringWaitTest,
+                         ::testing::Values(TCloseCase{"MemoryRead", TCloseDuring::MemoryRead},
+                                           TCloseCase{"SilentMeter", TCloseDuring::SilentMeter},
+                                           TCloseCase{"NetworkLogin", TCloseDuring::NetworkLogin},
+                                           TCloseCase{"NoData", TCloseDuring::NoData}),
+                         [](const auto& Info) { return std::string(Info.param.sName); });
 
 // Failures: what the user is told and how the thread ends.
 enum class TFailureAction { None, Start, StopMeter, DropLink };

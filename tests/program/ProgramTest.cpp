@@ -1,11 +1,17 @@
+#include "meter/ComPorts.h"
+#include "store/dbSQLite.h"
 #include "tests/support/TestSupport.h"
 
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QUdpSocket>
+#include <SQLiteCpp/SQLiteCpp.h>
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -15,7 +21,7 @@ namespace {
 // The real program on the offscreen platform with a data folder of its own.
 class ProgramFixture : public ::testing::Test {
 protected:
-    void Start() {
+    void Start(const QStringList& slArgs = {}) {
         QProcessEnvironment Env = QProcessEnvironment::systemEnvironment();
         Env.insert("XDG_CONFIG_HOME", Home.Path());
         Env.insert("QT_QPA_PLATFORM", "offscreen");
@@ -23,7 +29,7 @@ protected:
         Program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         const QString sLog = Home.DataFolder() + "/QXLogging.log";
         QFile::remove(sLog);
-        Program.start(QString(QX_BIN_DIR) + "/qxlogging");
+        Program.start(QString(QX_BIN_DIR) + "/qxlogging", slArgs);
         ASSERT_TRUE(Program.waitForStarted(10000));
         // The engine log's first line is written while the main window is created.
         ASSERT_TRUE(qxtest::WaitFor(
@@ -166,4 +172,123 @@ TEST(ProgramCommandLine, ConfigDirKeepsEveryFileOfTheRunInsideIt) {
     slInside.sort();
     EXPECT_EQ(slInside, QStringList({"QXLogging.INI", "QXLogging.log"}));
     EXPECT_EQ(FilesBelow(Outside.path()), QStringList());
+}
+
+namespace {
+
+constexpr int kMeterPort = 7;
+// How long closing while logging waits for the session's end to be stored: 501 rounds of 10 ms.
+constexpr int kCloseWaitMs = 5010;
+
+// The real program with the real simulator on a serial link in the program's data folder, the meter selected
+// and a working database in the settings.
+class ProgramWithMeter : public ProgramFixture {
+protected:
+    void TearDown() override {
+        if (Program.state() != QProcess::NotRunning) {
+            Program.kill();
+            Program.waitForFinished(5000);
+        }
+        Meter.terminate();
+        Meter.waitForFinished(5000);
+    }
+
+    void StartMeter(const QStringList& slOptions) {
+        QDir().mkpath(Home.DataFolder());
+        Meter.setProcessChannelMode(QProcess::MergedChannels);
+        Meter.start(QStringLiteral(QX_BIN_DIR "/qxmeter-sim"),
+                    QStringList{"serial", "--link", ComPortLinkPath(Home.DataFolder(), kMeterPort)} +
+                        slOptions);
+        ASSERT_TRUE(Meter.waitForStarted(10000));
+        ASSERT_TRUE(
+            qxtest::WaitFor([&] { return Output.append(Meter.readAll()).contains("linked at"); }, 10000))
+            << Output.toStdString();
+    }
+
+    void WriteSettings() {
+        sDB = Home.Path() + "/sessions.DB3";
+        {
+            TdbSQLite DB;
+            ASSERT_TRUE(DB.CreateSQLiteDB(sDB));
+        }
+        QFile f(Home.DataFolder() + "/QXLogging.INI");
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(("[Configuration]\nLastDB=" + sDB +
+                 "\nAskSessionInfo=0\n[CurrentNetwork]\nSerialPort=1\nPort=" + QString::number(kMeterPort) +
+                 "\nValid=1\n")
+                    .toUtf8());
+    }
+
+    QString Log() const {
+        QFile f(Home.DataFolder() + "/QXLogging.log");
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    }
+
+    bool WaitLog(const QString& sText, int iMs = 20000) {
+        return qxtest::WaitFor([&] { return Log().contains(sText); }, iMs);
+    }
+
+    int MessagePort() const {
+        const QRegularExpressionMatch m = QRegularExpression("UDP Port (\\d+) selected").match(Log());
+        return m.hasMatch() ? m.captured(1).toInt() : 0;
+    }
+
+    qsizetype LevelCount() const {
+        SQLite::Database DB(sDB.toStdString(), SQLite::OPEN_READONLY, 2000);
+        return DB.execAndGet("SELECT count(*) FROM qxr_loudness_levels").getInt();
+    }
+
+    QProcess Meter;
+    QByteArray Output;
+    QString sDB;
+};
+
+} // namespace
+
+// A meter that stops answering in its memory read holds nothing up: the close ends the connect at once and
+// the process is gone, not left behind holding the port.
+TEST_F(ProgramWithMeter, TerminationWhileConnectingToASilentMeterEndsTheProcessAtOnce) {
+    ASSERT_NO_FATAL_FAILURE(StartMeter({"--short-memory"}));
+    ASSERT_NO_FATAL_FAILURE(WriteSettings());
+    ASSERT_NO_FATAL_FAILURE(Start({"--connect"}));
+    ASSERT_TRUE(WaitLog("Connecting.|1")) << Log().toStdString();
+
+    QElapsedTimer Elapsed;
+    Elapsed.start();
+    Signal(SIGTERM);
+    ASSERT_TRUE(Program.waitForFinished(15000));
+    EXPECT_LT(Elapsed.elapsed(), 2000);
+    EXPECT_EQ(Program.exitCode(), 0);
+    EXPECT_FALSE(Log().contains("ConnectInstrument: True")) << Log().toStdString();
+}
+
+// Closing while logging from a meter far faster than the thread forwards: the session's end is waited for
+// as the close specifies and no longer, and the thread sends nothing to the message port once the window
+// has released it (another instance could have taken it by then).
+TEST_F(ProgramWithMeter, TerminationWhileLoggingFromAFastMeterEndsInTimeAndSendsNothingAfterward) {
+    ASSERT_NO_FATAL_FAILURE(StartMeter({"--interval-ms", "10"}));
+    ASSERT_NO_FATAL_FAILURE(WriteSettings());
+    ASSERT_NO_FATAL_FAILURE(Start({"--start-logging"}));
+    const int iPort = MessagePort();
+    ASSERT_GT(iPort, 0) << Log().toStdString();
+    ASSERT_TRUE(qxtest::WaitFor([&] { return LevelCount() >= 20; }, 20000)) << Log().toStdString();
+
+    QElapsedTimer Elapsed;
+    Elapsed.start();
+    Signal(SIGTERM);
+    // The port is taken the moment the window lets it go.
+    QUdpSocket Listener;
+    const bool bTaken = qxtest::WaitFor(
+        [&] {
+            return Program.state() == QProcess::NotRunning ||
+                   Listener.bind(QHostAddress::LocalHost, quint16(iPort), QUdpSocket::DontShareAddress);
+        },
+        15000);
+    ASSERT_TRUE(Program.waitForFinished(15000));
+    const qint64 iGoneMs = Elapsed.elapsed();
+    EXPECT_LT(iGoneMs, kCloseWaitMs + 1000);
+    EXPECT_EQ(Program.exitCode(), 0);
+    ASSERT_TRUE(bTaken);
+    ASSERT_EQ(Listener.state(), QAbstractSocket::BoundState) << "the port was never released before the end";
+    EXPECT_FALSE(Listener.hasPendingDatagrams());
 }
