@@ -30,8 +30,6 @@ constexpr int kScreenLoggingAlt = 15;
 // Hardware that keeps its own screen while logging.
 constexpr int kHWIDKeepsScreenA = 210;
 constexpr int kHWIDKeepsScreenB = 222;
-// Booleans written as numbers.
-constexpr int kTrue = -1;
 
 // Events the main window answers with a message about the meter or its port.
 bool ShowsFailureMessage(int iCode) {
