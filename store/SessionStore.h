@@ -32,7 +32,7 @@ class TSessionStore : public QObject {
 public:
     // Retry period while writes wait, and the longest a slice of waiting writes may take.
     static constexpr int kRetryMs = 500;
-    static constexpr int kSliceMs = 40;
+    static constexpr int kSliceMs = 25;
 
     explicit TSessionStore(TdbSQLite& rDB, QObject* parent = nullptr);
 

@@ -17,7 +17,7 @@ class Statement;
 inline constexpr int kDefaultBusyTimeoutMs = 5000;
 // The wait of the window's own connection: a write that cannot get the lock this soon is kept and retried
 // later, so the window never freezes behind another program's long transaction.
-inline constexpr int kWindowBusyTimeoutMs = 60;
+inline constexpr int kWindowBusyTimeoutMs = 40;
 
 // One stored level report, as it arrived: fStamp is the Julian date of its arrival, kept when the row has
 // to wait before it can be written.
