@@ -10,6 +10,7 @@
 #include <QRandomGenerator>
 #include <SQLiteCpp/SQLiteCpp.h>
 #include <csignal>
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <numeric>
 
@@ -18,6 +19,8 @@ namespace {
 constexpr int kKills = 10;
 constexpr int kPort = 3;
 constexpr int kStartWaitMs = 20000;
+// The program may be writing while the test looks.
+constexpr int kBusyMs = 5000;
 
 int SecondsOf(const std::string& sTimeCode) {
     const QStringList sl = QString::fromStdString(sTimeCode).split(':');
@@ -41,7 +44,7 @@ struct TSessionCheck {
 // Opened for writing, as the program opens it: a kill mid-transaction leaves a journal that the next
 // connection rolls back.
 std::vector<TSessionCheck> CheckSessions(const QString& sDB) {
-    SQLite::Database db(sDB.toStdString(), SQLite::OPEN_READWRITE);
+    SQLite::Database db(sDB.toStdString(), SQLite::OPEN_READWRITE, kBusyMs);
     std::vector<TSessionCheck> aSessions;
     SQLite::Statement s(db,
                         "SELECT sReportId,ifnull(sTimeCodeStart,'<null>'),ifnull(sTimeCodeEnd,'<null>') FROM "
@@ -90,7 +93,16 @@ protected:
         Env = QProcessEnvironment::systemEnvironment();
         Env.insert("QT_QPA_PLATFORM", "offscreen");
         Env.insert("XDG_CONFIG_HOME", Home.Path());
-        // A fast meter: ten seconds of programme every real second.
+    }
+
+    // A fast meter: ten seconds of programme every real second. Started afresh for every run of the window:
+    // a meter still logging for a killed program is not always identified by the next connect, which is
+    // not what this test is about.
+    void StartMeter() {
+        if (Sim.state() != QProcess::NotRunning) {
+            Sim.terminate();
+            ASSERT_TRUE(Sim.waitForFinished(10000));
+        }
         Sim.setProcessEnvironment(Env);
         Sim.start(QString(QX_BIN_DIR) + "/qxmeter-sim",
                   {"serial", "--link", ComPortLinkPath(sData, kPort), "--interval-ms", "100",
@@ -106,6 +118,11 @@ protected:
                 p->waitForFinished(5000);
             }
         }
+    }
+
+    QString LogTail() const {
+        QFile f(sData + "/QXLogging.log");
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll().right(1500)) : QString();
     }
 
     void Launch(QProcess& p, const QString& sProgram, const QStringList& slArgs) {
@@ -129,13 +146,15 @@ protected:
 TEST_F(ReliabilityTest, KilledAtRandomMomentsTheDatabaseStaysWholeAndTheNextStartCompletesItsSessions) {
     QRandomGenerator Random(QRandomGenerator::global()->generate());
     for (int iKill = 0; iKill < kKills; ++iKill) {
+        ASSERT_NO_FATAL_FAILURE(StartMeter());
         Launch(Driver, QString(QX_BIN_DIR) + "/qxreliability-driver", {sData});
         // Mostly while logging, sometimes while the window starts or connects.
         const bool bWhileLogging = iKill % 4 != 3;
         if (bWhileLogging) {
             ASSERT_TRUE(qxtest::WaitFor([&] { return Driver.readAllStandardOutput().contains("LOGGING"); },
                                         kStartWaitMs))
-                << "kill " << iKill << ": logging did not start";
+                << "kill " << iKill << ": logging did not start; the log ends:\n"
+                << LogTail().toStdString();
         }
         const int iDelayMs = int(Random.bounded(bWhileLogging ? 2500 : 1500));
         QElapsedTimer Moment;
@@ -146,7 +165,7 @@ TEST_F(ReliabilityTest, KilledAtRandomMomentsTheDatabaseStaysWholeAndTheNextStar
         SCOPED_TRACE("kill " + std::to_string(iKill) + " after " + std::to_string(iDelayMs) + " ms");
 
         {
-            SQLite::Database db(sDB.toStdString(), SQLite::OPEN_READWRITE);
+            SQLite::Database db(sDB.toStdString(), SQLite::OPEN_READWRITE, kBusyMs);
             EXPECT_EQ(db.execAndGet("PRAGMA integrity_check;").getString(), "ok");
         }
         for (const TSessionCheck& c : CheckSessions(sDB))
@@ -180,6 +199,5 @@ TEST_F(ReliabilityTest, KilledAtRandomMomentsTheDatabaseStaysWholeAndTheNextStar
                                       [](int i, const TSessionCheck& c) { return i + c.iRows; });
     // The run proves something only when the kills met sessions that stored rows.
     EXPECT_GT(iRows, 0);
-    RecordProperty("StoredRows", iRows);
-    RecordProperty("Sessions", int(aSessions.size()));
+    std::printf("%d kills: %d level rows in %d sessions\n", kKills, iRows, int(aSessions.size()));
 }
