@@ -91,6 +91,9 @@ public:
     QString sDB;
     TdbSQLite db{kWindowBusyTimeoutMs};
     TSessionStore store{db};
+    // The faults' own state: another program's connection holding the lock, the file size limit before.
+    std::unique_ptr<SQLite::Database> LockHolder;
+    rlimit rOldLimit{};
 };
 
 // A fault of the database that a write meets, made so that it really fails for a privileged user too.
@@ -105,10 +108,6 @@ struct TStoreFault {
 
 } // namespace
 
-// The lock held elsewhere and the disk limit need state that outlives one call.
-static std::unique_ptr<SQLite::Database> g_LockHolder;
-static rlimit g_OldLimit;
-
 TEST_F(SessionStoreTest, EveryFaultKeepsTheRowsInOrderAndWritesThemOnceCleared) {
     const TStoreFault aFaults[] = {
         {"read-only file (immutable)", [](SessionStoreTest& t) { return SetImmutable(t.sDB, true); },
@@ -116,23 +115,23 @@ TEST_F(SessionStoreTest, EveryFaultKeepsTheRowsInOrderAndWritesThemOnceCleared) 
         {"read-only folder (immutable)", [](SessionStoreTest& t) { return SetImmutable(t.dir.path(), true); },
          [](SessionStoreTest& t) { SetImmutable(t.dir.path(), false); }},
         {"disk full (file size limit 0)",
-         [](SessionStoreTest&) {
+         [](SessionStoreTest& t) {
              std::signal(SIGXFSZ, SIG_IGN);
-             getrlimit(RLIMIT_FSIZE, &g_OldLimit);
-             rlimit rFull = g_OldLimit;
+             getrlimit(RLIMIT_FSIZE, &t.rOldLimit);
+             rlimit rFull = t.rOldLimit;
              rFull.rlim_cur = 0;
              return setrlimit(RLIMIT_FSIZE, &rFull) == 0;
          },
-         [](SessionStoreTest&) { setrlimit(RLIMIT_FSIZE, &g_OldLimit); }},
+         [](SessionStoreTest& t) { setrlimit(RLIMIT_FSIZE, &t.rOldLimit); }},
         {"lock held 10 s by another connection",
          [](SessionStoreTest& t) {
-             g_LockHolder = std::make_unique<SQLite::Database>(t.Peek());
-             g_LockHolder->exec("BEGIN EXCLUSIVE;");
+             t.LockHolder = std::make_unique<SQLite::Database>(t.Peek());
+             t.LockHolder->exec("BEGIN EXCLUSIVE;");
              return true;
          },
-         [](SessionStoreTest&) {
-             g_LockHolder->exec("ROLLBACK;");
-             g_LockHolder.reset();
+         [](SessionStoreTest& t) {
+             t.LockHolder->exec("ROLLBACK;");
+             t.LockHolder.reset();
          },
          10},
         {"wrong schema (a level column renamed)",
