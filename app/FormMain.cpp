@@ -269,9 +269,19 @@ void TfrmMain::WriteIni() {
 }
 
 void TfrmMain::WMCheckDatabase() {
-    if (!Ctrl.bShowDBSelectWindow)
+    if (!Ctrl.sSettingsProblem.isEmpty())
+        ShowMessageBox(FormatText(GetText(kTxtSettingsNotRead, iLNG), {Ctrl.sINI, Ctrl.sSettingsProblem}),
+                       kMsgWarning, kMsgBtnOK);
+    if (!Ctrl.bShowDBSelectWindow) {
+        Ctrl.OfferRecoveredRows();
         return;
-    ShowMessageBox(GetText(kTxtSelectDatabaseFirst, iLNG), kMsgInformation, kMsgBtnOK);
+    }
+    if (Ctrl.sDatabaseProblem.isEmpty())
+        ShowMessageBox(GetText(kTxtSelectDatabaseFirst, iLNG), kMsgInformation, kMsgBtnOK);
+    else
+        ShowEntryMessage(kTxtDatabaseNotOpened, kMsgError, kMsgBtnOK, Ctrl.Settings.sDatabaseFileName,
+                         Ctrl.sDatabaseProblem + QStringLiteral("\r\r") +
+                             GetText(kTxtSelectDatabaseFirst, iLNG));
     if (Windows.frmDBSelect)
         Windows.frmDBSelect->exec();
 }
@@ -329,6 +339,7 @@ void TfrmMain::FormClose() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     Ctrl.ThreadSendMessage(kEngineCommandClose);
     Ctrl.UDP.Deactivate();
+    Ctrl.SaveWaitingRows();
     WriteIni();
     QApplication::restoreOverrideCursor();
 }
@@ -631,6 +642,11 @@ void TfrmMain::SetWaitTextEntry(int iEntry) {
 void TfrmMain::CloseWaitWindow() {
     if (Windows.frmWait)
         Windows.frmWait->close();
+}
+
+bool TfrmMain::ConfirmEntry(int iEntry, const QString& sArg) {
+    return MessageBox->ShowMessageBox(FormatText(GetText(iEntry, iLNG), {sArg}), kMsgConfirmation,
+                                      kMsgBtnYes | kMsgBtnNo, kMsgResultNo) == kMsgResultYes;
 }
 
 void TfrmMain::CheckSessionInfoChanges(TSessionInfo& rSessionInfo) {

@@ -168,6 +168,7 @@ private:
     void SetWaitTextEntry(int iEntry) override;
     void CloseWaitWindow() override;
     void CheckSessionInfoChanges(TSessionInfo& rSessionInfo) override;
+    bool ConfirmEntry(int iEntry, const QString& sArg) override;
 
     // ILiveLoggingHost
     void ShowInstrumentManager() override;

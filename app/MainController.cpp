@@ -3,6 +3,8 @@
 #include "core/EngineCodes.h"
 #include "core/MessageBoxLayout.h"
 #include "core/SettingsFile.h"
+#include "core/TextFormat.h"
+#include "core/TextTable.h"
 #include "engine/EngineControl.h"
 #include "engine/EngineMessages.h"
 #include "engine/LoggingThread.h"
@@ -60,9 +62,11 @@ TMainController::TMainController(QObject* parent) : QObject(parent) {
                                QString::number(iCount) + ", the last from " + sLastSender + ".|3");
             });
     connect(this, &TMainController::LoggingThreadEnded, this, &TMainController::ReleaseLoggingThread);
+    connect(&Store, &TSessionStore::WaitingChanged, this, &TMainController::StoreWaitingChanged);
 }
 
 TMainController::~TMainController() {
+    SaveWaitingRows();
     LoggingThread = nullptr;
     if (!pLoggingThread)
         return;
@@ -110,6 +114,7 @@ bool TMainController::InitialiseDataFolder(const QString& sDataFolderIn) {
     // A folder that cannot be made shows up later as settings that cannot be written.
     QDir().mkpath(sDataFolder);
     slLog.SetMirrorFile(sDataFolder + "/QXLogging.log");
+    Store.SetSpareRecoveryFile(sDataFolder + "/QXLogging.recovery");
 
     if (UDP.Bind(TMessagePort::kFirstPort)) {
         slLog.AddLog(-1, "UDP Port " + QString::number(UDP.Port()) + " selected.|1");
@@ -120,17 +125,29 @@ bool TMainController::InitialiseDataFolder(const QString& sDataFolderIn) {
 }
 
 bool TMainController::ReadIni() {
+    sSettingsProblem = SettingsFileProblem(sINI);
+    if (!sSettingsProblem.isEmpty())
+        AddLog(-1, "Could not read settings file " + sINI + ": " + sSettingsProblem + "|3");
     const bool bRead = ::ReadIni(sINI, Settings, [this](const QString& sLine) { AddLog(-1, sLine); });
 
     const QString& sDB = Settings.sDatabaseFileName;
     const bool bOpened = !sDB.isEmpty() && SQLConnection.OpenSQLiteDB(sDB);
+    sDatabaseProblem.clear();
     if (bOpened) {
+        if (SQLConnection.RepairedSessions() > 0)
+            AddLog(-1, "Timecodes of " + QString::number(SQLConnection.RepairedSessions()) +
+                           " interrupted sessions restored from their level rows.|2");
         View->SetStatusText(kPanelDatabase, TruncateString(sDB, kDatabaseNameWidth, true));
         View->SetMainGUI(kGUIDatabase);
         bShowDBSelectWindow = false;
     } else {
-        if (!sDB.isEmpty())
+        if (!sDB.isEmpty()) {
             AddLog(-1, "Could not open database " + sDB + ": " + SQLConnection.LastError() + "|3");
+            const QStringList slMissing = SQLConnection.MissingColumns();
+            sDatabaseProblem = slMissing.isEmpty() ? SQLConnection.LastError()
+                                                   : FormatText(GetText(kTxtTablesLackColumns, Settings.iLNG),
+                                                                {slMissing.join(QStringLiteral(", "))});
+        }
         View->SetStatusText(kPanelDatabase, QString());
         View->SetMainGUI(kGUINoDatabase);
         bShowDBSelectWindow = true;
@@ -162,8 +179,54 @@ void TMainController::ThreadSendMessage(int iCommand) {
 
 void TMainController::DisconnectInstrument() {
     ThreadSendMessage(kEngineCommandClose);
-    SQLConnection.UpdateSession(rSessionInfo);
+    Store.UpdateSession(rSessionInfo);
     sCurrentSession.clear();
+}
+
+void TMainController::StoreWaitingChanged(int iWaiting, const QString& sReason) {
+    if (iWaiting == 0) {
+        View->SetStatusText(kPanelStore, QString());
+        if (!sLoggedStoreReason.isEmpty())
+            AddLog(-1, "Every waiting row has been written to the database.|1");
+        sLoggedStoreReason.clear();
+        return;
+    }
+    View->SetStatusText(kPanelStore, FormatText(GetText(kTxtRowsWaiting, Settings.iLNG),
+                                                {QString::number(iWaiting), sReason}));
+    // One line for each new reason, not one for every row that joins the wait.
+    if (sReason == sLoggedStoreReason)
+        return;
+    sLoggedStoreReason = sReason;
+    AddLog(-1, "Rows wait for the database, which refused a write: " + sReason + "|4");
+}
+
+void TMainController::SaveWaitingRows() {
+    if (Store.WaitingCount() == 0)
+        return;
+    const int iWaiting = Store.WaitingCount();
+    QString sError;
+    const QStringList slFiles = Store.SaveWaiting(sError);
+    if (!slFiles.isEmpty())
+        AddLog(-1, QString::number(iWaiting - Store.WaitingCount()) +
+                       " rows that the database did not take were saved in " + slFiles.join(", ") + ".|4");
+    if (Store.WaitingCount() > 0)
+        AddLog(-1, QString::number(Store.WaitingCount()) + " rows could not be saved: " + sError + "|4");
+}
+
+void TMainController::OfferRecoveredRows() {
+    for (const QString& sFile : Store.RecoveryFilesFound()) {
+        if (!View->ConfirmEntry(kTxtImportRecoveredRows, sFile))
+            continue;
+        int iTaken = 0;
+        int iSkipped = 0;
+        QString sError;
+        if (!Store.ImportRecovery(sFile, iTaken, iSkipped, sError)) {
+            AddLog(-1, "Could not read " + sError + "|4");
+            continue;
+        }
+        AddLog(-1, QString::number(iTaken) + " saved rows taken from " + sFile + " (" +
+                       QString::number(iSkipped) + " unreadable lines skipped).|2");
+    }
 }
 
 void TMainController::SetLoggingStatus(int iStatus) {
@@ -190,7 +253,7 @@ void TMainController::ForgetPreviousMeter() {
 
 void TMainController::FinishSession() {
     View->CheckSessionInfoChanges(rSessionInfo);
-    SQLConnection.UpdateSession(rSessionInfo);
+    Store.UpdateSession(rSessionInfo);
 }
 
 void TMainController::HandleEngineEvent(int iCode, const TPortOpenFailure& rPortFailure) {
@@ -398,11 +461,16 @@ void TMainController::HandleLoudnessData(const QString& sText) {
     // stray sender before any session must not leave rows that belong to none.
     if (!r.sTimeCode.endsWith(":00") || rSessionInfo.sReportID.isEmpty())
         return;
-    const TLoudnessSetup& s = rSessionInfo.rLoudnessSetup;
-    SQLConnection.InsertSessionData(rSessionInfo.sReportID, rSessionInfo.sReportVersion, r.iPeakChannel,
-                                    s.iSlidingWindow, r.nLoudnessIntegrating, r.nInstantaneousPeak,
-                                    r.nLoudnessLow, r.nLoudnessHi, s.fGateLevel, s.fMeterPeakLevel,
-                                    r.sTimeCode);
+    TStoredLevel rRow;
+    rRow.sReportId = rSessionInfo.sReportID;
+    rRow.sReportVersion = rSessionInfo.sReportVersion;
+    rRow.sTimeCode = r.sTimeCode;
+    rRow.iPeakChannel = r.iPeakChannel;
+    rRow.fInstantaneousPeak = r.nInstantaneousPeak;
+    rRow.fLoudnessHi = r.nLoudnessHi;
+    rRow.fLoudnessLo = r.nLoudnessLow;
+    rRow.fLoudnessInt = r.nLoudnessIntegrating;
+    Store.InsertLevel(rRow);
 }
 
 void TMainController::HandleLoudnessSetup(const QString& sText) {
@@ -423,7 +491,7 @@ void TMainController::HandleLoudnessSetup(const QString& sText) {
     sCurrentSession = CreateGuid();
     rSessionInfo.sReportID = sCurrentSession;
     rSessionInfo.sReportVersion = "1";
-    SQLConnection.InsertSession(rSessionInfo);
+    Store.InsertSession(rSessionInfo);
 
     View->UpdateSGLoudnessSetup();
     View->ShowSessionStarted();

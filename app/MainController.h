@@ -9,6 +9,7 @@
 #include "core/Timing.h"
 #include "engine/MessagePort.h"
 #include "meter/PortOpenError.h"
+#include "store/SessionStore.h"
 #include "store/dbSQLite.h"
 
 #include <QList>
@@ -74,10 +75,18 @@ public:
     // from the settings held now and starts it. False when a thread still exists; nothing will then report.
     bool ConnectInstrument(const TTimingSettings& rTiming = TTimingSettings());
 
+    // Closing: the writes still waiting for the database go to recovery files, and the log says where.
+    void SaveWaitingRows();
+    // At start, once the window is shown: offers to store the rows a previous run could not write.
+    void OfferRecoveredRows();
+
     // Where settings, engine trace and serial port links live.
     QString sDataFolder;
     QString sINI;
-    TdbSQLite SQLConnection;
+    // The window's own connection waits only briefly for a lock: the store keeps and retries what it
+    // could not write.
+    TdbSQLite SQLConnection{kWindowBusyTimeoutMs};
+    TSessionStore Store{SQLConnection};
     TEngineLog slLog;
     TMessagePort UDP;
     TSessionInfo rSessionInfo;
@@ -88,6 +97,10 @@ public:
     TSettings Settings;
     // The working database could not be opened at start: the database manager is offered.
     bool bShowDBSelectWindow = false;
+    // Why the working database could not be opened at start, and why the settings file could not be read;
+    // empty when nothing went wrong.
+    QString sDatabaseProblem;
+    QString sSettingsProblem;
     QString sCurrentSession;
     bool bLoggingInProgress = false;
     bool bCanCloseMain = false;
@@ -109,6 +122,7 @@ private:
     // than the last one connects.
     void ForgetPreviousMeter();
     void FinishSession();
+    void StoreWaitingChanged(int iWaiting, const QString& sReason);
 
     IMainView NullView;
     IMainView* View = &NullView;
@@ -121,6 +135,8 @@ private:
     };
     QList<TPendingEvent> aPendingEvents;
     bool bHandlingEvent = false;
+    // The reason the log last gave for waiting writes.
+    QString sLoggedStoreReason;
     // The logging thread this controller created; LoggingThread points at it while it runs.
     std::unique_ptr<TLoggingThread> pLoggingThread;
 };

@@ -16,8 +16,9 @@ enum TGUIState : int {
     kGUIDatabase = 7,
 };
 
-// Status bar panels that show the working database, the active instrument's serial number and host name,
-// and how many characters of the database's path fit.
+// Status bar panels that show rows waiting for the database, the working database, the active instrument's
+// serial number and host name, and how many characters of the database's path fit.
+inline constexpr int kPanelStore = 0;
 inline constexpr int kPanelDatabase = 1;
 inline constexpr int kPanelSerialNo = 2;
 inline constexpr int kPanelHostName = 3;
@@ -54,6 +55,11 @@ public:
     virtual void ShowEntryMessage(int iEntry, int iKind, int iButtons, const QString& sArg,
                                   const QString& sDetail = QString()) {
         (void)iEntry, (void)iKind, (void)iButtons, (void)sArg, (void)sDetail;
+    }
+    // A question of the text table, entry iEntry with %s filled from sArg, answered Yes or No; true for Yes.
+    virtual bool ConfirmEntry(int iEntry, const QString& sArg) {
+        (void)iEntry, (void)sArg;
+        return false;
     }
     // Offers to keep the session texts edited in the live grid; may change rSessionInfo.
     virtual void CheckSessionInfoChanges(TSessionInfo& rSessionInfo) { (void)rSessionInfo; }

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 #include <optional>
 
@@ -616,6 +617,18 @@ bool WriteIni(const QString& sINI, const TSettings& r, QString& sError) {
     }
     TSettingsWriter(ini, r).Write();
     return ini.Save(sError);
+}
+
+QString SettingsFileProblem(const QString& sINI) {
+    const QFileInfo info(sINI);
+    if (!info.exists())
+        return {};
+    if (info.isDir())
+        return QStringLiteral("a folder is in its place");
+    QFile file(sINI);
+    if (!file.open(QIODevice::ReadOnly))
+        return file.errorString();
+    return {};
 }
 
 bool RecoverSettingsFile(const QString& sINI) {

@@ -28,6 +28,9 @@ bool WriteIni(const QString& sINI, const TSettings& r, QString& sError);
 // Recovery from a settings file that could not be read: copies it to sINI + ".BAK" unless that backup
 // already exists, then deletes it. Returns whether the delete succeeded; the caller then reads again.
 bool RecoverSettingsFile(const QString& sINI);
+// Why the settings file sINI exists but cannot be read (a folder in its place, no permission); empty when
+// it can be read or does not exist.
+QString SettingsFileProblem(const QString& sINI);
 
 // The address block of the PDF report when the file holds none.
 QStringList DefaultPDFUserText();

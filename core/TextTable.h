@@ -84,6 +84,12 @@ enum TTextEntry : int {
     kTxtCursorLineWidthInvalid = 534,
     kTxtGraphLineWidthInvalid = 536,
     kTxtRestoreDefaultSettings = 538,
+    // Store faults: rows waiting, a database or settings file that cannot be used, recovered rows.
+    kTxtRowsWaiting = 600,
+    kTxtDatabaseNotOpened = 602,
+    kTxtTablesLackColumns = 604,
+    kTxtSettingsNotRead = 606,
+    kTxtImportRecoveredRows = 608,
 };
 
 // A list of names looked up by a loudness-setup code: entries iFirst to iFirst + iHigh, the last one

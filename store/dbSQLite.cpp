@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <SQLiteCpp/SQLiteCpp.h>
+#include <span>
 #include <sqlite3.h>
 
 namespace {
@@ -37,6 +38,55 @@ const char* const kInsertLevel = "INSERT INTO qxr_loudness_levels "
                                  "(sReportId,iVersion,dtDateTime,sTimeCode,iPeakChannel,fInstantaneousPeak,"
                                  "fLoudnessHi,fLoudnessLo,fLoudnessInt) VALUES (?,?,?,?,?,?,?,?,?);";
 
+// Every level row also moves its session's end timecode, and sets its start timecode while it has none (an
+// empty one counts as none: it is what an open gives a session that had no rows yet).
+const char* const kUpdateSessionTimecodes =
+    "UPDATE qxr_sessions SET sTimeCodeStart=COALESCE(NULLIF(sTimeCodeStart,''),?1),sTimeCodeEnd=?1 "
+    "WHERE sReportId=?2;";
+
+const char* const kCountCutOffSessions =
+    "SELECT count(*) FROM qxr_sessions WHERE sTimeCodeStart IS NULL OR sTimeCodeEnd IS NULL;";
+const char* const kRepairCutOffSessions =
+    "UPDATE qxr_sessions SET "
+    "sTimeCodeStart=COALESCE(sTimeCodeStart,(SELECT l.sTimeCode FROM qxr_loudness_levels l WHERE "
+    "l.sReportId=qxr_sessions.sReportId ORDER BY l.nId LIMIT 1),''),"
+    "sTimeCodeEnd=COALESCE(sTimeCodeEnd,(SELECT l.sTimeCode FROM qxr_loudness_levels l WHERE "
+    "l.sReportId=qxr_sessions.sReportId ORDER BY l.nId DESC LIMIT 1),'') "
+    "WHERE sTimeCodeStart IS NULL OR sTimeCodeEnd IS NULL;";
+
+// The columns this program reads and writes, table by table.
+const char* const kSessionColumns[] = {"nId",
+                                       "sReportId",
+                                       "iVersion",
+                                       "dtDateTime",
+                                       "sInstrument",
+                                       "sTitle",
+                                       "sNo",
+                                       "sOperator",
+                                       "sFormat",
+                                       "sNotes",
+                                       "sTimeCodeStart",
+                                       "sTimeCodeEnd",
+                                       "iLoudnessPeakMode",
+                                       "iLoudnessCaptureMode",
+                                       "iLoudnessScaleMode",
+                                       "iLoudnessReferenceMode",
+                                       "iLoudnessSlidingWindow",
+                                       "fLoudnessGateLevel",
+                                       "iLoudnessGateMode",
+                                       "fLoudnessReferenceLevel",
+                                       "fLoudnessPeakLevel",
+                                       "iLoudnessFilter"};
+const char* const kLevelColumns[] = {"nId",         "sReportId",    "iVersion",           "dtDateTime",
+                                     "sTimeCode",   "iPeakChannel", "fInstantaneousPeak", "fLoudnessHi",
+                                     "fLoudnessLo", "fLoudnessInt"};
+struct TTableColumns {
+    const char* sTable;
+    std::span<const char* const> aColumns;
+};
+const TTableColumns kRequiredColumns[] = {{"qxr_sessions", kSessionColumns},
+                                          {"qxr_loudness_levels", kLevelColumns}};
+
 const char* const kSelectSessions = "SELECT * FROM qxr_sessions;";
 const char* const kSelectLevels = "SELECT * FROM qxr_loudness_levels where sReportId=?;";
 const char* const kDeleteLevels = "DELETE FROM qxr_loudness_levels where sReportId=?;";
@@ -51,6 +101,22 @@ std::string Utf8(const QString& s) {
 
 double LocalStamp() {
     return JulianDateOf(QDateTime::currentDateTime());
+}
+
+double StampOr(double fStamp) {
+    return fStamp != 0.0 ? fStamp : LocalStamp();
+}
+
+void BindLevelRow(SQLite::Statement& query, const TStoredLevel& r) {
+    query.bind(1, Utf8(r.sReportId));
+    query.bind(2, Utf8(r.sReportVersion));
+    query.bind(3, StampOr(r.fStamp));
+    query.bind(4, Utf8(r.sTimeCode));
+    query.bind(5, r.iPeakChannel);
+    query.bind(6, r.fInstantaneousPeak);
+    query.bind(7, r.fLoudnessHi);
+    query.bind(8, r.fLoudnessLo);
+    query.bind(9, r.fLoudnessInt);
 }
 
 // The ten loudness-setup columns, in the same order in the insert and the update, from parameter iFirst on.
@@ -211,6 +277,12 @@ bool TdbSQLite::EnsureOpen() {
     }
 }
 
+void TdbSQLite::DropAfterFailedWrite() {
+    // A connection opened while the file could not be written stays read-only, and one that saw a table
+    // change may hold a stale view: the next write opens the file afresh.
+    SQLConn.reset();
+}
+
 bool TdbSQLite::TableExists(SQLite::Database& rDB, const char* sName) {
     try {
         SQLite::Statement query(rDB, "SELECT name FROM sqlite_master WHERE type='table' and name=?;");
@@ -241,8 +313,40 @@ bool TdbSQLite::CreateSQLiteDB(const QString& sFileName) {
     }
 }
 
+QStringList TdbSQLite::FindMissingColumns(SQLite::Database& rDB) {
+    QStringList slMissing;
+    for (const TTableColumns& rTable : kRequiredColumns) {
+        QStringList slHave;
+        SQLite::Statement query(rDB, "SELECT name FROM pragma_table_info(?);");
+        query.bind(1, rTable.sTable);
+        while (query.executeStep())
+            slHave << QString::fromUtf8(query.getColumn(0).getText());
+        if (slHave.isEmpty()) {
+            slMissing << QString::fromUtf8(rTable.sTable);
+            continue;
+        }
+        for (const char* sColumn : rTable.aColumns) {
+            if (!slHave.contains(QString::fromUtf8(sColumn), Qt::CaseInsensitive))
+                slMissing << QString::fromUtf8(rTable.sTable) + '.' + QString::fromUtf8(sColumn);
+        }
+    }
+    return slMissing;
+}
+
+int TdbSQLite::RepairSessionTimecodes(SQLite::Database& rDB) {
+    try {
+        if (rDB.execAndGet(kCountCutOffSessions).getInt() == 0)
+            return 0;
+        return rDB.exec(kRepairCutOffSessions);
+    } catch (const std::exception&) {
+        // A file that cannot be written now keeps them for a later open.
+        return 0;
+    }
+}
+
 bool TdbSQLite::VerifySQLiteDB(const QString& sFileName) {
     SQLConn.reset();
+    slMissing.clear();
     if (!QFileInfo(sFileName).isFile()) {
         sLastError = QStringLiteral("The file does not exist.");
         return false;
@@ -250,9 +354,16 @@ bool TdbSQLite::VerifySQLiteDB(const QString& sFileName) {
     try {
         SQLite::Database db(Utf8(sFileName), SQLite::OPEN_READWRITE, iBusyTimeoutMs);
         const bool bValid = TableExists(db, "qxr_sessions") && TableExists(db, "qxr_loudness_levels");
-        if (!bValid)
+        if (!bValid) {
             sLastError = QStringLiteral("The file does not hold the session tables.");
-        return bValid;
+            return false;
+        }
+        slMissing = FindMissingColumns(db);
+        if (!slMissing.isEmpty()) {
+            sLastError = QStringLiteral("The tables lack these columns: ") + slMissing.join(", ");
+            return false;
+        }
+        return true;
     } catch (const std::exception& e) {
         sLastError = QString::fromUtf8(e.what());
         return false;
@@ -266,10 +377,20 @@ bool TdbSQLite::OpenSQLiteDB(const QString& sFileName) {
     }
     SQLConn.reset();
     sWorkingFile = sFileName;
+    slMissing.clear();
+    iRepaired = 0;
     try {
         auto pConn = OpenFile(sFileName);
         // SQLite reads the file lazily; reading its schema here tells a non-database file at once.
         pConn->execAndGet("SELECT count(*) FROM sqlite_master;");
+        slMissing = FindMissingColumns(*pConn);
+        if (!slMissing.isEmpty()) {
+            // Rows written into it would be refused or lose their session: nothing goes there.
+            sWorkingFile.clear();
+            sLastError = QStringLiteral("The tables lack these columns: ") + slMissing.join(", ");
+            return false;
+        }
+        iRepaired = RepairSessionTimecodes(*pConn);
         SQLConn = std::move(pConn);
         return true;
     } catch (const std::exception& e) {
@@ -283,7 +404,7 @@ void TdbSQLite::CloseSQLiteDB() {
     sWorkingFile.clear();
 }
 
-bool TdbSQLite::InsertSession(const TSessionInfo& rSessionInfo) {
+bool TdbSQLite::InsertSession(const TSessionInfo& rSessionInfo, double fStamp) {
     if (!EnsureOpen())
         return false;
     const TLoudnessSetup& rSetup = rSessionInfo.rLoudnessSetup;
@@ -292,7 +413,7 @@ bool TdbSQLite::InsertSession(const TSessionInfo& rSessionInfo) {
         // The version goes in as text, as it always has; the column's integer affinity stores "1" as 1.
         query.bind(1, Utf8(rSessionInfo.sReportID));
         query.bind(2, Utf8(rSessionInfo.sReportVersion));
-        query.bind(3, LocalStamp());
+        query.bind(3, StampOr(fStamp));
         query.bind(4, Utf8(rSessionInfo.sInstrument));
         query.bind(5, Utf8(TitleOf(rSessionInfo)));
         query.bind(6, Utf8(rSessionInfo.sShowNumber));
@@ -303,18 +424,19 @@ bool TdbSQLite::InsertSession(const TSessionInfo& rSessionInfo) {
         return query.exec() == 1;
     } catch (const std::exception& e) {
         sLastError = QString::fromUtf8(e.what());
+        DropAfterFailedWrite();
         return false;
     }
 }
 
-bool TdbSQLite::UpdateSession(const TSessionInfo& rSessionInfo) {
+bool TdbSQLite::UpdateSession(const TSessionInfo& rSessionInfo, double fStamp) {
     if (!EnsureOpen())
         return false;
     const TLoudnessSetup& rSetup = rSessionInfo.rLoudnessSetup;
     try {
         SQLite::Statement query(*SQLConn, kUpdateSession);
         query.bind(1, Utf8(rSessionInfo.sReportVersion));
-        query.bind(2, LocalStamp());
+        query.bind(2, StampOr(fStamp));
         query.bind(3, Utf8(rSessionInfo.sTimeCodeStart));
         query.bind(4, Utf8(rSessionInfo.sTimeCodeEnd));
         query.bind(5, Utf8(rSessionInfo.sInstrument));
@@ -329,6 +451,7 @@ bool TdbSQLite::UpdateSession(const TSessionInfo& rSessionInfo) {
         return true;
     } catch (const std::exception& e) {
         sLastError = QString::fromUtf8(e.what());
+        DropAfterFailedWrite();
         return false;
     }
 }
@@ -403,18 +526,33 @@ bool TdbSQLite::InsertSessionData(const QString& sRPTId, const QString& sRPTVer,
         return false;
     try {
         SQLite::Statement query(*SQLConn, kInsertLevel);
-        query.bind(1, Utf8(sRPTId));
-        query.bind(2, Utf8(sRPTVer));
-        query.bind(3, LocalStamp());
-        query.bind(4, Utf8(sTC));
-        query.bind(5, iPeakChannel);
-        query.bind(6, fInstantaneousPeak);
-        query.bind(7, fLoudnessHi);
-        query.bind(8, fLoudnessLo);
-        query.bind(9, fLoudnessIntegrating);
+        BindLevelRow(query, {sRPTId, sRPTVer, sTC, iPeakChannel, fInstantaneousPeak, fLoudnessHi, fLoudnessLo,
+                             fLoudnessIntegrating, 0.0});
         return query.exec() == 1;
     } catch (const std::exception& e) {
         sLastError = QString::fromUtf8(e.what());
+        return false;
+    }
+}
+
+bool TdbSQLite::InsertLevelRow(const TStoredLevel& rRow) {
+    if (!EnsureOpen())
+        return false;
+    try {
+        // One transaction, so the row and its session's timecodes cost one disk sync together.
+        SQLite::Transaction transaction(*SQLConn);
+        SQLite::Statement insert(*SQLConn, kInsertLevel);
+        BindLevelRow(insert, rRow);
+        insert.exec();
+        SQLite::Statement update(*SQLConn, kUpdateSessionTimecodes);
+        update.bind(1, Utf8(rRow.sTimeCode));
+        update.bind(2, Utf8(rRow.sReportId));
+        update.exec();
+        transaction.commit();
+        return true;
+    } catch (const std::exception& e) {
+        sLastError = QString::fromUtf8(e.what());
+        DropAfterFailedWrite();
         return false;
     }
 }

@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 namespace SQLite {
@@ -14,6 +15,23 @@ class Statement;
 
 // How long a statement waits for a lock held by another connection before it fails.
 inline constexpr int kDefaultBusyTimeoutMs = 5000;
+// The wait of the window's own connection: a write that cannot get the lock this soon is kept and retried
+// later, so the window never freezes behind another program's long transaction.
+inline constexpr int kWindowBusyTimeoutMs = 40;
+
+// One stored level report, as it arrived: fStamp is the Julian date of its arrival, kept when the row has
+// to wait before it can be written.
+struct TStoredLevel {
+    QString sReportId;
+    QString sReportVersion;
+    QString sTimeCode;
+    int iPeakChannel = 0;
+    double fInstantaneousPeak = 0.0;
+    double fLoudnessHi = 0.0;
+    double fLoudnessLo = 0.0;
+    double fLoudnessInt = 0.0;
+    double fStamp = 0.0;
+};
 
 // The Julian date of a date and time as it reads on the clock (local time when given local time): whole
 // days since noon of 1 January 4713 BC plus the fraction of the day, so noon of 1 January 2000 is
@@ -95,10 +113,11 @@ public:
     void CloseSQLiteDB();
 
     // Inserts the session row; an empty title is stored as "Unnamed Session.", the timecodes stay NULL.
-    bool InsertSession(const TSessionInfo& rSessionInfo);
+    // fStamp is the row's date stamp, the time of the call when 0.
+    bool InsertSession(const TSessionInfo& rSessionInfo, double fStamp = 0.0);
     // Rewrites every column of the session's row but its identifier and stamps it with the time of the
-    // update; true when the statement ran, also when no row matched.
-    bool UpdateSession(const TSessionInfo& rSessionInfo);
+    // update (fStamp when not 0); true when the statement ran, also when no row matched.
+    bool UpdateSession(const TSessionInfo& rSessionInfo, double fStamp = 0.0);
     // Reopens the connection to see the file's current content, runs rFilter's statement with its values
     // bound (the whole session list when empty) and hands out its result; true when it has a row. A
     // statement that would change the file is refused. DBResult is null when the statement could not run.
@@ -117,16 +136,31 @@ public:
                            double fLoudnessLo, double fLoudnessHi, double fMeterLowLimit,
                            double fMeterPeakLimit, const QString& sTC);
 
+    // Inserts one level row and, in the same transaction, makes its timecode the session's end timecode
+    // (and its start timecode while the session has none), so a session cut off by a crash still tells
+    // where it began and ended.
+    bool InsertLevelRow(const TStoredLevel& rRow);
+
     bool Connected() const { return SQLConn != nullptr; }
     // The working database file, empty when none is chosen.
     QString DatabaseFileName() const { return sWorkingFile; }
     QString LastError() const { return sLastError; }
+    // What the last refused open or verify found missing: "table" or "table.column" names.
+    QStringList MissingColumns() const { return slMissing; }
+    // Sessions whose timecodes the last open filled in from their level rows.
+    int RepairedSessions() const { return iRepaired; }
 
 private:
     // Opens the working database when the connection is closed; false when there is none or it fails.
     bool EnsureOpen();
+    void DropAfterFailedWrite();
     std::shared_ptr<SQLite::Database> OpenFile(const QString& sFileName) const;
     static bool TableExists(SQLite::Database& rDB, const char* sName);
+    // The tables and columns this program writes that the file lacks.
+    static QStringList FindMissingColumns(SQLite::Database& rDB);
+    // Fills the NULL timecodes of sessions cut off by a crash from their first and last level rows; a
+    // session without rows gets empty ones, as a session ended normally would. Returns the sessions changed.
+    static int RepairSessionTimecodes(SQLite::Database& rDB);
     // Runs a reading statement and hands out its result; aValues are bound to its parameters in order
     // (values beyond its parameters are left out, parameters beyond the values stay NULL).
     bool RunResult(std::unique_ptr<TDBResult>& DBResult, const QString& sSQL, const QVariantList& aValues);
@@ -135,4 +169,6 @@ private:
     QString sWorkingFile;
     std::shared_ptr<SQLite::Database> SQLConn;
     QString sLastError;
+    QStringList slMissing;
+    int iRepaired = 0;
 };

@@ -195,6 +195,10 @@ public:
         r.sNotes = "edited";
     }
     void ThreadSendMessage(int iCommand) override { aCommands.push_back(iCommand); }
+    void SetStatusText(int iPanel, const QString& sText) override {
+        if (iPanel == kPanelStore)
+            sStorePanel = sText;
+    }
 
     std::vector<int> aGUIStates;
     std::vector<int> aCommands;
@@ -205,6 +209,7 @@ public:
     QString sMessageArg;
     QString sMessageDetail;
     int iSessionChecks = 0;
+    QString sStorePanel;
 };
 
 // The logging thread as far as its text messages go: the real sender, bound before anything is sent.
@@ -499,4 +504,34 @@ TEST_F(MainControllerFixture, ArbitraryDatagramsNeverCrashOrStoreStrayRows) {
     EXPECT_EQ(Count("SELECT count(*) FROM qxr_sessions"), 0);
     EXPECT_EQ(Count("SELECT count(*) FROM qxr_loudness_levels"), 0);
     EXPECT_LE(Ctrl.slLog.Lines().size(), TEngineLog::kMaxLines);
+}
+
+TEST_F(MainControllerFixture, RowsTheDatabaseRefusesAreShownLoggedAndSavedBesideItAtClose) {
+    TRecordingView View;
+    Ctrl.SetView(&View);
+    Ctrl.HandleLoudnessSetup("1|0|1|1|2|-70|1|-18|-1|1|");
+    Ctrl.HandleLoudnessData("10:00:01:00|-1|-20|-22|-30|-3|1|0|-23|1|");
+    EXPECT_TRUE(View.sStorePanel.isEmpty());
+
+    // A table the rows cannot go into: they wait, the status bar counts them, the log says why once.
+    SQLite::Database(sDB.toStdString(), SQLite::OPEN_READWRITE)
+        .exec("ALTER TABLE qxr_loudness_levels RENAME COLUMN fLoudnessHi TO fGone;");
+    for (const char* sTC : {"10:00:02:00", "10:00:03:00", "10:00:04:00"})
+        Ctrl.HandleLoudnessData(QString(sTC) + "|-1|-20|-22|-30|-3|1|0|-23|1|");
+    EXPECT_EQ(View.sStorePanel,
+              "Rows waiting for the database: 3 (table qxr_loudness_levels has no column named "
+              "fLoudnessHi)");
+    const auto Lines = [&](const QString& sPart) {
+        return std::count_if(Ctrl.slLog.Lines().cbegin(), Ctrl.slLog.Lines().cend(),
+                             [&](const QString& s) { return s.contains(sPart); });
+    };
+    EXPECT_EQ(Lines("Rows wait for the database"), 1);
+
+    Ctrl.SaveWaitingRows();
+    EXPECT_TRUE(View.sStorePanel.isEmpty());
+    EXPECT_EQ(Lines("3 rows that the database did not take were saved in " + sDB + ".recovery"), 1);
+    QFile Recovery(sDB + ".recovery");
+    ASSERT_TRUE(Recovery.open(QIODevice::ReadOnly));
+    EXPECT_EQ(Recovery.readAll().count('\n'), 3);
+    EXPECT_EQ(Count("SELECT count(*) FROM qxr_loudness_levels"), 1);
 }

@@ -6,6 +6,7 @@
 #include "engine/EngineControl.h"
 #include "engine/InfoGrid.h"
 #include "engine/LiveLoggingView.h"
+#include "store/SessionStore.h"
 #include "tests/support/TestSupport.h"
 
 #include <QAction>
@@ -22,6 +23,7 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QTimer>
+#include <SQLiteCpp/SQLiteCpp.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -210,4 +212,69 @@ TEST_F(MainWindowFixture, FirstStartWithoutADatabaseSaysSoAndOffersTheManager) {
         aMessages[0].startsWith("Before you can start logging you must select or create a new database."));
     EXPECT_TRUE(frmMain.Ctrl.bShowDBSelectWindow);
     EXPECT_FALSE(frmMain.btnConnect->isEnabled());
+}
+
+TEST_F(MainWindowFixture, AtStartTheUserIsToldWhyTheSettingsOrTheDatabaseCannotBeUsed) {
+    // A folder where the settings file belongs, and the settings' database lacks a column: one box each,
+    // naming the cause.
+    const QString sDB = Home.Path() + "/old.DB3";
+    {
+        TdbSQLite db;
+        ASSERT_TRUE(db.CreateSQLiteDB(sDB));
+        SQLite::Database(sDB.toStdString(), SQLite::OPEN_READWRITE)
+            .exec("ALTER TABLE qxr_sessions DROP COLUMN sTimeCodeEnd;");
+    }
+    ASSERT_TRUE(QDir().mkpath(frmMain.Ctrl.sINI));
+    frmMain.show();
+    ASSERT_TRUE(qxtest::WaitFor([&] { return !aMessages.empty(); }));
+    EXPECT_TRUE(aMessages[0].contains("could not be read: a folder is in its place"))
+        << aMessages[0].toStdString();
+    EXPECT_TRUE(aMessages[0].contains(frmMain.Ctrl.sINI));
+
+    // The same start with readable settings that name the database.
+    aMessages.clear();
+    QDir(frmMain.Ctrl.sINI).removeRecursively();
+    QFile Ini(frmMain.Ctrl.sINI);
+    ASSERT_TRUE(Ini.open(QIODevice::WriteOnly));
+    Ini.write(QStringLiteral("[Configuration]\nLastDB=%1\n").arg(sDB).toUtf8());
+    Ini.close();
+    TfrmMain frmNext;
+    frmNext.MessageBox->SetResponder([this](const TMessageBoxRequest& r) { return Answer(r); });
+    frmNext.show();
+    ASSERT_TRUE(qxtest::WaitFor([&] { return !aMessages.empty(); }));
+    EXPECT_TRUE(aMessages[0].startsWith("The database \"" + sDB + "\" could not be opened."))
+        << aMessages[0].toStdString();
+    EXPECT_TRUE(aMessages[0].contains("qxr_sessions.sTimeCodeEnd"));
+    EXPECT_FALSE(frmNext.btnConnect->isEnabled());
+}
+
+TEST_F(MainWindowFixture, RowsSavedByAnEarlierRunAreOfferedAndStoredOnYes) {
+    const QString sDB = Home.Path() + "/sessions.DB3";
+    {
+        TdbSQLite db;
+        ASSERT_TRUE(db.CreateSQLiteDB(sDB));
+    }
+    TStoreWrite w;
+    w.eKind = TStoreWrite::InsertLevel;
+    w.rLevel.sReportId = "S1";
+    w.rLevel.sTimeCode = "10:00:01:00";
+    {
+        QFile f(sDB + ".recovery");
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(EncodeStoreWrite(w) + '\n');
+    }
+    QDir().mkpath(frmMain.Ctrl.sDataFolder);
+    QFile Ini(frmMain.Ctrl.sINI);
+    ASSERT_TRUE(Ini.open(QIODevice::WriteOnly));
+    Ini.write(QStringLiteral("[Configuration]\nLastDB=%1\n").arg(sDB).toUtf8());
+    Ini.close();
+    iAnswer = kMsgResultYes;
+    frmMain.show();
+    ASSERT_TRUE(qxtest::WaitFor([&] { return !QFile::exists(sDB + ".recovery"); }));
+    ASSERT_EQ(aMessages.size(), 1u);
+    EXPECT_TRUE(aMessages[0].contains(sDB + ".recovery")) << aMessages[0].toStdString();
+    EXPECT_EQ(SQLite::Database(sDB.toStdString())
+                  .execAndGet("SELECT sTimeCode FROM qxr_loudness_levels;")
+                  .getString(),
+              "10:00:01:00");
 }

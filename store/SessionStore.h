@@ -1,0 +1,88 @@
+#pragma once
+
+#include "core/SessionTypes.h"
+#include "store/dbSQLite.h"
+
+#include <QElapsedTimer>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+// One write of the logging path, kept until the database has taken it.
+struct TStoreWrite {
+    enum TKind { InsertSession, UpdateSession, InsertLevel };
+    TKind eKind = InsertLevel;
+    // The database the write belongs to: the working database when it was made.
+    QString sDatabase;
+    TSessionInfo rSession;
+    TStoredLevel rLevel;
+    // Julian date of the moment the write was asked for (session rows; a level row carries its own).
+    double fStamp = 0.0;
+};
+
+// The logging path's writes to the session database, in the order they were given. A write the database
+// refuses (read-only file or folder, full disk, a lock held elsewhere, a table that lacks a column) is
+// kept, with every later one behind it, and retried by a timer that runs only while writes wait; each
+// attempt waits at most the connection's short busy time-out, and a long backlog is written in short
+// slices, so the window stays responsive. What still waits when the program closes goes to a recovery file
+// beside its database, which a later start imports.
+class TSessionStore : public QObject {
+    Q_OBJECT
+public:
+    // Retry period while writes wait, and the longest a slice of waiting writes may take.
+    static constexpr int kRetryMs = 500;
+    static constexpr int kSliceMs = 25;
+
+    explicit TSessionStore(TdbSQLite& rDB, QObject* parent = nullptr);
+
+    void InsertSession(const TSessionInfo& rSession);
+    void UpdateSession(const TSessionInfo& rSession);
+    void InsertLevel(const TStoredLevel& rRow);
+
+    int WaitingCount() const { return int(aWaiting.size()); }
+    // The database's reason for the last refusal while writes wait.
+    QString WaitingReason() const { return sReason; }
+    bool RetryRunning() const { return Retry.isActive(); }
+
+    // Tries the waiting writes once more, then saves the rest in the recovery files of their databases.
+    // Returns the files written; sError says why one could not be written (its writes then stay waiting).
+    QStringList SaveWaiting(QString& sError);
+    // The recovery file beside sDatabase; for writes given while no database was open, the spare file.
+    QString RecoveryFileOf(const QString& sDatabase) const;
+    void SetSpareRecoveryFile(const QString& sFile) { sSpareFile = sFile; }
+    // The recovery files that a start may import into the working database: its own and the spare one.
+    QStringList RecoveryFilesFound() const;
+    // Queues the writes of a recovery file, in their order, behind what waits; they go to the working
+    // database. The file is removed once they have all been written (or saved again at close), so a crash
+    // in between loses none. iTaken counts the writes taken, iSkipped the lines that did not read as one.
+    bool ImportRecovery(const QString& sFile, int& iTaken, int& iSkipped, QString& sError);
+
+Q_SIGNALS:
+    // The number of waiting writes or the reason changed; iWaiting 0: everything has been written.
+    void WaitingChanged(int iWaiting, const QString& sReason);
+
+private:
+    void Give(TStoreWrite rWrite);
+    bool Write(const TStoreWrite& rWrite);
+    // Writes waiting writes in order for at most one slice; stops at the first refusal.
+    void Flush();
+    void Notify();
+    // Appends the leading waiting writes of sDatabase to its recovery file and takes them off the queue.
+    bool SaveLeading(const QString& sDatabase, QString& sError);
+
+    TdbSQLite& rDB;
+    QList<TStoreWrite> aWaiting;
+    QString sReason;
+    QTimer Retry;
+    QString sSpareFile;
+    // Recovery files imported whose writes still wait.
+    QStringList slImported;
+    int iNotifiedCount = 0;
+    QString sNotifiedReason;
+};
+
+// The recovery file's lines: one JSON object a write. Reading never trusts the file: a line that does not
+// read as a write gives nothing.
+QByteArray EncodeStoreWrite(const TStoreWrite& rWrite);
+bool DecodeStoreWrite(const QByteArray& aLine, TStoreWrite& rWrite);

@@ -1,0 +1,335 @@
+#include "store/SessionStore.h"
+#include "tests/support/TestSupport.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <SQLiteCpp/SQLiteCpp.h>
+#include <csignal>
+#include <fcntl.h>
+#include <functional>
+#include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+const char* const kId = "0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9";
+
+// Sets or clears the immutable flag: a file or folder marked so cannot be written even by a privileged
+// user, who ignores permission bits.
+bool SetImmutable(const QString& sPath, bool bOn) {
+    const int fd = ::open(sPath.toStdString().c_str(), O_RDONLY);
+    if (fd < 0)
+        return false;
+    int iFlags = 0;
+    bool bDone = ::ioctl(fd, FS_IOC_GETFLAGS, &iFlags) == 0;
+    iFlags = bOn ? (iFlags | FS_IMMUTABLE_FL) : (iFlags & ~FS_IMMUTABLE_FL);
+    bDone = bDone && ::ioctl(fd, FS_IOC_SETFLAGS, &iFlags) == 0;
+    ::close(fd);
+    return bDone;
+}
+
+TSessionInfo Session() {
+    TSessionInfo r;
+    r.sReportID = kId;
+    r.sReportVersion = "1";
+    r.sShowTitle = "Evening News";
+    return r;
+}
+
+TStoredLevel Level(int iSecond) {
+    TStoredLevel r;
+    r.sReportId = kId;
+    r.sReportVersion = "1";
+    r.sTimeCode = QStringLiteral("10:00:%1:00").arg(iSecond, 2, 10, QChar('0'));
+    r.iPeakChannel = 1;
+    r.fInstantaneousPeak = -3.5;
+    r.fLoudnessHi = -20.0 - iSecond;
+    r.fLoudnessLo = -30.0;
+    r.fLoudnessInt = -23.0;
+    return r;
+}
+
+class SessionStoreTest : public ::testing::Test {
+public:
+    void SetUp() override {
+        sDB = dir.path() + "/sessions.DB3";
+        ASSERT_TRUE(db.CreateSQLiteDB(sDB));
+        ASSERT_TRUE(db.OpenSQLiteDB(sDB));
+    }
+    void TearDown() override {
+        // Whatever a failed test left marked must not keep the temporary folder from going.
+        SetImmutable(sDB, false);
+        SetImmutable(dir.path(), false);
+    }
+
+    SQLite::Database Peek() const { return SQLite::Database(sDB.toStdString(), SQLite::OPEN_READWRITE); }
+
+    // The level rows' timecodes in stored order.
+    QStringList StoredTimecodes() const {
+        auto peek = Peek();
+        SQLite::Statement q(peek, "SELECT sTimeCode FROM qxr_loudness_levels ORDER BY nId;");
+        QStringList sl;
+        while (q.executeStep())
+            sl << QString::fromStdString(q.getColumn(0).getString());
+        return sl;
+    }
+
+    QString SessionColumn(const char* sColumn) const {
+        auto peek = Peek();
+        SQLite::Statement q(peek, std::string("SELECT ") + sColumn + " FROM qxr_sessions WHERE sReportId=?;");
+        q.bind(1, kId);
+        if (!q.executeStep())
+            return QStringLiteral("<no row>");
+        return q.getColumn(0).isNull() ? QStringLiteral("<null>") : QString::fromStdString(q.getColumn(0));
+    }
+
+    QTemporaryDir dir;
+    QString sDB;
+    TdbSQLite db{kWindowBusyTimeoutMs};
+    TSessionStore store{db};
+    // The faults' own state: another program's connection holding the lock, the file size limit before.
+    std::unique_ptr<SQLite::Database> LockHolder;
+    rlimit rOldLimit{};
+};
+
+// A fault of the database that a write meets, made so that it really fails for a privileged user too.
+struct TStoreFault {
+    const char* sName;
+    // Makes the fault; false when this machine cannot make it.
+    std::function<bool(SessionStoreTest&)> fnApply;
+    std::function<void(SessionStoreTest&)> fnClear;
+    // Seconds the fault lasts while rows keep coming, one a second; 0 gives them at once.
+    int iSeconds = 0;
+};
+
+} // namespace
+
+TEST_F(SessionStoreTest, EveryFaultKeepsTheRowsInOrderAndWritesThemOnceCleared) {
+    const TStoreFault aFaults[] = {
+        {"read-only file (immutable)", [](SessionStoreTest& t) { return SetImmutable(t.sDB, true); },
+         [](SessionStoreTest& t) { SetImmutable(t.sDB, false); }},
+        {"read-only folder (immutable)", [](SessionStoreTest& t) { return SetImmutable(t.dir.path(), true); },
+         [](SessionStoreTest& t) { SetImmutable(t.dir.path(), false); }},
+        {"disk full (file size limit 0)",
+         [](SessionStoreTest& t) {
+             std::signal(SIGXFSZ, SIG_IGN);
+             getrlimit(RLIMIT_FSIZE, &t.rOldLimit);
+             rlimit rFull = t.rOldLimit;
+             rFull.rlim_cur = 0;
+             return setrlimit(RLIMIT_FSIZE, &rFull) == 0;
+         },
+         [](SessionStoreTest& t) { setrlimit(RLIMIT_FSIZE, &t.rOldLimit); }},
+        {"lock held 10 s by another connection",
+         [](SessionStoreTest& t) {
+             t.LockHolder = std::make_unique<SQLite::Database>(t.Peek());
+             t.LockHolder->exec("BEGIN EXCLUSIVE;");
+             return true;
+         },
+         [](SessionStoreTest& t) {
+             t.LockHolder->exec("ROLLBACK;");
+             t.LockHolder.reset();
+         },
+         10},
+        {"wrong schema (a level column renamed)",
+         [](SessionStoreTest& t) {
+             t.Peek().exec("ALTER TABLE qxr_loudness_levels RENAME COLUMN fLoudnessInt TO fGone;");
+             return true;
+         },
+         [](SessionStoreTest& t) {
+             t.Peek().exec("ALTER TABLE qxr_loudness_levels RENAME COLUMN fGone TO fLoudnessInt;");
+         }},
+    };
+    for (const TStoreFault& rFault : aFaults) {
+        SCOPED_TRACE(rFault.sName);
+        // Each fault starts from an empty database with a session already under way.
+        ASSERT_TRUE(db.CreateSQLiteDB(sDB));
+        ASSERT_TRUE(db.OpenSQLiteDB(sDB));
+        store.InsertSession(Session());
+        store.InsertLevel(Level(0));
+        ASSERT_EQ(store.WaitingCount(), 0);
+        EXPECT_FALSE(store.RetryRunning()) << "nothing waits, nothing runs";
+
+        if (!rFault.fnApply(*this)) {
+            ADD_FAILURE() << "this machine cannot make the fault";
+            continue;
+        }
+        QList<QPair<int, QString>> aSeen;
+        const auto Seen = QObject::connect(&store, &TSessionStore::WaitingChanged,
+                                           [&](int iWaiting, const QString& sReason) {
+                                               aSeen.append({iWaiting, sReason});
+                                           });
+        QElapsedTimer longest;
+        qint64 iLongestMs = 0;
+        const int iRows = rFault.iSeconds > 0 ? rFault.iSeconds : 5;
+        for (int i = 1; i <= iRows; ++i) {
+            longest.start();
+            store.InsertLevel(Level(i));
+            iLongestMs = std::max(iLongestMs, longest.elapsed());
+            if (rFault.iSeconds > 0) {
+                QElapsedTimer second;
+                second.start();
+                // The retry runs meanwhile, as in the program; it must never hold the caller up for long.
+                qxtest::WaitFor([&] { return second.elapsed() >= 1000; }, 1100);
+            }
+        }
+        store.UpdateSession(Session());
+        const int iWaiting = store.WaitingCount();
+        rFault.fnClear(*this);
+
+        EXPECT_EQ(iWaiting, iRows + 1) << "every row waits behind the first refused one";
+        ASSERT_FALSE(aSeen.isEmpty());
+        EXPECT_FALSE(aSeen.first().second.isEmpty()) << "the warning names the database's reason";
+        EXPECT_LT(iLongestMs, 1000) << "a write never holds the window for long";
+
+        ASSERT_TRUE(qxtest::WaitFor([&] { return store.WaitingCount() == 0; }, 5000))
+            << store.WaitingReason().toStdString();
+        EXPECT_EQ(aSeen.last().first, 0);
+        QObject::disconnect(Seen);
+        EXPECT_FALSE(store.RetryRunning());
+        QStringList slExpected;
+        for (int i = 0; i <= iRows; ++i)
+            slExpected << Level(i).sTimeCode;
+        EXPECT_EQ(StoredTimecodes(), slExpected);
+        EXPECT_EQ(SessionColumn("count(*)"), "1");
+    }
+}
+
+TEST_F(SessionStoreTest, LevelRowsKeepTheSessionsTimecodesCurrent) {
+    store.InsertSession(Session());
+    EXPECT_EQ(SessionColumn("sTimeCodeStart"), "<null>");
+    store.InsertLevel(Level(3));
+    EXPECT_EQ(SessionColumn("sTimeCodeStart"), "10:00:03:00");
+    EXPECT_EQ(SessionColumn("sTimeCodeEnd"), "10:00:03:00");
+    store.InsertLevel(Level(4));
+    store.InsertLevel(Level(5));
+    EXPECT_EQ(SessionColumn("sTimeCodeStart"), "10:00:03:00");
+    EXPECT_EQ(SessionColumn("sTimeCodeEnd"), "10:00:05:00");
+}
+
+TEST_F(SessionStoreTest, OpenRepairsSessionsCutOffByACrash) {
+    {
+        auto peek = Peek();
+        peek.exec("INSERT INTO qxr_sessions (sReportId) VALUES ('cut'),('empty'),('done');");
+        peek.exec("UPDATE qxr_sessions SET sTimeCodeStart='01:00:00:00',sTimeCodeEnd='02:00:00:00' WHERE "
+                  "sReportId='done';");
+        peek.exec("INSERT INTO qxr_loudness_levels (sReportId,sTimeCode) VALUES ('cut','10:00:01:00'),"
+                  "('done','10:00:01:00'),('cut','10:00:02:00'),('cut','10:00:03:00');");
+    }
+    ASSERT_TRUE(db.OpenSQLiteDB(sDB));
+    EXPECT_EQ(db.RepairedSessions(), 2);
+    auto peek = Peek();
+    SQLite::Statement q(peek, "SELECT sReportId,sTimeCodeStart,sTimeCodeEnd FROM qxr_sessions ORDER BY nId;");
+    QStringList sl;
+    while (q.executeStep())
+        sl << QString::fromStdString(q.getColumn(0).getString() + "|" + q.getColumn(1).getString() + "|" +
+                                     q.getColumn(2).getString());
+    EXPECT_EQ(sl, QStringList({"cut|10:00:01:00|10:00:03:00", "empty||", "done|01:00:00:00|02:00:00:00"}));
+
+    // A session that had no rows when repaired still takes its first row's timecode as its start.
+    TStoredLevel r = Level(7);
+    r.sReportId = "empty";
+    ASSERT_TRUE(db.InsertLevelRow(r));
+    SQLite::Statement e(peek, "SELECT sTimeCodeStart FROM qxr_sessions WHERE sReportId='empty';");
+    ASSERT_TRUE(e.executeStep());
+    EXPECT_EQ(e.getColumn(0).getString(), "10:00:07:00");
+    ASSERT_TRUE(db.OpenSQLiteDB(sDB));
+    EXPECT_EQ(db.RepairedSessions(), 0);
+}
+
+TEST_F(SessionStoreTest, OpenAndVerifyRefuseTablesThatLackColumnsAndNameThem) {
+    struct TCase {
+        const char* sChange;
+        QStringList slMissing;
+    };
+    const TCase aCases[] = {
+        {"ALTER TABLE qxr_sessions DROP COLUMN sTimeCodeEnd;", {"qxr_sessions.sTimeCodeEnd"}},
+        {"ALTER TABLE qxr_loudness_levels RENAME COLUMN fLoudnessHi TO fHigh;",
+         {"qxr_loudness_levels.fLoudnessHi"}},
+        {"DROP TABLE qxr_loudness_levels;", {"qxr_loudness_levels"}},
+    };
+    for (const TCase& c : aCases) {
+        SCOPED_TRACE(c.sChange);
+        ASSERT_TRUE(db.CreateSQLiteDB(sDB));
+        Peek().exec(c.sChange);
+        EXPECT_FALSE(db.OpenSQLiteDB(sDB));
+        EXPECT_EQ(db.MissingColumns(), c.slMissing);
+        EXPECT_TRUE(db.LastError().contains(c.slMissing.first()));
+        EXPECT_TRUE(db.DatabaseFileName().isEmpty()) << "nothing is written into a refused file";
+        if (c.slMissing.first().contains('.')) {
+            EXPECT_FALSE(db.VerifySQLiteDB(sDB));
+            EXPECT_EQ(db.MissingColumns(), c.slMissing);
+        }
+    }
+}
+
+TEST_F(SessionStoreTest, WaitingRowsGoToARecoveryFileAndAreImportedLater) {
+    store.InsertSession(Session());
+    store.InsertLevel(Level(0));
+    ASSERT_TRUE(SetImmutable(sDB, true));
+    for (int i = 1; i <= 3; ++i)
+        store.InsertLevel(Level(i));
+    store.UpdateSession(Session());
+    QString sError;
+    const QStringList slFiles = store.SaveWaiting(sError);
+    SetImmutable(sDB, false);
+    ASSERT_EQ(slFiles, QStringList{sDB + ".recovery"}) << sError.toStdString();
+    EXPECT_EQ(store.WaitingCount(), 0);
+    EXPECT_FALSE(store.RetryRunning());
+
+    // The next run, with the file writable again.
+    TdbSQLite next{kWindowBusyTimeoutMs};
+    ASSERT_TRUE(next.OpenSQLiteDB(sDB));
+    TSessionStore nextStore{next};
+    ASSERT_EQ(nextStore.RecoveryFilesFound(), slFiles);
+    int iTaken = 0;
+    int iSkipped = 0;
+    ASSERT_TRUE(nextStore.ImportRecovery(slFiles.first(), iTaken, iSkipped, sError));
+    EXPECT_EQ(iTaken, 4);
+    EXPECT_EQ(iSkipped, 0);
+    EXPECT_EQ(nextStore.WaitingCount(), 0);
+    EXPECT_FALSE(QFile::exists(slFiles.first()));
+    EXPECT_EQ(StoredTimecodes(), QStringList({"10:00:00:00", "10:00:01:00", "10:00:02:00", "10:00:03:00"}));
+}
+
+TEST_F(SessionStoreTest, RecoveryFileLinesAreUntrusted) {
+    TStoreWrite rGood;
+    rGood.rLevel = Level(9);
+    rGood.rLevel.fLoudnessInt = -23.456789012345678;
+    rGood.rLevel.fStamp = 2460000.25;
+    rGood.rLevel.sTimeCode = "10:00:09:00\"); DROP TABLE qxr_sessions; --";
+    rGood.fStamp = rGood.rLevel.fStamp;
+    TStoreWrite rNoSession = rGood;
+    rNoSession.rLevel.sReportId.clear();
+    const QByteArray aLines[] = {
+        "not json at all",
+        "{\"kind\":\"level\"}",
+        "{\"kind\":\"format disk\",\"id\":\"x\"}",
+        "[1,2,3]",
+        QByteArray(100 * 1024, 'x'),
+        EncodeStoreWrite(rNoSession),
+        EncodeStoreWrite(rGood),
+        "",
+    };
+    const QString sFile = sDB + ".recovery";
+    {
+        QFile f(sFile);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        for (const QByteArray& a : aLines)
+            f.write(a + '\n');
+    }
+    int iTaken = 0;
+    int iSkipped = 0;
+    QString sError;
+    ASSERT_TRUE(store.ImportRecovery(sFile, iTaken, iSkipped, sError));
+    EXPECT_EQ(iTaken, 1);
+    EXPECT_EQ(iSkipped, 6);
+    EXPECT_EQ(StoredTimecodes(), QStringList{rGood.rLevel.sTimeCode});
+    auto peek = Peek();
+    EXPECT_EQ(peek.execAndGet("SELECT fLoudnessInt FROM qxr_loudness_levels;").getDouble(),
+              -23.456789012345678);
+    EXPECT_EQ(peek.execAndGet("SELECT dtDateTime FROM qxr_loudness_levels;").getDouble(), 2460000.25);
+}
