@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <functional>
 
+class IAppServices;
 class QCheckBox;
 class QColorDialog;
 class QComboBox;
@@ -244,3 +245,6 @@ private:
     // Set while the data list is filled by the program rather than clicked.
     bool bFillingDataList = false;
 };
+
+// The options dialog's context as the program's services provide it.
+TOptionsContext OptionsContext(IAppServices& rServices);

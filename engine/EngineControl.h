@@ -1,9 +1,26 @@
 #pragma once
 
+#include <functional>
+
+class QObject;
+
 // How the main window steers the logging thread: engine commands, delivered safely to the thread, which
 // acts on them between its own operations.
 class IEngineControl {
 public:
     virtual ~IEngineControl() = default;
     virtual void ThreadSendMessage(int iCommand) = 0;
+};
+
+// A logging engine as its owner sees it: started once, steered by engine commands, released once its
+// thread has finished.
+class ILoggingEngine : public IEngineControl {
+public:
+    virtual void Start() = 0;
+    // The engine's thread has finished: the owner may destroy it without waiting.
+    virtual bool IsFinished() const = 0;
+    // Blocks until the engine's thread has finished.
+    virtual void Wait() = 0;
+    // fnFinished runs once on rContext's thread after the engine's thread has finished.
+    virtual void CallWhenFinished(QObject& rContext, std::function<void()> fnFinished) = 0;
 };

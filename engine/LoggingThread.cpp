@@ -1,6 +1,5 @@
 #include "engine/LoggingThread.h"
 
-#include "app/MainController.h"
 #include "core/EngineCodes.h"
 #include "engine/EngineMessages.h"
 #include "engine/UDPSender.h"
@@ -48,40 +47,7 @@ QString Field(double f) {
     return Field(FormatMessageReal(f));
 }
 
-engine::TTCControlSettings ToEngineTC(const TTimecodeControl& Main) {
-    engine::TTCControlSettings TC;
-    TC.OptionEnabled = Main.OptionEnabled;
-    TC.Enabled = Main.Enabled;
-    TC.EnabledStart = Main.EnabledStart;
-    TC.EnabledStop = Main.EnabledStop;
-    TC.SyncRTC = Main.SyncRTC;
-    TC.TCStart = Main.TCStart;
-    TC.TCStop = Main.TCStop;
-    return TC;
-}
-
 } // namespace
-
-TLoggingThreadSettings TLoggingThread::ReadMainSettings(const TMainController& Main) {
-    TLoggingThreadSettings s;
-    s.rSessionInfo = Main.rSessionInfo;
-    s.rActiveNetworkCFG = Main.Settings.rActiveNetworkCFG;
-    s.iUDPPort = Main.UDP.Port();
-    s.iTimeSource = Main.Settings.iTimesource;
-    s.TCCtrl = ToEngineTC(Main.Settings.TCCtrl);
-    s.sDataFolder = Main.sDataFolder;
-    return s;
-}
-
-TLoggingThread::TLoggingThread(TMainController& Main, const TTimingSettings& rTiming, int iThreadNo)
-    : TLoggingThread(
-          ReadMainSettings(Main),
-          [pMain = &Main](int iCode, const TPortOpenFailure& rPortFailure) {
-              QMetaObject::invokeMethod(
-                  pMain, [pMain, iCode, rPortFailure] { pMain->HandleEngineEvent(iCode, rPortFailure); },
-                  Qt::QueuedConnection);
-          },
-          [pMain = &Main] { return ToEngineTC(pMain->Settings.TCCtrl); }, rTiming, iThreadNo) {}
 
 TLoggingThread::TLoggingThread(const TLoggingThreadSettings& rSettings, TPostThreadEvent fnPostEventIn,
                                TReadTCControl fnReadTCControlIn, const TTimingSettings& rTimingIn,
@@ -102,6 +68,11 @@ TLoggingThread::~TLoggingThread() {
         EndWake.wait(Guard, [this] { return bRunEnded; });
     }
     wait();
+}
+
+void TLoggingThread::CallWhenFinished(QObject& rContext, std::function<void()> fnFinished) {
+    connect(this, &QThread::finished, &rContext, std::move(fnFinished),
+            Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
 }
 
 void TLoggingThread::ThreadSendMessage(int iCommand) {

@@ -18,7 +18,6 @@
 #include <memory>
 #include <mutex>
 
-class TMainController;
 class TqxMeterCom;
 class TInstrumentMemory;
 class TUDPSender;
@@ -47,7 +46,7 @@ struct TLoggingThreadSettings {
 // used on the logging thread only. Engine commands arrive on the main thread (ThreadSendMessage) and wait in
 // a locked queue until the thread takes them between its own meter operations; the state is an atomic written
 // by the thread alone. The owner must outlive the thread; destroying the object closes and joins it.
-class TLoggingThread : public QThread, public IEngineControl {
+class TLoggingThread : public QThread, public ILoggingEngine {
 public:
     // Posts an engine event to the main window; called on the logging thread, must not block. A port that
     // could not be opened (event 16) carries its cause.
@@ -55,17 +54,18 @@ public:
     // Reads the main window's timecode control; called on the main thread only.
     using TReadTCControl = std::function<engine::TTCControlSettings()>;
 
-    // The controller's copies, its message port, its engine event handler and timecode control.
-    TLoggingThread(TMainController& Main, const TTimingSettings& rTiming, int iThreadNo = 0);
     TLoggingThread(const TLoggingThreadSettings& rSettings, TPostThreadEvent fnPostEvent,
                    TReadTCControl fnReadTCControl, const TTimingSettings& rTiming, int iThreadNo = 0);
     ~TLoggingThread() override;
 
-    // The copies the thread takes from the main window; run on the main thread.
-    static TLoggingThreadSettings ReadMainSettings(const TMainController& Main);
-
     // Engine commands 104, 105, 110, 112 and 113; run on the main thread, never blocks on the meter.
     void ThreadSendMessage(int iCommand) override;
+
+    // ILoggingEngine: the thread's start and end as its owner sees them.
+    void Start() override { start(); }
+    bool IsFinished() const override { return isFinished(); }
+    void Wait() override { wait(); }
+    void CallWhenFinished(QObject& rContext, std::function<void()> fnFinished) override;
 
     int ThreadState() const { return iThreadState.load(); }
 

@@ -2,6 +2,7 @@
 #include "core/EngineCodes.h"
 #include "engine/EngineControl.h"
 #include "engine/EngineMessages.h"
+#include "tests/support/EngineDouble.h"
 #include "tests/support/TestSupport.h"
 
 #include <QProcess>
@@ -205,7 +206,7 @@ public:
 TEST_F(MainControllerFixture, EngineEventsDriveTheLoggingState) {
     TRecordingView View;
     Ctrl.SetView(&View);
-    Ctrl.LoggingThread = &View;
+    qxtest::ConnectEngine(Ctrl, View);
     Ctrl.Settings.rActiveNetworkCFG.iPort = 7;
     Ctrl.Settings.rActiveNetworkCFG.sHostName = "meter.local";
 
@@ -317,7 +318,7 @@ TEST_F(MainControllerFixture, EndOfLoggingFinishesTheStoredSession) {
 TEST_F(MainControllerFixture, ALinkLostWhileLoggingStillFinishesTheSession) {
     TRecordingView View;
     Ctrl.SetView(&View);
-    Ctrl.LoggingThread = &View;
+    qxtest::ConnectEngine(Ctrl, View);
     bool bEnded = false;
     QObject::connect(&Ctrl, &TMainController::LoggingThreadEnded, [&] { bEnded = true; });
     Ctrl.HandleLoudnessSetup("1|0|1|1|2|-70|1|-18|-1|1|");
@@ -326,7 +327,7 @@ TEST_F(MainControllerFixture, ALinkLostWhileLoggingStillFinishesTheSession) {
     Ctrl.HandleEngineEvent(kEventConnectionClosed);
 
     EXPECT_TRUE(bEnded);
-    EXPECT_EQ(Ctrl.LoggingThread, nullptr);
+    EXPECT_EQ(Ctrl.LoggingThread(), nullptr);
     EXPECT_TRUE(Ctrl.bCanCloseMain);
     EXPECT_FALSE(Ctrl.bLoggingInProgress);
     EXPECT_EQ(View.aGUIStates.back(), 0);

@@ -170,9 +170,9 @@ protected:
 
     void TearDown() override {
         // A test that failed half-way still ends its thread before the meter goes.
-        if (Ctrl.LoggingThread) {
+        if (Ctrl.LoggingThread()) {
             Ctrl.ThreadSendMessage(kEngineCommandClose);
-            qxtest::WaitFor([&] { return Ctrl.LoggingThread == nullptr; }, kWaitMs);
+            qxtest::WaitFor([&] { return Ctrl.LoggingThread() == nullptr; }, kWaitMs);
         }
         Sim.reset();
         NetworkMeter.reset();
@@ -250,7 +250,7 @@ protected:
     }
 
     bool WaitEnded() {
-        return qxtest::WaitFor([&] { return Ctrl.LoggingThread == nullptr; }, kWaitMs);
+        return qxtest::WaitFor([&] { return Ctrl.LoggingThread() == nullptr; }, kWaitMs);
     }
 
     // The events up to the first connection-closed are exactly aWanted, only closes follow, and the log holds
@@ -275,7 +275,7 @@ protected:
         for (const int i : Events)
             sl << QString::number(i);
         QString sState = QStringLiteral("none");
-        if (const auto* pThread = dynamic_cast<const TLoggingThread*>(Ctrl.LoggingThread))
+        if (const auto* pThread = dynamic_cast<const TLoggingThread*>(Ctrl.LoggingThread()))
             sState = QString::number(pThread->ThreadState());
         QString sMeter;
         if (Sim)
@@ -968,7 +968,7 @@ TEST_P(NetworkFailureTest, ReportsTheFailureAndEnds) {
         View.fnWhileAsked = [this] {
             EXPECT_TRUE(qxtest::WaitFor(
                 [this] {
-                    const auto* pThread = dynamic_cast<const TLoggingThread*>(Ctrl.LoggingThread);
+                    const auto* pThread = dynamic_cast<const TLoggingThread*>(Ctrl.LoggingThread());
                     return pThread == nullptr || pThread->isFinished();
                 },
                 kWaitMs));

@@ -27,7 +27,7 @@ protected:
         Windows.frmMain = &frmMain;
         Windows.frmOptions = frmOptions;
         frmMain.SetWindows(Windows);
-        frmOptions->SetContext(frmMain.OptionsContext());
+        frmOptions->SetContext(OptionsContext(frmMain));
         frmMain.UpdateGUIStrings();
     }
 
