@@ -2,7 +2,7 @@
 #include "dialogs/FormOptions.h"
 #include "dialogs/MessageBox.h"
 #include "engine/LiveChart.h"
-#include "tests/dialogs/DialogTestSupport.h"
+#include "tests/support/DialogTestSupport.h"
 #include "tests/support/TestSupport.h"
 
 #include <QAction>
