@@ -138,7 +138,7 @@ void TfrmMain::CreateMenus() {
 }
 
 void TfrmMain::CreateLoggingTab() {
-    LoggingView = new TLiveLoggingView(Ctrl, *this);
+    LoggingView = new TLiveLoggingView(Ctrl, *this, *this);
     tabLogging = LoggingView;
     PageCtrl->addTab(tabLogging, QString());
     btnConnect = LoggingView->btnConnect;
@@ -218,6 +218,9 @@ void TfrmMain::FormShow() {
 bool TfrmMain::ReadIni() {
     const bool bRead = Ctrl.ReadIni();
     ApplyWindowSettings();
+    // The language at start is no change to announce.
+    if (iAnnouncedLanguage < 0)
+        iAnnouncedLanguage = iLNG;
     return bRead;
 }
 
@@ -406,21 +409,6 @@ void TfrmMain::mnuOptionsClick() {
         Windows.frmOptions->exec();
 }
 
-TOptionsContext TfrmMain::OptionsContext() {
-    TOptionsContext r;
-    r.pSettings = &Ctrl.Settings;
-    r.sINI = Ctrl.sINI;
-    r.ShowMessageBox = [this](const QString& sText, int iKind, int iButtons) {
-        return ShowMessageBox(sText, iKind, iButtons);
-    };
-    r.SettingsChanged = [this] { ShowChangedSettings(); };
-    r.ReadDefaultSettings = [this] {
-        ReadIni();
-        ShowChangedSettings();
-    };
-    return r;
-}
-
 void TfrmMain::ShowChangedSettings() {
     const bool bOffered = Ctrl.Settings.TCCtrl.OptionEnabled;
     chkAutoStart->setVisible(bOffered);
@@ -438,6 +426,20 @@ void TfrmMain::ShowChangedSettings() {
         LoggingView->RefreshChartLoggingSettings();
         Chart->RefreshNow();
     }
+}
+
+void TfrmMain::NotifySettingsChanged() {
+    ShowChangedSettings();
+    if (iAnnouncedLanguage != iLNG) {
+        iAnnouncedLanguage = iLNG;
+        Q_EMIT ServiceSignals.LanguageChanged(iLNG);
+    }
+    Q_EMIT ServiceSignals.SettingsChanged();
+}
+
+void TfrmMain::ReloadSettings() {
+    ReadIni();
+    NotifySettingsChanged();
 }
 
 void TfrmMain::mnuTCControlClick() {
@@ -494,8 +496,14 @@ void TfrmMain::EndLongOperation() {
 
 void TfrmMain::ShowEntryMessage(int iEntry, int iKind, int iButtons, const QString& sArg,
                                 const QString& sDetail) {
+    ShowTextMessage(iEntry, iKind, iButtons, sArg, sDetail);
+}
+
+int TfrmMain::ShowTextMessage(int iEntry, int iKind, int iButtons, const QString& sArg,
+                              const QString& sDetail) {
     const QString sText = FormatText(GetText(iEntry, iLNG), {sArg});
-    ShowMessageBox(sDetail.isEmpty() ? sText : sText + QStringLiteral("\r\r") + sDetail, iKind, iButtons);
+    return ShowMessageBox(sDetail.isEmpty() ? sText : sText + QStringLiteral("\r\r") + sDetail, iKind,
+                          iButtons);
 }
 
 void TfrmMain::UpdateGUIStrings() {
@@ -617,12 +625,15 @@ bool TfrmMain::AskNewSessionInfo(TSessionTexts& rTexts) {
     return true;
 }
 
-void TfrmMain::ShowWaitWindow() {
-    if (!Windows.frmWait)
+void TfrmMain::ShowWait(const QString& sText, bool bFadeIn) {
+    TfrmWait* frmWait = Windows.frmWait;
+    if (!frmWait)
         return;
-    // Shown at the opacity it has (whole after its last close): connecting is short, and a window that
-    // fades in would barely be seen before it closes again.
-    Windows.frmWait->ShowWait();
+    if (bFadeIn)
+        frmWait->SetAlphaBlendValue(0);
+    if (!sText.isEmpty())
+        frmWait->SetWaitText(sText);
+    frmWait->ShowWait();
 }
 
 void TfrmMain::SetStatusText(int iPanel, const QString& sText) {

@@ -2,6 +2,7 @@
 
 #include "app/AppWindows.h"
 #include "app/MainController.h"
+#include "core/AppServices.h"
 #include "core/MainView.h"
 #include "engine/LiveLoggingView.h"
 #include "export/ExportMenu.h"
@@ -20,12 +21,13 @@ class QTabWidget;
 class QTableView;
 class QTableWidget;
 class TMessageBox;
-struct TOptionsContext;
 class TLevelTableExportSource;
 
 // The main window: the logging and database tabs, the main menu and the status bar. The program-wide state
-// lives in its controller `Ctrl`; the window presents it and delegates every decision.
+// lives in its controller `Ctrl`; the window presents it and delegates every decision. It is the program's
+// services (IAppServices) for every other window.
 class TfrmMain : public QMainWindow,
+                 public IAppServices,
                  public IMainView,
                  public ILiveLoggingHost,
                  public IDatabaseViewHost,
@@ -54,13 +56,27 @@ public:
     // Puts the window's placement into the settings and writes them; a failure reaches the user.
     void WriteIni();
     void SetMainGUI(int iState) override;
-    // What the options dialog needs of this window: the settings, the settings file, the message box, and
-    // the window's answers to changed or restored settings.
-    TOptionsContext OptionsContext();
     // Shows what the options dialog may have changed: timecode control offered or not, the language, the
     // level table's colours and columns, the live chart's pens and axes.
     void ShowChangedSettings();
+
+    // IAppServices
     int ShowMessageBox(const QString& sText, int iKind, int iButtons) override;
+    int ShowTextMessage(int iEntry, int iKind, int iButtons, const QString& sArg = QString(),
+                        const QString& sDetail = QString()) override;
+    int Language() const override { return iLNG; }
+    void SetStatusText(int iPanel, const QString& sText) override;
+    void ShowWait(const QString& sText, bool bFadeIn) override;
+    void CloseWaitWindow() override;
+    void AddLog(const QString& sLine) override { Ctrl.AddLog(-1, sLine); }
+    TSettings& Settings() override { return Ctrl.Settings; }
+    QString SettingsFile() const override { return Ctrl.sINI; }
+    QString DataFolder() const override { return Ctrl.sDataFolder; }
+    void NotifySettingsChanged() override;
+    void ReloadSettings() override;
+    TAppServiceSignals& Signals() override { return ServiceSignals; }
+    void BeginLongOperation(int iEntry) override;
+    void EndLongOperation() override;
 
     TMainController Ctrl;
     // The interface language: 0 English, 1 Danish (held with the settings).
@@ -164,16 +180,13 @@ private:
     void SetStatusPicture(TStatusPicture ePicture) override;
     void SetStartButtonCaption(int iEntry) override;
     bool IsPauseAvailable() const override;
-    void SetStatusText(int iPanel, const QString& sText) override;
     void SetWaitTextEntry(int iEntry) override;
-    void CloseWaitWindow() override;
     void CheckSessionInfoChanges(TSessionInfo& rSessionInfo) override;
     bool ConfirmEntry(int iEntry, const QString& sArg) override;
 
     // ILiveLoggingHost
     void ShowInstrumentManager() override;
     bool AskNewSessionInfo(TSessionTexts& rTexts) override;
-    void ShowWaitWindow() override;
     void ShowEntryMessage(int iEntry, int iKind, int iButtons, const QString& sArg,
                           const QString& sDetail) override;
 
@@ -182,9 +195,10 @@ private:
     bool EditSelectedSessionInfo() override;
     bool AskSessionFilter(TSQLFilter& rFilter) override;
     bool AskDataFilter(const QString& sUnit) override;
-    void BeginLongOperation(int iEntry) override;
-    void EndLongOperation() override;
 
+    TAppServiceSignals ServiceSignals;
+    // The language the last settings change announced.
+    int iAnnouncedLanguage = -1;
     bool bShown = false;
     bool bAnswerYesToQuit = false;
     bool bClosing = false;

@@ -47,13 +47,37 @@ QString BuildInstrumentText(const TUDPInstrumentInfo& r) {
            QString::number(r.iFPGAVersion) + '|';
 }
 
-TMainController::TMainController(QObject* parent) : QObject(parent) {
+namespace {
+
+engine::TTCControlSettings ToEngineTC(const TTimecodeControl& Main) {
+    engine::TTCControlSettings TC;
+    TC.OptionEnabled = Main.OptionEnabled;
+    TC.Enabled = Main.Enabled;
+    TC.EnabledStart = Main.EnabledStart;
+    TC.EnabledStop = Main.EnabledStop;
+    TC.SyncRTC = Main.SyncRTC;
+    TC.TCStart = Main.TCStart;
+    TC.TCStop = Main.TCStop;
+    return TC;
+}
+
+std::unique_ptr<ILoggingEngine> MakeLoggingThread(const TLoggingThreadSettings& rSettings,
+                                                  TLoggingThread::TPostThreadEvent fnPostEvent,
+                                                  TLoggingThread::TReadTCControl fnReadTCControl,
+                                                  const TTimingSettings& rTiming) {
+    return std::make_unique<TLoggingThread>(rSettings, std::move(fnPostEvent), std::move(fnReadTCControl),
+                                            rTiming);
+}
+
+} // namespace
+
+TMainController::TMainController(QObject* parent) : QObject(parent), fnEngineFactory(MakeLoggingThread) {
     connect(&UDP, &TMessagePort::DatagramReceived, this, &TMainController::UDPUDPRead);
     // Only the logging thread's sender is heard, unless the user lets other programs in. The thread this
     // controller made is heard until it is released: its last log lines follow its closing state.
     UDP.SetSenderCheck([this](const TDatagramSender& Sender) {
         return Settings.bAcceptExternalMessages ||
-               (LoggingThread && Sender.IsLoopbackPort(LoggingThread->MessageSenderPort())) ||
+               (pActiveThread && Sender.IsLoopbackPort(pActiveThread->MessageSenderPort())) ||
                (pLoggingThread && Sender.IsLoopbackPort(pLoggingThread->MessageSenderPort()));
     });
     connect(&UDP, &TMessagePort::ForeignDatagramsDropped, this,
@@ -67,7 +91,7 @@ TMainController::TMainController(QObject* parent) : QObject(parent) {
 
 TMainController::~TMainController() {
     SaveWaitingRows();
-    LoggingThread = nullptr;
+    pActiveThread = nullptr;
     if (!pLoggingThread)
         return;
     pLoggingThread->ThreadSendMessage(kEngineCommandClose);
@@ -83,28 +107,51 @@ TMainController::~TMainController() {
     pLoggingThread.reset();
 }
 
+void TMainController::SetLoggingEngineFactory(TLoggingEngineFactory fnFactory) {
+    fnEngineFactory = fnFactory ? std::move(fnFactory) : MakeLoggingThread;
+}
+
+TLoggingThreadSettings TMainController::LoggingThreadSettings() const {
+    TLoggingThreadSettings s;
+    s.rSessionInfo = rSessionInfo;
+    s.rActiveNetworkCFG = Settings.rActiveNetworkCFG;
+    s.iUDPPort = UDP.Port();
+    s.iTimeSource = Settings.iTimesource;
+    s.TCCtrl = ToEngineTC(Settings.TCCtrl);
+    s.sDataFolder = sDataFolder;
+    return s;
+}
+
 bool TMainController::ConnectInstrument(const TTimingSettings& rTiming) {
     if (pLoggingThread) {
-        if (!pLoggingThread->isFinished())
+        if (!pLoggingThread->IsFinished())
             return false;
-        pLoggingThread->wait();
+        pLoggingThread->Wait();
         pLoggingThread.reset();
     }
-    pLoggingThread = std::make_unique<TLoggingThread>(*this, rTiming);
-    LoggingThread = pLoggingThread.get();
-    pLoggingThread->start();
+    // Events come back as queued calls on this object's thread; the timecode control is read there too.
+    const auto fnPostEvent = [this](int iCode, const TPortOpenFailure& rPortFailure) {
+        QMetaObject::invokeMethod(
+            this, [this, iCode, rPortFailure] { HandleEngineEvent(iCode, rPortFailure); },
+            Qt::QueuedConnection);
+    };
+    const auto fnReadTCControl = [this] { return ToEngineTC(Settings.TCCtrl); };
+    pLoggingThread = fnEngineFactory(LoggingThreadSettings(), fnPostEvent, fnReadTCControl, rTiming);
+    pActiveThread = pLoggingThread.get();
+    pLoggingThread->Start();
     return true;
 }
 
 void TMainController::ReleaseLoggingThread() {
-    if (!pLoggingThread || LoggingThread == pLoggingThread.get())
+    if (!pLoggingThread || pActiveThread == pLoggingThread.get())
         return;
-    // Connected before the test, so a thread that finishes in between is still seen.
-    connect(pLoggingThread.get(), &QThread::finished, this, &TMainController::ReleaseLoggingThread,
-            Qt::ConnectionType(Qt::QueuedConnection | Qt::UniqueConnection));
-    if (!pLoggingThread->isFinished())
-        return;
-    pLoggingThread->wait();
+    if (!pLoggingThread->IsFinished()) {
+        // Asked before the test, so a thread that finishes in between is still seen.
+        pLoggingThread->CallWhenFinished(*this, [this] { ReleaseLoggingThread(); });
+        if (!pLoggingThread->IsFinished())
+            return;
+    }
+    pLoggingThread->Wait();
     pLoggingThread.reset();
 }
 
@@ -173,8 +220,8 @@ bool TMainController::RecoverSettings() {
 }
 
 void TMainController::ThreadSendMessage(int iCommand) {
-    if (LoggingThread)
-        LoggingThread->ThreadSendMessage(iCommand);
+    if (pActiveThread)
+        pActiveThread->ThreadSendMessage(iCommand);
 }
 
 void TMainController::DisconnectInstrument() {
@@ -338,8 +385,8 @@ void TMainController::HandleEvent(int iCode, const TPortOpenFailure& rPortFailur
         bLoggingInProgress = false;
         bCanCloseMain = true;
         View->CloseWaitWindow();
-        if (LoggingThread) {
-            LoggingThread = nullptr;
+        if (pActiveThread) {
+            pActiveThread = nullptr;
             Q_EMIT LoggingThreadEnded();
         }
         View->SetMainGUI(kGUINoInstrument);

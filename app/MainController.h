@@ -7,6 +7,8 @@
 #include "core/SessionTypes.h"
 #include "core/Settings.h"
 #include "core/Timing.h"
+#include "engine/LoggingControl.h"
+#include "engine/LoggingThread.h"
 #include "engine/MessagePort.h"
 #include "meter/PortOpenError.h"
 #include "store/SessionStore.h"
@@ -14,17 +16,22 @@
 
 #include <QList>
 #include <QObject>
+#include <functional>
 #include <memory>
-
-class IEngineControl;
-class TLoggingThread;
 
 // The main window's program-wide state and its reactions to the logging engine: engine events, the text
 // messages of the loopback port, the session rows they create and finish. It holds no widgets; the window
 // presents through IMainView.
-class TMainController : public QObject {
+class TMainController : public QObject, public ILoggingControl {
     Q_OBJECT
 public:
+    // Makes the logging engine of one connection from the thread's settings record, its event poster, its
+    // timecode control reader and its waits. The program's factory makes a TLoggingThread; a test makes
+    // one of its own.
+    using TLoggingEngineFactory = std::function<std::unique_ptr<ILoggingEngine>(
+        const TLoggingThreadSettings& rSettings, TLoggingThread::TPostThreadEvent fnPostEvent,
+        TLoggingThread::TReadTCControl fnReadTCControl, const TTimingSettings& rTiming)>;
+
     explicit TMainController(QObject* parent = nullptr);
     // Closes and joins a logging thread that still runs, waiting for it at most kThreadEndWaitMs.
     ~TMainController() override;
@@ -34,6 +41,8 @@ public:
     static constexpr int kThreadEndWaitMs = 700;
 
     void SetView(IMainView* pView) { View = pView ? pView : &NullView; }
+    // Replaces the factory the connect button's logging thread comes from; empty restores the program's.
+    void SetLoggingEngineFactory(TLoggingEngineFactory fnFactory);
 
     // Fixes the data folder sDataFolder (created with its parents), the settings path and the log mirror,
     // and binds the message port from 50001 upwards. False when no port could be bound; the program then
@@ -66,14 +75,26 @@ public:
     void HandleTimeCode(const QString& sText);
 
     // Posts an engine command to the logging thread; reaches nobody when none exists.
-    void ThreadSendMessage(int iCommand);
+    void ThreadSendMessage(int iCommand) override;
     // Tells the logging thread to end and stores the running session's record. The thread stays known
     // until it reports its end (event 9), so that its owner releases it then.
-    void DisconnectInstrument();
+    void DisconnectInstrument() override;
 
     // The connect button: creates the logging thread for the active instrument (Settings.rActiveNetworkCFG)
     // from the settings held now and starts it. False when a thread still exists; nothing will then report.
-    bool ConnectInstrument(const TTimingSettings& rTiming = TTimingSettings());
+    bool ConnectInstrument(const TTimingSettings& rTiming = TTimingSettings()) override;
+    // What the logging thread copies at its creation: the session record, the active instrument, the
+    // message port, the time source, the timecode control and the data folder.
+    TLoggingThreadSettings LoggingThreadSettings() const;
+
+    // The logging thread while one exists: from its creation until it reports its end (event 9).
+    IEngineControl* LoggingThread() const { return pActiveThread; }
+    bool HasLoggingThread() const override { return pActiveThread != nullptr; }
+    bool IsLoggingInProgress() const override { return bLoggingInProgress; }
+    const TSessionInfo& SessionInfo() const override { return rSessionInfo; }
+    void SetSessionInfo(const TSessionInfo& rInfo) override { rSessionInfo = rInfo; }
+    const TUDPInstrumentInfo& InstrumentInfo() const override { return rInstrumentInfo; }
+    const TMainLoudnessData& LoudnessData() const override { return rLoudnessData; }
 
     // Closing: the writes still waiting for the database go to recovery files, and the log says where.
     void SaveWaitingRows();
@@ -104,8 +125,6 @@ public:
     QString sCurrentSession;
     bool bLoggingInProgress = false;
     bool bCanCloseMain = false;
-    // The logging thread while one exists; set by whoever creates it, cleared at event 9.
-    IEngineControl* LoggingThread = nullptr;
 
 Q_SIGNALS:
     // The logging thread has ended (event 9): its owner may release it.
@@ -137,8 +156,10 @@ private:
     bool bHandlingEvent = false;
     // The reason the log last gave for waiting writes.
     QString sLoggedStoreReason;
-    // The logging thread this controller created; LoggingThread points at it while it runs.
-    std::unique_ptr<TLoggingThread> pLoggingThread;
+    TLoggingEngineFactory fnEngineFactory;
+    // The logging thread this controller created; pActiveThread points at it until it reports its end.
+    std::unique_ptr<ILoggingEngine> pLoggingThread;
+    IEngineControl* pActiveThread = nullptr;
 };
 
 // A new session identifier: 36 upper-case hexadecimal digits and dashes.

@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
     Windows.frmTCControl = new TfrmTCControl(&frmMain);
     Windows.frmSplash->show();
     Windows.frmSplash->repaint();
-    Windows.frmDBSelect = new TfrmDBSelect(&frmMain);
+    Windows.frmDBSelect = new TfrmDBSelect(frmMain, frmMain.Ctrl.SQLConnection, &frmMain);
     Windows.frmSessionInfo = new TfrmSessionInfo(&frmMain);
     Windows.frmInstrumentSelect = new TfrmInstrumentSelect(&frmMain);
     Windows.frmAddNetworkInstrument = new TfrmAddNetworkInstrument(&frmMain);
@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
     const TInstrumentManagerContext rInstrumentContext = InstrumentManagerContext(frmMain);
     Windows.frmAddNetworkInstrument->SetContext(rInstrumentContext);
     Windows.frmInstrumentSelect->SetContext(rInstrumentContext, Windows.frmAddNetworkInstrument);
-    Windows.frmOptions->SetContext(frmMain.OptionsContext());
+    Windows.frmOptions->SetContext(OptionsContext(frmMain));
     Windows.frmAbout->SetContext(&frmMain.Ctrl.rInstrumentInfo);
     for (QWidget* Window : std::initializer_list<QWidget*>{Windows.frmDBSelect, Windows.frmInstrumentSelect,
                                                            Windows.frmChart, Windows.frmFilter})

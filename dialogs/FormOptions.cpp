@@ -1,5 +1,6 @@
 #include "dialogs/FormOptions.h"
 
+#include "core/AppServices.h"
 #include "core/Drawing.h"
 #include "core/MainView.h"
 #include "core/MessageBoxLayout.h"
@@ -204,6 +205,18 @@ void TfrmOptions::CreateControls() {
 
 void TfrmOptions::SetContext(TOptionsContext rContext) {
     Context = std::move(rContext);
+}
+
+TOptionsContext OptionsContext(IAppServices& rServices) {
+    TOptionsContext r;
+    r.pSettings = &rServices.Settings();
+    r.sINI = rServices.SettingsFile();
+    r.ShowMessageBox = [&rServices](const QString& sText, int iKind, int iButtons) {
+        return rServices.ShowMessageBox(sText, iKind, iButtons);
+    };
+    r.SettingsChanged = [&rServices] { rServices.NotifySettingsChanged(); };
+    r.ReadDefaultSettings = [&rServices] { rServices.ReloadSettings(); };
+    return r;
 }
 
 void TfrmOptions::CreatePages() {

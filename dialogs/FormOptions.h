@@ -6,6 +6,7 @@
 
 #include <functional>
 
+class IAppServices;
 class QCheckBox;
 class QColorDialog;
 class QComboBox;
@@ -247,3 +248,6 @@ private:
     // The main window's last state, applied when the controls are built (0: no instrument).
     int iMainGUIState = 0;
 };
+
+// The options dialog's context as the program's services provide it.
+TOptionsContext OptionsContext(IAppServices& rServices);

@@ -1,6 +1,6 @@
 #include "engine/LiveLoggingView.h"
 
-#include "app/MainController.h"
+#include "core/AppServices.h"
 #include "core/Drawing.h"
 #include "core/EngineCodes.h"
 #include "core/GridLayouts.h"
@@ -178,13 +178,14 @@ QColor InstrumentStatusColor(const QString& sText, int iLNG) {
     return Qt::black;
 }
 
-TLiveLoggingView::TLiveLoggingView(TMainController& rCtrl, ILiveLoggingHost& rHost, QWidget* parent)
-    : QWidget(parent), Ctrl(rCtrl), Host(rHost) {
+TLiveLoggingView::TLiveLoggingView(ILoggingControl& rControl, IAppServices& rServices,
+                                   ILiveLoggingHost& rHost, QWidget* parent)
+    : QWidget(parent), Control(rControl), Services(rServices), Host(rHost) {
     CreateControls();
 }
 
 QString TLiveLoggingView::T(int iEntry) const {
-    return GetText(iEntry, Ctrl.Settings.iLNG);
+    return GetText(iEntry, Services.Language());
 }
 
 void TLiveLoggingView::CreateControls() {
@@ -276,67 +277,70 @@ void TLiveLoggingView::SetStartButtonPause(bool bPause) {
 }
 
 void TLiveLoggingView::btnConnectClick() {
-    if (Ctrl.LoggingThread) {
-        Ctrl.DisconnectInstrument();
-        Host.SetMainGUI(kGUIConnected);
+    if (Control.HasLoggingThread()) {
+        Control.DisconnectInstrument();
+        Services.SetMainGUI(kGUIConnected);
         SetConnectButton(false);
         // The connection is closing: a start now would reach a thread that is ending.
         btnStartLog->setEnabled(false);
         return;
     }
-    if (!InstrumentChosen(Ctrl.Settings.rActiveNetworkCFG)) {
-        Host.ShowMessageBox(T(kTxtSelectInstrumentFirst), kMsgInformation, kMsgBtnOK);
+    if (!InstrumentChosen(Services.Settings().rActiveNetworkCFG)) {
+        Services.ShowMessageBox(T(kTxtSelectInstrumentFirst), kMsgInformation, kMsgBtnOK);
         Host.ShowInstrumentManager();
         UpdateSGInstrumentInfo();
-        if (!InstrumentChosen(Ctrl.Settings.rActiveNetworkCFG))
+        if (!InstrumentChosen(Services.Settings().rActiveNetworkCFG))
             return;
     }
-    Host.SetMainGUI(kGUIConnecting);
-    Host.ShowWaitWindow();
-    if (!Ctrl.ConnectInstrument()) {
+    Services.SetMainGUI(kGUIConnecting);
+    // Shown at the opacity it has (whole after its last close): connecting is short, and a window that
+    // fades in would barely be seen before it closes again.
+    Services.ShowWait(QString(), false);
+    if (!Control.ConnectInstrument()) {
         // No logging thread could be made: nothing will ever report, so the tab must not wait for it.
-        Host.CloseWaitWindow();
-        Host.SetMainGUI(kGUINoInstrument);
+        Services.CloseWaitWindow();
+        Services.SetMainGUI(kGUINoInstrument);
     }
 }
 
 void TLiveLoggingView::btnStartLogClick() {
-    if (Ctrl.bLoggingInProgress) {
-        Ctrl.ThreadSendMessage(kEngineCommandPause);
+    if (Control.IsLoggingInProgress()) {
+        Control.ThreadSendMessage(kEngineCommandPause);
         return;
     }
-    TSettings& rSettings = Ctrl.Settings;
+    const TSettings& rSettings = Services.Settings();
     const bool bAsk = rSettings.bAskForSessionInfo;
     TSessionTexts rTexts;
     const bool bConfirmed = !bAsk || Host.AskNewSessionInfo(rTexts);
     sgSessionInfo->SetEditable(rSettings.bAllowSessionInfoEdit);
     if (!bConfirmed)
         return;
-    Host.SetMainGUI(kGUILogging);
+    Services.SetMainGUI(kGUILogging);
 
-    TSessionInfo& r = Ctrl.rSessionInfo;
+    TSessionInfo r = Control.SessionInfo();
     if (bAsk) {
         if (!VerifySessionTexts(rTexts))
-            Host.ShowMessageBox(ForbiddenCharsMessage(Ctrl.Settings.iLNG), kMsgError, kMsgBtnOK);
+            Services.ShowMessageBox(ForbiddenCharsMessage(Services.Language()), kMsgError, kMsgBtnOK);
         SetSessionTexts(r, rTexts);
     }
     r.sTimeCodeStart.clear();
     r.sTimeCodeEnd.clear();
-    SetUnnamedTitle(r.sShowTitle, Ctrl.Settings.iLNG);
+    SetUnnamedTitle(r.sShowTitle, Services.Language());
+    Control.SetSessionInfo(r);
     UpdateSGSessionInfo();
-    Ctrl.ThreadSendMessage(kEngineCommandStart);
+    Control.ThreadSendMessage(kEngineCommandStart);
     UpdateSGInstrumentInfo();
 }
 
 void TLiveLoggingView::btnStopLogClick() {
-    Ctrl.ThreadSendMessage(kEngineCommandStop);
+    Control.ThreadSendMessage(kEngineCommandStop);
     tmrBlink->stop();
     lblTimeCode->setVisible(true);
 }
 
 void TLiveLoggingView::chkAutoStartClick() {
-    Ctrl.Settings.TCCtrl.Enabled = chkAutoStart->isChecked();
-    Ctrl.ThreadSendMessage(kEngineCommandTCChanged);
+    Services.Settings().TCCtrl.Enabled = chkAutoStart->isChecked();
+    Control.ThreadSendMessage(kEngineCommandTCChanged);
 }
 
 void TLiveLoggingView::tmrBlinkTimer() {
@@ -346,7 +350,7 @@ void TLiveLoggingView::tmrBlinkTimer() {
 }
 
 bool TLiveLoggingView::IsPauseAvailable() const {
-    const TUDPInstrumentInfo& r = Ctrl.rInstrumentInfo;
+    const TUDPInstrumentInfo& r = Control.InstrumentInfo();
     // Major and minor are each compared on their own, as the meters' release notes count them.
     switch (r.iTypeNo) {
     case 21:
@@ -409,7 +413,7 @@ void TLiveLoggingView::SetMainGUI(int iState) {
 
 void TLiveLoggingView::UpdateGUIStrings() {
     chkAutoStart->setText(T(kTxtTimecodeControlled));
-    SetConnectButton(Ctrl.LoggingThread != nullptr);
+    SetConnectButton(Control.HasLoggingThread());
     // The start button keeps its meaning (start, pause or resume) in the new language.
     SetStartButtonCaption(iStartCaption);
     btnStopLog->setText(T(kTxtStopLogging));
@@ -446,22 +450,22 @@ void TLiveLoggingView::ApplyGridLabels() {
     };
     Apply(sgSessionInfo, SessionInfoLabels(), kSessionInfoRows - 1);
     Apply(sgLoudnessCFG, LoudnessCFGLabels(), kLoudnessCFGRows - 1);
-    Apply(sgLoudnessData, LoudnessDataLabels(Ctrl.Settings.DataOptions), kDataGridLastRow);
+    Apply(sgLoudnessData, LoudnessDataLabels(Services.Settings().DataOptions), kDataGridLastRow);
     UpdateSGInstrumentInfo();
     sgInstrumentInfo->FitColumns();
     ShowLoudnessValues();
 }
 
 void TLiveLoggingView::UpdateSGSessionInfo() {
-    const TSessionInfo& r = Ctrl.rSessionInfo;
+    const TSessionInfo& r = Control.SessionInfo();
     const QString aValues[] = {r.sShowTitle, r.sShowNumber, r.sOperatorName, r.sFormat, r.sNotes};
     for (int i = 0; i < 5; ++i)
         sgSessionInfo->SetCell(i + 1, 1, aValues[i]);
 }
 
 void TLiveLoggingView::UpdateSGInstrumentInfo() {
-    const TInstrumentInfo& rInfo = Ctrl.Settings.rActiveNetworkCFG;
-    const TTimecodeControl& rTC = Ctrl.Settings.TCCtrl;
+    const TInstrumentInfo& rInfo = Services.Settings().rActiveNetworkCFG;
+    const TTimecodeControl& rTC = Services.Settings().TCCtrl;
     TInfoGrid* g = sgInstrumentInfo;
     g->SetTitle(T(kTxtInstrumentInformation));
     const QString sSerialNo = rInfo.iSerialNo > 0 ? QString::number(rInfo.iSerialNo) : QString();
@@ -469,12 +473,12 @@ void TLiveLoggingView::UpdateSGInstrumentInfo() {
         g->SetCell(kRowName, 0, T(kTxtInstrumentTypeLabel));
         g->SetCell(kRowPort, 0, T(kTxtPortLabel));
         g->SetCell(kRowPort, 1, QStringLiteral("COM") + QString::number(rInfo.iPort));
-        Host.SetStatusText(3, QStringLiteral("COM") + QString::number(rInfo.iPort));
+        Services.SetStatusText(3, QStringLiteral("COM") + QString::number(rInfo.iPort));
     } else {
         g->SetCell(kRowName, 0, T(kTxtInstrumentNameLabel));
         g->SetCell(kRowPort, 0, T(kTxtHostNameLabel));
         g->SetCell(kRowPort, 1, rInfo.sHostName);
-        Host.SetStatusText(3, rInfo.sHostName);
+        Services.SetStatusText(3, rInfo.sHostName);
     }
     g->SetCell(kRowSerialNo, 0, T(kTxtSerialNumberLabel));
     g->SetCell(kRowStatus, 0, T(kTxtStatusLabel));
@@ -510,7 +514,7 @@ void TLiveLoggingView::UpdateSGInstrumentInfo() {
         break;
     }
     g->SetCellStyle(kRowStatus, 1,
-                    {InstrumentStatusColor(g->Cell(kRowStatus, 1), Ctrl.Settings.iLNG), true, {}, {}});
+                    {InstrumentStatusColor(g->Cell(kRowStatus, 1), Services.Language()), true, {}, {}});
 
     const bool bAutostop =
         (rInfo.iLoggingStatus == kStatusLogging || rInfo.iLoggingStatus == kStatusWaitingStopTC) &&
@@ -519,7 +523,7 @@ void TLiveLoggingView::UpdateSGInstrumentInfo() {
 }
 
 void TLiveLoggingView::UpdateSGLoudnessSetup() {
-    const TLoudnessSetup& s = Ctrl.rSessionInfo.rLoudnessSetup;
+    const TLoudnessSetup& s = Control.SessionInfo().rLoudnessSetup;
     const QString sScale = ScaleModeName(s.iScaleMode);
     const QString aValues[] = {
         PeakModeName(s.iPeakMode),
@@ -538,7 +542,7 @@ void TLiveLoggingView::UpdateSGLoudnessSetup() {
 }
 
 void TLiveLoggingView::ShowLoudnessValues() {
-    const TMainLoudnessData& r = Ctrl.rLoudnessData;
+    const TMainLoudnessData& r = Control.LoudnessData();
     TInfoGrid* g = sgLoudnessData;
     for (int iRow = 1; iRow <= kLoudnessDataLastValueRow; ++iRow)
         g->SetCellStyle(iRow, 1, {});
@@ -547,7 +551,7 @@ void TLiveLoggingView::ShowLoudnessValues() {
         return;
     }
     int iRow = 1;
-    for (const int iLabel : LoudnessDataLabels(Ctrl.Settings.DataOptions).aRowLabels) {
+    for (const int iLabel : LoudnessDataLabels(Services.Settings().DataOptions).aRowLabels) {
         QString sValue;
         bool bPeakRow = false;
         switch (iLabel) {
@@ -589,7 +593,7 @@ void TLiveLoggingView::ShowLoudnessValues() {
 
 void TLiveLoggingView::UpdateSGLoudnessData() {
     ShowLoudnessValues();
-    const TMainLoudnessData& r = Ctrl.rLoudnessData;
+    const TMainLoudnessData& r = Control.LoudnessData();
     if (r.sTimeCode.isEmpty())
         return;
     ChartLogging->AddPoint(r.sTimeCode, r.nInstantaneousPeak, r.nLoudnessIntegrating, r.nLoudnessHi);
@@ -646,9 +650,9 @@ void TLiveLoggingView::SetStartButtonCaption(int iEntry) {
 }
 
 void TLiveLoggingView::RefreshChartLoggingSettings() {
-    const int iScaleMode = Ctrl.rSessionInfo.rLoudnessSetup.iScaleMode;
-    ApplyLevelChartSettings(*ChartLogging, Ctrl.Settings.rChartOptions, iScaleMode, ScaleModeName(iScaleMode),
-                            kTxtShortTermMax, true, Ctrl.Settings.iLNG);
+    const int iScaleMode = Control.SessionInfo().rLoudnessSetup.iScaleMode;
+    ApplyLevelChartSettings(*ChartLogging, Services.Settings().rChartOptions, iScaleMode,
+                            ScaleModeName(iScaleMode), kTxtShortTermMax, true, Services.Language());
     ChartLogging->UpdateLegendLook();
 }
 
@@ -657,7 +661,7 @@ void TLiveLoggingView::ChartLoggingClickLegend(int iSeries) {
         return;
     QCPGraph* Series = ChartLogging->graph(iSeries);
     Series->setVisible(!Series->visible());
-    ::ChartLoggingClickLegend(*ChartLogging, Ctrl.Settings.rChartOptions, Ctrl.Settings.iLNG);
+    ::ChartLoggingClickLegend(*ChartLogging, Services.Settings().rChartOptions, Services.Language());
     ChartLogging->UpdateLegendLook();
     ChartLogging->RefreshNow();
 }

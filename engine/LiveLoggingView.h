@@ -3,6 +3,7 @@
 #include "dialogs/SessionTexts.h"
 
 #include "core/MainView.h"
+#include "engine/LoggingControl.h"
 
 #include <QColor>
 #include <QPixmap>
@@ -14,34 +15,29 @@ class QLabel;
 class QPushButton;
 class TInfoGrid;
 class TLiveChart;
-class TMainController;
+class IAppServices;
 
-// What the logging tab needs of the main window around it: the window's states and status bar, the
-// message box, and the windows the tab's commands open.
+// The windows the logging tab's commands open, which the main window owns.
 class ILiveLoggingHost {
 public:
     virtual ~ILiveLoggingHost() = default;
-    virtual void SetMainGUI(int iState) = 0;
-    virtual void SetStatusText(int iPanel, const QString& sText) = 0;
-    virtual int ShowMessageBox(const QString& sText, int iKind, int iButtons) = 0;
     // The instrument manager, modally.
     virtual void ShowInstrumentManager() = 0;
     // The session information dialog for a new session, modally: true when the user confirmed, with the
     // texts typed (possibly holding characters a session text must not hold).
     virtual bool AskNewSessionInfo(TSessionTexts& rTexts) = 0;
-    // The wait window, without modality, while connecting.
-    virtual void ShowWaitWindow() = 0;
-    virtual void CloseWaitWindow() = 0;
 };
 
 // The logging tab: the operator's console during a session. Buttons that connect, start, pause, resume and
 // stop; the running timecode with a status picture; four grids with the session, the instrument and its
 // status, the meter's loudness configuration and the latest levels; and the live chart. It shows the
-// controller's state and hands the user's commands to the controller.
+// logging side's state and hands the user's commands to it; settings, language, message box, status bar
+// and window states come from the program's services.
 class TLiveLoggingView : public QWidget {
     Q_OBJECT
 public:
-    TLiveLoggingView(TMainController& rCtrl, ILiveLoggingHost& rHost, QWidget* parent = nullptr);
+    TLiveLoggingView(ILoggingControl& rControl, IAppServices& rServices, ILiveLoggingHost& rHost,
+                     QWidget* parent = nullptr);
 
     QPushButton* btnConnect = nullptr;
     QPushButton* btnStartLog = nullptr;
@@ -100,7 +96,8 @@ private:
     void SetStartButtonPause(bool bPause);
     void FitButtonWidths();
 
-    TMainController& Ctrl;
+    ILoggingControl& Control;
+    IAppServices& Services;
     ILiveLoggingHost& Host;
     IMainView::TStatusPicture eStatusPicture = IMainView::StatusStopped;
     // Text table entry of the start button's caption: start, pause or resume.

@@ -1,6 +1,5 @@
 #include "engine/LoggingThread.h"
 
-#include "app/MainController.h"
 #include "core/EngineCodes.h"
 #include "engine/EngineMessages.h"
 #include "engine/UDPSender.h"
@@ -49,40 +48,18 @@ bool KeepsScreen(int iHWID) {
     return iHWID == kHWIDKeepsScreenA || iHWID == kHWIDKeepsScreenB;
 }
 
-engine::TTCControlSettings ToEngineTC(const TTimecodeControl& Main) {
-    engine::TTCControlSettings TC;
-    TC.OptionEnabled = Main.OptionEnabled;
-    TC.Enabled = Main.Enabled;
-    TC.EnabledStart = Main.EnabledStart;
-    TC.EnabledStop = Main.EnabledStop;
-    TC.SyncRTC = Main.SyncRTC;
-    TC.TCStart = Main.TCStart;
-    TC.TCStop = Main.TCStop;
-    return TC;
+// A field of a text message: every field, the last one included, ends in "|".
+QString Field(const QString& s) {
+    return s + QLatin1Char('|');
+}
+QString Field(int i) {
+    return Field(QString::number(i));
+}
+QString Field(double f) {
+    return Field(FormatMessageReal(f));
 }
 
 } // namespace
-
-TLoggingThreadSettings TLoggingThread::ReadMainSettings(const TMainController& Main) {
-    TLoggingThreadSettings s;
-    s.rSessionInfo = Main.rSessionInfo;
-    s.rActiveNetworkCFG = Main.Settings.rActiveNetworkCFG;
-    s.iUDPPort = Main.UDP.Port();
-    s.iTimeSource = Main.Settings.iTimesource;
-    s.TCCtrl = ToEngineTC(Main.Settings.TCCtrl);
-    s.sDataFolder = Main.sDataFolder;
-    return s;
-}
-
-TLoggingThread::TLoggingThread(TMainController& Main, const TTimingSettings& rTiming, int iThreadNo)
-    : TLoggingThread(
-          ReadMainSettings(Main),
-          [pMain = &Main](int iCode, const TPortOpenFailure& rPortFailure) {
-              QMetaObject::invokeMethod(
-                  pMain, [pMain, iCode, rPortFailure] { pMain->HandleEngineEvent(iCode, rPortFailure); },
-                  Qt::QueuedConnection);
-          },
-          [pMain = &Main] { return ToEngineTC(pMain->Settings.TCCtrl); }, rTiming, iThreadNo) {}
 
 TLoggingThread::TLoggingThread(const TLoggingThreadSettings& rSettings, TPostThreadEvent fnPostEventIn,
                                TReadTCControl fnReadTCControlIn, const TTimingSettings& rTimingIn,
@@ -117,6 +94,11 @@ bool TLoggingThread::WaitForEnd(int iMs) {
 void TLoggingThread::Abandon() {
     std::lock_guard<std::mutex> Guard(EventLock);
     bAbandoned = true;
+}
+
+void TLoggingThread::CallWhenFinished(QObject& rContext, std::function<void()> fnFinished) {
+    connect(this, &QThread::finished, &rContext, std::move(fnFinished),
+            Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
 }
 
 void TLoggingThread::ThreadSendMessage(int iCommand) {

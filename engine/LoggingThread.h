@@ -20,7 +20,6 @@
 #include <memory>
 #include <mutex>
 
-class TMainController;
 class TqxMeterCom;
 class TInstrumentMemory;
 class TUDPSender;
@@ -52,7 +51,7 @@ struct TLoggingThreadSettings {
 // an atomic written by the thread alone. The close command also cancels every wait of the channels at once
 // (WaitToken) and stops the datagram sender before ThreadSendMessage returns. The owner must outlive the
 // thread, or Abandon it; destroying the object closes and joins it.
-class TLoggingThread : public QThread, public IEngineControl {
+class TLoggingThread : public QThread, public ILoggingEngine {
 public:
     // Posts an engine event to the main window; called on the logging thread, must not block. A port that
     // could not be opened (event 16) carries its cause.
@@ -60,26 +59,27 @@ public:
     // Reads the main window's timecode control; called on the main thread only.
     using TReadTCControl = std::function<engine::TTCControlSettings()>;
 
-    // The controller's copies, its message port, its engine event handler and timecode control.
-    TLoggingThread(TMainController& Main, const TTimingSettings& rTiming, int iThreadNo = 0);
     TLoggingThread(const TLoggingThreadSettings& rSettings, TPostThreadEvent fnPostEvent,
                    TReadTCControl fnReadTCControl, const TTimingSettings& rTiming, int iThreadNo = 0);
     ~TLoggingThread() override;
 
-    // The copies the thread takes from the main window; run on the main thread.
-    static TLoggingThreadSettings ReadMainSettings(const TMainController& Main);
-
     // Engine commands 104, 105, 110, 112 and 113; run on the main thread, never blocks on the meter.
     void ThreadSendMessage(int iCommand) override;
+
+    // ILoggingEngine: the thread's start and end as its owner sees them.
+    void Start() override { start(); }
+    bool IsFinished() const override { return isFinished(); }
+    void Wait() override { wait(); }
+    void CallWhenFinished(QObject& rContext, std::function<void()> fnFinished) override;
 
     int ThreadState() const { return iThreadState.load(); }
     quint16 MessageSenderPort() const override;
 
     // Waits up to iMs for the thread's end; true when it has ended (or was never started).
-    bool WaitForEnd(int iMs);
+    bool WaitForEnd(int iMs) override;
     // The owner gives the thread up (it did not end in time and the process is ending): from now on no
     // event reaches the owner. Only for an object that is then never destroyed.
-    void Abandon();
+    void Abandon() override;
 
     // After a close, the last words to the meter (stop its reports, leave command mode, log out) may take
     // this long in all before the thread ends regardless.

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/LongOperationHost.h"
 #include "core/Settings.h"
-#include "dialogs/LongOperationHost.h"
 #include "export/ExportSources.h"
 
 #include <QObject>

@@ -1,6 +1,7 @@
 #include "meter/FormInstrumentSelect.h"
 
-#include "app/FormMain.h"
+#include "core/AppServices.h"
+
 #include "core/MessageBoxLayout.h"
 #include "core/TextFormat.h"
 #include "core/TextTable.h"
@@ -454,30 +455,20 @@ void TfrmInstrumentSelect::done(int iResult) {
     QDialog::done(iResult);
 }
 
-TInstrumentManagerContext InstrumentManagerContext(TfrmMain& frmMain) {
+TInstrumentManagerContext InstrumentManagerContext(IAppServices& rServices) {
     TInstrumentManagerContext rContext;
-    rContext.pSettings = &frmMain.Ctrl.Settings;
-    rContext.sDataFolder = frmMain.Ctrl.sDataFolder;
-    rContext.ShowMessageBox = [&frmMain](const QString& sText, int iKind, int iButtons) {
-        return frmMain.ShowMessageBox(sText, iKind, iButtons);
+    rContext.pSettings = &rServices.Settings();
+    rContext.sDataFolder = rServices.DataFolder();
+    rContext.ShowMessageBox = [&rServices](const QString& sText, int iKind, int iButtons) {
+        return rServices.ShowMessageBox(sText, iKind, iButtons);
     };
-    rContext.AddLog = [&frmMain](const QString& sLine) { frmMain.Ctrl.AddLog(-1, sLine); };
-    rContext.SetStatusText = [&frmMain](int iPanel, const QString& sText) {
-        if (iPanel >= 0 && iPanel < int(std::size(frmMain.StatusPanels)) && frmMain.StatusPanels[iPanel])
-            frmMain.StatusPanels[iPanel]->setText(sText);
+    rContext.AddLog = [&rServices](const QString& sLine) { rServices.AddLog(sLine); };
+    rContext.SetStatusText = [&rServices](int iPanel, const QString& sText) {
+        rServices.SetStatusText(iPanel, sText);
     };
-    rContext.ShowWait = [&frmMain](const QString& sText, bool bFadeIn) {
-        TfrmWait* frmWait = frmMain.Windows.frmWait;
-        if (!frmWait)
-            return;
-        if (bFadeIn)
-            frmWait->SetAlphaBlendValue(0);
-        frmWait->SetWaitText(sText);
-        frmWait->ShowWait();
+    rContext.ShowWait = [&rServices](const QString& sText, bool bFadeIn) {
+        rServices.ShowWait(sText, bFadeIn);
     };
-    rContext.CloseWait = [&frmMain] {
-        if (frmMain.Windows.frmWait)
-            frmMain.Windows.frmWait->close();
-    };
+    rContext.CloseWait = [&rServices] { rServices.CloseWaitWindow(); };
     return rContext;
 }

@@ -13,7 +13,7 @@ class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 class TfrmAddNetworkInstrument;
-class TfrmMain;
+class IAppServices;
 
 // The instrument manager: lists the serial ports and the network instruments, finds a meter on the ports,
 // tests a connection, and lets the user choose the instrument of the next logging run. Created once at
@@ -91,4 +91,4 @@ private:
 };
 
 // The manager's context as the main window provides it.
-TInstrumentManagerContext InstrumentManagerContext(TfrmMain& frmMain);
+TInstrumentManagerContext InstrumentManagerContext(IAppServices& rServices);

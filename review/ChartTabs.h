@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dialogs/LongOperationHost.h"
+#include "core/LongOperationHost.h"
 #include "review/ChartTab.h"
 
 #include <QObject>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dialogs/LongOperationHost.h"
+#include "core/LongOperationHost.h"
 #include "review/LevelTable.h"
 
 #include <QObject>

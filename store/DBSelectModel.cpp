@@ -47,7 +47,7 @@ bool SameDatabaseFile(const QString& sPath1, const QString& sPath2) {
     return AbsolutePath(sPath1).compare(AbsolutePath(sPath2), kPathCase) == 0;
 }
 
-TDBSelectModel::TDBSelectModel(TdbSQLite& rDB, TSettings& rSettings, IMainView& rView,
+TDBSelectModel::TDBSelectModel(TdbSQLite& rDB, TSettings& rSettings, IAppServices& rView,
                                TDBSelectMessageFunction fnMessage)
     : rDB(rDB), rSettings(rSettings), rView(rView), FMessage(std::move(fnMessage)) {}
 

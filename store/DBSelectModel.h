@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/AppServices.h"
 #include "core/MainView.h"
 #include "core/Settings.h"
 #include "store/dbSQLite.h"
@@ -45,8 +46,8 @@ bool SameDatabaseFile(const QString& sPath1, const QString& sPath2);
 class TDBSelectModel {
 public:
     // rSettings holds the list (slLocalDB) and the working database's path (sDatabaseFileName); rView is
-    // the main window, whose database panel and controls follow the working database.
-    TDBSelectModel(TdbSQLite& rDB, TSettings& rSettings, IMainView& rView,
+    // the program's services, whose database panel and window states follow the working database.
+    TDBSelectModel(TdbSQLite& rDB, TSettings& rSettings, IAppServices& rView,
                    TDBSelectMessageFunction fnMessage);
 
     // Reloads the main window's session list once another database is the working one.
@@ -84,7 +85,7 @@ private:
 
     TdbSQLite& rDB;
     TSettings& rSettings;
-    IMainView& rView;
+    IAppServices& rView;
     TDBSelectMessageFunction FMessage;
     std::function<void()> FSessionListReload;
 };

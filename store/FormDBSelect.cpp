@@ -1,6 +1,6 @@
 #include "store/FormDBSelect.h"
 
-#include "app/FormMain.h"
+#include "core/AppServices.h"
 #include "core/TextFormat.h"
 #include "core/TextTable.h"
 
@@ -134,9 +134,9 @@ QString ChooseFile(QWidget* pParent, QFileDialog::AcceptMode eMode) {
 
 } // namespace
 
-TfrmDBSelect::TfrmDBSelect(TfrmMain* frmMain)
-    : QDialog(frmMain), frmMain(frmMain),
-      FModel(frmMain->Ctrl.SQLConnection, frmMain->Ctrl.Settings, *frmMain,
+TfrmDBSelect::TfrmDBSelect(IAppServices& rServices, TdbSQLite& rDB, QWidget* parent)
+    : QDialog(parent), Services(rServices),
+      FModel(rDB, rServices.Settings(), rServices,
              [this](const TDBSelectMessage& r) { return ShowDBMessage(r); }),
       dlgSave([](QWidget* p) { return ChooseFile(p, QFileDialog::AcceptSave); }),
       dlgOpen([](QWidget* p) { return ChooseFile(p, QFileDialog::AcceptOpen); }) {
@@ -212,7 +212,7 @@ void TfrmDBSelect::SetFileDialogs(TFileChooser fnSave, TFileChooser fnOpen) {
 }
 
 void TfrmDBSelect::UpdateGUIStrings() {
-    const auto T = [this](int iEntry) { return GetText(iEntry, frmMain->iLNG); };
+    const auto T = [this](int iEntry) { return GetText(iEntry, Services.Language()); };
     setWindowTitle(T(kTxtCaption));
     grpDB->setTitle(T(kTxtAvailableDatabases));
     btnClose->setText(T(kTxtClose));
@@ -234,8 +234,10 @@ void TfrmDBSelect::FormShow() {
 }
 
 void TfrmDBSelect::CentreOnMainWindow() {
+    if (!parentWidget())
+        return;
     QRect rFrame = frameGeometry();
-    rFrame.moveCenter(frmMain->frameGeometry().center());
+    rFrame.moveCenter(parentWidget()->frameGeometry().center());
     move(rFrame.topLeft());
 }
 
@@ -243,7 +245,7 @@ void TfrmDBSelect::RefreshDBTree(bool bExpand) {
     // The nodes are about to go: a stored node must not outlive them.
     SelectedNode = nullptr;
     treeDB->clear();
-    auto* Root = new QTreeWidgetItem(treeDB, {GetText(kTxtLocalDatabases, frmMain->iLNG)});
+    auto* Root = new QTreeWidgetItem(treeDB, {GetText(kTxtLocalDatabases, Services.Language())});
     Root->setData(0, kNodeTagRole, kNodeRoot);
     Root->setIcon(0, style()->standardIcon(QStyle::SP_ComputerIcon));
     const QIcon icoDatabase = style()->standardIcon(QStyle::SP_DriveHDIcon);
@@ -257,8 +259,9 @@ void TfrmDBSelect::RefreshDBTree(bool bExpand) {
 }
 
 int TfrmDBSelect::ShowDBMessage(const TDBSelectMessage& r) {
-    const QString sText = r.iEntry >= 0 ? FormatText(GetText(r.iEntry, frmMain->iLNG), {r.sText}) : r.sText;
-    return frmMain->ShowMessageBox(sText, r.iKind, r.iButtons);
+    const QString sText =
+        r.iEntry >= 0 ? FormatText(GetText(r.iEntry, Services.Language()), {r.sText}) : r.sText;
+    return Services.ShowMessageBox(sText, r.iKind, r.iButtons);
 }
 
 void TfrmDBSelect::SelectDatabase(const QString& sFileName) {

@@ -11,7 +11,7 @@ class QMenu;
 class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
-class TfrmMain;
+class IAppServices;
 
 // Asks the user for a database file: the save dialog for a new database, the open dialog for an existing
 // one. An empty path means the user cancelled. Tests put their own chooser in place of the dialogs.
@@ -23,8 +23,9 @@ using TFileChooser = std::function<QString(QWidget* pParent)>;
 class TfrmDBSelect : public QDialog {
     Q_OBJECT
 public:
-    // frmMain is the owner and the main window whose settings, database and controls the manager changes.
-    explicit TfrmDBSelect(TfrmMain* frmMain);
+    // rServices: the settings, status bar and window states the manager changes, its message box and
+    // language; rDB: the working database connection. Centred on parent, the main window.
+    TfrmDBSelect(IAppServices& rServices, TdbSQLite& rDB, QWidget* parent);
     ~TfrmDBSelect() override;
 
     // Node tags: the root "Local databases" and a database file.
@@ -82,7 +83,7 @@ private:
     int ShowDBMessage(const TDBSelectMessage& rMessage);
     void CentreOnMainWindow();
 
-    TfrmMain* frmMain;
+    IAppServices& Services;
     TDBSelectModel FModel;
     TFileChooser dlgSave;
     TFileChooser dlgOpen;

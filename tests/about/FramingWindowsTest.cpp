@@ -4,7 +4,7 @@
 #include "dialogs/FormSplash.h"
 #include "dialogs/MessageBox.h"
 #include "dialogs/WindowIcons.h"
-#include "tests/dialogs/DialogTestSupport.h"
+#include "tests/support/DialogTestSupport.h"
 #include "tests/support/TestSupport.h"
 
 #include <QApplication>

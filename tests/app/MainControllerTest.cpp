@@ -3,6 +3,7 @@
 #include "engine/EngineControl.h"
 #include "engine/EngineMessages.h"
 #include "engine/UDPSender.h"
+#include "tests/support/EngineDouble.h"
 #include "tests/support/TestSupport.h"
 
 #include <QProcess>
@@ -241,7 +242,7 @@ QString LevelRecord(int iSecond) {
 // only a line in the engine log counts them.
 TEST_F(MainControllerFixture, DatagramsOfOtherProgramsChangeNothing) {
     TSendingEngine Engine(Ctrl.UDP.Port());
-    Ctrl.LoggingThread = &Engine;
+    qxtest::ConnectEngine(Ctrl, Engine);
     Ctrl.Settings.rActiveNetworkCFG.sInstrumentName = "Studio 1";
     Ctrl.Settings.rActiveNetworkCFG.iSerialNo = 4711;
     const struct {
@@ -293,7 +294,7 @@ TEST_F(MainControllerFixture, DatagramsOfOtherProgramsChangeNothing) {
 // The logging thread's own records still arrive while another program floods the port.
 TEST_F(MainControllerFixture, GenuineRecordsAreStoredDuringAFlood) {
     TSendingEngine Engine(Ctrl.UDP.Port());
-    Ctrl.LoggingThread = &Engine;
+    qxtest::ConnectEngine(Ctrl, Engine);
     Engine.Send(kMessageLoudnessSetup, "1|0|1|1|2|-70|1|-18|-1|1|");
     ASSERT_TRUE(qxtest::WaitFor([&] { return !Ctrl.sCurrentSession.isEmpty(); }));
 
@@ -321,7 +322,7 @@ TEST_F(MainControllerFixture, GenuineRecordsAreStoredDuringAFlood) {
 // session ends at the last of them, even when the end is handled before the port was read.
 TEST_F(MainControllerFixture, TheEndOfARunTakesTheRecordsSentBeforeIt) {
     TSendingEngine Engine(Ctrl.UDP.Port());
-    Ctrl.LoggingThread = &Engine;
+    qxtest::ConnectEngine(Ctrl, Engine);
     Engine.Send(kMessageLoudnessSetup, "1|0|1|1|2|-70|1|-18|-1|1|");
     ASSERT_TRUE(qxtest::WaitFor([&] { return !Ctrl.sCurrentSession.isEmpty(); }));
     Ctrl.HandleEngineEvent(kEventLoggingStarted);
@@ -332,7 +333,7 @@ TEST_F(MainControllerFixture, TheEndOfARunTakesTheRecordsSentBeforeIt) {
         Ctrl.rSessionInfo.sReportID = sSession;
         Ctrl.sCurrentSession = sSession;
         Ctrl.bLoggingInProgress = true;
-        Ctrl.LoggingThread = &Engine;
+        qxtest::ConnectEngine(Ctrl, Engine);
         const int iLast = iEvent == kEventLoggingEnded ? 7 : 9;
         Engine.Send(kMessageLevelRecord, LevelRecord(iLast - 1));
         Engine.Send(kMessageLevelRecord, LevelRecord(iLast));
@@ -347,7 +348,7 @@ TEST_F(MainControllerFixture, TheEndOfARunTakesTheRecordsSentBeforeIt) {
 TEST_F(MainControllerFixture, EngineEventsDriveTheLoggingState) {
     TRecordingView View;
     Ctrl.SetView(&View);
-    Ctrl.LoggingThread = &View;
+    qxtest::ConnectEngine(Ctrl, View);
     Ctrl.Settings.rActiveNetworkCFG.iPort = 7;
     Ctrl.Settings.rActiveNetworkCFG.sHostName = "meter.local";
 
@@ -459,7 +460,7 @@ TEST_F(MainControllerFixture, EndOfLoggingFinishesTheStoredSession) {
 TEST_F(MainControllerFixture, ALinkLostWhileLoggingStillFinishesTheSession) {
     TRecordingView View;
     Ctrl.SetView(&View);
-    Ctrl.LoggingThread = &View;
+    qxtest::ConnectEngine(Ctrl, View);
     bool bEnded = false;
     QObject::connect(&Ctrl, &TMainController::LoggingThreadEnded, [&] { bEnded = true; });
     Ctrl.HandleLoudnessSetup("1|0|1|1|2|-70|1|-18|-1|1|");
@@ -468,7 +469,7 @@ TEST_F(MainControllerFixture, ALinkLostWhileLoggingStillFinishesTheSession) {
     Ctrl.HandleEngineEvent(kEventConnectionClosed);
 
     EXPECT_TRUE(bEnded);
-    EXPECT_EQ(Ctrl.LoggingThread, nullptr);
+    EXPECT_EQ(Ctrl.LoggingThread(), nullptr);
     EXPECT_TRUE(Ctrl.bCanCloseMain);
     EXPECT_FALSE(Ctrl.bLoggingInProgress);
     EXPECT_EQ(View.aGUIStates.back(), 0);

@@ -7,7 +7,7 @@
 #include "review/FormChart.h"
 #include "review/FormFilter.h"
 #include "review/LevelFilter.h"
-#include "tests/export/ExportTestSupport.h"
+#include "tests/support/ExportTestSupport.h"
 #include "tests/support/TestSupport.h"
 
 #include <QClipboard>

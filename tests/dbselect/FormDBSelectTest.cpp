@@ -180,7 +180,7 @@ protected:
     qxtest::TFreshConfigHome Home;
     QTemporaryDir Dir;
     TfrmMain frmMain;
-    TfrmDBSelect frmDBSelect{&frmMain};
+    TfrmDBSelect frmDBSelect{frmMain, frmMain.Ctrl.SQLConnection, &frmMain};
     QString sChosen;
     QStringList Asked;
     std::deque<int> aAnswers;

@@ -1,6 +1,6 @@
 #include "dialogs/FormSessionInfo.h"
 #include "dialogs/MessageBox.h"
-#include "tests/dialogs/DialogTestSupport.h"
+#include "tests/support/DialogTestSupport.h"
 
 #include <QLineEdit>
 #include <QPushButton>

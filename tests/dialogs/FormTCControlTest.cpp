@@ -1,6 +1,6 @@
 #include "dialogs/FormTCControl.h"
 #include "core/Settings.h"
-#include "tests/dialogs/DialogTestSupport.h"
+#include "tests/support/DialogTestSupport.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

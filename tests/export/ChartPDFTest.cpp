@@ -1,5 +1,5 @@
 #include "export/ChartPDF.h"
-#include "ExportTestSupport.h"
+#include "tests/support/ExportTestSupport.h"
 
 #include <QDir>
 #include <QImage>

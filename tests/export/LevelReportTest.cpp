@@ -1,5 +1,5 @@
 #include "export/LevelReport.h"
-#include "ExportTestSupport.h"
+#include "tests/support/ExportTestSupport.h"
 #include "core/TextTable.h"
 
 #include <QDateTime>

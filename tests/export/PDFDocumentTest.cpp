@@ -1,5 +1,5 @@
 #include "export/PDFDocument.h"
-#include "ExportTestSupport.h"
+#include "tests/support/ExportTestSupport.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>

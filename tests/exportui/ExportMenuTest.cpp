@@ -4,7 +4,7 @@
 #include "dialogs/MessageBox.h"
 #include "review/DatabaseView.h"
 #include "store/dbSQLite.h"
-#include "tests/export/ExportTestSupport.h"
+#include "tests/support/ExportTestSupport.h"
 #include "tests/support/TestSupport.h"
 
 #include <QAction>

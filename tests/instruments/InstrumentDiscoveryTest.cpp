@@ -1,6 +1,6 @@
 #include "meter/InstrumentDiscovery.h"
 #include "meter/MeterInfo.h"
-#include "tests/instruments/InstrumentTestSupport.h"
+#include "tests/support/SimPorts.h"
 
 #include <QCoreApplication>
 #include <QThread>

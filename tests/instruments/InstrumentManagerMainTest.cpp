@@ -5,7 +5,7 @@
 #include "meter/FormInstrumentSelect.h"
 #include "meter/InstrumentDiscovery.h"
 #include "meter/NetworkLink.h"
-#include "tests/instruments/InstrumentTestSupport.h"
+#include "tests/support/SimPorts.h"
 
 #include <QAction>
 #include <QCoreApplication>

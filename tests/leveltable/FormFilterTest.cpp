@@ -4,7 +4,7 @@
 #include "core/TextTable.h"
 #include "dialogs/MessageBox.h"
 #include "review/LevelDataTexts.h"
-#include "tests/dialogs/DialogTestSupport.h"
+#include "tests/support/DialogTestSupport.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -10,7 +10,7 @@
 #include "review/LevelDataTexts.h"
 #include "review/TableColors.h"
 #include "store/dbSQLite.h"
-#include "tests/dialogs/DialogTestSupport.h"
+#include "tests/support/DialogTestSupport.h"
 
 #include <QApplication>
 #include <QCheckBox>

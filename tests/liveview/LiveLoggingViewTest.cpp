@@ -7,6 +7,8 @@
 #include "engine/EngineMessages.h"
 #include "engine/InfoGrid.h"
 #include "engine/LiveChart.h"
+#include "tests/support/EngineDouble.h"
+#include "tests/support/RecordingServices.h"
 #include "tests/support/TestSupport.h"
 
 #include <QCheckBox>
@@ -70,7 +72,7 @@ protected:
     }
     // Connected and ready, as the thread reports it.
     void Connect() {
-        Ctrl().LoggingThread = &Engine;
+        qxtest::ConnectEngine(Ctrl(), Engine);
         Event(kEventConnecting);
         Event(kEventConnected);
         Event(kEventReady);
@@ -482,7 +484,7 @@ TEST_F(LiveViewFixture, DisconnectTellsTheThreadAndLeavesTheStartButtonOff) {
         SCOPED_TRACE(bConnected ? "connected" : "connecting");
         // What the Connect button did before the thread reported.
         Main->SetMainGUI(kGUIConnecting);
-        Ctrl().LoggingThread = &Engine;
+        qxtest::ConnectEngine(Ctrl(), Engine);
         Event(kEventConnecting);
         if (bConnected) {
             Event(kEventConnected);
@@ -496,7 +498,7 @@ TEST_F(LiveViewFixture, DisconnectTellsTheThreadAndLeavesTheStartButtonOff) {
         EXPECT_FALSE(View->btnStartLog->isEnabled());
         // The thread's end completes the disconnect.
         Event(kEventConnectionClosed);
-        EXPECT_EQ(Ctrl().LoggingThread, nullptr);
+        EXPECT_EQ(Ctrl().LoggingThread(), nullptr);
         EXPECT_EQ(Status(), "Disconnected.");
         EXPECT_TRUE(Main->mnuInstrumentSelect->isEnabled());
     }
@@ -515,7 +517,7 @@ TEST_F(LiveViewFixture, ConnectWithoutAnInstrumentAsksForOneFirst) {
     Ctrl().Settings.rActiveNetworkCFG.iPort = 99;
     View->btnConnect->click();
     EXPECT_EQ(slMessages.size(), 1);
-    EXPECT_NE(Ctrl().LoggingThread, nullptr);
+    EXPECT_NE(Ctrl().LoggingThread(), nullptr);
     EXPECT_EQ(View->btnConnect->text(), "Disconnect");
 }
 
@@ -546,27 +548,16 @@ namespace {
 
 // The main window around a stand-alone tab: records what the tab asks of it and answers the session
 // information dialog with prepared texts.
-class TRecordingHost : public ILiveLoggingHost {
+class TRecordingHost : public qxtest::TRecordingServices, public ILiveLoggingHost {
 public:
-    void SetMainGUI(int iState) override { aStates.push_back(iState); }
-    void SetStatusText(int, const QString&) override {}
-    int ShowMessageBox(const QString& sText, int iKind, int) override {
-        slMessages << sText;
-        aKinds.push_back(iKind);
-        return 1;
-    }
+    using TRecordingServices::TRecordingServices;
     void ShowInstrumentManager() override {}
     bool AskNewSessionInfo(TSessionTexts& r) override {
         ++iAsked;
         r = rTexts;
         return bConfirm;
     }
-    void ShowWaitWindow() override {}
-    void CloseWaitWindow() override {}
 
-    std::vector<int> aStates;
-    QStringList slMessages;
-    std::vector<int> aKinds;
     TSessionTexts rTexts;
     bool bConfirm = true;
     int iAsked = 0;
@@ -575,13 +566,13 @@ public:
 class StandaloneViewFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        Ctrl.LoggingThread = &Engine;
+        qxtest::ConnectEngine(Ctrl, Engine);
         Ctrl.Settings.bAskForSessionInfo = true;
     }
     TRecordingEngine Engine;
     TMainController Ctrl;
-    TRecordingHost Host;
-    TLiveLoggingView View{Ctrl, Host};
+    TRecordingHost Host{Ctrl.Settings};
+    TLiveLoggingView View{Ctrl, Host, Host};
 };
 
 } // namespace

@@ -175,9 +175,9 @@ protected:
 
     void TearDown() override {
         // A test that failed half-way still ends its thread before the meter goes.
-        if (Ctrl.LoggingThread) {
+        if (Ctrl.LoggingThread()) {
             Ctrl.ThreadSendMessage(kEngineCommandClose);
-            qxtest::WaitFor([&] { return Ctrl.LoggingThread == nullptr; }, kWaitMs);
+            qxtest::WaitFor([&] { return Ctrl.LoggingThread() == nullptr; }, kWaitMs);
         }
         Sim.reset();
         NetworkMeter.reset();
@@ -255,7 +255,7 @@ protected:
     }
 
     bool WaitEnded() {
-        return qxtest::WaitFor([&] { return Ctrl.LoggingThread == nullptr; }, kWaitMs);
+        return qxtest::WaitFor([&] { return Ctrl.LoggingThread() == nullptr; }, kWaitMs);
     }
 
     // The events up to the first connection-closed are exactly aWanted, only closes follow, and the log holds
@@ -280,7 +280,7 @@ protected:
         for (const int i : Events)
             sl << QString::number(i);
         QString sState = QStringLiteral("none");
-        if (const auto* pThread = dynamic_cast<const TLoggingThread*>(Ctrl.LoggingThread))
+        if (const auto* pThread = dynamic_cast<const TLoggingThread*>(Ctrl.LoggingThread()))
             sState = QString::number(pThread->ThreadState());
         QString sMeter;
         if (Sim)
@@ -899,7 +899,7 @@ TEST_P(CloseDuringWaitTest, EndsAtOnceWithoutAFailureMessage) {
 
     Ctrl.DisconnectInstrument();
     // Loosely bounded: the waits themselves would last a minute or more.
-    ASSERT_TRUE(qxtest::WaitFor([&] { return Ctrl.LoggingThread == nullptr; }, 5000)) << Dump();
+    ASSERT_TRUE(qxtest::WaitFor([&] { return Ctrl.LoggingThread() == nullptr; }, 5000)) << Dump();
     for (const int iFailure : kFailureEvents)
         EXPECT_FALSE(Events.contains(iFailure)) << iFailure << "\n" << Dump();
     EXPECT_EQ(Events.last(), kEventConnectionClosed) << Dump();
@@ -1086,7 +1086,7 @@ TEST_P(NetworkFailureTest, ReportsTheFailureAndEnds) {
         View.fnWhileAsked = [this] {
             EXPECT_TRUE(qxtest::WaitFor(
                 [this] {
-                    const auto* pThread = dynamic_cast<const TLoggingThread*>(Ctrl.LoggingThread);
+                    const auto* pThread = dynamic_cast<const TLoggingThread*>(Ctrl.LoggingThread());
                     return pThread == nullptr || pThread->isFinished();
                 },
                 kWaitMs));

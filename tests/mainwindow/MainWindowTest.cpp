@@ -7,6 +7,7 @@
 #include "engine/InfoGrid.h"
 #include "engine/LiveLoggingView.h"
 #include "store/SessionStore.h"
+#include "tests/support/EngineDouble.h"
 #include "tests/support/TestSupport.h"
 
 #include <QAction>
@@ -163,7 +164,7 @@ TEST_F(MainWindowFixture, NoDatabaseStateDisablesLoggingAndReview) {
 TEST_F(MainWindowFixture, ClosingWhileLoggingAsksAndNoKeepsTheWindowOpen) {
     frmMain.show();
     TStoppingThread Thread(frmMain.Ctrl);
-    frmMain.Ctrl.LoggingThread = &Thread;
+    qxtest::ConnectEngine(frmMain.Ctrl, Thread);
     frmMain.Ctrl.bLoggingInProgress = true;
     iAnswer = kMsgResultNo;
     EXPECT_FALSE(frmMain.close());
@@ -171,14 +172,15 @@ TEST_F(MainWindowFixture, ClosingWhileLoggingAsksAndNoKeepsTheWindowOpen) {
     EXPECT_TRUE(aMessages[0].startsWith("A logging session is in progress."));
     EXPECT_TRUE(Thread.aCommands.empty());
     EXPECT_TRUE(frmMain.isVisible());
-    frmMain.Ctrl.LoggingThread = nullptr;
+    // The stand-in thread ends before the window: the connection's end releases it.
     frmMain.Ctrl.bLoggingInProgress = false;
+    frmMain.Ctrl.HandleEngineEvent(kEventConnectionClosed);
 }
 
 TEST_F(MainWindowFixture, ClosingWhileLoggingWithYesStopsTheSessionThenWritesTheSettings) {
     frmMain.show();
     TStoppingThread Thread(frmMain.Ctrl);
-    frmMain.Ctrl.LoggingThread = &Thread;
+    qxtest::ConnectEngine(frmMain.Ctrl, Thread);
     frmMain.Ctrl.bLoggingInProgress = true;
     iAnswer = kMsgResultYes;
     EXPECT_TRUE(frmMain.close());

@@ -66,9 +66,9 @@ protected:
     }
 
     void TearDown() override {
-        if (frmMain.Ctrl.LoggingThread) {
+        if (frmMain.Ctrl.LoggingThread()) {
             frmMain.Ctrl.ThreadSendMessage(kEngineCommandClose);
-            qxtest::WaitFor([&] { return frmMain.Ctrl.LoggingThread == nullptr; }, kWaitMs);
+            qxtest::WaitFor([&] { return frmMain.Ctrl.LoggingThread() == nullptr; }, kWaitMs);
         }
         Sim.reset();
     }
@@ -162,7 +162,7 @@ TEST_F(WindowLoggingFixture, ConnectDescribeStartStopAndDisconnect) {
     EXPECT_GE(Rows.getColumn(0).getInt(), 3);
 
     frmMain.btnConnect->click();
-    ASSERT_TRUE(qxtest::WaitFor([&] { return frmMain.Ctrl.LoggingThread == nullptr; }, kWaitMs));
+    ASSERT_TRUE(qxtest::WaitFor([&] { return frmMain.Ctrl.LoggingThread() == nullptr; }, kWaitMs));
     EXPECT_EQ(frmMain.btnConnect->text(), "Connect");
     EXPECT_TRUE(frmMain.btnConnect->isEnabled());
     EXPECT_FALSE(frmMain.btnStartLog->isEnabled());

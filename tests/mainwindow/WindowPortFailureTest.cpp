@@ -39,8 +39,8 @@ TEST(WindowPortFailure, ConnectTellsWhyThePortCouldNotBeOpened) {
     frmMain.show();
     aMessages.clear();
     frmMain.btnConnect->click();
-    ASSERT_TRUE(
-        qxtest::WaitFor([&] { return !aMessages.empty() && frmMain.Ctrl.LoggingThread == nullptr; }, 20000));
+    ASSERT_TRUE(qxtest::WaitFor([&] { return !aMessages.empty() && frmMain.Ctrl.LoggingThread() == nullptr; },
+                                20000));
     const QString sExpected =
         "Could not open COM3.\r\rPlease check that the port is installed correctly and that it is not in "
         "use by another program.\r\rThe device " +

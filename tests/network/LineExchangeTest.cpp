@@ -3,7 +3,7 @@
 #include "meter/InstrumentLink.h"
 #include "meter/MeterCommands.h"
 #include "meter/qxMeterCOM.h"
-#include "tests/network/NetworkFixture.h"
+#include "tests/support/NetworkFixture.h"
 #include "tests/support/TestSupport.h"
 #include "tools/sim/SimSerialLink.h"
 

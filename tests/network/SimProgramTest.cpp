@@ -1,5 +1,5 @@
 #include "meter/NetworkLink.h"
-#include "tests/network/NetworkFixture.h"
+#include "tests/support/NetworkFixture.h"
 
 #include <QProcess>
 #include <QRegularExpression>

@@ -1,6 +1,6 @@
 #include "dialogs/FormOptions.h"
 #include "dialogs/MessageBox.h"
-#include "tests/dialogs/DialogTestSupport.h"
+#include "tests/support/DialogTestSupport.h"
 #include "tests/support/TestSupport.h"
 
 #include <QApplication>

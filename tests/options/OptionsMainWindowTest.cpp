@@ -2,7 +2,7 @@
 #include "dialogs/FormOptions.h"
 #include "dialogs/MessageBox.h"
 #include "engine/LiveChart.h"
-#include "tests/dialogs/DialogTestSupport.h"
+#include "tests/support/DialogTestSupport.h"
 #include "tests/support/TestSupport.h"
 
 #include <QAction>
@@ -27,7 +27,7 @@ protected:
         Windows.frmMain = &frmMain;
         Windows.frmOptions = frmOptions;
         frmMain.SetWindows(Windows);
-        frmOptions->SetContext(frmMain.OptionsContext());
+        frmOptions->SetContext(OptionsContext(frmMain));
         frmMain.UpdateGUIStrings();
     }
     bool Open(const std::function<void()>& fnDrive) {

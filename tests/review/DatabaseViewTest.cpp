@@ -4,8 +4,8 @@
 #include "dialogs/MessageBox.h"
 #include "engine/InfoGrid.h"
 #include "review/FormSortSessions.h"
-#include "tests/dialogs/DialogTestSupport.h"
-#include "tests/review/SessionDatabase.h"
+#include "tests/support/DialogTestSupport.h"
+#include "tests/support/SessionDatabase.h"
 #include "tests/support/TestSupport.h"
 
 #include <QAction>

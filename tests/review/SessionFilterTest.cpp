@@ -2,7 +2,7 @@
 #include "core/MessageBoxLayout.h"
 #include "core/TextTable.h"
 #include "review/SessionBrowser.h"
-#include "tests/review/SessionDatabase.h"
+#include "tests/support/SessionDatabase.h"
 
 #include <QFile>
 #include <QLocale>

@@ -1,4 +1,4 @@
-#include "tests/review/SessionDatabase.h"
+#include "tests/support/SessionDatabase.h"
 
 #include <SQLiteCpp/SQLiteCpp.h>
 #include <stdexcept>

@@ -1,4 +1,4 @@
-#include "tests/dialogs/DialogTestSupport.h"
+#include "tests/support/DialogTestSupport.h"
 
 #include <QApplication>
 #include <QDialog>
