@@ -2,6 +2,7 @@
 
 #include "core/EngineCodes.h"
 
+#include <cmath>
 #include <concepts>
 #include <type_traits>
 
@@ -66,7 +67,8 @@ public:
     TFieldReader& Get(std::optional<double>& f) {
         bool bOk = false;
         const double fValue = Next().toDouble(&bOk);
-        f = bOk ? std::optional<double>(fValue) : std::nullopt;
+        // "nan" and "inf" read as numbers but are no level: a stored row must hold a real measurement.
+        f = bOk && std::isfinite(fValue) ? std::optional<double>(fValue) : std::nullopt;
         return *this;
     }
     TFieldReader& Get(std::optional<bool>& b) {

@@ -196,6 +196,12 @@ TEST(EngineMessageStructs, FieldsMissingEmptyOrNotNumbersAreNotGiven) {
     EXPECT_EQ(Short.iPeakCount, std::nullopt);
     EXPECT_EQ(Short.bValid, std::nullopt);
     EXPECT_EQ(DecodeLevelRecordMessage("|").sTimeCode, std::nullopt);
+    // Numbers that are no measurement.
+    const TLevelRecordMessage NotFinite = DecodeLevelRecordMessage("10:00:03:00|nan|inf|-inf|NaN|");
+    EXPECT_EQ(NotFinite.fMeterPeakLevel, std::nullopt);
+    EXPECT_EQ(NotFinite.fGateLevel, std::nullopt);
+    EXPECT_EQ(NotFinite.nLoudnessHi, std::nullopt);
+    EXPECT_EQ(NotFinite.nLoudnessLow, std::nullopt);
     // A record without its final "|" has no last field.
     EXPECT_EQ(DecodeLoudnessSetupMessage("1|2|3|4|5|6|7|8|9|10").iFilter, std::nullopt);
     EXPECT_EQ(DecodeLoudnessSetupMessage("1|2|3|4|5|6|7|8|9|10|").iFilter, 10);
