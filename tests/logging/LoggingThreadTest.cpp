@@ -30,9 +30,9 @@ constexpr int kStartSecond = 10 * 3600;
 constexpr int kReportIntervalMs = 100;
 // Bound for waits that a working engine ends far sooner.
 constexpr int kWaitMs = 15000;
-// Events that show the user a message about the meter or its port.
-constexpr int kFailureEvents[] = {kEventNetworkNoAnswer, kEventPortNotOpened, kEventNoInstrument,
-                                  kEventLoggingNotSupported, kEventSetupMenuShown};
+// Events that tell the user (or the log) of a failure of the meter or its port.
+constexpr int kFailureEvents[] = {kEventTimeout,      kEventNetworkNoAnswer,     kEventPortNotOpened,
+                                  kEventNoInstrument, kEventLoggingNotSupported, kEventSetupMenuShown};
 
 // Waits that end as soon as a responsive meter answers; the no-data time-out is two seconds.
 TTimingSettings EngineTiming() {
