@@ -30,9 +30,10 @@ constexpr int kScreenLoggingAlt = 15;
 constexpr int kHWIDKeepsScreenA = 210;
 constexpr int kHWIDKeepsScreenB = 222;
 
-// Events the main window answers with a message about the meter or its port.
-bool ShowsFailureMessage(int iCode) {
+// Events the main window answers with a message or log line about a failure of the meter or its port.
+bool BlamesTheMeter(int iCode) {
     switch (iCode) {
+    case kEventTimeout:
     case kEventNetworkNoAnswer:
     case kEventPortNotOpened:
     case kEventNoInstrument:
@@ -110,14 +111,7 @@ void TLoggingThread::ThreadSendMessage(int iCommand) {
         if (fnReadTCControl)
             Command.TCCtrl = fnReadTCControl();
         break;
-    case kEngineCommandClose: {
-        bCloseRequested.store(true);
-        // The pause after a datagram ends first; nothing the thread does from now on belongs to the window,
-        // which may give its port up at once.
-        WaitToken.Cancel();
-        UDP->Stop();
-        break;
-    }
+    case kEngineCommandClose:
     case kEngineCommandStop:
     case kEngineCommandPause:
         break;
@@ -129,6 +123,15 @@ void TLoggingThread::ThreadSendMessage(int iCommand) {
         Commands.push_back(Command);
     }
     CommandWake.notify_all();
+    if (iCommand != kEngineCommandClose)
+        return;
+    // Queued first: a wait ended by the cancel must find the command that explains it, never count as a
+    // meter that stopped sending.
+    bCloseRequested.store(true);
+    // The pause after a datagram ends first; nothing the thread does from now on belongs to the window,
+    // which may give its port up at once.
+    WaitToken.Cancel();
+    UDP->Stop();
 }
 
 void TLoggingThread::run() {
@@ -655,7 +658,7 @@ void TLoggingThread::SetState(int iState) {
 
 void TLoggingThread::PostThreadEvent(int iCode, const TPortOpenFailure& rPortFailure) {
     // A connect the user cancelled fails because of the cancel: no message may blame the meter for it.
-    if (bCloseRequested.load() && ShowsFailureMessage(iCode))
+    if (bCloseRequested.load() && BlamesTheMeter(iCode))
         return;
     std::lock_guard<std::mutex> Guard(EventLock);
     if (fnPostEvent && !bAbandoned)

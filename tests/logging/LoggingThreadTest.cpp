@@ -32,9 +32,9 @@ constexpr int kStartSecond = 10 * 3600;
 constexpr int kReportIntervalMs = 100;
 // Bound for waits that a working engine ends far sooner.
 constexpr int kWaitMs = 15000;
-// Events that show the user a message about the meter or its port.
-constexpr int kFailureEvents[] = {kEventNetworkNoAnswer, kEventPortNotOpened, kEventNoInstrument,
-                                  kEventLoggingNotSupported, kEventSetupMenuShown};
+// Events that tell the user (or the log) of a failure of the meter or its port.
+constexpr int kFailureEvents[] = {kEventTimeout,      kEventNetworkNoAnswer,     kEventPortNotOpened,
+                                  kEventNoInstrument, kEventLoggingNotSupported, kEventSetupMenuShown};
 
 // Waits that end as soon as a responsive meter answers; the no-data time-out is two seconds.
 TTimingSettings EngineTiming() {
@@ -839,7 +839,11 @@ TEST_F(LoggingThreadTest, StopAndCloseTakeEffectWhateverTheBacklogOfAFastMeter) 
     const QList<TSessionRow> Session = Sessions();
     ASSERT_EQ(Session.size(), 1);
     const QList<TLevelRow> Rows = Levels(Session[0].sReportId);
-    ExpectRowsAreFirstReports(Rows);
+    ASSERT_FALSE(Rows.isEmpty());
+    // A meter this fast outruns the line when the machine is busy, so reports may be missing; those stored
+    // are in the meter's order, each once.
+    for (qsizetype i = 1; i < Rows.size(); ++i)
+        EXPECT_LT(Rows[i - 1].sTimeCode, Rows[i].sTimeCode) << i;
     EXPECT_EQ(Session[0].sTimeCodeEnd, Rows.last().sTimeCode);
     EXPECT_FALSE(FromMeter<bool>([](TSimMeterProtocol& m) { return m.Reporting(); }));
 }
