@@ -140,16 +140,16 @@ TSessionStore::TSessionStore(TdbSQLite& rDBIn, QObject* parent) : QObject(parent
 }
 
 void TSessionStore::InsertSession(const TSessionInfo& rSession) {
-    TStoreWrite w;
-    w.eKind = TStoreWrite::InsertSession;
-    w.rSession = rSession;
-    w.fStamp = JulianDateOf(QDateTime::currentDateTime());
-    Give(std::move(w));
+    GiveSession(TStoreWrite::InsertSession, rSession);
 }
 
 void TSessionStore::UpdateSession(const TSessionInfo& rSession) {
+    GiveSession(TStoreWrite::UpdateSession, rSession);
+}
+
+void TSessionStore::GiveSession(TStoreWrite::TKind eKind, const TSessionInfo& rSession) {
     TStoreWrite w;
-    w.eKind = TStoreWrite::UpdateSession;
+    w.eKind = eKind;
     w.rSession = rSession;
     w.fStamp = JulianDateOf(QDateTime::currentDateTime());
     Give(std::move(w));

@@ -63,6 +63,7 @@ Q_SIGNALS:
     void WaitingChanged(int iWaiting, const QString& sReason);
 
 private:
+    void GiveSession(TStoreWrite::TKind eKind, const TSessionInfo& rSession);
     void Give(TStoreWrite rWrite);
     bool Write(const TStoreWrite& rWrite);
     // Writes waiting writes in order for at most one slice; stops at the first refusal.

@@ -1,4 +1,5 @@
 #include "store/dbSQLite.h"
+#include "tests/support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,11 +8,8 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
 #include <thread>
 #include <unistd.h>
 #include <variant>
@@ -648,17 +646,7 @@ public:
     bool ReadOnly() const { return bReadOnly; }
 
 private:
-    bool SetImmutable(bool bOn) const {
-        const int fd = ::open(sPath.c_str(), O_RDONLY);
-        if (fd < 0)
-            return false;
-        int iFlags = 0;
-        bool bDone = ::ioctl(fd, FS_IOC_GETFLAGS, &iFlags) == 0;
-        iFlags = bOn ? (iFlags | FS_IMMUTABLE_FL) : (iFlags & ~FS_IMMUTABLE_FL);
-        bDone = bDone && ::ioctl(fd, FS_IOC_SETFLAGS, &iFlags) == 0;
-        ::close(fd);
-        return bDone;
-    }
+    bool SetImmutable(bool bOn) const { return qxtest::SetImmutable(QString::fromStdString(sPath), bOn); }
     std::string sPath;
     bool bImmutable = false;
     bool bReadOnly = false;

@@ -3,6 +3,10 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QTimer>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 namespace qxtest {
 
@@ -18,6 +22,18 @@ bool WaitFor(const std::function<bool()>& pred, int timeoutMs) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     return true;
+}
+
+bool SetImmutable(const QString& sPath, bool bOn) {
+    const int fd = ::open(sPath.toStdString().c_str(), O_RDONLY);
+    if (fd < 0)
+        return false;
+    int iFlags = 0;
+    bool bDone = ::ioctl(fd, FS_IOC_GETFLAGS, &iFlags) == 0;
+    iFlags = bOn ? (iFlags | FS_IMMUTABLE_FL) : (iFlags & ~FS_IMMUTABLE_FL);
+    bDone = bDone && ::ioctl(fd, FS_IOC_SETFLAGS, &iFlags) == 0;
+    ::close(fd);
+    return bDone;
 }
 
 TFreshConfigHome::TFreshConfigHome() {

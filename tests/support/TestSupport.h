@@ -10,6 +10,10 @@ namespace qxtest {
 // itself, never on a fixed sleep.
 bool WaitFor(const std::function<bool()>& pred, int timeoutMs = 5000);
 
+// Sets or clears the immutable flag of a file or folder: marked so, it cannot be written even by a
+// privileged user, who ignores permission bits. False when the file system cannot do it.
+bool SetImmutable(const QString& sPath, bool bOn);
+
 // A fresh data folder for one test: XDG_CONFIG_HOME points into a temporary folder for the test's life.
 class TFreshConfigHome {
 public:
