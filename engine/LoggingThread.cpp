@@ -49,17 +49,6 @@ bool KeepsScreen(int iHWID) {
     return iHWID == kHWIDKeepsScreenA || iHWID == kHWIDKeepsScreenB;
 }
 
-// A field of a text message: every field, the last one included, ends in "|".
-QString Field(const QString& s) {
-    return s + QLatin1Char('|');
-}
-QString Field(int i) {
-    return Field(QString::number(i));
-}
-QString Field(double f) {
-    return Field(FormatMessageReal(f));
-}
-
 } // namespace
 
 TLoggingThread::TLoggingThread(const TLoggingThreadSettings& rSettings, TPostThreadEvent fnPostEventIn,

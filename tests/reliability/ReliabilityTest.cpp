@@ -112,12 +112,18 @@ protected:
     }
 
     void TearDown() override {
-        for (QProcess* p : {&Driver, &Program, &Sim}) {
+        for (QProcess* p : {&Program, &Sim}) {
             if (p->state() != QProcess::NotRunning) {
                 p->kill();
                 p->waitForFinished(5000);
             }
         }
+    }
+
+    int StoredRows() const {
+        const auto aSessions = CheckSessions(sDB);
+        return std::accumulate(aSessions.begin(), aSessions.end(), 0,
+                               [](int i, const TSessionCheck& c) { return i + c.iRows; });
     }
 
     QString LogTail() const {
@@ -137,7 +143,6 @@ protected:
     QString sDB;
     QProcessEnvironment Env;
     QProcess Sim;
-    QProcess Driver;
     QProcess Program;
 };
 
@@ -147,12 +152,14 @@ TEST_F(ReliabilityTest, KilledAtRandomMomentsTheDatabaseStaysWholeAndTheNextStar
     QRandomGenerator Random(QRandomGenerator::global()->generate());
     for (int iKill = 0; iKill < kKills; ++iKill) {
         ASSERT_NO_FATAL_FAILURE(StartMeter());
-        Launch(Driver, QString(QX_BIN_DIR) + "/qxreliability-driver", {sData});
+        const int iRowsBefore = StoredRows();
+        // The program as an unattended station starts it: it connects and logs without a person.
+        Launch(Program, QString(QX_BIN_DIR) + "/qxlogging",
+               {"--config-dir", sData, "--connect", "--start-logging"});
         // Mostly while logging, sometimes while the window starts or connects.
         const bool bWhileLogging = iKill % 4 != 3;
         if (bWhileLogging) {
-            ASSERT_TRUE(qxtest::WaitFor([&] { return Driver.readAllStandardOutput().contains("LOGGING"); },
-                                        kStartWaitMs))
+            ASSERT_TRUE(qxtest::WaitFor([&] { return StoredRows() > iRowsBefore; }, kStartWaitMs))
                 << "kill " << iKill << ": logging did not start; the log ends:\n"
                 << LogTail().toStdString();
         }
@@ -160,8 +167,8 @@ TEST_F(ReliabilityTest, KilledAtRandomMomentsTheDatabaseStaysWholeAndTheNextStar
         QElapsedTimer Moment;
         Moment.start();
         qxtest::WaitFor([&] { return Moment.elapsed() >= iDelayMs; }, iDelayMs + 100);
-        ::kill(pid_t(Driver.processId()), SIGKILL);
-        ASSERT_TRUE(Driver.waitForFinished(10000));
+        ::kill(pid_t(Program.processId()), SIGKILL);
+        ASSERT_TRUE(Program.waitForFinished(10000));
         SCOPED_TRACE("kill " + std::to_string(iKill) + " after " + std::to_string(iDelayMs) + " ms");
 
         {
