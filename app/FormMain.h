@@ -71,7 +71,7 @@ public:
     void AddLog(const QString& sLine) override { Ctrl.AddLog(-1, sLine); }
     TSettings& Settings() override { return Ctrl.Settings; }
     QString SettingsFile() const override { return Ctrl.sINI; }
-    QString DataFolder() const override { return Ctrl.sDataFolder; }
+    QString DataFolderPath() const override { return Ctrl.sDataFolder; }
     void NotifySettingsChanged() override;
     void ReloadSettings() override;
     TAppServiceSignals& Signals() override { return ServiceSignals; }

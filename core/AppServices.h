@@ -47,7 +47,7 @@ public:
     virtual TSettings& Settings() = 0;
     // The settings file, and where settings, engine trace and serial port links live.
     virtual QString SettingsFile() const = 0;
-    virtual QString DataFolder() const = 0;
+    virtual QString DataFolderPath() const = 0;
     // Shows the changed settings everywhere and emits SettingsChanged (and LanguageChanged when the
     // language changed).
     virtual void NotifySettingsChanged() = 0;

@@ -458,7 +458,7 @@ void TfrmInstrumentSelect::done(int iResult) {
 TInstrumentManagerContext InstrumentManagerContext(IAppServices& rServices) {
     TInstrumentManagerContext rContext;
     rContext.pSettings = &rServices.Settings();
-    rContext.sDataFolder = rServices.DataFolder();
+    rContext.sDataFolder = rServices.DataFolderPath();
     rContext.ShowMessageBox = [&rServices](const QString& sText, int iKind, int iButtons) {
         return rServices.ShowMessageBox(sText, iKind, iButtons);
     };

@@ -1,6 +1,6 @@
 #include "export/LevelReport.h"
-#include "tests/support/ExportTestSupport.h"
 #include "core/TextTable.h"
+#include "tests/support/ExportTestSupport.h"
 
 #include <QDateTime>
 #include <QDir>

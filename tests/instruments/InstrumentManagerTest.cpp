@@ -6,8 +6,8 @@
 #include "meter/InstrumentDiscovery.h"
 #include "meter/MeterInfo.h"
 #include "meter/NetworkLink.h"
-#include "tests/support/SimPorts.h"
 #include "tests/support/NetworkFixture.h"
+#include "tests/support/SimPorts.h"
 
 #include <QAction>
 #include <QCheckBox>

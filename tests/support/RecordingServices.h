@@ -33,7 +33,7 @@ public:
     void AddLog(const QString& sLine) override { slLog << sLine; }
     TSettings& Settings() override { return rSettings; }
     QString SettingsFile() const override { return {}; }
-    QString DataFolder() const override { return {}; }
+    QString DataFolderPath() const override { return {}; }
     void NotifySettingsChanged() override { Q_EMIT Announcer.SettingsChanged(); }
     void ReloadSettings() override { NotifySettingsChanged(); }
     TAppServiceSignals& Signals() override { return Announcer; }
