@@ -1,10 +1,12 @@
-// Feeds arbitrary datagrams to the message port's decoder and the field splitter the window uses on their
-// text, and checks that what the sender encodes is what the window decodes.
+// Feeds arbitrary datagrams to the message port's decoder, the field splitter and every message's decoder
+// the window uses on their text, and checks that what the sender encodes is what the window decodes.
 #include "FuzzCommon.h"
 #include "engine/EngineMessages.h"
 
 #include <QByteArray>
 #include <QString>
+#include <cmath>
+#include <initializer_list>
 
 using qxfuzz::Require;
 
@@ -41,6 +43,25 @@ void CheckFields(const QString& sText, int iCount) {
     Require(sText.startsWith(sJoined));
 }
 
+// Whatever the text, a number the window takes from it is a measurement: never nan or inf.
+void RequireFinite(std::initializer_list<std::optional<double>> aValues) {
+    for (const std::optional<double>& f : aValues)
+        Require(!f || std::isfinite(*f));
+}
+
+void CheckMessageDecoders(const QString& sText) {
+    const TLevelRecordMessage Level = DecodeLevelRecordMessage(sText);
+    RequireFinite({Level.fMeterPeakLevel, Level.fGateLevel, Level.nLoudnessHi, Level.nLoudnessLow,
+                   Level.nInstantaneousPeak, Level.nLoudnessIntegrating});
+    const TLoudnessSetupMessage Setup = DecodeLoudnessSetupMessage(sText);
+    RequireFinite({Setup.fGateLevel, Setup.fReferenceLevel, Setup.fMeterPeakLevel});
+    static_cast<void>(DecodeLogMessage(sText));
+    static_cast<void>(DecodeInstrumentNameMessage(sText));
+    static_cast<void>(DecodeSerialNumberMessage(sText));
+    static_cast<void>(DecodeInstrumentInfoMessage(sText));
+    static_cast<void>(DecodeTimeCodeMessage(sText));
+}
+
 void CheckRoundTrip(int iCode, const QString& sText) {
     const QByteArray Datagram = EncodeEngineDatagram(iCode, sText);
     const QByteArray Kept = FilterMessageText(sText);
@@ -64,6 +85,8 @@ void CheckRoundTrip(int iCode, const QString& sText) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray Datagram(reinterpret_cast<const char*>(data), qsizetype(size));
     CheckDecoded(Datagram);
+    if (const std::optional<TEngineDatagram> Decoded = DecodeEngineDatagram(Datagram))
+        CheckMessageDecoders(Decoded->sText);
 
     qxfuzz::TInput Input(data, size);
     const int iCode = Input.Byte();
@@ -73,6 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString sLatin1 = QString::fromLatin1(pRest, qsizetype(nRest));
     CheckFields(sLatin1, iCount);
     CheckFields(sLatin1, 10);
+    CheckMessageDecoders(sLatin1);
     // Any text the thread may be handed, including characters beyond one byte.
     CheckRoundTrip(iCode, QString::fromUtf8(pRest, qsizetype(nRest)));
     CheckRoundTrip(iCode, sLatin1);
