@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/SessionTypes.h"
+#include "store/StoreWrite.h"
 #include "store/dbSQLite.h"
 
 #include <QElapsedTimer>
@@ -8,18 +9,6 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
-
-// One write of the logging path, kept until the database has taken it.
-struct TStoreWrite {
-    enum TKind { InsertSession, UpdateSession, InsertLevel };
-    TKind eKind = InsertLevel;
-    // The database the write belongs to: the working database when it was made.
-    QString sDatabase;
-    TSessionInfo rSession;
-    TStoredLevel rLevel;
-    // Julian date of the moment the write was asked for (session rows; a level row carries its own).
-    double fStamp = 0.0;
-};
 
 // The logging path's writes to the session database, in the order they were given. A write the database
 // refuses (read-only file or folder, full disk, a lock held elsewhere, a table that lacks a column) is
@@ -82,8 +71,3 @@ private:
     int iNotifiedCount = 0;
     QString sNotifiedReason;
 };
-
-// The recovery file's lines: one JSON object a write. Reading never trusts the file: a line that does not
-// read as a write gives nothing.
-QByteArray EncodeStoreWrite(const TStoreWrite& rWrite);
-bool DecodeStoreWrite(const QByteArray& aLine, TStoreWrite& rWrite);
