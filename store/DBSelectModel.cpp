@@ -52,11 +52,17 @@ TDBSelectModel::TDBSelectModel(TdbSQLite& rDB, TSettings& rSettings, IAppService
     : rDB(rDB), rSettings(rSettings), rView(rView), FMessage(std::move(fnMessage)) {}
 
 int TDBSelectModel::Ask(int iEntry, int iKind, int iButtons, const QString& sPath) const {
-    return FMessage ? FMessage(TDBSelectMessage{iEntry, iKind, iButtons, sPath}) : kMsgResultNone;
+    return FMessage ? FMessage(TDBSelectMessage{iEntry, iKind, iButtons, sPath, {}, {}}) : kMsgResultNone;
 }
 
 void TDBSelectModel::Tell(int iEntry, int iKind, const QString& sPath) const {
     Ask(iEntry, iKind, kMsgBtnOK, sPath);
+}
+
+void TDBSelectModel::TellRefused(int iEntry, const QString& sPath, const QStringList& slMissing,
+                                 const QString& sReason) const {
+    if (FMessage)
+        FMessage(TDBSelectMessage{iEntry, kMsgError, kMsgBtnOK, sPath, slMissing, sReason});
 }
 
 bool TDBSelectModel::AddToList(const QString& sFileName) {
@@ -99,7 +105,7 @@ TDBSelectOutcome TDBSelectModel::AddLocalDB(const QString& sFileName) {
         return TDBSelectOutcome::None;
     const QString sPath = AbsolutePath(sFileName);
     if (!rDB.VerifySQLiteDB(sPath)) {
-        Tell(kTxtNotADatabase, kMsgError, sPath);
+        TellRefused(kTxtNotADatabase, sPath, rDB.MissingColumns(), rDB.LastError());
         return TDBSelectOutcome::Failed;
     }
     AddToList(sPath);
@@ -119,7 +125,7 @@ TDBSelectOutcome TDBSelectModel::OpenListedDB(const QString& sFileName) {
         return TDBSelectOutcome::Failed;
     }
     if (!rDB.VerifySQLiteDB(sFileName)) {
-        Tell(kTxtNoValidData, kMsgError, sFileName);
+        TellRefused(kTxtNoValidData, sFileName, rDB.MissingColumns(), rDB.LastError());
         return TDBSelectOutcome::Failed;
     }
     return SelectDatabase(sFileName) ? TDBSelectOutcome::Selected : TDBSelectOutcome::Failed;
@@ -127,11 +133,14 @@ TDBSelectOutcome TDBSelectModel::OpenListedDB(const QString& sFileName) {
 
 bool TDBSelectModel::SelectDatabase(const QString& sFileName) {
     if (!rDB.OpenSQLiteDB(sFileName)) {
+        // Taken before the working database is opened again, which sets them anew.
+        const QStringList slMissing = rDB.MissingColumns();
+        const QString sReason = rDB.LastError();
         // Back to the database the program was working with, so nothing is stored in a file nobody chose.
         const QString& sPrevious = rSettings.sDatabaseFileName;
         if (sPrevious.isEmpty() || !rDB.OpenSQLiteDB(sPrevious))
             rDB.CloseSQLiteDB();
-        Tell(kTxtNotADatabase, kMsgError, sFileName);
+        TellRefused(kTxtNotADatabase, sFileName, slMissing, sReason);
         return false;
     }
     Tell(kTxtDatabaseSelected, kMsgInformation, sFileName);

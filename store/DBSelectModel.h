@@ -20,6 +20,10 @@ struct TDBSelectMessage {
     int iKind = 0;
     int iButtons = 0;
     QString sText;
+    // Why the database refused the file, shown under the text: the columns its tables lack, or else the
+    // database library's reason.
+    QStringList slMissingColumns;
+    QString sReason;
 };
 
 // Shows a message and returns the button chosen (kMsgResult...).
@@ -78,6 +82,9 @@ public:
 private:
     int Ask(int iEntry, int iKind, int iButtons, const QString& sPath) const;
     void Tell(int iEntry, int iKind, const QString& sPath) const;
+    // An error about sPath with the reason the database connection gave for refusing it.
+    void TellRefused(int iEntry, const QString& sPath, const QStringList& slMissing,
+                     const QString& sReason) const;
     // Offers a newly listed file as the working database.
     TDBSelectOutcome OfferForLogging(const QString& sFileName);
     // The working database is gone: the main window shows that no database is open.

@@ -259,8 +259,14 @@ void TfrmDBSelect::RefreshDBTree(bool bExpand) {
 }
 
 int TfrmDBSelect::ShowDBMessage(const TDBSelectMessage& r) {
-    const QString sText =
-        r.iEntry >= 0 ? FormatText(GetText(r.iEntry, Services.Language()), {r.sText}) : r.sText;
+    const int iLNG = Services.Language();
+    QString sText = r.iEntry >= 0 ? FormatText(GetText(r.iEntry, iLNG), {r.sText}) : r.sText;
+    const QString sReason = r.slMissingColumns.isEmpty()
+                                ? r.sReason
+                                : FormatText(GetText(kTxtTablesLackColumns, iLNG),
+                                             {r.slMissingColumns.join(QStringLiteral(", "))});
+    if (!sReason.isEmpty())
+        sText += QStringLiteral("\r\r") + sReason;
     return Services.ShowMessageBox(sText, r.iKind, r.iButtons);
 }
 

@@ -271,18 +271,30 @@ TEST_F(DBSelectWindow, AFileThatIsNoDatabaseIsRefused) {
     const auto Text = [](const QByteArray& data) {
         return [data](const QString& sPath) { WriteFile(sPath, data); };
     };
+    // The message says why, under the manager's own text.
     struct TCase {
         const char* sName;
         std::function<void(const QString&)> fnMake;
+        const char* sReason;
     };
     const TCase aCases[] = {
-        {"notes.txt", Text("Broadcast log, not a database.\n")},
-        {"empty.DB3", Text("")},
+        {"notes.txt", Text("Broadcast log, not a database.\n"), "does not hold the session tables"},
+        {"empty.DB3", Text(""), "does not hold the session tables"},
         {"sessions-only.DB3",
          [](const QString& sPath) {
              SQLite::Database db(sPath.toStdString(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
              db.exec("CREATE TABLE qxr_sessions (nId INTEGER PRIMARY KEY ASC,sReportId TEXT);");
-         }},
+         },
+         "does not hold the session tables"},
+        {"column-renamed.DB3",
+         [](const QString& sPath) {
+             TdbSQLite Maker;
+             ASSERT_TRUE(Maker.CreateSQLiteDB(sPath));
+             Maker.CloseSQLiteDB();
+             SQLite::Database db(sPath.toStdString(), SQLite::OPEN_READWRITE);
+             db.exec("ALTER TABLE qxr_loudness_levels RENAME COLUMN fLoudnessInt TO fOther;");
+         },
+         "lacks these tables or columns: qxr_loudness_levels.fLoudnessInt"},
     };
     for (const TCase& c : aCases) {
         SCOPED_TRACE(c.sName);
@@ -290,7 +302,9 @@ TEST_F(DBSelectWindow, AFileThatIsNoDatabaseIsRefused) {
         c.fnMake(sChosen);
         Asked.clear();
         frmDBSelect.popOpenLocalDBClick();
-        EXPECT_EQ(Asked, QStringList{Msg(kNotADatabase, sChosen)});
+        ASSERT_EQ(Asked.size(), 1);
+        EXPECT_TRUE(Asked[0].startsWith(Msg(kNotADatabase, sChosen) + "\r\r")) << Asked[0].toStdString();
+        EXPECT_TRUE(Asked[0].contains(QLatin1String(c.sReason))) << Asked[0].toStdString();
     }
     EXPECT_TRUE(frmMain.Ctrl.Settings.slLocalDB.isEmpty());
     EXPECT_TRUE(TreeFiles().isEmpty());
@@ -412,7 +426,9 @@ TEST_F(DBSelectWindow, SelectingAFileThatCannotBeOpenedKeepsTheWorkingDatabase) 
     Asked.clear();
     frmDBSelect.SelectDatabase(sText);
 
-    EXPECT_EQ(Asked, QStringList{Msg(kNotADatabase, sText)});
+    ASSERT_EQ(Asked.size(), 1);
+    EXPECT_TRUE(Asked[0].startsWith(Msg(kNotADatabase, sText) + "\r\r")) << Asked[0].toStdString();
+    EXPECT_TRUE(Asked[0].contains(QLatin1String("not a database"))) << Asked[0].toStdString();
     EXPECT_EQ(frmMain.Ctrl.Settings.sDatabaseFileName, sWorking);
     EXPECT_EQ(frmMain.StatusPanels[1]->text(), TruncateString(sWorking, 30, true));
     EXPECT_TRUE(frmDBSelect.isVisible());
