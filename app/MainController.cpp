@@ -77,7 +77,6 @@ TMainController::TMainController(QObject* parent) : QObject(parent), fnEngineFac
     // controller made is heard until it is released: its last log lines follow its closing state.
     UDP.SetSenderCheck([this](const TDatagramSender& Sender) {
         return Settings.bAcceptExternalMessages ||
-               (pActiveThread && Sender.IsLoopbackPort(pActiveThread->MessageSenderPort())) ||
                (pLoggingThread && Sender.IsLoopbackPort(pLoggingThread->MessageSenderPort()));
     });
     connect(&UDP, &TMessagePort::ForeignDatagramsDropped, this,
