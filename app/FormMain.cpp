@@ -55,13 +55,6 @@ constexpr int kStatusPanelWidths[4] = {0, 200, 150, 200};
 constexpr int kCloseWaitRounds = 501;
 constexpr int kCloseWaitRoundMs = 10;
 
-// Captions of the main window's controls.
-constexpr int kTxtCouldNotBind = 246;
-constexpr int kTxtSelectDatabaseFirst = 240;
-constexpr int kTxtSessionInProgress = 244;
-constexpr int kTxtStartLogging = 216;
-constexpr int kTxtAnalysisDate = 338;
-
 void SetCell(QTableWidget* Grid, int iRow, int iCol, const QString& sText) {
     if (iRow >= Grid->rowCount() || iCol >= Grid->columnCount())
         return;
@@ -382,7 +375,7 @@ void TfrmMain::btnChartClick() {
     r.sCaption = CellText(sgDBSessionInfo, 1);
     r.rSetup = {rSelectedSessionInfo.rLoudnessSetup.iScaleMode, CellText(sgDBLoudnessConfig, 4)};
     r.rSnapshot = MakeChartSnapshot(
-        {GetText(kTxtAnalysisDate, iLNG), AnalysisDateText(rSelectedSessionInfo.dtDateTime)},
+        {GetText(kTxtAnalysisDateLabel, iLNG), AnalysisDateText(rSelectedSessionInfo.dtDateTime)},
         SnapshotRowsOf(sgDBSessionInfo->model(), kSnapshotSessionInfoRows),
         SnapshotRowsOf(sgDBLoudnessConfig->model(), kSnapshotLoudnessConfigRows),
         SnapshotRowsOf(sgDBLoudnessMax->model(), kSnapshotStatisticsRows));
@@ -508,20 +501,20 @@ int TfrmMain::ShowTextMessage(int iEntry, int iKind, int iButtons, const QString
 
 void TfrmMain::UpdateGUIStrings() {
     const auto T = [this](int iEntry) { return GetText(iEntry, iLNG); };
-    mnuFiles->setTitle(T(178));
-    mnuInstrumentSelect->setText(T(180));
-    mnuDBSelect->setText(T(182));
-    mnuExit->setText(T(184));
-    mnuTools->setTitle(T(186));
-    mnuOptions->setText(T(188));
-    mnuHelp->setTitle(T(190));
-    mnuAbout->setText(T(192));
-    mnuTCControl->setText(T(416));
+    mnuFiles->setTitle(T(kTxtFileMenu));
+    mnuInstrumentSelect->setText(T(kTxtManageInstrumentsMenu));
+    mnuDBSelect->setText(T(kTxtManageDatabasesMenu));
+    mnuExit->setText(T(kTxtExitMenu));
+    mnuTools->setTitle(T(kTxtToolsMenu));
+    mnuOptions->setText(T(kTxtOptionsMenu));
+    mnuHelp->setTitle(T(kTxtHelpMenu));
+    mnuAbout->setText(T(kTxtAboutMenu));
+    mnuTCControl->setText(T(kTxtTimecodeControlMenu));
     LoggingView->UpdateGUIStrings();
     DatabaseView->UpdateGUIStrings();
     ExportMenu->UpdateGUIStrings();
-    PageCtrl->setTabText(0, T(234));
-    PageCtrl->setTabText(1, T(236));
+    PageCtrl->setTabText(0, T(kTxtLoggingTab));
+    PageCtrl->setTabText(1, T(kTxtDatabaseTab));
     if (Windows.frmChart)
         Windows.frmChart->UpdateCaption(iLNG);
     ChartTabs->UpdateGUIStrings();

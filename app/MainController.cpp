@@ -17,17 +17,6 @@ namespace {
 // The timecode shown from a connect until the connection's first report.
 const QString kNoTimeCode = QStringLiteral("00:00:00:00");
 
-// Text table entries of the engine's messages and captions.
-constexpr int kTextConnecting = 68;
-constexpr int kTextConnectedToInstrument = 286;
-constexpr int kTextPauseLogging = 220;
-constexpr int kTextResumeLogging = 218;
-constexpr int kTextCouldNotConnect = 60;
-constexpr int kTextCouldNotOpenCOM = 288;
-constexpr int kTextNoInstrumentOnCOM = 30;
-constexpr int kTextNoLoggingSupport = 32;
-constexpr int kTextExitSetupMenu = 292;
-
 // A field the message did not carry leaves the target as it was.
 template <typename T> void Take(const std::optional<T>& Field, T& Target) {
     if (Field)
@@ -323,14 +312,14 @@ void TMainController::HandleEvent(int iCode, const TPortOpenFailure& rPortFailur
         AddLog(0, "Connecting.|1");
         ForgetPreviousMeter();
         SetLoggingStatus(kStatusConnecting);
-        View->SetWaitTextEntry(kTextConnecting);
+        View->SetWaitTextEntry(kTxtConnecting);
         break;
     case kEventConnected:
         AddLog(0, "Connected to instrument.|1");
         View->UpdateSGInstrumentInfo();
         // No report has come from this connection yet.
         View->ShowTimeCode(kNoTimeCode);
-        View->SetWaitTextEntry(kTextConnectedToInstrument);
+        View->SetWaitTextEntry(kTxtConnectedToInstrument);
         View->SetStatusPicture(IMainView::StatusPlaying);
         View->SetMainGUI(kGUIConnected);
         break;
@@ -367,7 +356,7 @@ void TMainController::HandleEvent(int iCode, const TPortOpenFailure& rPortFailur
         AddLog(0, "Logging Started.|1");
         SetLoggingStatus(kStatusLogging);
         if (View->IsPauseAvailable())
-            View->SetStartButtonCaption(kTextPauseLogging);
+            View->SetStartButtonCaption(kTxtPauseLogging);
         View->SetBlinking(false);
         View->SetStatusPicture(IMainView::StatusPlaying);
         View->CloseWaitWindow();
@@ -394,7 +383,7 @@ void TMainController::HandleEvent(int iCode, const TPortOpenFailure& rPortFailur
         AddLog(0, "Telnet Timeout.|4");
         break;
     case kEventNetworkNoAnswer:
-        View->ShowEntryMessage(kTextCouldNotConnect, kMsgError, kMsgBtnOK,
+        View->ShowEntryMessage(kTxtCouldNotConnect, kMsgError, kMsgBtnOK,
                                Settings.rActiveNetworkCFG.sHostName);
         break;
     case kEventLoginRefused:
@@ -403,20 +392,20 @@ void TMainController::HandleEvent(int iCode, const TPortOpenFailure& rPortFailur
     case kEventPortNotOpened:
         if (rPortFailure.Failed())
             AddLog(0, PortOpenFailureLog(rPortFailure));
-        View->ShowEntryMessage(kTextCouldNotOpenCOM, kMsgError, kMsgBtnOK,
+        View->ShowEntryMessage(kTxtCouldNotOpenCOM, kMsgError, kMsgBtnOK,
                                QString::number(Settings.rActiveNetworkCFG.iPort),
                                PortOpenFailureText(rPortFailure, Settings.iLNG));
         break;
     case kEventNoInstrument:
-        View->ShowEntryMessage(kTextNoInstrumentOnCOM, kMsgWarning, kMsgBtnOK,
+        View->ShowEntryMessage(kTxtNoInstrumentOnPort, kMsgWarning, kMsgBtnOK,
                                QString::number(Settings.rActiveNetworkCFG.iPort));
         break;
     case kEventLoggingNotSupported:
-        View->ShowEntryMessage(kTextNoLoggingSupport, kMsgWarning, kMsgBtnOK,
+        View->ShowEntryMessage(kTxtNoLoggingSupport, kMsgWarning, kMsgBtnOK,
                                QString::number(Settings.rActiveNetworkCFG.iPort));
         break;
     case kEventSetupMenuShown:
-        View->ShowEntryMessage(kTextExitSetupMenu, kMsgWarning, kMsgBtnOK, QString());
+        View->ShowEntryMessage(kTxtExitSetupMenu, kMsgWarning, kMsgBtnOK, QString());
         break;
     case kEventWaitingStartTC:
         AddLog(0, "Waiting for start TC.|1");
@@ -430,7 +419,7 @@ void TMainController::HandleEvent(int iCode, const TPortOpenFailure& rPortFailur
         break;
     case kEventPaused:
         AddLog(0, "Logging paused.|1");
-        View->SetStartButtonCaption(kTextResumeLogging);
+        View->SetStartButtonCaption(kTxtResumeLogging);
         // The status line names the pause's timecode, so it is taken before the line is shown.
         Settings.TCCtrl.TCPaused = rLoudnessData.sTimeCode;
         SetLoggingStatus(kStatusPaused);

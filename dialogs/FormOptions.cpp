@@ -38,9 +38,6 @@ constexpr int kSwatchSize = 18;
 constexpr int kPageWidth = 560;
 constexpr int kPageHeight = 470;
 
-// Entry of the language names: English at the entry, Danish at the next.
-constexpr int kTxtLanguageNames = 2;
-
 // The data list's items, in the order of the flags of TDataOptions.
 const char* const kDataListCaptions[kDataListItems] = {
     "Peak Level.",  "Peak Level Min.",  "Peak Level Max.",  "Peak Channel.",

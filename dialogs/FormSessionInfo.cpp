@@ -12,12 +12,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace {
-
-constexpr int kTxtStartNewSession = 332;
-constexpr int kTxtEditSessionInformation = 376;
-
-} // namespace
+namespace {} // namespace
 
 TfrmSessionInfo::TfrmSessionInfo(QWidget* parent) : QDialog(parent) {
     setObjectName("frmSessionInfo");
@@ -78,7 +73,7 @@ void TfrmSessionInfo::FormShow() {
     if (FTag < kTagEditSession) {
         setWindowTitle(GetText(kTxtStartNewSession, iLNG));
     } else {
-        setWindowTitle(GetText(kTxtEditSessionInformation, iLNG));
+        setWindowTitle(GetText(kTxtEditSessionInfoCaption, iLNG));
         if (FSelectedSession != nullptr)
             SetEditTexts(SessionTextsOf(*FSelectedSession));
     }

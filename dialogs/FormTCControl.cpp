@@ -16,10 +16,6 @@
 
 namespace {
 
-constexpr int kTxtStartTime = 400;
-constexpr int kTxtStopTime = 402;
-constexpr int kTxtEnabled = 404;
-
 // Index of the step from the start fields to the stop fields in the chain.
 constexpr int kFirstStopField = 3;
 

@@ -9,11 +9,6 @@
 // The five texts a user gives a logging session, and the rules they follow: the session store writes
 // them between double quotes, so that character is taken out before they get there.
 
-// Table entries of these rules.
-inline constexpr int kTxtForbiddenCharRemoved = 346;
-inline constexpr int kTxtSessionInfoChanged = 290;
-inline constexpr int kTxtUnnamedSession = 282;
-
 struct TSessionTexts {
     QString sShowTitle;
     QString sShowNumber;

@@ -12,12 +12,6 @@
 
 namespace {
 
-// Entries of the axis and legend titles.
-constexpr int kTxtPeakLevel = 144;
-constexpr int kTxtIntegrating = 152;
-constexpr int kTxtShortTermMax = 146;
-constexpr int kTxtDBFS = 264;
-
 // Space kept free at each end of an automatic level axis.
 constexpr double kAxisEndOffsetPx = 10.0;
 
@@ -211,12 +205,12 @@ void ApplyLevelChartSettings(QCustomPlot& c, TChartOptions& r, int iScaleMode, c
     Peak->setPen(SeriesPen(r.clPeakColor, r.iPeakLineWidth));
     Peak->setVisible(bAllShown || r.bPeakEnabled);
     Peak->setValueAxis(c.yAxis2);
-    Peak->setName(T(kTxtPeakLevel) + " ( " + T(kTxtDBFS) + " ).");
+    Peak->setName(T(kTxtPeakLevelHeading) + " ( " + T(kTxtDBFS) + " ).");
     QCPGraph* Integrating = c.graph(1);
     Integrating->setPen(SeriesPen(r.clIntColor, r.iIntLineWidth));
     Integrating->setVisible(bAllShown || r.bIntEnabled);
     Integrating->setValueAxis(c.yAxis);
-    Integrating->setName(T(kTxtIntegrating) + " ( " + sUnit + " ).");
+    Integrating->setName(T(kTxtIntegratingHeading) + " ( " + sUnit + " ).");
     Integrating->setProperty("Tag", iScaleMode);
     QCPGraph* STMax = c.graph(2);
     STMax->setPen(SeriesPen(r.clSTMaxColor, r.iSTMaxLineWidth));
@@ -226,10 +220,10 @@ void ApplyLevelChartSettings(QCustomPlot& c, TChartOptions& r, int iScaleMode, c
 
     SetLevelAxisScale(c.yAxis, r.fLeftAxisMin, r.fLeftAxisMax, r.bLeftAxisAutoScale);
     ColourAxis(c.yAxis, ColorValueToQColor(r.clIntColor));
-    c.yAxis->setLabel(T(kTxtIntegrating) + "\n" + sUnit);
+    c.yAxis->setLabel(T(kTxtIntegratingHeading) + "\n" + sUnit);
     SetLevelAxisScale(c.yAxis2, r.fRightAxisMin, r.fRightAxisMax, r.bRightAxisAutoScale);
     ColourAxis(c.yAxis2, ColorValueToQColor(r.clPeakColor));
-    c.yAxis2->setLabel(T(kTxtPeakLevel) + "\n" + T(kTxtDBFS));
+    c.yAxis2->setLabel(T(kTxtPeakLevelHeading) + "\n" + T(kTxtDBFS));
     ChartLoggingClickLegend(c, r, iLNG);
 }
 
@@ -282,10 +276,10 @@ void ChartLoggingClickLegend(QCustomPlot& Chart, TChartOptions& r, int iLNG) {
         ColourAxis(Left, ColorValueToQColor(bInt ? r.clIntColor : r.clSTMaxColor));
         QString sTitle;
         if (bInt)
-            sTitle = GetText(kTxtIntegrating, iLNG) +
-                     (bSTMax ? " / " + GetText(kTxtShortTermMax, iLNG) : QString());
+            sTitle = GetText(kTxtIntegratingHeading, iLNG) +
+                     (bSTMax ? " / " + GetText(kTxtShortTermMaxHeading, iLNG) : QString());
         else
-            sTitle = GetText(kTxtShortTermMax, iLNG);
+            sTitle = GetText(kTxtShortTermMaxHeading, iLNG);
         Left->setLabel(sTitle + "\n" + ScaleModeName(Chart.graph(1)->property("Tag").toInt()));
         Left->setVisible(true);
         Right->setVisible(bPeak || bInt);

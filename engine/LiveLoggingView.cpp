@@ -23,36 +23,6 @@
 
 namespace {
 
-// Text table entries of this tab.
-enum TLiveText : int {
-    kTxtConnecting = 68,
-    kTxtLogging = 70,
-    kTxtDisconnected = 72,
-    kTxtReadyForLogging = 74,
-    kTxtLoggingStarted = 76,
-    kTxtInstrumentNameLabel = 80,
-    kTxtHostNameLabel = 82,
-    kTxtSerialNumberLabel = 84,
-    kTxtPortLabel = 86,
-    kTxtStatusLabel = 88,
-    kTxtShortTermMax = 146,
-    kTxtConnect = 212,
-    kTxtDisconnect = 214,
-    kTxtStartLogging = 216,
-    kTxtResumeLogging = 218,
-    kTxtPauseLogging = 220,
-    kTxtStopLogging = 222,
-    kTxtSelectInstrumentFirst = 242,
-    kTxtDBFSSuffix = 262,
-    kTxtUnnamedSession = 282,
-    kTxtCharacterRemoved = 346,
-    kTxtAutostartWaiting = 406,
-    kTxtPausedAt = 408,
-    kTxtPausedWaitingForTC = 410,
-    kTxtAutostopWaiting = 412,
-    kTxtTimecodeControlled = 414,
-};
-
 // Rows of the instrument grid.
 enum TInstrumentRow { kRowName = 1, kRowSerialNo = 2, kRowPort = 3, kRowStatus = 4, kRowAutostop = 5 };
 
@@ -652,7 +622,7 @@ void TLiveLoggingView::SetStartButtonCaption(int iEntry) {
 void TLiveLoggingView::RefreshChartLoggingSettings() {
     const int iScaleMode = Control.SessionInfo().rLoudnessSetup.iScaleMode;
     ApplyLevelChartSettings(*ChartLogging, Services.Settings().rChartOptions, iScaleMode,
-                            ScaleModeName(iScaleMode), kTxtShortTermMax, true, Services.Language());
+                            ScaleModeName(iScaleMode), kTxtShortTermMaxHeading, true, Services.Language());
     ChartLogging->UpdateLegendLook();
 }
 

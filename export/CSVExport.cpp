@@ -9,8 +9,13 @@
 namespace {
 
 // The session block: label entries beside the grid values they name.
-constexpr int kSessionLabels[] = {334, 336, 340, 342, 258, 260, 344};
-constexpr int kConfigLabels[] = {78, 118, 120, 122, 124, 126, 128, 130, 132, 134, 136};
+constexpr int kSessionLabels[] = {kTxtShowTitleLabel, kTxtShowNumberLabel, kTxtOperatorNameLabel,
+                                  kTxtFormatLabel,    kTxtTCStartLabel,    kTxtTCEndLabel,
+                                  kTxtNotesLabel};
+constexpr int kConfigLabels[] = {kTxtInstrumentTypeLabel, kTxtPeakModeLabel,  kTxtCaptureModeLabel,
+                                 kTxtScaleModeLabel,      kTxtReferenceLabel, kTxtShortTermWindowLabel,
+                                 kTxtGateLevelLabel,      kTxtGateModeLabel,  kTxtReferenceLevelLabel,
+                                 kTxtPeakLevelLabel,      kTxtFilterLabel};
 
 } // namespace
 

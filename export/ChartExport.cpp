@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr int kTxtFileAccessDenied = 580;
 constexpr int kTagFullPage = 1;
 
 } // namespace

@@ -7,10 +7,6 @@
 
 namespace {
 
-constexpr int kTxtSessionInformation = 112;
-constexpr int kTxtLoudnessConfiguration = 114;
-constexpr int kTxtSessionStatistics = 116;
-
 // A4 landscape, 5 mm margins.
 constexpr int kPageWidthMM = 297;
 constexpr int kPageHeightMM = 210;

@@ -17,16 +17,6 @@
 
 namespace {
 
-constexpr int kTxtExportToPDF = 202;
-constexpr int kTxtExportToODS = 206;
-constexpr int kTxtExportToCSV = 208;
-constexpr int kTxtSelectFileName = 268;
-constexpr int kTxtPDFFilter = 270;
-constexpr int kTxtCSVFilter = 272;
-constexpr int kTxtCreatingPDF = 274;
-constexpr int kTxtCreatingCSV = 276;
-constexpr int kTxtCannotWriteFile = 396;
-
 // Window events are let through at this pace while a report is built.
 constexpr int kPumpIntervalMs = 30;
 

@@ -15,19 +15,6 @@
 
 namespace {
 
-constexpr int kTxtLevelLabel = 162;
-constexpr int kTxtTimeCodeLabel = 164;
-constexpr int kTxtAnalysisDateLabel = 338;
-constexpr int kTxtReportCreatedWith = 394;
-constexpr int kTxtPageOf = 398;
-// Column headings of the level table that choose a colour rule.
-constexpr int kTxtPeakChannelHeading = 142;
-constexpr int kTxtPeakLevelHeading = 144;
-constexpr int kTxtShortTermMaxHeading = 146;
-constexpr int kTxtShortTermMinHeading = 148;
-constexpr int kTxtShortTermHeading = 150;
-constexpr int kTxtIntegratingHeading = 152;
-
 // Page geometry: A4 portrait, 5 mm margins.
 constexpr int kPageWidthMM = 210;
 constexpr int kPageHeightMM = 297;
@@ -138,14 +125,14 @@ std::unique_ptr<TPDFTable> TLevelReportBuilder::SessionTable(const TSessionGridT
     auto t = std::make_unique<TPDFTable>(Doc, std::vector<double>{70, 140});
     t->SetPaddings({3, 3, 0, 0});
     const QStringList& v = Texts.slSession;
-    const std::pair<int, QString> aRows[] = {{334, v.value(0)},
-                                             {336, v.value(1)},
+    const std::pair<int, QString> aRows[] = {{kTxtShowTitleLabel, v.value(0)},
+                                             {kTxtShowNumberLabel, v.value(1)},
                                              {kTxtAnalysisDateLabel, AnalysisDateText(R.rSession.dtDateTime)},
-                                             {340, v.value(2)},
-                                             {342, v.value(3)},
-                                             {254, v.value(4)},
-                                             {256, v.value(5)},
-                                             {344, v.value(6)}};
+                                             {kTxtOperatorNameLabel, v.value(2)},
+                                             {kTxtFormatLabel, v.value(3)},
+                                             {kTxtTCStartAlignedLabel, v.value(4)},
+                                             {kTxtTCEndAlignedLabel, v.value(5)},
+                                             {kTxtNotesLabel, v.value(6)}};
     int iRow = 0;
     for (const auto& [iEntry, sValue] : aRows)
         LabelRow(*t, iRow++, T(iEntry), sValue);
@@ -155,9 +142,10 @@ std::unique_ptr<TPDFTable> TLevelReportBuilder::SessionTable(const TSessionGridT
 std::unique_ptr<TPDFTable> TLevelReportBuilder::ConfigTable(const TSessionGridTexts& Texts) {
     auto t = std::make_unique<TPDFTable>(Doc, std::vector<double>{80, 80});
     t->SetPaddings({3, 3, 0, 0});
-    LabelRow(*t, 0, T(78), InstrumentTypeName(Texts.slConfig.value(0)));
+    LabelRow(*t, 0, T(kTxtInstrumentTypeLabel), InstrumentTypeName(Texts.slConfig.value(0)));
+    // The ten setup labels follow one another in the table, from the peak mode to the filter.
     for (int i = 1; i <= 10; ++i)
-        LabelRow(*t, i, T(116 + 2 * i), Texts.slConfig.value(i));
+        LabelRow(*t, i, T(kTxtPeakModeLabel + 2 * (i - 1)), Texts.slConfig.value(i));
     return t;
 }
 

@@ -28,29 +28,6 @@
 
 namespace {
 
-// Texts of the manager in the interface text table.
-enum : int {
-    kTxtPleaseWait = 24,
-    kTxtSearching = 26,
-    kTxtNoInstrumentFound = 28,
-    kTxtNoInstrumentOnPort = 30,
-    kTxtDetectedOnPort = 36,
-    kTxtLocalInstruments = 38,
-    kTxtNetworkInstruments = 40,
-    kTxtNewInstrument = 42,
-    kTxtNewInstrumentSelected = 44,
-    kTxtAvailableInstruments = 46,
-    kTxtSelectInstrument = 48,
-    kTxtFindInstrument = 50,
-    kTxtTestConnection = 52,
-    kTxtAddNetwork = 54,
-    kTxtEditNetwork = 56,
-    kTxtRemoveNetwork = 58,
-    kTxtNotResponding = 62,
-    kTxtLoginRefused = 64,
-    kTxtTestSucceeded = 66,
-};
-
 // Status bar panel of the main window that shows the active instrument's serial number.
 constexpr int kSerialNoPanel = 2;
 

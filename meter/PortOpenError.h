@@ -6,13 +6,6 @@
 // user may not use it (and which group would let them), another program holds it, or another failure
 // with the system's own words.
 
-// Text table entries of the causes (English; Danish at the next number).
-inline constexpr int kTxtPortPermissionGroup = 550;
-inline constexpr int kTxtPortPermissionDenied = 552;
-inline constexpr int kTxtPortNoDevice = 554;
-inline constexpr int kTxtPortBusy = 556;
-inline constexpr int kTxtPortOpenFailed = 558;
-
 enum class TPortOpenCause { None, NoDevice, PermissionDenied, Busy, Other };
 
 struct TPortOpenFailure {

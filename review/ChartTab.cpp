@@ -11,14 +11,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-namespace {
-
-constexpr int kTxtExportToPDF = 202;
-constexpr int kTxtExportToPDFFullPage = 204;
-constexpr int kTxtCopyChartClipBrd = 210;
-constexpr int kTxtExport = 232;
-
-} // namespace
+namespace {} // namespace
 
 TChartTab::TChartTab(int iTag, const TReviewChartSetup& rSetup, TChartOptions& rOptions, const int& iLNG,
                      QWidget* parent)

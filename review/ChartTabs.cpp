@@ -3,7 +3,6 @@
 #include "core/MessageBoxLayout.h"
 #include "core/TextTable.h"
 #include "dialogs/OwnerDrawnMenu.h"
-#include "review/LevelDataTexts.h"
 
 #include <QCoreApplication>
 #include <QMenu>
@@ -12,9 +11,6 @@
 #include <QTabWidget>
 
 namespace {
-
-constexpr int kTxtCloseTab = 238;
-constexpr int kTxtNoValidData = 280;
 
 // The long operation lasts as long as the scope, also when it is left by an exception.
 class TLongOperation {
@@ -59,7 +55,7 @@ TChartTab* TChartTabs::MakeChartTab(const TChartTabRequest& rRequest) {
         const bool bLoaded = rRequest.fnLoadRows && rRequest.fnLoadRows(Rows, Pump);
         if (!bLoaded || Rows.RowCount() == 0) {
             Rows.Clear();
-            Host.ShowMessageBox(GetText(kTxtNoValidData, FLanguage), kMsgError, kMsgBtnOK);
+            Host.ShowMessageBox(GetText(kTxtNoValidSessionData, FLanguage), kMsgError, kMsgBtnOK);
         }
         Tab->Chart->SetRows(std::move(Rows));
     }

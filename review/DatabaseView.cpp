@@ -25,20 +25,6 @@
 
 namespace {
 
-// Text table entries of the tab.
-enum TDatabaseViewText : int {
-    kTxtRefresh = 194,
-    kTxtDeleteSession = 196,
-    kTxtFilterSessionsMenu = 198,
-    kTxtEditSessionInformation = 200,
-    kTxtRefreshSessions = 224,
-    kTxtFilterSessions = 226,
-    kTxtFilterData = 228,
-    kTxtChart = 230,
-    kTxtExport = 232,
-    kTxtSessionInfoHint = 460,
-};
-
 // Rows of the information grids.
 constexpr int kSessionInfoRows = 8;
 constexpr int kSessionInfoNotesRow = 7;
@@ -446,11 +432,11 @@ void TDatabaseView::UpdateGUIStrings() {
     btnRefreshSessions->setText(T(kTxtRefreshSessions));
     btnSortSessions->setText(T(kTxtFilterSessions));
     btnFilterData->setText(T(kTxtFilterData));
-    btnChart->setText(T(kTxtChart));
+    btnChart->setText(T(kTxtChartButton));
     btnExport->setText(T(kTxtExport));
     popSessionRefresh->setText(T(kTxtRefresh));
     popSessionFilter->setText(T(kTxtFilterSessionsMenu));
-    popSessionInfoEdit->setText(T(kTxtEditSessionInformation));
+    popSessionInfoEdit->setText(T(kTxtEditSessionInfoMenu));
     popSessionDelete->setText(T(kTxtDeleteSession));
     FBrowser.Sessions().SetTitle(T(kTxtSessionList));
     sgDBSessionInfo->setToolTip(T(kTxtSessionInfoHint));

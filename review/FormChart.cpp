@@ -3,11 +3,7 @@
 #include "core/Settings.h"
 #include "core/TextTable.h"
 
-namespace {
-
-constexpr int kTxtChart = 372;
-
-} // namespace
+namespace {} // namespace
 
 TfrmChart::TfrmChart(QWidget* parent) : QDialog(parent) {
     setObjectName("frmChart");
@@ -15,7 +11,7 @@ TfrmChart::TfrmChart(QWidget* parent) : QDialog(parent) {
 }
 
 void TfrmChart::UpdateCaption(int iLNG) {
-    setWindowTitle(GetText(kTxtChart, iLNG) + " - " + sCaption);
+    setWindowTitle(GetText(kTxtChartCaption, iLNG) + " - " + sCaption);
 }
 
 void TfrmChart::ApplyPlacement(const TWindowPlacement& rPlace) {

@@ -4,7 +4,6 @@
 #include "core/TextTable.h"
 #include "dialogs/MessageBox.h"
 #include "dialogs/TimecodeFields.h"
-#include "review/LevelDataTexts.h"
 #include "review/LevelFilter.h"
 #include "review/TwoDigitEdits.h"
 

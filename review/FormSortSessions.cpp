@@ -20,18 +20,6 @@
 
 namespace {
 
-enum TFilterSessionsText : int {
-    kTxtReset = 12,
-    kTxtCaption = 378,
-    kTxtSessionInformationGroup = 380,
-    kTxtStartDate = 382,
-    kTxtEndDate = 384,
-    kTxtTime = 386,
-    kTxtDate = 388,
-    kTxtInvalidStartTime = 390,
-    kTxtInvalidEndTime = 392,
-};
-
 // Place of the stop hours in the chain of time edits: the step to them from the start seconds (and back)
 // is taken only when the edit stepped to is enabled.
 constexpr int kFirstStopEdit = 3;
@@ -49,7 +37,7 @@ QLabel* Separator(QWidget* parent) {
 
 TfrmFilterSessions::TfrmFilterSessions(QWidget* parent) : TDeferredDialog(parent) {
     setObjectName("frmFilterSessions");
-    setWindowTitle(GetText(kTxtCaption, kLanguageEnglish));
+    setWindowTitle(GetText(kTxtFilterSessionsCaption, kLanguageEnglish));
     setModal(true);
 }
 
@@ -179,7 +167,7 @@ void TfrmFilterSessions::showEvent(QShowEvent* event) {
 
 void TfrmFilterSessions::FormShow() {
     const auto T = [this](int iEntry) { return GetText(iEntry, Language()); };
-    setWindowTitle(T(kTxtCaption));
+    setWindowTitle(T(kTxtFilterSessionsCaption));
     grpSessionInfo->setTitle(T(kTxtSessionInformationGroup));
     lblShowTitle->setText(T(kTxtShowTitleLabel));
     lblShowNumber->setText(T(kTxtShowNumberLabel));

@@ -2,7 +2,6 @@
 
 #include "core/GridLayouts.h"
 #include "core/TextTable.h"
-#include "review/LevelDataTexts.h"
 #include "store/dbSQLite.h"
 
 #include <QElapsedTimer>
@@ -121,7 +120,7 @@ QString FormatLevel(double fLevel, QStringView sDecimalPoint) {
 
 std::vector<TStatisticRow> StatisticsRows(const TLevelStatistics& rStats, const TDataOptions& rOptions,
                                           const QString& sUnit, QStringView sDecimalPoint) {
-    const QString sPeakUnit = QStringLiteral(" ") + GetText(kTxtPeakUnit, kLanguageEnglish);
+    const QString sPeakUnit = QStringLiteral(" ") + GetText(kTxtDBFSSuffix, kLanguageEnglish);
     const QString sLoudnessUnit = QStringLiteral(" ") + sUnit;
     // A highest or lowest value that no row beat shows its starting value; the last integrated value shows
     // only when a row had one.

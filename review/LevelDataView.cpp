@@ -8,7 +8,6 @@
 #include "core/TextFormat.h"
 #include "core/TextTable.h"
 #include "engine/InfoGrid.h"
-#include "review/LevelDataTexts.h"
 #include "review/LevelFilter.h"
 #include "review/LevelTableDelegate.h"
 

@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr int kTxtShortTerm = 150;
-
 // The system colour of inactive captions, by its platform index.
 constexpr TColorValue kInactiveCaptionIndex = 3;
 
@@ -150,8 +148,8 @@ TReviewChart::TReviewChart(const TReviewChartSetup& rSetup, TChartOptions& rOpti
     aMin.assign(size_t(graphCount()), std::numeric_limits<double>::infinity());
     aMax.assign(size_t(graphCount()), -std::numeric_limits<double>::infinity());
 
-    ApplyLevelChartSettings(*this, rChartOptions, rSetup.iScaleMode, rSetup.sUnit, kTxtShortTerm, false,
-                            FLanguage);
+    ApplyLevelChartSettings(*this, rChartOptions, rSetup.iScaleMode, rSetup.sUnit, kTxtShortTermHeading,
+                            false, FLanguage);
     FitChartAxes(*this, 0, aMin, aMax);
     connect(this, &QCustomPlot::legendClick, this, &TReviewChart::ChartLegendClick);
 }

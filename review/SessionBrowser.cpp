@@ -10,26 +10,6 @@
 
 namespace {
 
-// Text table entries of the session half of the database tab.
-enum TSessionBrowserText : int {
-    kTxtCompanyName = 0,
-    kTxtUnknown = 90,
-    kTxtHintInstrumentType = 92,
-    kTxtHintHardwareId = 94,
-    kTxtHintSerialNumber = 96,
-    kTxtHintSoftwarePackage = 98,
-    kTxtHintFPGAVersion = 100,
-    kTxtHintMCUVersion = 102,
-    kTxtAskDeleteSession = 248,
-    kTxtHintSessionName = 250,
-    kTxtHintSessionId = 252,
-    kTxtHintTCStart = 254,
-    kTxtHintTCEnd = 256,
-    kTxtDBFSSuffix = 262,
-    kTxtNoMatchingData = 266,
-    kTxtExceptionRaised = 294,
-};
-
 // Fields of an instrument text: type name, type number, serial number, a field left at 0, software
 // package, MCU version, FPGA version, and one spare.
 constexpr int kInstrumentFields = 8;
@@ -175,8 +155,8 @@ QString SessionListHint(const TSessionListModel& rSessions, int iRow, int iLNG) 
     };
     return Line(kTxtHintSessionName, TSessionListModel::kColTitle) + QLatin1Char('\n') +
            Line(kTxtHintSessionId, TSessionListModel::kColNumber) + QLatin1Char('\n') +
-           Line(kTxtHintTCStart, TSessionListModel::kColTCStart) + QLatin1Char('\n') +
-           Line(kTxtHintTCEnd, TSessionListModel::kColTCEnd);
+           Line(kTxtTCStartAlignedLabel, TSessionListModel::kColTCStart) + QLatin1Char('\n') +
+           Line(kTxtTCEndAlignedLabel, TSessionListModel::kColTCEnd);
 }
 
 QString InstrumentHint(const QString& sInstrument, int iLNG) {

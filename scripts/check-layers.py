@@ -5,6 +5,8 @@
 - Nothing below app/ (core, meter, engine, store, review, export, dialogs) includes app/.
 - The core library (qxlogging_core) uses no widgets: its sources include no Qt Widgets, Print Support
   or chart headers, and no header that only the windows' library (qxlogging_ui) builds.
+- Text-table entries are named in core/TextTable.h only: no other file declares an entry, and no call
+  passes an entry as a bare number.
 """
 import glob
 import os
@@ -15,6 +17,12 @@ ROOT = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.pat
 BELOW_APP = ["core", "meter", "engine", "store", "review", "export", "dialogs"]
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.M)
 WIDGET_MODULES = ("QtWidgets", "QtPrintSupport")
+TEXT_TABLE = "core/TextTable.h"
+ENTRY_DECLARATION = re.compile(r"^\s*(?:inline\s+)?(?:constexpr\s+int\s+)?kT(?:xt|ext)\w*\s*=\s*\d", re.M)
+ENTRY_CALL = re.compile(
+    r"\b(?:GetText|T|ShowTextMessage|ShowEntryMessage|ConfirmEntry|BeginLongOperation|SetWaitTextEntry|"
+    r"SetStartButtonCaption)\(\s*\d"
+)
 
 
 def includes(path):
@@ -58,6 +66,19 @@ def main():
                     faults.append(f"{rel}: core/ includes only core/, not \"{name}\"")
                 elif name.startswith("app/"):
                     faults.append(f"{rel}: nothing below app/ includes app/, not \"{name}\"")
+
+    for folder in BELOW_APP + ["app"]:
+        for path in sorted(glob.glob(os.path.join(ROOT, folder, "*.[hc]*"))):
+            rel = os.path.relpath(path, ROOT)
+            if rel == TEXT_TABLE:
+                continue
+            with open(path, encoding="utf-8", errors="replace") as f:
+                text = f.read()
+            checks = ((ENTRY_DECLARATION, "declares a text entry"), (ENTRY_CALL, "passes a bare entry number"))
+            for pattern, what in checks:
+                for m in pattern.finditer(text):
+                    line = text.count("\n", 0, m.start()) + 1
+                    faults.append(f"{rel}:{line}: {what}; name it in {TEXT_TABLE}")
 
     core = sources_of("qxlogging_core")
     ui_only = sources_of("qxlogging_ui") - core

@@ -11,19 +11,6 @@
 
 namespace {
 
-// Messages of the database manager.
-constexpr int kTxtDatabaseCreated = 296;
-constexpr int kTxtCouldNotCreate = 298;
-constexpr int kTxtNotADatabase = 300;
-constexpr int kTxtAskRemove = 302;
-constexpr int kTxtAskDelete = 304;
-constexpr int kTxtAskDeleteIrreversible = 306;
-constexpr int kTxtCouldNotDelete = 308;
-constexpr int kTxtFileMissing = 310;
-constexpr int kTxtDatabaseSelected = 312;
-constexpr int kTxtNoValidData = 314;
-constexpr int kTxtUseForLogging = 322;
-
 #ifdef Q_OS_WIN
 constexpr Qt::CaseSensitivity kPathCase = Qt::CaseInsensitive;
 #else
@@ -125,7 +112,7 @@ TDBSelectOutcome TDBSelectModel::OpenListedDB(const QString& sFileName) {
         return TDBSelectOutcome::Failed;
     }
     if (!rDB.VerifySQLiteDB(sFileName)) {
-        TellRefused(kTxtNoValidData, sFileName, rDB.MissingColumns(), rDB.LastError());
+        TellRefused(kTxtNoValidDatabase, sFileName, rDB.MissingColumns(), rDB.LastError());
         return TDBSelectOutcome::Failed;
     }
     return SelectDatabase(sFileName) ? TDBSelectOutcome::Selected : TDBSelectOutcome::Failed;

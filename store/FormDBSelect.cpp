@@ -21,16 +21,6 @@
 
 namespace {
 
-// Captions of the window.
-constexpr int kTxtClose = 22;
-constexpr int kTxtLocalDatabases = 316;
-constexpr int kTxtCaption = 318;
-constexpr int kTxtAvailableDatabases = 320;
-constexpr int kTxtNewLocalDB = 324;
-constexpr int kTxtOpenLocalDB = 326;
-constexpr int kTxtConnectRemoteDB = 328;
-constexpr int kTxtRemoveDB = 330;
-
 constexpr int kMinimumSize = 400;
 constexpr int kNodeTagRole = Qt::UserRole;
 
@@ -213,7 +203,7 @@ void TfrmDBSelect::SetFileDialogs(TFileChooser fnSave, TFileChooser fnOpen) {
 
 void TfrmDBSelect::UpdateGUIStrings() {
     const auto T = [this](int iEntry) { return GetText(iEntry, Services.Language()); };
-    setWindowTitle(T(kTxtCaption));
+    setWindowTitle(T(kTxtManageDatabasesCaption));
     grpDB->setTitle(T(kTxtAvailableDatabases));
     btnClose->setText(T(kTxtClose));
     popNewLocalDB->setText(T(kTxtNewLocalDB));

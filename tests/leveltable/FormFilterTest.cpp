@@ -3,7 +3,6 @@
 #include "core/SettingsFile.h"
 #include "core/TextTable.h"
 #include "dialogs/MessageBox.h"
-#include "review/LevelDataTexts.h"
 #include "tests/support/DialogTestSupport.h"
 
 #include <QApplication>

@@ -7,7 +7,6 @@
 #include "dialogs/MessageBox.h"
 #include "engine/InfoGrid.h"
 #include "review/FormFilter.h"
-#include "review/LevelDataTexts.h"
 #include "review/TableColors.h"
 #include "store/dbSQLite.h"
 #include "tests/support/DialogTestSupport.h"

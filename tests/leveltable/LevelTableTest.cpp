@@ -1,7 +1,6 @@
 #include "review/LevelTable.h"
 #include "core/GridLayouts.h"
 #include "core/TextTable.h"
-#include "review/LevelDataTexts.h"
 #include "review/LevelFilter.h"
 #include "review/TableColors.h"
 #include "store/dbSQLite.h"
