@@ -5,6 +5,7 @@
 #include "engine/UDPSender.h"
 #include "tests/support/EngineDouble.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/TimingPresets.h"
 
 #include <QProcess>
 #include <QRandomGenerator>
@@ -216,17 +217,12 @@ public:
 // The logging thread as far as its text messages go: the real sender, bound before anything is sent.
 class TSendingEngine : public IEngineControl {
 public:
-    explicit TSendingEngine(int iUDPPort) : Sender(iUDPPort, NoPause()) {}
+    explicit TSendingEngine(int iUDPPort) : Sender(iUDPPort, qxtest::NoPauseTiming()) {}
     void ThreadSendMessage(int) override {}
     quint16 MessageSenderPort() const override { return Sender.LocalPort(); }
     void Send(int iCode, const QString& sText) { Sender.SendUDPMessage(iCode, sText); }
 
 private:
-    static TTimingSettings NoPause() {
-        TTimingSettings Timing;
-        Timing.iDatagramPauseMs = 0;
-        return Timing;
-    }
     TUDPSender Sender;
 };
 

@@ -3,6 +3,7 @@
 #include "engine/EngineMessages.h"
 #include "engine/UDPSender.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/TimingPresets.h"
 
 #include <QNetworkDatagram>
 #include <QUdpSocket>
@@ -41,22 +42,14 @@ TEST(MessagePort, GivesUpPastTheLastPort) {
     EXPECT_FALSE(Port.Active());
 }
 
-namespace {
-
-TTimingSettings NoPause() {
-    TTimingSettings Timing;
-    Timing.iDatagramPauseMs = 0;
-    return Timing;
-}
-
-} // namespace
+namespace {} // namespace
 
 // The port hears the one sender it is told of; everything else is dropped, counted and reported, and the
 // sender itself falls silent once stopped.
 TEST(MessagePort, HearsOnlyTheEnginesSenderAndCountsTheRest) {
     TMessagePort Port;
     ASSERT_TRUE(Port.Bind());
-    TUDPSender Engine(Port.Port(), NoPause());
+    TUDPSender Engine(Port.Port(), qxtest::NoPauseTiming());
     ASSERT_NE(Engine.LocalPort(), 0);
     Port.SetSenderCheck([&](const TDatagramSender& s) { return s.IsLoopbackPort(Engine.LocalPort()); });
     QList<QByteArray> Received;
@@ -126,7 +119,7 @@ TEST(MessagePort, ReportsDropsAtOnceThenAtMostOnceAMinute) {
 TEST(MessageSender, BindsBeforeSendingAndStaysSilentOnceStopped) {
     QUdpSocket Window;
     ASSERT_TRUE(Window.bind(QHostAddress::LocalHost, 0));
-    TUDPSender Sender(Window.localPort(), NoPause());
+    TUDPSender Sender(Window.localPort(), qxtest::NoPauseTiming());
     ASSERT_NE(Sender.LocalPort(), 0);
     Sender.SendUDPMessage(kMessageTimeCode, "10:00:00:00|");
     ASSERT_TRUE(qxtest::WaitFor([&] { return Window.hasPendingDatagrams(); }));

@@ -1,8 +1,8 @@
 #include "meter/ComPorts.h"
 #include "meter/MeterCommands.h"
 #include "meter/qxMeterCOM.h"
+#include "tests/support/SimPorts.h"
 #include "tests/support/TestSupport.h"
-#include "tools/sim/SimSerialLink.h"
 
 #include <QBuffer>
 #include <QDateTime>
@@ -48,10 +48,8 @@ QByteArray Line(const char* sCommand) {
 class MeterComTest : public ::testing::Test {
 protected:
     void StartMeter(const TSimMeterConfig& rConfig, TSimMemoryImage Image = {}) {
-        Sim = std::make_unique<TSimSerialLink>(rConfig, std::move(Image));
-        QString sError;
-        ASSERT_TRUE(Sim->Open(ComPortLinkPath(Home.DataFolder(), kPort), sError)) << sError.toStdString();
-        Sim->Start();
+        ASSERT_NO_FATAL_FAILURE(
+            qxtest::StartSimMeter(Sim, Home.DataFolder(), kPort, rConfig, std::move(Image)));
     }
     void OpenChannel(const TTimingSettings& rTiming = ResponsiveTiming()) {
         Com = std::make_unique<TqxMeterCom>(rTiming);

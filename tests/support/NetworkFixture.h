@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/InstrumentInfo.h"
-#include "core/Timing.h"
+#include "tests/support/TimingPresets.h"
 #include "tools/sim/SimNetworkMeter.h"
 
 #include <QTcpServer>
@@ -9,14 +9,6 @@
 #include <memory>
 
 namespace qxtest {
-
-// Short waits: the simulator answers at once on the loopback interface.
-inline TTimingSettings FastNetworkTiming() {
-    TTimingSettings rTiming;
-    rTiming.iLoginWaitMs = 50;
-    rTiming.iLoginTimeoutMs = 5000;
-    return rTiming;
-}
 
 // A simulated network meter on its own thread and an instrument record pointing at it.
 class TNetworkMeterFixture {

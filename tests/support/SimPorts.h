@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/Timing.h"
 #include "meter/ComPorts.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/TimingPresets.h"
 #include "tools/sim/SimSerialLink.h"
 
 #include <QDir>
@@ -13,17 +13,13 @@
 
 namespace qxtest {
 
-// Waits that end as soon as a simulated meter answers, and are long enough for a loaded machine.
-inline TTimingSettings ProbeTiming() {
-    TTimingSettings Timing;
-    Timing.iComTimeoutTicks = 200;
-    Timing.iModeTries = 2;
-    Timing.iModeAckTicks = 100;
-    Timing.iAckTicks = 100;
-    Timing.iStatusTicks = 100;
-    Timing.iVersionTicks = 100;
-    Timing.iEEPROMTicks = 100;
-    return Timing;
+// A simulated serial meter linked as COM iPort in sDataFolder's ports folder, answering from now on.
+inline void StartSimMeter(std::unique_ptr<TSimSerialLink>& rSim, const QString& sDataFolder, int iPort,
+                          const TSimMeterConfig& rConfig, TSimMemoryImage Image = {}) {
+    rSim = std::make_unique<TSimSerialLink>(rConfig, std::move(Image));
+    QString sError;
+    ASSERT_TRUE(rSim->Open(ComPortLinkPath(sDataFolder, iPort), sError)) << sError.toStdString();
+    rSim->Start();
 }
 
 // Simulated meters and dead links under the ports folder of a fresh data folder.
@@ -38,10 +34,8 @@ public:
     }
 
     void AddMeter(int iPort, const TSimMeterConfig& rConfig = DefaultSimMeterConfig(TSimMeterKind::Pool)) {
-        auto pSim = std::make_unique<TSimSerialLink>(rConfig);
-        QString sError;
-        ASSERT_TRUE(pSim->Open(ComPortLinkPath(sDataFolder, iPort), sError)) << sError.toStdString();
-        pSim->Start();
+        std::unique_ptr<TSimSerialLink> pSim;
+        ASSERT_NO_FATAL_FAILURE(StartSimMeter(pSim, sDataFolder, iPort, rConfig));
         Meters[iPort] = std::move(pSim);
     }
     // A port whose device is gone: it is listed, and opening it fails.

@@ -4,9 +4,9 @@
 #include "dialogs/FormWait.h"
 #include "dialogs/MessageBox.h"
 #include "meter/ComPorts.h"
+#include "tests/support/SimPorts.h"
 #include "tests/support/TestSupport.h"
 #include "tools/sim/SimMeterProtocol.h"
-#include "tools/sim/SimSerialLink.h"
 
 #include <QApplication>
 #include <QFile>
@@ -57,11 +57,8 @@ protected:
         TSimMeterConfig Config = DefaultSimMeterConfig(TSimMeterKind::Pool);
         Config.iStartSecond = 10 * 3600;
         Config.iReportIntervalMs = 200;
-        Sim =
-            std::make_unique<TSimSerialLink>(Config, BuildSimMeterMemory(Config, DefaultSimLoudnessSetup()));
-        QString sError;
-        ASSERT_TRUE(Sim->Open(ComPortLinkPath(Home.DataFolder(), kPort), sError)) << sError.toStdString();
-        Sim->Start();
+        ASSERT_NO_FATAL_FAILURE(qxtest::StartSimMeter(
+            Sim, Home.DataFolder(), kPort, Config, BuildSimMeterMemory(Config, DefaultSimLoudnessSetup())));
         frmMain.show();
     }
 

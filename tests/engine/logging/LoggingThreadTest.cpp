@@ -6,9 +6,9 @@
 #include "meter/InstrumentMemory.h"
 #include "meter/MeterCommands.h"
 #include "meter/qxMeterCOM.h"
+#include "tests/support/SimPorts.h"
 #include "tests/support/TestSupport.h"
 #include "tools/sim/SimNetworkMeter.h"
-#include "tools/sim/SimSerialLink.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -184,10 +184,8 @@ protected:
     }
 
     void StartMeter(const TSimMeterConfig& rConfig, TSimMemoryImage Image = {}) {
-        Sim = std::make_unique<TSimSerialLink>(rConfig, std::move(Image));
-        QString sError;
-        ASSERT_TRUE(Sim->Open(ComPortLinkPath(Home.DataFolder(), kPort), sError)) << sError.toStdString();
-        Sim->Start();
+        ASSERT_NO_FATAL_FAILURE(
+            qxtest::StartSimMeter(Sim, Home.DataFolder(), kPort, rConfig, std::move(Image)));
     }
 
     // A network meter on 127.0.0.1 as the active instrument.
