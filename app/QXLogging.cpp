@@ -91,13 +91,11 @@ int main(int argc, char** argv) {
     Windows.frmLegalInfo = new TfrmLegalInfo(&frmMain);
     Windows.frmFilterSessions = new TfrmFilterSessions(&frmMain);
     frmMain.SetWindows(Windows);
-    Windows.frmTCControl->SetContext(&frmMain.iLNG, &frmMain.Ctrl.Settings.TCCtrl);
-    Windows.frmSessionInfo->SetContext(&frmMain.iLNG, frmMain.MessageBox.get(),
-                                       &frmMain.rSelectedSessionInfo);
+    Windows.frmTCControl->SetServices(frmMain);
+    Windows.frmSessionInfo->SetContext(frmMain, &frmMain.rSelectedSessionInfo);
     Windows.frmWait->SetLanguage(&frmMain.iLNG);
-    Windows.frmFilterSessions->SetContext(&frmMain.iLNG, frmMain.MessageBox.get());
-    Windows.frmFilter->SetContext(&frmMain.iLNG, &frmMain.Ctrl.Settings.rFilterOptions,
-                                  frmMain.MessageBox.get());
+    Windows.frmFilterSessions->SetServices(frmMain);
+    Windows.frmFilter->SetServices(frmMain);
     const TInstrumentManagerContext rInstrumentContext = InstrumentManagerContext(frmMain);
     Windows.frmAddNetworkInstrument->SetContext(rInstrumentContext);
     Windows.frmInstrumentSelect->SetContext(rInstrumentContext, Windows.frmAddNetworkInstrument);

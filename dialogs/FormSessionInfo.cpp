@@ -1,7 +1,8 @@
 #include "dialogs/FormSessionInfo.h"
 
+#include "core/AppServices.h"
+#include "core/MessageBoxLayout.h"
 #include "core/TextTable.h"
-#include "dialogs/MessageBox.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -56,11 +57,13 @@ TfrmSessionInfo::TfrmSessionInfo(QWidget* parent) : QDialog(parent) {
     Layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-void TfrmSessionInfo::SetContext(const int* piLNG, const TMessageBox* pMessageBox,
-                                 TSessionInfo* prSelectedSessionInfo) {
-    FLanguage = piLNG;
-    FMessageBox = pMessageBox;
+void TfrmSessionInfo::SetContext(IAppServices& rServices, TSessionInfo* prSelectedSessionInfo) {
+    FServices = &rServices;
     FSelectedSession = prSelectedSessionInfo;
+}
+
+int TfrmSessionInfo::Language() const {
+    return FServices ? FServices->Language() : kLanguageEnglish;
 }
 
 void TfrmSessionInfo::showEvent(QShowEvent* event) {
@@ -110,8 +113,8 @@ bool TfrmSessionInfo::VerifyEdits() {
     if (VerifySessionTexts(rTexts))
         return true;
     SetEditTexts(rTexts);
-    if (FMessageBox != nullptr)
-        FMessageBox->ShowMessageBox(ForbiddenCharsMessage(Language()), kMsgError, kMsgBtnOK);
+    if (FServices != nullptr)
+        FServices->ShowMessageBox(ForbiddenCharsMessage(Language()), kMsgError, kMsgBtnOK);
     return false;
 }
 

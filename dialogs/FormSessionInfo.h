@@ -8,7 +8,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class TMessageBox;
+class IAppServices;
 
 // The session information dialog: the five texts of a new session, or of a stored session being edited.
 // Created once at start; its edits keep their texts between showings, so a new session starts with the
@@ -23,9 +23,9 @@ public:
 
     explicit TfrmSessionInfo(QWidget* parent = nullptr);
 
-    // What the dialog works with, owned by the main window: its language, its message box and the
+    // What the dialog works with: the program's services (language, message box) and the main window's
     // selected stored session (rSelectedSessionInfo), which edit mode shows and changes.
-    void SetContext(const int* piLNG, const TMessageBox* pMessageBox, TSessionInfo* prSelectedSessionInfo);
+    void SetContext(IAppServices& rServices, TSessionInfo* prSelectedSessionInfo);
 
     int Tag() const { return FTag; }
     void SetTag(int iTag) { FTag = iTag; }
@@ -65,10 +65,9 @@ private:
     void btnOKClick();
     // Cleans the five edits; false (and the edits cleaned, the message shown) when any lost a character.
     bool VerifyEdits();
-    int Language() const { return FLanguage ? *FLanguage : 0; }
+    int Language() const;
 
     int FTag = kTagNewSession;
-    const int* FLanguage = nullptr;
-    const TMessageBox* FMessageBox = nullptr;
+    IAppServices* FServices = nullptr;
     TSessionInfo* FSelectedSession = nullptr;
 };

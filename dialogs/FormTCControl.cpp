@@ -1,6 +1,6 @@
 #include "dialogs/FormTCControl.h"
 
-#include "core/Settings.h"
+#include "core/AppServices.h"
 #include "core/TextTable.h"
 #include "dialogs/TimecodeFields.h"
 
@@ -123,25 +123,25 @@ QGroupBox* TfrmTCControl::CreateTimeGroup(QCheckBox*& chk, QLabel*& lbl, QLineEd
     return grp;
 }
 
-void TfrmTCControl::SetContext(const int* piLNG, TTimecodeControl* pTCCtrl) {
-    FLanguage = piLNG;
-    FTCCtrl = pTCCtrl;
+TTimecodeControl* TfrmTCControl::TCCtrl() const {
+    return FServices ? &FServices->Settings().TCCtrl : nullptr;
 }
 
 bool TfrmTCControl::Execute() {
-    if (FTCCtrl == nullptr)
+    if (TCCtrl() == nullptr)
         return false;
     FTag = 0;
     EnsureControls();
-    chkEnabledStart->setChecked(FTCCtrl->EnabledStart);
-    chkEnabledStop->setChecked(FTCCtrl->EnabledStop);
+    chkEnabledStart->setChecked(TCCtrl()->EnabledStart);
+    chkEnabledStop->setChecked(TCCtrl()->EnabledStop);
     exec();
     if (FTag == kTagCancelled)
         return false;
-    FTCCtrl->EnabledStart = chkEnabledStart->isChecked();
-    FTCCtrl->TCStart = ComposeTimecode(editTCStartHr->text(), editTCStartMin->text(), editTCStartSec->text());
-    FTCCtrl->EnabledStop = chkEnabledStop->isChecked();
-    FTCCtrl->TCStop = ComposeTimecode(editTCStopHr->text(), editTCStopMin->text(), editTCStopSec->text());
+    TCCtrl()->EnabledStart = chkEnabledStart->isChecked();
+    TCCtrl()->TCStart =
+        ComposeTimecode(editTCStartHr->text(), editTCStartMin->text(), editTCStartSec->text());
+    TCCtrl()->EnabledStop = chkEnabledStop->isChecked();
+    TCCtrl()->TCStop = ComposeTimecode(editTCStopHr->text(), editTCStopMin->text(), editTCStopSec->text());
     return true;
 }
 
@@ -151,7 +151,7 @@ void TfrmTCControl::showEvent(QShowEvent* event) {
 }
 
 void TfrmTCControl::FormShow() {
-    const int iLNG = FLanguage ? *FLanguage : kLanguageEnglish;
+    const int iLNG = FServices ? FServices->Language() : kLanguageEnglish;
     grpTimeStart->setTitle(GetText(kTxtStartTime, iLNG));
     grpTimeStop->setTitle(GetText(kTxtStopTime, iLNG));
     chkEnabledStart->setText(GetText(kTxtEnabled, iLNG));
@@ -159,14 +159,14 @@ void TfrmTCControl::FormShow() {
     btnOK->setText(GetText(kTxtOK, iLNG));
     btnCancel->setText(GetText(kTxtCancel, iLNG));
 
-    if (FTCCtrl != nullptr) {
-        chkEnabledStart->setChecked(FTCCtrl->EnabledStart);
-        chkEnabledStop->setChecked(FTCCtrl->EnabledStop);
-        const TTimecodeFields rStart = SplitTimecode(FTCCtrl->TCStart);
+    if (TCCtrl() != nullptr) {
+        chkEnabledStart->setChecked(TCCtrl()->EnabledStart);
+        chkEnabledStop->setChecked(TCCtrl()->EnabledStop);
+        const TTimecodeFields rStart = SplitTimecode(TCCtrl()->TCStart);
         editTCStartHr->setText(rStart.sHours);
         editTCStartMin->setText(rStart.sMinutes);
         editTCStartSec->setText(rStart.sSeconds);
-        const TTimecodeFields rStop = SplitTimecode(FTCCtrl->TCStop);
+        const TTimecodeFields rStop = SplitTimecode(TCCtrl()->TCStop);
         editTCStopHr->setText(rStop.sHours);
         editTCStopMin->setText(rStop.sMinutes);
         editTCStopSec->setText(rStop.sSeconds);

@@ -7,6 +7,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class IAppServices;
 struct TTimecodeControl;
 
 // The timecode control dialog: the start and stop timecodes of timecode-controlled logging, each with
@@ -19,8 +20,9 @@ public:
 
     explicit TfrmTCControl(QWidget* parent = nullptr);
 
-    // The main window's language and timecode record (TCCtrl), both owned by the main window.
-    void SetContext(const int* piLNG, TTimecodeControl* pTCCtrl);
+    // The program's services: their language, and the timecode record of their settings (TCCtrl), which the
+    // dialog edits.
+    void SetServices(IAppServices& rServices) { FServices = &rServices; }
 
     int Tag() const { return FTag; }
     void SetTag(int iTag) { FTag = iTag; }
@@ -78,7 +80,8 @@ private:
     int ChainIndex(const QObject* edit) const;
 
     int FTag = 0;
-    const int* FLanguage = nullptr;
-    TTimecodeControl* FTCCtrl = nullptr;
+    TTimecodeControl* TCCtrl() const;
+
+    IAppServices* FServices = nullptr;
     QLineEdit* aChain[kChainLength] = {};
 };

@@ -1,8 +1,8 @@
 #include "review/FormFilter.h"
 
-#include "core/Settings.h"
+#include "core/AppServices.h"
+#include "core/MessageBoxLayout.h"
 #include "core/TextTable.h"
-#include "dialogs/MessageBox.h"
 #include "dialogs/TimecodeFields.h"
 #include "review/LevelFilter.h"
 #include "review/TwoDigitEdits.h"
@@ -200,10 +200,12 @@ QGroupBox* TfrmFilter::CreateLevelGroup(const char* sName, QCheckBox*& chkOver, 
     return grp;
 }
 
-void TfrmFilter::SetContext(const int* piLNG, TFilterOptions* pOptions, const TMessageBox* pMessageBox) {
-    FLanguage = piLNG;
-    FOptions = pOptions;
-    FMessageBox = pMessageBox;
+int TfrmFilter::Language() const {
+    return FServices ? FServices->Language() : kLanguageEnglish;
+}
+
+TFilterOptions* TfrmFilter::Options() const {
+    return FServices ? &FServices->Settings().rFilterOptions : nullptr;
 }
 
 void TfrmFilter::SetLoudnessUnit(const QString& sUnit) {
@@ -229,7 +231,7 @@ void TfrmFilter::hideEvent(QHideEvent* event) {
 }
 
 void TfrmFilter::FormShow() {
-    const int iLNG = FLanguage ? *FLanguage : kLanguageEnglish;
+    const int iLNG = Language();
     setWindowTitle(GetText(kTxtFilterDataCaption, iLNG));
     grpTC->setTitle(GetText(kTxtTimecodeInterval, iLNG));
     chkTCStart->setText(GetText(kTxtStart, iLNG));
@@ -246,20 +248,20 @@ void TfrmFilter::FormShow() {
     btnCancel->setText(GetText(kTxtCancel, iLNG));
     btnReset->setText(GetText(kTxtReset, iLNG));
 
-    if (FOptions != nullptr) {
-        chkTCStart->setChecked(FOptions->bEnableTCStart);
-        chkTCEnd->setChecked(FOptions->bEnableTCEnd);
-        const TTimecodeFields rStart = SplitTimecode(FOptions->sTCStart);
+    if (Options() != nullptr) {
+        chkTCStart->setChecked(Options()->bEnableTCStart);
+        chkTCEnd->setChecked(Options()->bEnableTCEnd);
+        const TTimecodeFields rStart = SplitTimecode(Options()->sTCStart);
         editTCStartHr->setText(rStart.sHours);
         editTCStartMin->setText(rStart.sMinutes);
         editTCStartSec->setText(rStart.sSeconds);
-        const TTimecodeFields rEnd = SplitTimecode(FOptions->sTCEnd);
+        const TTimecodeFields rEnd = SplitTimecode(Options()->sTCEnd);
         editTCStopHr->setText(rEnd.sHours);
         editTCStopMin->setText(rEnd.sMinutes);
         editTCStopSec->setText(rEnd.sSeconds);
         for (const TLevelLimit& l : aLimits) {
-            l.chk->setChecked(FOptions->*l.pEnabled);
-            l.edit->setText(FOptions->*l.pText);
+            l.chk->setChecked(Options()->*l.pEnabled);
+            l.edit->setText(Options()->*l.pText);
         }
     }
     EnableTimes();
@@ -270,13 +272,13 @@ void TfrmFilter::FormShow() {
 // The switches and level texts are kept at every closing, so the dialog reopens as it was left; the
 // timecodes only change with OK.
 void TfrmFilter::SaveState() {
-    if (FOptions == nullptr)
+    if (Options() == nullptr)
         return;
-    FOptions->bEnableTCStart = chkTCStart->isChecked();
-    FOptions->bEnableTCEnd = chkTCEnd->isChecked();
+    Options()->bEnableTCStart = chkTCStart->isChecked();
+    Options()->bEnableTCEnd = chkTCEnd->isChecked();
     for (const TLevelLimit& l : aLimits) {
-        FOptions->*l.pEnabled = l.chk->isChecked();
-        FOptions->*l.pText = l.edit->text();
+        Options()->*l.pEnabled = l.chk->isChecked();
+        Options()->*l.pText = l.edit->text();
     }
 }
 
@@ -292,9 +294,8 @@ void TfrmFilter::EnableTimes() {
 }
 
 int TfrmFilter::ShowMessage(int iEntry) const {
-    const int iLNG = FLanguage ? *FLanguage : kLanguageEnglish;
-    return FMessageBox ? FMessageBox->ShowMessageBox(GetText(iEntry, iLNG), kMsgError, kMsgBtnOK)
-                       : kMsgResultOK;
+    const int iLNG = Language();
+    return FServices ? FServices->ShowMessageBox(GetText(iEntry, iLNG), kMsgError, kMsgBtnOK) : kMsgResultOK;
 }
 
 void TfrmFilter::btnOKClick() {
@@ -314,9 +315,9 @@ void TfrmFilter::btnOKClick() {
     const auto Join = [](const QLineEdit* h, const QLineEdit* m, const QLineEdit* s) {
         return h->text() + ":" + m->text() + ":" + s->text() + ":00";
     };
-    if (FOptions != nullptr) {
-        FOptions->sTCStart = Join(editTCStartHr, editTCStartMin, editTCStartSec);
-        FOptions->sTCEnd = Join(editTCStopHr, editTCStopMin, editTCStopSec);
+    if (Options() != nullptr) {
+        Options()->sTCStart = Join(editTCStartHr, editTCStartMin, editTCStartSec);
+        Options()->sTCEnd = Join(editTCStopHr, editTCStopMin, editTCStopSec);
     }
     FTag = kTagOK;
     accept();

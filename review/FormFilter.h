@@ -9,7 +9,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class TMessageBox;
+class IAppServices;
 struct TFilterOptions;
 
 // The data filter dialog: a timecode interval and, for the peak level and the three loudness values, an
@@ -23,9 +23,9 @@ public:
 
     explicit TfrmFilter(QWidget* parent = nullptr);
 
-    // The main window's language, the filter options of the settings and the program's message box, all
-    // owned by the main window.
-    void SetContext(const int* piLNG, TFilterOptions* pOptions, const TMessageBox* pMessageBox);
+    // The program's services: their language and message box, and the filter options of their settings,
+    // which the dialog edits.
+    void SetServices(IAppServices& rServices) { FServices = &rServices; }
     // The unit of the loudness groups: the selected session's scale, set before each opening.
     void SetLoudnessUnit(const QString& sUnit);
 
@@ -107,8 +107,9 @@ private:
     int ShowMessage(int iEntry) const;
 
     int FTag = 0;
-    const int* FLanguage = nullptr;
-    TFilterOptions* FOptions = nullptr;
-    const TMessageBox* FMessageBox = nullptr;
+    int Language() const;
+    TFilterOptions* Options() const;
+
+    IAppServices* FServices = nullptr;
     std::vector<TLevelLimit> aLimits;
 };

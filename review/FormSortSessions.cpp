@@ -1,8 +1,9 @@
 #include "review/FormSortSessions.h"
 
+#include "core/AppServices.h"
 #include "core/Drawing.h"
+#include "core/MessageBoxLayout.h"
 #include "core/TextTable.h"
-#include "dialogs/MessageBox.h"
 #include "review/TwoDigitEdits.h"
 
 #include <QCheckBox>
@@ -155,9 +156,8 @@ QGroupBox* TfrmFilterSessions::CreateDateGroup(QCheckBox*& chkDate, QDateTimeEdi
     return Group;
 }
 
-void TfrmFilterSessions::SetContext(const int* piLNG, const TMessageBox* pMessageBox) {
-    FLanguage = piLNG;
-    FMessageBox = pMessageBox;
+int TfrmFilterSessions::Language() const {
+    return FServices ? FServices->Language() : kLanguageEnglish;
 }
 
 void TfrmFilterSessions::showEvent(QShowEvent* event) {
@@ -305,8 +305,8 @@ void TfrmFilterSessions::btnOKClick() {
     for (const auto& [sTime, iEntry] :
          {std::pair{sStart, int(kTxtInvalidStartTime)}, std::pair{sEnd, int(kTxtInvalidEndTime)}}) {
         if (sTime.isEmpty()) {
-            if (FMessageBox != nullptr)
-                FMessageBox->ShowMessageBox(GetText(iEntry, Language()), kMsgError, kMsgBtnOK);
+            if (FServices != nullptr)
+                FServices->ShowMessageBox(GetText(iEntry, Language()), kMsgError, kMsgBtnOK);
             return;
         }
     }

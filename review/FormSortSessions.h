@@ -9,7 +9,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class TMessageBox;
+class IAppServices;
 
 // The session filter dialog: texts to look for in a session's title, number, operator, format and notes,
 // and a range of dates (with times when wanted). Created once and kept, so what the user entered is there
@@ -22,8 +22,8 @@ public:
 
     explicit TfrmFilterSessions(QWidget* parent = nullptr);
 
-    // The main window's language and message box, which must outlive the dialog.
-    void SetContext(const int* piLNG, const TMessageBox* pMessageBox);
+    // The program's services (language, message box), which must outlive the dialog.
+    void SetServices(IAppServices& rServices) { FServices = &rServices; }
 
     int Tag() const { return FTag; }
     // Shows the dialog modally; true when it closed with OK.
@@ -90,9 +90,8 @@ private:
     void EnableStopTime(bool bOn);
     // The time of three edits joined with ":", as hh:mm:ss; empty when it is no time of day.
     static QString ValidTime(const QLineEdit* editHr, const QLineEdit* editMin, const QLineEdit* editSec);
-    int Language() const { return FLanguage ? *FLanguage : 0; }
+    int Language() const;
 
     int FTag = kTagCancelled;
-    const int* FLanguage = nullptr;
-    const TMessageBox* FMessageBox = nullptr;
+    IAppServices* FServices = nullptr;
 };

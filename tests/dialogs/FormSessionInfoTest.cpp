@@ -19,7 +19,7 @@ protected:
             aMessages.push_back(r);
             return kMsgResultOK;
         });
-        frmSessionInfo.SetContext(&iLNG, &MessageBox, &rSelectedSessionInfo);
+        frmSessionInfo.SetContext(Services, &rSelectedSessionInfo);
     }
 
     // Opens the dialog for a new session, types the five texts and presses OK or Cancel.
@@ -51,9 +51,11 @@ protected:
         }
     }
 
-    int iLNG = 0;
+    TSettings Settings;
+    int& iLNG = Settings.iLNG;
     QWidget Owner;
     TMessageBox MessageBox;
+    qxtest::TMessageBoxServices Services{Settings, MessageBox};
     TfrmSessionInfo frmSessionInfo;
     TSessionInfo rSelectedSessionInfo;
     std::vector<TMessageBoxRequest> aMessages;

@@ -13,7 +13,7 @@ namespace {
 class FormTCControlTest : public ::testing::Test {
 protected:
     FormTCControlTest() : frmTCControl(&Owner) {
-        frmTCControl.SetContext(&iLNG, &TCCtrl);
+        frmTCControl.SetServices(Services);
         TCCtrl.EnabledStart = true;
         TCCtrl.EnabledStop = true;
         TCCtrl.TCStart = "10:30:00:00";
@@ -31,9 +31,11 @@ protected:
     QLineEdit* Focused() const { return qobject_cast<QLineEdit*>(frmTCControl.focusWidget()); }
     void Key(int iKey, const QString& sText = QString()) { qxtest::TypeKey(frmTCControl, iKey, sText); }
 
-    int iLNG = 0;
+    TSettings Settings;
+    int& iLNG = Settings.iLNG;
+    TTimecodeControl& TCCtrl = Settings.TCCtrl;
+    qxtest::TRecordingServices Services{Settings};
     QWidget Owner;
-    TTimecodeControl TCCtrl;
     TfrmTCControl frmTCControl;
 };
 

@@ -42,8 +42,8 @@ protected:
         Windows.frmSessionInfo = frmSessionInfo;
         Windows.frmFilterSessions = frmFilterSessions;
         frmMain.SetWindows(Windows);
-        frmSessionInfo->SetContext(&frmMain.iLNG, frmMain.MessageBox.get(), &frmMain.rSelectedSessionInfo);
-        frmFilterSessions->SetContext(&frmMain.iLNG, frmMain.MessageBox.get());
+        frmSessionInfo->SetContext(frmMain, &frmMain.rSelectedSessionInfo);
+        frmFilterSessions->SetServices(frmMain);
         const QDateTime dtStamp(QDate(2026, 3, 10), QTime(9, 30, 15));
         aIds << Data.AddSession(
                     {"Exactly twenty chars", "N-1", "Anna", "HD", "first notes", dtStamp, kInstrument}, 4)
@@ -260,7 +260,7 @@ protected:
             slMessages << r.sText;
             return kMsgResultOK;
         });
-        frm.SetContext(&iLNG, &MessageBox);
+        frm.SetServices(Services);
         frm.show();
     }
     ~FilterSessionsDialog() override { frm.hide(); }
@@ -270,9 +270,11 @@ protected:
         return frm.editTCStopHr->text() + ":" + frm.editTCStopMin->text() + ":" + frm.editTCStopSec->text();
     }
 
-    int iLNG = kLanguageEnglish;
+    TSettings Settings;
+    int& iLNG = Settings.iLNG;
     QWidget Owner;
     TMessageBox MessageBox;
+    qxtest::TMessageBoxServices Services{Settings, MessageBox};
     TfrmFilterSessions frm{&Owner};
     QStringList slMessages;
 };

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "dialogs/MessageBox.h"
+#include "tests/support/RecordingServices.h"
+
 #include <QString>
 #include <functional>
 
@@ -18,5 +21,19 @@ bool DriveModal(QDialog& dlg, const std::function<void()>& fnOpen, const std::fu
 void TypeKey(QWidget& rWindow, int iKey, const QString& sText = QString());
 // Every character of sText typed as above.
 void TypeText(QWidget& rWindow, const QString& sText);
+
+// The program's services over the caller's settings with the program's own message box, so that a test
+// sees each message as the user would (caption, kind, buttons) through the box's responder.
+class TMessageBoxServices : public TRecordingServices {
+public:
+    TMessageBoxServices(TSettings& rSettingsIn, const TMessageBox& rBox)
+        : TRecordingServices(rSettingsIn), rMessageBox(rBox) {}
+    int ShowMessageBox(const QString& sText, int iKind, int iButtons) override {
+        TRecordingServices::ShowMessageBox(sText, iKind, iButtons);
+        return rMessageBox.ShowMessageBox(sText, iKind, iButtons);
+    }
+
+    const TMessageBox& rMessageBox;
+};
 
 } // namespace qxtest

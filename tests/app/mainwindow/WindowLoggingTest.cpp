@@ -30,7 +30,7 @@ class WindowLoggingFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         frmSessionInfo = new TfrmSessionInfo(&frmMain);
-        frmSessionInfo->SetContext(&frmMain.iLNG, frmMain.MessageBox.get(), &frmMain.rSelectedSessionInfo);
+        frmSessionInfo->SetContext(frmMain, &frmMain.rSelectedSessionInfo);
         frmWait = new TfrmWait(&frmMain);
         TAppWindows Windows;
         Windows.frmMain = &frmMain;

@@ -64,7 +64,7 @@ protected:
             return kMsgResultOK;
         });
         Wait.SetLanguage(&Main.iLNG);
-        Filter.SetContext(&Main.iLNG, &Main.Ctrl.Settings.rFilterOptions, Main.MessageBox.get());
+        Filter.SetServices(Main);
         TAppWindows Windows;
         Windows.frmMain = &Main;
         Windows.frmWait = &Wait;

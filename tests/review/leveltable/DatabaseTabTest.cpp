@@ -34,8 +34,7 @@ protected:
         Windows.frmFilter = new TfrmFilter(&frmMain);
         frmMain.SetWindows(Windows);
         Windows.frmWait->SetLanguage(&frmMain.iLNG);
-        Windows.frmFilter->SetContext(&frmMain.iLNG, &frmMain.Ctrl.Settings.rFilterOptions,
-                                      frmMain.MessageBox.get());
+        Windows.frmFilter->SetServices(frmMain);
         const QDateTime dt(QDate(2026, 3, 1), QTime(10, 0));
         sFirst = Sessions.AddSession({"Morning News", "1", "Op", "HD", "", dt, "qxMeter|1"}, 120);
         sEmpty = Sessions.AddSession({"Empty", "2", "Op", "HD", "", dt.addDays(1), "qxMeter|1"}, 0);

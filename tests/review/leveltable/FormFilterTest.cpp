@@ -19,7 +19,7 @@ namespace {
 class FormFilterTest : public ::testing::Test {
 protected:
     FormFilterTest() : MessageBox(iLNG, &Owner), frmFilter(&Owner) {
-        frmFilter.SetContext(&iLNG, &Options, &MessageBox);
+        frmFilter.SetServices(Services);
         MessageBox.SetResponder([this](const TMessageBoxRequest& r) {
             aMessages.push_back(r.sText);
             aKinds.push_back(r.iKind);
@@ -35,10 +35,12 @@ protected:
         return bResult;
     }
 
-    int iLNG = kLanguageEnglish;
+    TSettings Settings;
+    int& iLNG = Settings.iLNG;
     QWidget Owner;
-    TFilterOptions Options;
+    TFilterOptions& Options = Settings.rFilterOptions;
     TMessageBox MessageBox;
+    qxtest::TMessageBoxServices Services{Settings, MessageBox};
     TfrmFilter frmFilter;
     std::vector<QString> aMessages;
     std::vector<int> aKinds;
@@ -150,7 +152,8 @@ TEST_F(FormFilterTest, TheDialogsStateSurvivesARestart) {
     QTemporaryDir dir;
     const QString sINI = dir.filePath("QXLogging.INI");
     TSettings Saved;
-    frmFilter.SetContext(&iLNG, &Saved.rFilterOptions, &MessageBox);
+    qxtest::TMessageBoxServices SavedServices(Saved, MessageBox);
+    frmFilter.SetServices(SavedServices);
     EXPECT_TRUE(Open([&] {
         frmFilter.chkIntOver->click();
         frmFilter.editIntOver->setText("-23,5");
@@ -165,7 +168,8 @@ TEST_F(FormFilterTest, TheDialogsStateSurvivesARestart) {
     ASSERT_TRUE(ReadIni(sINI, Read));
     EXPECT_EQ(Read.rFilterOptions, Saved.rFilterOptions);
     TfrmFilter frmAgain(&Owner);
-    frmAgain.SetContext(&iLNG, &Read.rFilterOptions, &MessageBox);
+    qxtest::TMessageBoxServices ReadServices(Read, MessageBox);
+    frmAgain.SetServices(ReadServices);
     EXPECT_TRUE(qxtest::DriveModal(
         frmAgain, [&] { frmAgain.Execute(); },
         [&] {

@@ -88,7 +88,7 @@ protected:
           sgDBLoudnessMax(new TInfoGrid(10, &Main)), Host(Main, frmWait, frmFilter, MessageBox),
           View({db, Settings, sgDBData, sgDBLoudnessMax, btnFilterData}, Host, &Main) {
         frmWait.SetLanguage(&Settings.iLNG);
-        frmFilter.SetContext(&Settings.iLNG, &Settings.rFilterOptions, &MessageBox);
+        frmFilter.SetServices(FilterServices);
         MessageBox.SetResponder([this](const TMessageBoxRequest& r) {
             aMessages.push_back({r.sText, r.iKind});
             return kMsgResultOK;
@@ -140,6 +140,7 @@ protected:
     TSettings Settings;
     QWidget Main;
     TMessageBox MessageBox;
+    qxtest::TMessageBoxServices FilterServices{Settings, MessageBox};
     TfrmWait frmWait;
     TfrmFilter frmFilter;
     QPushButton* btnFilterData;
