@@ -15,7 +15,9 @@
 
 namespace {
 
-const char* const kSplashPictureResource = ":/about/Splash.png";
+// Stored as it is shown, uncompressed: the picture is on screen before anything else, and reading it
+// costs a copy instead of a decompression.
+const char* const kSplashPictureResource = ":/about/Splash.bmp";
 constexpr int kPanelWidth = 180;
 constexpr int kPanelHeight = 50;
 constexpr int kPanelMargin = 24;

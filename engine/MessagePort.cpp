@@ -49,7 +49,8 @@ qint64 TDropTally::Take(qint64 iNowMs) {
     return iCount;
 }
 
-TMessagePort::TMessagePort(QObject* parent) : QObject(parent), Buffer(size_t(kBatchSize) * kSlotBytes) {
+TMessagePort::TMessagePort(QObject* parent)
+    : QObject(parent), Buffer(std::make_unique_for_overwrite<char[]>(size_t(kBatchSize) * kSlotBytes)) {
     DropReportTimer.setSingleShot(true);
     connect(&DropReportTimer, &QTimer::timeout, this, &TMessagePort::ReportDrops);
 }
@@ -112,7 +113,7 @@ void TMessagePort::ReadBatches() {
     const QDeadlineTimer Budget(kDrainBudgetMs);
     while (iSocket >= 0 && !Budget.hasExpired()) {
         for (int i = 0; i < kBatchSize; ++i) {
-            Slots[i] = {Buffer.data() + size_t(i) * kSlotBytes, size_t(kSlotBytes)};
+            Slots[i] = {Buffer.get() + size_t(i) * kSlotBytes, size_t(kSlotBytes)};
             Messages[i] = {};
             Messages[i].msg_hdr.msg_iov = &Slots[i];
             Messages[i].msg_hdr.msg_iovlen = 1;
@@ -133,7 +134,7 @@ void TMessagePort::ReadBatches() {
             }
             // Slots hold the largest UDP payload, so nothing arrives cut short.
             Q_EMIT DatagramReceived(
-                QByteArray(Buffer.data() + size_t(i) * kSlotBytes, int(Messages[i].msg_len)));
+                QByteArray(Buffer.get() + size_t(i) * kSlotBytes, int(Messages[i].msg_len)));
             // A receiver may have closed the port meanwhile.
             if (iSocket < 0)
                 return;
