@@ -147,8 +147,8 @@ void TfrmMain::CreateLoggingTab() {
 }
 
 void TfrmMain::CreateDatabaseTab() {
-    DatabaseView = new TDatabaseView(
-        {Ctrl.SQLConnection, Ctrl.Settings, Ctrl.sCurrentSession, rSelectedSessionInfo}, *this);
+    DatabaseView =
+        new TDatabaseView({Ctrl.SQLConnection, Ctrl.sCurrentSession, rSelectedSessionInfo}, *this, *this);
     tabDB = DatabaseView;
     PageCtrl->addTab(tabDB, QString());
     btnRefreshSessions = DatabaseView->btnRefreshSessions;

@@ -30,9 +30,7 @@ class TfrmMain : public QMainWindow,
                  public IAppServices,
                  public IMainView,
                  public ILiveLoggingHost,
-                 public IDatabaseViewHost,
-                 public IExportHost,
-                 public IChartTabsHost {
+                 public IDatabaseViewHost {
     Q_OBJECT
 public:
     // sDataFolder: where settings, engine trace and port links live; empty for the user's own data folder.
@@ -190,8 +188,7 @@ private:
     void ShowEntryMessage(int iEntry, int iKind, int iButtons, const QString& sArg,
                           const QString& sDetail) override;
 
-    // IDatabaseViewHost; ShowMessageBox, BeginLongOperation and EndLongOperation serve every host
-    // (ILongOperationHost)
+    // IDatabaseViewHost
     bool EditSelectedSessionInfo() override;
     bool AskSessionFilter(TSQLFilter& rFilter) override;
     bool AskDataFilter(const QString& sUnit) override;

@@ -99,7 +99,7 @@ int main(int argc, char** argv) {
     const TInstrumentManagerContext rInstrumentContext = InstrumentManagerContext(frmMain);
     Windows.frmAddNetworkInstrument->SetContext(rInstrumentContext);
     Windows.frmInstrumentSelect->SetContext(rInstrumentContext, Windows.frmAddNetworkInstrument);
-    Windows.frmOptions->SetContext(OptionsContext(frmMain));
+    Windows.frmOptions->SetServices(frmMain);
     Windows.frmAbout->SetContext(&frmMain.Ctrl.rInstrumentInfo);
     for (QWidget* Window : std::initializer_list<QWidget*>{Windows.frmDBSelect, Windows.frmInstrumentSelect,
                                                            Windows.frmChart, Windows.frmFilter})

@@ -22,7 +22,7 @@ constexpr int kChartHeight = 850;
 constexpr int kRepaints = 9;
 
 // The main window's part: no wait window, no one to read a message.
-class TQuietHost : public IChartTabsHost {
+class TQuietHost : public ILongOperationHost {
 public:
     int ShowMessageBox(const QString&, int, int) override { return kMsgResultOK; }
     void BeginLongOperation(int) override {}

@@ -200,22 +200,6 @@ void TfrmOptions::CreateControls() {
     SetMainGUI(iMainGUIState);
 }
 
-void TfrmOptions::SetContext(TOptionsContext rContext) {
-    Context = std::move(rContext);
-}
-
-TOptionsContext OptionsContext(IAppServices& rServices) {
-    TOptionsContext r;
-    r.pSettings = &rServices.Settings();
-    r.sINI = rServices.SettingsFile();
-    r.ShowMessageBox = [&rServices](const QString& sText, int iKind, int iButtons) {
-        return rServices.ShowMessageBox(sText, iKind, iButtons);
-    };
-    r.SettingsChanged = [&rServices] { rServices.NotifySettingsChanged(); };
-    r.ReadDefaultSettings = [&rServices] { rServices.ReloadSettings(); };
-    return r;
-}
-
 void TfrmOptions::CreatePages() {
     pnlDefault = CreateDefaultPage();
     pnlTableColor = CreateTableColorPage();
@@ -662,9 +646,9 @@ void TfrmOptions::showEvent(QShowEvent* event) {
 void TfrmOptions::FormShow() {
     chkDefaultSettings->setChecked(false);
     btnDefaultSettings->setEnabled(false);
-    if (!Context.pSettings)
+    if (!FServices)
         return;
-    const TSettings& r = *Context.pSettings;
+    const TSettings& r = FServices->Settings();
 
     rTempPDFOptions = r.rPDFOptions;
     const TPDFOptions& p = rTempPDFOptions;
@@ -903,7 +887,7 @@ void TfrmOptions::btnDefaultDataTypesClick() {
 }
 
 TOptionsTyped TfrmOptions::Typed() const {
-    TOptionsTyped r{*Context.pSettings, {}, {}};
+    TOptionsTyped r{FServices->Settings(), {}, {}};
     for (int i = 0; i < kOptionsNumberCount; ++i)
         r.aNumbers[size_t(i)] = NumberEdit(TOptionsNumber(i))->text();
     for (int i = 0; i < kOptionsLineWidthCount; ++i)
@@ -968,28 +952,30 @@ void TfrmOptions::ShowCheckedNumbers(const TOptionsTyped& rTyped) {
 }
 
 void TfrmOptions::btnOKClick() {
-    if (!Context.pSettings)
+    if (!FServices)
         return;
     TOptionsTyped rTyped = Typed();
-    const bool bApplied = ApplyOptions(rTyped, *Context.pSettings, Context.ShowMessageBox);
+    const bool bApplied =
+        ApplyOptions(rTyped, FServices->Settings(), [this](const QString& sText, int iKind, int iButtons) {
+            return FServices->ShowMessageBox(sText, iKind, iButtons);
+        });
     ShowCheckedNumbers(rTyped);
     if (!bApplied)
         return;
-    if (Context.SettingsChanged)
-        Context.SettingsChanged();
+    FServices->NotifySettingsChanged();
     accept();
 }
 
 void TfrmOptions::btnDefaultSettingsClick() {
-    if (!Context.pSettings)
+    if (!FServices)
         return;
-    if (Context.ShowMessageBox(GetText(kTxtRestoreDefaultSettings, Context.pSettings->iLNG), kMsgConfirmation,
-                               kMsgBtnYes | kMsgBtnNo) != kMsgResultYes)
+    if (FServices->ShowMessageBox(GetText(kTxtRestoreDefaultSettings, FServices->Settings().iLNG),
+                                  kMsgConfirmation, kMsgBtnYes | kMsgBtnNo) != kMsgResultYes)
         return;
     // A file that is not there holds no settings either: the defaults are read all the same.
-    if (QFile::exists(Context.sINI) && !QFile::remove(Context.sINI))
+    const QString sINI = FServices->SettingsFile();
+    if (QFile::exists(sINI) && !QFile::remove(sINI))
         return;
-    if (Context.ReadDefaultSettings)
-        Context.ReadDefaultSettings();
+    FServices->ReloadSettings();
     accept();
 }

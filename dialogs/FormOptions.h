@@ -22,20 +22,6 @@ class QRadioButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 
-// What the options dialog needs of the main window: the settings it edits, the settings file, the message
-// box, and whom to tell when the settings have changed.
-struct TOptionsContext {
-    TSettings* pSettings = nullptr;
-    // The settings file, deleted when the defaults are restored.
-    QString sINI;
-    TShowMessageBox ShowMessageBox;
-    // OK has applied the settings: the main window shows them at once.
-    std::function<void()> SettingsChanged;
-    // The settings file has been deleted: the main window reads the settings again, all defaults now, and
-    // shows them.
-    std::function<void()> ReadDefaultSettings;
-};
-
 // A colour swatch: a small picture painted in one colour. A click asks for another colour.
 class TColorSwatch : public QWidget {
     Q_OBJECT
@@ -95,7 +81,9 @@ class TfrmOptions : public TDeferredDialog {
 public:
     explicit TfrmOptions(QWidget* parent = nullptr);
 
-    void SetContext(TOptionsContext rContext);
+    // The program's services: the settings the dialog edits, the settings file (deleted when the defaults
+    // are restored), the message box, and the announcement that the settings have changed.
+    void SetServices(IAppServices& rServices) { FServices = &rServices; }
 
     // The dialog's part of the main window's states: restoring the defaults is not offered while an
     // instrument is connecting (1) or connected (2), and is offered again with none (0).
@@ -237,7 +225,7 @@ private:
     QLineEdit* NumberEdit(TOptionsNumber eNumber) const;
     QLineEdit* LineWidthEdit(TOptionsLineWidth eWidth) const;
 
-    TOptionsContext Context;
+    IAppServices* FServices = nullptr;
     QTreeWidgetItem* SelectedNode = nullptr;
     // Pages by tree node; a node without a page shows none.
     QList<QPair<QTreeWidgetItem*, QWidget*>> aNodePages;
@@ -248,6 +236,3 @@ private:
     // The main window's last state, applied when the controls are built (0: no instrument).
     int iMainGUIState = 0;
 };
-
-// The options dialog's context as the program's services provide it.
-TOptionsContext OptionsContext(IAppServices& rServices);

@@ -35,13 +35,13 @@ QString AskWithDialog(QWidget* pOwner, const TSaveFileRequest& r) {
 // Ends the host's long operation however the export ends.
 class TLongOperation {
 public:
-    TLongOperation(IExportHost& rHost, int iEntry) : Host(rHost) { Host.BeginLongOperation(iEntry); }
+    TLongOperation(ILongOperationHost& rHost, int iEntry) : Host(rHost) { Host.BeginLongOperation(iEntry); }
     ~TLongOperation() { Host.EndLongOperation(); }
     TLongOperation(const TLongOperation&) = delete;
     TLongOperation& operator=(const TLongOperation&) = delete;
 
 private:
-    IExportHost& Host;
+    ILongOperationHost& Host;
 };
 
 } // namespace
@@ -56,7 +56,7 @@ QStringList SaveDialogFilters(const QString& sFilter) {
     return sl;
 }
 
-TExportMenu::TExportMenu(QWidget* pOwner, const TSettings& rSettings, IExportHost& rHost,
+TExportMenu::TExportMenu(QWidget* pOwner, const TSettings& rSettings, ILongOperationHost& rHost,
                          const IExportSource& Source)
     : QObject(pOwner), FOwner(pOwner), FSettings(rSettings), FHost(rHost), FSource(Source) {
     popExport = new QMenu(pOwner);

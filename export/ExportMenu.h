@@ -13,9 +13,6 @@ class QAction;
 class QMenu;
 class QWidget;
 
-// What the exports need of the main window: its messages and its long-operation state.
-class IExportHost : public ILongOperationHost {};
-
 // What the save dialog is asked: title, Qt name filters, default extension and the proposed name.
 struct TSaveFileRequest {
     QString sTitle;
@@ -35,8 +32,10 @@ using TOpenFile = std::function<void(const QString& sFileName)>;
 class TExportMenu : public QObject {
     Q_OBJECT
 public:
-    // pOwner owns the popup and the save dialog.
-    TExportMenu(QWidget* pOwner, const TSettings& rSettings, IExportHost& rHost, const IExportSource& Source);
+    // pOwner owns the popup and the save dialog; rHost: the program's message box and long operations (the
+    // part of the services the exports use).
+    TExportMenu(QWidget* pOwner, const TSettings& rSettings, ILongOperationHost& rHost,
+                const IExportSource& Source);
 
     // The pause before a written report is opened (about 3 seconds, so the wait window has gone).
     static constexpr int kOpenDelayMs = 3010;
@@ -76,7 +75,7 @@ private:
 
     QWidget* FOwner;
     const TSettings& FSettings;
-    IExportHost& FHost;
+    ILongOperationHost& FHost;
     const IExportSource& FSource;
     TAskSaveFileName FAskSaveFileName;
     TOpenFile FOpenFile;

@@ -89,7 +89,7 @@ TNetworkInstrumentFields TfrmAddNetworkInstrument::Fields() const {
 }
 
 int TfrmAddNetworkInstrument::ShowMessage(const QString& sText, int iKind) {
-    return Context.ShowMessageBox ? Context.ShowMessageBox(sText, iKind, kMsgBtnOK) : kMsgResultOK;
+    return Context.pServices ? Context.pServices->ShowMessageBox(sText, iKind, kMsgBtnOK) : kMsgResultOK;
 }
 
 bool TfrmAddNetworkInstrument::CheckPort() {
@@ -116,7 +116,8 @@ void TfrmAddNetworkInstrument::btnTestConnClick() {
         return;
     // The test works on a copy of the active instrument with the dialog's connection: testing a
     // connection must not turn the instrument chosen for logging into a half-edited one.
-    TInstrumentInfo rTested = Context.pSettings ? Context.pSettings->rActiveNetworkCFG : TInstrumentInfo{};
+    TInstrumentInfo rTested =
+        Context.pServices ? Context.pServices->Settings().rActiveNetworkCFG : TInstrumentInfo{};
     const TNetworkInstrumentFields rFields = Fields();
     rTested.sHostName = rFields.sHostName;
     rTested.iPort = rFields.iPort;
@@ -130,12 +131,12 @@ void TfrmAddNetworkInstrument::btnTestConnClick() {
     const TTimingSettings rTiming = Context.rTiming;
     bBusy = true;
     setEnabled(false);
-    if (Context.ShowWait)
-        Context.ShowWait(QStringLiteral("Please wait..."), false);
+    if (Context.pServices)
+        Context.pServices->ShowWait(QStringLiteral("Please wait..."), false);
     RunOffUIThread(
         [&] { iResult = fnLogin ? fnLogin(rTested, sError) : TestNetworkLogin(rTested, rTiming, sError); });
-    if (Context.CloseWait)
-        Context.CloseWait();
+    if (Context.pServices)
+        Context.pServices->CloseWaitWindow();
     setEnabled(true);
     bBusy = false;
     switch (iResult) {
@@ -168,7 +169,7 @@ void TfrmAddNetworkInstrument::done(int iResult) {
     // A test in progress ends first; the dialog cannot go away under it.
     if (bBusy)
         return;
-    if (Context.CloseWait)
-        Context.CloseWait();
+    if (Context.pServices)
+        Context.pServices->CloseWaitWindow();
     QDialog::done(iResult);
 }

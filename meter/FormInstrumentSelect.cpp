@@ -125,7 +125,7 @@ void TfrmInstrumentSelect::SetContext(const TInstrumentManagerContext& rContext,
 }
 
 int TfrmInstrumentSelect::Language() const {
-    return Context.pSettings ? Context.pSettings->iLNG : kLanguageEnglish;
+    return Context.pServices ? Context.pServices->Settings().iLNG : kLanguageEnglish;
 }
 
 QString TfrmInstrumentSelect::Text(int iEntry) const {
@@ -133,7 +133,7 @@ QString TfrmInstrumentSelect::Text(int iEntry) const {
 }
 
 int TfrmInstrumentSelect::ShowMessage(const QString& sText, int iKind) {
-    return Context.ShowMessageBox ? Context.ShowMessageBox(sText, iKind, kMsgBtnOK) : kMsgResultOK;
+    return Context.pServices ? Context.pServices->ShowMessageBox(sText, iKind, kMsgBtnOK) : kMsgResultOK;
 }
 
 void TfrmInstrumentSelect::ShowProbeFailure(const QString& sText, const TPortProbe& rProbe) {
@@ -141,8 +141,8 @@ void TfrmInstrumentSelect::ShowProbeFailure(const QString& sText, const TPortPro
         ShowMessage(sText, kMsgWarning);
         return;
     }
-    if (Context.AddLog)
-        Context.AddLog(PortOpenFailureLog(rProbe.OpenFailure));
+    if (Context.pServices)
+        Context.pServices->AddLog(PortOpenFailureLog(rProbe.OpenFailure));
     ShowMessage(sText + QStringLiteral("\r\r") + PortOpenFailureText(rProbe.OpenFailure, Language()),
                 kMsgWarning);
 }
@@ -192,8 +192,8 @@ void TfrmInstrumentSelect::BuildTree(bool bComExpanded, bool bNetworkExpanded) {
     treeNodeNetwork = MakeNode(
         {TInstrumentNodeKind::NetworkRoot, kNodeNetworkRoot, kIconNetwork, Text(kTxtNetworkInstruments)});
     treeInstrument->addTopLevelItem(treeNodeNetwork);
-    if (Context.pSettings)
-        for (const TInstrumentNode& rNode : NetworkNodes(Context.pSettings->aNetworkInstruments))
+    if (Context.pServices)
+        for (const TInstrumentNode& rNode : NetworkNodes(Context.pServices->Settings().aNetworkInstruments))
             treeNodeNetwork->addChild(MakeNode(rNode));
     treeNodeCom->setExpanded(bComExpanded);
     treeNodeNetwork->setExpanded(bNetworkExpanded);
@@ -271,11 +271,11 @@ void TfrmInstrumentSelect::RunWithWait(const QString& sWaitText, bool bFadeIn,
                                        const std::function<void()>& fnWork) {
     bBusy = true;
     setEnabled(false);
-    if (Context.ShowWait)
-        Context.ShowWait(sWaitText, bFadeIn);
+    if (Context.pServices)
+        Context.pServices->ShowWait(sWaitText, bFadeIn);
     RunOffUIThread(fnWork);
-    if (Context.CloseWait)
-        Context.CloseWait();
+    if (Context.pServices)
+        Context.pServices->CloseWaitWindow();
     setEnabled(true);
     bBusy = false;
 }
@@ -294,8 +294,8 @@ bool TfrmInstrumentSelect::TestInstrument(bool bShowSuccess, bool bTestNetwork) 
             ShowProbeFailure(FormatText(Text(kTxtNoInstrumentOnPort), {QString::number(iPort)}), rProbe);
             return false;
         }
-        if (Context.AddLog)
-            Context.AddLog(rProbe.sIOString + QStringLiteral("|1"));
+        if (Context.pServices)
+            Context.pServices->AddLog(rProbe.sIOString + QStringLiteral("|1"));
         if (bShowSuccess)
             ShowMessage(FormatText(Text(kTxtDetectedOnPort), {rProbe.sTypeName, QString::number(iPort)}),
                         kMsgInformation);
@@ -304,10 +304,10 @@ bool TfrmInstrumentSelect::TestInstrument(bool bShowSuccess, bool bTestNetwork) 
     if (eKind == TInstrumentNodeKind::Network) {
         if (!bTestNetwork)
             return true;
-        if (!Context.pSettings)
+        if (!Context.pServices)
             return false;
-        const TInstrumentList List(Context.pSettings->aNetworkInstruments,
-                                   Context.pSettings->rActiveNetworkCFG);
+        const TInstrumentList List(Context.pServices->Settings().aNetworkInstruments,
+                                   Context.pServices->Settings().rActiveNetworkCFG);
         const TInstrumentInfo* pEntry = List.Entry(NodeValue(NodeNumber(SelectedNode)));
         if (!pEntry)
             return false;
@@ -345,18 +345,20 @@ void TfrmInstrumentSelect::popTestInstrumentClick() {
 }
 
 void TfrmInstrumentSelect::treeInstrumentDblClick() {
-    if (bBusy || !Context.pSettings || !TestInstrument(false, false))
+    if (bBusy || !Context.pServices || !TestInstrument(false, false))
         return;
     ShowMessage(Text(kTxtNewInstrumentSelected), kMsgInformation);
-    TInstrumentList List(Context.pSettings->aNetworkInstruments, Context.pSettings->rActiveNetworkCFG);
+    TInstrumentList List(Context.pServices->Settings().aNetworkInstruments,
+                         Context.pServices->Settings().rActiveNetworkCFG);
     const int iValue = NodeValue(NodeNumber(SelectedNode));
     if (KindOf(SelectedNode) == TInstrumentNodeKind::Network)
         List.ChooseNetworkInstrument(iValue);
     else
         List.ChoosePort(iValue);
     const int iSerialNo = List.Active().iSerialNo;
-    if (Context.SetStatusText)
-        Context.SetStatusText(kSerialNoPanel, iSerialNo != 0 ? QString::number(iSerialNo) : QString());
+    if (Context.pServices)
+        Context.pServices->SetStatusText(kSerialNoPanel,
+                                         iSerialNo != 0 ? QString::number(iSerialNo) : QString());
     accept();
 }
 
@@ -388,11 +390,12 @@ void TfrmInstrumentSelect::popFindInstrumentClick() {
 }
 
 void TfrmInstrumentSelect::popAddNetworkClick() {
-    if (bBusy || !Context.pSettings || !frmAddNetworkInstrument)
+    if (bBusy || !Context.pServices || !frmAddNetworkInstrument)
         return;
     frmAddNetworkInstrument->PrepareAdd(Text(kTxtNewInstrument));
     if (frmAddNetworkInstrument->exec() == QDialog::Accepted) {
-        TInstrumentList List(Context.pSettings->aNetworkInstruments, Context.pSettings->rActiveNetworkCFG);
+        TInstrumentList List(Context.pServices->Settings().aNetworkInstruments,
+                             Context.pServices->Settings().rActiveNetworkCFG);
         List.AddNetworkInstrument(frmAddNetworkInstrument->Fields(),
                                   frmAddNetworkInstrument->TestedSerialNo());
     }
@@ -400,10 +403,11 @@ void TfrmInstrumentSelect::popAddNetworkClick() {
 }
 
 void TfrmInstrumentSelect::popEditNetworkClick() {
-    if (bBusy || !Context.pSettings || !frmAddNetworkInstrument ||
+    if (bBusy || !Context.pServices || !frmAddNetworkInstrument ||
         KindOf(SelectedNode) != TInstrumentNodeKind::Network)
         return;
-    TInstrumentList List(Context.pSettings->aNetworkInstruments, Context.pSettings->rActiveNetworkCFG);
+    TInstrumentList List(Context.pServices->Settings().aNetworkInstruments,
+                         Context.pServices->Settings().rActiveNetworkCFG);
     const int iIndex = NodeValue(NodeNumber(SelectedNode));
     if (!List.Entry(iIndex))
         return;
@@ -418,9 +422,10 @@ void TfrmInstrumentSelect::popEditNetworkClick() {
 }
 
 void TfrmInstrumentSelect::popRemoveInstrumentClick() {
-    if (bBusy || !Context.pSettings || KindOf(SelectedNode) != TInstrumentNodeKind::Network)
+    if (bBusy || !Context.pServices || KindOf(SelectedNode) != TInstrumentNodeKind::Network)
         return;
-    TInstrumentList List(Context.pSettings->aNetworkInstruments, Context.pSettings->rActiveNetworkCFG);
+    TInstrumentList List(Context.pServices->Settings().aNetworkInstruments,
+                         Context.pServices->Settings().rActiveNetworkCFG);
     if (List.RemoveNetworkInstrument(NodeValue(NodeNumber(SelectedNode))))
         BuildTree(false, true);
 }
@@ -434,18 +439,7 @@ void TfrmInstrumentSelect::done(int iResult) {
 
 TInstrumentManagerContext InstrumentManagerContext(IAppServices& rServices) {
     TInstrumentManagerContext rContext;
-    rContext.pSettings = &rServices.Settings();
+    rContext.pServices = &rServices;
     rContext.sDataFolder = rServices.DataFolderPath();
-    rContext.ShowMessageBox = [&rServices](const QString& sText, int iKind, int iButtons) {
-        return rServices.ShowMessageBox(sText, iKind, iButtons);
-    };
-    rContext.AddLog = [&rServices](const QString& sLine) { rServices.AddLog(sLine); };
-    rContext.SetStatusText = [&rServices](int iPanel, const QString& sText) {
-        rServices.SetStatusText(iPanel, sText);
-    };
-    rContext.ShowWait = [&rServices](const QString& sText, bool bFadeIn) {
-        rServices.ShowWait(sText, bFadeIn);
-    };
-    rContext.CloseWait = [&rServices] { rServices.CloseWaitWindow(); };
     return rContext;
 }

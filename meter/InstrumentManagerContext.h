@@ -1,26 +1,17 @@
 #pragma once
 
-#include "core/Settings.h"
+#include "core/AppServices.h"
 #include "core/Timing.h"
 
 #include <QString>
 #include <QStringList>
 #include <functional>
 
-// What the instrument manager and the network instrument dialog need from the main window: its settings
-// (the instrument list, the active instrument, the language), its message box, its log and status bar,
-// the wait window, and where the serial ports come from.
+// What the instrument manager and the network instrument dialog work with: the program's services (the
+// settings with the instrument list, the active instrument and the language; the message box, the log, the
+// status bar and the wait window), and where the serial ports come from.
 struct TInstrumentManagerContext {
-    TSettings* pSettings = nullptr;
-    // ShowMessageBox(text, kind, buttons) → the button chosen.
-    std::function<int(const QString&, int, int)> ShowMessageBox;
-    // One line of the main window's log, with its level suffix.
-    std::function<void(const QString&)> AddLog;
-    // Sets status bar panel iPanel of the main window.
-    std::function<void(int, const QString&)> SetStatusText;
-    // Shows the wait window with a text; bFadeIn starts it fully transparent.
-    std::function<void(const QString&, bool)> ShowWait;
-    std::function<void()> CloseWait;
+    IAppServices* pServices = nullptr;
     // The serial port names for the tree; the computer's ports unless a test gives others.
     std::function<QStringList()> LoadPorts;
     // Logs in to the network instrument rCFG on the calling thread, which is never the window's, and

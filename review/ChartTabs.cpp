@@ -15,19 +15,19 @@ namespace {
 // The long operation lasts as long as the scope, also when it is left by an exception.
 class TLongOperation {
 public:
-    TLongOperation(IChartTabsHost& rHost, int iEntry) : Host(rHost) { Host.BeginLongOperation(iEntry); }
+    TLongOperation(ILongOperationHost& rHost, int iEntry) : Host(rHost) { Host.BeginLongOperation(iEntry); }
     ~TLongOperation() { Host.EndLongOperation(); }
     TLongOperation(const TLongOperation&) = delete;
     TLongOperation& operator=(const TLongOperation&) = delete;
 
 private:
-    IChartTabsHost& Host;
+    ILongOperationHost& Host;
 };
 
 } // namespace
 
 TChartTabs::TChartTabs(QTabWidget* pPageCtrl, TChartOptions& rOptions, const int& iLNG, int& iTabId,
-                       IChartTabsHost& rHost)
+                       ILongOperationHost& rHost)
     : QObject(pPageCtrl), PageCtrl(pPageCtrl), rChartOptions(rOptions), FLanguage(iLNG), FTabId(iTabId),
       Host(rHost) {
     popTab = new QMenu(PageCtrl);

@@ -10,9 +10,6 @@ class QAction;
 class QMenu;
 class QTabWidget;
 
-// What the chart tabs need of the main window: its messages and its long-operation state.
-class IChartTabsHost : public ILongOperationHost {};
-
 // What a new chart tab shows, gathered by the main window from the selected session.
 struct TChartTabRequest {
     // The session's show title.
@@ -32,8 +29,9 @@ public:
     // Pages before the first chart tab: logging and database.
     static constexpr int kFixedPages = 2;
 
+    // rHost: the program's message box and long operations (the part of the services the tabs use).
     TChartTabs(QTabWidget* pPageCtrl, TChartOptions& rOptions, const int& iLNG, int& iTabId,
-               IChartTabsHost& rHost);
+               ILongOperationHost& rHost);
 
     // Makes a chart tab from rRequest, after all other pages, and makes it the active page. The main window
     // is disabled and the wait window shown meanwhile; both are restored whatever happens. A session without
@@ -61,5 +59,5 @@ private:
     TChartOptions& rChartOptions;
     const int& FLanguage;
     int& FTabId;
-    IChartTabsHost& Host;
+    ILongOperationHost& Host;
 };

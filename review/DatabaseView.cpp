@@ -1,5 +1,7 @@
 #include "review/DatabaseView.h"
 
+#include "core/AppServices.h"
+
 #include "core/Drawing.h"
 #include "core/GridLayouts.h"
 #include "core/MainView.h"
@@ -143,11 +145,12 @@ void ShowHint(QWidget* pWidget, QString& sShown, const QString& sHint, const QPo
 
 } // namespace
 
-TDatabaseView::TDatabaseView(const TDatabaseViewContext& rContext, IDatabaseViewHost& rHost, QWidget* parent)
-    : QWidget(parent), Context(rContext), Host(rHost),
-      FBrowser(rContext.rDB, rContext.rSelectedSessionInfo, rContext.sCurrentSession, rContext.rSettings.iLNG,
-               [this](const QString& sText, int iKind, int iButtons) {
-                   return Host.ShowMessageBox(sText, iKind, iButtons);
+TDatabaseView::TDatabaseView(const TDatabaseViewContext& rContext, IAppServices& rServices,
+                             IDatabaseViewHost& rHost, QWidget* parent)
+    : QWidget(parent), Context(rContext), Services(rServices), Host(rHost),
+      FBrowser(rContext.rDB, rContext.rSelectedSessionInfo, rContext.sCurrentSession,
+               rServices.Settings().iLNG, [this](const QString& sText, int iKind, int iButtons) {
+                   return Services.ShowMessageBox(sText, iKind, iButtons);
                }) {
     CreateControls();
 }
@@ -157,7 +160,7 @@ QString TDatabaseView::T(int iEntry) const {
 }
 
 int TDatabaseView::Language() const {
-    return Context.rSettings.iLNG;
+    return Services.Settings().iLNG;
 }
 
 void TDatabaseView::CreateControls() {
@@ -240,7 +243,7 @@ void TDatabaseView::CreateControls() {
     sgDBData->setObjectName(QStringLiteral("sgDBData"));
     Right->addWidget(sgDBData, 1);
     FLevelData = new TLevelDataView(
-        {Context.rDB, Context.rSettings, sgDBData, sgDBLoudnessMax, btnFilterData}, *this, this);
+        {Context.rDB, Services.Settings(), sgDBData, sgDBLoudnessMax, btnFilterData}, *this, this);
     Layout->addLayout(Right, 3);
 
     connect(btnRefreshSessions, &QPushButton::clicked, this, &TDatabaseView::btnRefreshSessionsClick);
@@ -333,7 +336,7 @@ void TDatabaseView::popSessionDeleteClick() {
         return;
     ClearSessionGrids();
     ClearLevelData();
-    Host.SetMainGUI(kGUIReviewOff);
+    Services.SetMainGUI(kGUIReviewOff);
     popSessionDelete->setEnabled(FBrowser.DeleteEnabled());
 }
 
@@ -360,7 +363,7 @@ void TDatabaseView::sgSessionsSelectCell(int iRow) {
     popSessionDelete->setEnabled(false);
     if (!bSelected)
         return;
-    Host.SetMainGUI(kGUIReviewOff);
+    Services.SetMainGUI(kGUIReviewOff);
     ClearLevelData();
     ShowSelectedSession();
 }
@@ -458,7 +461,7 @@ void TDatabaseView::UpdateGUIStrings() {
 
 void TDatabaseView::ApplyLevelDataLabels() {
     FLevelData->UpdateGUIStrings();
-    Host.SetMainGUI(kGUIReviewOff);
+    Services.SetMainGUI(kGUIReviewOff);
 }
 
 void TDatabaseView::ClearLevelData() {
@@ -489,11 +492,11 @@ void TDatabaseView::EnableSessionDelete() {
 }
 
 void TDatabaseView::SetReviewState(int iState) {
-    Host.SetMainGUI(iState);
+    Services.SetMainGUI(iState);
 }
 
 int TDatabaseView::ShowMessageBox(const QString& sText, int iKind, int iButtons) {
-    return Host.ShowMessageBox(sText, iKind, iButtons);
+    return Services.ShowMessageBox(sText, iKind, iButtons);
 }
 
 bool TDatabaseView::AskDataFilter(const QString& sUnit) {
@@ -501,9 +504,9 @@ bool TDatabaseView::AskDataFilter(const QString& sUnit) {
 }
 
 void TDatabaseView::BeginLongOperation(int iEntry) {
-    Host.BeginLongOperation(iEntry);
+    Services.BeginLongOperation(iEntry);
 }
 
 void TDatabaseView::EndLongOperation() {
-    Host.EndLongOperation();
+    Services.EndLongOperation();
 }

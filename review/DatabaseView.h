@@ -1,6 +1,5 @@
 #pragma once
 
-#include "core/LongOperationHost.h"
 #include "review/LevelDataView.h"
 #include "review/SessionBrowser.h"
 
@@ -15,11 +14,12 @@ class TInfoGrid;
 class TdbSQLite;
 struct TSettings;
 
-// What the database tab needs of the main window around it: the window's states, the message box, and
-// the dialogs its commands open.
-class IDatabaseViewHost : public ILongOperationHost {
+class IAppServices;
+
+// The dialogs the database tab's commands open, which the main window owns.
+class IDatabaseViewHost {
 public:
-    virtual void SetMainGUI(int iState) = 0;
+    virtual ~IDatabaseViewHost() = default;
     // The session information dialog in edit mode over the selected session, modally: true when the user
     // accepted (the edited texts are then in the selected session's header).
     virtual bool EditSelectedSessionInfo() = 0;
@@ -32,8 +32,6 @@ public:
 // What the database tab works with, owned by the main window.
 struct TDatabaseViewContext {
     TdbSQLite& rDB;
-    // The language, the data columns and the colour rules.
-    const TSettings& rSettings;
     // The identifier of the session being recorded, empty when none.
     const QString& sCurrentSession;
     // The selected stored session's header, which the review, chart and export windows read.
@@ -47,7 +45,10 @@ struct TDatabaseViewContext {
 class TDatabaseView : public QWidget, private ILevelDataHost {
     Q_OBJECT
 public:
-    TDatabaseView(const TDatabaseViewContext& rContext, IDatabaseViewHost& rHost, QWidget* parent = nullptr);
+    // The language, the data columns, the colour rules, the window states, the message box and the long
+    // operations come from the program's services.
+    TDatabaseView(const TDatabaseViewContext& rContext, IAppServices& rServices, IDatabaseViewHost& rHost,
+                  QWidget* parent = nullptr);
 
     QPushButton* btnRefreshSessions = nullptr;
     QPushButton* btnSortSessions = nullptr;
@@ -128,6 +129,7 @@ private:
     void EndLongOperation() override;
 
     TDatabaseViewContext Context;
+    IAppServices& Services;
     IDatabaseViewHost& Host;
     TSessionBrowser FBrowser;
     TLevelDataView* FLevelData = nullptr;

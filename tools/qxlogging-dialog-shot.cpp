@@ -9,6 +9,7 @@
 #include "dialogs/FormLegal.h"
 #include "dialogs/FormOptions.h"
 #include "dialogs/FormSplash.h"
+#include "tests/support/RecordingServices.h"
 
 #include <QApplication>
 #include <QFile>
@@ -54,10 +55,9 @@ int main(int argc, char** argv) {
     Settings.rChartOptions.sCursor1Name = "Target -23 LUFS.";
     Settings.rChartOptions.bLeftAxisAutoScale = false;
     TfrmOptions frmOptions;
-    TOptionsContext Context;
-    Context.pSettings = &Settings;
-    Context.ShowMessageBox = [](const QString&, int, int) { return 0; };
-    frmOptions.SetContext(Context);
+    // Services without a main window: the pictures need the settings only.
+    qxtest::TRecordingServices Services(Settings);
+    frmOptions.SetServices(Services);
     frmOptions.show();
     const std::pair<const char*, const char*> aPages[] = {
         {"Global Options.", "options-global"},

@@ -28,7 +28,10 @@ public:
     int Language() const override { return rSettings.iLNG; }
     void SetStatusText(int iPanel, const QString& sText) override { mStatus[iPanel] = sText; }
     void SetMainGUI(int iState) override { aStates.push_back(iState); }
-    void ShowWait(const QString&, bool) override { bWaitShown = true; }
+    void ShowWait(const QString& sText, bool) override {
+        slWaitTexts << sText;
+        bWaitShown = true;
+    }
     void CloseWaitWindow() override { bWaitShown = false; }
     void AddLog(const QString& sLine) override { slLog << sLine; }
     TSettings& Settings() override { return rSettings; }
@@ -47,6 +50,7 @@ public:
     std::vector<int> aLongOperations;
     std::map<int, QString> mStatus;
     QStringList slLog;
+    QStringList slWaitTexts;
     bool bWaitShown = false;
     TAppServiceSignals Announcer;
 };

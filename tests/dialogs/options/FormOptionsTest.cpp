@@ -21,6 +21,20 @@
 
 namespace {
 
+// The program's services around the dialog: its settings file, its message box, and counters for the
+// announcements the dialog makes.
+class TOptionsServices : public qxtest::TMessageBoxServices {
+public:
+    using TMessageBoxServices::TMessageBoxServices;
+    QString SettingsFile() const override { return sINI; }
+    void NotifySettingsChanged() override { ++iSettingsChanged; }
+    void ReloadSettings() override { ++iDefaultsRead; }
+
+    QString sINI;
+    int iSettingsChanged = 0;
+    int iDefaultsRead = 0;
+};
+
 // A left click as the user makes it: pressed and released at Pos of Target.
 void Click(QWidget* Target, const QPoint& Pos) {
     const QPointF Local(Pos);
@@ -47,15 +61,8 @@ protected:
             return iAnswer;
         });
         sINI = Home.Path() + "/QXLogging.INI";
-        TOptionsContext Context;
-        Context.pSettings = &Settings;
-        Context.sINI = sINI;
-        Context.ShowMessageBox = [this](const QString& sText, int iKind, int iButtons) {
-            return MessageBox.ShowMessageBox(sText, iKind, iButtons);
-        };
-        Context.SettingsChanged = [this] { ++iSettingsChanged; };
-        Context.ReadDefaultSettings = [this] { ++iDefaultsRead; };
-        frmOptions.SetContext(Context);
+        Services.sINI = sINI;
+        frmOptions.SetServices(Services);
         frmOptions.EnsureControls();
     }
 
@@ -97,11 +104,12 @@ protected:
     QString sINI;
     QWidget Owner;
     TMessageBox MessageBox;
+    TOptionsServices Services{Settings, MessageBox};
     TfrmOptions frmOptions;
     std::vector<QString> aMessages;
     int iAnswer = kMsgResultOK;
-    int iSettingsChanged = 0;
-    int iDefaultsRead = 0;
+    int& iSettingsChanged = Services.iSettingsChanged;
+    int& iDefaultsRead = Services.iDefaultsRead;
     bool bStayedOpen = false;
 };
 

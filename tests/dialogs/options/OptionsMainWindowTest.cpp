@@ -27,7 +27,7 @@ protected:
         Windows.frmMain = &frmMain;
         Windows.frmOptions = frmOptions;
         frmMain.SetWindows(Windows);
-        frmOptions->SetContext(OptionsContext(frmMain));
+        frmOptions->SetServices(frmMain);
         frmMain.UpdateGUIStrings();
     }
     bool Open(const std::function<void()>& fnDrive) {

@@ -21,7 +21,7 @@
 namespace {
 
 // The main window as the exports see it: its messages and its long operations.
-class TFakeHost : public IExportHost {
+class TFakeHost : public ILongOperationHost {
 public:
     int ShowMessageBox(const QString& sText, int iKind, int iButtons) override {
         aMessages.push_back({sText, iKind, iButtons, iOpen});

@@ -6,6 +6,7 @@
 #include "meter/InstrumentDiscovery.h"
 #include "meter/MeterInfo.h"
 #include "meter/NetworkLink.h"
+#include "tests/support/DialogTestSupport.h"
 #include "tests/support/NetworkFixture.h"
 #include "tests/support/SimPorts.h"
 
@@ -28,14 +29,7 @@ protected:
             aMessages.push_back(r);
             return kMsgResultOK;
         });
-        Context.pSettings = &Settings;
-        Context.ShowMessageBox = [this](const QString& sText, int iKind, int iButtons) {
-            return Box.ShowMessageBox(sText, iKind, iButtons);
-        };
-        Context.AddLog = [this](const QString& sLine) { slLog.append(sLine); };
-        Context.SetStatusText = [this](int iPanel, const QString& sText) { aStatus[iPanel] = sText; };
-        Context.ShowWait = [this](const QString& sText, bool) { slWaitTexts.append(sText); };
-        Context.CloseWait = [] {};
+        Context.pServices = &Services;
         // Only the test's ports, never a real serial port of the machine.
         Context.LoadPorts = [this] { return SortPortNames(LinkedPortNames(Home.DataFolder())); };
         Context.rTiming = qxtest::ProbeTiming();
@@ -109,13 +103,14 @@ protected:
     TInstrumentManagerContext Context;
     TSettings Settings;
     TMessageBox Box{Settings.iLNG, nullptr};
+    qxtest::TMessageBoxServices Services{Settings, Box};
     std::vector<TMessageBoxRequest> aMessages;
-    QStringList slLog;
-    QStringList slWaitTexts;
+    QStringList& slLog = Services.slLog;
+    QStringList& slWaitTexts = Services.slWaitTexts;
     // What the login of a network test answers, and the hosts it was asked for.
     int iLoginResult = kLoginNoResponse;
     QStringList aLoginHosts;
-    std::map<int, QString> aStatus;
+    std::map<int, QString>& aStatus = Services.mStatus;
     TfrmAddNetworkInstrument frmAdd;
     TfrmInstrumentSelect frmSelect;
 };
