@@ -130,12 +130,14 @@ bool TDBSelectModel::SelectDatabase(const QString& sFileName) {
         TellRefused(kTxtNotADatabase, sFileName, slMissing, sReason);
         return false;
     }
-    Tell(kTxtDatabaseSelected, kMsgInformation, sFileName);
     rSettings.sDatabaseFileName = sFileName;
     rView.SetStatusText(kPanelDatabase, TruncateString(sFileName, kDatabaseNameWidth, true));
     if (FSessionListReload)
         FSessionListReload();
     rView.SetMainGUI(kGUIDatabase);
+    // Told once the program works with it: whatever happens while the message is open (the program ended
+    // by a shutdown, rows stored) already sees the database the user chose.
+    Tell(kTxtDatabaseSelected, kMsgInformation, sFileName);
     return true;
 }
 

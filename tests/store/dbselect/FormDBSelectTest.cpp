@@ -74,6 +74,7 @@ protected:
     DBSelectWindow() {
         frmMain.MessageBox->SetResponder([this](const TMessageBoxRequest& r) {
             Asked << r.sText;
+            DatabaseWhenAsked << frmMain.Ctrl.Settings.sDatabaseFileName;
             if (!aAnswers.empty()) {
                 const int iAnswer = aAnswers.front();
                 aAnswers.pop_front();
@@ -183,6 +184,8 @@ protected:
     TfrmDBSelect frmDBSelect{frmMain, frmMain.Ctrl.SQLConnection, &frmMain};
     QString sChosen;
     QStringList Asked;
+    // The working database the settings named when each text was shown.
+    QStringList DatabaseWhenAsked;
     std::deque<int> aAnswers;
 };
 
@@ -414,6 +417,23 @@ TEST_F(DBSelectWindow, DoubleClickSelectsTheFileForTheSessionsThatFollow) {
     ASSERT_TRUE(frmMain.Ctrl.SQLConnection.InsertSession(rSession));
     EXPECT_EQ(SessionTitles(sSecond), QStringList{"Evening news"});
     EXPECT_TRUE(SessionTitles(sFirst).isEmpty());
+}
+
+// The announcement of a new database comes once the program works with it: a program ended while the
+// message is open (a shutdown answers it unattended) keeps the database the user chose, not the old one.
+TEST_F(DBSelectWindow, TheNewDatabaseIsTheWorkingOneWhenItIsAnnounced) {
+    const QString sOld = MakeDatabase("old.DB3");
+    const QString sNew = MakeDatabase("new.DB3");
+    UseDatabase(sOld);
+    ShowManager();
+    Asked.clear();
+    DatabaseWhenAsked.clear();
+    frmDBSelect.SelectDatabase(sNew);
+
+    ASSERT_EQ(Asked.size(), 1);
+    EXPECT_EQ(Asked[0], Msg(kSelected, sNew));
+    EXPECT_EQ(DatabaseWhenAsked[0].toStdString(), sNew.toStdString());
+    EXPECT_EQ(frmMain.Ctrl.Settings.sDatabaseFileName, sNew);
 }
 
 // A file that cannot be opened must not leave the program without the database it was working with.
