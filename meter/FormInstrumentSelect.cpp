@@ -128,6 +128,11 @@ int TfrmInstrumentSelect::Language() const {
     return Context.pServices ? Context.pServices->Settings().iLNG : kLanguageEnglish;
 }
 
+TInstrumentList TfrmInstrumentSelect::NetworkList() const {
+    TSettings& rSettings = Context.pServices->Settings();
+    return TInstrumentList(rSettings.aNetworkInstruments, rSettings.rActiveNetworkCFG);
+}
+
 QString TfrmInstrumentSelect::Text(int iEntry) const {
     return GetText(iEntry, Language());
 }
@@ -306,8 +311,7 @@ bool TfrmInstrumentSelect::TestInstrument(bool bShowSuccess, bool bTestNetwork) 
             return true;
         if (!Context.pServices)
             return false;
-        const TInstrumentList List(Context.pServices->Settings().aNetworkInstruments,
-                                   Context.pServices->Settings().rActiveNetworkCFG);
+        const TInstrumentList List = NetworkList();
         const TInstrumentInfo* pEntry = List.Entry(NodeValue(NodeNumber(SelectedNode)));
         if (!pEntry)
             return false;
@@ -348,8 +352,7 @@ void TfrmInstrumentSelect::treeInstrumentDblClick() {
     if (bBusy || !Context.pServices || !TestInstrument(false, false))
         return;
     ShowMessage(Text(kTxtNewInstrumentSelected), kMsgInformation);
-    TInstrumentList List(Context.pServices->Settings().aNetworkInstruments,
-                         Context.pServices->Settings().rActiveNetworkCFG);
+    TInstrumentList List = NetworkList();
     const int iValue = NodeValue(NodeNumber(SelectedNode));
     if (KindOf(SelectedNode) == TInstrumentNodeKind::Network)
         List.ChooseNetworkInstrument(iValue);
@@ -394,8 +397,7 @@ void TfrmInstrumentSelect::popAddNetworkClick() {
         return;
     frmAddNetworkInstrument->PrepareAdd(Text(kTxtNewInstrument));
     if (frmAddNetworkInstrument->exec() == QDialog::Accepted) {
-        TInstrumentList List(Context.pServices->Settings().aNetworkInstruments,
-                             Context.pServices->Settings().rActiveNetworkCFG);
+        TInstrumentList List = NetworkList();
         List.AddNetworkInstrument(frmAddNetworkInstrument->Fields(),
                                   frmAddNetworkInstrument->TestedSerialNo());
     }
@@ -406,8 +408,7 @@ void TfrmInstrumentSelect::popEditNetworkClick() {
     if (bBusy || !Context.pServices || !frmAddNetworkInstrument ||
         KindOf(SelectedNode) != TInstrumentNodeKind::Network)
         return;
-    TInstrumentList List(Context.pServices->Settings().aNetworkInstruments,
-                         Context.pServices->Settings().rActiveNetworkCFG);
+    TInstrumentList List = NetworkList();
     const int iIndex = NodeValue(NodeNumber(SelectedNode));
     if (!List.Entry(iIndex))
         return;
@@ -424,8 +425,7 @@ void TfrmInstrumentSelect::popEditNetworkClick() {
 void TfrmInstrumentSelect::popRemoveInstrumentClick() {
     if (bBusy || !Context.pServices || KindOf(SelectedNode) != TInstrumentNodeKind::Network)
         return;
-    TInstrumentList List(Context.pServices->Settings().aNetworkInstruments,
-                         Context.pServices->Settings().rActiveNetworkCFG);
+    TInstrumentList List = NetworkList();
     if (List.RemoveNetworkInstrument(NodeValue(NodeNumber(SelectedNode))))
         BuildTree(false, true);
 }

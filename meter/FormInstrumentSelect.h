@@ -84,6 +84,8 @@ private:
     void ShowProbeFailure(const QString& sText, const TPortProbe& rProbe);
     QString Text(int iEntry) const;
     int Language() const;
+    // The network instruments of the settings with the active one; the caller checks for services first.
+    TInstrumentList NetworkList() const;
 
     TInstrumentManagerContext Context;
     TfrmAddNetworkInstrument* frmAddNetworkInstrument = nullptr;
