@@ -15,11 +15,13 @@
 
 namespace {} // namespace
 
-TfrmSessionInfo::TfrmSessionInfo(QWidget* parent) : QDialog(parent) {
+TfrmSessionInfo::TfrmSessionInfo(QWidget* parent) : TDeferredDialog(parent) {
     setObjectName("frmSessionInfo");
     setWindowTitle(GetText(kTxtStartNewSession, kLanguageEnglish));
     setModal(true);
+}
 
+void TfrmSessionInfo::CreateControls() {
     grpSessionInfo = new QGroupBox(QStringLiteral("Session information."), this);
     auto* Form = new QFormLayout(grpSessionInfo);
     Form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -96,11 +98,14 @@ void TfrmSessionInfo::FormShow() {
 }
 
 TSessionTexts TfrmSessionInfo::EditTexts() const {
+    if (!ControlsBuilt())
+        return {};
     return {editShowTitle->text(), editShowNumber->text(), editOperatorName->text(), editFormat->text(),
             editNotes->text()};
 }
 
 void TfrmSessionInfo::SetEditTexts(const TSessionTexts& rTexts) {
+    EnsureControls();
     editShowTitle->setText(rTexts.sShowTitle);
     editShowNumber->setText(rTexts.sShowNumber);
     editOperatorName->setText(rTexts.sOperatorName);

@@ -2,7 +2,7 @@
 
 #include "dialogs/SessionTexts.h"
 
-#include <QDialog>
+#include "dialogs/DeferredDialog.h"
 
 class QGroupBox;
 class QLabel;
@@ -13,7 +13,7 @@ class IAppServices;
 // The session information dialog: the five texts of a new session, or of a stored session being edited.
 // Created once at start; its edits keep their texts between showings, so a new session starts with the
 // texts of the previous one. Its Tag carries the mode in and the result out (the kTag* values).
-class TfrmSessionInfo : public QDialog {
+class TfrmSessionInfo : public TDeferredDialog {
     Q_OBJECT
 public:
     static constexpr int kTagNewSession = 0;
@@ -61,6 +61,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void CreateControls() override;
     void FormShow();
     void btnOKClick();
     // Cleans the five edits; false (and the edits cleaned, the message shown) when any lost a character.

@@ -125,7 +125,7 @@ QString ChooseFile(QWidget* pParent, QFileDialog::AcceptMode eMode) {
 } // namespace
 
 TfrmDBSelect::TfrmDBSelect(IAppServices& rServices, TdbSQLite& rDB, QWidget* parent)
-    : QDialog(parent), Services(rServices),
+    : TDeferredDialog(parent), Services(rServices),
       FModel(rDB, rServices.Settings(), rServices,
              [this](const TDBSelectMessage& r) { return ShowDBMessage(r); }),
       dlgSave([](QWidget* p) { return ChooseFile(p, QFileDialog::AcceptSave); }),
@@ -134,7 +134,9 @@ TfrmDBSelect::TfrmDBSelect(IAppServices& rServices, TdbSQLite& rDB, QWidget* par
     setMinimumSize(kMinimumSize, kMinimumSize);
     setSizeGripEnabled(true);
     FModel.SetSessionListReload([this] { Q_EMIT SessionListChanged(); });
+}
 
+void TfrmDBSelect::CreateControls() {
     grpDB = new QGroupBox(this);
     treeDB = new QTreeWidget(grpDB);
     treeDB->setObjectName("treeDB");
@@ -202,6 +204,8 @@ void TfrmDBSelect::SetFileDialogs(TFileChooser fnSave, TFileChooser fnOpen) {
 }
 
 void TfrmDBSelect::UpdateGUIStrings() {
+    if (!ControlsBuilt())
+        return;
     const auto T = [this](int iEntry) { return GetText(iEntry, Services.Language()); };
     setWindowTitle(T(kTxtManageDatabasesCaption));
     grpDB->setTitle(T(kTxtAvailableDatabases));
@@ -232,6 +236,7 @@ void TfrmDBSelect::CentreOnMainWindow() {
 }
 
 void TfrmDBSelect::RefreshDBTree(bool bExpand) {
+    EnsureControls();
     // The nodes are about to go: a stored node must not outlive them.
     SelectedNode = nullptr;
     treeDB->clear();

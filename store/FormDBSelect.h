@@ -2,7 +2,8 @@
 
 #include "store/DBSelectModel.h"
 
-#include <QDialog>
+#include "dialogs/DeferredDialog.h"
+
 #include <functional>
 
 class QAction;
@@ -20,7 +21,7 @@ using TFileChooser = std::function<QString(QWidget* pParent)>;
 // The database manager: the list of known local database files, from which the user creates, adds,
 // removes and selects the working database. Created once at start and kept; shown modally. The decisions
 // are its model's; the window shows the list and the popup menu and passes the user's choices on.
-class TfrmDBSelect : public QDialog {
+class TfrmDBSelect : public TDeferredDialog {
     Q_OBJECT
 public:
     // rServices: the settings, status bar and window states the manager changes, its message box and
@@ -77,6 +78,7 @@ protected:
     bool eventFilter(QObject* pWatched, QEvent* event) override;
 
 private:
+    void CreateControls() override;
     void SetMenuIcons();
     void FormShow();
     void treeDBContextPopup(const QPoint& pos);

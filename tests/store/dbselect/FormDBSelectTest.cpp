@@ -84,6 +84,8 @@ protected:
         });
         frmDBSelect.SetFileDialogs([this](QWidget*) { return sChosen; },
                                    [this](QWidget*) { return sChosen; });
+        // The list is read from the window's tree, which the window builds when it is first shown.
+        frmDBSelect.EnsureControls();
     }
 
     QString PathOf(const QString& sName) const { return Dir.filePath(sName); }
