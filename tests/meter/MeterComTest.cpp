@@ -427,10 +427,8 @@ TEST_F(MeterComTest, PoolMeterReportsPausedFramesAfterVector13) {
 TEST_F(MeterComTest, RealProgramServesAMeterUntilTerminated) {
     const QString sLink = ComPortLinkPath(Home.DataFolder(), kPort);
     QProcess Program;
-    Program.start(QStringLiteral(QX_BIN_DIR "/qxmeter-sim"), {"serial", "--link", sLink, "--kind", "text",
-                                                              "--serial-number", "4242", "--package", "300"});
-    ASSERT_TRUE(Program.waitForStarted());
-    ASSERT_TRUE(qxtest::WaitFor([&] { return QFileInfo(sLink).isSymLink(); }, 10000));
+    ASSERT_NO_FATAL_FAILURE(qxtest::StartSimProgram(
+        Program, sLink, {"--kind", "text", "--serial-number", "4242", "--package", "300"}));
 
     ASSERT_NO_FATAL_FAILURE(OpenChannel());
     ASSERT_TRUE(Com->ConnectToMeter());

@@ -7,6 +7,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <gtest/gtest.h>
 #include <map>
 #include <memory>
@@ -20,6 +22,14 @@ inline void StartSimMeter(std::unique_ptr<TSimSerialLink>& rSim, const QString& 
     QString sError;
     ASSERT_TRUE(rSim->Open(ComPortLinkPath(sDataFolder, iPort), sError)) << sError.toStdString();
     rSim->Start();
+}
+
+// The simulator program serving a serial meter at sLink with slOptions, running once its link is there.
+inline void StartSimProgram(QProcess& rProgram, const QString& sLink, const QStringList& slOptions = {}) {
+    rProgram.start(QStringLiteral(QX_BIN_DIR "/qxmeter-sim"),
+                   QStringList{"serial", "--link", sLink} + slOptions);
+    ASSERT_TRUE(rProgram.waitForStarted(10000));
+    ASSERT_TRUE(WaitFor([&] { return QFileInfo(sLink).isSymLink(); }, 15000));
 }
 
 // Simulated meters and dead links under the ports folder of a fresh data folder.

@@ -425,11 +425,10 @@ TEST_P(PoolSequenceTest, ReadsTheSetupAndLoggingBufferTheMeterHolds) {
     TMeterMemoryImageOptions Options = PoolImageOptions();
     if (Case.bProgram) {
         const QString sLink = ComPortLinkPath(Home.DataFolder(), kPort);
-        Program.start(QStringLiteral(QX_BIN_DIR "/qxmeter-sim"),
-                      {"serial", "--link", sLink, "--hwid", QString::number(Case.iHWID), "--package",
-                       QString::number(Case.iSoftwarePackage), "--setup", "2,1,0,1,3,-8.5,0,-20,-2,0"});
-        ASSERT_TRUE(Program.waitForStarted());
-        ASSERT_TRUE(qxtest::WaitFor([&] { return QFileInfo(sLink).isSymLink(); }, kWaitMs));
+        ASSERT_NO_FATAL_FAILURE(qxtest::StartSimProgram(Program, sLink,
+                                                        {"--hwid", QString::number(Case.iHWID), "--package",
+                                                         QString::number(Case.iSoftwarePackage), "--setup",
+                                                         "2,1,0,1,3,-8.5,0,-20,-2,0"}));
         // The program lays out its memory with the default options.
         Options = TMeterMemoryImageOptions();
     } else {
