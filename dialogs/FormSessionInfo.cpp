@@ -13,8 +13,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace {} // namespace
-
 TfrmSessionInfo::TfrmSessionInfo(QWidget* parent) : TDeferredDialog(parent) {
     setObjectName("frmSessionInfo");
     setWindowTitle(GetText(kTxtStartNewSession, kLanguageEnglish));

@@ -128,20 +128,20 @@ TTimecodeControl* TfrmTCControl::TCCtrl() const {
 }
 
 bool TfrmTCControl::Execute() {
-    if (TCCtrl() == nullptr)
+    TTimecodeControl* pTC = TCCtrl();
+    if (pTC == nullptr)
         return false;
     FTag = 0;
     EnsureControls();
-    chkEnabledStart->setChecked(TCCtrl()->EnabledStart);
-    chkEnabledStop->setChecked(TCCtrl()->EnabledStop);
+    chkEnabledStart->setChecked(pTC->EnabledStart);
+    chkEnabledStop->setChecked(pTC->EnabledStop);
     exec();
     if (FTag == kTagCancelled)
         return false;
-    TCCtrl()->EnabledStart = chkEnabledStart->isChecked();
-    TCCtrl()->TCStart =
-        ComposeTimecode(editTCStartHr->text(), editTCStartMin->text(), editTCStartSec->text());
-    TCCtrl()->EnabledStop = chkEnabledStop->isChecked();
-    TCCtrl()->TCStop = ComposeTimecode(editTCStopHr->text(), editTCStopMin->text(), editTCStopSec->text());
+    pTC->EnabledStart = chkEnabledStart->isChecked();
+    pTC->TCStart = ComposeTimecode(editTCStartHr->text(), editTCStartMin->text(), editTCStartSec->text());
+    pTC->EnabledStop = chkEnabledStop->isChecked();
+    pTC->TCStop = ComposeTimecode(editTCStopHr->text(), editTCStopMin->text(), editTCStopSec->text());
     return true;
 }
 
@@ -159,14 +159,14 @@ void TfrmTCControl::FormShow() {
     btnOK->setText(GetText(kTxtOK, iLNG));
     btnCancel->setText(GetText(kTxtCancel, iLNG));
 
-    if (TCCtrl() != nullptr) {
-        chkEnabledStart->setChecked(TCCtrl()->EnabledStart);
-        chkEnabledStop->setChecked(TCCtrl()->EnabledStop);
-        const TTimecodeFields rStart = SplitTimecode(TCCtrl()->TCStart);
+    if (const TTimecodeControl* pTC = TCCtrl()) {
+        chkEnabledStart->setChecked(pTC->EnabledStart);
+        chkEnabledStop->setChecked(pTC->EnabledStop);
+        const TTimecodeFields rStart = SplitTimecode(pTC->TCStart);
         editTCStartHr->setText(rStart.sHours);
         editTCStartMin->setText(rStart.sMinutes);
         editTCStartSec->setText(rStart.sSeconds);
-        const TTimecodeFields rStop = SplitTimecode(TCCtrl()->TCStop);
+        const TTimecodeFields rStop = SplitTimecode(pTC->TCStop);
         editTCStopHr->setText(rStop.sHours);
         editTCStopMin->setText(rStop.sMinutes);
         editTCStopSec->setText(rStop.sSeconds);

@@ -11,8 +11,6 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-namespace {} // namespace
-
 TChartTab::TChartTab(int iTag, const TReviewChartSetup& rSetup, TChartOptions& rOptions, const int& iLNG,
                      QWidget* parent)
     : QWidget(parent), Tag(iTag), FLanguage(iLNG) {

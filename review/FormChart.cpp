@@ -3,8 +3,6 @@
 #include "core/Settings.h"
 #include "core/TextTable.h"
 
-namespace {} // namespace
-
 TfrmChart::TfrmChart(QWidget* parent) : QDialog(parent) {
     setObjectName("frmChart");
     UpdateCaption(kLanguageEnglish);

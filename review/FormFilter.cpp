@@ -248,20 +248,20 @@ void TfrmFilter::FormShow() {
     btnCancel->setText(GetText(kTxtCancel, iLNG));
     btnReset->setText(GetText(kTxtReset, iLNG));
 
-    if (Options() != nullptr) {
-        chkTCStart->setChecked(Options()->bEnableTCStart);
-        chkTCEnd->setChecked(Options()->bEnableTCEnd);
-        const TTimecodeFields rStart = SplitTimecode(Options()->sTCStart);
+    if (TFilterOptions* pOptions = Options()) {
+        chkTCStart->setChecked(pOptions->bEnableTCStart);
+        chkTCEnd->setChecked(pOptions->bEnableTCEnd);
+        const TTimecodeFields rStart = SplitTimecode(pOptions->sTCStart);
         editTCStartHr->setText(rStart.sHours);
         editTCStartMin->setText(rStart.sMinutes);
         editTCStartSec->setText(rStart.sSeconds);
-        const TTimecodeFields rEnd = SplitTimecode(Options()->sTCEnd);
+        const TTimecodeFields rEnd = SplitTimecode(pOptions->sTCEnd);
         editTCStopHr->setText(rEnd.sHours);
         editTCStopMin->setText(rEnd.sMinutes);
         editTCStopSec->setText(rEnd.sSeconds);
         for (const TLevelLimit& l : aLimits) {
-            l.chk->setChecked(Options()->*l.pEnabled);
-            l.edit->setText(Options()->*l.pText);
+            l.chk->setChecked(pOptions->*l.pEnabled);
+            l.edit->setText(pOptions->*l.pText);
         }
     }
     EnableTimes();
@@ -272,13 +272,14 @@ void TfrmFilter::FormShow() {
 // The switches and level texts are kept at every closing, so the dialog reopens as it was left; the
 // timecodes only change with OK.
 void TfrmFilter::SaveState() {
-    if (Options() == nullptr)
+    TFilterOptions* pOptions = Options();
+    if (pOptions == nullptr)
         return;
-    Options()->bEnableTCStart = chkTCStart->isChecked();
-    Options()->bEnableTCEnd = chkTCEnd->isChecked();
+    pOptions->bEnableTCStart = chkTCStart->isChecked();
+    pOptions->bEnableTCEnd = chkTCEnd->isChecked();
     for (const TLevelLimit& l : aLimits) {
-        Options()->*l.pEnabled = l.chk->isChecked();
-        Options()->*l.pText = l.edit->text();
+        pOptions->*l.pEnabled = l.chk->isChecked();
+        pOptions->*l.pText = l.edit->text();
     }
 }
 
@@ -315,9 +316,9 @@ void TfrmFilter::btnOKClick() {
     const auto Join = [](const QLineEdit* h, const QLineEdit* m, const QLineEdit* s) {
         return h->text() + ":" + m->text() + ":" + s->text() + ":00";
     };
-    if (Options() != nullptr) {
-        Options()->sTCStart = Join(editTCStartHr, editTCStartMin, editTCStartSec);
-        Options()->sTCEnd = Join(editTCStopHr, editTCStopMin, editTCStopSec);
+    if (TFilterOptions* pOptions = Options()) {
+        pOptions->sTCStart = Join(editTCStartHr, editTCStartMin, editTCStartSec);
+        pOptions->sTCEnd = Join(editTCStopHr, editTCStopMin, editTCStopSec);
     }
     FTag = kTagOK;
     accept();

@@ -42,8 +42,6 @@ TEST(MessagePort, GivesUpPastTheLastPort) {
     EXPECT_FALSE(Port.Active());
 }
 
-namespace {} // namespace
-
 // The port hears the one sender it is told of; everything else is dropped, counted and reported, and the
 // sender itself falls silent once stopped.
 TEST(MessagePort, HearsOnlyTheEnginesSenderAndCountsTheRest) {
