@@ -10,6 +10,7 @@
 #include "dialogs/FormSplash.h"
 #include "dialogs/FormTCControl.h"
 #include "dialogs/FormWait.h"
+#include "dialogs/VisualStyle.h"
 #include "dialogs/WindowIcons.h"
 #include "meter/FormAddNetworkInstrument.h"
 #include "meter/FormInstrumentSelect.h"
@@ -19,18 +20,11 @@
 #include "store/FormDBSelect.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QTimer>
 #include <cstdio>
+#include <future>
 
 namespace {
-
-// The program's light slate look; when the sheet cannot be loaded the default look stays.
-void ApplyVisualStyle(QApplication& app) {
-    QFile Sheet(":/styles/AquaLightSlate.qss");
-    if (Sheet.open(QIODevice::ReadOnly))
-        app.setStyleSheet(QString::fromUtf8(Sheet.readAll()));
-}
 
 void Print(std::FILE* pStream, const QString& sText) {
     std::fputs(sText.toLocal8Bit().constData(), pStream);
@@ -68,14 +62,17 @@ int main(int argc, char** argv) {
     app.setApplicationName("QX-Logging");
     // Lets the desktop match the window to its desktop entry and icon.
     app.setDesktopFileName(QStringLiteral("dk.kelmoria.qxlogging"));
-    ApplyVisualStyle(app);
+    ApplyVisualStyle();
+    // The splash picture is decoded and its shape cut on another core while the main window is built.
+    std::future<TSplashPicture> SplashPicture =
+        std::async(std::launch::async, [] { return MakeSplashPicture(); });
 
     // Every window once, in this order, kept for the whole run. The main window is created first, so its
     // creation runs before any other window exists; it is shown last, once all of them exist.
     TfrmMain frmMain(nullptr, CommandLine.sDataFolder);
     TAppWindows Windows;
     Windows.frmMain = &frmMain;
-    Windows.frmSplash = new TfrmSplash(&frmMain);
+    Windows.frmSplash = new TfrmSplash(&frmMain, SplashPicture.get());
     Windows.frmTCControl = new TfrmTCControl(&frmMain);
     Windows.frmSplash->show();
     Windows.frmSplash->repaint();

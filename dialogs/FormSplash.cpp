@@ -24,15 +24,26 @@ constexpr int kPanelMargin = 24;
 
 } // namespace
 
+TSplashPicture MakeSplashPicture(const QImage& Picture) {
+    TSplashPicture r{Picture, QRegion()};
+    if (r.Picture.isNull()) {
+        InitAboutResources();
+        r.Picture = QImage(QString::fromLatin1(kSplashPictureResource));
+    }
+    // A picture that gives no shape leaves the window rectangular.
+    r.Shape = RegionFromPicture(r.Picture, kSplashKeyColor, kSplashKeyColor);
+    return r;
+}
+
+TfrmSplash::TfrmSplash(QWidget* parent, const QImage& Picture)
+    : TfrmSplash(parent, MakeSplashPicture(Picture)) {}
+
 // A frameless dialog-type window: a window of the splash-screen type kept the program from quitting when
 // the program was asked to close while the splash was showing.
-TfrmSplash::TfrmSplash(QWidget* parent, const QImage& Picture)
+TfrmSplash::TfrmSplash(QWidget* parent, TSplashPicture rPicture)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-      SplashPicture(Picture) {
+      rSplash(std::move(rPicture)) {
     setObjectName("frmSplash");
-    InitAboutResources();
-    if (SplashPicture.isNull())
-        SplashPicture = QImage(QString::fromLatin1(kSplashPictureResource));
     setWindowTitle(QStringLiteral("QX-Logging"));
     setFixedSize(kWidth, kHeight);
     // The main window keeps the keyboard while the splash fades; the splash is destroyed once closed.
@@ -42,7 +53,7 @@ TfrmSplash::TfrmSplash(QWidget* parent, const QImage& Picture)
     imgSplash = new QLabel(this);
     imgSplash->setObjectName("imgSplash");
     imgSplash->setGeometry(0, 0, kWidth, kHeight);
-    imgSplash->setPixmap(QPixmap::fromImage(SplashPicture));
+    imgSplash->setPixmap(QPixmap::fromImage(rSplash.Picture));
 
     pnlSplash = new QFrame(this);
     pnlSplash->setObjectName("pnlSplash");
@@ -81,10 +92,8 @@ void TfrmSplash::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (const QScreen* Screen = QGuiApplication::primaryScreen())
         move(Screen->availableGeometry().center() - rect().center());
-    // A picture that gives no shape leaves the window rectangular.
-    const QRegion Shape = RegionFromPicture(SplashPicture, kSplashKeyColor, kSplashKeyColor);
-    if (!Shape.isEmpty())
-        setMask(Shape);
+    if (!rSplash.Shape.isEmpty())
+        setMask(rSplash.Shape);
     BuildLabel->setText("Build.: " + GetFmtFileVersion("%d.%d.%d.%d"));
     setWindowOpacity(rFade.Opacity() / double(TSplashFade::kOpaque));
     repaint();

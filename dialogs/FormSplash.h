@@ -4,11 +4,22 @@
 
 #include <QDialog>
 #include <QImage>
+#include <QRegion>
 
 class QFrame;
 class QLabel;
 class QProgressBar;
 class QTimer;
+
+// The splash picture and the window shape cut from it. Both are plain data, so the program makes them on
+// another thread while its main window is being built.
+struct TSplashPicture {
+    QImage Picture;
+    QRegion Shape;
+};
+
+// Picture: the splash picture; a null one means the program's own.
+TSplashPicture MakeSplashPicture(const QImage& Picture = QImage());
 
 // The splash window shown while the program starts: our picture with its magenta cut away, the product
 // name and build, and a progress bar. Once shown it runs its own timer, fades out and destroys itself.
@@ -21,6 +32,7 @@ public:
 
     // Picture: the splash picture; the program's own unless a test gives another.
     explicit TfrmSplash(QWidget* parent = nullptr, const QImage& Picture = QImage());
+    TfrmSplash(QWidget* parent, TSplashPicture rPicture);
 
     QLabel* imgSplash = nullptr;
     QFrame* pnlSplash = nullptr;
@@ -35,6 +47,6 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    QImage SplashPicture;
+    TSplashPicture rSplash;
     TSplashFade rFade;
 };

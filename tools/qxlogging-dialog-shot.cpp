@@ -9,10 +9,10 @@
 #include "dialogs/FormLegal.h"
 #include "dialogs/FormOptions.h"
 #include "dialogs/FormSplash.h"
+#include "dialogs/VisualStyle.h"
 #include "tests/support/RecordingServices.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QPainter>
 #include <QTimer>
 #include <QTreeWidget>
@@ -39,9 +39,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QString sFolder = QString::fromLocal8Bit(argv[1]);
-    QFile Sheet(":/styles/AquaLightSlate.qss");
-    if (Sheet.open(QIODevice::ReadOnly))
-        app.setStyleSheet(QString::fromUtf8(Sheet.readAll()));
+    ApplyVisualStyle();
     bool bOk = true;
 
     // The defaults, with a few rules and a cursor switched on so that the pages show their controls at work.

@@ -7,11 +7,11 @@
 #include "app/FormMain.h"
 #include "core/EngineCodes.h"
 #include "dialogs/MessageBox.h"
+#include "dialogs/VisualStyle.h"
 #include "engine/EngineMessages.h"
 #include "engine/LiveChart.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <algorithm>
@@ -84,9 +84,7 @@ int main(int argc, char** argv) {
     qputenv("XDG_CONFIG_HOME", Home.path().toUtf8());
     Q_INIT_RESOURCE(resources);
     QApplication app(argc, argv);
-    QFile Sheet(":/styles/AquaLightSlate.qss");
-    if (Sheet.open(QIODevice::ReadOnly))
-        app.setStyleSheet(QString::fromUtf8(Sheet.readAll()));
+    ApplyVisualStyle();
 
     TfrmMain frmMain;
     frmMain.MessageBox->SetResponder([](const TMessageBoxRequest&) { return kMsgResultOK; });

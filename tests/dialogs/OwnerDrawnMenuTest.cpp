@@ -1,11 +1,13 @@
 #include "dialogs/OwnerDrawnMenu.h"
 #include "core/Drawing.h"
+#include "dialogs/VisualStyle.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QImage>
 #include <QMenu>
 #include <QPainter>
+#include <QStyleFactory>
 #include <gtest/gtest.h>
 
 namespace {
@@ -155,10 +157,10 @@ TEST_F(OwnerDrawnMenuTest, ExtraWidthIsSetPerMenu) {
 
 namespace {
 
-// The program runs under its own style sheet, which must not take the menus' drawing over.
-TEST(OwnerDrawnMenuStyleSheet, LookSurvivesTheProgramStyleSheet) {
-    const QString sOld = qApp->styleSheet();
-    qApp->setStyleSheet("QMainWindow, QDialog { background: #eef1f5; } QMenuBar { background: #eef1f5; }");
+// The program runs under its own style, which must not take the menus' drawing over.
+TEST(OwnerDrawnMenuProgramStyle, LookSurvivesTheProgramStyle) {
+    const QString sOld = QApplication::style()->name();
+    ApplyVisualStyle();
     {
         QMenu Menu;
         QAction* actOpen = Menu.addAction("Open");
@@ -170,7 +172,7 @@ TEST(OwnerDrawnMenuStyleSheet, LookSurvivesTheProgramStyleSheet) {
                   ColorValueToQColor(CalcOpacity(clWhite, clSilver, 0.8)));
         EXPECT_EQ(img.pixelColor(r.right() - 2, r.center().y()), QColor(Qt::white));
     }
-    qApp->setStyleSheet(sOld);
+    QApplication::setStyle(QStyleFactory::create(sOld));
 }
 
 } // namespace
