@@ -10,6 +10,7 @@
 #include "engine/InfoGrid.h"
 #include "review/LevelFilter.h"
 #include "review/LevelTableDelegate.h"
+#include "review/LevelTableHeader.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -34,6 +35,7 @@ TCellStyle InfoGridStyle(const std::optional<TTableCellStyle>& rRule) {
 TLevelDataView::TLevelDataView(const TContext& rContext, ILevelDataHost& rHost, QObject* parent)
     : QObject(parent), Ctx(rContext), Host(rHost) {
     QTableView* sgDBData = Ctx.sgDBData;
+    sgDBData->setHorizontalHeader(new TLevelTableHeader(sgDBData));
     sgDBData->setModel(&FTable.Model());
     sgDBData->setItemDelegate(new TLevelTableDelegate(Ctx.Settings.iLNG, Ctx.Settings, sgDBData));
     sgDBData->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -47,12 +49,6 @@ TLevelDataView::TLevelDataView(const TContext& rContext, ILevelDataHost& rHost, 
     sgDBData->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     sgDBData->horizontalHeader()->setDefaultSectionSize(kColumnWidth);
     sgDBData->horizontalHeader()->setHighlightSections(false);
-    const QString sHeaderFill = ColorValueToQColor(Tint(clGray, 0.9)).name();
-    const QString sHeaderPen = ColorValueToQColor(Tint(clGray, 0.5)).name();
-    sgDBData->setStyleSheet(
-        QStringLiteral("QTableView { background: white; } QHeaderView::section { background: "
-                       "%1; border: 1px solid %2; padding: 2px; }")
-            .arg(sHeaderFill, sHeaderPen));
     sgDBData->installEventFilter(this);
 
     connect(Ctx.sgDBLoudnessMax, &QTableWidget::cellPressed, this,

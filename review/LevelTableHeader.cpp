@@ -1,0 +1,42 @@
+#include "review/LevelTableHeader.h"
+
+#include "core/Drawing.h"
+#include "review/TableColors.h"
+
+#include <QPainter>
+#include <QStyleOptionHeader>
+
+TLevelTableHeader::TLevelTableHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {}
+
+QColor TLevelTableHeader::FillColor() {
+    return ColorValueToQColor(Tint(clGray, 0.9));
+}
+
+QColor TLevelTableHeader::FrameColor() {
+    return ColorValueToQColor(Tint(clGray, 0.5));
+}
+
+void TLevelTableHeader::paintSection(QPainter* p, const QRect& rect, int iSection) const {
+    if (!rect.isValid())
+        return;
+    p->save();
+    p->fillRect(rect, FillColor());
+    p->setPen(FrameColor());
+    p->drawRect(rect.adjusted(0, 0, -1, -1));
+    QStyleOptionHeader Title;
+    initStyleOption(&Title);
+    initStyleOptionForIndex(&Title, iSection);
+    constexpr int iInset = kBorder + kPadding;
+    Title.rect = rect.adjusted(iInset, iInset, -iInset, -iInset);
+    style()->drawControl(QStyle::CE_HeaderLabel, &Title, p, this);
+    p->restore();
+}
+
+QSize TLevelTableHeader::sectionSizeFromContents(int iSection) const {
+    // The title with, on each side, the style's margin around header texts, the space and the frame.
+    const QString sTitle = model() ? model()->headerData(iSection, orientation()).toString() : QString();
+    const QFontMetrics Metrics(font());
+    const int iInsets =
+        2 * (kBorder + kPadding + style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this));
+    return QSize(Metrics.horizontalAdvance(sTitle) + iInsets, Metrics.height() + iInsets);
+}
