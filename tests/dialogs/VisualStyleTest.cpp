@@ -22,7 +22,7 @@ protected:
     void SetUp() override {
         sOldStyle = QApplication::style()->name();
         ApplyVisualStyle();
-        auto* Tabs = new QTabWidget(&Window);
+        Tabs = new QTabWidget(&Window);
         auto* Page = new QWidget;
         Tabs->addTab(Page, "Logging");
         Tabs->addTab(new QWidget, "Database");
@@ -43,7 +43,6 @@ protected:
         Window.show();
         QApplication::processEvents();
         Picture = Window.grab().toImage();
-        this->Tabs = Tabs;
     }
     void TearDown() override { QApplication::setStyle(QStyleFactory::create(sOldStyle)); }
 
@@ -70,8 +69,8 @@ TEST_F(VisualStyle, DrawsTheSlateColours) {
         QPoint Pos;
         QColor clExpected;
     } aCases[] = {
-        {"window background", &Window, QPoint(Window.width() - 3, Window.menuWidget() ? 0 : 1),
-         TStyle::clBackground},
+        // Beside the tabs the window itself shows.
+        {"window background", &Window, QPoint(Window.width() - 3, 1), TStyle::clBackground},
         {"selected tab", Bar, rSelected.center(), TStyle::clPane},
         {"other tab", Bar, rOther.center(), TStyle::clTab},
         {"tab border", Bar, QPoint(rOther.left(), rOther.center().y()), TStyle::clTabBorder},
