@@ -50,9 +50,12 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Framele
     setWindowTitle(QStringLiteral("About..."));
     setFixedSize(kWidth, kHeight);
     setModal(true);
-    // The box draws its own white face; the program's style sheet must not paint over it.
-    setStyleSheet(
-        QStringLiteral("TfrmAbout { background: white; } QLabel { background: transparent; color: black; }"));
+    // The box has its own white face with black texts, which the program's look leaves alone.
+    QPalette Face = palette();
+    Face.setColor(QPalette::Window, Qt::white);
+    Face.setColor(QPalette::WindowText, Qt::black);
+    setPalette(Face);
+    setAutoFillBackground(true);
 
     imgBanner = NewLabel(this, "imgBanner", QString(), QRect(1, 1, 529, 98));
     imgLogo = NewLabel(this, "imgLogo", QString(), QRect(1, 1, 124, 98));

@@ -79,8 +79,6 @@ TfrmWait::TfrmWait(QWidget* parent) : QDialog(parent) {
     QPalette Palette = pnlWait->palette();
     Palette.setColor(QPalette::Window, ColorValueToQColor(kPanelColor));
     pnlWait->setPalette(Palette);
-    // The program's style sheet paints dialogs in its own colour; the panel keeps its own.
-    pnlWait->setStyleSheet(QStringLiteral("#pnlWait { background: #F0F0F0; }"));
 
     imgCircle1 = new TSpinner(pnlWait);
     lblWait = new QLabel(QStringLiteral("Please wait..."), pnlWait);

@@ -136,7 +136,8 @@ void TAquaLightSlateStyle::drawPrimitive(PrimitiveElement element, const QStyleO
                                          QPainter* painter, const QWidget* widget) const {
     switch (element) {
     case PE_Widget:
-        if (IsWindowBackground(widget)) {
+        // A window that fills its own background keeps it.
+        if (IsWindowBackground(widget) && !widget->autoFillBackground()) {
             painter->fillRect(option->rect, clBackground);
             return;
         }
