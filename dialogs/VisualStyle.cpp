@@ -96,8 +96,6 @@ void DrawTopTab(QPainter* p, const QStyleOptionTab* pTab) {
 
 } // namespace
 
-TAquaLightSlateStyle::TAquaLightSlateStyle() = default;
-
 void TAquaLightSlateStyle::polish(QWidget* widget) {
     QProxyStyle::polish(widget);
     if (IsWindowBackground(widget) || Is<QStatusBar>(widget)) {

@@ -17,8 +17,6 @@
 class TAquaLightSlateStyle : public QProxyStyle {
     Q_OBJECT
 public:
-    TAquaLightSlateStyle();
-
     static inline const QColor clBackground{0xee, 0xf1, 0xf5};
     static inline const QColor clPane{0xf7, 0xf9, 0xfb};
     static inline const QColor clTab{0xdd, 0xe3, 0xea};

@@ -44,6 +44,10 @@ constexpr int kPauseFromMinorTypes22And24 = 28;
 constexpr int kIconSize = 20;
 constexpr int kStatusPictureSize = 30;
 constexpr int kTimeCodePixelSize = 32;
+// The clock's colour, and the space left and right of its digits that keeps it where it has always stood.
+const QColor clTimeCode(0x1d, 0x2b, 0x3a);
+constexpr int kTimeCodeSpaceLeft = 13;
+constexpr int kTimeCodeSpaceRight = 14;
 
 const QColor clStatusOrange(0xFF, 0x80, 0x40);
 const QColor clStatusGreen(0x00, 0x80, 0x00);
@@ -196,9 +200,9 @@ void TLiveLoggingView::CreateControls() {
     // Colour and the space beside the digits are set directly: a style sheet on this one label would cost
     // start-up the whole sheet machinery.
     QPalette TimePalette = lblTimeCode->palette();
-    TimePalette.setColor(QPalette::WindowText, QColor(0x1d, 0x2b, 0x3a));
+    TimePalette.setColor(QPalette::WindowText, clTimeCode);
     lblTimeCode->setPalette(TimePalette);
-    lblTimeCode->setContentsMargins(13, 0, 14, 0);
+    lblTimeCode->setContentsMargins(kTimeCodeSpaceLeft, 0, kTimeCodeSpaceRight, 0);
     // Blinking hides and shows them; the bar keeps their place so nothing moves.
     for (QWidget* w : std::initializer_list<QWidget*>{imgStat, lblTimeCode}) {
         QSizePolicy Policy = w->sizePolicy();

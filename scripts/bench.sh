@@ -6,6 +6,10 @@ cd "$(dirname "$0")/.."
 tsv=0
 [ "${1:-}" = "--tsv" ] && tsv=1
 bash scripts/setup.sh >&2
+# Start-up is also timed on an X display: without one, the whole run gets a virtual display.
+if [ -z "${DISPLAY:-}" ] && command -v xvfb-run >/dev/null; then
+  exec xvfb-run -a "$PWD/scripts/bench.sh" "$@"
+fi
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQX_BUILD_BENCH=ON >&2
 cmake --build build -j2 --target qxbench_all >&2
 export QT_QPA_PLATFORM=offscreen
@@ -17,12 +21,7 @@ for prog in build/bin/qxbench_*; do
   [ -x "$prog" ] || continue
   echo "running $(basename "$prog")" >&2
   # A program that fails is named and the others still run; the script then ends with an error.
-  run=("$prog")
-  # Start-up is measured on an X display as well; without one, on a virtual one.
-  if [ "$(basename "$prog")" = qxbench_startup ] && [ -z "${DISPLAY:-}" ] && command -v xvfb-run >/dev/null; then
-    run=(xvfb-run -a "$prog")
-  fi
-  if ! "${run[@]}" >"$out"; then
+  if ! "$prog" >"$out"; then
     echo "$(basename "$prog") failed" >&2
     status=1
   fi
