@@ -126,6 +126,7 @@ bool TMainController::ConnectInstrument(const TTimingSettings& rTiming) {
     const auto fnReadTCControl = [this] { return ToEngineTC(Settings.TCCtrl); };
     pLoggingThread = fnEngineFactory(LoggingThreadSettings(), fnPostEvent, fnReadTCControl, rTiming);
     pActiveThread = pLoggingThread.get();
+    FilterMessagePort();
     pLoggingThread->Start();
     return true;
 }
@@ -141,6 +142,12 @@ void TMainController::ReleaseLoggingThread() {
     }
     pLoggingThread->Wait();
     pLoggingThread.reset();
+    FilterMessagePort();
+}
+
+void TMainController::FilterMessagePort() {
+    const bool bThreadOnly = pLoggingThread && !Settings.bAcceptExternalMessages;
+    UDP.HearOnly(bThreadOnly ? pLoggingThread->MessageSenderPort() : 0);
 }
 
 bool TMainController::InitialiseDataFolder(const QString& sDataFolderIn) {
@@ -164,6 +171,7 @@ bool TMainController::ReadIni() {
     if (!sSettingsProblem.isEmpty())
         AddLog(-1, "Could not read settings file " + sINI + ": " + sSettingsProblem + "|3");
     const bool bRead = ::ReadIni(sINI, Settings, [this](const QString& sLine) { AddLog(-1, sLine); });
+    FilterMessagePort();
 
     const QString& sDB = Settings.sDatabaseFileName;
     const bool bOpened = !sDB.isEmpty() && SQLConnection.OpenSQLiteDB(sDB);

@@ -135,6 +135,8 @@ Q_SIGNALS:
 private:
     // Frees the logging thread once it has finished its clean-up.
     void ReleaseLoggingThread();
+    // Lets the system turn away every sender but the logging thread while only the thread may talk.
+    void FilterMessagePort();
     void HandleEvent(int iCode, const TPortOpenFailure& rPortFailure);
     void SetLoggingStatus(int iStatus);
     // At every connect: the previous identification goes; the values on screen go too when another meter

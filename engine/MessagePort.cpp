@@ -84,6 +84,22 @@ bool TMessagePort::Bind(int iStartPort) {
     return false;
 }
 
+bool TMessagePort::HearOnly(quint16 iSenderPort) {
+    if (iSocket < 0)
+        return false;
+    // Connecting a datagram socket sets the one peer it accepts; the unspecified family dissolves that.
+    // The bound address and port stay either way.
+    sockaddr_in Peer{};
+    if (iSenderPort == 0) {
+        Peer.sin_family = AF_UNSPEC;
+    } else {
+        Peer.sin_family = AF_INET;
+        Peer.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        Peer.sin_port = htons(iSenderPort);
+    }
+    return ::connect(iSocket, reinterpret_cast<const sockaddr*>(&Peer), sizeof(Peer)) == 0;
+}
+
 void TMessagePort::Deactivate() {
     // The drops still waiting for their minute are told now, while the log still runs.
     ReportDrops();

@@ -44,8 +44,8 @@ private:
 // The loopback port on which the main window receives the logging thread's text messages. Bound to
 // 127.0.0.1 only, on the first free port from 50001 upwards. Datagrams whose sender the sender check refuses
 // are read and dropped without being decoded, and only their count is reported. Every wake-up reads all
-// that waits, several datagrams per system call, so that a flood of foreign datagrams does not crowd the
-// engine's own out of the receive queue.
+// that waits, several datagrams per system call. While only one sender may talk, the system itself turns the
+// others away, so that a flood of foreign datagrams cannot crowd the engine's own out of the receive queue.
 class TMessagePort : public QObject {
     Q_OBJECT
 public:
@@ -68,6 +68,10 @@ public:
     int Port() const { return iUDPPort; }
     // Who may talk to the port; without a check every sender is heard.
     void SetSenderCheck(TSenderCheck fnCheck) { fnSenderCheck = std::move(fnCheck); }
+    // Only 127.0.0.1:iSenderPort reaches the receive queue; the system refuses every other sender before it
+    // takes a place there, so those are neither read nor counted. 0 lets every sender in again. Datagrams
+    // already waiting still go through the sender check. False when the system refuses the change.
+    bool HearOnly(quint16 iSenderPort);
     // Hands on every datagram already waiting, without returning to the event loop.
     void DeliverPending() { ReadPending(); }
 

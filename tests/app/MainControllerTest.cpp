@@ -234,11 +234,11 @@ QString LevelRecord(int iSecond) {
 } // namespace
 
 // Other programs on the computer reach the port as easily as the logging thread. Unless the user allows it,
-// what they send changes nothing: no session, no row, no instrument setting, whether it parses or not;
-// only a line in the engine log counts them.
+// what they send changes nothing: no session, no row, no instrument setting, whether it parses or not. While
+// no thread runs they are read and only a line in the engine log counts them; while one runs the system
+// turns them away.
 TEST_F(MainControllerFixture, DatagramsOfOtherProgramsChangeNothing) {
     TSendingEngine Engine(Ctrl.UDP.Port());
-    qxtest::ConnectEngine(Ctrl, Engine);
     Ctrl.Settings.rActiveNetworkCFG.sInstrumentName = "Studio 1";
     Ctrl.Settings.rActiveNetworkCFG.iSerialNo = 4711;
     const struct {
@@ -260,22 +260,26 @@ TEST_F(MainControllerFixture, DatagramsOfOtherProgramsChangeNothing) {
           Datagram(kMessageLevelRecord, LevelRecord(3)), QByteArray::fromHex("0f000000")},
          100000 / 3},
     };
-    for (const auto& c : aCases) {
-        SCOPED_TRACE(c.sWhat);
-        QProcess Sender;
-        StartSender(Sender, c.Datagrams, c.iTimes);
-        ASSERT_TRUE(Sender.waitForStarted());
-        // Until the process has sent everything and the port has read it all.
-        ASSERT_TRUE(qxtest::WaitFor([&] { return Sender.state() == QProcess::NotRunning; }, 60000));
-        ASSERT_EQ(Sender.exitCode(), 0);
-        Ctrl.UDP.DeliverPending();
-        EXPECT_EQ(Count("SELECT count(*) FROM qxr_sessions"), 0);
-        EXPECT_EQ(Count("SELECT count(*) FROM qxr_loudness_levels"), 0);
-        EXPECT_TRUE(Ctrl.sCurrentSession.isEmpty());
-        EXPECT_TRUE(Ctrl.rLoudnessData.sTimeCode.isEmpty());
-        EXPECT_TRUE(Ctrl.rInstrumentInfo.sTypeName.isEmpty());
-        EXPECT_EQ(Ctrl.Settings.rActiveNetworkCFG.sInstrumentName, "Studio 1");
-        EXPECT_EQ(Ctrl.Settings.rActiveNetworkCFG.iSerialNo, 4711);
+    for (const bool bThreadRuns : {false, true}) {
+        if (bThreadRuns)
+            qxtest::ConnectEngine(Ctrl, Engine);
+        for (const auto& c : aCases) {
+            SCOPED_TRACE(std::string(c.sWhat) + (bThreadRuns ? ", a thread runs" : ", no thread"));
+            QProcess Sender;
+            StartSender(Sender, c.Datagrams, c.iTimes);
+            ASSERT_TRUE(Sender.waitForStarted());
+            // Until the process has sent everything and the port has read it all.
+            ASSERT_TRUE(qxtest::WaitFor([&] { return Sender.state() == QProcess::NotRunning; }, 60000));
+            ASSERT_EQ(Sender.exitCode(), 0);
+            Ctrl.UDP.DeliverPending();
+            EXPECT_EQ(Count("SELECT count(*) FROM qxr_sessions"), 0);
+            EXPECT_EQ(Count("SELECT count(*) FROM qxr_loudness_levels"), 0);
+            EXPECT_TRUE(Ctrl.sCurrentSession.isEmpty());
+            EXPECT_TRUE(Ctrl.rLoudnessData.sTimeCode.isEmpty());
+            EXPECT_TRUE(Ctrl.rInstrumentInfo.sTypeName.isEmpty());
+            EXPECT_EQ(Ctrl.Settings.rActiveNetworkCFG.sInstrumentName, "Studio 1");
+            EXPECT_EQ(Ctrl.Settings.rActiveNetworkCFG.iSerialNo, 4711);
+        }
     }
     // The first drop is written at once; the rest wait for their minute.
     const QStringList slDrops = Ctrl.slLog.Lines().filter("Datagrams of other programs dropped");

@@ -86,6 +86,41 @@ TEST(MessagePort, HearsOnlyTheEnginesSenderAndCountsTheRest) {
     EXPECT_EQ(Drops, (QList<qint64>{1, 2}));
 }
 
+// While only the engine may talk, other senders never take a place in the receive queue: a flood far larger
+// than the queue leaves room for the engine's record, and nothing of the flood is read or counted. Letting
+// everyone in again brings back reading and counting.
+TEST(MessagePort, TurnsOtherSendersAwayWhileOnlyTheEngineMayTalk) {
+    TMessagePort Port;
+    ASSERT_TRUE(Port.Bind());
+    TUDPSender Engine(Port.Port(), qxtest::NoPauseTiming());
+    Port.SetSenderCheck([&](const TDatagramSender& s) { return s.IsLoopbackPort(Engine.LocalPort()); });
+    QList<QByteArray> Received;
+    qint64 iDropped = 0;
+    QObject::connect(&Port, &TMessagePort::DatagramReceived,
+                     [&](const QByteArray& b) { Received.append(b); });
+    QObject::connect(&Port, &TMessagePort::ForeignDatagramsDropped,
+                     [&](qint64 iCount, const QString&) { iDropped += iCount; });
+    QUdpSocket Foreign;
+    ASSERT_TRUE(Foreign.bind(QHostAddress::LocalHost, 0));
+    const QByteArray Flood(1000, 'x');
+
+    ASSERT_TRUE(Port.HearOnly(Engine.LocalPort()));
+    // More than the largest receive queue the port asks for.
+    for (int i = 0; i < 2 * TMessagePort::kReceiveBufferBytes / Flood.size(); ++i)
+        Foreign.writeDatagram(Flood, QHostAddress::LocalHost, quint16(Port.Port()));
+    Engine.SendUDPMessage(kMessageLevelRecord, "10:00:01:00|");
+    Port.DeliverPending();
+    EXPECT_EQ(Received, QList<QByteArray>{EncodeEngineDatagram(kMessageLevelRecord, "10:00:01:00|")});
+    EXPECT_EQ(iDropped, 0);
+
+    ASSERT_TRUE(Port.HearOnly(0));
+    Foreign.writeDatagram(Flood, QHostAddress::LocalHost, quint16(Port.Port()));
+    Engine.SendUDPMessage(kMessageLevelRecord, "10:00:02:00|");
+    Port.DeliverPending();
+    EXPECT_EQ(Received.size(), 2) << "the port keeps its binding";
+    EXPECT_EQ(iDropped, 1);
+}
+
 TEST(MessagePort, ReportsDropsAtOnceThenAtMostOnceAMinute) {
     constexpr qint64 kMinute = TDropTally::kIntervalMs;
     TDropTally Tally;
