@@ -147,6 +147,8 @@ void TMainController::ReleaseLoggingThread() {
 
 void TMainController::FilterMessagePort() {
     const bool bThreadOnly = pLoggingThread && !Settings.bAcceptExternalMessages;
+    // Should the system refuse, the sender check still keeps other programs out; only a flood could then
+    // crowd out the thread's records.
     UDP.HearOnly(bThreadOnly ? pLoggingThread->MessageSenderPort() : 0);
 }
 

@@ -102,11 +102,13 @@ TEST(MessagePort, TurnsOtherSendersAwayWhileOnlyTheEngineMayTalk) {
                      [&](qint64 iCount, const QString&) { iDropped += iCount; });
     QUdpSocket Foreign;
     ASSERT_TRUE(Foreign.bind(QHostAddress::LocalHost, 0));
-    const QByteArray Flood(1000, 'x');
+    // As large as the engine's record, so that no gap left in a full queue fits the one but not the other.
+    const QByteArray Flood = EncodeEngineDatagram(kMessageLevelRecord, "10:00:59:00|");
 
     ASSERT_TRUE(Port.HearOnly(Engine.LocalPort()));
-    // More than the largest receive queue the port asks for.
-    for (int i = 0; i < 2 * TMessagePort::kReceiveBufferBytes / Flood.size(); ++i)
+    // More than the largest queue the system grants, twice what the port asks for, can hold: each datagram
+    // takes well over 512 bytes of it.
+    for (int i = 0; i < 2 * TMessagePort::kReceiveBufferBytes / 512; ++i)
         Foreign.writeDatagram(Flood, QHostAddress::LocalHost, quint16(Port.Port()));
     Engine.SendUDPMessage(kMessageLevelRecord, "10:00:01:00|");
     Port.DeliverPending();
