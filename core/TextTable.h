@@ -9,8 +9,8 @@
 // shown as entry + iLNG; beside the pairs a special character and the untranslated names of the meter's
 // loudness settings.
 
-// Entries 0 to 699 (numbers without a text read as empty).
-inline constexpr int kTextTableEntries = 700;
+// Entries 0 to 1999 (numbers without a text read as empty).
+inline constexpr int kTextTableEntries = 2000;
 
 // The language index iLNG.
 inline constexpr int kLanguageEnglish = 0;
