@@ -27,7 +27,11 @@ struct TLoudnessSetup {
 struct TSessionInfo {
     QString sReportID;
     QString sReportVersion;
+    // Julian date of the row's last update (the analysis date).
     double dtDateTime = 0.0;
+    // Julian date at which the session's first level row was stored; read with the session list, never
+    // written with the session row. dtDateTime when the session has no level rows.
+    double dtRecordingStart = 0.0;
     QString sInstrument;
     QString sShowTitle;
     QString sShowNumber;

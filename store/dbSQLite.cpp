@@ -22,6 +22,33 @@ const char* const kCreateLevels =
     "INTEGER,dtDateTime  DATETIME,sTimeCode TEXT,iPeakChannel INTEGER,fInstantaneousPeak REAL,fLoudnessHi "
     "REAL,fLoudnessLo REAL,fLoudnessInt REAL);";
 
+// When each session began to record: the stamp of its first level row (NULL while it has none). A table of
+// its own, so that listing sessions by their start never reads the level rows.
+const char* const kCreateRecordingStarts =
+    "CREATE TABLE IF NOT EXISTS qxr_recording_starts (sReportId TEXT PRIMARY KEY,dtRecordingStart REAL);";
+const char* const kNoteSessionCreated =
+    "INSERT OR IGNORE INTO qxr_recording_starts (sReportId,dtRecordingStart) VALUES (?,NULL);";
+const char* const kNoteRecordingStart =
+    "INSERT INTO qxr_recording_starts (sReportId,dtRecordingStart) VALUES (?1,?2) ON CONFLICT(sReportId) "
+    "DO UPDATE SET dtRecordingStart=excluded.dtRecordingStart WHERE dtRecordingStart IS NULL;";
+const char* const kDeleteRecordingStart = "DELETE FROM qxr_recording_starts where sReportId=?;";
+const char* const kCountUnnotedSessions =
+    "SELECT EXISTS (SELECT 1 FROM qxr_sessions s WHERE s.sReportId IS NOT NULL AND NOT EXISTS "
+    "(SELECT 1 FROM qxr_recording_starts r WHERE r.sReportId=s.sReportId));";
+// The level rows are read once, grouped by session; min() makes the row's stamp that of its first row.
+const char* const kBackfillRecordingStarts =
+    "INSERT OR IGNORE INTO qxr_recording_starts (sReportId,dtRecordingStart) "
+    "SELECT s.sReportId,f.dtDateTime FROM qxr_sessions s LEFT JOIN "
+    "(SELECT sReportId,dtDateTime,min(nId) FROM qxr_loudness_levels GROUP BY sReportId) f "
+    "ON f.sReportId=s.sReportId WHERE s.sReportId IS NOT NULL AND NOT EXISTS "
+    "(SELECT 1 FROM qxr_recording_starts r WHERE r.sReportId=s.sReportId);";
+const char* const kCreateSessionListView =
+    "CREATE TEMP VIEW qxr_session_list AS SELECT s.*,COALESCE(r.dtRecordingStart,s.dtDateTime) AS "
+    "dtRecordingStart FROM qxr_sessions s LEFT JOIN qxr_recording_starts r ON r.sReportId=s.sReportId;";
+// A file that cannot be written and has no recording starts lists its sessions by their own stamp.
+const char* const kCreatePlainSessionListView =
+    "CREATE TEMP VIEW qxr_session_list AS SELECT *,dtDateTime AS dtRecordingStart FROM qxr_sessions;";
+
 const char* const kInsertSession =
     "INSERT INTO qxr_sessions (sReportId,iVersion,dtDateTime,sInstrument,sTitle,sNo,sOperator,sFormat,sNotes,"
     "iLoudnessPeakMode,iLoudnessCaptureMode,iLoudnessScaleMode,iLoudnessReferenceMode,iLoudnessSlidingWindow,"
@@ -87,13 +114,25 @@ struct TTableColumns {
 const TTableColumns kRequiredColumns[] = {{"qxr_sessions", kSessionColumns},
                                           {"qxr_loudness_levels", kLevelColumns}};
 
-const char* const kSelectSessions = "SELECT * FROM qxr_sessions;";
+const char* const kSelectSessions = "SELECT * FROM qxr_session_list;";
 const char* const kSelectLevels = "SELECT * FROM qxr_loudness_levels where sReportId=?;";
 const char* const kDeleteLevels = "DELETE FROM qxr_loudness_levels where sReportId=?;";
 const char* const kDeleteSession = "DELETE FROM qxr_sessions where sReportId=?;";
 
 const char* const kUnnamedSession = "Unnamed Session.";
 const char* const kCreateErrorPrefix = "Exception raised with message";
+
+// qx_fold(x): x with the case of every letter folded; NULL stays NULL.
+void FoldCase(sqlite3_context* pContext, int iArgs, sqlite3_value** aArgs) {
+    if (iArgs != 1 || sqlite3_value_type(aArgs[0]) == SQLITE_NULL) {
+        sqlite3_result_null(pContext);
+        return;
+    }
+    const auto* pText = reinterpret_cast<const char*>(sqlite3_value_text(aArgs[0]));
+    const int iBytes = sqlite3_value_bytes(aArgs[0]);
+    const QByteArray aFolded = QString::fromUtf8(pText, iBytes).toCaseFolded().toUtf8();
+    sqlite3_result_text(pContext, aFolded.constData(), int(aFolded.size()), SQLITE_TRANSIENT);
+}
 
 std::string Utf8(const QString& s) {
     return s.toStdString();
@@ -258,7 +297,39 @@ TdbSQLite::~TdbSQLite() = default;
 
 std::shared_ptr<SQLite::Database> TdbSQLite::OpenFile(const QString& sFileName) const {
     // Never OPEN_CREATE: a statement must not bring a missing database file back as an empty one.
-    return std::make_shared<SQLite::Database>(Utf8(sFileName), SQLite::OPEN_READWRITE, iBusyTimeoutMs);
+    auto pConn = std::make_shared<SQLite::Database>(Utf8(sFileName), SQLite::OPEN_READWRITE, iBusyTimeoutMs);
+    sqlite3_create_function_v2(pConn->getHandle(), kFoldCaseFunction, 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
+                               nullptr, FoldCase, nullptr, nullptr, nullptr);
+    return pConn;
+}
+
+void TdbSQLite::PrepareSessionList(SQLite::Database& rDB) {
+    bRecordingStarts = TableExists(rDB, "qxr_recording_starts");
+    if (!bRecordingStarts) {
+        try {
+            rDB.exec(kCreateRecordingStarts);
+            bRecordingStarts = true;
+            BackfillRecordingStarts(rDB);
+        } catch (const std::exception&) {
+            // A file that cannot be written now gets the table when it can be written again.
+        }
+    }
+    try {
+        rDB.exec("DROP VIEW IF EXISTS temp.qxr_session_list;");
+        rDB.exec(bRecordingStarts ? kCreateSessionListView : kCreatePlainSessionListView);
+    } catch (const std::exception& e) {
+        // The list statement then fails and says why.
+        sLastError = QString::fromUtf8(e.what());
+    }
+}
+
+void TdbSQLite::BackfillRecordingStarts(SQLite::Database& rDB) {
+    try {
+        if (rDB.execAndGet(kCountUnnotedSessions).getInt() != 0)
+            rDB.exec(kBackfillRecordingStarts);
+    } catch (const std::exception&) {
+        // Sessions without a noted start list by their own stamp until a later open notes it.
+    }
 }
 
 bool TdbSQLite::EnsureOpen() {
@@ -270,6 +341,7 @@ bool TdbSQLite::EnsureOpen() {
     }
     try {
         SQLConn = OpenFile(sWorkingFile);
+        PrepareSessionList(*SQLConn);
         return true;
     } catch (const std::exception& e) {
         sLastError = QString::fromUtf8(e.what());
@@ -306,6 +378,7 @@ bool TdbSQLite::CreateSQLiteDB(const QString& sFileName) {
         SQLite::Database db(Utf8(sFileName), SQLite::OPEN_READWRITE, iBusyTimeoutMs);
         db.exec(kCreateSessions);
         db.exec(kCreateLevels);
+        db.exec(kCreateRecordingStarts);
         return true;
     } catch (const std::exception& e) {
         sLastError = QString::fromUtf8(kCreateErrorPrefix) + QString::fromUtf8(e.what());
@@ -391,6 +464,9 @@ bool TdbSQLite::OpenSQLiteDB(const QString& sFileName) {
             return false;
         }
         iRepaired = RepairSessionTimecodes(*pConn);
+        PrepareSessionList(*pConn);
+        if (bRecordingStarts)
+            BackfillRecordingStarts(*pConn);
         SQLConn = std::move(pConn);
         return true;
     } catch (const std::exception& e) {
@@ -421,12 +497,24 @@ bool TdbSQLite::InsertSession(const TSessionInfo& rSessionInfo, double fStamp) {
         query.bind(8, Utf8(rSessionInfo.sFormat));
         query.bind(9, Utf8(rSessionInfo.sNotes));
         BindLoudnessSetup(query, 10, rSetup);
-        return query.exec() == 1;
+        if (query.exec() != 1)
+            return false;
     } catch (const std::exception& e) {
         sLastError = QString::fromUtf8(e.what());
         DropAfterFailedWrite();
         return false;
     }
+    // Noted as known without a start, so that no later open has to look for its first level row; should
+    // this fail, an open looks for it then.
+    if (bRecordingStarts) {
+        try {
+            SQLite::Statement note(*SQLConn, kNoteSessionCreated);
+            note.bind(1, Utf8(rSessionInfo.sReportID));
+            note.exec();
+        } catch (const std::exception&) {
+        }
+    }
+    return true;
 }
 
 bool TdbSQLite::UpdateSession(const TSessionInfo& rSessionInfo, double fStamp) {
@@ -509,6 +597,11 @@ bool TdbSQLite::DeleteSessionData(const QString& sSessionId) {
         SQLite::Statement deleteSession(*SQLConn, kDeleteSession);
         deleteSession.bind(1, Utf8(sSessionId));
         deleteSession.exec();
+        if (bRecordingStarts) {
+            SQLite::Statement deleteStart(*SQLConn, kDeleteRecordingStart);
+            deleteStart.bind(1, Utf8(sSessionId));
+            deleteStart.exec();
+        }
         transaction.commit();
         return true;
     } catch (const std::exception& e) {
@@ -525,29 +618,54 @@ bool TdbSQLite::InsertSessionData(const QString& sRPTId, const QString& sRPTVer,
     if (!EnsureOpen())
         return false;
     try {
+        const TStoredLevel rRow{sRPTId,
+                                sRPTVer,
+                                sTC,
+                                iPeakChannel,
+                                fInstantaneousPeak,
+                                fLoudnessHi,
+                                fLoudnessLo,
+                                fLoudnessIntegrating,
+                                LocalStamp()};
+        SQLite::Transaction transaction(*SQLConn);
         SQLite::Statement query(*SQLConn, kInsertLevel);
-        BindLevelRow(query, {sRPTId, sRPTVer, sTC, iPeakChannel, fInstantaneousPeak, fLoudnessHi, fLoudnessLo,
-                             fLoudnessIntegrating, 0.0});
-        return query.exec() == 1;
+        BindLevelRow(query, rRow);
+        if (query.exec() != 1)
+            return false;
+        NoteRecordingStart(rRow);
+        transaction.commit();
+        return true;
     } catch (const std::exception& e) {
         sLastError = QString::fromUtf8(e.what());
         return false;
     }
 }
 
+void TdbSQLite::NoteRecordingStart(const TStoredLevel& rRow) {
+    if (!bRecordingStarts)
+        return;
+    SQLite::Statement note(*SQLConn, kNoteRecordingStart);
+    note.bind(1, Utf8(rRow.sReportId));
+    note.bind(2, rRow.fStamp);
+    note.exec();
+}
+
 bool TdbSQLite::InsertLevelRow(const TStoredLevel& rRow) {
     if (!EnsureOpen())
         return false;
+    TStoredLevel rStamped = rRow;
+    rStamped.fStamp = StampOr(rRow.fStamp);
     try {
         // One transaction, so the row and its session's timecodes cost one disk sync together.
         SQLite::Transaction transaction(*SQLConn);
         SQLite::Statement insert(*SQLConn, kInsertLevel);
-        BindLevelRow(insert, rRow);
+        BindLevelRow(insert, rStamped);
         insert.exec();
         SQLite::Statement update(*SQLConn, kUpdateSessionTimecodes);
         update.bind(1, Utf8(rRow.sTimeCode));
         update.bind(2, Utf8(rRow.sReportId));
         update.exec();
+        NoteRecordingStart(rStamped);
         transaction.commit();
         return true;
     } catch (const std::exception& e) {

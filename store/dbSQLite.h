@@ -19,6 +19,14 @@ inline constexpr int kDefaultBusyTimeoutMs = 5000;
 // later, so the window never freezes behind another program's long transaction.
 inline constexpr int kWindowBusyTimeoutMs = 40;
 
+// The sessions as the session list reads them, a view that every connection of TdbSQLite makes for itself:
+// every column of qxr_sessions and dtRecordingStart, the Julian date at which the session's first level row
+// was stored (its own dtDateTime when the file does not know it).
+inline constexpr const char* kSessionListView = "qxr_session_list";
+// The SQL function of every connection of TdbSQLite that folds the case of a text for every letter (LIKE
+// folds only A to Z): qx_fold(x) LIKE qx_fold(?) finds "Ærø Håndbold" with "håndbold" and with "ærø".
+inline constexpr const char* kFoldCaseFunction = "qx_fold";
+
 // One stored level report, as it arrived: fStamp is the Julian date of its arrival, kept when the row has
 // to wait before it can be written.
 struct TStoredLevel {
@@ -161,6 +169,14 @@ private:
     // Fills the NULL timecodes of sessions cut off by a crash from their first and last level rows; a
     // session without rows gets empty ones, as a session ended normally would. Returns the sessions changed.
     static int RepairSessionTimecodes(SQLite::Database& rDB);
+    // Gives the connection its session list view, and the file its table of recording starts when the
+    // file can be written and lacks it (then filled for the sessions already there).
+    void PrepareSessionList(SQLite::Database& rDB);
+    // Notes the recording start of the sessions that have none noted yet (written by an older program):
+    // the stamp of their first level row, NULL when they have none. One pass over the level rows.
+    static void BackfillRecordingStarts(SQLite::Database& rDB);
+    // Makes the row's stamp its session's recording start while the session has none (its first row).
+    void NoteRecordingStart(const TStoredLevel& rRow);
     // Runs a reading statement and hands out its result; aValues are bound to its parameters in order
     // (values beyond its parameters are left out, parameters beyond the values stay NULL).
     bool RunResult(std::unique_ptr<TDBResult>& DBResult, const QString& sSQL, const QVariantList& aValues);
@@ -171,4 +187,6 @@ private:
     QString sLastError;
     QStringList slMissing;
     int iRepaired = 0;
+    // The open connection's file has the table of recording starts.
+    bool bRecordingStarts = false;
 };

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <functional>
 #include <gtest/gtest.h>
+#include <map>
 #include <thread>
 #include <unistd.h>
 #include <variant>
@@ -30,6 +31,7 @@ const char* const kStoredLevelsSql =
     "REAL,fLoudnessLo REAL,fLoudnessInt REAL)";
 
 const char* const kIdA = "0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9";
+const char* const kIdC = "C0C0C0C0-0000-0000-0000-000000000000";
 const char* const kIdB = "F0E1D2C3-B4A5-9687-7869-5A4B3C2D1E0F";
 
 // Texts that would break or rewrite a statement built by pasting values between double quotes.
@@ -200,6 +202,8 @@ TEST_F(TdbSQLiteTest, CreatesBothTablesWithTheirExactStatements) {
     ASSERT_TRUE(q.executeStep());
     EXPECT_EQ(q.getColumn(0).getString(), "qxr_loudness_levels");
     EXPECT_EQ(q.getColumn(1).getString(), kStoredLevelsSql);
+    ASSERT_TRUE(q.executeStep());
+    EXPECT_EQ(q.getColumn(0).getString(), "qxr_recording_starts");
     EXPECT_FALSE(q.executeStep());
 }
 
@@ -729,6 +733,120 @@ TEST_F(TdbSQLiteTest, ReadsAFileWrittenWithTextStatementsByAnOlderVersion) {
     ASSERT_TRUE(InsertLevel(kIdA, "10:00:02:00"));
     ASSERT_TRUE(db.RetreiveSessionData(kIdA, {"SELECT count(*) AS n FROM qxr_loudness_levels;"}, result));
     EXPECT_EQ(result->AsInteger("n"), 3);
+}
+
+// A file as an older program leaves it: the two tables, no recording starts. Session A has two level rows
+// whose stamps run backwards (a clock set back), session B none, and session C's rows lie among A's.
+void WriteOlderFile(SQLite::Database& old) {
+    old.exec(kStoredSessionsSql);
+    old.exec(kStoredLevelsSql);
+    SQLite::Statement session(old, "INSERT INTO qxr_sessions (sReportId,iVersion,dtDateTime,sTitle) "
+                                   "VALUES (?,1,?,?);");
+    for (const auto& [sId, fStamp] : {std::pair{kIdA, 2460141.5}, {kIdB, 2460142.5}, {kIdC, 2460143.5}}) {
+        session.bind(1, sId);
+        session.bind(2, fStamp);
+        session.bind(3, sId);
+        session.exec();
+        session.reset();
+    }
+    SQLite::Statement level(old, "INSERT INTO qxr_loudness_levels (sReportId,iVersion,dtDateTime,sTimeCode) "
+                                 "VALUES (?,1,?,'10:00:00:00');");
+    for (const auto& [sId, fStamp] :
+         {std::pair{kIdC, 2460140.25}, {kIdA, 2460140.75}, {kIdC, 2460140.30}, {kIdA, 2460140.70}}) {
+        level.bind(1, sId);
+        level.bind(2, fStamp);
+        level.exec();
+        level.reset();
+    }
+}
+
+// The recording start of each listed session, by identifier.
+std::map<QString, double> ListedStarts(TdbSQLite& rDB) {
+    std::map<QString, double> m;
+    std::unique_ptr<TDBResult> result;
+    rDB.RetreiveSessionList(result, {});
+    for (; result && !result->Eof(); result->Next())
+        m[result->AsString("sReportId")] = result->AsFloat("dtRecordingStart");
+    return m;
+}
+
+TEST_F(TdbSQLiteTest, TheListGivesEachSessionItsRecordingStartNotItsLastUpdate) {
+    ASSERT_TRUE(db.InsertSession(SampleSession(kIdA), 2460000.0));
+    ASSERT_TRUE(db.InsertSession(SampleSession(kIdB), 2460000.5));
+    TStoredLevel rRow;
+    rRow.sReportId = kIdA;
+    rRow.sReportVersion = "1";
+    rRow.sTimeCode = "10:00:00:00";
+    for (const double fStamp : {2460000.125, 2460000.25}) {
+        rRow.fStamp = fStamp;
+        ASSERT_TRUE(db.InsertLevelRow(rRow)) << db.LastError().toStdString();
+    }
+    // Stopped, disconnected, edited: the row's stamp moves on, the session was still recorded at its start.
+    ASSERT_TRUE(db.UpdateSession(SampleSession(kIdA), 2460003.0));
+    ASSERT_TRUE(db.UpdateSession(SampleSession(kIdB), 2460004.0));
+    ASSERT_TRUE(InsertLevel(kIdC, "10:00:00:00"));
+
+    auto m = ListedStarts(db);
+    EXPECT_DOUBLE_EQ(m[kIdA], 2460000.125);
+    EXPECT_DOUBLE_EQ(m[kIdB], 2460004.0) << "a session without level rows reads its own stamp";
+    EXPECT_EQ(m.count(kIdC), 0u) << "level rows without a session row list nothing";
+    EXPECT_EQ(Count("SELECT count(*) FROM qxr_recording_starts WHERE dtRecordingStart IS NULL;"), 1);
+
+    ASSERT_TRUE(db.DeleteSessionData(kIdA));
+    EXPECT_EQ(Count(QString("SELECT count(*) FROM qxr_recording_starts WHERE sReportId='%1';").arg(kIdA)), 0);
+}
+
+TEST_F(TdbSQLiteTest, AnOlderFileHasItsRecordingStartsNotedOnceFromTheFirstLevelRows) {
+    const QString sOld = Path("older.DB3");
+    {
+        auto old = Peek(sOld, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+        WriteOlderFile(old);
+    }
+    ASSERT_TRUE(db.OpenSQLiteDB(sOld)) << db.LastError().toStdString();
+    auto m = ListedStarts(db);
+    EXPECT_DOUBLE_EQ(m[kIdA], 2460140.75) << "the first row stored, not the earliest stamp";
+    EXPECT_DOUBLE_EQ(m[kIdB], 2460142.5);
+    EXPECT_DOUBLE_EQ(m[kIdC], 2460140.25);
+    {
+        // The specified tables are left exactly as they were.
+        auto peek = Peek(sOld);
+        EXPECT_EQ(peek.execAndGet("SELECT sql FROM sqlite_master WHERE name='qxr_sessions';").getString(),
+                  kStoredSessionsSql);
+        EXPECT_EQ(
+            peek.execAndGet("SELECT sql FROM sqlite_master WHERE name='qxr_loudness_levels';").getString(),
+            kStoredLevelsSql);
+        // An older program adds a session with rows later: the next open notes it; B's first row, which
+        // came after B was noted without any, does not move what the list shows for B.
+        peek.exec("INSERT INTO qxr_sessions (sReportId,iVersion,dtDateTime) VALUES ('D',1,2460150.5);");
+        peek.exec("INSERT INTO qxr_loudness_levels (sReportId,dtDateTime) VALUES ('D',2460149.5);");
+    }
+    ASSERT_TRUE(db.OpenSQLiteDB(sOld));
+    m = ListedStarts(db);
+    EXPECT_DOUBLE_EQ(m["D"], 2460149.5);
+    EXPECT_DOUBLE_EQ(m[kIdA], 2460140.75);
+    // The session's first row from this program sets a start still unknown.
+    ASSERT_TRUE(InsertLevel(kIdB, "11:00:00:00"));
+    EXPECT_GT(ListedStarts(db)[kIdB], 2460142.5);
+}
+
+TEST_F(TdbSQLiteTest, AReadOnlyOlderFileListsItsSessionsByTheirOwnStamps) {
+    const QString sOld = Path("older.DB3");
+    {
+        auto old = Peek(sOld, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+        WriteOlderFile(old);
+    }
+    TReadOnlyFile readOnly(sOld);
+    if (!readOnly.ReadOnly())
+        GTEST_SKIP() << "this file system cannot make the file read-only for this user";
+    ASSERT_TRUE(db.OpenSQLiteDB(sOld)) << db.LastError().toStdString();
+    const auto m = ListedStarts(db);
+    ASSERT_EQ(m.size(), 3u) << db.LastError().toStdString();
+    EXPECT_DOUBLE_EQ(m.at(kIdA), 2460141.5);
+    EXPECT_DOUBLE_EQ(m.at(kIdC), 2460143.5);
+    EXPECT_EQ(Peek(sOld, SQLite::OPEN_READONLY)
+                  .execAndGet("SELECT count(*) FROM sqlite_master WHERE name='qxr_recording_starts';")
+                  .getInt(),
+              0);
 }
 
 } // namespace
