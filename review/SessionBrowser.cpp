@@ -97,7 +97,7 @@ bool TSessionBrowser::DeleteSelectedSession() {
         ShowEntry(kTxtExceptionRaised, kMsgError, {rDB.LastError(), TextTable().Entry(kTxtCompanyName)});
     else
         ClearSelection();
-    RefreshAllSessions();
+    RefreshSessions(sSessionFilter);
     return bDeleted;
 }
 

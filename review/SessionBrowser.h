@@ -47,8 +47,8 @@ public:
     void SessionDataLoaded();
     bool DeleteEnabled() const { return bDeleteEnabled; }
 
-    // Asks before deleting the selected session with its levels; on Yes deletes it in one step, drops the
-    // filter and lists every session again. True when the session was deleted. The session being
+    // Asks before deleting the selected session with its levels; on Yes deletes it in one step and lists
+    // the sessions again with the filter in force. True when the session was deleted. The session being
     // recorded is never deleted.
     bool DeleteSelectedSession();
     // Writes the selected session's edited header (rSelectedSessionInfo) to the database and lists the

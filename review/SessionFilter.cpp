@@ -7,13 +7,16 @@
 
 namespace {
 
-const char* const kSelectFiltered = "SELECT * FROM qxr_sessions WHERE (nId>0)";
+const char* const kSelectFiltered = "SELECT * FROM %1 WHERE (nId>0)";
 const char* const kTimeFormat = "hh:mm:ss";
 
 void AddTextPiece(TSQLFilter& r, const char* sColumn, const QString& sTyped) {
     if (sTyped.isEmpty())
         return;
-    r.sSQL += QStringLiteral(" AND (%1 like ?)").arg(QLatin1String(sColumn));
+    // Both sides folded, so that case counts for no letter (LIKE alone folds only A to Z); "%" and "_"
+    // fold to themselves and keep their meaning.
+    r.sSQL += QStringLiteral(" AND (%1(%2) like %1(?))")
+                  .arg(QLatin1String(kFoldCaseFunction), QLatin1String(sColumn));
     r.aValues.append(QStringLiteral("%") + sTyped + QStringLiteral("%"));
 }
 
@@ -32,18 +35,18 @@ double FilterMomentJulian(const QDate& dtDate, bool bUseTime, const QString& sTi
 }
 
 TSQLFilter BuildSessionFilter(const TSessionFilterInput& r) {
-    TSQLFilter rFilter{QLatin1String(kSelectFiltered), {}};
+    TSQLFilter rFilter{QString::fromLatin1(kSelectFiltered).arg(QLatin1String(kSessionListView)), {}};
     AddTextPiece(rFilter, "sTitle", r.sShowTitle);
     AddTextPiece(rFilter, "sNo", r.sShowNumber);
     AddTextPiece(rFilter, "sOperator", r.sOperatorName);
     AddTextPiece(rFilter, "sFormat", r.sFormat);
     AddTextPiece(rFilter, "sNotes", r.sNotes);
     if (r.bDateStart) {
-        rFilter.sSQL += QStringLiteral(" AND (dtDateTime>=?)");
+        rFilter.sSQL += QStringLiteral(" AND (dtRecordingStart>=?)");
         rFilter.aValues.append(FilterMomentJulian(r.dtStart, r.bTimeStart, r.sTCStart));
     }
     if (r.bDateEnd) {
-        rFilter.sSQL += QStringLiteral(" AND (dtDateTime<=?)");
+        rFilter.sSQL += QStringLiteral(" AND (dtRecordingStart<=?)");
         rFilter.aValues.append(FilterMomentJulian(r.dtEnd, r.bTimeEnd, r.sTCEnd));
     }
     return rFilter;

@@ -24,8 +24,9 @@ struct TSessionFilterInput {
 };
 
 // The session list statement of a filter: every session with nId above 0, narrowed by a LIKE pattern
-// "%text%" for each text that is not empty (its "%" and "_" keep their LIKE meaning) and by the start and
-// end moments. Texts and moments are bound values, never part of the statement.
+// "%text%" for each text that is not empty (its "%" and "_" keep their LIKE meaning; case counts for no
+// letter) and by the start and end moments, which select by the session's recording start. Texts and
+// moments are bound values, never part of the statement.
 TSQLFilter BuildSessionFilter(const TSessionFilterInput& rInput);
 
 // The Julian date of a filter moment, as sessions are stamped: the date with sTime (hh:mm:ss) when

@@ -17,6 +17,7 @@ enum TSessionField : int {
     fReportId,
     fVersion,
     fDateTime,
+    fRecordingStart,
     fInstrument,
     fTitle,
     fNo,
@@ -41,6 +42,7 @@ enum TSessionField : int {
 constexpr std::array<const char*, kFieldCount> kFieldNames = {"sReportId",
                                                               "iVersion",
                                                               "dtDateTime",
+                                                              "dtRecordingStart",
                                                               "sInstrument",
                                                               "sTitle",
                                                               "sNo",
@@ -67,6 +69,8 @@ TSessionInfo ReadSession(const TDBResult& r, const TFieldIndex& i) {
     s.sReportID = r.AsString(i[fReportId]);
     s.sReportVersion = r.AsString(i[fVersion]);
     s.dtDateTime = r.AsFloat(i[fDateTime]);
+    // A statement of other columns than the list's reads as a session recorded when it was last stamped.
+    s.dtRecordingStart = r.IsNumber(i[fRecordingStart]) ? r.AsFloat(i[fRecordingStart]) : s.dtDateTime;
     s.sInstrument = r.AsString(i[fInstrument]);
     s.sShowTitle = r.AsString(i[fTitle]);
     s.sShowNumber = r.AsString(i[fNo]);
@@ -138,7 +142,7 @@ QString TSessionListModel::CellText(int iRow, int iCol) const {
     case kColDisplayTitle:
         return SessionDisplayTitle(s.sShowTitle);
     case kColDateTime:
-        return SessionDateText(s.dtDateTime);
+        return SessionDateText(s.dtRecordingStart);
     case kColReportId:
         return s.sReportID;
     case kColTitle:

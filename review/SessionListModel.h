@@ -10,7 +10,8 @@ class TDBResult;
 
 // The session list of the database tab: one row per stored session, in the order the list statement
 // returned them, with the seven columns the list carries (only the display title is shown; the others
-// are there for whoever needs the session's date, identifier, whole title, number and timecodes). Each
+// are there for whoever needs the session's date, identifier, whole title, number and timecodes). The
+// date is when the session was recorded (its recording start), not when its row was last updated. Each
 // row also keeps the whole session header, so selecting a row needs no second read.
 class TSessionListModel : public QAbstractTableModel {
     Q_OBJECT

@@ -18,6 +18,15 @@ QDateTime At(int iDay, int iHour, int iMinute, int iSecond) {
     return QDateTime(QDate(2026, 3, iDay), QTime(iHour, iMinute, iSecond));
 }
 
+// The titles the browser lists for a filter, in list order.
+QStringList ListedTitles(TSessionBrowser& Browser, const TSQLFilter& rFilter) {
+    Browser.RefreshSessions(rFilter);
+    QStringList sl;
+    for (int iRow = 0; iRow < Browser.Sessions().rowCount(); ++iRow)
+        sl << Browser.Sessions().CellText(iRow, TSessionListModel::kColTitle);
+    return sl;
+}
+
 // Five sessions around three days, with texts that tell the filter's pieces apart.
 class SessionFilterFixture : public ::testing::Test {
 protected:
@@ -33,14 +42,7 @@ protected:
             aIds.push_back(Db.AddSession(r, 3));
     }
 
-    // The titles the browser lists for a filter, in list order; sMessages collects what it told the user.
-    QStringList Listed(const TSQLFilter& rFilter) {
-        Browser.RefreshSessions(rFilter);
-        QStringList sl;
-        for (int iRow = 0; iRow < Browser.Sessions().rowCount(); ++iRow)
-            sl << Browser.Sessions().CellText(iRow, TSessionListModel::kColTitle);
-        return sl;
-    }
+    QStringList Listed(const TSQLFilter& rFilter) { return ListedTitles(Browser, rFilter); }
 
     qxtest::TSessionDatabase Db;
     std::vector<QString> aIds;
@@ -155,8 +157,8 @@ TEST(SessionFilter, StatementHoldsPlaceholdersAndTheValuesTheirPatternsAndMoment
     r.sTCStart = "12:00:00";
     const TSQLFilter rFilter = BuildSessionFilter(r);
     EXPECT_EQ(rFilter.sSQL,
-              "SELECT * FROM qxr_sessions WHERE (nId>0) AND (sTitle like ?) AND (sNotes like ?) AND "
-              "(dtDateTime>=?)");
+              "SELECT * FROM qxr_session_list WHERE (nId>0) AND (qx_fold(sTitle) like qx_fold(?)) AND "
+              "(qx_fold(sNotes) like qx_fold(?)) AND (dtRecordingStart>=?)");
     ASSERT_EQ(rFilter.aValues.size(), 3);
     EXPECT_EQ(rFilter.aValues[0].toString(), "%a\"b%");
     EXPECT_EQ(rFilter.aValues[1].toString(), "%n%");
@@ -235,14 +237,16 @@ TEST_F(SessionFilterFixture, DeleteNeedsLoadedDataNeverTakesTheRecordingSessionA
     EXPECT_EQ(slMessages[0], "Are you sure you wish to delete the session \"Late 100% Live\"?");
     EXPECT_EQ(Db.CountRows("qxr_sessions"), 5);
 
-    // Yes deletes the session and its levels, drops the filter and lists every other session.
+    // Yes deletes the session and its levels and lists the other sessions the filter finds.
     iAnswer = kMsgResultYes;
+    const TSQLFilter rFilter = Browser.SessionFilter();
     EXPECT_TRUE(Browser.DeleteSelectedSession());
     EXPECT_EQ(Db.CountRows("qxr_sessions", aIds[2]), 0);
     EXPECT_EQ(Db.CountRows("qxr_loudness_levels", aIds[2]), 0);
     EXPECT_EQ(Db.CountRows("qxr_loudness_levels"), 12);
-    EXPECT_TRUE(Browser.SessionFilter().IsEmpty());
-    EXPECT_EQ(Browser.Sessions().rowCount(), 4);
+    EXPECT_EQ(Browser.SessionFilter(), rFilter);
+    ASSERT_EQ(Browser.Sessions().rowCount(), 1);
+    EXPECT_EQ(Browser.Sessions().CellText(0, TSessionListModel::kColTitle), sMorning);
     EXPECT_TRUE(Browser.SelectedSession().isEmpty());
     EXPECT_FALSE(Browser.DeleteEnabled());
 }
@@ -259,13 +263,71 @@ TEST_F(SessionFilterFixture, AnEditIsStoredAndTheFilterReappliedAsBefore) {
     EXPECT_EQ(Browser.Sessions().CellText(1, TSessionListModel::kColTitle), "Late Night Live");
     EXPECT_EQ(Browser.Sessions().Session(1).sNotes, "edited");
 
-    // The edit restamps the session, so a date filter of its old day no longer lists it.
+    // The edit restamps the session's row, but the session was recorded on its day and stays listed there.
     Browser.ApplySessionFilter(BuildSessionFilter(Dates(12, nullptr, 12, "23:59:59")));
     ASSERT_TRUE(Browser.SelectSession(0));
     ASSERT_EQ(Browser.SelectedSession(), aIds[3]);
     ASSERT_TRUE(Browser.StoreEditedSession(iRow));
-    EXPECT_EQ(iRow, -1);
-    EXPECT_TRUE(Browser.SelectedSession().isEmpty());
+    EXPECT_EQ(iRow, 0);
+    EXPECT_EQ(Browser.SelectedSession(), aIds[3]);
+    EXPECT_EQ(Browser.Sessions().Session(0).dtRecordingStart, JulianDateOf(At(12, 12, 0, 0)));
+    EXPECT_GT(Browser.Sessions().Session(0).dtDateTime, JulianDateOf(At(13, 0, 0, 0)));
+}
+
+// Sessions recorded on one day and edited, stopped or disconnected on a later one: the list shows, and
+// the date filters select, the day they were recorded; a session without level rows goes by its stamp.
+TEST(SessionFilterDates, SelectByTheRecordingStart) {
+    qxtest::TSessionDatabase Db;
+    Db.AddSession({"Recorded 10th, edited 12th", "", "", "", "", At(12, 9, 0, 0), "", At(10, 21, 0, 0)}, 3);
+    Db.AddSession({"No levels, stamped 11th", "", "", "", "", At(11, 9, 0, 0), ""}, 0);
+    TSessionInfo rSelected;
+    const QString sNone;
+    const int iLNG = kLanguageEnglish;
+    TSessionBrowser Browser(Db.Db, rSelected, sNone, iLNG, [](const QString&, int, int) { return 0; });
+    const auto Listed = [&](const TSessionFilterInput& r) {
+        return ListedTitles(Browser, BuildSessionFilter(r));
+    };
+    EXPECT_EQ(Listed(Dates(10, nullptr, 10, "23:59:59")), QStringList{"Recorded 10th, edited 12th"});
+    EXPECT_EQ(Listed(Dates(11, nullptr, 11, "23:59:59")), QStringList{"No levels, stamped 11th"});
+    EXPECT_EQ(Listed(Dates(12, nullptr, 0, nullptr)), QStringList{});
+
+    ASSERT_TRUE(Browser.RefreshSessions(TSQLFilter()));
+    EXPECT_EQ(Browser.Sessions().CellText(0, TSessionListModel::kColDateTime),
+              SessionDateText(JulianDateOf(At(10, 21, 0, 0))));
+    EXPECT_EQ(Browser.Sessions().CellText(1, TSessionListModel::kColDateTime),
+              SessionDateText(JulianDateOf(At(11, 9, 0, 0))));
+}
+
+// LIKE folds only A to Z: typed text must find a title or notes in any case of every letter, and "%" and
+// "_" keep their meaning ("_" is one letter, also one written in several bytes).
+TEST(SessionFilterCase, EveryLetterMatchesInAnyCase) {
+    qxtest::TSessionDatabase Db;
+    Db.AddSession({"Ærø Håndbold", "", "", "", "Slutspil i ÅRHUS", At(10, 9, 0, 0), ""});
+    Db.AddSession({"Århus Øst", "", "", "", "æbleskiver", At(10, 10, 0, 0), ""});
+    Db.AddSession({"Plain ASCII", "", "", "", "100% done", At(10, 11, 0, 0), ""});
+    TSessionInfo rSelected;
+    const QString sNone;
+    const int iLNG = kLanguageEnglish;
+    TSessionBrowser Browser(Db.Db, rSelected, sNone, iLNG, [](const QString&, int, int) { return 0; });
+    const QString sHaandbold = "Ærø Håndbold", sAarhus = "Århus Øst", sPlain = "Plain ASCII";
+    const TFilterCase aCases[] = {
+        {"lower case finds upper case Danish letters", Texts("håndbold"), {sHaandbold}},
+        {"a word that starts with a Danish letter", Texts("ærø"), {sHaandbold}},
+        {"upper case finds lower case", Texts("ÆRØ HÅNDBOLD"), {sHaandbold}},
+        {"one letter in either case", Texts("å"), {sHaandbold, sAarhus}},
+        {"underscore stands for a Danish letter", Texts("h_ndbold"), {sHaandbold}},
+        {"underscore and a Danish letter", Texts("Ø_T"), {sAarhus}},
+        {"percent between letters", Texts("ærø%bold"), {sHaandbold}},
+        {"ASCII still folds", Texts("plain ascii"), {sPlain}},
+        {"no transliteration", Texts("aero"), {}},
+        {"notes in lower case", Texts("", "", "", "", "århus"), {sHaandbold}},
+        {"notes in upper case", Texts("", "", "", "", "ÆBLE"), {sAarhus}},
+        {"notes with a percent sign typed", Texts("", "", "", "", "100%DONE"), {sPlain}},
+    };
+    for (const TFilterCase& c : aCases) {
+        SCOPED_TRACE(c.sName);
+        EXPECT_EQ(ListedTitles(Browser, BuildSessionFilter(c.rInput)), c.slExpected);
+    }
 }
 
 TEST(SessionList, DisplayTitleIsCutAfterTwentyCharacters) {

@@ -35,6 +35,19 @@ QString TSessionDatabase::AddSession(const TStoredSession& r, int iLevels) {
     stamp.bind(3, "10:30:00:00");
     stamp.bind(4, s.sReportID.toStdString());
     stamp.exec();
+    if (iLevels > 0) {
+        const double fRecorded = JulianDateOf(r.dtRecorded.isValid() ? r.dtRecorded : r.dtStamp);
+        SQLite::Statement levels(db,
+                                 "UPDATE qxr_loudness_levels SET dtDateTime=?2+(nId-(SELECT min(nId) FROM "
+                                 "qxr_loudness_levels WHERE sReportId=?1))/86400.0 WHERE sReportId=?1");
+        levels.bind(1, s.sReportID.toStdString());
+        levels.bind(2, fRecorded);
+        levels.exec();
+        SQLite::Statement start(db, "UPDATE qxr_recording_starts SET dtRecordingStart=? WHERE sReportId=?");
+        start.bind(1, fRecorded);
+        start.bind(2, s.sReportID.toStdString());
+        start.exec();
+    }
     return s.sReportID;
 }
 

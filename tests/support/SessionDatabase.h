@@ -8,7 +8,8 @@
 
 namespace qxtest {
 
-// The texts and stamp of one stored session.
+// The texts and stamps of one stored session: dtStamp is its row's last update, dtRecorded the arrival of
+// its first level row (dtStamp when not given); level rows follow one second apart.
 struct TStoredSession {
     QString sTitle;
     QString sNo;
@@ -17,6 +18,7 @@ struct TStoredSession {
     QString sNotes;
     QDateTime dtStamp;
     QString sInstrument;
+    QDateTime dtRecorded = {};
 };
 
 // A session database file of its own for one test, created by the program's store and open in Db.
