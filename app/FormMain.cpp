@@ -95,6 +95,8 @@ void TfrmMain::FormCreate() {
     setCentralWidget(PageCtrl);
     CreateLoggingTab();
     CreateDatabaseTab();
+    // A session stored at its start or end is listed without a refresh by hand.
+    connect(&Ctrl, &TMainController::SessionStored, DatabaseView, &TDatabaseView::ScheduleSessionListRefresh);
     CreateExportMenu();
     CreateStatusBar();
     ChartTabs = new TChartTabs(PageCtrl, Ctrl.Settings.rChartOptions, iLNG, iTabId, *this);
@@ -376,7 +378,7 @@ void TfrmMain::btnChartClick() {
     r.rSetup = {rSelectedSessionInfo.rLoudnessSetup.iScaleMode, CellText(sgDBLoudnessConfig, 4)};
     r.rSnapshot = MakeChartSnapshot(
         {GetText(kTxtAnalysisDateLabel, iLNG), AnalysisDateText(rSelectedSessionInfo.dtDateTime)},
-        SnapshotRowsOf(sgDBSessionInfo->model(), kSnapshotSessionInfoRows),
+        DatabaseView->SessionInfoSnapshotRows(),
         SnapshotRowsOf(sgDBLoudnessConfig->model(), kSnapshotLoudnessConfigRows),
         SnapshotRowsOf(sgDBLoudnessMax->model(), kSnapshotStatisticsRows));
     // The rows the level table showed: its last load's session through its filter.

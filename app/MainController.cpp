@@ -75,6 +75,7 @@ TMainController::TMainController(QObject* parent) : QObject(parent), fnEngineFac
             });
     connect(this, &TMainController::LoggingThreadEnded, this, &TMainController::ReleaseLoggingThread);
     connect(&Store, &TSessionStore::WaitingChanged, this, &TMainController::StoreWaitingChanged);
+    connect(&Store, &TSessionStore::SessionWritten, this, &TMainController::SessionStored);
 }
 
 TMainController::~TMainController() {

@@ -131,6 +131,8 @@ Q_SIGNALS:
     void LoggingThreadEnded();
     // An engine event has been handled.
     void EngineEventHandled(int iCode);
+    // A session's row has been written to its database: the session started, ended or was described.
+    void SessionStored(const QString& sReportId);
 
 private:
     // Frees the logging thread once it has finished its clean-up.

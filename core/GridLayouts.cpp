@@ -88,7 +88,8 @@ std::vector<int> DBDataColumnHeadings(const TDataOptions& o) {
 TGridLabels DBSessionInfoLabels() {
     return {kTxtSessionInformation,
             {kTxtShowTitleLabel, kTxtShowNumberLabel, kTxtOperatorNameLabel, kTxtFormatLabel,
-             kTxtTCStartAlignedLabel, kTxtTCEndAlignedLabel, kTxtNotesLabel}};
+             kTxtTCStartAlignedLabel, kTxtTCEndAlignedLabel, kTxtRecordedLabel, kTxtAnalysisDateLabel,
+             kTxtNotesLabel}};
 }
 
 TGridLabels SessionInfoLabels() {

@@ -262,6 +262,8 @@ enum TTextEntry : int {
     kTxtTablesLackColumns = 604,
     kTxtSettingsNotRead = 606,
     kTxtImportRecoveredRows = 608,
+    // When a session was recorded: the stamp of its first level row.
+    kTxtRecordedLabel = 610,
 };
 
 // A list of names looked up by a loudness-setup code: entries iFirst to iFirst + iHigh, the last one

@@ -125,14 +125,16 @@ std::unique_ptr<TPDFTable> TLevelReportBuilder::SessionTable(const TSessionGridT
     auto t = std::make_unique<TPDFTable>(Doc, std::vector<double>{70, 140});
     t->SetPaddings({3, 3, 0, 0});
     const QStringList& v = Texts.slSession;
-    const std::pair<int, QString> aRows[] = {{kTxtShowTitleLabel, v.value(0)},
-                                             {kTxtShowNumberLabel, v.value(1)},
-                                             {kTxtAnalysisDateLabel, AnalysisDateText(R.rSession.dtDateTime)},
-                                             {kTxtOperatorNameLabel, v.value(2)},
-                                             {kTxtFormatLabel, v.value(3)},
-                                             {kTxtTCStartAlignedLabel, v.value(4)},
-                                             {kTxtTCEndAlignedLabel, v.value(5)},
-                                             {kTxtNotesLabel, v.value(6)}};
+    const std::pair<int, QString> aRows[] = {
+        {kTxtShowTitleLabel, v.value(0)},
+        {kTxtShowNumberLabel, v.value(1)},
+        {kTxtRecordedLabel, AnalysisDateText(R.rSession.dtRecordingStart)},
+        {kTxtAnalysisDateLabel, AnalysisDateText(R.rSession.dtDateTime)},
+        {kTxtOperatorNameLabel, v.value(2)},
+        {kTxtFormatLabel, v.value(3)},
+        {kTxtTCStartAlignedLabel, v.value(4)},
+        {kTxtTCEndAlignedLabel, v.value(5)},
+        {kTxtNotesLabel, v.value(6)}};
     int iRow = 0;
     for (const auto& [iEntry, sValue] : aRows)
         LabelRow(*t, iRow++, T(iEntry), sValue);

@@ -22,14 +22,17 @@
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTableWidget>
+#include <QTimer>
 #include <QToolTip>
 #include <QVBoxLayout>
 
 namespace {
 
 // Rows of the information grids.
-constexpr int kSessionInfoRows = 8;
-constexpr int kSessionInfoNotesRow = 7;
+constexpr int kSessionInfoRows = 10;
+constexpr int kSessionInfoNotesRow = 9;
+// The rows of the description a chart's snapshot keeps: title to end timecode.
+constexpr int kSessionInfoDescriptionRows = 7;
 constexpr int kLoudnessConfigRows = 12;
 constexpr int kInstrumentRow = 1;
 // The scale mode, whose name is the unit of the session's loudness values.
@@ -211,6 +214,16 @@ void TDatabaseView::CreateControls() {
     popSessionDelete = popSessions->addAction(QString(), this, &TDatabaseView::popSessionDeleteClick);
     popSessionDelete->setEnabled(false);
     SetOwnerDrawnMenu(popSessions);
+    actRefreshSessions = new QAction(this);
+    actRefreshSessions->setShortcut(QKeySequence(Qt::Key_F5));
+    // Whenever the tab is on show, wherever the focus is in the window.
+    actRefreshSessions->setShortcutContext(Qt::WindowShortcut);
+    connect(actRefreshSessions, &QAction::triggered, this, &TDatabaseView::RefreshSessionList);
+    addAction(actRefreshSessions);
+    tmrRefreshSessions = new QTimer(this);
+    tmrRefreshSessions->setSingleShot(true);
+    tmrRefreshSessions->setInterval(0);
+    connect(tmrRefreshSessions, &QTimer::timeout, this, &TDatabaseView::RefreshSessionList);
 
     auto* Right = new QVBoxLayout;
     auto* Grids = new QHBoxLayout;
@@ -250,7 +263,7 @@ void TDatabaseView::CreateControls() {
     connect(btnSortSessions, &QPushButton::clicked, this, &TDatabaseView::btnSortSessionsClick);
     connect(sgSessions->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& Current) {
-                if (Current.isValid())
+                if (Current.isValid() && !bRestoringSelection)
                     sgSessionsSelectCell(Current.row());
             });
     connect(sgSessions, &QAbstractItemView::doubleClicked, this, &TDatabaseView::sgSessionsDblClick);
@@ -300,9 +313,51 @@ void TDatabaseView::FitSessionInfoNotesRow() {
 }
 
 void TDatabaseView::DatabaseOpened() {
-    FBrowser.ClearSelection();
+    const int iRow = FBrowser.RefreshKeepingSelection();
+    if (iRow >= 0) {
+        // Selected afresh: its level rows are loaded again from this file when the user asks.
+        SelectRow(iRow);
+        return;
+    }
+    sgSessions->clearSelection();
     ClearSessionGrids();
-    FBrowser.RefreshAllSessions();
+    ClearLevelData();
+    Services.SetMainGUI(kGUIReviewOff);
+    popSessionDelete->setEnabled(false);
+}
+
+void TDatabaseView::RefreshSessionList() {
+    tmrRefreshSessions->stop();
+    if (!Context.rDB.Connected() && Context.rDB.DatabaseFileName().isEmpty())
+        return;
+    const bool bHadSelection = !FBrowser.SelectedSession().isEmpty();
+    const int iRow = FBrowser.RefreshKeepingSelection();
+    if (iRow < 0) {
+        if (bHadSelection) {
+            ClearSessionGrids();
+            ClearLevelData();
+            Services.SetMainGUI(kGUIReviewOff);
+        }
+        popSessionDelete->setEnabled(FBrowser.DeleteEnabled());
+        return;
+    }
+    bRestoringSelection = true;
+    sgSessions->setCurrentIndex(FBrowser.Sessions().index(iRow, TSessionListModel::kColDisplayTitle));
+    bRestoringSelection = false;
+    ShowSelectedSession();
+}
+
+void TDatabaseView::ScheduleSessionListRefresh() {
+    tmrRefreshSessions->start();
+}
+
+std::vector<TSnapshotRow> TDatabaseView::SessionInfoSnapshotRows() const {
+    std::vector<TSnapshotRow> a = SnapshotRowsOf(sgDBSessionInfo->model(), kSessionInfoDescriptionRows);
+    const auto Text = [this](int iCol) {
+        return sgDBSessionInfo->model()->index(kSessionInfoNotesRow, iCol).data().toString();
+    };
+    a.push_back({Text(0), Text(1)});
+    return a;
 }
 
 void TDatabaseView::btnRefreshSessionsClick() {
@@ -385,7 +440,7 @@ void TDatabaseView::ShowSelectedSession() {
         return;
     }
     const TSessionInfo& r = Context.rSelectedSessionInfo;
-    const QStringList slInfo = SessionInfoValues(r);
+    const QStringList slInfo = DBSessionInfoValues(r);
     for (int i = 0; i < slInfo.size(); ++i)
         sgDBSessionInfo->SetCell(i + 1, 1, slInfo[i]);
     const QStringList slConfig = LoudnessConfigValues(r, Language());
@@ -416,10 +471,12 @@ void TDatabaseView::SetMainGUI(int iState) {
         FBrowser.Sessions().Clear();
         FBrowser.ClearSelection();
         popSessionDelete->setEnabled(false);
+        actRefreshSessions->setEnabled(false);
         ClearSessionGrids();
         ClearLevelData();
         break;
     case kGUIDatabase:
+        actRefreshSessions->setEnabled(true);
         for (QPushButton* b : {btnRefreshSessions, btnSortSessions, btnFilterData, btnExport, btnChart})
             b->setEnabled(true);
         for (QWidget* w :

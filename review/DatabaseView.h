@@ -1,5 +1,6 @@
 #pragma once
 
+#include "review/ChartData.h"
 #include "review/LevelDataView.h"
 #include "review/SessionBrowser.h"
 
@@ -10,6 +11,7 @@ class QMenu;
 class QPushButton;
 class QTableView;
 class QTableWidget;
+class QTimer;
 class TInfoGrid;
 class TdbSQLite;
 struct TSettings;
@@ -54,6 +56,7 @@ public:
     QPushButton* btnSortSessions = nullptr;
     QTableView* sgSessions = nullptr;
     QMenu* popSessions = nullptr;
+    QAction* actRefreshSessions = nullptr;
     QAction* popSessionRefresh = nullptr;
     QAction* popSessionFilter = nullptr;
     QAction* popSessionInfoEdit = nullptr;
@@ -73,8 +76,17 @@ public:
     // The level data side: the loaded levels, statistics and data filter, for the exports and charts.
     TLevelDataView& LevelData() { return *FLevelData; }
 
-    // A database was opened: every session listed, the filter dropped.
+    // A database was opened or chosen: its sessions listed with the filter in force, the selected session
+    // selected again when the file holds it (its level rows, read from the file before, are put away).
     void DatabaseOpened();
+    // Lists the sessions again with the filter in force, keeping the selected session (by its identifier)
+    // and, when it is still listed, its loaded level rows; F5 does the same.
+    void RefreshSessionList();
+    // RefreshSessionList once the events being handled are done, however many sessions were stored meanwhile.
+    void ScheduleSessionListRefresh();
+    // The session information grid as a chart's snapshot keeps it: its title row, the description rows and
+    // the notes, without the dates.
+    std::vector<TSnapshotRow> SessionInfoSnapshotRows() const;
 
     void btnRefreshSessionsClick();
     void btnSortSessionsClick();
@@ -133,6 +145,9 @@ private:
     IDatabaseViewHost& Host;
     TSessionBrowser FBrowser;
     TLevelDataView* FLevelData = nullptr;
+    QTimer* tmrRefreshSessions = nullptr;
+    // The list's current row is being put back after a refresh: no new selection.
+    bool bRestoringSelection = false;
     QString sSessionListHint;
     QString sLoudnessConfigHint;
 };

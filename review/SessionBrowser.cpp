@@ -80,6 +80,20 @@ void TSessionBrowser::ClearSelection() {
     rSelectedSessionInfo = TSessionInfo();
 }
 
+int TSessionBrowser::RefreshKeepingSelection() {
+    const QString sKept = sSelectedSession;
+    RefreshSessions(sSessionFilter);
+    const int iRow = FSessions.RowOfSession(sKept);
+    if (iRow < 0) {
+        if (!sKept.isEmpty())
+            ClearSelection();
+        return -1;
+    }
+    iLastSGSessionRow = iRow;
+    rSelectedSessionInfo = FSessions.Session(iRow);
+    return iRow;
+}
+
 void TSessionBrowser::SessionDataLoaded() {
     bDeleteEnabled = !sSelectedSession.isEmpty() && sSelectedSession != sCurrentSession;
 }
@@ -122,6 +136,14 @@ bool TSessionBrowser::StoreEditedSession(int& iRow) {
 QStringList SessionInfoValues(const TSessionInfo& r) {
     return {r.sShowTitle,     r.sShowNumber,  r.sOperatorName, r.sFormat,
             r.sTimeCodeStart, r.sTimeCodeEnd, r.sNotes};
+}
+
+QStringList DBSessionInfoValues(const TSessionInfo& r) {
+    QStringList sl = SessionInfoValues(r);
+    const qsizetype iNotes = sl.size() - 1;
+    sl.insert(iNotes, SessionDateText(r.dtDateTime));
+    sl.insert(iNotes, SessionDateText(r.dtRecordingStart));
+    return sl;
 }
 
 QString InstrumentTypeName(const QString& sInstrument) {

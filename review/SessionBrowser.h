@@ -41,6 +41,9 @@ public:
     bool SelectSession(int iRow);
     // Forgets the selected session (after it was deleted, or when the database went away).
     void ClearSelection();
+    // Lists the sessions again with the filter in force. The selected session stays selected, its header
+    // read afresh, when it is still listed; otherwise nothing is selected. Returns its row, -1 when none.
+    int RefreshKeepingSelection();
 
     // The selected session's level data has been loaded: deleting becomes possible, unless it is the
     // session being recorded.
@@ -76,9 +79,12 @@ private:
     bool bDeleteEnabled = false;
 };
 
-// The values of the session information grid, rows 1 to 7: title, number, operator, format, start and
-// end timecode, notes.
+// The session's description as the exports print it: title, number, operator, format, start and end
+// timecode, notes.
 QStringList SessionInfoValues(const TSessionInfo& r);
+// The values of the database tab's session information grid, rows 1 to 9: the description with, before the
+// notes, when the session was recorded and when its row was last updated (the analysis date).
+QStringList DBSessionInfoValues(const TSessionInfo& r);
 // The values of the loudness configuration grid, rows 1 to 11, in language iLNG. Row 1 is the whole
 // instrument text ("Unknown|" when the session has none); the grid shows it up to its first "|".
 QStringList LoudnessConfigValues(const TSessionInfo& r, int iLNG);

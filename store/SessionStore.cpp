@@ -56,15 +56,20 @@ void TSessionStore::Give(TStoreWrite rWrite) {
 }
 
 bool TSessionStore::Write(const TStoreWrite& w) {
+    bool bWritten = false;
     switch (w.eKind) {
     case TStoreWrite::InsertSession:
-        return rDB.InsertSession(w.rSession, w.fStamp);
+        bWritten = rDB.InsertSession(w.rSession, w.fStamp);
+        break;
     case TStoreWrite::UpdateSession:
-        return rDB.UpdateSession(w.rSession, w.fStamp);
+        bWritten = rDB.UpdateSession(w.rSession, w.fStamp);
+        break;
     case TStoreWrite::InsertLevel:
         return rDB.InsertLevelRow(w.rLevel);
     }
-    return false;
+    if (bWritten)
+        Q_EMIT SessionWritten(w.rSession.sReportID);
+    return bWritten;
 }
 
 void TSessionStore::Flush() {

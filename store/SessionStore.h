@@ -50,6 +50,8 @@ public:
 Q_SIGNALS:
     // The number of waiting writes or the reason changed; iWaiting 0: everything has been written.
     void WaitingChanged(int iWaiting, const QString& sReason);
+    // A session row has been inserted or updated in the database, at once or after waiting.
+    void SessionWritten(const QString& sReportId);
 
 private:
     void GiveSession(TStoreWrite::TKind eKind, const TSessionInfo& rSession);

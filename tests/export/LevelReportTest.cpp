@@ -96,13 +96,18 @@ TEST_F(LevelReportTest, PagesHold40RowsFirstAnd50AfterEveryPageNumbered) {
 
 TEST_F(LevelReportTest, FirstPageDescribesTheSession) {
     const TStringTable Table = qxtest::LevelTable(3);
-    const QString sPage = Pages(Write(Report(Table))).value(0);
+    TLevelReport rReport = Report(Table);
+    // Recorded on New Year's Eve and edited a day later: the report tells both.
+    rReport.rSession.dtRecordingStart = rReport.rSession.dtDateTime - 1.25;
+    const QString sPage = Pages(Write(rReport)).value(0);
     const QString sDate =
         QLocale().toString(QDateTime(QDate(2026, 1, 1), QTime(12, 0)), QLocale::ShortFormat);
+    const QString sRecorded =
+        QLocale().toString(QDateTime(QDate(2025, 12, 31), QTime(6, 0)), QLocale::ShortFormat);
     const QStringList slExpected = {
-        "Show Title.: Evening News", "Show Number.: 42", "Analysis Date.: " + sDate,
-        "Operator Name.: Anna Ø. Hansen", "TC Start.: 10:00:00:00", "TC End.: 10:00:02:00",
-        "Notes.: Live; studio 2",
+        "Show Title.: Evening News", "Show Number.: 42", "Recorded.: " + sRecorded,
+        "Analysis Date.: " + sDate, "Operator Name.: Anna Ø. Hansen", "TC Start.: 10:00:00:00",
+        "TC End.: 10:00:02:00", "Notes.: Live; studio 2",
         // The instrument type without the hardware fields behind it.
         "Instrument Type.: qxMeter LM1 ", "Peak Mode.: True Peak", "Capture Mode.: Auto Start",
         "Scale Mode.: LUFS", "Reference.: 1000 Hz", "Shortterm Window.: 3 Seconds", "Gate Level.: -70.5 LUFS",

@@ -4,6 +4,7 @@
 #include "dialogs/MessageBox.h"
 #include "engine/InfoGrid.h"
 #include "review/FormSortSessions.h"
+#include "review/SessionFilter.h"
 #include "tests/support/DialogTestSupport.h"
 #include "tests/support/SessionDatabase.h"
 #include "tests/support/TestSupport.h"
@@ -18,6 +19,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTableView>
+#include <QTest>
 #include <QToolTip>
 #include <SQLiteCpp/SQLiteCpp.h>
 #include <gtest/gtest.h>
@@ -101,9 +103,10 @@ TEST_F(DatabaseViewFixture, ListShowsTitlesAndSelectingFillsBothGrids) {
     Select(1);
     EXPECT_FALSE(frmMain.btnChart->isEnabled()) << "selecting returns the tab to state 4";
     EXPECT_EQ(frmMain.rSelectedSessionInfo.sReportID, aIds[1]);
-    const char* aInfo[] = {"Twenty-one characters", "N-2",         "Bo",    "SD",
-                           "10:00:00:00",           "10:30:00:00", "second"};
-    for (int iRow = 1; iRow <= 7; ++iRow)
+    const QString sStamp = SessionDateText(JulianDateOf(QDateTime(QDate(2026, 3, 11), QTime(9, 30, 15))));
+    const QString aInfo[] = {"Twenty-one characters", "N-2",  "Bo",   "SD",    "10:00:00:00",
+                             "10:30:00:00",           sStamp, sStamp, "second"};
+    for (int iRow = 1; iRow <= 9; ++iRow)
         EXPECT_EQ(Value(frmMain.sgDBSessionInfo, iRow), aInfo[iRow - 1]) << iRow;
     const char* aConfig[] = {"Unknown|",   "True Peak", "Manual Start", "LUFS",    "400 Hz",  "3 Seconds",
                              "-10.5 LUFS", "Floating",  "-23 dBFS",     "-1 dBFS", "K-Filter"};
@@ -248,6 +251,94 @@ TEST_F(DatabaseViewFixture, FilterDialogNarrowsTheListAndRefreshDropsTheFilter) 
     ASSERT_EQ(slMessages.size(), 1);
     EXPECT_TRUE(slMessages[0].startsWith("No data matching your search criteria was found."));
     EXPECT_TRUE(Data.TablesIntact());
+}
+
+// Another program changes the file while the tab shows it filtered, with a session selected and its level
+// rows loaded: F5 lists the file as it is now through the same filter, the same session stays selected
+// (by identifier, though its row moved) and its level rows stay loaded.
+TEST_F(DatabaseViewFixture, F5RefreshKeepsTheFilterTheSelectedSessionAndItsLevelRows) {
+    TSessionFilterInput rInput;
+    rInput.sShowTitle = "TW";
+    ASSERT_TRUE(View().Browser().ApplySessionFilter(BuildSessionFilter(rInput)));
+    ASSERT_EQ(frmMain.sgSessions->model()->rowCount(), 2);
+    Select(1);
+    ASSERT_EQ(frmMain.rSelectedSessionInfo.sReportID, aIds[1]);
+    View().sgSessionsDblClick();
+    ASSERT_EQ(View().LevelData().LevelTable().RowCount(), 4);
+    ASSERT_TRUE(frmMain.btnChart->isEnabled());
+    View().SessionDataLoaded();
+    {
+        SQLite::Database db(Data.Path().toStdString(), SQLite::OPEN_READWRITE);
+        SQLite::Statement remove(db, "DELETE FROM qxr_sessions WHERE sReportId=?");
+        remove.bind(1, aIds[0].toStdString());
+        remove.exec();
+        SQLite::Statement edit(db, "UPDATE qxr_sessions SET sNo='N-2b' WHERE sReportId=?");
+        edit.bind(1, aIds[1].toStdString());
+        edit.exec();
+    }
+    const QString sTwelve =
+        Data.AddSession({"Twelve", "N-4", "Dora", "HD", "", QDateTime::currentDateTime(), ""});
+    Data.AddSession({"Not listed", "N-5", "Eva", "HD", "", QDateTime::currentDateTime(), ""});
+
+    frmMain.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frmMain));
+    QTest::keyClick(frmMain.btnExport, Qt::Key_F5);
+
+    ASSERT_EQ(frmMain.sgSessions->model()->rowCount(), 2);
+    EXPECT_EQ(frmMain.sgSessions->model()->index(0, 2).data().toString(), aIds[1]);
+    EXPECT_EQ(frmMain.sgSessions->model()->index(1, 2).data().toString(), sTwelve);
+    EXPECT_FALSE(View().Browser().SessionFilter().IsEmpty());
+    EXPECT_EQ(frmMain.sgSessions->currentIndex().row(), 0);
+    EXPECT_EQ(View().Browser().SelectedSession(), aIds[1]);
+    EXPECT_EQ(Value(frmMain.sgDBSessionInfo, 2), "N-2b") << "the header is read afresh";
+    EXPECT_EQ(View().LevelData().LevelTable().RowCount(), 4);
+    EXPECT_TRUE(frmMain.btnChart->isEnabled());
+    EXPECT_TRUE(View().popSessionDelete->isEnabled());
+    EXPECT_TRUE(slMessages.isEmpty()) << slMessages.join('\n').toStdString();
+
+    // The selected session deleted elsewhere: nothing is selected and nothing of it stays on show.
+    {
+        SQLite::Database db(Data.Path().toStdString(), SQLite::OPEN_READWRITE);
+        SQLite::Statement remove(db, "DELETE FROM qxr_sessions WHERE sReportId=?");
+        remove.bind(1, aIds[1].toStdString());
+        remove.exec();
+    }
+    QTest::keyClick(frmMain.sgSessions, Qt::Key_F5);
+    ASSERT_EQ(frmMain.sgSessions->model()->rowCount(), 1);
+    EXPECT_TRUE(View().Browser().SelectedSession().isEmpty());
+    EXPECT_TRUE(Value(frmMain.sgDBSessionInfo, 1).isEmpty());
+    EXPECT_EQ(View().LevelData().LevelTable().RowCount(), 0);
+    EXPECT_FALSE(frmMain.btnChart->isEnabled());
+    EXPECT_FALSE(View().popSessionDelete->isEnabled());
+}
+
+// The information grid tells when the session was recorded and when its row was last written.
+TEST_F(DatabaseViewFixture, TheGridShowsTheRecordingStartAndTheAnalysisDate) {
+    const QString sId = Data.AddSession({"Edited later", "N-9", "Finn", "HD", "notes",
+                                         QDateTime(QDate(2026, 3, 14), QTime(8, 0)), "",
+                                         QDateTime(QDate(2026, 3, 12), QTime(20, 15, 30))},
+                                        2);
+    View().RefreshSessionList();
+    Select(3);
+    ASSERT_EQ(View().Browser().SelectedSession(), sId);
+    EXPECT_EQ(frmMain.sgDBSessionInfo->item(7, 0)->text(), "Recorded.:");
+    EXPECT_EQ(frmMain.sgDBSessionInfo->item(8, 0)->text(), "Analysis Date.:");
+    EXPECT_EQ(frmMain.sgDBSessionInfo->item(9, 0)->text(), "Notes.:");
+    EXPECT_EQ(Value(frmMain.sgDBSessionInfo, 7),
+              SessionDateText(JulianDateOf(QDateTime(QDate(2026, 3, 12), QTime(20, 15, 30)))));
+    EXPECT_EQ(Value(frmMain.sgDBSessionInfo, 8),
+              SessionDateText(JulianDateOf(QDateTime(QDate(2026, 3, 14), QTime(8, 0)))));
+    EXPECT_EQ(Value(frmMain.sgDBSessionInfo, 9), "notes");
+    EXPECT_EQ(frmMain.sgSessions->model()->index(3, 1).data().toString(), Value(frmMain.sgDBSessionInfo, 7));
+    // A chart's snapshot keeps its rows: the notes after the end timecode.
+    const std::vector<TSnapshotRow> aSnapshot = View().SessionInfoSnapshotRows();
+    ASSERT_EQ(aSnapshot.size(), size_t(kSnapshotSessionInfoRows));
+    EXPECT_EQ(aSnapshot[6].sLabel, "      TC End.:");
+    EXPECT_EQ(aSnapshot[7], (TSnapshotRow{"Notes.:", "notes"}));
+
+    frmMain.iLNG = kLanguageDanish;
+    frmMain.UpdateGUIStrings();
+    EXPECT_EQ(frmMain.sgDBSessionInfo->item(7, 0)->text(), "Optaget.:");
 }
 
 namespace {

@@ -102,7 +102,7 @@ TEST(GridLayouts, FixedLabelGrids) {
          DBSessionInfoLabels(),
          "Session Information",
          {"Show Title.:", "Show Number.:", "Operator Name.:", "Format.:", "    TC Start.:", "      TC End.:",
-          "Notes.:"}},
+          "Recorded.:", "Analysis Date.:", "Notes.:"}},
         {"sgSessionInfo",
          SessionInfoLabels(),
          "Session Information",
