@@ -4,6 +4,7 @@
 #include "dialogs/FormWait.h"
 #include "dialogs/MessageBox.h"
 #include "meter/ComPorts.h"
+#include "review/SessionListModel.h"
 #include "tests/support/SimPorts.h"
 #include "tests/support/TestSupport.h"
 #include "tools/sim/SimMeterProtocol.h"
@@ -206,4 +207,38 @@ TEST_F(WindowLoggingFixture, TerminationWhileLoggingKeepsTheEditedTextsWithoutAs
     QFile Ini(frmMain.Ctrl.sINI);
     ASSERT_TRUE(Ini.open(QIODevice::ReadOnly));
     EXPECT_TRUE(Ini.readAll().contains("AllowSessionInfoEdit=1"));
+}
+
+// A session recorded while the Database tab is on show is listed there, with its end and the time it was
+// recorded, as soon as it has been stored: nobody has to press Refresh Sessions.
+TEST_F(WindowLoggingFixture, ASessionEndedWhileTheDatabaseTabShowsIsListedWithoutARefresh) {
+    frmMain.Ctrl.Settings.bAskForSessionInfo = false;
+    frmMain.Ctrl.rSessionInfo.sShowTitle = "Matinee";
+    frmMain.PageCtrl->setCurrentWidget(frmMain.tabDB);
+    const QAbstractItemModel* List = frmMain.sgSessions->model();
+    ASSERT_EQ(List->rowCount(), 0);
+    frmMain.btnConnect->click();
+    ASSERT_TRUE(qxtest::WaitFor([&] { return frmMain.btnStartLog->isEnabled(); }, kWaitMs));
+    frmMain.btnStartLog->click();
+    ASSERT_TRUE(
+        qxtest::WaitFor([&] { return Count("SELECT count(*) FROM qxr_loudness_levels") >= 3; }, kWaitMs));
+    frmMain.btnStopLog->click();
+    ASSERT_TRUE(qxtest::WaitFor([&] { return !frmMain.Ctrl.bLoggingInProgress; }, kWaitMs));
+
+    SQLite::Database DB(sDB.toStdString());
+    SQLite::Statement Q(DB,
+                        "SELECT s.sReportId, s.sTimeCodeEnd, (SELECT l.dtDateTime FROM qxr_loudness_levels l "
+                        "WHERE l.sReportId=s.sReportId ORDER BY l.nId LIMIT 1) FROM qxr_sessions s");
+    ASSERT_TRUE(Q.executeStep());
+    const QString sId = QString::fromStdString(Q.getColumn(0).getString());
+    const QString sTCEnd = QString::fromStdString(Q.getColumn(1).getString());
+    const double fRecorded = Q.getColumn(2).getDouble();
+    ASSERT_FALSE(sTCEnd.isEmpty());
+    const auto Cell = [&](int iCol) { return List->index(0, iCol).data().toString(); };
+    EXPECT_TRUE(qxtest::WaitFor(
+        [&] { return List->rowCount() == 1 && Cell(TSessionListModel::kColTCEnd) == sTCEnd; }, kWaitMs))
+        << List->rowCount() << " " << Cell(TSessionListModel::kColTCEnd).toStdString();
+    EXPECT_EQ(Cell(TSessionListModel::kColReportId), sId);
+    EXPECT_EQ(Cell(TSessionListModel::kColTitle), "Matinee");
+    EXPECT_EQ(Cell(TSessionListModel::kColDateTime), SessionDateText(fRecorded));
 }
