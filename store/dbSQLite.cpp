@@ -1,5 +1,7 @@
 #include "store/dbSQLite.h"
 
+#include "store/ComplianceStore.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <SQLiteCpp/SQLiteCpp.h>
@@ -448,6 +450,7 @@ bool TdbSQLite::UpdateSession(const TSessionInfo& rSessionInfo, double fStamp) {
         BindLoudnessSetup(query, 11, rSetup);
         query.bind(21, Utf8(rSessionInfo.sReportID));
         query.exec();
+        TComplianceStore::ForgetVerdict(*SQLConn, Utf8(rSessionInfo.sReportID));
         return true;
     } catch (const std::exception& e) {
         sLastError = QString::fromUtf8(e.what());
@@ -509,6 +512,7 @@ bool TdbSQLite::DeleteSessionData(const QString& sSessionId) {
         SQLite::Statement deleteSession(*SQLConn, kDeleteSession);
         deleteSession.bind(1, Utf8(sSessionId));
         deleteSession.exec();
+        TComplianceStore::ForgetSession(*SQLConn, Utf8(sSessionId));
         transaction.commit();
         return true;
     } catch (const std::exception& e) {
@@ -528,7 +532,9 @@ bool TdbSQLite::InsertSessionData(const QString& sRPTId, const QString& sRPTVer,
         SQLite::Statement query(*SQLConn, kInsertLevel);
         BindLevelRow(query, {sRPTId, sRPTVer, sTC, iPeakChannel, fInstantaneousPeak, fLoudnessHi, fLoudnessLo,
                              fLoudnessIntegrating, 0.0});
-        return query.exec() == 1;
+        const bool bInserted = query.exec() == 1;
+        TComplianceStore::ForgetVerdict(*SQLConn, Utf8(sRPTId));
+        return bInserted;
     } catch (const std::exception& e) {
         sLastError = QString::fromUtf8(e.what());
         return false;
@@ -548,6 +554,7 @@ bool TdbSQLite::InsertLevelRow(const TStoredLevel& rRow) {
         update.bind(1, Utf8(rRow.sTimeCode));
         update.bind(2, Utf8(rRow.sReportId));
         update.exec();
+        TComplianceStore::ForgetVerdict(*SQLConn, Utf8(rRow.sReportId));
         transaction.commit();
         return true;
     } catch (const std::exception& e) {

@@ -1,0 +1,325 @@
+#include "store/ComplianceStore.h"
+
+#include "compliance/Standards.h"
+#include "store/dbSQLite.h"
+
+#include <SQLiteCpp/SQLiteCpp.h>
+#include <cmath>
+
+namespace {
+
+const char* const kTargetsTable = "qxr_session_targets";
+const char* const kVerdictsTable = "qxr_session_verdicts";
+
+const char* const kCreateTargets =
+    "CREATE TABLE IF NOT EXISTS qxr_session_targets (sReportId TEXT PRIMARY KEY NOT NULL,iStandard INTEGER,"
+    "fTargetLoudness REAL,fTolerance REAL,fMaxTruePeak REAL,iRequireTruePeak INTEGER);";
+const char* const kCreateVerdicts =
+    "CREATE TABLE IF NOT EXISTS qxr_session_verdicts (sReportId TEXT PRIMARY KEY NOT NULL,iVerdict INTEGER,"
+    "sReasons TEXT,iStandard INTEGER,fTargetLoudness REAL,fTolerance REAL,fMaxTruePeak REAL,"
+    "iRequireTruePeak INTEGER,fLoudnessRange REAL,iRangeProblem INTEGER,iRangeCode INTEGER,sTimeCodeEnd TEXT,"
+    "iLevelRows INTEGER,dtComputed REAL);";
+
+const char* const kTargetColumns =
+    "sReportId,iStandard,fTargetLoudness,fTolerance,fMaxTruePeak,iRequireTruePeak FROM qxr_session_targets";
+const char* const kVerdictColumns =
+    "sReportId,iVerdict,sReasons,iStandard,fTargetLoudness,fTolerance,fMaxTruePeak,iRequireTruePeak,"
+    "fLoudnessRange,iRangeProblem,iRangeCode,sTimeCodeEnd,iLevelRows FROM qxr_session_verdicts";
+
+const char* const kWriteTarget =
+    "INSERT OR REPLACE INTO qxr_session_targets (sReportId,iStandard,fTargetLoudness,fTolerance,fMaxTruePeak,"
+    "iRequireTruePeak) VALUES (?,?,?,?,?,?);";
+const char* const kDeleteTarget = "DELETE FROM qxr_session_targets WHERE sReportId=?;";
+const char* const kWriteVerdict =
+    "INSERT OR REPLACE INTO qxr_session_verdicts (sReportId,iVerdict,sReasons,iStandard,fTargetLoudness,"
+    "fTolerance,fMaxTruePeak,iRequireTruePeak,fLoudnessRange,iRangeProblem,iRangeCode,sTimeCodeEnd,"
+    "iLevelRows,"
+    "dtComputed) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?);";
+const char* const kDeleteVerdict = "DELETE FROM qxr_session_verdicts WHERE sReportId=?;";
+
+constexpr int kRangeProblemCount = int(TRangeProblem::NoValues) + 1;
+
+std::string Utf8(const QString& s) {
+    return s.toStdString();
+}
+
+QString TextOf(const SQLite::Column& col) {
+    return QString::fromUtf8(static_cast<const char*>(col.getBlob()), col.getBytes());
+}
+
+bool IsNumber(const SQLite::Column& col) {
+    return col.isInteger() || col.isFloat();
+}
+
+// A whole number within [iMin, iMax] stored as a number; anything else (NULL, a text) is refused.
+bool IntegerIn(const SQLite::Column& col, int iMin, int iMax, int& iValue) {
+    if (!col.isInteger())
+        return false;
+    const qint64 i = col.getInt64();
+    if (i < iMin || i > iMax)
+        return false;
+    iValue = int(i);
+    return true;
+}
+
+bool RealOf(const SQLite::Column& col, double& fValue) {
+    if (!IsNumber(col))
+        return false;
+    fValue = col.getDouble();
+    return std::isfinite(fValue);
+}
+
+// The target in columns iFirst to iFirst + 4 of the current row: id, target, tolerance, peak limit, true
+// peak. A preset's figures are its own; stored Custom figures must lie in their ranges.
+bool ReadStandard(SQLite::Statement& query, int iFirst, TLoudnessStandard& r) {
+    int iId = 0;
+    int iTruePeak = 0;
+    if (!IntegerIn(query.getColumn(iFirst), 0, kStandardCount - 1, iId) ||
+        !RealOf(query.getColumn(iFirst + 1), r.fTargetLoudness) ||
+        !RealOf(query.getColumn(iFirst + 2), r.fTolerance) ||
+        !RealOf(query.getColumn(iFirst + 3), r.fMaxTruePeak) ||
+        !IntegerIn(query.getColumn(iFirst + 4), 0, 1, iTruePeak))
+        return false;
+    r.eId = static_cast<TStandardId>(iId);
+    r.bRequireTruePeak = iTruePeak != 0;
+    return ValidStandardFigures(r);
+}
+
+void BindStandard(SQLite::Statement& query, int iFirst, const TLoudnessStandard& r) {
+    query.bind(iFirst, int(r.eId));
+    query.bind(iFirst + 1, r.fTargetLoudness);
+    query.bind(iFirst + 2, r.fTolerance);
+    query.bind(iFirst + 3, r.fMaxTruePeak);
+    query.bind(iFirst + 4, r.bRequireTruePeak ? 1 : 0);
+}
+
+bool ReadTargetRow(SQLite::Statement& query, TLoudnessStandard& r) {
+    if (!ReadStandard(query, 1, r))
+        return false;
+    // A preset is judged by its published figures, whatever the row says.
+    if (r.eId != TStandardId::Custom)
+        r = StandardOf(r.eId, TComplianceOptions());
+    return true;
+}
+
+bool ReadVerdictRow(SQLite::Statement& query, TKeptVerdict& r) {
+    int iVerdict = 0;
+    int iProblem = 0;
+    if (!IntegerIn(query.getColumn(1), 0, int(TVerdictKind::NotVerifiable), iVerdict) ||
+        !query.getColumn(2).isText() || !ReadStandard(query, 3, r.rStandard) ||
+        !IntegerIn(query.getColumn(9), 0, kRangeProblemCount - 1, iProblem) ||
+        !query.getColumn(10).isInteger())
+        return false;
+    r.eKind = static_cast<TVerdictKind>(iVerdict);
+    r.sReasons = TextOf(query.getColumn(2));
+    r.rRange.eProblem = static_cast<TRangeProblem>(iProblem);
+    r.rRange.iCode = int(query.getColumn(10).getInt64());
+    if (r.rRange.Valid() && !RealOf(query.getColumn(8), r.rRange.fRange))
+        return false;
+    r.sTimeCodeEnd = TextOf(query.getColumn(11));
+    r.iLevelRows = query.getColumn(12).getInt64();
+    return true;
+}
+
+void RunIgnoringMissingTable(SQLite::Database& rConn, const char* sSQL, const std::string& sReportId) {
+    try {
+        SQLite::Statement query(rConn, sSQL);
+        query.bind(1, sReportId);
+        query.exec();
+    } catch (const std::exception&) {
+        // Preparing fails when the table is missing, which leaves the caller's transaction as it was.
+    }
+}
+
+} // namespace
+
+bool TComplianceStore::CreateTables(SQLite::Database& rConn) {
+    try {
+        rConn.exec(kCreateTargets);
+        rConn.exec(kCreateVerdicts);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+void TComplianceStore::ForgetVerdict(SQLite::Database& rConn, const std::string& sReportId) {
+    RunIgnoringMissingTable(rConn, kDeleteVerdict, sReportId);
+}
+
+void TComplianceStore::ForgetSession(SQLite::Database& rConn, const std::string& sReportId) {
+    RunIgnoringMissingTable(rConn, kDeleteVerdict, sReportId);
+    RunIgnoringMissingTable(rConn, kDeleteTarget, sReportId);
+}
+
+SQLite::Database* TComplianceStore::Connection() {
+    if (!rDB.EnsureOpen()) {
+        sLastError = rDB.LastError();
+        return nullptr;
+    }
+    return rDB.SQLConn.get();
+}
+
+bool TComplianceStore::ReadSessionTarget(const QString& sReportId,
+                                         std::optional<TLoudnessStandard>& rTarget) {
+    rTarget.reset();
+    SQLite::Database* pConn = Connection();
+    if (!pConn)
+        return false;
+    try {
+        if (!TdbSQLite::TableExists(*pConn, kTargetsTable))
+            return true;
+        SQLite::Statement query(*pConn, std::string("SELECT ") + kTargetColumns + " WHERE sReportId=?;");
+        query.bind(1, Utf8(sReportId));
+        TLoudnessStandard r;
+        if (query.executeStep() && ReadTargetRow(query, r))
+            rTarget = r;
+        return true;
+    } catch (const std::exception& e) {
+        sLastError = QString::fromUtf8(e.what());
+        return false;
+    }
+}
+
+bool TComplianceStore::ReadSessionTargets(QHash<QString, TLoudnessStandard>& aTargets) {
+    aTargets.clear();
+    SQLite::Database* pConn = Connection();
+    if (!pConn)
+        return false;
+    try {
+        if (!TdbSQLite::TableExists(*pConn, kTargetsTable))
+            return true;
+        SQLite::Statement query(*pConn, std::string("SELECT ") + kTargetColumns + ";");
+        TLoudnessStandard r;
+        while (query.executeStep()) {
+            if (ReadTargetRow(query, r))
+                aTargets.insert(TextOf(query.getColumn(0)), r);
+        }
+        return true;
+    } catch (const std::exception& e) {
+        sLastError = QString::fromUtf8(e.what());
+        return false;
+    }
+}
+
+bool TComplianceStore::WriteSessionTarget(const QString& sReportId, const TLoudnessStandard& rTarget) {
+    if (!ValidStandardFigures(rTarget)) {
+        sLastError = QStringLiteral("The target's figures lie outside their ranges.");
+        return false;
+    }
+    SQLite::Database* pConn = Connection();
+    if (!pConn)
+        return false;
+    // Created at the first write, so that a database nobody judged stays as it was.
+    if (!CreateTables(*pConn)) {
+        sLastError = QStringLiteral("The tables of targets and verdicts could not be created.");
+        return false;
+    }
+    try {
+        // The verdict kept for the old target goes with it.
+        SQLite::Transaction transaction(*pConn);
+        SQLite::Statement query(*pConn, kWriteTarget);
+        query.bind(1, Utf8(sReportId));
+        BindStandard(query, 2, rTarget);
+        query.exec();
+        ForgetVerdict(*pConn, Utf8(sReportId));
+        transaction.commit();
+        return true;
+    } catch (const std::exception& e) {
+        sLastError = QString::fromUtf8(e.what());
+        return false;
+    }
+}
+
+bool TComplianceStore::ClearSessionTarget(const QString& sReportId) {
+    SQLite::Database* pConn = Connection();
+    if (!pConn)
+        return false;
+    try {
+        SQLite::Transaction transaction(*pConn);
+        ForgetSession(*pConn, Utf8(sReportId));
+        transaction.commit();
+        return true;
+    } catch (const std::exception& e) {
+        sLastError = QString::fromUtf8(e.what());
+        return false;
+    }
+}
+
+bool TComplianceStore::ReadKeptVerdict(const QString& sReportId, std::optional<TKeptVerdict>& rKept) {
+    rKept.reset();
+    SQLite::Database* pConn = Connection();
+    if (!pConn)
+        return false;
+    try {
+        if (!TdbSQLite::TableExists(*pConn, kVerdictsTable))
+            return true;
+        SQLite::Statement query(*pConn, std::string("SELECT ") + kVerdictColumns + " WHERE sReportId=?;");
+        query.bind(1, Utf8(sReportId));
+        TKeptVerdict r;
+        if (query.executeStep() && ReadVerdictRow(query, r))
+            rKept = r;
+        return true;
+    } catch (const std::exception& e) {
+        sLastError = QString::fromUtf8(e.what());
+        return false;
+    }
+}
+
+bool TComplianceStore::ReadKeptVerdicts(QHash<QString, TKeptVerdict>& aKept) {
+    aKept.clear();
+    SQLite::Database* pConn = Connection();
+    if (!pConn)
+        return false;
+    try {
+        if (!TdbSQLite::TableExists(*pConn, kVerdictsTable))
+            return true;
+        SQLite::Statement query(*pConn, std::string("SELECT ") + kVerdictColumns + ";");
+        while (query.executeStep()) {
+            TKeptVerdict r;
+            if (ReadVerdictRow(query, r))
+                aKept.insert(TextOf(query.getColumn(0)), r);
+        }
+        return true;
+    } catch (const std::exception& e) {
+        sLastError = QString::fromUtf8(e.what());
+        return false;
+    }
+}
+
+bool TComplianceStore::WriteKeptVerdict(const QString& sReportId, const TKeptVerdict& rKept) {
+    SQLite::Database* pConn = Connection();
+    if (!pConn)
+        return false;
+    // Created at the first write, so that a database nobody judged stays as it was.
+    if (!CreateTables(*pConn)) {
+        sLastError = QStringLiteral("The tables of targets and verdicts could not be created.");
+        return false;
+    }
+    try {
+        SQLite::Statement query(*pConn, kWriteVerdict);
+        query.bind(1, Utf8(sReportId));
+        query.bind(2, int(rKept.eKind));
+        query.bind(3, Utf8(rKept.sReasons));
+        BindStandard(query, 4, rKept.rStandard);
+        if (rKept.rRange.Valid())
+            query.bind(9, rKept.rRange.fRange);
+        else
+            query.bind(9);
+        query.bind(10, int(rKept.rRange.eProblem));
+        query.bind(11, rKept.rRange.iCode);
+        query.bind(12, Utf8(rKept.sTimeCodeEnd));
+        query.bind(13, static_cast<int64_t>(rKept.iLevelRows));
+        query.bind(14, JulianDateOf(QDateTime::currentDateTime()));
+        query.exec();
+        return true;
+    } catch (const std::exception& e) {
+        sLastError = QString::fromUtf8(e.what());
+        return false;
+    }
+}
+
+TLoudnessStandard EffectiveTarget(const std::optional<TLoudnessStandard>& rOwn,
+                                  const TComplianceOptions& rOptions) {
+    return rOwn ? *rOwn : DefaultStandardOf(rOptions);
+}

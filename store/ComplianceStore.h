@@ -1,0 +1,60 @@
+#pragma once
+
+#include "compliance/KeptVerdict.h"
+#include "core/LoudnessStandard.h"
+
+#include <QHash>
+#include <QString>
+#include <optional>
+
+class TdbSQLite;
+
+namespace SQLite {
+class Database;
+} // namespace SQLite
+
+// A session's own delivery target and its kept verdict, in two tables of their own beside the session
+// tables (qxr_session_targets, qxr_session_verdicts), so that the session tables stay as other programs
+// know them. A database without these tables is read as one whose sessions have no target of their own
+// and no kept verdict: they are judged against the program's default and computed when shown. Values are
+// bound as parameters; rows read back are checked, and a row that does not hold sound values is treated as
+// absent. Used on the main thread, through the session database's one connection.
+class TComplianceStore {
+public:
+    explicit TComplianceStore(TdbSQLite& rDB) : rDB(rDB) {}
+
+    // Creates the two tables when they are missing; the writes below do so first.
+    static bool CreateTables(SQLite::Database& rConn);
+    // Forgets the kept verdict of a session whose rows or setup changed. No error when the table is
+    // missing: the write that changed them must not fail for it.
+    static void ForgetVerdict(SQLite::Database& rConn, const std::string& sReportId);
+    // Forgets a deleted session's target and verdict (same rule).
+    static void ForgetSession(SQLite::Database& rConn, const std::string& sReportId);
+
+    // The session's own target; nothing when it has none (or its row is not sound). False when the
+    // database could not be read (a missing table is no error).
+    bool ReadSessionTarget(const QString& sReportId, std::optional<TLoudnessStandard>& rTarget);
+    // Every session's own target, by identifier.
+    bool ReadSessionTargets(QHash<QString, TLoudnessStandard>& aTargets);
+    // Sets the session's own target and forgets its kept verdict, in one transaction.
+    bool WriteSessionTarget(const QString& sReportId, const TLoudnessStandard& rTarget);
+    // Removes the session's own target (it is judged against the default again) and its kept verdict.
+    bool ClearSessionTarget(const QString& sReportId);
+
+    bool ReadKeptVerdict(const QString& sReportId, std::optional<TKeptVerdict>& rKept);
+    // Every kept verdict, by session identifier: one statement for the whole list.
+    bool ReadKeptVerdicts(QHash<QString, TKeptVerdict>& aKept);
+    bool WriteKeptVerdict(const QString& sReportId, const TKeptVerdict& rKept);
+
+    QString LastError() const { return sLastError; }
+
+private:
+    SQLite::Database* Connection();
+
+    TdbSQLite& rDB;
+    QString sLastError;
+};
+
+// The target a session is judged against: its own, or the program's default.
+TLoudnessStandard EffectiveTarget(const std::optional<TLoudnessStandard>& rOwn,
+                                  const TComplianceOptions& rOptions);
