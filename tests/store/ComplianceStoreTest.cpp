@@ -1,0 +1,283 @@
+#include "store/ComplianceStore.h"
+#include "compliance/LoudnessRange.h"
+#include "compliance/Standards.h"
+#include "tests/support/SessionDatabase.h"
+
+#include "review/LevelData.h"
+
+#include <QStringList>
+#include <SQLiteCpp/SQLiteCpp.h>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace {
+
+using qxtest::TSessionDatabase;
+using qxtest::TStoredSession;
+
+const TStoredSession kSession{"Evening News", "EN-1", "Operator", "HD", "", {}, "qxMeter"};
+
+// The tables of the file with their stored definitions, by name.
+QStringList Schema(const QString& sPath) {
+    SQLite::Database db(sPath.toStdString(), SQLite::OPEN_READONLY);
+    SQLite::Statement query(db,
+                            "SELECT name || ': ' || sql FROM sqlite_master WHERE type='table' ORDER BY name");
+    QStringList sl;
+    while (query.executeStep())
+        sl << QString::fromUtf8(query.getColumn(0).getText());
+    return sl;
+}
+
+void Exec(const QString& sPath, const std::string& sSQL) {
+    SQLite::Database db(sPath.toStdString(), SQLite::OPEN_READWRITE);
+    db.exec(sSQL);
+}
+
+// The session judged from its stored rows and setup against the default target, as a window does it.
+TKeptVerdict JudgeStored(TdbSQLite& rDB, const QString& sReportId, const TLoudnessSetup& rSetup) {
+    std::unique_ptr<TDBResult> pResult;
+    TLevelData rData;
+    QString sError;
+    if (rDB.RetreiveSessionData(sReportId, {}, pResult)) {
+        EXPECT_TRUE(ReadLevelRows(*pResult, rData, {}, sError)) << qPrintable(sError);
+    }
+    const TVerdict v = JudgeSession(rData, rSetup, DefaultStandardOf({}), false);
+    return KeepVerdict(v, CalcLoudnessRange(rData, rSetup), QStringLiteral("10:30:00:00"), rData.RowCount());
+}
+
+// The setup the session fixture stores: true peak, LUFS, K-Filter, a 3-second window.
+TLoudnessSetup StoredSetup() {
+    return {1, 2, 1, 0, 1, -10.5, -23.0, -1.0, 0.0, 0, 1, 1, true};
+}
+
+class ComplianceStore : public ::testing::Test {
+protected:
+    TSessionDatabase Session;
+    TComplianceStore Store{Session.Db};
+};
+
+// A database written before targets and verdicts existed: it opens and reads without a change to the file,
+// its sessions get the program's default and no kept verdict, and logging into it goes on. The tables come
+// with the first target or verdict written, beside the session tables, which keep their definitions.
+TEST_F(ComplianceStore, OldDatabaseOpensUnchangedAndGetsTheDefault) {
+    const QString sId = Session.AddSession(kSession, 2);
+    const QStringList slOld = Schema(Session.Path());
+    ASSERT_EQ(slOld.size(), 2);
+    ASSERT_TRUE(Session.Db.OpenSQLiteDB(Session.Path()));
+
+    std::optional<TLoudnessStandard> rTarget;
+    ASSERT_TRUE(Store.ReadSessionTarget(sId, rTarget));
+    EXPECT_FALSE(rTarget.has_value());
+    TComplianceOptions rOptions;
+    EXPECT_TRUE(EffectiveTarget(rTarget, rOptions) == StandardOf(TStandardId::EbuR128, rOptions));
+    rOptions.eDefaultStandard = TStandardId::AtscA85;
+    EXPECT_TRUE(EffectiveTarget(rTarget, rOptions) == StandardOf(TStandardId::AtscA85, rOptions));
+    std::optional<TKeptVerdict> rKept;
+    ASSERT_TRUE(Store.ReadKeptVerdict(sId, rKept));
+    EXPECT_FALSE(rKept.has_value());
+    QHash<QString, TKeptVerdict> aKept;
+    QHash<QString, TLoudnessStandard> aTargets;
+    ASSERT_TRUE(Store.ReadKeptVerdicts(aKept));
+    ASSERT_TRUE(Store.ReadSessionTargets(aTargets));
+    EXPECT_TRUE(aKept.isEmpty());
+    EXPECT_TRUE(aTargets.isEmpty());
+    ASSERT_TRUE(Session.Db.InsertLevelRow({sId, "1", "10:00:05:00", 1, -2.0, -20.0, -30.0, -23.0, 0.0}));
+    ASSERT_TRUE(Session.Db.UpdateSession([&] {
+        TSessionInfo s;
+        s.sReportID = sId;
+        s.sReportVersion = "1";
+        return s;
+    }()));
+    ASSERT_TRUE(Session.Db.DeleteSessionData(QStringLiteral("no such session")));
+    EXPECT_EQ(Schema(Session.Path()), slOld);
+    EXPECT_EQ(Session.CountRows("qxr_loudness_levels", sId), 3);
+
+    ASSERT_TRUE(Store.WriteSessionTarget(sId, StandardOf(TStandardId::EbuR128Live, {})));
+    const QStringList slNew = Schema(Session.Path());
+    ASSERT_EQ(slNew.size(), 4);
+    for (const QString& s : slOld)
+        EXPECT_TRUE(slNew.contains(s)) << qPrintable(s);
+}
+
+TEST_F(ComplianceStore, TargetsRoundTrip) {
+    const QString sA = Session.AddSession(kSession);
+    // An identifier that would break a statement built by pasting it between quotes.
+    const QString sHostile = QStringLiteral("x\"); DELETE FROM qxr_session_targets; --'");
+    std::vector<TLoudnessStandard> aTargets(PresetStandards().begin(), PresetStandards().end());
+    aTargets.push_back({TStandardId::Custom, -16.0, 1.0, -1.0, false});
+    aTargets.push_back({TStandardId::Custom, -14.0, 0.0, -2.0, true});
+    for (const TLoudnessStandard& r : aTargets) {
+        SCOPED_TRACE(int(r.eId));
+        for (const QString& sId : {sA, sHostile}) {
+            ASSERT_TRUE(Store.WriteSessionTarget(sId, r)) << qPrintable(Store.LastError());
+            std::optional<TLoudnessStandard> rRead;
+            ASSERT_TRUE(Store.ReadSessionTarget(sId, rRead));
+            ASSERT_TRUE(rRead.has_value());
+            EXPECT_TRUE(*rRead == r);
+        }
+    }
+    QHash<QString, TLoudnessStandard> aAll;
+    ASSERT_TRUE(Store.ReadSessionTargets(aAll));
+    EXPECT_EQ(aAll.size(), 2);
+    EXPECT_TRUE(aAll.value(sHostile) == aTargets.back());
+
+    // Figures outside their ranges are refused and leave the stored target as it was.
+    EXPECT_FALSE(Store.WriteSessionTarget(sA, {TStandardId::Custom, -23.0, 50.0, -1.0, true}));
+    std::optional<TLoudnessStandard> rRead;
+    ASSERT_TRUE(Store.ReadSessionTarget(sA, rRead));
+    EXPECT_TRUE(rRead.has_value() && *rRead == aTargets.back());
+
+    ASSERT_TRUE(Store.ClearSessionTarget(sA));
+    ASSERT_TRUE(Store.ReadSessionTarget(sA, rRead));
+    EXPECT_FALSE(rRead.has_value());
+    ASSERT_TRUE(Store.ReadSessionTarget(sHostile, rRead));
+    EXPECT_TRUE(rRead.has_value());
+}
+
+TEST_F(ComplianceStore, KeptVerdictsRoundTripAndMarkTheList) {
+    const QString sA = Session.AddSession(kSession, 3);
+    const QString sB = Session.AddSession(kSession, 0);
+    const TKeptVerdict rA = JudgeStored(Session.Db, sA, StoredSetup());
+    const TKeptVerdict rB = JudgeStored(Session.Db, sB, StoredSetup());
+    ASSERT_EQ(rA.eKind, TVerdictKind::Pass);
+    ASSERT_EQ(rB.eKind, TVerdictKind::NotVerifiable);
+    ASSERT_TRUE(rA.rRange.Valid());
+    ASSERT_TRUE(Store.WriteKeptVerdict(sA, rA)) << qPrintable(Store.LastError());
+    ASSERT_TRUE(Store.WriteKeptVerdict(sB, rB));
+
+    std::optional<TKeptVerdict> rRead;
+    ASSERT_TRUE(Store.ReadKeptVerdict(sA, rRead));
+    ASSERT_TRUE(rRead.has_value());
+    EXPECT_EQ(rRead->eKind, rA.eKind);
+    EXPECT_TRUE(rRead->rStandard == rA.rStandard);
+    EXPECT_EQ(rRead->sReasons, rA.sReasons);
+    EXPECT_DOUBLE_EQ(rRead->rRange.fRange, rA.rRange.fRange);
+    EXPECT_EQ(rRead->sTimeCodeEnd, "10:30:00:00");
+    EXPECT_EQ(rRead->iLevelRows, 3);
+    TVerdict vA;
+    ASSERT_TRUE(RestoreVerdict(*rRead, vA));
+
+    QHash<QString, TKeptVerdict> aKept;
+    ASSERT_TRUE(Store.ReadKeptVerdicts(aKept));
+    ASSERT_EQ(aKept.size(), 2);
+    EXPECT_EQ(aKept.value(sB).rRange.eProblem, TRangeProblem::NoValues);
+    EXPECT_TRUE(std::isnan(aKept.value(sB).rRange.fRange));
+    const TLoudnessStandard rDefault = DefaultStandardOf({});
+    EXPECT_EQ(MarkOf(&aKept[sA], rDefault, QStringLiteral("10:30:00:00")), TVerdictMark::Pass);
+    EXPECT_EQ(MarkOf(&aKept[sB], rDefault, QStringLiteral("10:30:00:00")), TVerdictMark::NotVerifiable);
+    // Another default target makes every kept mark wait for a new computation.
+    EXPECT_EQ(MarkOf(&aKept[sA], StandardOf(TStandardId::AtscA85, {}), QStringLiteral("10:30:00:00")),
+              TVerdictMark::NotComputed);
+}
+
+// Whatever changes a session's rows, setup or target makes its kept verdict go, and only its own.
+TEST_F(ComplianceStore, ChangesForgetTheKeptVerdict) {
+    struct TCase {
+        const char* sName;
+        std::function<bool(TdbSQLite&, TComplianceStore&, const QString&)> fnChange;
+        bool bTargetGoes;
+    };
+    const TCase aCases[] = {
+        {"a level row is logged",
+         [](TdbSQLite& db, TComplianceStore&, const QString& sId) {
+             return db.InsertLevelRow({sId, "1", "10:31:00:00", 1, -2.0, -20.0, -30.0, -23.0, 0.0});
+         },
+         false},
+        {"a level row arrives the old way",
+         [](TdbSQLite& db, TComplianceStore&, const QString& sId) {
+             return db.InsertSessionData(sId, "1", 1, 1, -23.0, -2.0, -30.0, -20.0, 0, 0, "10:31:00:00");
+         },
+         false},
+        {"the session is updated",
+         [](TdbSQLite& db, TComplianceStore&, const QString& sId) {
+             TSessionInfo s;
+             s.sReportID = sId;
+             s.sReportVersion = "1";
+             s.rLoudnessSetup = StoredSetup();
+             s.rLoudnessSetup.iPeakMode = 0;
+             return db.UpdateSession(s);
+         },
+         false},
+        {"another target is chosen",
+         [](TdbSQLite&, TComplianceStore& store, const QString& sId) {
+             return store.WriteSessionTarget(sId, StandardOf(TStandardId::AribTrB32, {}));
+         },
+         false},
+        {"the target goes back to the default",
+         [](TdbSQLite&, TComplianceStore& store, const QString& sId) {
+             return store.ClearSessionTarget(sId);
+         },
+         true},
+        {"the session is deleted",
+         [](TdbSQLite& db, TComplianceStore&, const QString& sId) { return db.DeleteSessionData(sId); },
+         true},
+    };
+    for (const TCase& c : aCases) {
+        SCOPED_TRACE(c.sName);
+        const QString sA = Session.AddSession(kSession, 2);
+        const QString sB = Session.AddSession(kSession, 2);
+        for (const QString& sId : {sA, sB}) {
+            ASSERT_TRUE(Store.WriteSessionTarget(sId, StandardOf(TStandardId::EbuR128Live, {})));
+            ASSERT_TRUE(Store.WriteKeptVerdict(sId, JudgeStored(Session.Db, sId, StoredSetup())));
+        }
+        ASSERT_TRUE(c.fnChange(Session.Db, Store, sA));
+        std::optional<TKeptVerdict> rKept;
+        std::optional<TLoudnessStandard> rTarget;
+        ASSERT_TRUE(Store.ReadKeptVerdict(sA, rKept));
+        EXPECT_FALSE(rKept.has_value());
+        ASSERT_TRUE(Store.ReadSessionTarget(sA, rTarget));
+        EXPECT_EQ(rTarget.has_value(), !c.bTargetGoes);
+        ASSERT_TRUE(Store.ReadKeptVerdict(sB, rKept));
+        EXPECT_TRUE(rKept.has_value());
+        ASSERT_TRUE(Store.ReadSessionTarget(sB, rTarget));
+        EXPECT_TRUE(rTarget.has_value());
+    }
+}
+
+// Rows of a file that someone edited by hand are read as absent (the session is judged against the default
+// and computed afresh), never as a pass or a tolerance that the program did not write.
+TEST_F(ComplianceStore, UnsoundRowsReadAsAbsent) {
+    const QString sId = Session.AddSession(kSession, 2);
+    const char* const aVerdictDamage[] = {
+        "iVerdict=3",
+        "iVerdict='pass'",
+        "iStandard=9",
+        "iStandard=5, fTolerance=50",
+        "fTargetLoudness='loud'",
+        "fMaxTruePeak=NULL",
+        "iRequireTruePeak=2",
+        "sReasons=NULL",
+        "fLoudnessRange=NULL",
+        "iRangeProblem=7",
+    };
+    for (const char* sDamage : aVerdictDamage) {
+        SCOPED_TRACE(sDamage);
+        ASSERT_TRUE(Store.WriteKeptVerdict(sId, JudgeStored(Session.Db, sId, StoredSetup())));
+        Exec(Session.Path(), std::string("UPDATE qxr_session_verdicts SET ") + sDamage);
+        std::optional<TKeptVerdict> rKept;
+        ASSERT_TRUE(Store.ReadKeptVerdict(sId, rKept));
+        EXPECT_FALSE(rKept.has_value());
+        QHash<QString, TKeptVerdict> aKept;
+        ASSERT_TRUE(Store.ReadKeptVerdicts(aKept));
+        EXPECT_TRUE(aKept.isEmpty());
+    }
+    const char* const aTargetDamage[] = {"iStandard=-1", "iStandard=5, fTargetLoudness=12",
+                                         "fTolerance='wide'", "iRequireTruePeak=NULL"};
+    for (const char* sDamage : aTargetDamage) {
+        SCOPED_TRACE(sDamage);
+        ASSERT_TRUE(Store.WriteSessionTarget(sId, {TStandardId::Custom, -16.0, 1.0, -1.0, true}));
+        Exec(Session.Path(), std::string("UPDATE qxr_session_targets SET ") + sDamage);
+        std::optional<TLoudnessStandard> rTarget;
+        ASSERT_TRUE(Store.ReadSessionTarget(sId, rTarget));
+        EXPECT_FALSE(rTarget.has_value());
+    }
+    // A preset is judged by its own figures whatever its row says.
+    ASSERT_TRUE(Store.WriteSessionTarget(sId, StandardOf(TStandardId::EbuR128, {})));
+    Exec(Session.Path(), "UPDATE qxr_session_targets SET fTolerance=5");
+    std::optional<TLoudnessStandard> rTarget;
+    ASSERT_TRUE(Store.ReadSessionTarget(sId, rTarget));
+    ASSERT_TRUE(rTarget.has_value());
+    EXPECT_EQ(rTarget->fTolerance, 0.5);
+}
+
+} // namespace
