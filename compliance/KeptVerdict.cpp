@@ -86,11 +86,8 @@ bool RestoreVerdict(const TKeptVerdict& rKept, TVerdict& rVerdict) {
     return true;
 }
 
-TVerdictMark MarkOf(const TKeptVerdict* pKept, const TLoudnessStandard& rTarget,
-                    const QString& sTimeCodeEnd) {
-    if (pKept == nullptr || !(pKept->rStandard == rTarget) || pKept->sTimeCodeEnd != sTimeCodeEnd)
-        return TVerdictMark::NotComputed;
-    switch (pKept->eKind) {
+TVerdictMark MarkOfKind(TVerdictKind eKind) {
+    switch (eKind) {
     case TVerdictKind::Pass:
         return TVerdictMark::Pass;
     case TVerdictKind::Fail:
@@ -99,6 +96,19 @@ TVerdictMark MarkOf(const TKeptVerdict* pKept, const TLoudnessStandard& rTarget,
         break;
     }
     return TVerdictMark::NotVerifiable;
+}
+
+TVerdictMark MarkOf(const TKeptVerdict* pKept, const TLoudnessStandard& rTarget,
+                    const QString& sTimeCodeEnd) {
+    if (pKept == nullptr || !(pKept->rStandard == rTarget) || pKept->sTimeCodeEnd != sTimeCodeEnd)
+        return TVerdictMark::NotComputed;
+    return MarkOfKind(pKept->eKind);
+}
+
+TVerdictMark MarkOf(const TKeptMark* pMark, const QString& sTimeCodeEnd) {
+    if (pMark == nullptr || pMark->sTimeCodeEnd != sTimeCodeEnd)
+        return TVerdictMark::NotComputed;
+    return pMark->eMark;
 }
 
 QString VerdictMarkName(TVerdictMark eMark, int iLNG) {

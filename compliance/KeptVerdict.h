@@ -38,6 +38,18 @@ enum class TVerdictMark { NotComputed, Pass, Fail, NotVerifiable };
 // sTimeCodeEnd: not computed when there is none or it was computed against other figures or other rows.
 TVerdictMark MarkOf(const TKeptVerdict* pKept, const TLoudnessStandard& rTarget, const QString& sTimeCodeEnd);
 
+// A session's mark as the session list reads it for many sessions at once: the kept verdict's mark when
+// it was computed against the target the session is judged against now (else not computed), and the end
+// timecode the session had then.
+struct TKeptMark {
+    TVerdictMark eMark = TVerdictMark::NotComputed;
+    QString sTimeCodeEnd;
+};
+// The mark of a session whose stored end timecode is sTimeCodeEnd: not computed when there is none or the
+// session's rows changed since.
+TVerdictMark MarkOf(const TKeptMark* pMark, const QString& sTimeCodeEnd);
+TVerdictMark MarkOfKind(TVerdictKind eKind);
+
 // "Pass", "Fail", "Not verifiable" or "Not yet computed".
 QString VerdictMarkName(TVerdictMark eMark, int iLNG);
 

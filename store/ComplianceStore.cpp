@@ -4,6 +4,7 @@
 #include "store/dbSQLite.h"
 
 #include <SQLiteCpp/SQLiteCpp.h>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -18,13 +19,26 @@ const char* const kCreateVerdicts =
     "CREATE TABLE IF NOT EXISTS qxr_session_verdicts (sReportId TEXT PRIMARY KEY NOT NULL,iVerdict INTEGER,"
     "sReasons TEXT,iStandard INTEGER,fTargetLoudness REAL,fTolerance REAL,fMaxTruePeak REAL,"
     "iRequireTruePeak INTEGER,fLoudnessRange REAL,iRangeProblem INTEGER,iRangeCode INTEGER,sTimeCodeEnd TEXT,"
-    "iLevelRows INTEGER,dtComputed REAL);";
+    "iLevelRows INTEGER,dtComputed REAL,iOwnTarget INTEGER);";
 
 const char* const kTargetColumns =
     "sReportId,iStandard,fTargetLoudness,fTolerance,fMaxTruePeak,iRequireTruePeak FROM qxr_session_targets";
-const char* const kVerdictColumns =
-    "sReportId,iVerdict,sReasons,iStandard,fTargetLoudness,fTolerance,fMaxTruePeak,iRequireTruePeak,"
-    "fLoudnessRange,iRangeProblem,iRangeCode,sTimeCodeEnd,iLevelRows FROM qxr_session_verdicts";
+// What the session list needs for a mark, then the rest of a kept verdict.
+const char* const kVerdictMarkColumns =
+    "sReportId,iVerdict,iStandard,fTargetLoudness,fTolerance,fMaxTruePeak,"
+    "iRequireTruePeak,sTimeCodeEnd";
+// The marks of the session list, decided by SQLite so that a row is three values: a kept verdict's kind
+// when it was computed against the session's own target (?6 when targets are kept at all) or, without one,
+// the default ?1 to ?5; -1 otherwise. Exact comparisons, as the figures go in and come out as the same reals.
+// The marks of the session list, decided by SQLite so that a row is three values: a kept verdict's kind
+// when it was computed against the session's own target (a change of which forgets it) or, for a session
+// without one, against the default ?1 to ?5; -1 otherwise. Exact comparisons, as the figures go in and come
+// out as the same reals.
+const char* const kSelectMarks =
+    "SELECT sReportId,sTimeCodeEnd,CASE WHEN typeof(iVerdict)='integer' AND iVerdict BETWEEN 0 AND 2 AND "
+    "(iOwnTarget=1 OR (iOwnTarget=0 AND iStandard=?1 AND fTargetLoudness=?2 AND fTolerance=?3 AND "
+    "fMaxTruePeak=?4 AND iRequireTruePeak=?5)) THEN iVerdict ELSE -1 END FROM qxr_session_verdicts;";
+const char* const kVerdictDetailColumns = ",sReasons,fLoudnessRange,iRangeProblem,iRangeCode,iLevelRows";
 
 const char* const kWriteTarget =
     "INSERT OR REPLACE INTO qxr_session_targets (sReportId,iStandard,fTargetLoudness,fTolerance,fMaxTruePeak,"
@@ -33,10 +47,11 @@ const char* const kDeleteTarget = "DELETE FROM qxr_session_targets WHERE sReport
 const char* const kWriteVerdict =
     "INSERT OR REPLACE INTO qxr_session_verdicts (sReportId,iVerdict,sReasons,iStandard,fTargetLoudness,"
     "fTolerance,fMaxTruePeak,iRequireTruePeak,fLoudnessRange,iRangeProblem,iRangeCode,sTimeCodeEnd,"
-    "iLevelRows,"
-    "dtComputed) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?);";
+    "iLevelRows,dtComputed,iOwnTarget) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?);";
 const char* const kDeleteVerdict = "DELETE FROM qxr_session_verdicts WHERE sReportId=?;";
 
+// A hand-edited row number must not make the list reserve gigabytes.
+constexpr qint64 kMaxReservedMarks = 1000000;
 constexpr int kRangeProblemCount = int(TRangeProblem::NoValues) + 1;
 
 std::string Utf8(const QString& s) {
@@ -93,8 +108,9 @@ void BindStandard(SQLite::Statement& query, int iFirst, const TLoudnessStandard&
     query.bind(iFirst + 4, r.bRequireTruePeak ? 1 : 0);
 }
 
-bool ReadTargetRow(SQLite::Statement& query, TLoudnessStandard& r) {
-    if (!ReadStandard(query, 1, r))
+// A session's own target from columns iFirst to iFirst + 4.
+bool ReadTargetRow(SQLite::Statement& query, int iFirst, TLoudnessStandard& r) {
+    if (!ReadStandard(query, iFirst, r))
         return false;
     // A preset is judged by its published figures, whatever the row says.
     if (r.eId != TStandardId::Custom)
@@ -102,21 +118,29 @@ bool ReadTargetRow(SQLite::Statement& query, TLoudnessStandard& r) {
     return true;
 }
 
-bool ReadVerdictRow(SQLite::Statement& query, TKeptVerdict& r) {
+// The mark part of a kept verdict, columns 1 to 7 of the current row.
+bool ReadVerdictMark(SQLite::Statement& query, TKeptVerdict& r) {
     int iVerdict = 0;
-    int iProblem = 0;
     if (!IntegerIn(query.getColumn(1), 0, int(TVerdictKind::NotVerifiable), iVerdict) ||
-        !query.getColumn(2).isText() || !ReadStandard(query, 3, r.rStandard) ||
-        !IntegerIn(query.getColumn(9), 0, kRangeProblemCount - 1, iProblem) ||
-        !query.getColumn(10).isInteger())
+        !ReadStandard(query, 2, r.rStandard))
         return false;
     r.eKind = static_cast<TVerdictKind>(iVerdict);
-    r.sReasons = TextOf(query.getColumn(2));
-    r.rRange.eProblem = static_cast<TRangeProblem>(iProblem);
-    r.rRange.iCode = int(query.getColumn(10).getInt64());
-    if (r.rRange.Valid() && !RealOf(query.getColumn(8), r.rRange.fRange))
+    r.sTimeCodeEnd = TextOf(query.getColumn(7));
+    return true;
+}
+
+// The whole kept verdict: the mark and the detail columns 8 to 12.
+bool ReadVerdictRow(SQLite::Statement& query, TKeptVerdict& r) {
+    int iProblem = 0;
+    if (!ReadVerdictMark(query, r) || !query.getColumn(8).isText() ||
+        !IntegerIn(query.getColumn(10), 0, kRangeProblemCount - 1, iProblem) ||
+        !query.getColumn(11).isInteger())
         return false;
-    r.sTimeCodeEnd = TextOf(query.getColumn(11));
+    r.sReasons = TextOf(query.getColumn(8));
+    r.rRange.eProblem = static_cast<TRangeProblem>(iProblem);
+    r.rRange.iCode = int(query.getColumn(11).getInt64());
+    if (r.rRange.Valid() && !RealOf(query.getColumn(9), r.rRange.fRange))
+        return false;
     r.iLevelRows = query.getColumn(12).getInt64();
     return true;
 }
@@ -172,7 +196,7 @@ bool TComplianceStore::ReadSessionTarget(const QString& sReportId,
         SQLite::Statement query(*pConn, std::string("SELECT ") + kTargetColumns + " WHERE sReportId=?;");
         query.bind(1, Utf8(sReportId));
         TLoudnessStandard r;
-        if (query.executeStep() && ReadTargetRow(query, r))
+        if (query.executeStep() && ReadTargetRow(query, 1, r))
             rTarget = r;
         return true;
     } catch (const std::exception& e) {
@@ -192,7 +216,7 @@ bool TComplianceStore::ReadSessionTargets(QHash<QString, TLoudnessStandard>& aTa
         SQLite::Statement query(*pConn, std::string("SELECT ") + kTargetColumns + ";");
         TLoudnessStandard r;
         while (query.executeStep()) {
-            if (ReadTargetRow(query, r))
+            if (ReadTargetRow(query, 1, r))
                 aTargets.insert(TextOf(query.getColumn(0)), r);
         }
         return true;
@@ -254,7 +278,8 @@ bool TComplianceStore::ReadKeptVerdict(const QString& sReportId, std::optional<T
     try {
         if (!TdbSQLite::TableExists(*pConn, kVerdictsTable))
             return true;
-        SQLite::Statement query(*pConn, std::string("SELECT ") + kVerdictColumns + " WHERE sReportId=?;");
+        SQLite::Statement query(*pConn, std::string("SELECT ") + kVerdictMarkColumns + kVerdictDetailColumns +
+                                            " FROM qxr_session_verdicts WHERE sReportId=?;");
         query.bind(1, Utf8(sReportId));
         TKeptVerdict r;
         if (query.executeStep() && ReadVerdictRow(query, r))
@@ -266,19 +291,25 @@ bool TComplianceStore::ReadKeptVerdict(const QString& sReportId, std::optional<T
     }
 }
 
-bool TComplianceStore::ReadKeptVerdicts(QHash<QString, TKeptVerdict>& aKept) {
-    aKept.clear();
+bool TComplianceStore::ReadVerdictMarks(const TComplianceOptions& rOptions,
+                                        QHash<QString, TKeptMark>& aMarks) {
+    aMarks.clear();
     SQLite::Database* pConn = Connection();
     if (!pConn)
         return false;
     try {
         if (!TdbSQLite::TableExists(*pConn, kVerdictsTable))
             return true;
-        SQLite::Statement query(*pConn, std::string("SELECT ") + kVerdictColumns + ";");
+        SQLite::Statement query(*pConn, kSelectMarks);
+        // The highest row number is at least the number of rows and costs one step down the table's tree.
+        const qint64 iRows = pConn->execAndGet("SELECT max(rowid) FROM qxr_session_verdicts;").getInt64();
+        aMarks.reserve(qsizetype(std::clamp<qint64>(iRows, 0, kMaxReservedMarks)));
+        BindStandard(query, 1, DefaultStandardOf(rOptions));
         while (query.executeStep()) {
-            TKeptVerdict r;
-            if (ReadVerdictRow(query, r))
-                aKept.insert(TextOf(query.getColumn(0)), r);
+            const int iVerdict = query.getColumn(2).getInt();
+            const TVerdictMark eMark =
+                iVerdict < 0 ? TVerdictMark::NotComputed : MarkOfKind(static_cast<TVerdictKind>(iVerdict));
+            aMarks.insert(TextOf(query.getColumn(0)), {eMark, TextOf(query.getColumn(1))});
         }
         return true;
     } catch (const std::exception& e) {
@@ -288,6 +319,15 @@ bool TComplianceStore::ReadKeptVerdicts(QHash<QString, TKeptVerdict>& aKept) {
 }
 
 bool TComplianceStore::WriteKeptVerdict(const QString& sReportId, const TKeptVerdict& rKept) {
+    // A verdict holds for the target the session is judged against: its own when it has one.
+    std::optional<TLoudnessStandard> rOwn;
+    if (!ReadSessionTarget(sReportId, rOwn))
+        return false;
+    if (rOwn && !(*rOwn == rKept.rStandard)) {
+        sLastError =
+            QStringLiteral("The verdict was computed against another target than the session's own.");
+        return false;
+    }
     SQLite::Database* pConn = Connection();
     if (!pConn)
         return false;
@@ -311,6 +351,7 @@ bool TComplianceStore::WriteKeptVerdict(const QString& sReportId, const TKeptVer
         query.bind(12, Utf8(rKept.sTimeCodeEnd));
         query.bind(13, static_cast<int64_t>(rKept.iLevelRows));
         query.bind(14, JulianDateOf(QDateTime::currentDateTime()));
+        query.bind(15, rOwn ? 1 : 0);
         query.exec();
         return true;
     } catch (const std::exception& e) {

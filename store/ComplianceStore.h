@@ -42,8 +42,12 @@ public:
     bool ClearSessionTarget(const QString& sReportId);
 
     bool ReadKeptVerdict(const QString& sReportId, std::optional<TKeptVerdict>& rKept);
-    // Every kept verdict, by session identifier: one statement for the whole list.
-    bool ReadKeptVerdicts(QHash<QString, TKeptVerdict>& aKept);
+    // The marks of every session with a kept verdict, by identifier, in one statement, as the session list
+    // needs them: each verdict's mark holds when it was computed against the session's own target, or the
+    // default of rOptions when it has none.
+    bool ReadVerdictMarks(const TComplianceOptions& rOptions, QHash<QString, TKeptMark>& aMarks);
+    // Keeps the verdict of a session; refused when the session has a target of its own and the verdict was
+    // computed against another.
     bool WriteKeptVerdict(const QString& sReportId, const TKeptVerdict& rKept);
 
     QString LastError() const { return sLastError; }

@@ -33,7 +33,8 @@ void Exec(const QString& sPath, const std::string& sSQL) {
     db.exec(sSQL);
 }
 
-// The session judged from its stored rows and setup against the default target, as a window does it.
+// The session judged from its stored rows and setup against the target it is judged against (its own, or
+// the default), as a window does it.
 TKeptVerdict JudgeStored(TdbSQLite& rDB, const QString& sReportId, const TLoudnessSetup& rSetup) {
     std::unique_ptr<TDBResult> pResult;
     TLevelData rData;
@@ -41,7 +42,9 @@ TKeptVerdict JudgeStored(TdbSQLite& rDB, const QString& sReportId, const TLoudne
     if (rDB.RetreiveSessionData(sReportId, {}, pResult)) {
         EXPECT_TRUE(ReadLevelRows(*pResult, rData, {}, sError)) << qPrintable(sError);
     }
-    const TVerdict v = JudgeSession(rData, rSetup, DefaultStandardOf({}), false);
+    std::optional<TLoudnessStandard> rOwn;
+    EXPECT_TRUE(TComplianceStore(rDB).ReadSessionTarget(sReportId, rOwn));
+    const TVerdict v = JudgeSession(rData, rSetup, EffectiveTarget(rOwn, {}), false);
     return KeepVerdict(v, CalcLoudnessRange(rData, rSetup), QStringLiteral("10:30:00:00"), rData.RowCount());
 }
 
@@ -75,11 +78,11 @@ TEST_F(ComplianceStore, OldDatabaseOpensUnchangedAndGetsTheDefault) {
     std::optional<TKeptVerdict> rKept;
     ASSERT_TRUE(Store.ReadKeptVerdict(sId, rKept));
     EXPECT_FALSE(rKept.has_value());
-    QHash<QString, TKeptVerdict> aKept;
+    QHash<QString, TKeptMark> aMarks;
     QHash<QString, TLoudnessStandard> aTargets;
-    ASSERT_TRUE(Store.ReadKeptVerdicts(aKept));
+    ASSERT_TRUE(Store.ReadVerdictMarks(rOptions, aMarks));
     ASSERT_TRUE(Store.ReadSessionTargets(aTargets));
-    EXPECT_TRUE(aKept.isEmpty());
+    EXPECT_TRUE(aMarks.isEmpty());
     EXPECT_TRUE(aTargets.isEmpty());
     ASSERT_TRUE(Session.Db.InsertLevelRow({sId, "1", "10:00:05:00", 1, -2.0, -20.0, -30.0, -23.0, 0.0}));
     ASSERT_TRUE(Session.Db.UpdateSession([&] {
@@ -157,17 +160,42 @@ TEST_F(ComplianceStore, KeptVerdictsRoundTripAndMarkTheList) {
     TVerdict vA;
     ASSERT_TRUE(RestoreVerdict(*rRead, vA));
 
-    QHash<QString, TKeptVerdict> aKept;
-    ASSERT_TRUE(Store.ReadKeptVerdicts(aKept));
-    ASSERT_EQ(aKept.size(), 2);
-    EXPECT_EQ(aKept.value(sB).rRange.eProblem, TRangeProblem::NoValues);
-    EXPECT_TRUE(std::isnan(aKept.value(sB).rRange.fRange));
-    const TLoudnessStandard rDefault = DefaultStandardOf({});
-    EXPECT_EQ(MarkOf(&aKept[sA], rDefault, QStringLiteral("10:30:00:00")), TVerdictMark::Pass);
-    EXPECT_EQ(MarkOf(&aKept[sB], rDefault, QStringLiteral("10:30:00:00")), TVerdictMark::NotVerifiable);
-    // Another default target makes every kept mark wait for a new computation.
-    EXPECT_EQ(MarkOf(&aKept[sA], StandardOf(TStandardId::AtscA85, {}), QStringLiteral("10:30:00:00")),
-              TVerdictMark::NotComputed);
+    const auto Marks = [this](TStandardId eDefault) {
+        TComplianceOptions rOptions;
+        rOptions.eDefaultStandard = eDefault;
+        QHash<QString, TKeptMark> aMarks;
+        EXPECT_TRUE(Store.ReadVerdictMarks(rOptions, aMarks));
+        return aMarks;
+    };
+    QHash<QString, TKeptMark> aMarks = Marks(TStandardId::EbuR128);
+    ASSERT_EQ(aMarks.size(), 2);
+    EXPECT_EQ(MarkOf(&aMarks[sA], QStringLiteral("10:30:00:00")), TVerdictMark::Pass);
+    EXPECT_EQ(MarkOf(&aMarks[sB], QStringLiteral("10:30:00:00")), TVerdictMark::NotVerifiable);
+    // A session that grew since its verdict was kept.
+    EXPECT_EQ(MarkOf(&aMarks[sA], QStringLiteral("10:31:00:00")), TVerdictMark::NotComputed);
+    EXPECT_EQ(MarkOf(nullptr, QStringLiteral("10:30:00:00")), TVerdictMark::NotComputed);
+    // Another default makes every kept mark wait for a new computation.
+    aMarks = Marks(TStandardId::AtscA85);
+    EXPECT_EQ(MarkOf(&aMarks[sA], QStringLiteral("10:30:00:00")), TVerdictMark::NotComputed);
+    EXPECT_EQ(MarkOf(&aMarks[sB], QStringLiteral("10:30:00:00")), TVerdictMark::NotComputed);
+
+    // A session with a target of its own is marked against it, whatever the default.
+    const TLoudnessStandard rOwn{TStandardId::Custom, -16.0, 1.0, -1.0, true};
+    ASSERT_TRUE(Store.WriteSessionTarget(sA, rOwn));
+    TKeptVerdict rOwnKept = rA;
+    rOwnKept.rStandard = rOwn;
+    rOwnKept.eKind = TVerdictKind::Fail;
+    ASSERT_TRUE(Store.WriteKeptVerdict(sA, rOwnKept));
+    for (const TStandardId eDefault : {TStandardId::EbuR128, TStandardId::AtscA85}) {
+        aMarks = Marks(eDefault);
+        EXPECT_EQ(MarkOf(&aMarks[sA], QStringLiteral("10:30:00:00")), TVerdictMark::Fail);
+    }
+    // A verdict against another target than the session's own is refused; the kept one stays.
+    EXPECT_FALSE(Store.WriteKeptVerdict(sA, rA));
+    EXPECT_EQ(MarkOf(&Marks(TStandardId::EbuR128)[sA], QStringLiteral("10:30:00:00")), TVerdictMark::Fail);
+    // Back to the default: the verdict against the old target goes with it.
+    ASSERT_TRUE(Store.ClearSessionTarget(sA));
+    EXPECT_FALSE(Marks(TStandardId::EbuR128).contains(sA));
 }
 
 // Whatever changes a session's rows, setup or target makes its kept verdict go, and only its own.
@@ -238,28 +266,36 @@ TEST_F(ComplianceStore, ChangesForgetTheKeptVerdict) {
 // and computed afresh), never as a pass or a tolerance that the program did not write.
 TEST_F(ComplianceStore, UnsoundRowsReadAsAbsent) {
     const QString sId = Session.AddSession(kSession, 2);
-    const char* const aVerdictDamage[] = {
-        "iVerdict=3",
-        "iVerdict='pass'",
-        "iStandard=9",
-        "iStandard=5, fTolerance=50",
-        "fTargetLoudness='loud'",
-        "fMaxTruePeak=NULL",
-        "iRequireTruePeak=2",
-        "sReasons=NULL",
-        "fLoudnessRange=NULL",
-        "iRangeProblem=7",
+    // The list reads only a mark's columns: damage elsewhere shows when the verdict itself is read.
+    struct TDamage {
+        const char* sSet;
+        bool bMarkGoes;
     };
-    for (const char* sDamage : aVerdictDamage) {
-        SCOPED_TRACE(sDamage);
+    const TDamage aVerdictDamage[] = {
+        {"iVerdict=3", true},
+        {"iVerdict='pass'", true},
+        {"iStandard=9", true},
+        {"iStandard=5, fTolerance=50", true},
+        {"fTargetLoudness='loud'", true},
+        {"fMaxTruePeak=NULL", true},
+        {"iRequireTruePeak=2", true},
+        {"sReasons=NULL", false},
+        {"fLoudnessRange=NULL", false},
+        {"iRangeProblem=7", false},
+    };
+    for (const TDamage& d : aVerdictDamage) {
+        SCOPED_TRACE(d.sSet);
         ASSERT_TRUE(Store.WriteKeptVerdict(sId, JudgeStored(Session.Db, sId, StoredSetup())));
-        Exec(Session.Path(), std::string("UPDATE qxr_session_verdicts SET ") + sDamage);
+        Exec(Session.Path(), std::string("UPDATE qxr_session_verdicts SET ") + d.sSet);
         std::optional<TKeptVerdict> rKept;
         ASSERT_TRUE(Store.ReadKeptVerdict(sId, rKept));
         EXPECT_FALSE(rKept.has_value());
-        QHash<QString, TKeptVerdict> aKept;
-        ASSERT_TRUE(Store.ReadKeptVerdicts(aKept));
-        EXPECT_TRUE(aKept.isEmpty());
+        QHash<QString, TKeptMark> aMarks;
+        ASSERT_TRUE(Store.ReadVerdictMarks({}, aMarks));
+        const auto it = aMarks.constFind(sId);
+        EXPECT_EQ(MarkOf(it != aMarks.constEnd() ? &*it : nullptr, QStringLiteral("10:30:00:00")) ==
+                      TVerdictMark::NotComputed,
+                  d.bMarkGoes);
     }
     const char* const aTargetDamage[] = {"iStandard=-1", "iStandard=5, fTargetLoudness=12",
                                          "fTolerance='wide'", "iRequireTruePeak=NULL"};
