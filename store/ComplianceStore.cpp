@@ -157,16 +157,6 @@ void RunIgnoringMissingTable(SQLite::Database& rConn, const char* sSQL, const st
 
 } // namespace
 
-bool TComplianceStore::CreateTables(SQLite::Database& rConn) {
-    try {
-        rConn.exec(kCreateTargets);
-        rConn.exec(kCreateVerdicts);
-        return true;
-    } catch (const std::exception&) {
-        return false;
-    }
-}
-
 void TComplianceStore::ForgetVerdict(SQLite::Database& rConn, const std::string& sReportId) {
     RunIgnoringMissingTable(rConn, kDeleteVerdict, sReportId);
 }
@@ -176,54 +166,58 @@ void TComplianceStore::ForgetSession(SQLite::Database& rConn, const std::string&
     RunIgnoringMissingTable(rConn, kDeleteTarget, sReportId);
 }
 
-SQLite::Database* TComplianceStore::Connection() {
+bool TComplianceStore::Run(const std::function<void(SQLite::Database&)>& fnRun) {
     if (!rDB.EnsureOpen()) {
         sLastError = rDB.LastError();
-        return nullptr;
+        return false;
     }
-    return rDB.SQLConn.get();
+    try {
+        fnRun(*rDB.SQLConn);
+        return true;
+    } catch (const std::exception& e) {
+        sLastError = QString::fromUtf8(e.what());
+        return false;
+    }
+}
+
+bool TComplianceStore::ReadFrom(const char* sTable, const std::function<void(SQLite::Database&)>& fnRead) {
+    return Run([&](SQLite::Database& rConn) {
+        if (TdbSQLite::TableExists(rConn, sTable))
+            fnRead(rConn);
+    });
+}
+
+bool TComplianceStore::WriteTo(const std::function<void(SQLite::Database&)>& fnWrite) {
+    return Run([&](SQLite::Database& rConn) {
+        // Created at the first write, so that a database nobody judged stays as it was.
+        rConn.exec(kCreateTargets);
+        rConn.exec(kCreateVerdicts);
+        fnWrite(rConn);
+    });
 }
 
 bool TComplianceStore::ReadSessionTarget(const QString& sReportId,
                                          std::optional<TLoudnessStandard>& rTarget) {
     rTarget.reset();
-    SQLite::Database* pConn = Connection();
-    if (!pConn)
-        return false;
-    try {
-        if (!TdbSQLite::TableExists(*pConn, kTargetsTable))
-            return true;
-        SQLite::Statement query(*pConn, std::string("SELECT ") + kTargetColumns + " WHERE sReportId=?;");
+    return ReadFrom(kTargetsTable, [&](SQLite::Database& rConn) {
+        SQLite::Statement query(rConn, std::string("SELECT ") + kTargetColumns + " WHERE sReportId=?;");
         query.bind(1, Utf8(sReportId));
         TLoudnessStandard r;
         if (query.executeStep() && ReadTargetRow(query, 1, r))
             rTarget = r;
-        return true;
-    } catch (const std::exception& e) {
-        sLastError = QString::fromUtf8(e.what());
-        return false;
-    }
+    });
 }
 
 bool TComplianceStore::ReadSessionTargets(QHash<QString, TLoudnessStandard>& aTargets) {
     aTargets.clear();
-    SQLite::Database* pConn = Connection();
-    if (!pConn)
-        return false;
-    try {
-        if (!TdbSQLite::TableExists(*pConn, kTargetsTable))
-            return true;
-        SQLite::Statement query(*pConn, std::string("SELECT ") + kTargetColumns + ";");
+    return ReadFrom(kTargetsTable, [&](SQLite::Database& rConn) {
+        SQLite::Statement query(rConn, std::string("SELECT ") + kTargetColumns + ";");
         TLoudnessStandard r;
         while (query.executeStep()) {
             if (ReadTargetRow(query, 1, r))
                 aTargets.insert(TextOf(query.getColumn(0)), r);
         }
-        return true;
-    } catch (const std::exception& e) {
-        sLastError = QString::fromUtf8(e.what());
-        return false;
-    }
+    });
 }
 
 bool TComplianceStore::WriteSessionTarget(const QString& sReportId, const TLoudnessStandard& rTarget) {
@@ -231,78 +225,45 @@ bool TComplianceStore::WriteSessionTarget(const QString& sReportId, const TLoudn
         sLastError = QStringLiteral("The target's figures lie outside their ranges.");
         return false;
     }
-    SQLite::Database* pConn = Connection();
-    if (!pConn)
-        return false;
-    // Created at the first write, so that a database nobody judged stays as it was.
-    if (!CreateTables(*pConn)) {
-        sLastError = QStringLiteral("The tables of targets and verdicts could not be created.");
-        return false;
-    }
-    try {
+    return WriteTo([&](SQLite::Database& rConn) {
         // The verdict kept for the old target goes with it.
-        SQLite::Transaction transaction(*pConn);
-        SQLite::Statement query(*pConn, kWriteTarget);
+        SQLite::Transaction transaction(rConn);
+        SQLite::Statement query(rConn, kWriteTarget);
         query.bind(1, Utf8(sReportId));
         BindStandard(query, 2, rTarget);
         query.exec();
-        ForgetVerdict(*pConn, Utf8(sReportId));
+        ForgetVerdict(rConn, Utf8(sReportId));
         transaction.commit();
-        return true;
-    } catch (const std::exception& e) {
-        sLastError = QString::fromUtf8(e.what());
-        return false;
-    }
+    });
 }
 
 bool TComplianceStore::ClearSessionTarget(const QString& sReportId) {
-    SQLite::Database* pConn = Connection();
-    if (!pConn)
-        return false;
-    try {
-        SQLite::Transaction transaction(*pConn);
-        ForgetSession(*pConn, Utf8(sReportId));
+    return Run([&](SQLite::Database& rConn) {
+        SQLite::Transaction transaction(rConn);
+        ForgetSession(rConn, Utf8(sReportId));
         transaction.commit();
-        return true;
-    } catch (const std::exception& e) {
-        sLastError = QString::fromUtf8(e.what());
-        return false;
-    }
+    });
 }
 
 bool TComplianceStore::ReadKeptVerdict(const QString& sReportId, std::optional<TKeptVerdict>& rKept) {
     rKept.reset();
-    SQLite::Database* pConn = Connection();
-    if (!pConn)
-        return false;
-    try {
-        if (!TdbSQLite::TableExists(*pConn, kVerdictsTable))
-            return true;
-        SQLite::Statement query(*pConn, std::string("SELECT ") + kVerdictMarkColumns + kVerdictDetailColumns +
-                                            " FROM qxr_session_verdicts WHERE sReportId=?;");
+    return ReadFrom(kVerdictsTable, [&](SQLite::Database& rConn) {
+        SQLite::Statement query(rConn, std::string("SELECT ") + kVerdictMarkColumns + kVerdictDetailColumns +
+                                           " FROM qxr_session_verdicts WHERE sReportId=?;");
         query.bind(1, Utf8(sReportId));
         TKeptVerdict r;
         if (query.executeStep() && ReadVerdictRow(query, r))
             rKept = r;
-        return true;
-    } catch (const std::exception& e) {
-        sLastError = QString::fromUtf8(e.what());
-        return false;
-    }
+    });
 }
 
 bool TComplianceStore::ReadVerdictMarks(const TComplianceOptions& rOptions,
                                         QHash<QString, TKeptMark>& aMarks) {
     aMarks.clear();
-    SQLite::Database* pConn = Connection();
-    if (!pConn)
-        return false;
-    try {
-        if (!TdbSQLite::TableExists(*pConn, kVerdictsTable))
-            return true;
-        SQLite::Statement query(*pConn, kSelectMarks);
+    return ReadFrom(kVerdictsTable, [&](SQLite::Database& rConn) {
+        SQLite::Statement query(rConn, kSelectMarks);
         // The highest row number is at least the number of rows and costs one step down the table's tree.
-        const qint64 iRows = pConn->execAndGet("SELECT max(rowid) FROM qxr_session_verdicts;").getInt64();
+        const qint64 iRows = rConn.execAndGet("SELECT max(rowid) FROM qxr_session_verdicts;").getInt64();
         aMarks.reserve(qsizetype(std::clamp<qint64>(iRows, 0, kMaxReservedMarks)));
         BindStandard(query, 1, DefaultStandardOf(rOptions));
         while (query.executeStep()) {
@@ -311,11 +272,7 @@ bool TComplianceStore::ReadVerdictMarks(const TComplianceOptions& rOptions,
                 iVerdict < 0 ? TVerdictMark::NotComputed : MarkOfKind(static_cast<TVerdictKind>(iVerdict));
             aMarks.insert(TextOf(query.getColumn(0)), {eMark, TextOf(query.getColumn(1))});
         }
-        return true;
-    } catch (const std::exception& e) {
-        sLastError = QString::fromUtf8(e.what());
-        return false;
-    }
+    });
 }
 
 bool TComplianceStore::WriteKeptVerdict(const QString& sReportId, const TKeptVerdict& rKept) {
@@ -328,16 +285,8 @@ bool TComplianceStore::WriteKeptVerdict(const QString& sReportId, const TKeptVer
             QStringLiteral("The verdict was computed against another target than the session's own.");
         return false;
     }
-    SQLite::Database* pConn = Connection();
-    if (!pConn)
-        return false;
-    // Created at the first write, so that a database nobody judged stays as it was.
-    if (!CreateTables(*pConn)) {
-        sLastError = QStringLiteral("The tables of targets and verdicts could not be created.");
-        return false;
-    }
-    try {
-        SQLite::Statement query(*pConn, kWriteVerdict);
+    return WriteTo([&](SQLite::Database& rConn) {
+        SQLite::Statement query(rConn, kWriteVerdict);
         query.bind(1, Utf8(sReportId));
         query.bind(2, int(rKept.eKind));
         query.bind(3, Utf8(rKept.sReasons));
@@ -353,11 +302,7 @@ bool TComplianceStore::WriteKeptVerdict(const QString& sReportId, const TKeptVer
         query.bind(14, JulianDateOf(QDateTime::currentDateTime()));
         query.bind(15, rOwn ? 1 : 0);
         query.exec();
-        return true;
-    } catch (const std::exception& e) {
-        sLastError = QString::fromUtf8(e.what());
-        return false;
-    }
+    });
 }
 
 TLoudnessStandard EffectiveTarget(const std::optional<TLoudnessStandard>& rOwn,

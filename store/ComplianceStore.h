@@ -5,7 +5,9 @@
 
 #include <QHash>
 #include <QString>
+#include <functional>
 #include <optional>
+#include <string>
 
 class TdbSQLite;
 
@@ -23,8 +25,6 @@ class TComplianceStore {
 public:
     explicit TComplianceStore(TdbSQLite& rDB) : rDB(rDB) {}
 
-    // Creates the two tables when they are missing; the writes below do so first.
-    static bool CreateTables(SQLite::Database& rConn);
     // Forgets the kept verdict of a session whose rows or setup changed. No error when the table is
     // missing: the write that changed them must not fail for it.
     static void ForgetVerdict(SQLite::Database& rConn, const std::string& sReportId);
@@ -53,7 +53,12 @@ public:
     QString LastError() const { return sLastError; }
 
 private:
-    SQLite::Database* Connection();
+    // Runs fnRun on the open connection; false, with the reason kept, when it cannot open or fnRun throws.
+    bool Run(const std::function<void(SQLite::Database&)>& fnRun);
+    // Runs fnRead when sTable exists: a missing table reads as empty.
+    bool ReadFrom(const char* sTable, const std::function<void(SQLite::Database&)>& fnRead);
+    // Creates the tables when they are missing, then runs fnWrite.
+    bool WriteTo(const std::function<void(SQLite::Database&)>& fnWrite);
 
     TdbSQLite& rDB;
     QString sLastError;
