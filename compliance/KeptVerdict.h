@@ -18,8 +18,9 @@ struct TKeptVerdict {
     // marks of many sessions stays cheap.
     QString sReasons;
     TLoudnessRange rRange;
-    // The session's end timecode and row count when it was computed: a session that grew since (a
-    // program that does not know these tables may have added rows) shows as not yet computed.
+    // The session's end timecode and row count when it was computed. MarkOf compares the end timecode
+    // with the session's, so a session that grew since (a program that does not know these tables may have
+    // added rows) shows as not yet computed; a window that loaded the rows can compare the count as well.
     QString sTimeCodeEnd;
     qint64 iLevelRows = 0;
 };
