@@ -42,3 +42,12 @@ struct TSessionInfo {
     QString sNotes;
     TLoudnessSetup rLoudnessSetup;
 };
+
+// The meter's codes of the loudness setup that judging a session depends on.
+inline constexpr int kPeakModeDigital = 0;
+inline constexpr int kPeakModeTruePeak = 1;
+inline constexpr int kScaleModeLU = 0;
+inline constexpr int kScaleModeLUFS = 1;
+inline constexpr int kScaleModeLKFS = 2;
+inline constexpr int kFilterKFilter = 1;
+inline constexpr int kSlidingWindow3Seconds = 1;

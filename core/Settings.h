@@ -3,6 +3,7 @@
 #include "core/ColorValue.h"
 #include "core/DataOptions.h"
 #include "core/InstrumentInfo.h"
+#include "core/LoudnessStandard.h"
 
 #include <QFlags>
 #include <QString>
@@ -210,4 +211,6 @@ struct TSettings {
     TWindowPlacement rWindow;
     TWindowPlacement rChartWindow;
     TFilterOptions rFilterOptions;
+    // The target sessions are judged against when they have none of their own, and the Custom figures.
+    TComplianceOptions rComplianceOptions;
 };

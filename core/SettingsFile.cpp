@@ -103,6 +103,7 @@ public:
         ReadTableColors();
         ApplyLineWidthBounds();
         ReadAdvanced();
+        ReadCompliance();
         return true;
     }
 
@@ -362,6 +363,24 @@ private:
         for (const TDataFlag& rFlag : kDataFlags)
             r.DataOptions.*rFlag.pFlag = ini.ReadBool(sSection, S(rFlag.sKey), d.DataOptions.*rFlag.pFlag);
     }
+
+    // A number that names no target, or Custom figures out of their ranges, give the defaults: a hand-edited
+    // file must not make every session pass.
+    void ReadCompliance() {
+        const QString sSection = S("Compliance");
+        TComplianceOptions& c = r.rComplianceOptions;
+        const TComplianceOptions& def = d.rComplianceOptions;
+        if (!StandardIdFromNumber(ini.ReadInteger(sSection, S("DefaultStandard"), int(def.eDefaultStandard)),
+                                  c.eDefaultStandard))
+            c.eDefaultStandard = def.eDefaultStandard;
+        TLoudnessStandard rCustom = def.rCustom;
+        rCustom.fTargetLoudness = ini.ReadFloat(sSection, S("CustomTarget"), def.rCustom.fTargetLoudness);
+        rCustom.fTolerance = ini.ReadFloat(sSection, S("CustomTolerance"), def.rCustom.fTolerance);
+        rCustom.fMaxTruePeak = ini.ReadFloat(sSection, S("CustomMaxTruePeak"), def.rCustom.fMaxTruePeak);
+        rCustom.bRequireTruePeak =
+            ini.ReadBool(sSection, S("CustomRequireTruePeak"), def.rCustom.bRequireTruePeak);
+        c.rCustom = ValidStandardFigures(rCustom) ? rCustom : def.rCustom;
+    }
 };
 
 // Writes the settings in file order into one loaded file.
@@ -383,6 +402,7 @@ public:
         WriteTCOptions();
         WriteTableColors();
         WriteAdvanced();
+        WriteCompliance();
     }
 
 private:
@@ -595,6 +615,16 @@ private:
         ini.WriteBool(sSection, S("AcceptExternalMessages"), r.bAcceptExternalMessages);
         for (const TDataFlag& rFlag : kDataFlags)
             ini.WriteBool(sSection, S(rFlag.sKey), r.DataOptions.*rFlag.pFlag);
+    }
+
+    void WriteCompliance() {
+        const QString sSection = S("Compliance");
+        const TComplianceOptions& c = r.rComplianceOptions;
+        ini.WriteInteger(sSection, S("DefaultStandard"), int(c.eDefaultStandard));
+        ini.WriteFloat(sSection, S("CustomTarget"), c.rCustom.fTargetLoudness);
+        ini.WriteFloat(sSection, S("CustomTolerance"), c.rCustom.fTolerance);
+        ini.WriteFloat(sSection, S("CustomMaxTruePeak"), c.rCustom.fMaxTruePeak);
+        ini.WriteBool(sSection, S("CustomRequireTruePeak"), c.rCustom.bRequireTruePeak);
     }
 };
 

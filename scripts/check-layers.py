@@ -2,7 +2,9 @@
 """Checks the folders' layering and exits 1 naming each offending include.
 
 - core/ includes nothing outside core/.
-- Nothing below app/ (core, meter, engine, store, review, export, dialogs) includes app/.
+- Nothing below app/ (core, meter, engine, store, review, export, dialogs, compliance) includes app/.
+- compliance/ judges loaded rows without windows or a database: it includes core/, compliance/ and the
+  row type review/LevelData.h only.
 - The core library (qxlogging_core) uses no widgets: its sources include no Qt Widgets, Print Support
   or chart headers, and no header that only the windows' library (qxlogging_ui) builds.
 - Text-table entries are named in core/TextTable.h only: no other file declares an entry, and no call
@@ -14,7 +16,8 @@ import re
 import sys
 
 ROOT = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), ".."))
-BELOW_APP = ["core", "meter", "engine", "store", "review", "export", "dialogs"]
+BELOW_APP = ["core", "meter", "engine", "store", "review", "export", "dialogs", "compliance"]
+COMPLIANCE_ALLOWED = ("core/", "compliance/", "review/LevelData.h")
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.M)
 WIDGET_MODULES = ("QtWidgets", "QtPrintSupport")
 TEXT_TABLE = "core/TextTable.h"
@@ -64,6 +67,9 @@ def main():
                     continue
                 if folder == "core" and not name.startswith("core/"):
                     faults.append(f"{rel}: core/ includes only core/, not \"{name}\"")
+                elif folder == "compliance" and not name.startswith(COMPLIANCE_ALLOWED):
+                    faults.append(f"{rel}: compliance/ includes only core/, compliance/ and review/LevelData.h, "
+                                  f"not \"{name}\"")
                 elif name.startswith("app/"):
                     faults.append(f"{rel}: nothing below app/ includes app/, not \"{name}\"")
 

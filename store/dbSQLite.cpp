@@ -1,5 +1,7 @@
 #include "store/dbSQLite.h"
 
+#include "store/ComplianceStore.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <SQLiteCpp/SQLiteCpp.h>
@@ -536,6 +538,7 @@ bool TdbSQLite::UpdateSession(const TSessionInfo& rSessionInfo, double fStamp) {
         BindLoudnessSetup(query, 11, rSetup);
         query.bind(21, Utf8(rSessionInfo.sReportID));
         query.exec();
+        TComplianceStore::ForgetVerdict(*SQLConn, Utf8(rSessionInfo.sReportID));
         return true;
     } catch (const std::exception& e) {
         sLastError = QString::fromUtf8(e.what());
@@ -602,6 +605,7 @@ bool TdbSQLite::DeleteSessionData(const QString& sSessionId) {
             deleteStart.bind(1, Utf8(sSessionId));
             deleteStart.exec();
         }
+        TComplianceStore::ForgetSession(*SQLConn, Utf8(sSessionId));
         transaction.commit();
         return true;
     } catch (const std::exception& e) {
@@ -633,6 +637,7 @@ bool TdbSQLite::InsertSessionData(const QString& sRPTId, const QString& sRPTVer,
         if (query.exec() != 1)
             return false;
         NoteRecordingStart(rRow);
+        TComplianceStore::ForgetVerdict(*SQLConn, Utf8(sRPTId));
         transaction.commit();
         return true;
     } catch (const std::exception& e) {
@@ -666,6 +671,7 @@ bool TdbSQLite::InsertLevelRow(const TStoredLevel& rRow) {
         update.bind(2, Utf8(rRow.sReportId));
         update.exec();
         NoteRecordingStart(rStamped);
+        TComplianceStore::ForgetVerdict(*SQLConn, Utf8(rRow.sReportId));
         transaction.commit();
         return true;
     } catch (const std::exception& e) {

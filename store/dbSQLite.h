@@ -124,7 +124,8 @@ public:
     // fStamp is the row's date stamp, the time of the call when 0.
     bool InsertSession(const TSessionInfo& rSessionInfo, double fStamp = 0.0);
     // Rewrites every column of the session's row but its identifier and stamps it with the time of the
-    // update (fStamp when not 0); true when the statement ran, also when no row matched.
+    // update (fStamp when not 0); true when the statement ran, also when no row matched. The session's
+    // kept verdict is forgotten, since its setup may have changed.
     bool UpdateSession(const TSessionInfo& rSessionInfo, double fStamp = 0.0);
     // Reopens the connection to see the file's current content, runs rFilter's statement with its values
     // bound (the whole session list when empty) and hands out its result; true when it has a row. A
@@ -135,7 +136,8 @@ public:
     // ?3, ... Same rules for DBResult as RetreiveSessionList.
     bool RetreiveSessionData(const QString& sSessionId, const TSQLFilter& rFilter,
                              std::unique_ptr<TDBResult>& DBResult);
-    // Deletes the session's level rows and its session row together: either both go or neither.
+    // Deletes the session's level rows and its session row together: either both go or neither. Its own
+    // target and kept verdict go with them.
     bool DeleteSessionData(const QString& sSessionId);
     // Inserts one level row stamped with the time of insertion. iMeterTimeInterval, fMeterLowLimit and
     // fMeterPeakLimit are accepted and not stored.
@@ -146,7 +148,7 @@ public:
 
     // Inserts one level row and, in the same transaction, makes its timecode the session's end timecode
     // (and its start timecode while the session has none), so a session cut off by a crash still tells
-    // where it began and ended.
+    // where it began and ended. The session's kept verdict no longer holds and is forgotten.
     bool InsertLevelRow(const TStoredLevel& rRow);
 
     bool Connected() const { return SQLConn != nullptr; }
@@ -159,6 +161,9 @@ public:
     int RepairedSessions() const { return iRepaired; }
 
 private:
+    // Targets and kept verdicts live in tables of their own on the same connection.
+    friend class TComplianceStore;
+
     // Opens the working database when the connection is closed; false when there is none or it fails.
     bool EnsureOpen();
     void DropAfterFailedWrite();

@@ -102,6 +102,7 @@ void ExpectSameSettings(const TSettings& a, const TSettings& b) {
     EXPECT_TRUE(a.rWindow == b.rWindow);
     EXPECT_TRUE(a.rChartWindow == b.rChartWindow);
     EXPECT_TRUE(a.rFilterOptions == b.rFilterOptions);
+    EXPECT_TRUE(a.rComplianceOptions == b.rComplianceOptions);
 }
 
 TEST_F(SettingsFile, MissingFileGivesDefaults) {
@@ -191,6 +192,8 @@ TEST_F(SettingsFile, EverySettingSurvivesWriteAndRead) {
     r.rFilterOptions.sTCEnd = QStringLiteral("12:00:00:00");
     r.rFilterOptions.sLoUnder = QStringLiteral("-3.5");
     r.bAcceptExternalMessages = true;
+    r.rComplianceOptions.eDefaultStandard = TStandardId::Custom;
+    r.rComplianceOptions.rCustom = {TStandardId::Custom, -16.0, 1.5, -2.0, false};
 
     Write(r);
     TSettings rRead;
@@ -201,7 +204,7 @@ TEST_F(SettingsFile, EverySettingSurvivesWriteAndRead) {
     const QStringList slExpected = {
         "Window",     "ChartWindow", "LocalDB",     "Configuration", "Instrument_0", "CurrentNetwork",
         "PDFOptions", "PDFUserText", "CSVOptions",  "FilterOptions", "ChartOptions", "TCOptions",
-        "DBTBL_Peak", "DBTBL_STMAX", "DBTBL_STMIN", "DBTBL_INT",     "Advanced",
+        "DBTBL_Peak", "DBTBL_STMAX", "DBTBL_STMIN", "DBTBL_INT",     "Advanced",     "Compliance",
     };
     EXPECT_EQ(Reloaded().ReadSections(), slExpected);
 }
@@ -593,6 +596,45 @@ TEST_F(SettingsFile, WrongTypesGiveDefaults) {
     EXPECT_TRUE(r.DataOptions.bEnablePeakLevel);
     EXPECT_TRUE(r.DataOptions.bEnablePeakLevelMin);
     EXPECT_EQ(r.rActiveNetworkCFG.iPort, 23);
+}
+
+// A delivery target read from a hand-edited file: a number that names no target, or Custom figures out of
+// their ranges, must not reach the verdicts (a tolerance of 99 LU would pass every session).
+TEST_F(SettingsFile, ComplianceTargetsOutOfRangeGiveTheDefaults) {
+    struct TCase {
+        const char* sSection;
+        TStandardId eDefault;
+        double fTarget;
+        double fTolerance;
+        double fMaxPeak;
+        bool bTruePeak;
+    };
+    const TCase aCases[] = {
+        {"DefaultStandard=2\nCustomTarget=-14\nCustomTolerance=1\nCustomMaxTruePeak=-"
+         "1\nCustomRequireTruePeak=0\n",
+         TStandardId::AtscA85, -14.0, 1.0, -1.0, false},
+        {"DefaultStandard=6\n", TStandardId::EbuR128, -23.0, 0.5, -1.0, true},
+        {"DefaultStandard=-1\n", TStandardId::EbuR128, -23.0, 0.5, -1.0, true},
+        {"DefaultStandard=5\nCustomTolerance=99\nCustomTarget=-16\n", TStandardId::Custom, -23.0, 0.5, -1.0,
+         true},
+        {"CustomTarget=5\n", TStandardId::EbuR128, -23.0, 0.5, -1.0, true},
+        {"CustomMaxTruePeak=-40\nCustomTarget=-16\n", TStandardId::EbuR128, -23.0, 0.5, -1.0, true},
+        {"CustomTolerance=-0.5\n", TStandardId::EbuR128, -23.0, 0.5, -1.0, true},
+        {"CustomTarget=abc\nCustomTolerance=2\n", TStandardId::EbuR128, -23.0, 2.0, -1.0, true},
+    };
+    for (const TCase& c : aCases) {
+        SCOPED_TRACE(c.sSection);
+        WriteFile(QByteArray("[Compliance]\n") + c.sSection);
+        TSettings r;
+        ASSERT_TRUE(ReadIni(sINI, r));
+        const TComplianceOptions& o = r.rComplianceOptions;
+        EXPECT_EQ(o.eDefaultStandard, c.eDefault);
+        EXPECT_EQ(o.rCustom.eId, TStandardId::Custom);
+        EXPECT_DOUBLE_EQ(o.rCustom.fTargetLoudness, c.fTarget);
+        EXPECT_DOUBLE_EQ(o.rCustom.fTolerance, c.fTolerance);
+        EXPECT_DOUBLE_EQ(o.rCustom.fMaxTruePeak, c.fMaxPeak);
+        EXPECT_EQ(o.rCustom.bRequireTruePeak, c.bTruePeak);
+    }
 }
 
 TEST_F(SettingsFile, FloatsFollowTheLocaleOfTheSystem) {
