@@ -237,6 +237,9 @@ void TDatabaseView::CreateControls() {
     DataButtons->addWidget(btnFilterData);
     DataButtons->addWidget(btnChart);
     DataButtons->addWidget(btnExport);
+    // Nothing is loaded yet.
+    for (QPushButton* b : {btnFilterData, btnChart, btnExport})
+        b->setEnabled(false);
     DataButtons->addStretch(1);
     Right->addLayout(DataButtons);
     sgDBData = new QTableView(this);
@@ -301,7 +304,10 @@ void TDatabaseView::FitSessionInfoNotesRow() {
 
 void TDatabaseView::DatabaseOpened() {
     FBrowser.ClearSelection();
+    popSessionDelete->setEnabled(false);
     ClearSessionGrids();
+    FLevelData->Clear();
+    Services.SetMainGUI(kGUIReviewOff);
     FBrowser.RefreshAllSessions();
 }
 
@@ -335,7 +341,8 @@ void TDatabaseView::popSessionDeleteClick() {
     if (!FBrowser.DeleteSelectedSession())
         return;
     ClearSessionGrids();
-    ClearLevelData();
+    // The deleted session's statistics would stay beside a session that no longer exists.
+    FLevelData->Clear();
     Services.SetMainGUI(kGUIReviewOff);
     popSessionDelete->setEnabled(FBrowser.DeleteEnabled());
 }
@@ -417,14 +424,18 @@ void TDatabaseView::SetMainGUI(int iState) {
         FBrowser.ClearSelection();
         popSessionDelete->setEnabled(false);
         ClearSessionGrids();
-        ClearLevelData();
+        FLevelData->Clear();
         break;
     case kGUIDatabase:
-        for (QPushButton* b : {btnRefreshSessions, btnSortSessions, btnFilterData, btnExport, btnChart})
+        for (QPushButton* b : {btnRefreshSessions, btnSortSessions})
             b->setEnabled(true);
         for (QWidget* w :
              std::initializer_list<QWidget*>{sgDBData, sgDBSessionInfo, sgDBLoudnessConfig, sgSessions})
             w->setEnabled(true);
+        // The rows and statistics of the database before would stand beside another database's sessions.
+        FLevelData->Clear();
+        for (QPushButton* b : {btnFilterData, btnExport, btnChart})
+            b->setEnabled(false);
         break;
     default:
         break;
@@ -461,7 +472,6 @@ void TDatabaseView::UpdateGUIStrings() {
 
 void TDatabaseView::ApplyLevelDataLabels() {
     FLevelData->UpdateGUIStrings();
-    Services.SetMainGUI(kGUIReviewOff);
 }
 
 void TDatabaseView::ClearLevelData() {

@@ -73,7 +73,8 @@ public:
     // The level data side: the loaded levels, statistics and data filter, for the exports and charts.
     TLevelDataView& LevelData() { return *FLevelData; }
 
-    // A database was opened: every session listed, the filter dropped.
+    // A database was opened: every session listed, the filter dropped, nothing selected or loaded, and the
+    // level data's commands off until a session's rows are loaded.
     void DatabaseOpened();
 
     void btnRefreshSessionsClick();
@@ -91,7 +92,8 @@ public:
     // session becomes possible, unless it is the one being recorded.
     void SessionDataLoaded();
 
-    // The tab's part of the main window's states 4 to 7; other states leave the tab alone.
+    // The tab's part of the main window's states 4 to 7; other states leave the tab alone. Opening a
+    // database (state 7) leaves no level data loaded: Filter Data, Chart and Export wait for a load.
     void SetMainGUI(int iState);
     // Captions, grid labels and the popup in the current language.
     void UpdateGUIStrings();
