@@ -77,6 +77,7 @@ TfrmMain::~TfrmMain() = default;
 
 void TfrmMain::SetWindows(const TAppWindows& rWindows) {
     Windows = rWindows;
+    MessageBox->SetCoveringWindow(Windows.frmWait);
     // A database opened in the manager lists its sessions.
     if (Windows.frmDBSelect)
         connect(Windows.frmDBSelect, &TfrmDBSelect::SessionListChanged, DatabaseView,
@@ -381,9 +382,14 @@ void TfrmMain::btnChartClick() {
         DatabaseView->SessionInfoSnapshotRows(),
         SnapshotRowsOf(sgDBLoudnessConfig->model(), kSnapshotLoudnessConfigRows),
         SnapshotRowsOf(sgDBLoudnessMax->model(), kSnapshotStatisticsRows));
-    // The rows the level table showed: its last load's session through its filter.
-    r.fnLoadRows = [this](TLevelData& rRows, const std::function<void()>& fnPump) {
-        return LoadChartRows(Ctrl.SQLConnection, DatabaseView->LevelData().LevelTable(), rRows, fnPump);
+    // The rows the level table shows, when they are the selected session's: its load's session through
+    // its filter.
+    const TLevelTable& Table = DatabaseView->LevelData().LevelTable();
+    r.sSessionId = ChartableSession(Table, rSelectedSessionInfo.sReportID);
+    r.rDataFilter = Table.DataFilter();
+    r.fnLoadRows = [this](const QString& sSessionId, const TSQLFilter& rFilter, TLevelData& rRows,
+                          const std::function<void()>& fnPump) {
+        return LoadChartRows(Ctrl.SQLConnection, sSessionId, rFilter, rRows, fnPump);
     };
     ChartTabs->MakeChartTab(r);
 }
@@ -434,6 +440,9 @@ void TfrmMain::NotifySettingsChanged() {
 
 void TfrmMain::ReloadSettings() {
     ReadIni();
+    // The database was opened anew: its sessions are listed again and nothing stays loaded.
+    if (Ctrl.SQLConnection.Connected())
+        DatabaseView->DatabaseOpened();
     NotifySettingsChanged();
 }
 

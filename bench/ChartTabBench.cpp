@@ -71,8 +71,11 @@ int main(int argc, char** argv) {
     TChartTabRequest Request;
     Request.sCaption = QStringLiteral("Day");
     Request.rSetup = {1, QStringLiteral("LUFS")};
-    Request.fnLoadRows = [&db, &Table](TLevelData& rRows, const std::function<void()>& fnPump) {
-        return LoadChartRows(db, Table, rRows, fnPump);
+    Request.sSessionId = ChartableSession(Table, qxbench::kSession);
+    Request.rDataFilter = Table.DataFilter();
+    Request.fnLoadRows = [&db](const QString& sSessionId, const TSQLFilter& rFilter, TLevelData& rRows,
+                               const std::function<void()>& fnPump) {
+        return LoadChartRows(db, sSessionId, rFilter, rRows, fnPump);
     };
 
     TChartTab* Tab = nullptr;

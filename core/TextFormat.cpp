@@ -1,5 +1,8 @@
 #include "core/TextFormat.h"
 
+#include <QTextDocument>
+#include <cmath>
+
 QString FormatText(const QString& sTemplate, const QStringList& slArgs) {
     QString sOut;
     sOut.reserve(sTemplate.size());
@@ -17,4 +20,21 @@ QString FormatText(const QString& sTemplate, const QStringList& slArgs) {
         sOut += c;
     }
     return sOut;
+}
+
+QString PlainToolTip(const QString& sText) {
+    if (!Qt::mightBeRichText(sText))
+        return sText;
+    return QStringLiteral("<p style=\"white-space:pre-wrap\">") + sText.toHtmlEscaped() +
+           QStringLiteral("</p>");
+}
+
+QString LevelText(double fLevel, QStringView sDecimalPoint) {
+    if (std::isnan(fLevel))
+        return {};
+    QString s = std::abs(fLevel) < kLevelFixedLimit ? QString::number(fLevel, 'f', 1)
+                                                    : QString::number(fLevel, 'e', 1);
+    if (sDecimalPoint != u".")
+        s.replace(QLatin1Char('.'), sDecimalPoint.toString());
+    return s;
 }

@@ -53,6 +53,16 @@ int TMessageBox::ShowMessageBox(const QString& sText, int iKind, int iButtons, i
     const int iUnattended = UnattendedResult(rRequest.rLayout, iUnattendedResult);
     if (FUnattended)
         return iUnattended;
+    const bool bUncover = FCovering && FCovering->isVisible();
+    if (bUncover)
+        FCovering->hide();
+    const int iResult = AskMessage(rRequest, iUnattended);
+    if (bUncover && FCovering)
+        FCovering->show();
+    return iResult;
+}
+
+int TMessageBox::AskMessage(const TMessageBoxRequest& rRequest, int iUnattended) const {
     if (FResponder)
         return FResponder(rRequest);
 
@@ -61,7 +71,8 @@ int TMessageBox::ShowMessageBox(const QString& sText, int iKind, int iButtons, i
     // A window that destroys itself when closed (the splash, once faded) would take the box with it.
     if (pParent == nullptr || pParent->testAttribute(Qt::WA_DeleteOnClose))
         pParent = FOwner;
-    QMessageBox box(IconOf(iKind), rLayout.sCaption, DisplayText(sText), QMessageBox::NoButton, pParent);
+    QMessageBox box(IconOf(rRequest.iKind), rLayout.sCaption, DisplayText(rRequest.sText),
+                    QMessageBox::NoButton, pParent);
     // Texts carry file names and meter replies: never read them as markup.
     box.setTextFormat(Qt::PlainText);
 

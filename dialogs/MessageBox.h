@@ -3,6 +3,7 @@
 #include "core/MessageBoxLayout.h"
 
 #include <QList>
+#include <QPointer>
 #include <QString>
 #include <functional>
 
@@ -34,6 +35,10 @@ public:
     int ShowMessageBox(const QString& sText, int iKind, int iButtons,
                        int iUnattendedResult = kMsgResultNone) const;
 
+    // A window that stays on top of the others (the wait window): while a message is open it is hidden,
+    // so that it never covers the message's buttons, and shown again afterwards when it was showing.
+    void SetCoveringWindow(QWidget* pWindow) { FCovering = pWindow; }
+
     // Installs (or, with an empty function, removes) the responder that answers in place of the box.
     void SetResponder(TMessageBoxResponder fResponder) { FResponder = std::move(fResponder); }
 
@@ -48,8 +53,12 @@ private:
         int iUnattendedResult;
     };
 
+    // Shows the message, answered by the responder or by the user.
+    int AskMessage(const TMessageBoxRequest& rRequest, int iUnattended) const;
+
     const int& FLanguage;
     QWidget* FOwner;
+    QPointer<QWidget> FCovering;
     TMessageBoxResponder FResponder;
     bool FUnattended = false;
     // Boxes inside one another's event loops, innermost last.

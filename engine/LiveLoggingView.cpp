@@ -127,7 +127,7 @@ QPixmap StatusLamp(IMainView::TStatusPicture e) {
 }
 
 QString RealText(double f) {
-    return QLocale().toString(f, 'f', 1);
+    return LevelText(f, QLocale().decimalPoint());
 }
 
 QString GeneralText(double f) {

@@ -12,6 +12,10 @@
 
 namespace {
 
+// More characters than any caption shows: only this start of a title is measured.
+constexpr qsizetype kCaptionMeasuredChars = 256;
+const QChar kEllipsis(0x2026);
+
 void AppendBlock(TChartSnapshot& r, const std::vector<TSnapshotRow>& aBlock, int iRows) {
     for (int i = 0; i < iRows; ++i)
         r.push_back(i < int(aBlock.size()) ? aBlock[size_t(i)] : TSnapshotRow());
@@ -28,10 +32,10 @@ bool LoadChartRows(TdbSQLite& rDB, const QString& sSessionId, const TSQLFilter& 
     return ReadLevelRows(*Result, rRows, fnPump, sError);
 }
 
-bool LoadChartRows(TdbSQLite& rDB, const TLevelTable& rTable, TLevelData& rRows,
-                   const std::function<void()>& fnPump) {
-    return !rTable.SessionId().isEmpty() &&
-           LoadChartRows(rDB, rTable.SessionId(), rTable.DataFilter(), rRows, fnPump);
+QString ChartableSession(const TLevelTable& rTable, const QString& sSelectedSession) {
+    if (rTable.RowCount() == 0 || sSelectedSession.isEmpty() || rTable.SessionId() != sSelectedSession)
+        return {};
+    return rTable.SessionId();
 }
 
 TChartSnapshot MakeChartSnapshot(const TSnapshotRow& rAnalysisDate,
@@ -71,6 +75,23 @@ QString AnalysisDateText(double dtJulian) {
     const qint64 iMs = qint64(std::llround((fShifted - fDay) * 86400000.0));
     const QDateTime dt = QDateTime(QDate::fromJulianDay(qint64(fDay)), QTime(0, 0)).addMSecs(iMs);
     return QLocale::system().toString(dt, QLocale::ShortFormat);
+}
+
+QString ChartTabCaption(const QString& sTitle, const QFontMetrics& Metrics, int iMaxWidth) {
+    QString s = sTitle.left(kCaptionMeasuredChars);
+    if (sTitle.size() > s.size()) {
+        // A pair of surrogates is never split.
+        if (s.back().isHighSurrogate())
+            s.chop(1);
+        s += kEllipsis;
+    }
+    // A stored title may hold line breaks or other control characters; a tab shows one line.
+    for (QChar& c : s)
+        if (c.category() == QChar::Other_Control)
+            c = QLatin1Char(' ');
+    s = Metrics.elidedText(s, Qt::ElideRight, iMaxWidth);
+    // A title is shown as typed: an "&" is no shortcut mark.
+    return s.replace(QLatin1Char('&'), QLatin1String("&&"));
 }
 
 QString ChartTabName(int iPageCount, const QStringList& slNamesInUse) {

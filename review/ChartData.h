@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFontMetrics>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -16,10 +17,11 @@ struct TSQLFilter;
 // rows for a session without any.
 bool LoadChartRows(TdbSQLite& rDB, const QString& sSessionId, const TSQLFilter& rFilter, TLevelData& rRows,
                    const std::function<void()>& fnPump);
-// The rows of the level table's last load again: its session through its filter, so a chart shows what the
-// table showed. False when the table was never loaded.
-bool LoadChartRows(TdbSQLite& rDB, const TLevelTable& rTable, TLevelData& rRows,
-                   const std::function<void()>& fnPump);
+// The session a new chart shows: the level table's, when it holds rows and they are the rows of the selected
+// session sSelectedSession, whose title, description and statistics the chart is captioned with. Empty
+// otherwise (nothing loaded, the table emptied by another selection or another database): a chart never
+// pairs one session's caption with another's rows.
+QString ChartableSession(const TLevelTable& rTable, const QString& sSelectedSession);
 
 // One label and value of a chart tab's snapshot.
 struct TSnapshotRow {
@@ -50,6 +52,10 @@ std::vector<TSnapshotRow> SnapshotRowsOf(const QAbstractItemModel* Model, int iR
 
 // A session's stamp (a Julian date of the local time) as the system writes a date and time.
 QString AnalysisDateText(double dtJulian);
+
+// A chart tab's caption for a session title: on one line, cut with an ellipsis to at most iMaxWidth pixels
+// of Metrics, an "&" shown as typed. A title of any length costs the measuring of its start only.
+QString ChartTabCaption(const QString& sTitle, const QFontMetrics& Metrics, int iMaxWidth);
 
 // The name of a new chart tab: "tsChart" and the page count after adding it; when a tab still open has that
 // name (an earlier tab was closed), the next number free among slNamesInUse.

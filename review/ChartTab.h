@@ -2,6 +2,7 @@
 
 #include "review/ChartData.h"
 #include "review/ReviewChart.h"
+#include "store/SQLFilter.h"
 
 #include <QWidget>
 
@@ -39,6 +40,9 @@ public:
 
     // The main window's tab counter when the tab was made.
     const int Tag;
+    // The session and data filter whose rows the chart holds.
+    QString sSessionId;
+    TSQLFilter rDataFilter;
     TReviewChart* Chart = nullptr;
     QPushButton* btnChartExport = nullptr;
     QMenu* popExportChart = nullptr;

@@ -1,6 +1,7 @@
 #include "review/ChartTabs.h"
 
 #include "core/MessageBoxLayout.h"
+#include "core/TextFormat.h"
 #include "core/TextTable.h"
 #include "dialogs/OwnerDrawnMenu.h"
 
@@ -41,23 +42,29 @@ TChartTab* TChartTabs::MakeChartTab(const TChartTabRequest& rRequest) {
     TChartTab* Tab = nullptr;
     {
         TLongOperation Loading(Host, kTxtLoadingData);
-        ++FTabId;
-        Tab = new TChartTab(FTabId, rRequest.rSetup, rChartOptions, FLanguage);
-        QStringList slNames;
-        for (int i = 0; i < PageCtrl->count(); ++i)
-            slNames << PageCtrl->widget(i)->objectName();
-        Tab->setObjectName(ChartTabName(PageCtrl->count() + 1, slNames));
-        // A title is shown as typed: an "&" is no shortcut mark.
-        PageCtrl->addTab(Tab, QString(rRequest.sCaption).replace("&", "&&"));
-
         TLevelData Rows;
         const auto Pump = [] { QCoreApplication::processEvents(); };
-        const bool bLoaded = rRequest.fnLoadRows && rRequest.fnLoadRows(Rows, Pump);
-        if (!bLoaded || Rows.RowCount() == 0) {
-            Rows.Clear();
-            Host.ShowMessageBox(GetText(kTxtNoValidSessionData, FLanguage), kMsgError, kMsgBtnOK);
+        const bool bLoaded = !rRequest.sSessionId.isEmpty() && rRequest.fnLoadRows &&
+                             rRequest.fnLoadRows(rRequest.sSessionId, rRequest.rDataFilter, Rows, Pump);
+        if (bLoaded && Rows.RowCount() > 0) {
+            ++FTabId;
+            Tab = new TChartTab(FTabId, rRequest.rSetup, rChartOptions, FLanguage);
+            Tab->sSessionId = rRequest.sSessionId;
+            Tab->rDataFilter = rRequest.rDataFilter;
+            QStringList slNames;
+            for (int i = 0; i < PageCtrl->count(); ++i)
+                slNames << PageCtrl->widget(i)->objectName();
+            Tab->setObjectName(ChartTabName(PageCtrl->count() + 1, slNames));
+            const int iIndex = PageCtrl->addTab(
+                Tab, ChartTabCaption(rRequest.sCaption, PageCtrl->tabBar()->fontMetrics(), kMaxCaptionWidth));
+            PageCtrl->setTabToolTip(iIndex, PlainToolTip(rRequest.sCaption));
+            Tab->Chart->SetRows(std::move(Rows));
         }
-        Tab->Chart->SetRows(std::move(Rows));
+    }
+    // Told once the wait window has gone, so that it never covers the message's button.
+    if (!Tab) {
+        Host.ShowMessageBox(GetText(kTxtNoValidSessionData, FLanguage), kMsgError, kMsgBtnOK);
+        return nullptr;
     }
     Tab->AddExportButton();
     connect(Tab, &TChartTab::ChartExportPDF, this,

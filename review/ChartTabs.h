@@ -14,11 +14,17 @@ class QTabWidget;
 struct TChartTabRequest {
     // The session's show title.
     QString sCaption;
+    // The session and data filter whose rows the chart shows (the level table's last load of the session
+    // the caption names); no session: nothing to chart.
+    QString sSessionId;
+    TSQLFilter rDataFilter;
     TReviewChartSetup rSetup;
     TChartSnapshot rSnapshot;
-    // Reads the level rows the level table shows into the rows, calling the pump now and then; false when
-    // no rows are loaded or the query failed.
-    std::function<bool(TLevelData& rRows, const std::function<void()>& fnPump)> fnLoadRows;
+    // Reads the session's level rows through the filter into the rows, calling the pump now and then;
+    // false when the query failed.
+    std::function<bool(const QString& sSessionId, const TSQLFilter& rFilter, TLevelData& rRows,
+                       const std::function<void()>& fnPump)>
+        fnLoadRows;
 };
 
 // The chart tabs of the main window's page control, after its two fixed pages: making them, their context
@@ -28,14 +34,17 @@ class TChartTabs : public QObject {
 public:
     // Pages before the first chart tab: logging and database.
     static constexpr int kFixedPages = 2;
+    // The widest caption a chart tab shows, in pixels; the whole title is its tooltip.
+    static constexpr int kMaxCaptionWidth = 240;
 
     // rHost: the program's message box and long operations (the part of the services the tabs use).
     TChartTabs(QTabWidget* pPageCtrl, TChartOptions& rOptions, const int& iLNG, int& iTabId,
                ILongOperationHost& rHost);
 
     // Makes a chart tab from rRequest, after all other pages, and makes it the active page. The main window
-    // is disabled and the wait window shown meanwhile; both are restored whatever happens. A session without
-    // rows is told and still gets its (empty) tab.
+    // is disabled and the wait window shown while the rows are read; both are restored whatever happens.
+    // Without a session, without rows or when the query fails no tab is made: the user is told once the
+    // wait window has gone, and none is returned.
     TChartTab* MakeChartTab(const TChartTabRequest& rRequest);
     // Frees the active page when it is a chart tab.
     void CloseActiveTab();

@@ -250,6 +250,9 @@ void TDatabaseView::CreateControls() {
     DataButtons->addWidget(btnFilterData);
     DataButtons->addWidget(btnChart);
     DataButtons->addWidget(btnExport);
+    // Nothing is loaded yet.
+    for (QPushButton* b : {btnFilterData, btnChart, btnExport})
+        b->setEnabled(false);
     DataButtons->addStretch(1);
     Right->addLayout(DataButtons);
     sgDBData = new QTableView(this);
@@ -313,6 +316,10 @@ void TDatabaseView::FitSessionInfoNotesRow() {
 }
 
 void TDatabaseView::DatabaseOpened() {
+    // The rows and statistics read from the file before would stand beside this file's sessions.
+    FLevelData->Clear();
+    Services.SetMainGUI(kGUIReviewOff);
+    popSessionDelete->setEnabled(false);
     const int iRow = FBrowser.RefreshKeepingSelection();
     if (iRow >= 0) {
         // Selected afresh: its level rows are loaded again from this file when the user asks.
@@ -321,9 +328,6 @@ void TDatabaseView::DatabaseOpened() {
     }
     sgSessions->clearSelection();
     ClearSessionGrids();
-    ClearLevelData();
-    Services.SetMainGUI(kGUIReviewOff);
-    popSessionDelete->setEnabled(false);
 }
 
 void TDatabaseView::RefreshSessionList() {
@@ -335,7 +339,7 @@ void TDatabaseView::RefreshSessionList() {
     if (iRow < 0) {
         if (bHadSelection) {
             ClearSessionGrids();
-            ClearLevelData();
+            FLevelData->Clear();
             Services.SetMainGUI(kGUIReviewOff);
         }
         popSessionDelete->setEnabled(FBrowser.DeleteEnabled());
@@ -390,7 +394,8 @@ void TDatabaseView::popSessionDeleteClick() {
     if (!FBrowser.DeleteSelectedSession())
         return;
     ClearSessionGrids();
-    ClearLevelData();
+    // The deleted session's statistics would stay beside a session that no longer exists.
+    FLevelData->Clear();
     Services.SetMainGUI(kGUIReviewOff);
     popSessionDelete->setEnabled(FBrowser.DeleteEnabled());
 }
@@ -473,15 +478,19 @@ void TDatabaseView::SetMainGUI(int iState) {
         popSessionDelete->setEnabled(false);
         actRefreshSessions->setEnabled(false);
         ClearSessionGrids();
-        ClearLevelData();
+        FLevelData->Clear();
         break;
     case kGUIDatabase:
         actRefreshSessions->setEnabled(true);
-        for (QPushButton* b : {btnRefreshSessions, btnSortSessions, btnFilterData, btnExport, btnChart})
+        for (QPushButton* b : {btnRefreshSessions, btnSortSessions})
             b->setEnabled(true);
         for (QWidget* w :
              std::initializer_list<QWidget*>{sgDBData, sgDBSessionInfo, sgDBLoudnessConfig, sgSessions})
             w->setEnabled(true);
+        // The rows and statistics of the database before would stand beside another database's sessions.
+        FLevelData->Clear();
+        for (QPushButton* b : {btnFilterData, btnExport, btnChart})
+            b->setEnabled(false);
         break;
     default:
         break;
@@ -518,7 +527,6 @@ void TDatabaseView::UpdateGUIStrings() {
 
 void TDatabaseView::ApplyLevelDataLabels() {
     FLevelData->UpdateGUIStrings();
-    Services.SetMainGUI(kGUIReviewOff);
 }
 
 void TDatabaseView::ClearLevelData() {

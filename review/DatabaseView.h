@@ -77,7 +77,8 @@ public:
     TLevelDataView& LevelData() { return *FLevelData; }
 
     // A database was opened or chosen: its sessions listed with the filter in force, the selected session
-    // selected again when the file holds it (its level rows, read from the file before, are put away).
+    // selected again when the file holds it; the level rows and statistics read from the file before are
+    // put away and the level data's commands stay off until a session's rows are loaded.
     void DatabaseOpened();
     // Lists the sessions again with the filter in force, keeping the selected session (by its identifier)
     // and, when it is still listed, its loaded level rows; F5 does the same.
@@ -103,7 +104,8 @@ public:
     // session becomes possible, unless it is the one being recorded.
     void SessionDataLoaded();
 
-    // The tab's part of the main window's states 4 to 7; other states leave the tab alone.
+    // The tab's part of the main window's states 4 to 7; other states leave the tab alone. Opening a
+    // database (state 7) leaves no level data loaded: Filter Data, Chart and Export wait for a load.
     void SetMainGUI(int iState);
     // Captions, grid labels and the popup in the current language.
     void UpdateGUIStrings();

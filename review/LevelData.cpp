@@ -1,6 +1,7 @@
 #include "review/LevelData.h"
 
 #include "core/GridLayouts.h"
+#include "core/TextFormat.h"
 #include "core/TextTable.h"
 #include "store/dbSQLite.h"
 
@@ -110,12 +111,7 @@ TLevelStatistics CalcLevelStatistics(const TLevelData& rData) {
 }
 
 QString FormatLevel(double fLevel, QStringView sDecimalPoint) {
-    if (std::isnan(fLevel))
-        return {};
-    QString s = QString::number(fLevel, 'f', 1);
-    if (sDecimalPoint != u".")
-        s.replace(QLatin1Char('.'), sDecimalPoint.toString());
-    return s;
+    return LevelText(fLevel, sDecimalPoint);
 }
 
 std::vector<TStatisticRow> StatisticsRows(const TLevelStatistics& rStats, const TDataOptions& rOptions,

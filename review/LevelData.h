@@ -74,7 +74,8 @@ struct TLevelStatistics {
 TLevelStatistics CalcLevelStatistics(const TLevelData& rData);
 
 // A level as the table and the statistics show it: fixed point, one decimal, the given decimal separator,
-// no thousands separator; empty when not a number.
+// no thousands separator; a value beyond any meter's range in a bounded exponent form (LevelText); empty
+// when not a number. The stored value is never changed.
 QString FormatLevel(double fLevel, QStringView sDecimalPoint);
 
 // One row of the statistics grid: its label (a text table entry), the value as shown and the timecode

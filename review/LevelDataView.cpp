@@ -73,6 +73,12 @@ void TLevelDataView::ClearTable() {
     FTable.ClearRows();
 }
 
+void TLevelDataView::Clear() {
+    FTable.Clear();
+    sTCHighlight.clear();
+    WriteStatistics();
+}
+
 bool TLevelDataView::LoadSelectedSession() {
     return LoadDataToGrid({});
 }

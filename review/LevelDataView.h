@@ -56,11 +56,13 @@ public:
     // The timecode picked in the statistics grid.
     const QString& TCHighlight() const { return sTCHighlight; }
 
-    // Lays out the headers and labels in the current language and data options; empties the table and the
-    // statistics values.
+    // Lays out the headers and labels in the current language and data options; the loaded rows,
+    // statistics and data filter stay and show in them.
     void UpdateGUIStrings();
     // A new session was selected: the table is emptied (the statistics stay until the next load).
     void ClearTable();
+    // Another database was opened: the table, the statistics and the filter they were read with go.
+    void Clear();
     // A double-click in the session list: every level row of the selected session.
     bool LoadSelectedSession();
     // Loads the selected session's levels through rFilter with the wait window showing and the main

@@ -7,8 +7,16 @@ void TLevelTable::SetLayout(const TDataOptions& rOptions, int iLNG, const QStrin
     FOptions = rOptions;
     FDecimalPoint = sDecimalPoint;
     FModel.SetColumns(DBDataColumnHeadings(rOptions), iLNG, sDecimalPoint);
+    LayOutStatistics();
+}
+
+void TLevelTable::LayOutStatistics() {
+    if (FStats) {
+        FStatistics = StatisticsRows(*FStats, FOptions, FUnit, FDecimalPoint);
+        return;
+    }
     FStatistics.clear();
-    for (const int iLabel : DBLoudnessMaxLabels(rOptions).aRowLabels)
+    for (const int iLabel : DBLoudnessMaxLabels(FOptions).aRowLabels)
         FStatistics.push_back({iLabel, {}, {}});
 }
 
@@ -30,11 +38,22 @@ TLevelTable::TLoadResult TLevelTable::Load(TdbSQLite& rDB, const QString& sSessi
     TLevelData Data;
     if (!ReadLevelRows(*DBSessionData, Data, fnPump, sError))
         return TLoadResult::Failed;
-    FStatistics = StatisticsRows(CalcLevelStatistics(Data), FOptions, sUnit, FDecimalPoint);
+    FStats = CalcLevelStatistics(Data);
+    FUnit = sUnit;
+    LayOutStatistics();
     FModel.SetRows(std::move(Data));
     return TLoadResult::Rows;
 }
 
 void TLevelTable::ClearRows() {
     FModel.Clear();
+    FSessionId.clear();
+    FDataFilter = TSQLFilter();
+}
+
+void TLevelTable::Clear() {
+    ClearRows();
+    FStats.reset();
+    FUnit.clear();
+    LayOutStatistics();
 }

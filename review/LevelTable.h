@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class TdbSQLite;
@@ -21,8 +22,8 @@ public:
     TLevelTable(const TLevelTable&) = delete;
     TLevelTable& operator=(const TLevelTable&) = delete;
 
-    // Lays out the columns and statistics rows for these options and language; empties the table and the
-    // statistics, as re-applying the interface texts does.
+    // Lays out the columns and statistics rows for these options and language. Loaded rows, statistics
+    // and the filter stay: they are shown again in the new columns and words.
     void SetLayout(const TDataOptions& rOptions, int iLNG, const QString& sDecimalPoint);
 
     // Reads the session's level rows through rFilter (empty: all of them). With rows, the table and the
@@ -31,8 +32,11 @@ public:
     // fnPump runs about every 30 ms while rows are read.
     TLoadResult Load(TdbSQLite& rDB, const QString& sSessionId, const TSQLFilter& rFilter,
                      const QString& sUnit, const std::function<void()>& fnPump, QString& sError);
-    // Empties the table (a new session was selected); the statistics stay.
+    // Empties the table (a new session was selected): it then holds no session's rows; the statistics
+    // stay.
     void ClearRows();
+    // Forgets everything loaded: rows, statistics, session and filter (another database was opened).
+    void Clear();
 
     TLevelTableModel& Model() { return FModel; }
     const TLevelTableModel& Model() const { return FModel; }
@@ -41,14 +45,20 @@ public:
     QString CellText(int iRow, int iColumn) const { return FModel.CellText(iRow, iColumn); }
     // The statistics rows as shown (empty values until a load found rows).
     const std::vector<TStatisticRow>& Statistics() const { return FStatistics; }
-    // The session and filter of the last load.
+    // The session and filter of the last load; no session once the table was emptied.
     const QString& SessionId() const { return FSessionId; }
     const TSQLFilter& DataFilter() const { return FDataFilter; }
 
 private:
+    // The statistics rows of FStats (empty values when none) in the current options.
+    void LayOutStatistics();
+
     TLevelTableModel FModel;
     TDataOptions FOptions;
     QString FDecimalPoint = QStringLiteral(".");
+    // The statistics of the last load that found rows, and the unit its levels are shown in.
+    std::optional<TLevelStatistics> FStats;
+    QString FUnit;
     std::vector<TStatisticRow> FStatistics;
     QString FSessionId;
     TSQLFilter FDataFilter;

@@ -6,7 +6,6 @@ TLevelTableModel::TLevelTableModel(QObject* parent) : QAbstractTableModel(parent
 
 void TLevelTableModel::SetColumns(const std::vector<int>& aHeadings, int iLNG, const QString& sDecimalPoint) {
     beginResetModel();
-    FData.Clear();
     FHeadings = aHeadings;
     FHeaders.clear();
     for (const int iEntry : aHeadings)

@@ -14,7 +14,7 @@ public:
     explicit TLevelTableModel(QObject* parent = nullptr);
 
     // The columns as text table entries (headings of row 0) and the language and decimal separator in which
-    // they and the levels are shown; empties the table.
+    // they and the levels are shown; the rows stay and show in the new columns.
     void SetColumns(const std::vector<int>& aHeadings, int iLNG, const QString& sDecimalPoint);
     void SetRows(TLevelData&& rData);
     void Clear();

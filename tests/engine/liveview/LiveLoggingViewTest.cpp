@@ -150,6 +150,19 @@ TEST_F(LiveViewFixture, LevelRecordsFillTheDataGridAndTheChart) {
     EXPECT_EQ(c->graph(0)->dataCount(), 0);
 }
 
+// A received level beyond any meter's range (a faulty meter, a foreign sender) shows in a bounded form.
+TEST_F(LiveViewFixture, LevelsBeyondTheMetersRangeShowBounded) {
+    Connect();
+    StartSession();
+    Send(kMessageLevelRecord, "10:00:01:00|-1|-8|1e308|-30.1|-1e300|2|0|-1234.56|0|-1|");
+    TInfoGrid* g = View->sgLoudnessData;
+    const std::pair<int, QString> aExpected[] = {
+        {kRowShortTerm, "1.0e+308"}, {kRowPeakLevel, "-1.0e+300"}, {kRowIntegrating, "-1.2e+03"}};
+    for (const auto& [iRow, sValue] : aExpected)
+        EXPECT_EQ(g->Cell(iRow, 1), sValue) << "row " << iRow;
+    EXPECT_DOUBLE_EQ(View->ChartLogging->graph(TLiveChart::kSeriesSTMax)->data()->at(0)->value, 1e308);
+}
+
 TEST_F(LiveViewFixture, DataOptionsChooseTheRowsAndEmptyTheRest) {
     TDataOptions& o = Ctrl().Settings.DataOptions;
     o.bEnablePeakChannel = false;

@@ -129,11 +129,18 @@ TEST_F(ChartRowsFixture, TheFilterDecidesWhichRowsAreCharted) {
         for (int i = 0; i < Rows.RowCount(); ++i)
             EXPECT_EQ(Rows.Timecode(i), c.aTimeCodes[size_t(i)]);
     }
-    // Before the level table was ever loaded there is nothing to read again.
-    TLevelTable Unloaded;
-    TLevelData None;
-    EXPECT_FALSE(LoadChartRows(DB, Unloaded, None, {}));
-    EXPECT_EQ(None.RowCount(), 0);
+    // Only a table holding the selected session's rows gives a session to chart.
+    TLevelTable Table;
+    EXPECT_EQ(ChartableSession(Table, kId), "") << "never loaded";
+    QString sError;
+    ASSERT_EQ(Table.Load(DB, kId, {}, "LUFS", {}, sError), TLevelTable::TLoadResult::Rows);
+    EXPECT_EQ(ChartableSession(Table, kId), kId);
+    EXPECT_EQ(ChartableSession(Table, "NO-SUCH-SESSION"), "") << "another session selected";
+    EXPECT_EQ(ChartableSession(Table, ""), "") << "nothing selected";
+    Table.ClearRows();
+    EXPECT_EQ(ChartableSession(Table, kId), "") << "emptied by another selection";
+    ASSERT_EQ(Table.Load(DB, "NO-SUCH-SESSION", {}, "LUFS", {}, sError), TLevelTable::TLoadResult::NoRows);
+    EXPECT_EQ(ChartableSession(Table, "NO-SUCH-SESSION"), "") << "a load without rows";
 
     TLevelData Rows;
     ASSERT_TRUE(LoadChartRows(DB, kId, {}, Rows, {}));

@@ -59,8 +59,8 @@ protected:
     void SetUp() override {
         Main.MessageBox->SetResponder([this](const TMessageBoxRequest& r) {
             aMessages.push_back(r.sText);
-            // A message arrives while the chart is being made: the window must be waiting then.
-            bMainEnabledAtMessage = Main.isEnabled();
+            // The wait window stays on top of every window: it must never cover a message's buttons.
+            bWaitVisibleAtMessage = bWaitVisibleAtMessage || Wait.isVisible();
             return kMsgResultOK;
         });
         Wait.SetLanguage(&Main.iLNG);
@@ -161,7 +161,7 @@ protected:
     TChartOptions& rOptions = Main.Ctrl.Settings.rChartOptions;
     double dtAnalysis = 0;
     std::vector<QString> aMessages;
-    bool bMainEnabledAtMessage = true;
+    bool bWaitVisibleAtMessage = false;
 };
 
 TEST_F(ChartTabsFixture, TheFirstChartTabIsTheThirdPageWithTheSessionsPointsAndSnapshot) {
@@ -314,20 +314,92 @@ TEST_F(ChartTabsFixture, AnAutomaticAxisFollowsTheShownSeries) {
     EXPECT_LT(c->yAxis->range().upper, -25);
 }
 
-TEST_F(ChartTabsFixture, ASessionWithoutRowsIsToldAndStillGetsAnEmptyTab) {
+TEST_F(ChartTabsFixture, ASessionWithoutRowsIsToldAndGetsNoTab) {
     ASSERT_TRUE(LoadSession(kIdEmpty));
     EXPECT_FALSE(Main.btnChart->isEnabled());
-    TChartTab* Tab = MakeChart();
-    ASSERT_NE(Tab, nullptr);
+    EXPECT_EQ(MakeChart(), nullptr);
     ASSERT_EQ(aMessages.size(), 1u);
     EXPECT_EQ(aMessages[0], GetText(280, kLanguageEnglish));
-    EXPECT_FALSE(bMainEnabledAtMessage) << "the message comes while the chart is being made";
-    EXPECT_EQ(Tab->Chart->PointCount(), 0);
-    EXPECT_EQ(Tab->Chart->graph(0)->dataCount(), 0);
-    EXPECT_EQ(Main.PageCtrl->tabText(2), "Empty");
-    EXPECT_EQ(Main.PageCtrl->currentWidget(), Tab);
+    EXPECT_FALSE(bWaitVisibleAtMessage);
+    EXPECT_EQ(Main.PageCtrl->count(), TChartTabs::kFixedPages);
+    EXPECT_EQ(Main.iTabId, 0);
     EXPECT_TRUE(Main.isEnabled());
     EXPECT_FALSE(Wait.isVisible());
+}
+
+// The chart is captioned with the selected session's title and snapshot: its rows must be that session's.
+// Whatever emptied the table since its load (another selection, the database opened anew), the Chart
+// command charts nothing rather than the rows of the last load under another session's name.
+TEST_F(ChartTabsFixture, AChartNeverShowsRowsOfAnotherSessionThanItsCaptionNames) {
+    struct TCase {
+        const char* sWhat;
+        std::function<void()> fnAfterLoad;
+    };
+    const TCase aCases[] = {
+        {"another session selected", [this] { ASSERT_TRUE(SelectSession(kIdEmpty)); }},
+        {"the database opened anew, the charted session selected again",
+         [this] {
+             ASSERT_TRUE(Main.Ctrl.SQLConnection.OpenSQLiteDB(Main.Ctrl.SQLConnection.DatabaseFileName()));
+             Main.DatabaseView->DatabaseOpened();
+             Main.SetMainGUI(kGUIDatabase);
+             ASSERT_TRUE(SelectSession(kIdA));
+         }},
+    };
+    for (const TCase& c : aCases) {
+        SCOPED_TRACE(c.sWhat);
+        ASSERT_TRUE(LoadSession(kIdA));
+        ASSERT_EQ(Main.DatabaseView->LevelData().LevelTable().RowCount(), kRowsA);
+        aMessages.clear();
+        c.fnAfterLoad();
+        EXPECT_FALSE(Main.btnChart->isEnabled());
+        const int iPages = Main.PageCtrl->count();
+        EXPECT_EQ(MakeChart(), nullptr);
+        EXPECT_EQ(Main.PageCtrl->count(), iPages);
+        ASSERT_EQ(aMessages.size(), 1u);
+        EXPECT_EQ(aMessages[0], GetText(280, kLanguageEnglish));
+        EXPECT_FALSE(bWaitVisibleAtMessage);
+        EXPECT_TRUE(Main.isEnabled());
+    }
+    // Loaded again, the session charts as before, and its tab knows what it holds.
+    ASSERT_TRUE(LoadSession(kIdA));
+    TChartTab* Tab = MakeChart();
+    ASSERT_NE(Tab, nullptr);
+    EXPECT_EQ(Tab->sSessionId, kIdA);
+    EXPECT_TRUE(Tab->rDataFilter.IsEmpty());
+    EXPECT_EQ(Tab->Chart->PointCount(), kRowsA);
+}
+
+// A stored title is whatever the file holds: a megabyte of it, with line breaks and markup, must not push
+// the other tabs out of sight, nor be read as markup in the tooltip that shows it whole.
+TEST_F(ChartTabsFixture, AHugeTitleIsCutInTheTabAndShownWholeInItsTooltip) {
+    const QString sTitle = "<b>Line one</b>\nR&D " + QString(1 << 20, QLatin1Char('x'));
+    TSessionInfo r;
+    r.sReportID = "11111111-2222-3333-4444-555555555555";
+    r.sShowTitle = sTitle;
+    r.rLoudnessSetup.iScaleMode = kScaleLUFS;
+    ASSERT_TRUE(Main.Ctrl.SQLConnection.InsertSession(r));
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(Main.Ctrl.SQLConnection.InsertSessionData(r.sReportID, "1", 0, 1, IntOf(i), PeakOf(i),
+                                                              -40, STMaxOf(i), 0, 0, TimeCode(i)));
+    Main.DatabaseView->btnRefreshSessionsClick();
+    ASSERT_TRUE(LoadSession(r.sReportID));
+    ASSERT_EQ(Main.rSelectedSessionInfo.sShowTitle, sTitle);
+    TChartTab* Tab = MakeChart();
+    ASSERT_NE(Tab, nullptr);
+    const int iIndex = Main.PageCtrl->indexOf(Tab);
+    QTabBar* Bar = Main.PageCtrl->tabBar();
+    const QString sCaption = Bar->tabText(iIndex);
+    EXPECT_TRUE(sCaption.startsWith("<b>Line one</b> R&&D x")) << sCaption.toStdString();
+    EXPECT_TRUE(sCaption.endsWith(QChar(0x2026))) << sCaption.toStdString();
+    EXPECT_LE(Bar->fontMetrics().horizontalAdvance(QString(sCaption).replace("&&", "&")),
+              TChartTabs::kMaxCaptionWidth);
+    // The fixed tabs and the chart tab all fit in the bar.
+    EXPECT_LE(Bar->tabRect(iIndex).right(), Bar->width());
+    EXPECT_EQ(Main.PageCtrl->tabText(1), "Database");
+    const QString sToolTip = Main.PageCtrl->tabToolTip(iIndex);
+    EXPECT_TRUE(sToolTip.contains(sTitle.toHtmlEscaped())) << sToolTip.left(80).toStdString();
+    EXPECT_FALSE(sToolTip.contains("<b>"));
+    EXPECT_EQ(Tab->Chart->PointCount(), 3);
 }
 
 TEST_F(ChartTabsFixture, TheTabPopupClosesChartTabsOnlyAndNamesStayUnique) {

@@ -1,9 +1,11 @@
 #include "app/FormMain.h"
 #include "core/TextTable.h"
+#include "dialogs/FormOptions.h"
 #include "dialogs/FormWait.h"
 #include "dialogs/MessageBox.h"
 #include "engine/InfoGrid.h"
 #include "review/FormFilter.h"
+#include "store/FormDBSelect.h"
 #include "tests/support/DialogTestSupport.h"
 #include "tests/support/SessionDatabase.h"
 #include "tests/support/TestSupport.h"
@@ -13,6 +15,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
@@ -148,15 +151,122 @@ TEST_F(DatabaseTabTest, FilterDataLoadsTheMatchingRowsAndADanishTableFollows) {
     EXPECT_EQ(frmMain.Ctrl.Settings.rFilterOptions.sTCEnd, "10:00:09:00");
     EXPECT_FALSE(frmMain.DatabaseView->LevelData().DataFilter().IsEmpty());
 
+    // Another language shows the same rows and filter in its words.
     frmMain.iLNG = kLanguageDanish;
     frmMain.UpdateGUIStrings();
-    EXPECT_EQ(frmMain.sgDBData->model()->rowCount(), 0);
+    EXPECT_EQ(frmMain.sgDBData->model()->rowCount(), 20);
+    EXPECT_FALSE(frmMain.DatabaseView->LevelData().DataFilter().IsEmpty());
     DoubleClickSession(sFirst);
     EXPECT_TRUE(frmMain.DatabaseView->LevelData().DataFilter().IsEmpty());
     EXPECT_EQ(frmMain.sgDBData->model()->rowCount(), 120);
     EXPECT_EQ(frmMain.sgDBData->model()->headerData(3, Qt::Horizontal).toString(), "Peak Niveau");
     EXPECT_EQ(frmMain.DatabaseView->sgDBLoudnessMax->Cell(1, 0),
               GetText(kTxtPeakLevelLabel, kLanguageDanish));
+}
+
+// Another database, or the same one opened again, lists its own sessions: nothing of the session loaded
+// before may stay on the tab, and no command may act on it.
+TEST_F(DatabaseTabTest, OpeningADatabaseLeavesNoLevelDataAndItsCommandsOff) {
+    qxtest::TSessionDatabase Other;
+    const QString sOther =
+        Other.AddSession({"Other", "9", "Op", "HD", "", QDateTime::currentDateTime(), ""}, 30);
+    auto* frmDBSelect = new TfrmDBSelect(frmMain, frmMain.Ctrl.SQLConnection, &frmMain);
+    frmDBSelect->EnsureControls();
+    Windows.frmDBSelect = frmDBSelect;
+    frmMain.SetWindows(Windows);
+    bool bWaitAtMessage = false;
+    frmMain.MessageBox->SetResponder([&](const TMessageBoxRequest& r) {
+        aMessages.push_back(r.sText);
+        bWaitAtMessage = bWaitAtMessage || Windows.frmWait->isVisible();
+        return kMsgResultOK;
+    });
+    struct TCase {
+        QString sLoaded;
+        QString sOpened;
+    };
+    for (const TCase& c :
+         {TCase{sFirst, Other.Path()}, TCase{sOther, Sessions.Path()}, TCase{sThird, Sessions.Path()}}) {
+        SCOPED_TRACE(c.sOpened.toStdString());
+        DoubleClickSession(c.sLoaded);
+        ASSERT_GT(frmMain.sgDBData->model()->rowCount(), 0);
+        ASSERT_TRUE(frmMain.btnChart->isEnabled());
+        aMessages.clear();
+        frmDBSelect->SelectDatabase(c.sOpened);
+        ASSERT_EQ(frmMain.Ctrl.SQLConnection.DatabaseFileName(), c.sOpened);
+        EXPECT_EQ(aMessages.size(), 1u);
+        EXPECT_EQ(frmMain.sgDBData->model()->rowCount(), 0);
+        for (int iRow = 1; iRow < frmMain.DatabaseView->sgDBLoudnessMax->rowCount(); ++iRow)
+            EXPECT_EQ(Stat(iRow), "") << iRow;
+        for (QPushButton* b : {frmMain.btnFilterData, frmMain.btnChart, frmMain.btnExport})
+            EXPECT_FALSE(b->isEnabled()) << b->text().toStdString();
+        EXPECT_TRUE(frmMain.DatabaseView->LevelData().LevelTable().SessionId().isEmpty());
+        EXPECT_TRUE(frmMain.DatabaseView->LevelData().DataFilter().IsEmpty());
+        EXPECT_TRUE(frmMain.btnRefreshSessions->isEnabled());
+        EXPECT_FALSE(frmMain.DatabaseView->popSessionDelete->isEnabled());
+    }
+    EXPECT_FALSE(bWaitAtMessage);
+}
+
+// OK in the options dialog changes how the loaded table looks, never what it holds: the filtered rows,
+// their statistics and the filter stay, in the new columns and colours.
+TEST_F(DatabaseTabTest, OptionsOKShowsTheLoadedRowsStatisticsAndFilterInTheNewColumnsAndColours) {
+    auto* frmOptions = new TfrmOptions(&frmMain);
+    Windows.frmOptions = frmOptions;
+    frmMain.SetWindows(Windows);
+    frmOptions->SetServices(frmMain);
+    DoubleClickSession(sFirst);
+    const TSQLFilter rFilter("SELECT * FROM qxr_loudness_levels WHERE sReportId = ?1 AND sTimeCode >= ?2",
+                             {QStringLiteral("10:00:30:00")});
+    ASSERT_TRUE(frmMain.DatabaseView->LevelData().LoadDataToGrid(rFilter));
+    QAbstractItemModel* Model = frmMain.sgDBData->model();
+    ASSERT_EQ(Model->rowCount(), 60);
+    const QString sPeakChannel = GetText(kTxtPeakChannelHeading, kLanguageEnglish);
+    ASSERT_EQ(Model->headerData(2, Qt::Horizontal).toString(), sPeakChannel);
+    std::vector<QString> aStats;
+    for (int iRow = 1; iRow <= 4; ++iRow)
+        aStats.push_back(Stat(iRow));
+    ASSERT_FALSE(frmMain.DatabaseView->sgDBLoudnessMax->CellStyle(4, 1).bBold);
+
+    ASSERT_TRUE(qxtest::DriveModal(
+        *frmOptions, [&] { frmOptions->exec(); },
+        [&] {
+            // Peak channel is the fourth entry of the data list.
+            frmOptions->chkListDataTypes->item(3)->setCheckState(Qt::Unchecked);
+            TTableColorGroup& rInt = frmOptions->aTableGroups[TfrmOptions::kTableInt];
+            rInt.chkHigh->setChecked(true);
+            rInt.editHigh->setText("-25");
+            frmOptions->btnOK->click();
+        }));
+    ASSERT_FALSE(frmMain.Ctrl.Settings.DataOptions.bEnablePeakChannel);
+    ASSERT_TRUE(frmMain.Ctrl.Settings.rTableIntColorOptions.rMax.bEnabled);
+    EXPECT_EQ(Model->rowCount(), 60);
+    EXPECT_EQ(Model->index(0, 1).data().toString(), "10:00:30:00");
+    EXPECT_FALSE(Model->headerData(2, Qt::Horizontal).toString() == sPeakChannel);
+    EXPECT_EQ(frmMain.DatabaseView->LevelData().DataFilter(), rFilter);
+    for (int iRow = 1; iRow <= 4; ++iRow)
+        EXPECT_EQ(Stat(iRow), aStats[size_t(iRow - 1)]) << iRow;
+    // The integrated loudness of -23 is above the new high limit of -25.
+    EXPECT_TRUE(frmMain.DatabaseView->sgDBLoudnessMax->CellStyle(4, 1).bBold);
+    for (QPushButton* b : {frmMain.btnFilterData, frmMain.btnChart, frmMain.btnExport})
+        EXPECT_TRUE(b->isEnabled()) << b->text().toStdString();
+    EXPECT_TRUE(aMessages.empty());
+}
+
+// The wait window stays on top of every window: a message that comes during a long operation would have
+// its buttons hidden behind it. It steps aside while the message is open and comes back for the rest.
+TEST_F(DatabaseTabTest, AMessageDuringALongOperationIsNeverCoveredByTheWaitWindow) {
+    bool bWaitAtMessage = true;
+    frmMain.MessageBox->SetResponder([&](const TMessageBoxRequest&) {
+        bWaitAtMessage = Windows.frmWait->isVisible();
+        return kMsgResultOK;
+    });
+    frmMain.BeginLongOperation(kTxtLoadingData);
+    ASSERT_TRUE(Windows.frmWait->isVisible());
+    EXPECT_EQ(frmMain.ShowMessageBox("Disk full", kMsgError, kMsgBtnOK), kMsgResultOK);
+    EXPECT_FALSE(bWaitAtMessage);
+    EXPECT_TRUE(Windows.frmWait->isVisible());
+    frmMain.EndLongOperation();
+    EXPECT_FALSE(Windows.frmWait->isVisible());
 }
 
 } // namespace

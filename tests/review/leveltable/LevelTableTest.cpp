@@ -426,4 +426,53 @@ TEST(TableColors, CellsFollowTheRulesOfTheirColumnInEitherLanguage) {
     EXPECT_EQ(StatisticValueStyle(kTxtPeakLevelLabel, "-3.0  dBFS", false, rInt, QLocale::c()), std::nullopt);
 }
 
+// A damaged or hand-edited file may hold any real: the table and the statistics show it bounded, and the
+// stored value stays as it was.
+TEST_F(TLevelDBTest, LevelsBeyondTheMetersRangeShowBoundedAndStayStored) {
+    Insert(
+        {{"10:00:00:00", 0, 1e308, -20.0, -1e300, -23.0}, {"10:00:01:00", 0, -9.0, 12345.6, -30.0, -23.5}});
+    ASSERT_EQ(Load({}), TLevelTable::TLoadResult::Rows);
+    EXPECT_EQ(table.CellText(0, 3), "1.0e+308");
+    EXPECT_EQ(table.CellText(1, 4), "1.2e+04");
+    EXPECT_EQ(table.CellText(0, 4), "-20.0");
+    const auto mStats = Stats();
+    EXPECT_EQ(mStats.at(kTxtPeakLevelLabel), TStat("1.0e+308  dBFS", "10:00:00:00"));
+    EXPECT_EQ(mStats.at(kTxtShortTermLabel), TStat("1.2e+04 LUFS", "10:00:01:00"));
+    SQLite::Database peek(sFile.toStdString(), SQLite::OPEN_READONLY);
+    EXPECT_EQ(
+        peek.execAndGet("SELECT fInstantaneousPeak FROM qxr_loudness_levels WHERE sTimeCode = '10:00:00:00' "
+                        "AND sReportId = '0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9'")
+            .getDouble(),
+        1e308);
+}
+
+// Applying new options or another language lays the loaded rows, statistics and filter out again; only
+// another database forgets them.
+TEST_F(TLevelDBTest, ANewLayoutKeepsTheLoadAndClearForgetsIt) {
+    Insert({{"10:00:00:00", 1, -3.0, -20.0, -30.0, -23.0}, {"10:00:01:00", 0, -9.0, -21.0, -31.0, -24.0}});
+    const TSQLFilter rFilter(
+        "SELECT * FROM qxr_loudness_levels WHERE sReportId = ?1 AND fInstantaneousPeak < ?2", {-5.0});
+    ASSERT_EQ(Load(rFilter), TLevelTable::TLoadResult::Rows);
+    ASSERT_EQ(table.RowCount(), 1);
+    TDataOptions rNoChannel;
+    rNoChannel.bEnablePeakChannel = false;
+    rNoChannel.bEnablePeakLevel = false;
+    rNoChannel.bEnablePeakLevelMax = true;
+    table.SetLayout(rNoChannel, kLanguageDanish, ",");
+    EXPECT_EQ(table.RowCount(), 1);
+    EXPECT_EQ(table.SessionId(), kId);
+    EXPECT_EQ(table.DataFilter(), rFilter);
+    EXPECT_EQ(table.Headers().size(), 5);
+    EXPECT_EQ(table.CellText(0, 2), "-9,0");
+    EXPECT_EQ(Stats().at(kTxtPeakLevelMaxLabel), TStat("-9,0  dBFS", "10:00:01:00"));
+
+    // Another selection empties the table: it then holds no session's rows to chart.
+    table.ClearRows();
+    EXPECT_TRUE(table.SessionId().isEmpty());
+    EXPECT_TRUE(table.DataFilter().IsEmpty());
+    EXPECT_EQ(Stats().at(kTxtPeakLevelMaxLabel).first, "-9,0  dBFS");
+    table.Clear();
+    EXPECT_EQ(Stats().at(kTxtPeakLevelMaxLabel), TStat("", ""));
+}
+
 } // namespace
