@@ -262,6 +262,12 @@ enum TTextEntry : int {
     kTxtTablesLackColumns = 604,
     kTxtSettingsNotRead = 606,
     kTxtImportRecoveredRows = 608,
+    // Truthful review: texts cut to their limits, where the rows went at close, an unreadable settings file.
+    kTxtSessionTextsShortened = 700,
+    kTxtRowsSavedAtClose = 702,
+    kTxtRowsNotSavedAtClose = 704,
+    kTxtSettingsCopyKept = 706,
+    kTxtSettingsNotCopied = 708,
 };
 
 // A list of names looked up by a loudness-setup code: entries iFirst to iFirst + iHigh, the last one

@@ -121,7 +121,20 @@ bool TfrmSessionInfo::VerifyEdits() {
     return false;
 }
 
+bool TfrmSessionInfo::LimitEdits() {
+    TSessionTexts rTexts = EditTexts();
+    if (LimitSessionTexts(rTexts))
+        return true;
+    SetEditTexts(rTexts);
+    if (FServices != nullptr)
+        FServices->ShowMessageBox(TextsShortenedMessage(Language()), kMsgWarning, kMsgBtnOK);
+    return false;
+}
+
 void TfrmSessionInfo::btnOKClick() {
+    // Texts beyond their limits are cut and shown: the user confirms what will be stored.
+    if (!LimitEdits())
+        return;
     if (FTag < kTagEditSession) {
         FTag = kTagNewSessionOK;
     } else {
@@ -141,6 +154,7 @@ bool TfrmSessionInfo::ExecuteNewSession() {
 
 void TfrmSessionInfo::TakeSessionTexts(TSessionInfo& rSessionInfo) {
     VerifyEdits();
+    LimitEdits();
     SetSessionTexts(rSessionInfo, EditTexts());
 }
 
