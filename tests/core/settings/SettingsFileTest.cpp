@@ -393,7 +393,7 @@ TEST_F(SettingsFile, NamesInAnyCaseAreReadAndWrittenBackOnce) {
     }
 }
 
-TEST_F(SettingsFile, ColourErrorStopsReadingAndRecoveryKeepsTheFirstBackup) {
+TEST_F(SettingsFile, ColourErrorStopsReadingAndEveryRecoveryKeepsACopyOfItsOwn) {
     const QByteArray aBad = "[Configuration]\nGUILanguage=1\n"
                             "[PDFOptions]\nHeadline=Mine\nEvenLines=notacolour\nFontSizeNormal=9\n"
                             "[CSVOptions]\nSeparationChar=,\n";
