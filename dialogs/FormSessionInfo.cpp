@@ -111,24 +111,22 @@ void TfrmSessionInfo::SetEditTexts(const TSessionTexts& rTexts) {
     editNotes->setText(rTexts.sNotes);
 }
 
-bool TfrmSessionInfo::VerifyEdits() {
+bool TfrmSessionInfo::CorrectEdits(bool (*fnCorrect)(TSessionTexts&), const QString& sMessage, int iKind) {
     TSessionTexts rTexts = EditTexts();
-    if (VerifySessionTexts(rTexts))
+    if (fnCorrect(rTexts))
         return true;
     SetEditTexts(rTexts);
     if (FServices != nullptr)
-        FServices->ShowMessageBox(ForbiddenCharsMessage(Language()), kMsgError, kMsgBtnOK);
+        FServices->ShowMessageBox(sMessage, iKind, kMsgBtnOK);
     return false;
 }
 
+bool TfrmSessionInfo::VerifyEdits() {
+    return CorrectEdits(VerifySessionTexts, ForbiddenCharsMessage(Language()), kMsgError);
+}
+
 bool TfrmSessionInfo::LimitEdits() {
-    TSessionTexts rTexts = EditTexts();
-    if (LimitSessionTexts(rTexts))
-        return true;
-    SetEditTexts(rTexts);
-    if (FServices != nullptr)
-        FServices->ShowMessageBox(TextsShortenedMessage(Language()), kMsgWarning, kMsgBtnOK);
-    return false;
+    return CorrectEdits(LimitSessionTexts, TextsShortenedMessage(Language()), kMsgWarning);
 }
 
 void TfrmSessionInfo::btnOKClick() {

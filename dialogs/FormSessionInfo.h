@@ -65,6 +65,9 @@ private:
     void CreateControls() override;
     void FormShow();
     void btnOKClick();
+    // Applies fnCorrect to the five edits; false (and the edits corrected, sMessage shown as a message of
+    // kind iKind) when it changed any.
+    bool CorrectEdits(bool (*fnCorrect)(TSessionTexts&), const QString& sMessage, int iKind);
     // Cleans the five edits; false (and the edits cleaned, the message shown) when any lost a character.
     bool VerifyEdits();
     // Cuts the edits to their limits; false (and the edits cut, the message shown) when any was too long.

@@ -575,3 +575,43 @@ TEST_F(MainControllerFixture, RowsTheDatabasesFolderRefusesGoToTheDataFolderAndT
         TMainController::SavedRowsMessage(rLost, 0).startsWith("1 rows that the database did not take "
                                                                "could not be saved: "));
 }
+
+TEST_F(MainControllerFixture, AnUnreadableSettingsFileIsReplacedOnlyOnceACopyOfItIsKept) {
+    const QByteArray aBad = "[Configuration]\nGUILanguage=1\n[PDFOptions]\nEvenLines=notacolour\n";
+    const auto Write = [&] {
+        QFile f(Ctrl.sINI);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(aBad);
+    };
+    const auto Content = [&] {
+        QFile f(Ctrl.sINI);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    QString sError;
+
+    // No copy can be made: the file stays as it is, now and at close, and the user is told.
+    ASSERT_NO_FATAL_FAILURE(Write());
+    ASSERT_FALSE(Ctrl.ReadIni());
+    ASSERT_TRUE(qxtest::SetImmutable(Ctrl.sDataFolder, true));
+    const bool bRecovered = Ctrl.RecoverSettings();
+    qxtest::SetImmutable(Ctrl.sDataFolder, false);
+    EXPECT_FALSE(bRecovered);
+    EXPECT_TRUE(Ctrl.sSettingsNotice.contains("der kunne ikke gemmes en kopi"))
+        << "in the language read so far" << Ctrl.sSettingsNotice.toStdString();
+    EXPECT_TRUE(Ctrl.WriteIni(sError));
+    EXPECT_EQ(Content(), aBad);
+
+    // With the copy kept, the defaults replace it and the notice names the copy.
+    TMainController Next;
+    ASSERT_TRUE(Next.InitialiseDataFolder(Ctrl.sDataFolder));
+    ASSERT_FALSE(Next.ReadIni());
+    ASSERT_TRUE(Next.RecoverSettings());
+    const QStringList slCopies =
+        QDir(Next.sDataFolder).entryList({"QXLogging.INI.unreadable-*"}, QDir::Files);
+    ASSERT_EQ(slCopies.size(), 1);
+    EXPECT_TRUE(Next.sSettingsNotice.contains("\"" + Next.sDataFolder + "/" + slCopies.first() + "\""))
+        << Next.sSettingsNotice.toStdString();
+    EXPECT_EQ(Next.Settings.iLNG, 0);
+    ASSERT_TRUE(Next.WriteIni(sError)) << sError.toStdString();
+    EXPECT_TRUE(Content().contains("EvenLines=clSilver"));
+}
