@@ -271,6 +271,8 @@ void TfrmMain::WMCheckDatabase() {
     if (!Ctrl.sSettingsProblem.isEmpty())
         ShowMessageBox(FormatText(GetText(kTxtSettingsNotRead, iLNG), {Ctrl.sINI, Ctrl.sSettingsProblem}),
                        kMsgWarning, kMsgBtnOK);
+    if (!Ctrl.sSettingsNotice.isEmpty())
+        ShowMessageBox(Ctrl.sSettingsNotice, kMsgWarning, kMsgBtnOK);
     if (!Ctrl.bShowDBSelectWindow) {
         Ctrl.OfferRecoveredRows();
         return;
@@ -320,12 +322,14 @@ bool TfrmMain::FormCloseQuery() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     btnStopLogClick();
     Ctrl.bCanCloseMain = false;
-    // Engine events and datagrams keep arriving while we wait, so the end of the session is stored.
+    // Engine events and datagrams keep arriving while we wait, so the end of the session is stored. The
+    // wait ends as soon as the session has been finished (or the connection is gone): the close command
+    // that ends the connection is sent only after this wait, so waiting for it would always run out.
     QEventLoop Loop;
     QTimer Tick;
     QDeadlineTimer Deadline(kCloseWaitRounds * kCloseWaitRoundMs);
     connect(&Tick, &QTimer::timeout, &Loop, [&] {
-        if (Ctrl.bCanCloseMain || Deadline.hasExpired())
+        if (!Ctrl.bLoggingInProgress || Ctrl.bCanCloseMain || Deadline.hasExpired())
             Loop.quit();
     });
     Tick.start(kCloseWaitRoundMs);
@@ -338,7 +342,11 @@ void TfrmMain::FormClose() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     Ctrl.ThreadSendMessage(kEngineCommandClose);
     Ctrl.UDP.Deactivate();
-    Ctrl.SaveWaitingRows();
+    const TMainController::TSavedRows rSaved = Ctrl.SaveWaitingRows();
+    // The user learns where the rows went (the log holds it too when closing on a signal).
+    if (!bAnswerYesToQuit && (rSaved.iSaved > 0 || rSaved.iLost > 0))
+        ShowMessageBox(TMainController::SavedRowsMessage(rSaved, iLNG),
+                       rSaved.iLost > 0 ? kMsgError : kMsgWarning, kMsgBtnOK);
     WriteIni();
     QApplication::restoreOverrideCursor();
 }

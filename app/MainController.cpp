@@ -10,6 +10,7 @@
 #include "engine/LoggingThread.h"
 
 #include <QDir>
+#include <QFile>
 #include <QUuid>
 
 namespace {
@@ -208,13 +209,25 @@ bool TMainController::ReadIni() {
 }
 
 bool TMainController::WriteIni(QString& sError) {
+    if (bKeepSettingsFile) {
+        AddLog(-1, "Settings not written: " + sINI + " could not be read and no copy of it was kept.|3");
+        return true;
+    }
     return ::WriteIni(sINI, Settings, sError);
 }
 
 bool TMainController::RecoverSettings() {
-    if (!RecoverSettingsFile(sINI))
+    QString sCopy;
+    QString sError;
+    if (!RecoverSettingsFile(sINI, sCopy, sError)) {
+        bKeepSettingsFile = QFile::exists(sINI);
+        AddLog(-1, "Could not replace the unreadable settings file " + sINI + ": " + sError + "|4");
+        sSettingsNotice = FormatText(GetText(kTxtSettingsNotCopied, Settings.iLNG), {sINI, sError});
         return false;
+    }
+    AddLog(-1, "The unreadable settings file " + sINI + " was kept as " + sCopy + "; defaults used.|3");
     ReadIni();
+    sSettingsNotice = FormatText(GetText(kTxtSettingsCopyKept, Settings.iLNG), {sINI, sCopy});
     return true;
 }
 
@@ -246,17 +259,30 @@ void TMainController::StoreWaitingChanged(int iWaiting, const QString& sReason) 
     AddLog(-1, "Rows wait for the database, which refused a write: " + sReason + "|4");
 }
 
-void TMainController::SaveWaitingRows() {
+TMainController::TSavedRows TMainController::SaveWaitingRows() {
+    TSavedRows r;
     if (Store.WaitingCount() == 0)
-        return;
+        return r;
     const int iWaiting = Store.WaitingCount();
-    QString sError;
-    const QStringList slFiles = Store.SaveWaiting(sError);
-    if (!slFiles.isEmpty())
-        AddLog(-1, QString::number(iWaiting - Store.WaitingCount()) +
-                       " rows that the database did not take were saved in " + slFiles.join(", ") + ".|4");
-    if (Store.WaitingCount() > 0)
-        AddLog(-1, QString::number(Store.WaitingCount()) + " rows could not be saved: " + sError + "|4");
+    r.slFiles = Store.SaveWaiting(r.sError);
+    r.iLost = Store.WaitingCount();
+    r.iSaved = iWaiting - r.iLost;
+    if (!r.slFiles.isEmpty())
+        AddLog(-1, QString::number(r.iSaved) + " rows that the database did not take were saved in " +
+                       r.slFiles.join(", ") + ".|4");
+    if (r.iLost > 0)
+        AddLog(-1, QString::number(r.iLost) + " rows could not be saved: " + r.sError + "|4");
+    return r;
+}
+
+QString TMainController::SavedRowsMessage(const TSavedRows& r, int iLNG) {
+    QStringList slParts;
+    if (r.iSaved > 0)
+        slParts << FormatText(GetText(kTxtRowsSavedAtClose, iLNG),
+                              {QString::number(r.iSaved), r.slFiles.join(QStringLiteral("\", \""))});
+    if (r.iLost > 0)
+        slParts << FormatText(GetText(kTxtRowsNotSavedAtClose, iLNG), {QString::number(r.iLost), r.sError});
+    return slParts.join(QStringLiteral("\r\r"));
 }
 
 void TMainController::OfferRecoveredRows() {
@@ -271,7 +297,9 @@ void TMainController::OfferRecoveredRows() {
             continue;
         }
         AddLog(-1, QString::number(iTaken) + " saved rows taken from " + sFile + " (" +
-                       QString::number(iSkipped) + " unreadable lines skipped).|2");
+                       QString::number(iSkipped) + " lines skipped: unreadable or without their session).|2");
+        if (!Store.KeptCopy().isEmpty())
+            AddLog(-1, "The lines not taken stay in " + Store.KeptCopy() + ".|3");
     }
 }
 

@@ -57,8 +57,10 @@ public:
     bool ReadIni();
     // Writes Settings back; sError tells why it failed.
     bool WriteIni(QString& sError);
-    // The start-up recovery from an unreadable settings file: backup, delete, read the defaults. False when
-    // the file could not be deleted (the settings read so far stay).
+    // The start-up recovery from an unreadable settings file: a copy kept beside it, the file deleted, the
+    // defaults read. False when no copy could be kept or the file could not be deleted: the settings read so
+    // far stay, and the file is left as it is (WriteIni then writes nothing). sSettingsNotice tells the
+    // user what happened.
     bool RecoverSettings();
 
     // Handles one engine event, as posted by the logging thread; a port that could not be opened (event 16)
@@ -96,8 +98,18 @@ public:
     const TUDPInstrumentInfo& InstrumentInfo() const override { return rInstrumentInfo; }
     const TMainLoudnessData& LoudnessData() const override { return rLoudnessData; }
 
+    // What the close did with the writes the database had not taken.
+    struct TSavedRows {
+        int iSaved = 0;
+        QStringList slFiles;
+        int iLost = 0;
+        QString sError;
+    };
     // Closing: the writes still waiting for the database go to recovery files, and the log says where.
-    void SaveWaitingRows();
+    TSavedRows SaveWaitingRows();
+    // What the window tells the user about rSaved in language iLNG: where the rows went, or that they could
+    // not be saved; empty when nothing waited.
+    static QString SavedRowsMessage(const TSavedRows& rSaved, int iLNG);
     // At start, once the window is shown: offers to store the rows a previous run could not write.
     void OfferRecoveredRows();
 
@@ -122,6 +134,11 @@ public:
     // empty when nothing went wrong.
     QString sDatabaseProblem;
     QString sSettingsProblem;
+    // What the start did about a settings file it could not read, for the window to show; empty when the
+    // file was read.
+    QString sSettingsNotice;
+    // An unreadable settings file that could not be copied: it is left as it is at close.
+    bool bKeepSettingsFile = false;
     QString sCurrentSession;
     bool bLoggingInProgress = false;
     bool bCanCloseMain = false;

@@ -1,5 +1,7 @@
 #include "core/SettingsFile.h"
 
+#include "core/KeptCopy.h"
+
 #include "core/IniCodecs.h"
 #include "core/IniFile.h"
 
@@ -661,12 +663,17 @@ QString SettingsFileProblem(const QString& sINI) {
     return {};
 }
 
-bool RecoverSettingsFile(const QString& sINI) {
-    const QString sBackup = sINI + QStringLiteral(".BAK");
-    // QFile::copy never replaces an existing file, so the first backup is kept.
-    if (!QFile::exists(sBackup))
-        QFile::copy(sINI, sBackup);
-    return QFile::remove(sINI);
+bool RecoverSettingsFile(const QString& sINI, QString& sCopy, QString& sError) {
+    // The user's settings are not thrown away unseen: without a copy the file stays.
+    sCopy = KeepCopyBeside(sINI, QStringLiteral("unreadable"), sError);
+    if (sCopy.isEmpty())
+        return false;
+    QFile file(sINI);
+    if (!file.remove()) {
+        sError = sINI + ": " + file.errorString();
+        return false;
+    }
+    return true;
 }
 
 QStringList DefaultPDFUserText() {

@@ -25,9 +25,10 @@ bool ReadIni(const QString& sINI, TSettings& r, const TLogLine& fnLog = {});
 // file exists but cannot be read) sError is "Unable to write to <path>" and the file is left as it was.
 bool WriteIni(const QString& sINI, const TSettings& r, QString& sError);
 
-// Recovery from a settings file that could not be read: copies it to sINI + ".BAK" unless that backup
-// already exists, then deletes it. Returns whether the delete succeeded; the caller then reads again.
-bool RecoverSettingsFile(const QString& sINI);
+// Recovery from a settings file that could not be read: copies it beside itself to sCopy, named
+// sINI + ".unreadable-" + date and time (never replacing an earlier copy), then deletes it. Returns whether
+// both succeeded; the caller then reads again. Without a copy the file is not deleted; sError says why.
+bool RecoverSettingsFile(const QString& sINI, QString& sCopy, QString& sError);
 // Why the settings file sINI exists but cannot be read (a folder in its place, no permission); empty when
 // it can be read or does not exist.
 QString SettingsFileProblem(const QString& sINI);

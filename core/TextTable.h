@@ -264,6 +264,12 @@ enum TTextEntry : int {
     kTxtImportRecoveredRows = 608,
     // When a session was recorded: the stamp of its first level row.
     kTxtRecordedLabel = 610,
+    // Session texts cut to their limits, where the rows went at close, an unreadable settings file.
+    kTxtSessionTextsShortened = 700,
+    kTxtRowsSavedAtClose = 702,
+    kTxtRowsNotSavedAtClose = 704,
+    kTxtSettingsCopyKept = 706,
+    kTxtSettingsNotCopied = 708,
     // Judging sessions against a delivery target: verdicts and their reasons, the targets, the loudness
     // range.
     kTxtVerdictPass = 750,

@@ -111,17 +111,28 @@ void TfrmSessionInfo::SetEditTexts(const TSessionTexts& rTexts) {
     editNotes->setText(rTexts.sNotes);
 }
 
-bool TfrmSessionInfo::VerifyEdits() {
+bool TfrmSessionInfo::CorrectEdits(bool (*fnCorrect)(TSessionTexts&), const QString& sMessage, int iKind) {
     TSessionTexts rTexts = EditTexts();
-    if (VerifySessionTexts(rTexts))
+    if (fnCorrect(rTexts))
         return true;
     SetEditTexts(rTexts);
     if (FServices != nullptr)
-        FServices->ShowMessageBox(ForbiddenCharsMessage(Language()), kMsgError, kMsgBtnOK);
+        FServices->ShowMessageBox(sMessage, iKind, kMsgBtnOK);
     return false;
 }
 
+bool TfrmSessionInfo::VerifyEdits() {
+    return CorrectEdits(VerifySessionTexts, ForbiddenCharsMessage(Language()), kMsgError);
+}
+
+bool TfrmSessionInfo::LimitEdits() {
+    return CorrectEdits(LimitSessionTexts, TextsShortenedMessage(Language()), kMsgWarning);
+}
+
 void TfrmSessionInfo::btnOKClick() {
+    // Texts beyond their limits are cut and shown: the user confirms what will be stored.
+    if (!LimitEdits())
+        return;
     if (FTag < kTagEditSession) {
         FTag = kTagNewSessionOK;
     } else {
@@ -141,6 +152,7 @@ bool TfrmSessionInfo::ExecuteNewSession() {
 
 void TfrmSessionInfo::TakeSessionTexts(TSessionInfo& rSessionInfo) {
     VerifyEdits();
+    LimitEdits();
     SetSessionTexts(rSessionInfo, EditTexts());
 }
 

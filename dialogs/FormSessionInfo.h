@@ -33,10 +33,11 @@ public:
     // New session: shows the dialog modally with Tag 0; true when confirmed (Tag 1).
     bool ExecuteNewSession();
     // The dialog's texts for a new session, cleaned of forbidden characters (one message when any were
-    // there; the edits then show the cleaned texts), copied into rSessionInfo.
+    // there; the edits then show the cleaned texts) and cut to their limits, copied into rSessionInfo.
     void TakeSessionTexts(TSessionInfo& rSessionInfo);
     // Edit a stored session: shows the dialog modally with Tag 2 filled from the selected session; on OK
-    // the cleaned texts are in it and the result is true (Tag 3). Tag is 0 again afterwards.
+    // the cleaned texts are in it. OK with a text beyond its limit cuts it, says so and keeps the dialog
+    // open and the result is true (Tag 3). Tag is 0 again afterwards.
     bool ExecuteEditSession();
 
     // The texts of the five edits as they stand.
@@ -64,8 +65,13 @@ private:
     void CreateControls() override;
     void FormShow();
     void btnOKClick();
+    // Applies fnCorrect to the five edits; false (and the edits corrected, sMessage shown as a message of
+    // kind iKind) when it changed any.
+    bool CorrectEdits(bool (*fnCorrect)(TSessionTexts&), const QString& sMessage, int iKind);
     // Cleans the five edits; false (and the edits cleaned, the message shown) when any lost a character.
     bool VerifyEdits();
+    // Cuts the edits to their limits; false (and the edits cut, the message shown) when any was too long.
+    bool LimitEdits();
     int Language() const;
 
     int FTag = kTagNewSession;

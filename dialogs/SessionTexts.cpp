@@ -50,6 +50,37 @@ QString ForbiddenCharsMessage(int iLNG) {
     return FormatText(GetText(kTxtForbiddenCharRemoved, iLNG), {ForbiddenSessionChars().join(QString())});
 }
 
+namespace {
+
+// False when sText was longer than iMax and has been cut.
+bool LimitText(QString& sText, int iMax) {
+    if (sText.size() <= iMax)
+        return true;
+    int iKeep = iMax;
+    if (iKeep > 0 && sText.at(iKeep - 1).isHighSurrogate())
+        --iKeep;
+    sText.truncate(iKeep);
+    return false;
+}
+
+} // namespace
+
+bool LimitSessionTexts(TSessionTexts& rTexts) {
+    bool bWithin = true;
+    for (QString* p : {&rTexts.sShowTitle, &rTexts.sShowNumber, &rTexts.sOperatorName, &rTexts.sFormat}) {
+        if (!LimitText(*p, kMaxSessionLineLength))
+            bWithin = false;
+    }
+    if (!LimitText(rTexts.sNotes, kMaxSessionNotesLength))
+        bWithin = false;
+    return bWithin;
+}
+
+QString TextsShortenedMessage(int iLNG) {
+    return FormatText(GetText(kTxtSessionTextsShortened, iLNG),
+                      {QString::number(kMaxSessionLineLength), QString::number(kMaxSessionNotesLength)});
+}
+
 void SetUnnamedTitle(QString& sTitle, int iLNG) {
     if (sTitle.isEmpty())
         sTitle = GetText(kTxtUnnamedSession, iLNG);
@@ -64,6 +95,8 @@ bool CheckSessionInfoChanges(TSessionTexts& rGrid, TSessionInfo& rSession, int i
     SetUnnamedTitle(rGrid.sShowTitle, iLNG);
     if (!VerifySessionTexts(rGrid))
         fnAsk(ForbiddenCharsMessage(iLNG), kMsgError, kMsgBtnOK);
+    if (!LimitSessionTexts(rGrid))
+        fnAsk(TextsShortenedMessage(iLNG), kMsgWarning, kMsgBtnOK);
     SetSessionTexts(rSession, rGrid);
     return true;
 }

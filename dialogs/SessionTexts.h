@@ -33,6 +33,17 @@ bool VerifySessionTexts(TSessionTexts& rTexts);
 // The one message telling that forbidden characters were removed, in language iLNG.
 QString ForbiddenCharsMessage(int iLNG);
 
+// The longest texts a session keeps, in characters: the notes may run to a paragraph, the other four are
+// one line each. A longer text is cut with a message, never silently by an edit's own limit.
+inline constexpr int kMaxSessionLineLength = 255;
+inline constexpr int kMaxSessionNotesLength = 4000;
+
+// Cuts every text beyond its limit (never between the two halves of a surrogate pair); false when any was
+// cut.
+bool LimitSessionTexts(TSessionTexts& rTexts);
+// The one message telling that texts were cut to their limits, in language iLNG.
+QString TextsShortenedMessage(int iLNG);
+
 // An empty title becomes "Unnamed session." in language iLNG.
 void SetUnnamedTitle(QString& sTitle, int iLNG);
 
@@ -42,6 +53,6 @@ using TAskUser = std::function<int(const QString& sText, int iKind, int iButtons
 // The end-of-session check. rGrid holds the texts of the live session grid, rSession the running
 // session. When they differ the user is asked whether to keep the grid's texts; on Yes an empty title
 // becomes "Unnamed session.", the forbidden characters are removed (one message when any were), rGrid
-// holds the cleaned texts to put back into the grid and rSession receives them. True when rSession
-// changed.
+// texts beyond their limits are cut (one message when any were), rGrid holds the cleaned texts to put back
+// into the grid and rSession receives them. True when rSession changed.
 bool CheckSessionInfoChanges(TSessionTexts& rGrid, TSessionInfo& rSession, int iLNG, const TAskUser& fnAsk);

@@ -1,13 +1,16 @@
 #include "store/SessionStore.h"
 
+#include "core/KeptCopy.h"
+
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSet>
 
 namespace {
 
 const char* const kRecoverySuffix = ".recovery";
-// A recovery line longer than this is no write of this program.
-constexpr qint64 kMaxRecoveryLine = 64 * 1024;
 
 } // namespace
 
@@ -89,7 +92,7 @@ void TSessionStore::Flush() {
         if (w.sDatabase != rDB.DatabaseFileName() && !w.sDatabase.isEmpty()) {
             // Another database has been chosen since: these are kept for their own file.
             QString sError;
-            if (!SaveLeading(w.sDatabase, sError)) {
+            if (SaveLeading(w.sDatabase, sError).isEmpty()) {
                 sReason = sError;
                 Retry.start(kRetryMs);
                 Notify();
@@ -126,32 +129,53 @@ QString TSessionStore::RecoveryFileOf(const QString& sDatabase) const {
     return sDatabase.isEmpty() ? sSpareFile : sDatabase + QLatin1String(kRecoverySuffix);
 }
 
-bool TSessionStore::SaveLeading(const QString& sDatabase, QString& sError) {
-    const QString sFile = RecoveryFileOf(sDatabase);
-    if (sFile.isEmpty()) {
-        sError = QStringLiteral("There is no recovery file for writes without a database.");
-        return false;
-    }
+QString TSessionStore::SaveLeading(const QString& sDatabase, QString& sError) {
     int iCount = 0;
     while (iCount < aWaiting.size() && aWaiting[iCount].sDatabase == sDatabase)
         ++iCount;
-    QFile file(sFile);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        sError = sFile + ": " + file.errorString();
-        return false;
-    }
-    const qint64 iSizeBefore = file.size();
     QByteArray aData;
     for (int i = 0; i < iCount; ++i)
         aData += EncodeStoreWrite(aWaiting[i]) + '\n';
-    if (file.write(aData) != aData.size() || !file.flush()) {
+    // The file beside the database first; when its folder refuses it too, the spare file of the data
+    // folder, which the next start offers as well.
+    QStringList slErrors;
+    for (const QString& sFile : {RecoveryFileOf(sDatabase), sSpareFile}) {
+        if (sFile.isEmpty())
+            continue;
+        QString sFileError;
+        if (AppendWhole(sFile, aData, sFileError)) {
+            aWaiting.remove(0, iCount);
+            return sFile;
+        }
+        slErrors << sFileError;
+    }
+    sError = slErrors.isEmpty() ? QStringLiteral("There is no recovery file for writes without a database.")
+                                : slErrors.join(QStringLiteral("; "));
+    return {};
+}
+
+bool TSessionStore::AppendWhole(const QString& sFile, const QByteArray& aLines, QString& sError) {
+    QByteArray aContent;
+    QFile existing(sFile);
+    if (existing.exists()) {
+        if (!existing.open(QIODevice::ReadOnly)) {
+            sError = sFile + ": " + existing.errorString();
+            return false;
+        }
+        aContent = existing.readAll();
+        existing.close();
+        // A line cut off by an older program's crash must not swallow the first new one.
+        if (!aContent.isEmpty() && !aContent.endsWith('\n'))
+            aContent += '\n';
+    }
+    aContent += aLines;
+    // Written under another name and renamed when complete: a full disk or a kill leaves the earlier file
+    // as it was, never an empty or partial one in its place.
+    QSaveFile file(sFile);
+    if (!file.open(QIODevice::WriteOnly) || file.write(aContent) != aContent.size() || !file.commit()) {
         sError = sFile + ": " + file.errorString();
-        // A partly written line would read as nothing; the writes stay waiting and are saved whole later.
-        file.resize(iSizeBefore);
         return false;
     }
-    file.close();
-    aWaiting.remove(0, iCount);
     return true;
 }
 
@@ -165,11 +189,11 @@ QStringList TSessionStore::SaveWaiting(QString& sError) {
     slImported.clear();
     QStringList slFiles;
     while (!aWaiting.isEmpty()) {
-        const QString sDatabase = aWaiting.first().sDatabase;
-        if (!SaveLeading(sDatabase, sError))
+        const QString sFile = SaveLeading(aWaiting.first().sDatabase, sError);
+        if (sFile.isEmpty())
             break;
-        if (!slFiles.contains(RecoveryFileOf(sDatabase)))
-            slFiles << RecoveryFileOf(sDatabase);
+        if (!slFiles.contains(sFile))
+            slFiles << sFile;
     }
     Notify();
     return slFiles;
@@ -178,7 +202,8 @@ QStringList TSessionStore::SaveWaiting(QString& sError) {
 QStringList TSessionStore::RecoveryFilesFound() const {
     QStringList slFound;
     for (const QString& sFile : {RecoveryFileOf(rDB.DatabaseFileName()), sSpareFile}) {
-        if (!sFile.isEmpty() && !rDB.DatabaseFileName().isEmpty() && QFile::exists(sFile) &&
+        // Only a file: a folder in a recovery file's place is no file of this program.
+        if (!sFile.isEmpty() && !rDB.DatabaseFileName().isEmpty() && QFileInfo(sFile).isFile() &&
             !slFound.contains(sFile))
             slFound << sFile;
     }
@@ -188,35 +213,63 @@ QStringList TSessionStore::RecoveryFilesFound() const {
 bool TSessionStore::ImportRecovery(const QString& sFile, int& iTaken, int& iSkipped, QString& sError) {
     iTaken = 0;
     iSkipped = 0;
+    sKeptCopy.clear();
     QFile file(sFile);
     if (!file.open(QIODevice::ReadOnly)) {
         sError = sFile + ": " + file.errorString();
         return false;
     }
     const QString sDatabase = rDB.DatabaseFileName();
+    // Sessions whose row is stored or will be before the rows read here: a level row of any other session
+    // would be stored where no session list shows it.
+    QSet<QString> setSessions;
+    for (const TStoreWrite& w : std::as_const(aWaiting)) {
+        if (w.eKind == TStoreWrite::InsertSession)
+            setSessions.insert(w.rSession.sReportID);
+    }
+    QSet<QString> setMissing;
     QList<TStoreWrite> aRead;
     while (!file.atEnd()) {
-        const QByteArray aLine = file.readLine(kMaxRecoveryLine);
+        // Every line is read whole, whatever its length: this program writes lines of any length.
+        const QByteArray aLine = file.readLine();
         TStoreWrite w;
         if (aLine.trimmed().isEmpty())
             continue;
-        if (!aLine.endsWith('\n') && !file.atEnd()) {
-            // Longer than any write: skip the rest of the line.
-            while (!file.atEnd() && !file.readLine(kMaxRecoveryLine).endsWith('\n')) {
-            }
-            ++iSkipped;
-            continue;
-        }
         if (!DecodeStoreWrite(aLine, w)) {
             ++iSkipped;
             continue;
         }
+        if (w.eKind == TStoreWrite::InsertSession) {
+            setSessions.insert(w.rSession.sReportID);
+        } else {
+            const QString& sId =
+                w.eKind == TStoreWrite::InsertLevel ? w.rLevel.sReportId : w.rSession.sReportID;
+            if (!setSessions.contains(sId) && !setMissing.contains(sId)) {
+                bool bExists = false;
+                if (!rDB.SessionExists(sId, bExists)) {
+                    sError = rDB.DatabaseFileName() + ": " + rDB.LastError();
+                    return false;
+                }
+                (bExists ? setSessions : setMissing).insert(sId);
+            }
+            if (setMissing.contains(sId)) {
+                ++iSkipped;
+                continue;
+            }
+        }
         w.sDatabase = sDatabase;
         aRead.append(std::move(w));
     }
+    file.close();
+    if (iSkipped > 0) {
+        // What is not taken stays readable by hand: the file goes once its writes are stored.
+        sKeptCopy = KeepCopyBeside(sFile, QStringLiteral("unread"), sError);
+        if (sKeptCopy.isEmpty())
+            return false;
+    }
     iTaken = int(aRead.size());
     if (aRead.isEmpty()) {
-        file.remove();
+        QFile::remove(sFile);
         return true;
     }
     aWaiting.append(aRead);

@@ -119,6 +119,7 @@ const TTableColumns kRequiredColumns[] = {{"qxr_sessions", kSessionColumns},
 const char* const kSelectSessions = "SELECT * FROM qxr_session_list;";
 const char* const kSelectLevels = "SELECT * FROM qxr_loudness_levels where sReportId=?;";
 const char* const kDeleteLevels = "DELETE FROM qxr_loudness_levels where sReportId=?;";
+const char* const kSessionExists = "SELECT count(*) FROM qxr_sessions WHERE sReportId=?;";
 const char* const kDeleteSession = "DELETE FROM qxr_sessions where sReportId=?;";
 
 const char* const kUnnamedSession = "Unnamed Session.";
@@ -586,6 +587,21 @@ bool TdbSQLite::RetreiveSessionData(const QString& sSessionId, const TSQLFilter&
     if (rFilter.IsEmpty())
         return RunResult(DBResult, QString(kSelectLevels), {sSessionId});
     return RunResult(DBResult, rFilter.sSQL, QVariantList{sSessionId} + rFilter.aValues);
+}
+
+bool TdbSQLite::SessionExists(const QString& sSessionId, bool& bExists) {
+    bExists = false;
+    if (!EnsureOpen())
+        return false;
+    try {
+        SQLite::Statement query(*SQLConn, kSessionExists);
+        query.bind(1, Utf8(sSessionId));
+        bExists = query.executeStep() && query.getColumn(0).getInt64() > 0;
+        return true;
+    } catch (const std::exception& e) {
+        sLastError = QString::fromUtf8(e.what());
+        return false;
+    }
 }
 
 bool TdbSQLite::DeleteSessionData(const QString& sSessionId) {

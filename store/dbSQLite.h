@@ -136,6 +136,8 @@ public:
     // ?3, ... Same rules for DBResult as RetreiveSessionList.
     bool RetreiveSessionData(const QString& sSessionId, const TSQLFilter& rFilter,
                              std::unique_ptr<TDBResult>& DBResult);
+    // Whether the session's row is stored: bExists tells; false when the database could not be read.
+    bool SessionExists(const QString& sSessionId, bool& bExists);
     // Deletes the session's level rows and its session row together: either both go or neither. Its own
     // target and kept verdict go with them.
     bool DeleteSessionData(const QString& sSessionId);

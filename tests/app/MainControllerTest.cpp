@@ -7,6 +7,7 @@
 #include "tests/support/TestSupport.h"
 #include "tests/support/TimingPresets.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QStandardPaths>
@@ -528,11 +529,89 @@ TEST_F(MainControllerFixture, RowsTheDatabaseRefusesAreShownLoggedAndSavedBeside
     };
     EXPECT_EQ(Lines("Rows wait for the database"), 1);
 
-    Ctrl.SaveWaitingRows();
+    const TMainController::TSavedRows rSaved = Ctrl.SaveWaitingRows();
+    EXPECT_EQ(rSaved.iSaved, 3);
+    EXPECT_EQ(rSaved.iLost, 0);
+    EXPECT_EQ(TMainController::SavedRowsMessage(rSaved, 0),
+              "3 rows that the database did not take were saved in \"" + sDB +
+                  ".recovery\".\r\rThe next start offers to store them in the database.");
     EXPECT_TRUE(View.sStorePanel.isEmpty());
     EXPECT_EQ(Lines("3 rows that the database did not take were saved in " + sDB + ".recovery"), 1);
     QFile Recovery(sDB + ".recovery");
     ASSERT_TRUE(Recovery.open(QIODevice::ReadOnly));
     EXPECT_EQ(Recovery.readAll().count('\n'), 3);
     EXPECT_EQ(Count("SELECT count(*) FROM qxr_loudness_levels"), 1);
+}
+
+TEST_F(MainControllerFixture, RowsTheDatabasesFolderRefusesGoToTheDataFolderAndTheUserIsToldWhere) {
+    Ctrl.HandleLoudnessSetup("1|0|1|1|2|-70|1|-18|-1|1|");
+    SQLite::Database(sDB.toStdString(), SQLite::OPEN_READWRITE)
+        .exec("ALTER TABLE qxr_loudness_levels RENAME COLUMN fLoudnessHi TO fGone;");
+    for (const char* sTC : {"10:00:02:00", "10:00:03:00"})
+        Ctrl.HandleLoudnessData(QString(sTC) + "|-1|-20|-22|-30|-3|1|0|-23|1|");
+    // No file can be made beside the database: a folder holds its recovery file's name.
+    ASSERT_TRUE(QDir().mkpath(sDB + ".recovery"));
+
+    const TMainController::TSavedRows rSaved = Ctrl.SaveWaitingRows();
+    const QString sSpare = Ctrl.sDataFolder + "/QXLogging.recovery";
+    EXPECT_EQ(rSaved.slFiles, QStringList{sSpare});
+    EXPECT_EQ(rSaved.iSaved, 2);
+    const QString sMessage = TMainController::SavedRowsMessage(rSaved, 1);
+    EXPECT_TRUE(sMessage.startsWith("2 rækker")) << sMessage.toStdString();
+    EXPECT_TRUE(sMessage.contains("\"" + sSpare + "\"")) << sMessage.toStdString();
+    QFile Spare(sSpare);
+    ASSERT_TRUE(Spare.open(QIODevice::ReadOnly));
+    EXPECT_EQ(Spare.readAll().count('\n'), 2);
+
+    // With the data folder refused as well, the user is told the rows are lost and why.
+    for (const char* sTC : {"10:00:04:00"})
+        Ctrl.HandleLoudnessData(QString(sTC) + "|-1|-20|-22|-30|-3|1|0|-23|1|");
+    ASSERT_TRUE(QFile::remove(sSpare));
+    ASSERT_TRUE(QDir().mkpath(sSpare));
+    const TMainController::TSavedRows rLost = Ctrl.SaveWaitingRows();
+    EXPECT_EQ(rLost.iLost, 1);
+    EXPECT_TRUE(rLost.slFiles.isEmpty());
+    EXPECT_TRUE(
+        TMainController::SavedRowsMessage(rLost, 0).startsWith("1 rows that the database did not take "
+                                                               "could not be saved: "));
+}
+
+TEST_F(MainControllerFixture, AnUnreadableSettingsFileIsReplacedOnlyOnceACopyOfItIsKept) {
+    const QByteArray aBad = "[Configuration]\nGUILanguage=1\n[PDFOptions]\nEvenLines=notacolour\n";
+    const auto Write = [&] {
+        QFile f(Ctrl.sINI);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(aBad);
+    };
+    const auto Content = [&] {
+        QFile f(Ctrl.sINI);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    QString sError;
+
+    // No copy can be made: the file stays as it is, now and at close, and the user is told.
+    ASSERT_NO_FATAL_FAILURE(Write());
+    ASSERT_FALSE(Ctrl.ReadIni());
+    ASSERT_TRUE(qxtest::SetImmutable(Ctrl.sDataFolder, true));
+    const bool bRecovered = Ctrl.RecoverSettings();
+    qxtest::SetImmutable(Ctrl.sDataFolder, false);
+    EXPECT_FALSE(bRecovered);
+    EXPECT_TRUE(Ctrl.sSettingsNotice.contains("der kunne ikke gemmes en kopi"))
+        << "in the language read so far" << Ctrl.sSettingsNotice.toStdString();
+    EXPECT_TRUE(Ctrl.WriteIni(sError));
+    EXPECT_EQ(Content(), aBad);
+
+    // With the copy kept, the defaults replace it and the notice names the copy.
+    TMainController Next;
+    ASSERT_TRUE(Next.InitialiseDataFolder(Ctrl.sDataFolder));
+    ASSERT_FALSE(Next.ReadIni());
+    ASSERT_TRUE(Next.RecoverSettings());
+    const QStringList slCopies =
+        QDir(Next.sDataFolder).entryList({"QXLogging.INI.unreadable-*"}, QDir::Files);
+    ASSERT_EQ(slCopies.size(), 1);
+    EXPECT_TRUE(Next.sSettingsNotice.contains("\"" + Next.sDataFolder + "/" + slCopies.first() + "\""))
+        << Next.sSettingsNotice.toStdString();
+    EXPECT_EQ(Next.Settings.iLNG, 0);
+    ASSERT_TRUE(Next.WriteIni(sError)) << sError.toStdString();
+    EXPECT_TRUE(Content().contains("EvenLines=clSilver"));
 }

@@ -90,6 +90,37 @@ TEST_F(FormSessionInfoTest, DoubleQuoteInTheTitleIsRemovedWithOneMessage) {
     EXPECT_EQ(aMessages[0].rLayout.aButtons[0].iResult, kMsgResultOK);
 }
 
+TEST_F(FormSessionInfoTest, PastedTextsBeyondTheirLimitsAreCutAndShownBeforeTheyAreTaken) {
+    bool bResult = false;
+    bool bOpenAfterFirstOK = false;
+    TSessionTexts rShownAfterCut;
+    ASSERT_TRUE(qxtest::DriveModal(
+        frmSessionInfo, [&] { bResult = frmSessionInfo.ExecuteNewSession(); },
+        [&] {
+            // As pasted: one long line into the title and the notes.
+            frmSessionInfo.editShowTitle->selectAll();
+            frmSessionInfo.editShowTitle->insert(QString(100000, 'T'));
+            frmSessionInfo.editNotes->selectAll();
+            frmSessionInfo.editNotes->insert(QString(100000, 'n'));
+            frmSessionInfo.btnOK->click();
+            bOpenAfterFirstOK = frmSessionInfo.isVisible();
+            rShownAfterCut = frmSessionInfo.EditTexts();
+            frmSessionInfo.btnOK->click();
+        }));
+    EXPECT_TRUE(bOpenAfterFirstOK) << "the user sees the cut texts before the session starts";
+    EXPECT_TRUE(bResult);
+    EXPECT_EQ(rShownAfterCut.sShowTitle, QString(kMaxSessionLineLength, 'T'));
+    EXPECT_EQ(rShownAfterCut.sNotes, QString(kMaxSessionNotesLength, 'n'));
+    ASSERT_EQ(aMessages.size(), 1u);
+    EXPECT_EQ(aMessages[0].iKind, kMsgWarning);
+    EXPECT_TRUE(aMessages[0].sText.contains("255") && aMessages[0].sText.contains("4000"));
+    TSessionInfo rSession;
+    frmSessionInfo.TakeSessionTexts(rSession);
+    EXPECT_EQ(rSession.sShowTitle.size(), kMaxSessionLineLength);
+    EXPECT_EQ(rSession.sNotes.size(), kMaxSessionNotesLength);
+    EXPECT_EQ(aMessages.size(), 1u) << "texts already within their limits give no second message";
+}
+
 TEST_F(FormSessionInfoTest, CancelRefusesTheStartAndTheNextOpeningKeepsTheTexts) {
     ASSERT_TRUE(NewSession({"First", "1", "Anna", "HD", ""}, true));
     EXPECT_FALSE(NewSession({"Second", "2", "Bo", "SD", "x"}, false));

@@ -112,6 +112,54 @@ TEST_F(CheckSessionInfoChangesTest, EmptyTitleBecomesUnnamedInTheLanguage) {
     EXPECT_EQ(rGrid.sShowTitle, "Unavngivet session.");
 }
 
+TEST_F(CheckSessionInfoChangesTest, TextsBeyondTheirLimitsAreCutWithOneMessage) {
+    rGrid.sShowTitle = QString(100000, 'T');
+    rGrid.sNotes = QString(100000, 'n');
+    EXPECT_TRUE(CheckSessionInfoChanges(rGrid, rSession, 0, User.Asker()));
+    ASSERT_EQ(User.aMessages.size(), 2u);
+    EXPECT_TRUE(User.aMessages[1].sText.contains("at most 255 characters each, its notes 4000"));
+    EXPECT_EQ(User.aMessages[1].iKind, kMsgWarning);
+    EXPECT_EQ(rSession.sShowTitle, QString(kMaxSessionLineLength, 'T'));
+    EXPECT_EQ(rSession.sNotes, QString(kMaxSessionNotesLength, 'n'));
+    EXPECT_EQ(rGrid, SessionTextsOf(rSession)) << "the grid shows what is stored";
+}
+
+TEST(LimitSessionTexts, CutsOnlyBeyondEachLimitAndNeverHalfACharacter) {
+    const QString sClef = QString::fromUtf8("\xF0\x9D\x84\x9E"); // one character, two UTF-16 units
+    struct TCase {
+        const char* sName;
+        TSessionTexts rIn;
+        TSessionTexts rOut;
+        bool bWithin;
+    };
+    const QString sLine(kMaxSessionLineLength, 'a');
+    const QString sNotes(kMaxSessionNotesLength, 'b');
+    const TCase aCases[] = {
+        {"every text at its limit",
+         {sLine, sLine, sLine, sLine, sNotes},
+         {sLine, sLine, sLine, sLine, sNotes},
+         true},
+        {"one past the limit",
+         {sLine + 'x', "1", "Bo", sLine + 'y', sNotes + 'z'},
+         {sLine, "1", "Bo", sLine, sNotes},
+         false},
+        {"a pair across the limit",
+         {sLine.left(kMaxSessionLineLength - 1) + sClef, "", "", "", ""},
+         {sLine.left(kMaxSessionLineLength - 1), "", "", "", ""},
+         false},
+        {"a pair just within",
+         {sLine.left(kMaxSessionLineLength - 2) + sClef, "", "", "", ""},
+         {sLine.left(kMaxSessionLineLength - 2) + sClef, "", "", "", ""},
+         true},
+    };
+    for (const TCase& c : aCases) {
+        SCOPED_TRACE(c.sName);
+        TSessionTexts r = c.rIn;
+        EXPECT_EQ(LimitSessionTexts(r), c.bWithin);
+        EXPECT_EQ(r, c.rOut);
+    }
+}
+
 TEST(SetUnnamedTitle, OnlyAnEmptyTitle) {
     QString s;
     SetUnnamedTitle(s, 0);

@@ -61,7 +61,7 @@ TEST_F(ProgramFixture, TerminationSignalsCloseTheProgramCleanly) {
     }
 }
 
-TEST_F(ProgramFixture, AnUnreadableSettingsFileIsBackedUpAndReplacedByDefaults) {
+TEST_F(ProgramFixture, AnUnreadableSettingsFileIsKeptAsACopyAndReplacedByDefaults) {
     const QString sINI = Home.DataFolder() + "/QXLogging.INI";
     const auto WriteFile = [](const QString& sPath, const QByteArray& Content) {
         QDir().mkpath(QFileInfo(sPath).path());
@@ -76,17 +76,27 @@ TEST_F(ProgramFixture, AnUnreadableSettingsFileIsBackedUpAndReplacedByDefaults) 
     const QByteArray First = "[Configuration]\nGUILanguage=1\n[PDFOptions]\nEvenLines=notacolour\n";
     const QByteArray Second = "[PDFOptions]\nEvenLines=stillnotacolour\n";
 
+    QList<QByteArray> aKept;
     for (const QByteArray& Broken : {First, Second}) {
         WriteFile(sINI, Broken);
         Start();
         Signal(SIGTERM);
         ASSERT_TRUE(Program.waitForFinished(15000));
         EXPECT_EQ(Program.exitCode(), 0);
-        // The first backup is never replaced by a later one.
-        EXPECT_EQ(ReadFile(sINI + ".BAK"), First);
+        aKept << Broken;
+        // Every unreadable file has a copy of its own; an earlier one is never replaced.
+        QList<QByteArray> aCopies;
+        for (const QString& sName :
+             QDir(Home.DataFolder()).entryList({"QXLogging.INI.unreadable-*"}, QDir::Files, QDir::Name))
+            aCopies << ReadFile(Home.DataFolder() + "/" + sName);
+        EXPECT_EQ(aCopies, aKept);
         const QByteArray Fresh = ReadFile(sINI);
         EXPECT_TRUE(Fresh.contains("EvenLines=clSilver")) << Fresh.toStdString();
         EXPECT_TRUE(Fresh.contains("GUILanguage=0")) << Fresh.toStdString();
+        // The window said so; closing on the signal leaves the log as the record of what it said.
+        QFile Log(Home.DataFolder() + "/QXLogging.log");
+        ASSERT_TRUE(Log.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(Log.readAll().contains("was kept as " + sINI.toUtf8() + ".unreadable-"));
     }
 }
 
@@ -291,4 +301,40 @@ TEST_F(ProgramWithMeter, TerminationWhileLoggingFromAFastMeterEndsInTimeAndSends
     ASSERT_TRUE(bTaken);
     ASSERT_EQ(Listener.state(), QAbstractSocket::BoundState) << "the port was never released before the end";
     EXPECT_FALSE(Listener.hasPendingDatagrams());
+}
+
+// Closing while logging waits for the session to be finished, not for the connection's end that only the
+// close itself brings about: the process is gone well within the close time, with the run's rows stored
+// without a gap and the session ended at the last of them.
+TEST_F(ProgramWithMeter, TerminationWhileLoggingEndsSoonWithEveryRowOfTheRunStored) {
+    ASSERT_NO_FATAL_FAILURE(StartMeter({"--interval-ms", "100", "--start-timecode", "10:00:00:00"}));
+    ASSERT_NO_FATAL_FAILURE(WriteSettings());
+    ASSERT_NO_FATAL_FAILURE(Start({"--start-logging"}));
+    ASSERT_TRUE(qxtest::WaitFor([&] { return LevelCount() >= 10; }, 20000)) << Log().toStdString();
+
+    QElapsedTimer Elapsed;
+    Elapsed.start();
+    Signal(SIGTERM);
+    ASSERT_TRUE(Program.waitForFinished(15000));
+    const qint64 iGoneMs = Elapsed.elapsed();
+    EXPECT_LT(iGoneMs, kCloseWaitMs / 2) << "the close waited for something that never came";
+    EXPECT_EQ(Program.exitCode(), 0);
+
+    SQLite::Database DB(sDB.toStdString(), SQLite::OPEN_READONLY);
+    SQLite::Statement Rows(DB, "SELECT sTimeCode FROM qxr_loudness_levels ORDER BY nId;");
+    QStringList slTimecodes;
+    while (Rows.executeStep())
+        slTimecodes << QString::fromStdString(Rows.getColumn(0).getString());
+    ASSERT_GE(slTimecodes.size(), 10);
+    // The meter counts one second a report from 10:00:00: every report of the run is there, in order.
+    for (int i = 0; i < slTimecodes.size(); ++i)
+        ASSERT_EQ(slTimecodes[i].left(8),
+                  QStringLiteral("10:%1:%2").arg(i / 60, 2, 10, QChar('0')).arg(i % 60, 2, 10, QChar('0')))
+            << "row " << i;
+    SQLite::Statement Session(DB, "SELECT count(*), max(sTimeCodeEnd) FROM qxr_sessions;");
+    ASSERT_TRUE(Session.executeStep());
+    EXPECT_EQ(Session.getColumn(0).getInt(), 1);
+    EXPECT_EQ(QString::fromStdString(Session.getColumn(1).getString()), slTimecodes.last());
+    EXPECT_FALSE(QFileInfo::exists(sDB + ".recovery"));
+    EXPECT_FALSE(QFileInfo::exists(Home.DataFolder() + "/QXLogging.recovery"));
 }

@@ -1,6 +1,7 @@
 #include "store/SessionStore.h"
 #include "tests/support/TestSupport.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
@@ -281,6 +282,9 @@ TEST_F(SessionStoreTest, WaitingRowsGoToARecoveryFileAndAreImportedLater) {
 }
 
 TEST_F(SessionStoreTest, RecoveryFileLinesAreUntrusted) {
+    TStoreWrite rSession;
+    rSession.eKind = TStoreWrite::InsertSession;
+    rSession.rSession = Session();
     TStoreWrite rGood;
     rGood.rLevel = Level(9);
     rGood.rLevel.fLoudnessInt = -23.456789012345678;
@@ -289,6 +293,9 @@ TEST_F(SessionStoreTest, RecoveryFileLinesAreUntrusted) {
     rGood.fStamp = rGood.rLevel.fStamp;
     TStoreWrite rNoSession = rGood;
     rNoSession.rLevel.sReportId.clear();
+    // A level row of a session that is neither stored nor in the file: no session list would show it.
+    TStoreWrite rOrphan = rGood;
+    rOrphan.rLevel.sReportId = "FFFFFFFF-0000-0000-0000-000000000000";
     const QByteArray aLines[] = {
         "not json at all",
         "{\"kind\":\"level\"}",
@@ -296,25 +303,136 @@ TEST_F(SessionStoreTest, RecoveryFileLinesAreUntrusted) {
         "[1,2,3]",
         QByteArray(100 * 1024, 'x'),
         EncodeStoreWrite(rNoSession),
+        EncodeStoreWrite(rOrphan),
+        EncodeStoreWrite(rSession),
         EncodeStoreWrite(rGood),
         "",
     };
     const QString sFile = sDB + ".recovery";
+    QByteArray aContent;
+    for (const QByteArray& a : aLines)
+        aContent += a + '\n';
     {
         QFile f(sFile);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        for (const QByteArray& a : aLines)
-            f.write(a + '\n');
+        f.write(aContent);
     }
     int iTaken = 0;
     int iSkipped = 0;
     QString sError;
-    ASSERT_TRUE(store.ImportRecovery(sFile, iTaken, iSkipped, sError));
-    EXPECT_EQ(iTaken, 1);
-    EXPECT_EQ(iSkipped, 6);
+    ASSERT_TRUE(store.ImportRecovery(sFile, iTaken, iSkipped, sError)) << sError.toStdString();
+    EXPECT_EQ(iTaken, 2);
+    EXPECT_EQ(iSkipped, 7);
     EXPECT_EQ(StoredTimecodes(), QStringList{rGood.rLevel.sTimeCode});
     auto peek = Peek();
     EXPECT_EQ(peek.execAndGet("SELECT fLoudnessInt FROM qxr_loudness_levels;").getDouble(),
               -23.456789012345678);
     EXPECT_EQ(peek.execAndGet("SELECT dtDateTime FROM qxr_loudness_levels;").getDouble(), 2460000.25);
+    EXPECT_EQ(peek.execAndGet("SELECT count(*) FROM qxr_loudness_levels l WHERE NOT EXISTS (SELECT 1 FROM "
+                              "qxr_sessions s WHERE s.sReportId=l.sReportId);")
+                  .getInt(),
+              0);
+    // What was not taken is kept for a person to look at; the imported file itself has served.
+    ASSERT_FALSE(store.KeptCopy().isEmpty());
+    QFile Kept(store.KeptCopy());
+    ASSERT_TRUE(Kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(Kept.readAll(), aContent);
+    EXPECT_FALSE(QFile::exists(sFile));
+}
+
+TEST_F(SessionStoreTest, LongTextsComeBackWholeFromTheRecoveryFile) {
+    // Texts as long as an edit could ever hold, and longer: written to the file, they must read back.
+    TSessionInfo rLong = Session();
+    rLong.sShowTitle = QString(32767, QChar(0x00E6));
+    rLong.sNotes = QString(100000, '"');
+    ASSERT_TRUE(SetImmutable(sDB, true));
+    store.InsertSession(rLong);
+    for (int i = 0; i < 3; ++i)
+        store.InsertLevel(Level(i));
+    store.UpdateSession(rLong);
+    QString sError;
+    const QStringList slFiles = store.SaveWaiting(sError);
+    SetImmutable(sDB, false);
+    ASSERT_EQ(slFiles, QStringList{sDB + ".recovery"}) << sError.toStdString();
+
+    TdbSQLite next{kWindowBusyTimeoutMs};
+    ASSERT_TRUE(next.OpenSQLiteDB(sDB));
+    TSessionStore nextStore{next};
+    int iTaken = 0;
+    int iSkipped = 0;
+    ASSERT_TRUE(nextStore.ImportRecovery(slFiles.first(), iTaken, iSkipped, sError));
+    EXPECT_EQ(iTaken, 5);
+    EXPECT_EQ(iSkipped, 0);
+    ASSERT_TRUE(qxtest::WaitFor([&] { return nextStore.WaitingCount() == 0; }));
+    EXPECT_EQ(SessionColumn("sTitle"), rLong.sShowTitle);
+    EXPECT_EQ(SessionColumn("sNotes"), rLong.sNotes);
+    EXPECT_EQ(StoredTimecodes().size(), 3);
+}
+
+TEST_F(SessionStoreTest, WhenTheDatabasesFolderRefusesTheFileTheRowsGoToTheSpareFileWhole) {
+    const QString sSpare = dir.path() + "/data/QXLogging.recovery";
+    ASSERT_TRUE(QDir().mkpath(dir.path() + "/data"));
+    store.SetSpareRecoveryFile(sSpare);
+    store.InsertSession(Session());
+    ASSERT_TRUE(SetImmutable(sDB, true));
+    for (int i = 0; i < 4; ++i)
+        store.InsertLevel(Level(i));
+    // The file beside the database cannot be made: its name is taken by a folder, which no privilege
+    // writes through.
+    ASSERT_TRUE(QDir().mkpath(sDB + ".recovery"));
+    QString sError;
+    const QStringList slFiles = store.SaveWaiting(sError);
+    SetImmutable(sDB, false);
+    ASSERT_EQ(slFiles, QStringList{sSpare}) << sError.toStdString();
+    EXPECT_EQ(store.WaitingCount(), 0);
+
+    TdbSQLite next{kWindowBusyTimeoutMs};
+    ASSERT_TRUE(next.OpenSQLiteDB(sDB));
+    TSessionStore nextStore{next};
+    nextStore.SetSpareRecoveryFile(sSpare);
+    ASSERT_EQ(nextStore.RecoveryFilesFound(), slFiles) << "the next start offers the spare file";
+    int iTaken = 0;
+    int iSkipped = 0;
+    ASSERT_TRUE(nextStore.ImportRecovery(sSpare, iTaken, iSkipped, sError));
+    EXPECT_EQ(iTaken, 4);
+    ASSERT_TRUE(qxtest::WaitFor([&] { return nextStore.WaitingCount() == 0; }));
+    EXPECT_EQ(StoredTimecodes().size(), 4);
+}
+
+TEST_F(SessionStoreTest, RowsThatNoFileTakesStayWaitingAndLeaveNoEmptyFile) {
+    // The spare file's folder is a regular file: nothing can be made below it.
+    QFile Blocker(dir.path() + "/not-a-folder");
+    ASSERT_TRUE(Blocker.open(QIODevice::WriteOnly));
+    Blocker.close();
+    store.SetSpareRecoveryFile(Blocker.fileName() + "/QXLogging.recovery");
+    // An earlier run's file beside the database, which must come through a refused save unchanged.
+    const QString sBeside = sDB + ".recovery";
+    TStoreWrite rEarlier;
+    rEarlier.eKind = TStoreWrite::InsertSession;
+    rEarlier.rSession = Session();
+    const QByteArray aEarlier = EncodeStoreWrite(rEarlier) + '\n';
+    {
+        QFile f(sBeside);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(aEarlier);
+    }
+    store.InsertSession(Session());
+    ASSERT_TRUE(SetImmutable(sDB, true));
+    store.InsertLevel(Level(1));
+    store.InsertLevel(Level(2));
+    // The database's folder takes no new file (the temporary one the save writes first).
+    ASSERT_TRUE(SetImmutable(dir.path(), true));
+    QString sError;
+    const QStringList slFiles = store.SaveWaiting(sError);
+    SetImmutable(dir.path(), false);
+    SetImmutable(sDB, false);
+    EXPECT_TRUE(slFiles.isEmpty());
+    EXPECT_EQ(store.WaitingCount(), 2);
+    EXPECT_TRUE(sError.contains(sBeside)) << sError.toStdString();
+    EXPECT_TRUE(sError.contains("QXLogging.recovery")) << sError.toStdString();
+    QFile Beside(sBeside);
+    ASSERT_TRUE(Beside.open(QIODevice::ReadOnly));
+    EXPECT_EQ(Beside.readAll(), aEarlier);
+    EXPECT_EQ(QDir(dir.path()).entryList({"*recovery*"}, QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{"sessions.DB3.recovery"});
 }

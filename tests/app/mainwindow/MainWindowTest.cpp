@@ -36,10 +36,13 @@ public:
     explicit TStoppingThread(TMainController& rCtrl) : Ctrl(rCtrl) {}
     void ThreadSendMessage(int iCommand) override {
         aCommands.push_back(iCommand);
-        if (iCommand == kEngineCommandStop) {
-            QTimer::singleShot(50, &Ctrl, [this] { Ctrl.HandleEngineEvent(kEventLoggingEnded); });
-            QTimer::singleShot(100, &Ctrl, [this] { Ctrl.HandleEngineEvent(kEventConnectionClosed); });
-        }
+        // As the thread does: the run ends on the stop, the connection only on the close command. The
+        // controller outlives this double, so the events reach it even after the double is gone.
+        TMainController* pCtrl = &Ctrl;
+        if (iCommand == kEngineCommandStop)
+            QTimer::singleShot(50, pCtrl, [pCtrl] { pCtrl->HandleEngineEvent(kEventLoggingEnded); });
+        if (iCommand == kEngineCommandClose)
+            QTimer::singleShot(50, pCtrl, [pCtrl] { pCtrl->HandleEngineEvent(kEventConnectionClosed); });
     }
     TMainController& Ctrl;
     std::vector<int> aCommands;
@@ -184,13 +187,15 @@ TEST_F(MainWindowFixture, ClosingWhileLoggingWithYesStopsTheSessionThenWritesThe
     frmMain.Ctrl.bLoggingInProgress = true;
     iAnswer = kMsgResultYes;
     EXPECT_TRUE(frmMain.close());
-    // Stop first; the end of the session and the connection's close were handled while waiting.
-    ASSERT_FALSE(Thread.aCommands.empty());
-    EXPECT_EQ(Thread.aCommands.front(), kEngineCommandStop);
+    // Stop first; the end of the session was handled while waiting, and only then is the thread told to
+    // close (waiting for the connection's end before that would wait out the whole close time).
+    EXPECT_EQ(Thread.aCommands, (std::vector<int>{kEngineCommandStop, kEngineCommandClose}));
     EXPECT_FALSE(frmMain.Ctrl.bLoggingInProgress);
-    EXPECT_TRUE(frmMain.Ctrl.bCanCloseMain);
     EXPECT_TRUE(QFileInfo::exists(frmMain.Ctrl.sINI));
     EXPECT_FALSE(frmMain.Ctrl.UDP.Active());
+    // The thread reports its end after the close command, and is released then.
+    EXPECT_TRUE(
+        qxtest::WaitFor([&] { return frmMain.Ctrl.bCanCloseMain && !frmMain.Ctrl.HasLoggingThread(); }));
 }
 
 TEST_F(MainWindowFixture, TimecodeControlHiddenWhenTheOptionIsOff) {
@@ -256,6 +261,10 @@ TEST_F(MainWindowFixture, RowsSavedByAnEarlierRunAreOfferedAndStoredOnYes) {
         TdbSQLite db;
         ASSERT_TRUE(db.CreateSQLiteDB(sDB));
     }
+    // A session and its level row: a row without its session would not be stored.
+    TStoreWrite s;
+    s.eKind = TStoreWrite::InsertSession;
+    s.rSession.sReportID = "S1";
     TStoreWrite w;
     w.eKind = TStoreWrite::InsertLevel;
     w.rLevel.sReportId = "S1";
@@ -263,7 +272,7 @@ TEST_F(MainWindowFixture, RowsSavedByAnEarlierRunAreOfferedAndStoredOnYes) {
     {
         QFile f(sDB + ".recovery");
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(EncodeStoreWrite(w) + '\n');
+        f.write(EncodeStoreWrite(s) + '\n' + EncodeStoreWrite(w) + '\n');
     }
     QDir().mkpath(frmMain.Ctrl.sDataFolder);
     QFile Ini(frmMain.Ctrl.sINI);

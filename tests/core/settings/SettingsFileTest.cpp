@@ -1,5 +1,6 @@
 #include "core/SettingsFile.h"
 #include "core/IniFile.h"
+#include "tests/support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -395,7 +396,7 @@ TEST_F(SettingsFile, NamesInAnyCaseAreReadAndWrittenBackOnce) {
     }
 }
 
-TEST_F(SettingsFile, ColourErrorStopsReadingAndRecoveryKeepsTheFirstBackup) {
+TEST_F(SettingsFile, ColourErrorStopsReadingAndEveryRecoveryKeepsACopyOfItsOwn) {
     const QByteArray aBad = "[Configuration]\nGUILanguage=1\n"
                             "[PDFOptions]\nHeadline=Mine\nEvenLines=notacolour\nFontSizeNormal=9\n"
                             "[CSVOptions]\nSeparationChar=,\n";
@@ -409,18 +410,42 @@ TEST_F(SettingsFile, ColourErrorStopsReadingAndRecoveryKeepsTheFirstBackup) {
     EXPECT_EQ(r.rPDFOptions.FontNormal.Size, 6);
     EXPECT_EQ(r.rCSVOptions.sCSVSeparationChar, ";");
 
-    ASSERT_TRUE(RecoverSettingsFile(sINI));
+    QString sCopy;
+    QString sError;
+    ASSERT_TRUE(RecoverSettingsFile(sINI, sCopy, sError)) << qPrintable(sError);
     EXPECT_FALSE(QFile::exists(sINI));
-    EXPECT_EQ(FileContent(sINI + ".BAK"), aBad);
+    EXPECT_TRUE(sCopy.startsWith(sINI + ".unreadable-")) << qPrintable(sCopy);
+    EXPECT_EQ(FileContent(sCopy), aBad);
     TSettings rFresh;
     EXPECT_TRUE(ReadIni(sINI, rFresh));
     EXPECT_EQ(rFresh.iLNG, 0);
 
-    WriteFile("[PDFOptions]\nOddLines=nocolour\n");
+    // A second unreadable file, within the same second: its own copy, the first one kept.
+    const QByteArray aSecondBad = "[PDFOptions]\nOddLines=nocolour\n";
+    WriteFile(aSecondBad);
     TSettings rSecond;
     EXPECT_FALSE(ReadIni(sINI, rSecond));
-    ASSERT_TRUE(RecoverSettingsFile(sINI));
-    EXPECT_EQ(FileContent(sINI + ".BAK"), aBad);
+    QString sSecondCopy;
+    ASSERT_TRUE(RecoverSettingsFile(sINI, sSecondCopy, sError)) << qPrintable(sError);
+    EXPECT_NE(sSecondCopy, sCopy);
+    EXPECT_EQ(FileContent(sCopy), aBad);
+    EXPECT_EQ(FileContent(sSecondCopy), aSecondBad);
+}
+
+TEST_F(SettingsFile, AnUnreadableFileThatCannotBeCopiedIsLeftAsItIs) {
+    const QByteArray aBad = "[PDFOptions]\nEvenLines=notacolour\n";
+    WriteFile(aBad);
+    // A folder that takes no new file, for a privileged user too.
+    ASSERT_TRUE(qxtest::SetImmutable(dir.path(), true));
+    QString sCopy;
+    QString sError;
+    const bool bRecovered = RecoverSettingsFile(sINI, sCopy, sError);
+    qxtest::SetImmutable(dir.path(), false);
+    EXPECT_FALSE(bRecovered);
+    EXPECT_TRUE(sCopy.isEmpty());
+    EXPECT_FALSE(sError.isEmpty());
+    EXPECT_EQ(FileContent(sINI), aBad);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"QXLogging.INI"});
 }
 
 TEST_F(SettingsFile, CredentialsAreStoredScrambled) {
