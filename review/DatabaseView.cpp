@@ -41,7 +41,7 @@ constexpr int kListFontSize = 8;
 constexpr int kListDateFontSize = 6;
 constexpr int kListRowHeight = 20;
 // Wide enough for a cut title and the date beside it.
-constexpr int kListMinimumWidth = 330;
+constexpr int kListMinimumWidth = 260;
 
 const QColor clListSilver = ColorValueToQColor(clSilver);
 const QColor clListGrey = ColorValueToQColor(clGray);
@@ -169,7 +169,8 @@ void TDatabaseView::CreateControls() {
     Layout->setSpacing(8);
 
     auto* Left = new QVBoxLayout;
-    auto* SessionButtons = new QHBoxLayout;
+    // One above the other: side by side their captions would widen the list beyond what it needs.
+    auto* SessionButtons = new QVBoxLayout;
     btnRefreshSessions = new QPushButton(this);
     btnSortSessions = new QPushButton(this);
     SessionButtons->addWidget(btnRefreshSessions);
@@ -202,6 +203,11 @@ void TDatabaseView::CreateControls() {
     sgSessions->installEventFilter(this);
     sgSessions->viewport()->installEventFilter(this);
     Left->addWidget(sgSessions, 1);
+    // The statistics stand under the list, so that at the window's least width the two grids on the
+    // right keep room for their values and the level table keeps the whole width beside the list.
+    sgDBLoudnessMax = new TInfoGrid(kLoudnessMaxRows, this);
+    sgDBLoudnessMax->setObjectName(QStringLiteral("sgDBLoudnessMax"));
+    Left->addWidget(sgDBLoudnessMax);
     Layout->addLayout(Left, 1);
 
     popSessions = new QMenu(this);
@@ -216,17 +222,15 @@ void TDatabaseView::CreateControls() {
     auto* Grids = new QHBoxLayout;
     sgDBSessionInfo = new TInfoGrid(kSessionInfoRows, this);
     sgDBLoudnessConfig = new TInfoGrid(kLoudnessConfigRows, this);
-    sgDBLoudnessMax = new TInfoGrid(kLoudnessMaxRows, this);
     sgDBSessionInfo->setObjectName(QStringLiteral("sgDBSessionInfo"));
     sgDBLoudnessConfig->setObjectName(QStringLiteral("sgDBLoudnessConfig"));
-    sgDBLoudnessMax->setObjectName(QStringLiteral("sgDBLoudnessMax"));
     // The session information is as tall as the configuration beside it; its notes row takes the rest.
     sgDBSessionInfo->setFixedHeight(sgDBLoudnessConfig->sizeHint().height());
     sgDBSessionInfo->SetCellAlignment(kSessionInfoNotesRow, 1, Qt::AlignTop);
     sgDBSessionInfo->installEventFilter(this);
     sgDBLoudnessConfig->setMouseTracking(true);
     sgDBLoudnessConfig->viewport()->installEventFilter(this);
-    for (TInfoGrid* Grid : {sgDBSessionInfo, sgDBLoudnessConfig, sgDBLoudnessMax})
+    for (TInfoGrid* Grid : {sgDBSessionInfo, sgDBLoudnessConfig})
         Grids->addWidget(Grid, 1, Qt::AlignTop);
     Right->addLayout(Grids);
 
@@ -452,6 +456,8 @@ void TDatabaseView::UpdateGUIStrings() {
     };
     ApplyLabels(sgDBSessionInfo, DBSessionInfoLabels());
     ApplyLabels(sgDBLoudnessConfig, DBLoudnessConfigLabels());
+    // A long model name may end in an ellipsis: the instrument row's hint names the type whole.
+    sgDBLoudnessConfig->SetValueReserve(LoudnessConfigValueSamples(Language()));
     // The configuration's names follow the language too.
     ShowSelectedSession();
     ApplyLevelDataLabels();
