@@ -206,6 +206,8 @@ void TInfoGrid::SetCell(int iRow, int iCol, const QString& sText) {
     const bool bNewLabel = iRow > 0 && iCol == 0 && Item->text() != sText;
     Item->setText(sText);
     Item->setData(kShownRole, QVariant());
+    if (bFitToValues && iRow > 0 && iCol == 1)
+        updateGeometry();
     // Labels change with the language: the label column and the grid's least width follow them.
     if (bNewLabel) {
         FitColumns();
@@ -216,6 +218,8 @@ void TInfoGrid::SetCell(int iRow, int iCol, const QString& sText) {
 void TInfoGrid::SetCellDisplay(int iRow, int iCol, const QString& sShown) {
     if (QTableWidgetItem* Item = ItemAt(iRow, iCol))
         Item->setData(kShownRole, sShown);
+    if (bFitToValues)
+        updateGeometry();
 }
 
 void TInfoGrid::SetCellAlignment(int iRow, int iCol, Qt::Alignment eAlign) {
@@ -231,10 +235,11 @@ QString TInfoGrid::ShownText(int iRow, int iCol) const {
     return vShown.isValid() ? vShown.toString() : Item->text();
 }
 
-void TInfoGrid::SetValueReserve(const QStringList& slSamples) {
-    if (slSamples == slValueReserve)
+void TInfoGrid::SetValueReserve(const QStringList& slSamples, const QStringList& slBoldSamples) {
+    if (slSamples == slValueReserve && slBoldSamples == slBoldValueReserve)
         return;
     slValueReserve = slSamples;
+    slBoldValueReserve = slBoldSamples;
     updateGeometry();
 }
 
@@ -299,10 +304,11 @@ int TInfoGrid::LabelColumnWidth() const {
 int TInfoGrid::ValueColumnWidth() const {
     QFont Bold = font();
     Bold.setBold(true);
-    const QFontMetrics Metrics(Bold);
     int iValueWidth = 0;
     for (const QString& sSample : slValueReserve)
-        iValueWidth = std::max(iValueWidth, Metrics.horizontalAdvance(sSample));
+        iValueWidth = std::max(iValueWidth, fontMetrics().horizontalAdvance(sSample));
+    for (const QString& sSample : slBoldValueReserve)
+        iValueWidth = std::max(iValueWidth, QFontMetrics(Bold).horizontalAdvance(sSample));
     return std::max(kMinValueWidth, iValueWidth + kValuePadding);
 }
 
@@ -313,9 +319,25 @@ void TInfoGrid::FitColumns() {
     setColumnWidth(1, std::max(0, iAvailable - columnWidth(0) - kRightMargin));
 }
 
+void TInfoGrid::SetFitToValues(bool bOn) {
+    bFitToValues = bOn;
+    updateGeometry();
+}
+
 QSize TInfoGrid::sizeHint() const {
-    return QSize(std::max(240, minimumSizeHint().width()),
-                 rowCount() * verticalHeader()->defaultSectionSize() + 2 * frameWidth());
+    int iWidth = std::max(240, minimumSizeHint().width());
+    if (bFitToValues) {
+        int iValueWidth = ValueColumnWidth();
+        for (int iRow = 1; iRow < rowCount(); ++iRow) {
+            const QTableWidgetItem* Item = item(iRow, 1);
+            const QVariant vFont = Item ? Item->data(Qt::FontRole) : QVariant();
+            const QFontMetrics Metrics(vFont.canConvert<QFont>() ? vFont.value<QFont>() : font());
+            iValueWidth =
+                std::max(iValueWidth, Metrics.horizontalAdvance(ShownText(iRow, 1)) + kValuePadding);
+        }
+        iWidth = LabelColumnWidth() + iValueWidth + kRightMargin + 2 * frameWidth();
+    }
+    return QSize(iWidth, rowCount() * verticalHeader()->defaultSectionSize() + 2 * frameWidth());
 }
 
 QSize TInfoGrid::minimumSizeHint() const {

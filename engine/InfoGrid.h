@@ -34,9 +34,9 @@ public:
     void SetCellDisplay(int iRow, int iCol, const QString& sShown);
     // What the cell shows before any shortening to its width: the display form, or else its text.
     QString ShownText(int iRow, int iCol) const;
-    // Texts the value column always has room for, measured in bold: the grid is never laid out
-    // narrower, so the values that commonly appear show whole and a change of value moves nothing.
-    void SetValueReserve(const QStringList& slSamples);
+    // Texts the value column always has room for, in the grid's font and in bold: the grid is never laid
+    // out narrower, so the values that commonly appear show whole and a change of value moves nothing.
+    void SetValueReserve(const QStringList& slSamples, const QStringList& slBoldSamples = {});
     // Vertical placement of the cell's text: centred unless Qt::AlignTop is given.
     void SetCellAlignment(int iRow, int iCol, Qt::Alignment eAlign);
     // Empties column iCol from iFirstRow to iLastRow (both within the grid).
@@ -52,6 +52,9 @@ public:
     int LabelColumnWidth() const;
     // The least width of the value column: the widest reserved text and its padding.
     int ValueColumnWidth() const;
+    // Whether the grid asks the layout for room for the values it shows now, beyond its reserve: for
+    // grids whose values change only on the user's command, so that the layout moves only then.
+    void SetFitToValues(bool bOn);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -63,6 +66,8 @@ private:
     QTableWidgetItem* ItemAt(int iRow, int iCol);
     bool bEditable = false;
     QStringList slValueReserve;
+    QStringList slBoldValueReserve;
+    bool bFitToValues = false;
 };
 
 // The tint of a colour: fAlpha parts white and the rest the colour, each channel rounded to the nearest

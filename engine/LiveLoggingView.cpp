@@ -245,7 +245,8 @@ void TLiveLoggingView::CreateControls() {
         Grids->addWidget(Grid, 1, Qt::AlignTop);
     // A value that commonly appears shows whole; longer ones (a network meter's own name, the timecode
     // waits) end in an ellipsis and show whole in their tooltip.
-    sgLoudnessData->SetValueReserve({QStringLiteral("00:00:00:00"), RealText(-100.0)});
+    // Levels in the font of a peak, which stands out in bold.
+    sgLoudnessData->SetValueReserve({QStringLiteral("00:00:00:00")}, {RealText(-100.0)});
     // The instrument status row and the autostop line stand out in bold.
     sgInstrumentInfo->SetCellStyle(kRowAutostop, 1, {clStatusRed, true, {}, {}});
     Layout->addLayout(Grids);
@@ -451,11 +452,12 @@ void TLiveLoggingView::ApplyGridLabels() {
     Apply(sgLoudnessCFG, LoudnessCFGLabels(), kLoudnessCFGRows - 1);
     Apply(sgLoudnessData, LoudnessDataLabels(Services.Settings().DataOptions), kDataGridLastRow);
     sgLoudnessCFG->SetValueReserve(LoudnessConfigValueSamples(Services.Language()));
-    QStringList slInstrument = TypeNames();
+    // The model names, and the states in the status row's bold.
+    QStringList slStates;
     for (const int iEntry :
          {kTxtConnecting, kTxtReadyForLogging, kTxtLogging, kTxtDisconnected, kTxtLoggingStarted})
-        slInstrument.append(T(iEntry));
-    sgInstrumentInfo->SetValueReserve(slInstrument);
+        slStates.append(T(iEntry));
+    sgInstrumentInfo->SetValueReserve(TypeNames(), slStates);
     UpdateSGInstrumentInfo();
     sgInstrumentInfo->FitColumns();
     ShowLoudnessValues();

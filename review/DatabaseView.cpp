@@ -41,7 +41,7 @@ constexpr int kListFontSize = 8;
 constexpr int kListDateFontSize = 6;
 constexpr int kListRowHeight = 20;
 // Wide enough for a cut title and the date beside it.
-constexpr int kListMinimumWidth = 260;
+constexpr int kListMinimumWidth = 276;
 
 const QColor clListSilver = ColorValueToQColor(clSilver);
 const QColor clListGrey = ColorValueToQColor(clGray);
@@ -228,10 +228,14 @@ void TDatabaseView::CreateControls() {
     sgDBSessionInfo->setFixedHeight(sgDBLoudnessConfig->sizeHint().height());
     sgDBSessionInfo->SetCellAlignment(kSessionInfoNotesRow, 1, Qt::AlignTop);
     sgDBSessionInfo->installEventFilter(this);
+    // A selected session's texts and names ask for their room; the two grids move only when one is chosen.
+    for (TInfoGrid* Grid : {sgDBSessionInfo, sgDBLoudnessConfig})
+        Grid->SetFitToValues(true);
     sgDBLoudnessConfig->setMouseTracking(true);
     sgDBLoudnessConfig->viewport()->installEventFilter(this);
+    // No stretch factors: each grid gets the width it asks for, and what is left is shared equally.
     for (TInfoGrid* Grid : {sgDBSessionInfo, sgDBLoudnessConfig})
-        Grids->addWidget(Grid, 1, Qt::AlignTop);
+        Grids->addWidget(Grid, 0, Qt::AlignTop);
     Right->addLayout(Grids);
 
     auto* DataButtons = new QHBoxLayout;

@@ -70,7 +70,8 @@ void TLevelDataView::UpdateGUIStrings() {
     QStringList slReserve{sLevel + GetText(kTxtDBFSSuffix, Language())};
     for (const QString& sUnit : GetNameList(kScaleModeNames))
         slReserve.append(sLevel + sUnit);
-    Ctx.sgDBLoudnessMax->SetValueReserve(slReserve);
+    // Bold: a statistic beyond its limit is shown so.
+    Ctx.sgDBLoudnessMax->SetValueReserve({}, slReserve);
     WriteStatistics();
     Ctx.sgDBLoudnessMax->FitColumns();
 }

@@ -10,6 +10,7 @@
 #include "engine/EngineMessages.h"
 #include "engine/InfoGrid.h"
 #include "engine/LiveLoggingView.h"
+#include "review/SessionListModel.h"
 #include "tests/support/SessionDatabase.h"
 #include "tests/support/TestSupport.h"
 
@@ -49,6 +50,10 @@ protected:
                              QDateTime(QDate(2026, 12, 10), QTime(19, 0)),
                              "qxMeter Q5 Desk|220|10432|0|2.14|1.36|3.02|"},
                             120);
+        // A title longer than the list shows: cut, with the date beside it.
+        Sessions.AddSession({"Evening News with the Weather", "EN-2292", "M. Holm", "HD 1080i/25", "",
+                             QDateTime(QDate(2026, 12, 28), QTime(23, 59, 58)),
+                             "qxMeter Q5 Desk|220|10432|"});
         frmMain.show();
         EXPECT_TRUE(qxtest::WaitFor([&] { return frmMain.isVisible(); }));
         EXPECT_TRUE(frmMain.Ctrl.SQLConnection.OpenSQLiteDB(Sessions.Path()));
@@ -94,7 +99,7 @@ protected:
         frmMain.iLNG = iLNG;
         frmMain.UpdateGUIStrings();
         // The session's levels and statistics, loaded again after the labels changed.
-        frmMain.DatabaseView->sgSessionsSelectCell(0);
+        frmMain.DatabaseView->sgSessionsSelectCell(RowOfTitle("Evening News"));
         frmMain.DatabaseView->sgSessionsDblClick();
         frmMain.resize(rDefault.Width, rDefault.Height);
         QCoreApplication::processEvents();
@@ -118,6 +123,8 @@ protected:
         }
         for (TInfoGrid* Grid : Page->findChildren<TInfoGrid*>())
             ExpectGridWhole(*Grid);
+        if (Page == frmMain.DatabaseView)
+            ExpectSessionListWhole(*frmMain.sgSessions);
         for (QAbstractButton* Button : Page->findChildren<QAbstractButton*>()) {
             if (Button->isHidden() || Button->text().isEmpty())
                 continue;
@@ -152,6 +159,35 @@ protected:
                     << iRow << "," << iCol << " " << sShown.toStdString();
                 EXPECT_LE(rCell.right(), Grid.viewport()->width() - 1) << iRow << "," << iCol;
             }
+        }
+    }
+
+    int RowOfTitle(const QString& sTitle) const {
+        const QAbstractItemModel* Model = frmMain.sgSessions->model();
+        for (int iRow = 0; iRow < Model->rowCount(); ++iRow)
+            if (Model->index(iRow, TSessionListModel::kColDisplayTitle).data().toString() == sTitle)
+                return iRow;
+        return -1;
+    }
+
+    // Each title (8 points) with its date beside it (6 points, bold), indented 5 from the left and 3 from
+    // the right inside the cell's frame, with a gap between them.
+    static void ExpectSessionListWhole(QTableView& List) {
+        QFont Title = List.font();
+        Title.setPointSize(8);
+        QFont Date = List.font();
+        Date.setPointSize(6);
+        Date.setBold(true);
+        const QAbstractItemModel* Model = List.model();
+        ASSERT_GT(Model->rowCount(), 0);
+        for (int iRow = 0; iRow < Model->rowCount(); ++iRow) {
+            const QString sTitle = Model->index(iRow, TSessionListModel::kColDisplayTitle).data().toString();
+            const QString sDate = Model->index(iRow, TSessionListModel::kColDateTime).data().toString();
+            const int iNeeded = 2 + 5 + QFontMetrics(Title).horizontalAdvance(sTitle) + 6 +
+                                QFontMetrics(Date).horizontalAdvance(sDate) + 3 + 2;
+            EXPECT_LE(iNeeded,
+                      List.visualRect(Model->index(iRow, TSessionListModel::kColDisplayTitle)).width())
+                << sTitle.toStdString() << " " << sDate.toStdString();
         }
     }
 
