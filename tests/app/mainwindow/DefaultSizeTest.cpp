@@ -6,6 +6,7 @@
 #include "core/TextTable.h"
 #include "dialogs/FormWait.h"
 #include "dialogs/MessageBox.h"
+#include "dialogs/SessionTexts.h"
 #include "dialogs/VisualStyle.h"
 #include "engine/EngineMessages.h"
 #include "engine/InfoGrid.h"
@@ -81,12 +82,8 @@ protected:
         Feed(kMessageSerialNumber, "10432");
         Ctrl.HandleEngineEvent(kEventConnected);
         Ctrl.HandleEngineEvent(kEventReady);
-        TSessionInfo& rSession = Ctrl.rSessionInfo;
-        rSession.sShowTitle = QStringLiteral("Evening News");
-        rSession.sShowNumber = QStringLiteral("EN-2291");
-        rSession.sOperatorName = QStringLiteral("M. Holm");
-        rSession.sFormat = QStringLiteral("HD 1080i/25");
-        rSession.sNotes = QStringLiteral("Studio 2, live");
+        SetSessionTexts(Ctrl.rSessionInfo,
+                        {"Evening News", "EN-2291", "M. Holm", "HD 1080i/25", "Studio 2, live"});
         frmMain.LoggingView->btnStartLogClick();
         Ctrl.HandleEngineEvent(kEventLoggingStarted);
         // Capture "Auto Resume", window "10 Seconds": the widest names of their lists.
