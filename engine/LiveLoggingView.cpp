@@ -240,7 +240,8 @@ void TLiveLoggingView::CreateControls() {
     Session->addWidget(sgInstrumentInfo);
     Session->addWidget(sgSessionInfo);
     Session->addStretch(1);
-    Grids->addLayout(Session, 1);
+    // In a wider window the instrument column grows fastest: its status and autostop lines are the longest.
+    Grids->addLayout(Session, 2);
     for (TInfoGrid* Grid : {sgLoudnessCFG, sgLoudnessData})
         Grids->addWidget(Grid, 1, Qt::AlignTop);
     // A value that commonly appears shows whole; longer ones (a network meter's own name, the timecode
