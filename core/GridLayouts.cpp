@@ -111,3 +111,15 @@ TGridLabels DBLoudnessConfigLabels() {
     r.aRowLabels.insert(r.aRowLabels.begin(), kTxtInstrumentTypeLabel);
     return r;
 }
+
+QStringList LoudnessConfigValueSamples(int iLNG) {
+    QStringList sl;
+    for (const TNameList& rList : {kPeakModeNames, kCaptureModeNames, kScaleModeNames, kReferenceNames,
+                                   kFilterNames, kGateModeNames, kSlidingWindowNames})
+        sl.append(GetNameList(rList));
+    // Gate, reference and peak levels: a whole number of decibels and the scale or dBFS.
+    sl.append(QStringLiteral("-100") + GetText(kTxtDBFSSuffix, iLNG));
+    for (const QString& sScale : GetNameList(kScaleModeNames))
+        sl.append(QStringLiteral("-100 ") + sScale);
+    return sl;
+}

@@ -2,6 +2,7 @@
 
 #include "core/DataOptions.h"
 
+#include <QStringList>
 #include <vector>
 
 // Which labels the main window's grids carry, as text table entries (the window shows entry + iLNG). The
@@ -23,6 +24,10 @@ TGridLabels LoudnessDataLabels(const TDataOptions& rOptions);
 TGridLabels DBLoudnessMaxLabels(const TDataOptions& rOptions);
 // sgDBData: the headings of row 0 from column 0.
 std::vector<int> DBDataColumnHeadings(const TDataOptions& rOptions);
+
+// Every name the loudness configuration grids can show, and the widest level they show beside a unit in
+// language iLNG: what their value columns keep room for.
+QStringList LoudnessConfigValueSamples(int iLNG);
 
 // The fixed label grids.
 TGridLabels DBSessionInfoLabels();

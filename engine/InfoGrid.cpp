@@ -4,8 +4,10 @@
 
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
+#include <QToolTip>
 #include <cmath>
 
 namespace {
@@ -23,6 +25,8 @@ constexpr int kLabelPadding = 14;
 constexpr int kRightMargin = 4;
 // The value column is never narrower than this: a number or a short text.
 constexpr int kMinValueWidth = 56;
+// Space beside a value: its indent, the frame and the border around the cell.
+constexpr int kValuePadding = 10;
 
 // Horizontal placements of a text in its cell.
 enum THAlign { kAlignLeft = 0, kAlignCentre = 1, kAlignRight = 2 };
@@ -37,6 +41,42 @@ int TextLeft(int iHAlign, const QRect& rCell, int iTextWidth) {
     default:
         return rCell.left() + 5;
     }
+}
+
+// The widest text that shows whole in rCell from where TextLeft places it to the frame.
+int TextRoom(int iHAlign, const QRect& rCell) {
+    switch (iHAlign) {
+    case kAlignCentre:
+        return rCell.width() - 2;
+    case kAlignRight:
+        return rCell.width() - 4;
+    default:
+        return rCell.width() - 6;
+    }
+}
+
+// The cell's drawing area inside the white border around it.
+QRect CellRect(const QRect& rItem) {
+    return rItem.adjusted(1, 1, -1, -1);
+}
+
+int CellAlign(const QModelIndex& index) {
+    return index.row() == 0 ? kAlignCentre : index.column() == 0 ? kAlignRight : kAlignLeft;
+}
+
+QFont CellFont(const QStyleOptionViewItem& opt, const QModelIndex& index) {
+    const QVariant vFont = index.data(Qt::FontRole);
+    return vFont.canConvert<QFont>() ? vFont.value<QFont>() : opt.font;
+}
+
+QString CellShownText(const QModelIndex& index) {
+    const QVariant vShown = index.data(kShownRole);
+    return vShown.isValid() ? vShown.toString() : index.data(Qt::DisplayRole).toString();
+}
+
+bool TextFits(const QStyleOptionViewItem& opt, const QModelIndex& index) {
+    return QFontMetrics(CellFont(opt, index)).horizontalAdvance(CellShownText(index)) <=
+           TextRoom(CellAlign(index), CellRect(opt.rect));
 }
 
 // Draws the cells: title bar, tinted labels, framed values.
@@ -62,35 +102,47 @@ public:
 
         p->save();
         p->fillRect(opt.rect, Qt::white);
-        const QRect rCell = opt.rect.adjusted(1, 1, -1, -1);
+        const QRect rCell = CellRect(opt.rect);
         p->fillRect(rCell, clFill);
         p->setPen(clFrame);
         p->drawRect(rCell.adjusted(0, 0, -1, -1));
 
-        QFont Font = opt.font;
-        const QVariant vFont = index.data(Qt::FontRole);
-        if (vFont.canConvert<QFont>())
-            Font = vFont.value<QFont>();
+        const QFont Font = CellFont(opt, index);
         const QVariant vText = index.data(Qt::ForegroundRole);
         QColor clText = Qt::black;
         if (vText.canConvert<QBrush>())
             clText = vText.value<QBrush>().color();
         p->setFont(Font);
         p->setPen(clText);
-        const QVariant vShown = index.data(kShownRole);
-        const QString sText = vShown.isValid() ? vShown.toString() : index.data(Qt::DisplayRole).toString();
         const QFontMetrics Metrics(Font);
-        const int iAlign = bTitle ? kAlignCentre : bLabel ? kAlignRight : kAlignLeft;
+        const int iAlign = CellAlign(index);
+        // A text too wide for its cell ends in an ellipsis; the cell's tooltip then shows it whole.
+        const QString sText =
+            Metrics.elidedText(CellShownText(index), Qt::ElideRight, std::max(TextRoom(iAlign, rCell), 0));
         const int iX = TextLeft(iAlign, rCell, Metrics.horizontalAdvance(sText));
         const bool bTop = index.data(Qt::TextAlignmentRole).toInt() & Qt::AlignTop;
         // A top-placed text starts 3 pixels below the cell's top.
         const QRect rText = bTop ? QRect(iX, rCell.top() + 3, rCell.right() - iX + 1, rCell.height() - 3)
                                  : QRect(iX, rCell.top(), rCell.right() - iX + 1, rCell.height());
-        // Long values are cut at the cell's edge rather than spilling into the frame.
         p->setClipRect(rCell.adjusted(1, 1, -1, -1));
         p->drawText(rText, int(Qt::AlignLeft | (bTop ? Qt::AlignTop : Qt::AlignVCenter)) | Qt::TextSingleLine,
                     sText);
         p->restore();
+    }
+
+    // A shortened text shows whole in a tooltip, unless the cell has a tooltip of its own.
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& opt,
+                   const QModelIndex& index) override {
+        if (event->type() == QEvent::ToolTip && index.isValid() &&
+            index.data(Qt::ToolTipRole).toString().isEmpty() && !TextFits(opt, index)) {
+            // Escaped, so that a typed text is shown as typed and never read as markup.
+            QToolTip::showText(event->globalPos(),
+                               QStringLiteral("<qt>") + CellShownText(index).toHtmlEscaped() +
+                                   QStringLiteral("</qt>"),
+                               view->viewport(), opt.rect);
+            return true;
+        }
+        return QStyledItemDelegate::helpEvent(event, view, opt, index);
     }
 };
 
@@ -137,6 +189,11 @@ QTableWidgetItem* TInfoGrid::ItemAt(int iRow, int iCol) {
     return Item;
 }
 
+void TInfoGrid::SetRowHeight(int iHeight) {
+    verticalHeader()->setDefaultSectionSize(iHeight);
+    updateGeometry();
+}
+
 void TInfoGrid::SetTitle(const QString& sTitle) {
     SetCell(0, 0, sTitle);
     SetCell(0, 1, sTitle);
@@ -149,6 +206,8 @@ void TInfoGrid::SetCell(int iRow, int iCol, const QString& sText) {
     const bool bNewLabel = iRow > 0 && iCol == 0 && Item->text() != sText;
     Item->setText(sText);
     Item->setData(kShownRole, QVariant());
+    if (bFitToValues && iRow > 0 && iCol == 1)
+        updateGeometry();
     // Labels change with the language: the label column and the grid's least width follow them.
     if (bNewLabel) {
         FitColumns();
@@ -159,11 +218,29 @@ void TInfoGrid::SetCell(int iRow, int iCol, const QString& sText) {
 void TInfoGrid::SetCellDisplay(int iRow, int iCol, const QString& sShown) {
     if (QTableWidgetItem* Item = ItemAt(iRow, iCol))
         Item->setData(kShownRole, sShown);
+    if (bFitToValues)
+        updateGeometry();
 }
 
 void TInfoGrid::SetCellAlignment(int iRow, int iCol, Qt::Alignment eAlign) {
     if (QTableWidgetItem* Item = ItemAt(iRow, iCol))
         Item->setData(Qt::TextAlignmentRole, int(eAlign));
+}
+
+QString TInfoGrid::ShownText(int iRow, int iCol) const {
+    const QTableWidgetItem* Item = item(iRow, iCol);
+    if (!Item)
+        return {};
+    const QVariant vShown = Item->data(kShownRole);
+    return vShown.isValid() ? vShown.toString() : Item->text();
+}
+
+void TInfoGrid::SetValueReserve(const QStringList& slSamples, const QStringList& slBoldSamples) {
+    if (slSamples == slValueReserve && slBoldSamples == slBoldValueReserve)
+        return;
+    slValueReserve = slSamples;
+    slBoldValueReserve = slBoldSamples;
+    updateGeometry();
 }
 
 QString TInfoGrid::Cell(int iRow, int iCol) const {
@@ -224,6 +301,17 @@ int TInfoGrid::LabelColumnWidth() const {
     return iLabelWidth + kLabelPadding;
 }
 
+int TInfoGrid::ValueColumnWidth() const {
+    QFont Bold = font();
+    Bold.setBold(true);
+    int iValueWidth = 0;
+    for (const QString& sSample : slValueReserve)
+        iValueWidth = std::max(iValueWidth, fontMetrics().horizontalAdvance(sSample));
+    for (const QString& sSample : slBoldValueReserve)
+        iValueWidth = std::max(iValueWidth, QFontMetrics(Bold).horizontalAdvance(sSample));
+    return std::max(kMinValueWidth, iValueWidth + kValuePadding);
+}
+
 void TInfoGrid::FitColumns() {
     // The labels are never cut: the values take what is left (the grid's least width leaves them room).
     const int iAvailable = viewport()->width();
@@ -231,13 +319,30 @@ void TInfoGrid::FitColumns() {
     setColumnWidth(1, std::max(0, iAvailable - columnWidth(0) - kRightMargin));
 }
 
+void TInfoGrid::SetFitToValues(bool bOn) {
+    bFitToValues = bOn;
+    updateGeometry();
+}
+
 QSize TInfoGrid::sizeHint() const {
-    return QSize(std::max(240, minimumSizeHint().width()), rowCount() * kRowHeight + 2 * frameWidth());
+    int iWidth = std::max(240, minimumSizeHint().width());
+    if (bFitToValues) {
+        int iValueWidth = ValueColumnWidth();
+        for (int iRow = 1; iRow < rowCount(); ++iRow) {
+            const QTableWidgetItem* Item = item(iRow, 1);
+            const QVariant vFont = Item ? Item->data(Qt::FontRole) : QVariant();
+            const QFontMetrics Metrics(vFont.canConvert<QFont>() ? vFont.value<QFont>() : font());
+            iValueWidth =
+                std::max(iValueWidth, Metrics.horizontalAdvance(ShownText(iRow, 1)) + kValuePadding);
+        }
+        iWidth = LabelColumnWidth() + iValueWidth + kRightMargin + 2 * frameWidth();
+    }
+    return QSize(iWidth, rowCount() * verticalHeader()->defaultSectionSize() + 2 * frameWidth());
 }
 
 QSize TInfoGrid::minimumSizeHint() const {
-    return QSize(LabelColumnWidth() + kMinValueWidth + kRightMargin + 2 * frameWidth(),
-                 rowCount() * kRowHeight + 2 * frameWidth());
+    return QSize(LabelColumnWidth() + ValueColumnWidth() + kRightMargin + 2 * frameWidth(),
+                 rowCount() * verticalHeader()->defaultSectionSize() + 2 * frameWidth());
 }
 
 void TInfoGrid::resizeEvent(QResizeEvent* event) {

@@ -10,6 +10,7 @@
 #include "engine/InfoGrid.h"
 #include "engine/LiveChart.h"
 #include "meter/InstrumentList.h"
+#include "meter/MeterInfo.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -28,7 +29,8 @@ enum TInstrumentRow { kRowName = 1, kRowSerialNo = 2, kRowPort = 3, kRowStatus =
 
 // Rows and sizes of the four grids.
 constexpr int kSessionInfoRows = 6;
-constexpr int kInstrumentInfoRows = 11;
+// The title and the five rows the instrument's state fills.
+constexpr int kInstrumentInfoRows = 6;
 constexpr int kLoudnessCFGRows = 11;
 constexpr int kLoudnessDataRows = 11;
 constexpr int kLoudnessDataLastValueRow = 10;
@@ -42,6 +44,12 @@ constexpr int kPauseFromMinorTypes21And23 = 36;
 constexpr int kPauseFromMinorTypes22And24 = 28;
 
 constexpr int kIconSize = 20;
+// The chart's least height, which the window's default height of 600 leaves it beside the grids.
+constexpr int kChartMinimumHeight = 180;
+// The gap between the instrument grid and the session grid under it, and the grids' row height: one
+// pixel less than elsewhere, which still holds a line of text, so the chart keeps room for its axis titles.
+constexpr int kStackedGridSpacing = 0;
+constexpr int kGridRowHeight = 19;
 constexpr int kStatusPictureSize = 30;
 constexpr int kTimeCodePixelSize = 32;
 // The clock's colour, and the space left and right of its digits that keeps it where it has always stood.
@@ -163,9 +171,10 @@ QString TLiveLoggingView::T(int iEntry) const {
 }
 
 void TLiveLoggingView::CreateControls() {
+    // Margins and spacing a little tighter than elsewhere, for the same reason.
     auto* Layout = new QVBoxLayout(this);
-    Layout->setContentsMargins(8, 8, 8, 8);
-    Layout->setSpacing(8);
+    Layout->setContentsMargins(8, 6, 8, 6);
+    Layout->setSpacing(5);
 
     // The check box stands under the buttons, so that the bar leaves the window room to be 800 wide.
     auto* Bar = new QGridLayout;
@@ -216,22 +225,35 @@ void TLiveLoggingView::CreateControls() {
     Bar->addWidget(lblTimeCode, 0, 5, 2, 1, Qt::AlignVCenter);
     Layout->addLayout(Bar);
 
+    // The instrument and the session stand one above the other, so that at the window's least width each
+    // of the three columns keeps room for its values.
     auto* Grids = new QHBoxLayout;
     Grids->setSpacing(8);
     sgInstrumentInfo = new TInfoGrid(kInstrumentInfoRows, this);
     sgSessionInfo = new TInfoGrid(kSessionInfoRows, this);
     sgLoudnessCFG = new TInfoGrid(kLoudnessCFGRows, this);
     sgLoudnessData = new TInfoGrid(kLoudnessDataRows, this);
-    // The instrument grid carries the longest texts: the status and autostop lines.
-    Grids->addWidget(sgInstrumentInfo, 5, Qt::AlignTop);
-    for (TInfoGrid* Grid : {sgSessionInfo, sgLoudnessCFG, sgLoudnessData})
-        Grids->addWidget(Grid, 3, Qt::AlignTop);
+    for (TInfoGrid* Grid : {sgInstrumentInfo, sgSessionInfo, sgLoudnessCFG, sgLoudnessData})
+        Grid->SetRowHeight(kGridRowHeight);
+    auto* Session = new QVBoxLayout;
+    Session->setSpacing(kStackedGridSpacing);
+    Session->addWidget(sgInstrumentInfo);
+    Session->addWidget(sgSessionInfo);
+    Session->addStretch(1);
+    // In a wider window the instrument column grows fastest: its status and autostop lines are the longest.
+    Grids->addLayout(Session, 2);
+    for (TInfoGrid* Grid : {sgLoudnessCFG, sgLoudnessData})
+        Grids->addWidget(Grid, 1, Qt::AlignTop);
+    // A value that commonly appears shows whole; longer ones (a network meter's own name, the timecode
+    // waits) end in an ellipsis and show whole in their tooltip.
+    // Levels in the font of a peak, which stands out in bold.
+    sgLoudnessData->SetValueReserve({QStringLiteral("00:00:00:00")}, {RealText(-100.0)});
     // The instrument status row and the autostop line stand out in bold.
     sgInstrumentInfo->SetCellStyle(kRowAutostop, 1, {clStatusRed, true, {}, {}});
     Layout->addLayout(Grids);
 
     ChartLogging = new TLiveChart(this);
-    ChartLogging->setMinimumHeight(200);
+    ChartLogging->setMinimumHeight(kChartMinimumHeight);
     Layout->addWidget(ChartLogging, 1);
 
     tmrBlink = new QTimer(this);
@@ -430,6 +452,13 @@ void TLiveLoggingView::ApplyGridLabels() {
     Apply(sgSessionInfo, SessionInfoLabels(), kSessionInfoRows - 1);
     Apply(sgLoudnessCFG, LoudnessCFGLabels(), kLoudnessCFGRows - 1);
     Apply(sgLoudnessData, LoudnessDataLabels(Services.Settings().DataOptions), kDataGridLastRow);
+    sgLoudnessCFG->SetValueReserve(LoudnessConfigValueSamples(Services.Language()));
+    // The model names, and the states in the status row's bold.
+    QStringList slStates;
+    for (const int iEntry :
+         {kTxtConnecting, kTxtReadyForLogging, kTxtLogging, kTxtDisconnected, kTxtLoggingStarted})
+        slStates.append(T(iEntry));
+    sgInstrumentInfo->SetValueReserve(TypeNames(), slStates);
     UpdateSGInstrumentInfo();
     sgInstrumentInfo->FitColumns();
     ShowLoudnessValues();

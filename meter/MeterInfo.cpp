@@ -88,6 +88,13 @@ QString TypeNameOf(int TypeNo) {
     return QString::fromLatin1(kTypeNames[TypeNo]);
 }
 
+QStringList TypeNames() {
+    QStringList sl;
+    for (const char* sName : kTypeNames)
+        sl.append(QString::fromLatin1(sName));
+    return sl;
+}
+
 quint8 StatusChecksum(const QByteArray& Bytes, int iCount) {
     quint32 iSum = 0;
     for (int i = 0; i < iCount && i < Bytes.size(); ++i)

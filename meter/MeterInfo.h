@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <array>
 
 // Identification of a meter on a serial port, filled from its status record, version line, flash identity
@@ -62,6 +63,8 @@ inline constexpr const char* kTextMeterUSBPrefix = "000B3C";
 int TypeNoFromHWID(quint8 HWID, const QString& USBSerial);
 // Model name of a type number; numbers outside the table name an unknown instrument.
 QString TypeNameOf(int TypeNo);
+// Every model and state name of the table, type number 0 first.
+QStringList TypeNames();
 // The status record's checksum over its first iCount bytes: the low 8 bits of their sum, exclusive-or 0x55.
 quint8 StatusChecksum(const QByteArray& Bytes, int iCount);
 

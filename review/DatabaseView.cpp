@@ -44,7 +44,7 @@ constexpr int kListFontSize = 8;
 constexpr int kListDateFontSize = 6;
 constexpr int kListRowHeight = 20;
 // Wide enough for a cut title and the date beside it.
-constexpr int kListMinimumWidth = 330;
+constexpr int kListMinimumWidth = 276;
 
 const QColor clListSilver = ColorValueToQColor(clSilver);
 const QColor clListGrey = ColorValueToQColor(clGray);
@@ -172,7 +172,8 @@ void TDatabaseView::CreateControls() {
     Layout->setSpacing(8);
 
     auto* Left = new QVBoxLayout;
-    auto* SessionButtons = new QHBoxLayout;
+    // One above the other: side by side their captions would widen the list beyond what it needs.
+    auto* SessionButtons = new QVBoxLayout;
     btnRefreshSessions = new QPushButton(this);
     btnSortSessions = new QPushButton(this);
     SessionButtons->addWidget(btnRefreshSessions);
@@ -205,6 +206,11 @@ void TDatabaseView::CreateControls() {
     sgSessions->installEventFilter(this);
     sgSessions->viewport()->installEventFilter(this);
     Left->addWidget(sgSessions, 1);
+    // The statistics stand under the list, so that at the window's least width the two grids on the
+    // right keep room for their values and the level table keeps the whole width beside the list.
+    sgDBLoudnessMax = new TInfoGrid(kLoudnessMaxRows, this);
+    sgDBLoudnessMax->setObjectName(QStringLiteral("sgDBLoudnessMax"));
+    Left->addWidget(sgDBLoudnessMax);
     Layout->addLayout(Left, 1);
 
     popSessions = new QMenu(this);
@@ -229,18 +235,20 @@ void TDatabaseView::CreateControls() {
     auto* Grids = new QHBoxLayout;
     sgDBSessionInfo = new TInfoGrid(kSessionInfoRows, this);
     sgDBLoudnessConfig = new TInfoGrid(kLoudnessConfigRows, this);
-    sgDBLoudnessMax = new TInfoGrid(kLoudnessMaxRows, this);
     sgDBSessionInfo->setObjectName(QStringLiteral("sgDBSessionInfo"));
     sgDBLoudnessConfig->setObjectName(QStringLiteral("sgDBLoudnessConfig"));
-    sgDBLoudnessMax->setObjectName(QStringLiteral("sgDBLoudnessMax"));
     // The session information is as tall as the configuration beside it; its notes row takes the rest.
     sgDBSessionInfo->setFixedHeight(sgDBLoudnessConfig->sizeHint().height());
     sgDBSessionInfo->SetCellAlignment(kSessionInfoNotesRow, 1, Qt::AlignTop);
     sgDBSessionInfo->installEventFilter(this);
+    // A selected session's texts and names ask for their room; the two grids move only when one is chosen.
+    for (TInfoGrid* Grid : {sgDBSessionInfo, sgDBLoudnessConfig})
+        Grid->SetFitToValues(true);
     sgDBLoudnessConfig->setMouseTracking(true);
     sgDBLoudnessConfig->viewport()->installEventFilter(this);
-    for (TInfoGrid* Grid : {sgDBSessionInfo, sgDBLoudnessConfig, sgDBLoudnessMax})
-        Grids->addWidget(Grid, 1, Qt::AlignTop);
+    // No stretch factors: each grid gets the width it asks for, and what is left is shared equally.
+    for (TInfoGrid* Grid : {sgDBSessionInfo, sgDBLoudnessConfig})
+        Grids->addWidget(Grid, 0, Qt::AlignTop);
     Right->addLayout(Grids);
 
     auto* DataButtons = new QHBoxLayout;
@@ -518,6 +526,8 @@ void TDatabaseView::UpdateGUIStrings() {
     };
     ApplyLabels(sgDBSessionInfo, DBSessionInfoLabels());
     ApplyLabels(sgDBLoudnessConfig, DBLoudnessConfigLabels());
+    // A long model name may end in an ellipsis: the instrument row's hint names the type whole.
+    sgDBLoudnessConfig->SetValueReserve(LoudnessConfigValueSamples(Language()));
     // The configuration's names follow the language too.
     ShowSelectedSession();
     ApplyLevelDataLabels();

@@ -65,6 +65,13 @@ int TLevelDataView::Language() const {
 void TLevelDataView::UpdateGUIStrings() {
     FTable.SetLayout(Ctx.Settings.DataOptions, Language(), QLocale().decimalPoint());
     Ctx.sgDBLoudnessMax->SetTitle(GetText(kTxtSessionStatistics, Language()));
+    // Room for the widest level with the widest unit, as the statistics write them.
+    const QString sLevel = FormatLevel(-100.0, QLocale().decimalPoint()) + QLatin1Char(' ');
+    QStringList slReserve{sLevel + GetText(kTxtDBFSSuffix, Language())};
+    for (const QString& sUnit : GetNameList(kScaleModeNames))
+        slReserve.append(sLevel + sUnit);
+    // Bold: a statistic beyond its limit is shown so.
+    Ctx.sgDBLoudnessMax->SetValueReserve({}, slReserve);
     WriteStatistics();
     Ctx.sgDBLoudnessMax->FitColumns();
 }
