@@ -379,6 +379,7 @@ void TfrmMain::btnChartClick() {
         SnapshotRowsOf(sgDBSessionInfo->model(), kSnapshotSessionInfoRows),
         SnapshotRowsOf(sgDBLoudnessConfig->model(), kSnapshotLoudnessConfigRows),
         SnapshotRowsOf(sgDBLoudnessMax->model(), kSnapshotStatisticsRows));
+    r.slDataFilter = DatabaseView->LevelData().LevelTable().DataFilterTexts(iLNG);
     // The rows the level table showed: its last load's session through its filter.
     r.fnLoadRows = [this](TLevelData& rRows, const std::function<void()>& fnPump) {
         return LoadChartRows(Ctrl.SQLConnection, DatabaseView->LevelData().LevelTable(), rRows, fnPump);

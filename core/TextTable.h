@@ -262,6 +262,15 @@ enum TTextEntry : int {
     kTxtTablesLackColumns = 604,
     kTxtSettingsNotRead = 606,
     kTxtImportRecoveredRows = 608,
+    // The data filter in force, on the Database tab and in the exports.
+    kTxtDataFilterLabel = 640,
+    kTxtClearDataFilter = 642,
+    kTxtFilterTimecodeRange = 644,
+    kTxtFilterTimecodeAcrossMidnight = 646,
+    kTxtFilterTimecodeFrom = 648,
+    kTxtFilterTimecodeUpTo = 650,
+    kTxtFilterAtOrAbove = 652,
+    kTxtFilterAtOrBelow = 654,
 };
 
 // A list of names looked up by a loudness-setup code: entries iFirst to iFirst + iHigh, the last one

@@ -16,6 +16,8 @@ struct TChartTabRequest {
     QString sCaption;
     TReviewChartSetup rSetup;
     TChartSnapshot rSnapshot;
+    // The conditions of the data filter the rows are read through; empty when they are all the session's.
+    QStringList slDataFilter;
     // Reads the level rows the level table shows into the rows, calling the pump now and then; false when
     // no rows are loaded or the query failed.
     std::function<bool(TLevelData& rRows, const std::function<void()>& fnPump)> fnLoadRows;

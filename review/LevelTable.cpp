@@ -10,26 +10,28 @@ void TLevelTable::SetLayout(const TDataOptions& rOptions, int iLNG, const QStrin
     FStatistics.clear();
     for (const int iLabel : DBLoudnessMaxLabels(rOptions).aRowLabels)
         FStatistics.push_back({iLabel, {}, {}});
+    ClearRows();
 }
 
 TLevelTable::TLoadResult TLevelTable::Load(TdbSQLite& rDB, const QString& sSessionId,
-                                           const TSQLFilter& rFilter, const QString& sUnit,
+                                           const TDataFilter& rFilter, const QString& sUnit,
                                            const std::function<void()>& fnPump, QString& sError) {
-    FSessionId = sSessionId;
-    FDataFilter = rFilter;
-    FModel.Clear();
     std::unique_ptr<TDBResult> DBSessionData;
-    if (!rDB.RetreiveSessionData(sSessionId, rFilter, DBSessionData)) {
-        if (!DBSessionData) {
-            sError = rDB.LastError();
-            return TLoadResult::Failed;
-        }
-        sError = DBSessionData->LastError();
-        return sError.isEmpty() ? TLoadResult::NoRows : TLoadResult::Failed;
+    if (!rDB.RetreiveSessionData(sSessionId, rFilter.rStatement, DBSessionData)) {
+        sError = DBSessionData ? DBSessionData->LastError() : rDB.LastError();
+        if (DBSessionData && sError.isEmpty())
+            return TLoadResult::NoRows; // what is shown stays, with the filter it was read through
+        ClearRows();
+        return TLoadResult::Failed;
     }
     TLevelData Data;
-    if (!ReadLevelRows(*DBSessionData, Data, fnPump, sError))
+    if (!ReadLevelRows(*DBSessionData, Data, fnPump, sError)) {
+        ClearRows();
         return TLoadResult::Failed;
+    }
+    FSessionId = sSessionId;
+    FDataFilter = rFilter;
+    FUnit = sUnit;
     FStatistics = StatisticsRows(CalcLevelStatistics(Data), FOptions, sUnit, FDecimalPoint);
     FModel.SetRows(std::move(Data));
     return TLoadResult::Rows;
@@ -37,4 +39,11 @@ TLevelTable::TLoadResult TLevelTable::Load(TdbSQLite& rDB, const QString& sSessi
 
 void TLevelTable::ClearRows() {
     FModel.Clear();
+    FSessionId.clear();
+    FDataFilter = {};
+    FUnit.clear();
+}
+
+QStringList TLevelTable::DataFilterTexts(int iLNG) const {
+    return DataFilterConditionTexts(FDataFilter.rConditions, iLNG, FUnit);
 }

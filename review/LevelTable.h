@@ -1,6 +1,7 @@
 #pragma once
 
 #include "review/LevelData.h"
+#include "review/LevelFilter.h"
 #include "review/LevelTableModel.h"
 #include "store/SQLFilter.h"
 
@@ -25,13 +26,14 @@ public:
     // statistics, as re-applying the interface texts does.
     void SetLayout(const TDataOptions& rOptions, int iLNG, const QString& sDecimalPoint);
 
-    // Reads the session's level rows through rFilter (empty: all of them). With rows, the table and the
-    // statistics take them (sUnit is the session's loudness unit). Without rows the table is emptied and
-    // the statistics keep their values. On a database error the table is emptied and sError says why.
-    // fnPump runs about every 30 ms while rows are read.
-    TLoadResult Load(TdbSQLite& rDB, const QString& sSessionId, const TSQLFilter& rFilter,
+    // Reads the session's level rows through rFilter (an empty statement: all of them). With rows, the
+    // table, the statistics and the filter in force take them (sUnit is the session's loudness unit).
+    // Without rows nothing changes: the rows, statistics and filter of the last load stay. On a database
+    // error the table is emptied and sError says why. fnPump runs about every 30 ms while rows are read.
+    TLoadResult Load(TdbSQLite& rDB, const QString& sSessionId, const TDataFilter& rFilter,
                      const QString& sUnit, const std::function<void()>& fnPump, QString& sError);
-    // Empties the table (a new session was selected); the statistics stay.
+    // Empties the table and drops its session and filter (a new session was selected); the statistics
+    // stay.
     void ClearRows();
 
     TLevelTableModel& Model() { return FModel; }
@@ -41,9 +43,11 @@ public:
     QString CellText(int iRow, int iColumn) const { return FModel.CellText(iRow, iColumn); }
     // The statistics rows as shown (empty values until a load found rows).
     const std::vector<TStatisticRow>& Statistics() const { return FStatistics; }
-    // The session and filter of the last load.
+    // The session and filter of the rows shown.
     const QString& SessionId() const { return FSessionId; }
-    const TSQLFilter& DataFilter() const { return FDataFilter; }
+    const TSQLFilter& DataFilter() const { return FDataFilter.rStatement; }
+    // The conditions of the filter in force, named in language iLNG; empty when the rows are unfiltered.
+    QStringList DataFilterTexts(int iLNG) const;
 
 private:
     TLevelTableModel FModel;
@@ -51,5 +55,6 @@ private:
     QString FDecimalPoint = QStringLiteral(".");
     std::vector<TStatisticRow> FStatistics;
     QString FSessionId;
-    TSQLFilter FDataFilter;
+    TDataFilter FDataFilter;
+    QString FUnit;
 };

@@ -88,7 +88,7 @@ const TTableColumns kRequiredColumns[] = {{"qxr_sessions", kSessionColumns},
                                           {"qxr_loudness_levels", kLevelColumns}};
 
 const char* const kSelectSessions = "SELECT * FROM qxr_sessions;";
-const char* const kSelectLevels = "SELECT * FROM qxr_loudness_levels where sReportId=?;";
+const char* const kSelectLevels = "SELECT * FROM qxr_loudness_levels where sReportId=? ORDER BY nId;";
 const char* const kDeleteLevels = "DELETE FROM qxr_loudness_levels where sReportId=?;";
 const char* const kDeleteSession = "DELETE FROM qxr_sessions where sReportId=?;";
 

@@ -93,7 +93,8 @@ TEST_F(CSVExportTest, FilesMatchTheExpectedBytes) {
         s.sInstrument = c.sInstrument;
         const QString sFile = Dir.filePath(QString::fromLatin1(c.sName));
         QString sError;
-        ASSERT_TRUE(WriteCSVFile(sFile, s, c.rTable, c.rOptions, c.iLNG, &sError)) << sError.toStdString();
+        ASSERT_TRUE(WriteCSVFile(sFile, s, c.rTable, {}, c.rOptions, c.iLNG, &sError))
+            << sError.toStdString();
         EXPECT_EQ(ReadAll(sFile), ReadAll(Expected(c.sName)));
     }
 }
@@ -113,9 +114,9 @@ TEST_F(CSVExportTest, AFileThatCannotBeWrittenFailsAndLeavesNothing) {
     const TCSVOptions o;
     QString sError;
     // A folder in the way, and a folder that does not exist.
-    EXPECT_FALSE(WriteCSVFile(Dir.filePath("folder.csv"), qxtest::ExportSession(), t, o, 0, &sError));
+    EXPECT_FALSE(WriteCSVFile(Dir.filePath("folder.csv"), qxtest::ExportSession(), t, {}, o, 0, &sError));
     EXPECT_FALSE(sError.isEmpty());
-    EXPECT_FALSE(WriteCSVFile(Dir.filePath("missing/x.csv"), qxtest::ExportSession(), t, o, 0, &sError));
+    EXPECT_FALSE(WriteCSVFile(Dir.filePath("missing/x.csv"), qxtest::ExportSession(), t, {}, o, 0, &sError));
     EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files).size(), 0);
 }
 
@@ -135,7 +136,7 @@ TEST_F(CSVExportTest, AFailedWriteKeepsTheEarlierFileWhole) {
     rlimit rSmall = rOld;
     rSmall.rlim_cur = 4096;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &rSmall), 0);
-    const bool bWritten = WriteCSVFile(sFile, qxtest::ExportSession(), Big, TCSVOptions(), 0);
+    const bool bWritten = WriteCSVFile(sFile, qxtest::ExportSession(), Big, {}, TCSVOptions(), 0);
     setrlimit(RLIMIT_FSIZE, &rOld);
     EXPECT_FALSE(bWritten);
     EXPECT_EQ(ReadAll(sFile), QByteArray("the earlier export\r\n"));

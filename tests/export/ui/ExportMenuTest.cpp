@@ -67,9 +67,11 @@ public:
     TSessionInfo ExportSession() const override { return rSession; }
     const ITableSource& ExportTable() const override { return *pTable; }
     std::vector<TStatisticsEntry> ExportStatistics() const override { return aStatistics; }
+    QStringList ExportDataFilter() const override { return slDataFilter; }
     TSessionInfo rSession = qxtest::ExportSession();
     const ITableSource* pTable = nullptr;
     std::vector<TStatisticsEntry> aStatistics{{"Peak Count.:", "3", ""}};
+    QStringList slDataFilter;
 };
 
 class ExportMenuTest : public ::testing::Test {
