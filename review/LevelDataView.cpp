@@ -112,6 +112,7 @@ bool TLevelDataView::LoadDataToGrid(const TDataFilter& rFilter) {
     case TLevelTable::TLoadResult::Failed:
         break;
     }
+    FTable.ClearRows();
     ShowDataFilter();
     Host.SetReviewState(kGUIReviewOff);
     Host.ShowMessageBox(FormatText(GetText(kTxtExceptionRaised, Language()), {sError, TextTable().Entry(0)}),
