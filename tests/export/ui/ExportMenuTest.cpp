@@ -176,6 +176,23 @@ TEST_F(ExportMenuTest, PDFExportWritesTheReportAndOpensIt) {
     EXPECT_EQ(aOpened, std::vector<QString>{sAnswer});
 }
 
+TEST_F(ExportMenuTest, BothExportsNameTheDataFilterOfTheSource) {
+    Source.slDataFilter = {"Timecode from 23:59:00:00 to 00:01:00:00, across midnight"};
+    sAnswer = Dir.filePath("filtered.csv");
+    Menu.popExportCSV->trigger();
+    QFile f(sAnswer);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QList<QByteArray> aLines = f.readAll().split('\n');
+    ASSERT_GT(aLines.size(), 19);
+    EXPECT_EQ(aLines[18], "Data Filter.:;Timecode from 23:59:00:00 to 00:01:00:00, across midnight\r");
+    sAnswer = Dir.filePath("filtered.pdf");
+    Menu.popExportPDF->trigger();
+    EXPECT_TRUE(qxtest::RunTool("pdftotext", {"-layout", sAnswer, "-"})
+                    .simplified()
+                    .contains("Data Filter.: Timecode from 23:59:00:00 to 00:01:00:00, across midnight"));
+    EXPECT_TRUE(aMessages.empty());
+}
+
 TEST_F(ExportMenuTest, AFileThatCannotBeWrittenIsReportedAndNotOpened) {
     QDir(Dir.path()).mkdir("in the way.pdf");
     for (QAction* pItem : {Menu.popExportPDF, Menu.popExportCSV}) {
