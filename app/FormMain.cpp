@@ -395,6 +395,7 @@ void TfrmMain::btnChartClick() {
     const TLevelTable& Table = DatabaseView->LevelData().LevelTable();
     r.sSessionId = ChartableSession(Table, rSelectedSessionInfo.sReportID);
     r.rDataFilter = Table.DataFilter();
+    r.slDataFilter = Table.DataFilterTexts(iLNG);
     r.fnLoadRows = [this](const QString& sSessionId, const TSQLFilter& rFilter, TLevelData& rRows,
                           const std::function<void()>& fnPump) {
         return LoadChartRows(Ctrl.SQLConnection, sSessionId, rFilter, rRows, fnPump);

@@ -264,6 +264,15 @@ enum TTextEntry : int {
     kTxtImportRecoveredRows = 608,
     // When a session was recorded: the stamp of its first level row.
     kTxtRecordedLabel = 610,
+    // The data filter in force, on the Database tab and in the exports.
+    kTxtDataFilterLabel = 640,
+    kTxtClearDataFilter = 642,
+    kTxtFilterTimecodeRange = 644,
+    kTxtFilterTimecodeAcrossMidnight = 646,
+    kTxtFilterTimecodeFrom = 648,
+    kTxtFilterTimecodeUpTo = 650,
+    kTxtFilterAtOrAbove = 652,
+    kTxtFilterAtOrBelow = 654,
     // Session texts cut to their limits, where the rows went at close, an unreadable settings file.
     kTxtSessionTextsShortened = 700,
     kTxtRowsSavedAtClose = 702,

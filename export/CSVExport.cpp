@@ -34,7 +34,7 @@ QString CSVDecimalText(const QString& sCell, const QString& sDecimalChar) {
 }
 
 bool WriteCSVFile(const QString& sFileName, const TSessionInfo& rSession, const ITableSource& rTable,
-                  const TCSVOptions& rOptions, int iLNG, QString* psError) {
+                  const QStringList& slDataFilter, const TCSVOptions& rOptions, int iLNG, QString* psError) {
     QSaveFile File(sFileName);
     QStringEncoder Encode(QStringConverter::System);
     bool bWritten = File.open(QIODevice::WriteOnly);
@@ -56,6 +56,9 @@ bool WriteCSVFile(const QString& sFileName, const TSessionInfo& rSession, const 
                 i == 0 ? InstrumentTypeName(Texts.slConfig.value(0)) : Texts.slConfig.value(i);
             Write(GetText(kConfigLabels[i], iLNG) + sSep + sValue + sCRLF);
         }
+        // A filtered table says so, each condition a field of its own.
+        if (!slDataFilter.isEmpty())
+            Write(GetText(kTxtDataFilterLabel, iLNG) + sSep + slDataFilter.join(sSep) + sCRLF);
     }
 
     const QString sEnd = QString(rOptions.bCSVCR ? QStringLiteral("\r") : QString()) +

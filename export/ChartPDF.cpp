@@ -65,6 +65,12 @@ double TChartDocumentBuilder::BeginFrame(const TPDFPaddings& rSectionPaddings) {
                    TPDFAlign::Centre);
     Header.AddParagraphBreak(F.Headline);
     Header.AddText(0, 0, SubHeadlineText(R.rPDFOptions, Session, R.iLNG), F.SubHeadline, TPDFAlign::Centre);
+    if (!R.slDataFilter.isEmpty()) {
+        Header.AddParagraphBreak(F.SubHeadline);
+        Header.AddText(
+            0, 0, T(kTxtDataFilterLabel) + QStringLiteral(" ") + R.slDataFilter.join(QStringLiteral("; ")),
+            F.Label, TPDFAlign::Centre);
+    }
     TPDFCell& Section = Doc.Section(0);
     Section.SetPaddings(rSectionPaddings);
     // The section's paddings inset its content; the page's width less the margins would push the chart's

@@ -35,6 +35,9 @@ inline constexpr int kChartStatisticsRows = 11;
 struct TChartDocument {
     // The tab's snapshot; missing rows read as empty.
     TChartSnapshot aSnapshot;
+    // The conditions of the data filter the chart's rows were read through; empty when unfiltered. A
+    // filtered chart names them in a "Data Filter.:" line under the sub-headline.
+    QStringList slDataFilter;
     // The chart, kChartPictureSize.
     QImage ChartPicture;
     TPDFOptions rPDFOptions;

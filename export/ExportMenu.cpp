@@ -134,8 +134,8 @@ void TExportMenu::popExportCSVClick() {
     if (sFileName.isEmpty())
         return;
     RunExport(kTxtCreatingCSV, CannotWriteText(sFileName), [&] {
-        return WriteCSVFile(sFileName, rSession, FSource.ExportTable(), FSettings.rCSVOptions,
-                            FSettings.iLNG);
+        return WriteCSVFile(sFileName, rSession, FSource.ExportTable(), FSource.ExportDataFilter(),
+                            FSettings.rCSVOptions, FSettings.iLNG);
     });
 }
 
@@ -147,6 +147,7 @@ void TExportMenu::popExportPDFClick() {
         return;
     Report.pTable = &FSource.ExportTable();
     Report.aStatistics = FSource.ExportStatistics();
+    Report.slDataFilter = FSource.ExportDataFilter();
     Report.rPDFOptions = FSettings.rPDFOptions;
     Report.rTablePeakColorOptions = FSettings.rTablePeakColorOptions;
     Report.rTableSTMaxColorOptions = FSettings.rTableSTMaxColorOptions;

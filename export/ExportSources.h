@@ -61,6 +61,9 @@ public:
     virtual TSessionInfo ExportSession() const = 0;
     virtual const ITableSource& ExportTable() const = 0;
     virtual std::vector<TStatisticsEntry> ExportStatistics() const = 0;
+    // The conditions of the data filter the table was read through, as the user reads them; empty when
+    // the table holds every row of the session.
+    virtual QStringList ExportDataFilter() const = 0;
 };
 
 TSessionGridTexts SessionGridTexts(const TSessionInfo& rSession, int iLNG);

@@ -105,6 +105,7 @@ private:
     std::unique_ptr<TPDFTable> ConfigTable(const TSessionGridTexts& Texts);
     std::unique_ptr<TPDFTable> OverviewTable(const TSessionGridTexts& Texts, const QImage& UserPicture);
     std::unique_ptr<TPDFTable> StatisticsTable(double W);
+    std::unique_ptr<TPDFTable> DataFilterTable(double W);
     std::unique_ptr<TPDFTable> DataTable(int iFirstRow, int iRows);
     std::unique_ptr<TPDFTable> PageHeaderTable(int iPage, int iPages, const QString& sSubHeadline);
 
@@ -193,6 +194,13 @@ std::unique_ptr<TPDFTable> TLevelReportBuilder::StatisticsTable(double W) {
     return t;
 }
 
+std::unique_ptr<TPDFTable> TLevelReportBuilder::DataFilterTable(double W) {
+    auto t = std::make_unique<TPDFTable>(Doc, std::vector<double>{65, W - 65});
+    t->SetPaddings({3, 3, 0, 0});
+    LabelRow(*t, 0, T(kTxtDataFilterLabel), R.slDataFilter.join(QStringLiteral("; ")));
+    return t;
+}
+
 std::unique_ptr<TPDFTable> TLevelReportBuilder::DataTable(int iFirstRow, int iRows) {
     const ITableSource& Src = *R.pTable;
     auto t = std::make_unique<TPDFTable>(Doc, aDataWidths);
@@ -256,7 +264,11 @@ bool TLevelReportBuilder::Build(const QString& sFileName, const TProcessEvents& 
     const TSessionGridTexts Texts = SessionGridTexts(s, R.iLNG);
     auto Overview = OverviewTable(Texts, UserPicture);
     auto Statistics = StatisticsTable(W);
-    const double fOverviewHeight = Overview->Height(), fStatisticsHeight = Statistics->Height();
+    // A filtered report says so between the overview and the statistics, which move down to make room.
+    auto Filter = R.slDataFilter.isEmpty() ? nullptr : DataFilterTable(W);
+    const double yFilter = Overview->Height() + 20;
+    const double fOverviewHeight = Overview->Height() + (Filter ? Filter->Height() + 5 : 0);
+    const double fStatisticsHeight = Statistics->Height();
     const int S = int(R.aStatistics.empty() || R.aStatistics[0].sLabel.isEmpty() ? W : Statistics->Width());
 
     // Data columns: the first two 65 points, the rest shared, column 1 taking what the division leaves.
@@ -276,6 +288,8 @@ bool TLevelReportBuilder::Build(const QString& sFileName, const TProcessEvents& 
 
     TPDFCell& First = Doc.Section(0);
     First.AddTable(0, 15, std::move(Overview));
+    if (Filter)
+        First.AddTable(0, yFilter, std::move(Filter));
     First.AddTable(0, fOverviewHeight + 25, std::move(Statistics));
 
     Doc.SetPaddings({15, 0, 15, 0});

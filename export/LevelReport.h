@@ -30,6 +30,9 @@ struct TLevelReport {
     TSessionInfo rSession;
     const ITableSource* pTable = nullptr;
     std::vector<TStatisticsEntry> aStatistics;
+    // The conditions of the data filter the table was read through; empty when it holds every row. A
+    // filtered report names them in a "Data Filter.:" line above the statistics.
+    QStringList slDataFilter;
     TPDFOptions rPDFOptions;
     TTableColorOptions rTablePeakColorOptions;
     TTableColorOptions rTableSTMaxColorOptions;

@@ -19,6 +19,10 @@ QString TLevelTableSource::CellText(int iRow, int iCol) const {
     return iRow < FTable.RowCount() ? FTable.CellText(iRow, iCol) : QString();
 }
 
+QStringList TLevelTableExportSource::ExportDataFilter() const {
+    return FLevels.DataFilterTexts(FLanguage);
+}
+
 std::vector<TStatisticsEntry> TLevelTableExportSource::ExportStatistics() const {
     std::vector<TStatisticsEntry> a;
     for (const TStatisticRow& r : FLevels.Statistics())

@@ -30,6 +30,7 @@ public:
     TSessionInfo ExportSession() const override { return FSession; }
     const ITableSource& ExportTable() const override { return FTableSource; }
     std::vector<TStatisticsEntry> ExportStatistics() const override;
+    QStringList ExportDataFilter() const override;
 
 private:
     const TSessionInfo& FSession;

@@ -33,6 +33,9 @@ public:
     TSnapshotRow SnapshotRow(int iRow) const;
     // Every row of the snapshot grid.
     TChartSnapshot Snapshot() const;
+    // The conditions of the data filter the charted rows were read through, kept with the snapshot.
+    void SetDataFilter(const QStringList& slConditions) { slDataFilter = slConditions; }
+    const QStringList& DataFilter() const { return slDataFilter; }
 
     // Puts the chart's on-screen picture on the clipboard as an image.
     void CopyChartToClipboard();
@@ -63,4 +66,5 @@ private:
     void PlaceExportButton();
 
     const int& FLanguage;
+    QStringList slDataFilter;
 };

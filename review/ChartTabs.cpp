@@ -70,6 +70,7 @@ TChartTab* TChartTabs::MakeChartTab(const TChartTabRequest& rRequest) {
     connect(Tab, &TChartTab::ChartExportPDF, this,
             [this, Tab](int iTag) { Q_EMIT ChartExportPDF(Tab, iTag); });
     Tab->SetSnapshot(rRequest.rSnapshot);
+    Tab->SetDataFilter(rRequest.slDataFilter);
     PageCtrl->setCurrentWidget(Tab);
     Tab->setFocus();
     return Tab;

@@ -25,6 +25,8 @@ struct TChartTabRequest {
     std::function<bool(const QString& sSessionId, const TSQLFilter& rFilter, TLevelData& rRows,
                        const std::function<void()>& fnPump)>
         fnLoadRows;
+    // The conditions of the data filter the rows are read through; empty when they are all the session's.
+    QStringList slDataFilter;
 };
 
 // The chart tabs of the main window's page control, after its two fixed pages: making them, their context

@@ -15,6 +15,7 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -263,11 +264,20 @@ void TDatabaseView::CreateControls() {
         b->setEnabled(false);
     DataButtons->addStretch(1);
     Right->addLayout(DataButtons);
+    auto* FilterLine = new QHBoxLayout;
+    lblDataFilter = new QLabel(this);
+    lblDataFilter->setObjectName(QStringLiteral("lblDataFilter"));
+    btnClearDataFilter = new QPushButton(this);
+    btnClearDataFilter->setObjectName(QStringLiteral("btnClearDataFilter"));
+    FilterLine->addWidget(lblDataFilter, 1);
+    FilterLine->addWidget(btnClearDataFilter);
+    Right->addLayout(FilterLine);
     sgDBData = new QTableView(this);
     sgDBData->setObjectName(QStringLiteral("sgDBData"));
     Right->addWidget(sgDBData, 1);
-    FLevelData = new TLevelDataView(
-        {Context.rDB, Services.Settings(), sgDBData, sgDBLoudnessMax, btnFilterData}, *this, this);
+    FLevelData = new TLevelDataView({Context.rDB, Services.Settings(), sgDBData, sgDBLoudnessMax,
+                                     btnFilterData, lblDataFilter, btnClearDataFilter},
+                                    *this, this);
     Layout->addLayout(Right, 3);
 
     connect(btnRefreshSessions, &QPushButton::clicked, this, &TDatabaseView::btnRefreshSessionsClick);
@@ -472,7 +482,7 @@ void TDatabaseView::SetMainGUI(int iState) {
     switch (iState) {
     case kGUIReviewOff:
     case kGUIReviewOn:
-        for (QPushButton* b : {btnChart, btnFilterData, btnExport})
+        for (QPushButton* b : {btnChart, btnFilterData, btnExport, btnClearDataFilter})
             b->setEnabled(iState == kGUIReviewOn);
         break;
     case kGUINoDatabase:

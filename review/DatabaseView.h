@@ -7,6 +7,7 @@
 #include <QWidget>
 
 class QAction;
+class QLabel;
 class QMenu;
 class QPushButton;
 class QTableView;
@@ -71,6 +72,9 @@ public:
     QPushButton* btnFilterData = nullptr;
     QPushButton* btnChart = nullptr;
     QPushButton* btnExport = nullptr;
+    // Above the level table while a data filter is in force: its conditions, and the button that drops it.
+    QLabel* lblDataFilter = nullptr;
+    QPushButton* btnClearDataFilter = nullptr;
 
     TSessionBrowser& Browser() { return FBrowser; }
     // The level data side: the loaded levels, statistics and data filter, for the exports and charts.

@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QHeaderView>
+#include <QLabel>
 #include <QPushButton>
 #include <QTableView>
 
@@ -56,6 +57,9 @@ TLevelDataView::TLevelDataView(const TContext& rContext, ILevelDataHost& rHost, 
     connect(Ctx.sgDBLoudnessMax, &QTableWidget::cellDoubleClicked, this,
             [this] { sgDBLoudnessMaxDblClick(); });
     connect(Ctx.btnFilterData, &QPushButton::clicked, this, &TLevelDataView::btnFilterDataClick);
+    connect(Ctx.btnClearDataFilter, &QPushButton::clicked, this, &TLevelDataView::btnClearDataFilterClick);
+    Ctx.lblDataFilter->setWordWrap(true);
+    ShowDataFilter();
 }
 
 int TLevelDataView::Language() const {
@@ -74,10 +78,13 @@ void TLevelDataView::UpdateGUIStrings() {
     Ctx.sgDBLoudnessMax->SetValueReserve({}, slReserve);
     WriteStatistics();
     Ctx.sgDBLoudnessMax->FitColumns();
+    Ctx.btnClearDataFilter->setText(GetText(kTxtClearDataFilter, Language()));
+    ShowDataFilter();
 }
 
 void TLevelDataView::ClearTable() {
     FTable.ClearRows();
+    ShowDataFilter();
 }
 
 void TLevelDataView::Clear() {
@@ -90,7 +97,7 @@ bool TLevelDataView::LoadSelectedSession() {
     return LoadDataToGrid({});
 }
 
-bool TLevelDataView::LoadDataToGrid(const TSQLFilter& rFilter) {
+bool TLevelDataView::LoadDataToGrid(const TDataFilter& rFilter) {
     Host.BeginLongOperation(kTxtLoadingData);
     // A session still being recorded cannot be deleted.
     if (Host.ListRowSessionId() != Host.RecordingSessionId())
@@ -108,15 +115,18 @@ bool TLevelDataView::LoadDataToGrid(const TSQLFilter& rFilter) {
     switch (eResult) {
     case TLevelTable::TLoadResult::Rows:
         WriteStatistics();
+        ShowDataFilter();
         Host.SetReviewState(kGUIReviewOn);
         return true;
     case TLevelTable::TLoadResult::NoRows:
-        Host.SetReviewState(kGUIReviewOff);
+        // Rows loaded before stay usable: charts and exports keep working on them.
+        Host.SetReviewState(FTable.RowCount() > 0 ? kGUIReviewOn : kGUIReviewOff);
         return false;
     case TLevelTable::TLoadResult::Failed:
         break;
     }
     FTable.ClearRows();
+    ShowDataFilter();
     Host.SetReviewState(kGUIReviewOff);
     Host.ShowMessageBox(FormatText(GetText(kTxtExceptionRaised, Language()), {sError, TextTable().Entry(0)}),
                         kMsgError, kMsgBtnOK);
@@ -126,12 +136,26 @@ bool TLevelDataView::LoadDataToGrid(const TSQLFilter& rFilter) {
 void TLevelDataView::btnFilterDataClick() {
     if (!Host.AskDataFilter(Host.SelectedSessionUnit()))
         return;
-    const std::optional<TSQLFilter> rFilter = BuildDataFilter(Ctx.Settings.rFilterOptions);
-    if (!rFilter || !LoadDataToGrid(*rFilter))
+    const TFilterOptions& rOptions = Ctx.Settings.rFilterOptions;
+    const std::optional<TSQLFilter> rFilter = BuildDataFilter(rOptions);
+    if (!rFilter || !LoadDataToGrid(TDataFilter(*rFilter, rOptions)))
         Host.ShowMessageBox(GetText(kTxtNoMatchingData, Language()), kMsgWarning, kMsgBtnOK);
     Ctx.sgDBData->setFocus();
     // The filter can be changed after a load that found nothing.
     Ctx.btnFilterData->setEnabled(true);
+}
+
+void TLevelDataView::btnClearDataFilterClick() {
+    LoadSelectedSession();
+    Ctx.sgDBData->setFocus();
+}
+
+void TLevelDataView::ShowDataFilter() {
+    const QStringList slConditions = FTable.DataFilterTexts(Language());
+    Ctx.lblDataFilter->setText(GetText(kTxtDataFilterLabel, Language()) + QStringLiteral(" ") +
+                               slConditions.join(QStringLiteral("; ")));
+    Ctx.lblDataFilter->setVisible(!slConditions.isEmpty());
+    Ctx.btnClearDataFilter->setVisible(!slConditions.isEmpty());
 }
 
 void TLevelDataView::WriteStatistics() {

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 
+class QLabel;
 class QPushButton;
 class QTableView;
 class TInfoGrid;
@@ -45,6 +46,9 @@ public:
         QTableView* sgDBData;
         TInfoGrid* sgDBLoudnessMax;
         QPushButton* btnFilterData;
+        // The line above the table naming the data filter in force, and the button that drops it.
+        QLabel* lblDataFilter;
+        QPushButton* btnClearDataFilter;
     };
 
     TLevelDataView(const TContext& rContext, ILevelDataHost& rHost, QObject* parent);
@@ -66,16 +70,20 @@ public:
     // A double-click in the session list: every level row of the selected session.
     bool LoadSelectedSession();
     // Loads the selected session's levels through rFilter with the wait window showing and the main
-    // window disabled; true when rows were found.
-    bool LoadDataToGrid(const TSQLFilter& rFilter);
-    // Asks for the data filter and loads the rows it selects.
+    // window disabled; true when rows were found. When none were, the rows shown and their filter stay.
+    bool LoadDataToGrid(const TDataFilter& rFilter);
+    // Asks for the data filter and loads the rows it selects; says so when none match.
     void btnFilterDataClick();
+    // Drops the data filter in force: every row of the session again.
+    void btnClearDataFilterClick();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void WriteStatistics();
+    // The filter line: the conditions in force, hidden with its button when the rows are unfiltered.
+    void ShowDataFilter();
     void sgDBLoudnessMaxMouseDown(int iRow);
     int Language() const;
     void sgDBLoudnessMaxDblClick();

@@ -18,26 +18,27 @@ void TLevelTable::LayOutStatistics() {
     FStatistics.clear();
     for (const int iLabel : DBLoudnessMaxLabels(FOptions).aRowLabels)
         FStatistics.push_back({iLabel, {}, {}});
+    ClearRows();
 }
 
 TLevelTable::TLoadResult TLevelTable::Load(TdbSQLite& rDB, const QString& sSessionId,
-                                           const TSQLFilter& rFilter, const QString& sUnit,
+                                           const TDataFilter& rFilter, const QString& sUnit,
                                            const std::function<void()>& fnPump, QString& sError) {
-    FSessionId = sSessionId;
-    FDataFilter = rFilter;
-    FModel.Clear();
     std::unique_ptr<TDBResult> DBSessionData;
-    if (!rDB.RetreiveSessionData(sSessionId, rFilter, DBSessionData)) {
-        if (!DBSessionData) {
-            sError = rDB.LastError();
-            return TLoadResult::Failed;
-        }
-        sError = DBSessionData->LastError();
-        return sError.isEmpty() ? TLoadResult::NoRows : TLoadResult::Failed;
+    if (!rDB.RetreiveSessionData(sSessionId, rFilter.rStatement, DBSessionData)) {
+        sError = DBSessionData ? DBSessionData->LastError() : rDB.LastError();
+        if (DBSessionData && sError.isEmpty())
+            return TLoadResult::NoRows; // what is shown stays, with the filter it was read through
+        ClearRows();
+        return TLoadResult::Failed;
     }
     TLevelData Data;
-    if (!ReadLevelRows(*DBSessionData, Data, fnPump, sError))
+    if (!ReadLevelRows(*DBSessionData, Data, fnPump, sError)) {
+        ClearRows();
         return TLoadResult::Failed;
+    }
+    FSessionId = sSessionId;
+    FDataFilter = rFilter;
     FStats = CalcLevelStatistics(Data);
     FUnit = sUnit;
     LayOutStatistics();
@@ -48,7 +49,7 @@ TLevelTable::TLoadResult TLevelTable::Load(TdbSQLite& rDB, const QString& sSessi
 void TLevelTable::ClearRows() {
     FModel.Clear();
     FSessionId.clear();
-    FDataFilter = TSQLFilter();
+    FDataFilter = {};
 }
 
 void TLevelTable::Clear() {
@@ -56,4 +57,8 @@ void TLevelTable::Clear() {
     FStats.reset();
     FUnit.clear();
     LayOutStatistics();
+}
+
+QStringList TLevelTable::DataFilterTexts(int iLNG) const {
+    return DataFilterConditionTexts(FDataFilter.rConditions, iLNG, FUnit);
 }

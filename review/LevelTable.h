@@ -1,6 +1,7 @@
 #pragma once
 
 #include "review/LevelData.h"
+#include "review/LevelFilter.h"
 #include "review/LevelTableModel.h"
 #include "store/SQLFilter.h"
 
@@ -26,13 +27,13 @@ public:
     // and the filter stay: they are shown again in the new columns and words.
     void SetLayout(const TDataOptions& rOptions, int iLNG, const QString& sDecimalPoint);
 
-    // Reads the session's level rows through rFilter (empty: all of them). With rows, the table and the
-    // statistics take them (sUnit is the session's loudness unit). Without rows the table is emptied and
-    // the statistics keep their values. On a database error the table is emptied and sError says why.
-    // fnPump runs about every 30 ms while rows are read.
-    TLoadResult Load(TdbSQLite& rDB, const QString& sSessionId, const TSQLFilter& rFilter,
+    // Reads the session's level rows through rFilter (an empty statement: all of them). With rows, the
+    // table, the statistics and the filter in force take them (sUnit is the session's loudness unit).
+    // Without rows nothing changes: the rows, statistics and filter of the last load stay. On a database
+    // error the table is emptied and sError says why. fnPump runs about every 30 ms while rows are read.
+    TLoadResult Load(TdbSQLite& rDB, const QString& sSessionId, const TDataFilter& rFilter,
                      const QString& sUnit, const std::function<void()>& fnPump, QString& sError);
-    // Empties the table (a new session was selected): it then holds no session's rows; the statistics
+    // Empties the table and drops its session and filter (a new session was selected); the statistics
     // stay.
     void ClearRows();
     // Forgets everything loaded: rows, statistics, session and filter (another database was opened).
@@ -45,9 +46,11 @@ public:
     QString CellText(int iRow, int iColumn) const { return FModel.CellText(iRow, iColumn); }
     // The statistics rows as shown (empty values until a load found rows).
     const std::vector<TStatisticRow>& Statistics() const { return FStatistics; }
-    // The session and filter of the last load; no session once the table was emptied.
+    // The session and filter of the rows shown; no session once the table was emptied.
     const QString& SessionId() const { return FSessionId; }
-    const TSQLFilter& DataFilter() const { return FDataFilter; }
+    const TSQLFilter& DataFilter() const { return FDataFilter.rStatement; }
+    // The conditions of the filter in force, named in language iLNG; empty when the rows are unfiltered.
+    QStringList DataFilterTexts(int iLNG) const;
 
 private:
     // The statistics rows of FStats (empty values when none) in the current options.
@@ -61,5 +64,5 @@ private:
     QString FUnit;
     std::vector<TStatisticRow> FStatistics;
     QString FSessionId;
-    TSQLFilter FDataFilter;
+    TDataFilter FDataFilter;
 };

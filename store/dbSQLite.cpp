@@ -117,7 +117,7 @@ const TTableColumns kRequiredColumns[] = {{"qxr_sessions", kSessionColumns},
                                           {"qxr_loudness_levels", kLevelColumns}};
 
 const char* const kSelectSessions = "SELECT * FROM qxr_session_list;";
-const char* const kSelectLevels = "SELECT * FROM qxr_loudness_levels where sReportId=?;";
+const char* const kSelectLevels = "SELECT * FROM qxr_loudness_levels where sReportId=? ORDER BY nId;";
 const char* const kDeleteLevels = "DELETE FROM qxr_loudness_levels where sReportId=?;";
 const char* const kSessionExists = "SELECT count(*) FROM qxr_sessions WHERE sReportId=?;";
 const char* const kDeleteSession = "DELETE FROM qxr_sessions where sReportId=?;";

@@ -1,10 +1,14 @@
 #include "export/CSVExport.h"
+#include "core/TextTable.h"
 #include "tests/support/ExportTestSupport.h"
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QLocale>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -93,8 +97,66 @@ TEST_F(CSVExportTest, FilesMatchTheExpectedBytes) {
         s.sInstrument = c.sInstrument;
         const QString sFile = Dir.filePath(QString::fromLatin1(c.sName));
         QString sError;
-        ASSERT_TRUE(WriteCSVFile(sFile, s, c.rTable, c.rOptions, c.iLNG, &sError)) << sError.toStdString();
+        ASSERT_TRUE(WriteCSVFile(sFile, s, c.rTable, {}, c.rOptions, c.iLNG, &sError))
+            << sError.toStdString();
         EXPECT_EQ(ReadAll(sFile), ReadAll(Expected(c.sName)));
+    }
+}
+
+// The file's records as a CSV reader with the given delimiter reads them.
+std::vector<QStringList> ParseCSV(const QString& sFile, const QString& sSeparator) {
+    const QString sRows =
+        qxtest::RunTool("python3", {"-c",
+                                    "import csv, json, sys\n"
+                                    "with open(sys.argv[1], newline='', encoding='utf-8') as f:\n"
+                                    "    print(json.dumps(list(csv.reader(f, delimiter=sys.argv[2]))))",
+                                    sFile, sSeparator});
+    std::vector<QStringList> a;
+    for (const QJsonValue& Row : QJsonDocument::fromJson(sRows.toUtf8()).array()) {
+        QStringList sl;
+        for (const QJsonValue& Field : Row.toArray())
+            sl << Field.toString();
+        a.push_back(sl);
+    }
+    return a;
+}
+
+TEST_F(CSVExportTest, AFilteredTableNamesItsConditionsAtTheEndOfTheSessionBlock) {
+    const QStringList slFilter = {"Timecode from 23:59:00:00 to 00:01:00:00, across midnight",
+                                  "Peak Level at or above -6.5 dBFS"};
+    struct TCase {
+        const char* sName;
+        QStringList slFilter;
+        TCSVOptions rOptions;
+        int iLNG;
+        QStringList slExpectedLine; // empty: no filter line
+    };
+    const TCase aCases[] = {
+        {"filtered", slFilter, Options(true, true), 0, QStringList{"Data Filter.:"} + slFilter},
+        {"filtered, Danish", slFilter, Options(true, true, "\t"), 1, QStringList{"Datafilter.:"} + slFilter},
+        {"unfiltered", {}, Options(true, true), 0, {}},
+        // Without the session block the file is the table alone.
+        {"no session block", slFilter, Options(true, true, ";", ",", false), 0, {}},
+    };
+    const TStringTable Table = PointTable(qxtest::EnglishHeadings());
+    for (const TCase& c : aCases) {
+        SCOPED_TRACE(c.sName);
+        const QString sFile = Dir.filePath("filter.csv");
+        ASSERT_TRUE(WriteCSVFile(sFile, qxtest::ExportSession(), Table, c.slFilter, c.rOptions, c.iLNG));
+        const std::vector<QStringList> aRows = ParseCSV(sFile, c.rOptions.sCSVSeparationChar);
+        // The session block's 18 lines, the filter line when there is one, the header and two data rows.
+        const size_t iSession = c.rOptions.bCSVSessionInfo ? 18 : 0;
+        const size_t iFilter = c.slExpectedLine.isEmpty() ? 0 : 1;
+        ASSERT_EQ(aRows.size(), iSession + iFilter + 3);
+        if (iFilter) {
+            EXPECT_EQ(aRows[iSession], c.slExpectedLine);
+        }
+        const auto iFilterLines = std::count_if(aRows.begin(), aRows.end(), [&](const QStringList& sl) {
+            return sl.value(0) == GetText(kTxtDataFilterLabel, c.iLNG);
+        });
+        EXPECT_EQ(size_t(iFilterLines), iFilter);
+        EXPECT_EQ(aRows[iSession + iFilter].value(1), "Timecode");
+        EXPECT_EQ(aRows.back().value(1), "10:00:01:00");
     }
 }
 
@@ -113,9 +175,9 @@ TEST_F(CSVExportTest, AFileThatCannotBeWrittenFailsAndLeavesNothing) {
     const TCSVOptions o;
     QString sError;
     // A folder in the way, and a folder that does not exist.
-    EXPECT_FALSE(WriteCSVFile(Dir.filePath("folder.csv"), qxtest::ExportSession(), t, o, 0, &sError));
+    EXPECT_FALSE(WriteCSVFile(Dir.filePath("folder.csv"), qxtest::ExportSession(), t, {}, o, 0, &sError));
     EXPECT_FALSE(sError.isEmpty());
-    EXPECT_FALSE(WriteCSVFile(Dir.filePath("missing/x.csv"), qxtest::ExportSession(), t, o, 0, &sError));
+    EXPECT_FALSE(WriteCSVFile(Dir.filePath("missing/x.csv"), qxtest::ExportSession(), t, {}, o, 0, &sError));
     EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files).size(), 0);
 }
 
@@ -135,7 +197,7 @@ TEST_F(CSVExportTest, AFailedWriteKeepsTheEarlierFileWhole) {
     rlimit rSmall = rOld;
     rSmall.rlim_cur = 4096;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &rSmall), 0);
-    const bool bWritten = WriteCSVFile(sFile, qxtest::ExportSession(), Big, TCSVOptions(), 0);
+    const bool bWritten = WriteCSVFile(sFile, qxtest::ExportSession(), Big, {}, TCSVOptions(), 0);
     setrlimit(RLIMIT_FSIZE, &rOld);
     EXPECT_FALSE(bWritten);
     EXPECT_EQ(ReadAll(sFile), QByteArray("the earlier export\r\n"));

@@ -123,6 +123,31 @@ TEST_F(ChartPDFTest, BothDocumentsNameTheSnapshotSession) {
     }
 }
 
+TEST_F(ChartPDFTest, AFilteredChartNamesItsConditionsOnTheSamePage) {
+    for (const bool bFullPage : {false, true}) {
+        SCOPED_TRACE(bFullPage);
+        const QImage Unfiltered = Render(Write(bFullPage, Document()));
+        EXPECT_FALSE(Text(Dir.filePath(bFullPage ? "full.pdf" : "side.pdf")).contains("Data Filter"));
+        TChartDocument d = Document();
+        d.slDataFilter = {"Timecode from 23:59:00:00 to 00:01:00:00, across midnight",
+                          "Integrating at or below -23 LUFS"};
+        d.iLNG = 1;
+        const QString sFile = Write(bFullPage, d);
+        EXPECT_EQ(InfoField(sFile, "Pages"), "1");
+        const QString sText = Text(sFile).simplified();
+        EXPECT_TRUE(sText.contains("Datafilter.: Timecode from 23:59:00:00 to 00:01:00:00, across midnight; "
+                                   "Integrating at or below -23 LUFS"))
+            << sText.toStdString();
+        // The chart moves down for the line but stays whole on the page, its size unchanged.
+        const QRect rBefore = ChartRect(Unfiltered), rAfter = ChartRect(Render(sFile));
+        ASSERT_FALSE(rAfter.isEmpty());
+        EXPECT_GT(rAfter.top(), rBefore.top());
+        EXPECT_NEAR(rAfter.width(), rBefore.width(), 1);
+        EXPECT_NEAR(rAfter.height(), rBefore.height(), 1); // a point may round either way
+        EXPECT_LT(rAfter.bottom(), 595 - 20);
+    }
+}
+
 TEST_F(ChartPDFTest, SidePanelStatisticsEndAtTheFirstEmptyLabel) {
     struct TCase {
         int iStatistics;

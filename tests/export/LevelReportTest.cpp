@@ -122,6 +122,37 @@ TEST_F(LevelReportTest, FirstPageDescribesTheSession) {
     EXPECT_FALSE(sFlat.contains("|7|"));
 }
 
+TEST_F(LevelReportTest, AFilteredReportNamesItsConditionsAndKeepsItsPages) {
+    const QStringList slFilter = {"Timecode from 23:59:00:00 to 00:01:00:00, across midnight",
+                                  "Peak Level at or above -6.5 dBFS"};
+    const QString sLine = "Data Filter.: Timecode from 23:59:00:00 to 00:01:00:00, across midnight; Peak "
+                          "Level at or above -6.5 dBFS";
+    for (const int iRows : {40, 41}) {
+        SCOPED_TRACE(iRows);
+        const TStringTable Table = qxtest::LevelTable(iRows);
+        TLevelReport r = Report(Table);
+        r.slDataFilter = slFilter;
+        const QString sFile = Write(r);
+        const QStringList slPages = Pages(sFile);
+        ASSERT_EQ(slPages.size(), LevelReportPageCount(iRows));
+        EXPECT_TRUE(slPages[0].simplified().contains(sLine)) << slPages[0].left(3000).toStdString();
+        // The line sits between the description and the statistics, which still come before the rows.
+        const qsizetype iFilterAt = slPages[0].indexOf("Data Filter.:");
+        EXPECT_LT(slPages[0].indexOf("Notes.:"), iFilterAt);
+        EXPECT_LT(iFilterAt, slPages[0].indexOf("Time Code.:"));
+        // The first page still holds its 40 rows.
+        EXPECT_TRUE(slPages[0].contains(Table.aRows[0][1]));
+        EXPECT_TRUE(slPages[0].contains(Table.aRows[39][1]));
+        if (iRows == 41) {
+            EXPECT_FALSE(slPages[0].contains(Table.aRows[40][1]));
+            EXPECT_TRUE(slPages[1].contains(Table.aRows[40][1]));
+        }
+    }
+    // Unfiltered: no line at all.
+    const TStringTable Table = qxtest::LevelTable(3);
+    EXPECT_FALSE(Pages(Write(Report(Table))).value(0).contains("Data Filter"));
+}
+
 TEST_F(LevelReportTest, PropertiesNameTheSession) {
     const TStringTable Table = qxtest::LevelTable(3);
     TLevelReport r = Report(Table);

@@ -67,9 +67,11 @@ public:
     TSessionInfo ExportSession() const override { return rSession; }
     const ITableSource& ExportTable() const override { return *pTable; }
     std::vector<TStatisticsEntry> ExportStatistics() const override { return aStatistics; }
+    QStringList ExportDataFilter() const override { return slDataFilter; }
     TSessionInfo rSession = qxtest::ExportSession();
     const ITableSource* pTable = nullptr;
     std::vector<TStatisticsEntry> aStatistics{{"Peak Count.:", "3", ""}};
+    QStringList slDataFilter;
 };
 
 class ExportMenuTest : public ::testing::Test {
@@ -172,6 +174,23 @@ TEST_F(ExportMenuTest, PDFExportWritesTheReportAndOpensIt) {
     EXPECT_TRUE(aOpened.empty());
     ASSERT_TRUE(qxtest::WaitFor([&] { return !aOpened.empty(); }));
     EXPECT_EQ(aOpened, std::vector<QString>{sAnswer});
+}
+
+TEST_F(ExportMenuTest, BothExportsNameTheDataFilterOfTheSource) {
+    Source.slDataFilter = {"Timecode from 23:59:00:00 to 00:01:00:00, across midnight"};
+    sAnswer = Dir.filePath("filtered.csv");
+    Menu.popExportCSV->trigger();
+    QFile f(sAnswer);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QList<QByteArray> aLines = f.readAll().split('\n');
+    ASSERT_GT(aLines.size(), 19);
+    EXPECT_EQ(aLines[18], "Data Filter.:;Timecode from 23:59:00:00 to 00:01:00:00, across midnight\r");
+    sAnswer = Dir.filePath("filtered.pdf");
+    Menu.popExportPDF->trigger();
+    EXPECT_TRUE(qxtest::RunTool("pdftotext", {"-layout", sAnswer, "-"})
+                    .simplified()
+                    .contains("Data Filter.: Timecode from 23:59:00:00 to 00:01:00:00, across midnight"));
+    EXPECT_TRUE(aMessages.empty());
 }
 
 TEST_F(ExportMenuTest, AFileThatCannotBeWrittenIsReportedAndNotOpened) {

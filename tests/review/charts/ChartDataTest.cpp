@@ -150,4 +150,35 @@ TEST_F(ChartRowsFixture, TheFilterDecidesWhichRowsAreCharted) {
     EXPECT_DOUBLE_EQ(Rows.Row(2).fLoudnessHi, -20.0);
 }
 
+// The chart of a loaded table shows the table's rows: those of a range across midnight in recorded order,
+// and still those after a later filter found nothing.
+TEST_F(ChartRowsFixture, AChartReadsTheRowsTheTableShows) {
+    for (const char* sTC : {"23:59:59:00", "00:00:00:00", "00:00:01:00"})
+        ASSERT_TRUE(DB.InsertSessionData(kId, "1", 0, 1, -23, -9, -40, -22, 0, 0, sTC));
+    TFilterOptions o;
+    o.bEnableTCStart = o.bEnableTCEnd = true;
+    o.sTCStart = "10:00:02:00";
+    o.sTCEnd = "00:00:00:00";
+    TLevelTable Table;
+    Table.SetLayout({}, 0, ".");
+    QString sError;
+    ASSERT_EQ(Table.Load(DB, kId, TDataFilter(*BuildDataFilter(o), o), "LUFS", {}, sError),
+              TLevelTable::TLoadResult::Rows);
+    TFilterOptions rNone;
+    rNone.bEnablePeakOver = true;
+    rNone.sPeakOver = "50";
+    ASSERT_EQ(Table.Load(DB, kId, TDataFilter(*BuildDataFilter(rNone), rNone), "LUFS", {}, sError),
+              TLevelTable::TLoadResult::NoRows);
+
+    TLevelData Rows;
+    ASSERT_TRUE(LoadChartRows(DB, Table.SessionId(), Table.DataFilter(), Rows, {}));
+    std::vector<QString> aCharted, aShown;
+    for (int i = 0; i < Rows.RowCount(); ++i)
+        aCharted.push_back(Rows.Timecode(i));
+    for (int i = 0; i < Table.RowCount(); ++i)
+        aShown.push_back(Table.CellText(i, 1));
+    EXPECT_EQ(aCharted, (std::vector<QString>{"10:00:02:00", "23:59:59:00", "00:00:00:00"}));
+    EXPECT_EQ(aCharted, aShown);
+}
+
 } // namespace

@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -85,8 +86,10 @@ protected:
     LevelDataViewTest()
         : MessageBox(Settings.iLNG, &Main), frmWait(&Main), frmFilter(&Main),
           btnFilterData(new QPushButton(&Main)), sgDBData(new QTableView(&Main)),
-          sgDBLoudnessMax(new TInfoGrid(10, &Main)), Host(Main, frmWait, frmFilter, MessageBox),
-          View({db, Settings, sgDBData, sgDBLoudnessMax, btnFilterData}, Host, &Main) {
+          sgDBLoudnessMax(new TInfoGrid(10, &Main)), lblDataFilter(new QLabel(&Main)),
+          btnClearDataFilter(new QPushButton(&Main)), Host(Main, frmWait, frmFilter, MessageBox),
+          View({db, Settings, sgDBData, sgDBLoudnessMax, btnFilterData, lblDataFilter, btnClearDataFilter},
+               Host, &Main) {
         frmWait.SetLanguage(&Settings.iLNG);
         frmFilter.SetServices(FilterServices);
         MessageBox.SetResponder([this](const TMessageBoxRequest& r) {
@@ -97,6 +100,8 @@ protected:
         Layout->addWidget(btnFilterData);
         Layout->addWidget(sgDBLoudnessMax);
         Layout->addWidget(sgDBData);
+        Layout->addWidget(lblDataFilter);
+        Layout->addWidget(btnClearDataFilter);
         Main.resize(1000, 400);
         Main.show();
         Settings.rTablePeakColorOptions.rMax = {true, -6.0, clRed};
@@ -146,6 +151,8 @@ protected:
     QPushButton* btnFilterData;
     QTableView* sgDBData;
     TInfoGrid* sgDBLoudnessMax;
+    QLabel* lblDataFilter;
+    QPushButton* btnClearDataFilter;
     TFakeHost Host;
     TLevelDataView View;
     std::vector<std::pair<QString, int>> aMessages;
@@ -238,6 +245,8 @@ TEST_F(LevelDataViewTest, AStatisticJumpsToItsRowAtTheTopOfTheTable) {
 
 TEST_F(LevelDataViewTest, TheFilterCommandLoadsTheMatchingRowsOrSaysNothingMatched) {
     ASSERT_TRUE(View.LoadSelectedSession());
+    EXPECT_TRUE(lblDataFilter->isHidden());
+    EXPECT_TRUE(btnClearDataFilter->isHidden());
     // "-6,5" is taken as -6.5: only the highest peak lies above it.
     EXPECT_TRUE(qxtest::DriveModal(
         frmFilter, [&] { btnFilterData->click(); },
@@ -249,8 +258,14 @@ TEST_F(LevelDataViewTest, TheFilterCommandLoadsTheMatchingRowsOrSaysNothingMatch
     EXPECT_EQ(Settings.rFilterOptions.sPeakOver, "-6.5");
     ASSERT_EQ(sgDBData->model()->rowCount(), 1);
     EXPECT_EQ(sgDBData->model()->index(0, 1).data().toString(), "10:02:30:00");
-    EXPECT_FALSE(View.DataFilter().IsEmpty());
+    const TSQLFilter rShown = View.DataFilter();
+    EXPECT_FALSE(rShown.IsEmpty());
     EXPECT_TRUE(aMessages.empty());
+    // The line above the table names the filter in force.
+    EXPECT_FALSE(lblDataFilter->isHidden());
+    EXPECT_FALSE(btnClearDataFilter->isHidden());
+    EXPECT_EQ(lblDataFilter->text(), "Data Filter.: Peak Level at or above -6.5 dBFS");
+    EXPECT_EQ(btnClearDataFilter->text(), "Clear Filter");
 
     // Above greater than Below selects nothing.
     EXPECT_TRUE(qxtest::DriveModal(
@@ -263,11 +278,51 @@ TEST_F(LevelDataViewTest, TheFilterCommandLoadsTheMatchingRowsOrSaysNothingMatch
     ASSERT_EQ(aMessages.size(), 1u);
     EXPECT_EQ(aMessages[0].first, GetText(kTxtNoMatchingData, kLanguageEnglish));
     EXPECT_EQ(aMessages[0].second, kMsgWarning);
-    EXPECT_EQ(sgDBData->model()->rowCount(), 0);
-    EXPECT_EQ(Host.aStates.back(), kGUIReviewOff);
+    // What was shown stays shown and usable, with the filter it was read through.
+    ASSERT_EQ(sgDBData->model()->rowCount(), 1);
+    EXPECT_EQ(sgDBData->model()->index(0, 1).data().toString(), "10:02:30:00");
+    EXPECT_EQ(Host.aStates.back(), kGUIReviewOn);
     EXPECT_TRUE(btnFilterData->isEnabled());
-    // The statistics keep the last successful load's values.
+    EXPECT_EQ(View.DataFilter(), rShown);
+    EXPECT_EQ(lblDataFilter->text(), "Data Filter.: Peak Level at or above -6.5 dBFS");
     EXPECT_EQ(Stat(1, 1), "-1.5  dBFS");
+    EXPECT_EQ(Stat(2, 1), "0");
+
+    // Clearing the filter reloads every row, and the line goes.
+    btnClearDataFilter->click();
+    EXPECT_EQ(sgDBData->model()->rowCount(), 300);
+    EXPECT_TRUE(View.DataFilter().IsEmpty());
+    EXPECT_TRUE(lblDataFilter->isHidden());
+    EXPECT_TRUE(btnClearDataFilter->isHidden());
+    EXPECT_EQ(Stat(2, 1), "3");
+    EXPECT_EQ(Host.aStates.back(), kGUIReviewOn);
+}
+
+TEST_F(LevelDataViewTest, TheFilterLineFollowsTheLanguageAndGoesWithTheRows) {
+    Settings.rFilterOptions.bEnableTCStart = Settings.rFilterOptions.bEnableTCEnd = true;
+    Settings.rFilterOptions.sTCStart = "10:04:00:00";
+    Settings.rFilterOptions.sTCEnd = "10:00:59:00";
+    ASSERT_TRUE(
+        View.LoadDataToGrid(TDataFilter(*BuildDataFilter(Settings.rFilterOptions), Settings.rFilterOptions)));
+    // Start later than end reads as across midnight: the first minute and the last, in recorded order.
+    ASSERT_EQ(sgDBData->model()->rowCount(), 60 + 60);
+    EXPECT_EQ(sgDBData->model()->index(0, 1).data().toString(), "10:00:00:00");
+    EXPECT_EQ(sgDBData->model()->index(119, 1).data().toString(), "10:04:59:00");
+    EXPECT_EQ(lblDataFilter->text(),
+              "Data Filter.: Timecode from 10:04:00:00 to 10:00:59:00, across midnight");
+
+    // Selecting another session empties the table: no filter is in force over it.
+    View.ClearTable();
+    EXPECT_TRUE(lblDataFilter->isHidden());
+    EXPECT_TRUE(View.DataFilter().IsEmpty());
+
+    Settings.iLNG = kLanguageDanish;
+    View.UpdateGUIStrings();
+    ASSERT_TRUE(
+        View.LoadDataToGrid(TDataFilter(*BuildDataFilter(Settings.rFilterOptions), Settings.rFilterOptions)));
+    EXPECT_EQ(lblDataFilter->text(),
+              "Datafilter.: Tidskode fra 10:04:00:00 til 10:00:59:00, hen over midnat");
+    EXPECT_EQ(btnClearDataFilter->text(), "Ryd Filter");
 }
 
 TEST_F(LevelDataViewTest, AFailingLoadSaysWhyAndGivesTheWindowBack) {

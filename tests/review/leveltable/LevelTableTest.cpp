@@ -48,7 +48,7 @@ protected:
         peek.exec(sSQL);
     }
 
-    TLevelTable::TLoadResult Load(const TSQLFilter& rFilter, const TDataOptions& rOptions = {}) {
+    TLevelTable::TLoadResult Load(const TDataFilter& rFilter, const TDataOptions& rOptions = {}) {
         table.SetLayout(rOptions, kLanguageEnglish, ".");
         QString sError;
         const auto r = table.Load(db, kId, rFilter, "LUFS", {}, sError);
@@ -164,9 +164,14 @@ TEST_F(TLevelDBTest, StatisticsFollowEveryRule) {
     }
 }
 
-TEST_F(TLevelDBTest, AFilterWithoutRowsEmptiesTheTableButKeepsTheStatistics) {
-    Insert({{"10:00:00:00", 1, -4, -20, -30, -24}, {"10:00:01:00", 0, -8, -20, -30, -23}});
-    ASSERT_EQ(Load({}), TLevelTable::TLoadResult::Rows);
+TEST_F(TLevelDBTest, AFilterWithoutRowsKeepsTheRowsStatisticsAndFilterShown) {
+    Insert({{"10:00:00:00", 1, -4, -20, -30, -24},
+            {"10:00:01:00", 0, -8, -20, -30, -23},
+            {"10:00:02:00", 0, -2, -20, -30, -22}});
+    TFilterOptions rShown;
+    rShown.bEnableTCEnd = true;
+    rShown.sTCEnd = "10:00:01:00";
+    ASSERT_EQ(Load(TDataFilter(*BuildDataFilter(rShown), rShown)), TLevelTable::TLoadResult::Rows);
     const auto mBefore = Stats();
     EXPECT_EQ(mBefore.at(kTxtPeakLevelLabel), TStat("-4.0  dBFS", "10:00:00:00"));
 
@@ -175,10 +180,148 @@ TEST_F(TLevelDBTest, AFilterWithoutRowsEmptiesTheTableButKeepsTheStatistics) {
     r.sPeakOver = "-3.0"; // above greater than below: nothing lies between
     r.sPeakUnder = "-6.0";
     QString sError;
-    EXPECT_EQ(table.Load(db, kId, *BuildDataFilter(r), "LUFS", {}, sError), TLevelTable::TLoadResult::NoRows);
-    EXPECT_EQ(table.RowCount(), 0);
+    EXPECT_EQ(table.Load(db, kId, TDataFilter(*BuildDataFilter(r), r), "LUFS", {}, sError),
+              TLevelTable::TLoadResult::NoRows);
+    ASSERT_EQ(table.RowCount(), 2);
+    EXPECT_EQ(table.CellText(1, 1), "10:00:01:00");
     EXPECT_EQ(Stats(), mBefore);
-    EXPECT_EQ(table.DataFilter(), *BuildDataFilter(r));
+    EXPECT_EQ(table.SessionId(), kId);
+    EXPECT_EQ(table.DataFilter(), *BuildDataFilter(rShown));
+    EXPECT_EQ(table.DataFilterTexts(kLanguageEnglish), QStringList{"Timecode up to 10:00:01:00"});
+
+    // A new session selected: nothing is shown, so no filter is in force either.
+    table.ClearRows();
+    EXPECT_EQ(table.RowCount(), 0);
+    EXPECT_TRUE(table.SessionId().isEmpty());
+    EXPECT_TRUE(table.DataFilter().IsEmpty());
+    EXPECT_TRUE(table.DataFilterTexts(kLanguageEnglish).isEmpty());
+    EXPECT_EQ(Stats(), mBefore);
+}
+
+// A programme logged through midnight: 10:00 in the morning to about 10:00 the next morning.
+TEST_F(TLevelDBTest, ATimecodeRangeAcrossMidnightKeepsTheRecordedOrder) {
+    Insert({{"10:00:00:00", 0, -9, -20, -30, -30},
+            {"23:58:00:00", 0, -9, -20, -30, -29},
+            {"23:59:00:00", 1, -1, -20, -30, -28},
+            {"23:59:30:00", 0, -9, -20, -30, -27},
+            {"00:00:00:00", 0, -9, -20, -30, -26},
+            {"00:00:30:00", 0, -9, -20, -30, -25},
+            {"00:01:00:00", 0, -9, -20, -30, -24},
+            {"00:02:00:00", 0, -9, -20, -30, -23},
+            {"09:59:59:00", 0, -9, -20, -30, -22}});
+    // A database indexed by timecode (another tool's, or a hand-edited one) may read the rows in timecode
+    // order; they must still come as they were recorded.
+    Edit("CREATE INDEX levels_by_tc ON qxr_loudness_levels (sReportId, sTimeCode);");
+    struct TCase {
+        const char* sStart;
+        const char* sEnd;
+        const char* sPeakOver; // nullptr: the peak is not filtered
+        QStringList slExpected;
+    };
+    const TCase aCases[] = {
+        {"23:59:00:00",
+         "00:01:00:00",
+         nullptr,
+         {"23:59:00:00", "23:59:30:00", "00:00:00:00", "00:00:30:00", "00:01:00:00"}},
+        {"23:59:30:00", "00:00:00:00", nullptr, {"23:59:30:00", "00:00:00:00"}},
+        // A range that stays on one side of midnight, and one of a single timecode.
+        {"00:00:00:00", "00:01:00:00", nullptr, {"00:00:00:00", "00:00:30:00", "00:01:00:00"}},
+        {"23:58:00:00", "23:59:30:00", nullptr, {"23:58:00:00", "23:59:00:00", "23:59:30:00"}},
+        {"23:59:00:00", "23:59:00:00", nullptr, {"23:59:00:00"}},
+        // From late evening to mid-morning: nearly the whole night, still in recorded order.
+        {"12:00:00:00",
+         "09:00:00:00",
+         nullptr,
+         {"23:58:00:00", "23:59:00:00", "23:59:30:00", "00:00:00:00", "00:00:30:00", "00:01:00:00",
+          "00:02:00:00"}},
+        // A range on one side of midnight that the session passed twice: the evening of the first day
+        // comes before the morning of the next.
+        {"09:00:00:00", "23:59:00:00", nullptr, {"10:00:00:00", "23:58:00:00", "23:59:00:00", "09:59:59:00"}},
+        // The interval's two halves both meet the other conditions.
+        {"23:59:00:00", "00:01:00:00", "-5", {"23:59:00:00"}},
+    };
+    for (const TCase& c : aCases) {
+        SCOPED_TRACE(std::string(c.sStart) + " to " + c.sEnd);
+        TFilterOptions o;
+        o.bEnableTCStart = o.bEnableTCEnd = true;
+        o.sTCStart = c.sStart;
+        o.sTCEnd = c.sEnd;
+        o.bEnablePeakOver = c.sPeakOver != nullptr;
+        o.sPeakOver = c.sPeakOver ? c.sPeakOver : "";
+        const std::optional<TSQLFilter> rFilter = BuildDataFilter(o);
+        ASSERT_TRUE(rFilter);
+        ASSERT_EQ(Load(*rFilter), TLevelTable::TLoadResult::Rows);
+        QStringList slShown;
+        for (int iRow = 0; iRow < table.RowCount(); ++iRow)
+            slShown << table.CellText(iRow, 1);
+        EXPECT_EQ(slShown, c.slExpected);
+        // The last integrated value is that of the last row recorded inside the interval.
+        EXPECT_EQ(Stats().at(kTxtIntegratingLabel).second, c.slExpected.last());
+    }
+}
+
+TEST(LevelFilter, ConditionsAreNamedAsTheUserReadsThem) {
+    TFilterOptions rAll;
+    rAll.bEnableTCStart = rAll.bEnableTCEnd = true;
+    rAll.sTCStart = "10:00:00:00";
+    rAll.sTCEnd = "10:30:00:00";
+    rAll.bEnablePeakOver = rAll.bEnablePeakUnder = rAll.bEnableHiOver = rAll.bEnableHiUnder = true;
+    rAll.bEnableLoOver = rAll.bEnableLoUnder = rAll.bEnableIntOver = rAll.bEnableIntUnder = true;
+    rAll.sPeakOver = "-6,5";
+    rAll.sIntUnder = "-23";
+    TFilterOptions rMidnight;
+    rMidnight.bEnableTCStart = rMidnight.bEnableTCEnd = true;
+    rMidnight.sTCStart = "23:59:00:00";
+    rMidnight.sTCEnd = "00:01:00:00";
+    TFilterOptions rStartOnly = rMidnight;
+    rStartOnly.bEnableTCEnd = false;
+    TFilterOptions rEndOnly = rMidnight;
+    rEndOnly.bEnableTCStart = false;
+    TFilterOptions rUnchecked = rAll; // texts stay in the dialog, but nothing is in force
+    rUnchecked.bEnableTCStart = rUnchecked.bEnableTCEnd = rUnchecked.bEnablePeakOver = false;
+    rUnchecked.bEnablePeakUnder = rUnchecked.bEnableHiOver = rUnchecked.bEnableHiUnder = false;
+    rUnchecked.bEnableLoOver = rUnchecked.bEnableLoUnder = false;
+    rUnchecked.bEnableIntOver = rUnchecked.bEnableIntUnder = false;
+
+    struct TCase {
+        const char* sName;
+        TFilterOptions rOptions;
+        int iLNG;
+        QStringList slExpected;
+    };
+    const TCase aCases[] = {
+        {"every condition",
+         rAll,
+         kLanguageEnglish,
+         {"Timecode from 10:00:00:00 to 10:30:00:00", "Peak Level at or above -6.5 dBFS",
+          "Peak Level at or below 0.0 dBFS", "Shortterm Max. at or above -80.0 LUFS",
+          "Shortterm Max. at or below 0.0 LUFS", "Shortterm Min. at or above -80.0 LUFS",
+          "Shortterm Min. at or below 0.0 LUFS", "Integrating at or above -80.0 LUFS",
+          "Integrating at or below -23 LUFS"}},
+        {"across midnight",
+         rMidnight,
+         kLanguageEnglish,
+         {"Timecode from 23:59:00:00 to 00:01:00:00, across midnight"}},
+        {"across midnight, Danish",
+         rMidnight,
+         kLanguageDanish,
+         {"Tidskode fra 23:59:00:00 til 00:01:00:00, hen over midnat"}},
+        {"start only", rStartOnly, kLanguageEnglish, {"Timecode from 23:59:00:00"}},
+        {"end only", rEndOnly, kLanguageEnglish, {"Timecode up to 00:01:00:00"}},
+        {"Danish levels",
+         rAll,
+         kLanguageDanish,
+         {"Tidskode fra 10:00:00:00 til 10:30:00:00", "Peak Niveau på eller over -6.5 dBFS",
+          "Peak Niveau på eller under 0.0 dBFS", "Shortterm Max. på eller over -80.0 LUFS",
+          "Shortterm Max. på eller under 0.0 LUFS", "Shortterm Min. på eller over -80.0 LUFS",
+          "Shortterm Min. på eller under 0.0 LUFS", "Integrating på eller over -80.0 LUFS",
+          "Integrating på eller under -23 LUFS"}},
+        {"nothing checked", rUnchecked, kLanguageEnglish, {}},
+    };
+    for (const TCase& c : aCases) {
+        SCOPED_TRACE(c.sName);
+        EXPECT_EQ(DataFilterConditionTexts(c.rOptions, c.iLNG, "LUFS"), c.slExpected);
+    }
 }
 
 TEST_F(TLevelDBTest, ValuesThatAreNoNumbersShowEmptyAndAreIgnored) {
@@ -349,7 +492,7 @@ TEST(LevelFilter, ConditionsKeepTheirOrderAndBindTheirValues) {
     const std::optional<TSQLFilter> r = BuildDataFilter(o);
     ASSERT_TRUE(r);
     EXPECT_EQ(r->sSQL, "SELECT * FROM qxr_loudness_levels WHERE sReportId=?1 AND sTimeCode>=?2 AND "
-                       "fInstantaneousPeak>=?3 AND fLoudnessLo<=?4");
+                       "fInstantaneousPeak>=?3 AND fLoudnessLo<=?4 ORDER BY nId");
     EXPECT_EQ(r->aValues, QVariantList({QString("10:00:00:00"), -6.5, -20.0}));
     o.sLoUnder = "abc";
     EXPECT_FALSE(BuildDataFilter(o));
