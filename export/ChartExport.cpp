@@ -14,7 +14,7 @@ constexpr int kTagFullPage = 1;
 void ChartExportPDF(TExportMenu& rExport, const TSettings& rSettings, TChartTab& Tab, int iTag) {
     TChartDocument Document;
     Document.aSnapshot = Tab.Snapshot();
-    Document.slDataFilter = Tab.DataFilter();
+    Document.slDataFilter = Tab.DataFilterTexts();
     const QString sFileName = rExport.AskPDFFileName(ChartSessionInfo(Document.aSnapshot));
     if (sFileName.isEmpty())
         return;

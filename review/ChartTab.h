@@ -35,7 +35,7 @@ public:
     TChartSnapshot Snapshot() const;
     // The conditions of the data filter the charted rows were read through, kept with the snapshot.
     void SetDataFilter(const QStringList& slConditions) { slDataFilter = slConditions; }
-    const QStringList& DataFilter() const { return slDataFilter; }
+    const QStringList& DataFilterTexts() const { return slDataFilter; }
 
     // Puts the chart's on-screen picture on the clipboard as an image.
     void CopyChartToClipboard();
