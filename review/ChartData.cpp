@@ -74,7 +74,12 @@ QString AnalysisDateText(double dtJulian) {
         return QString();
     const qint64 iMs = qint64(std::llround((fShifted - fDay) * 86400000.0));
     const QDateTime dt = QDateTime(QDate::fromJulianDay(qint64(fDay)), QTime(0, 0)).addMSecs(iMs);
-    return QLocale::system().toString(dt, QLocale::ShortFormat);
+    const QLocale Locale = QLocale::system();
+    // The C locale's short form spells out the month and the seconds, too wide for the information grid
+    // beside the configuration at the window's default size; its numeric form says the same.
+    if (Locale.language() == QLocale::C)
+        return dt.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+    return Locale.toString(dt, QLocale::ShortFormat);
 }
 
 QString ChartTabCaption(const QString& sTitle, const QFontMetrics& Metrics, int iMaxWidth) {

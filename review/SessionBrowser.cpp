@@ -1,5 +1,7 @@
 #include "review/SessionBrowser.h"
 
+#include "review/ChartData.h"
+
 #include "core/MessageBoxLayout.h"
 #include "core/TextFormat.h"
 #include "core/TextTable.h"
@@ -141,8 +143,9 @@ QStringList SessionInfoValues(const TSessionInfo& r) {
 QStringList DBSessionInfoValues(const TSessionInfo& r) {
     QStringList sl = SessionInfoValues(r);
     const qsizetype iNotes = sl.size() - 1;
-    sl.insert(iNotes, SessionDateText(r.dtDateTime));
-    sl.insert(iNotes, SessionDateText(r.dtRecordingStart));
+    // The short form the report and the chart snapshot use, so that the grid keeps its width.
+    sl.insert(iNotes, AnalysisDateText(r.dtDateTime));
+    sl.insert(iNotes, AnalysisDateText(r.dtRecordingStart));
     return sl;
 }
 

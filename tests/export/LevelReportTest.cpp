@@ -1,5 +1,7 @@
 #include "export/LevelReport.h"
 #include "core/TextTable.h"
+#include "review/ChartData.h"
+#include "store/dbSQLite.h"
 #include "tests/support/ExportTestSupport.h"
 
 #include <QDateTime>
@@ -100,10 +102,8 @@ TEST_F(LevelReportTest, FirstPageDescribesTheSession) {
     // Recorded on New Year's Eve and edited a day later: the report tells both.
     rReport.rSession.dtRecordingStart = rReport.rSession.dtDateTime - 1.25;
     const QString sPage = Pages(Write(rReport)).value(0);
-    const QString sDate =
-        QLocale().toString(QDateTime(QDate(2026, 1, 1), QTime(12, 0)), QLocale::ShortFormat);
-    const QString sRecorded =
-        QLocale().toString(QDateTime(QDate(2025, 12, 31), QTime(6, 0)), QLocale::ShortFormat);
+    const QString sDate = AnalysisDateText(JulianDateOf(QDateTime(QDate(2026, 1, 1), QTime(12, 0))));
+    const QString sRecorded = AnalysisDateText(JulianDateOf(QDateTime(QDate(2025, 12, 31), QTime(6, 0))));
     const QStringList slExpected = {
         "Show Title.: Evening News", "Show Number.: 42", "Recorded.: " + sRecorded,
         "Analysis Date.: " + sDate, "Operator Name.: Anna Ø. Hansen", "TC Start.: 10:00:00:00",

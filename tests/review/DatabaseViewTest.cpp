@@ -3,6 +3,7 @@
 #include "dialogs/FormSessionInfo.h"
 #include "dialogs/MessageBox.h"
 #include "engine/InfoGrid.h"
+#include "review/ChartData.h"
 #include "review/FormSortSessions.h"
 #include "review/SessionFilter.h"
 #include "tests/support/DialogTestSupport.h"
@@ -103,7 +104,7 @@ TEST_F(DatabaseViewFixture, ListShowsTitlesAndSelectingFillsBothGrids) {
     Select(1);
     EXPECT_FALSE(frmMain.btnChart->isEnabled()) << "selecting returns the tab to state 4";
     EXPECT_EQ(frmMain.rSelectedSessionInfo.sReportID, aIds[1]);
-    const QString sStamp = SessionDateText(JulianDateOf(QDateTime(QDate(2026, 3, 11), QTime(9, 30, 15))));
+    const QString sStamp = AnalysisDateText(JulianDateOf(QDateTime(QDate(2026, 3, 11), QTime(9, 30, 15))));
     const QString aInfo[] = {"Twenty-one characters", "N-2",  "Bo",   "SD",    "10:00:00:00",
                              "10:30:00:00",           sStamp, sStamp, "second"};
     for (int iRow = 1; iRow <= 9; ++iRow)
@@ -324,12 +325,12 @@ TEST_F(DatabaseViewFixture, TheGridShowsTheRecordingStartAndTheAnalysisDate) {
     EXPECT_EQ(frmMain.sgDBSessionInfo->item(7, 0)->text(), "Recorded.:");
     EXPECT_EQ(frmMain.sgDBSessionInfo->item(8, 0)->text(), "Analysis Date.:");
     EXPECT_EQ(frmMain.sgDBSessionInfo->item(9, 0)->text(), "Notes.:");
-    EXPECT_EQ(Value(frmMain.sgDBSessionInfo, 7),
-              SessionDateText(JulianDateOf(QDateTime(QDate(2026, 3, 12), QTime(20, 15, 30)))));
+    const double fRecorded = JulianDateOf(QDateTime(QDate(2026, 3, 12), QTime(20, 15, 30)));
+    EXPECT_EQ(Value(frmMain.sgDBSessionInfo, 7), AnalysisDateText(fRecorded));
     EXPECT_EQ(Value(frmMain.sgDBSessionInfo, 8),
-              SessionDateText(JulianDateOf(QDateTime(QDate(2026, 3, 14), QTime(8, 0)))));
+              AnalysisDateText(JulianDateOf(QDateTime(QDate(2026, 3, 14), QTime(8, 0)))));
     EXPECT_EQ(Value(frmMain.sgDBSessionInfo, 9), "notes");
-    EXPECT_EQ(frmMain.sgSessions->model()->index(3, 1).data().toString(), Value(frmMain.sgDBSessionInfo, 7));
+    EXPECT_EQ(frmMain.sgSessions->model()->index(3, 1).data().toString(), SessionDateText(fRecorded));
     // A chart's snapshot keeps its rows: the notes after the end timecode.
     const std::vector<TSnapshotRow> aSnapshot = View().SessionInfoSnapshotRows();
     ASSERT_EQ(aSnapshot.size(), size_t(kSnapshotSessionInfoRows));

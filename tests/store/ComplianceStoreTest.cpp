@@ -76,7 +76,8 @@ protected:
 TEST_F(ComplianceStore, OldDatabaseOpensUnchangedAndGetsTheDefault) {
     const QString sId = Session.AddSession(kSession, 2);
     const QStringList slOld = Schema(Session.Path());
-    ASSERT_EQ(slOld.size(), 2);
+    ASSERT_TRUE(slOld.filter(QStringLiteral("qxr_session_targets")).isEmpty());
+    ASSERT_TRUE(slOld.filter(QStringLiteral("qxr_session_verdicts")).isEmpty());
     ASSERT_TRUE(Session.Db.OpenSQLiteDB(Session.Path()));
 
     std::optional<TLoudnessStandard> rTarget;
@@ -108,7 +109,7 @@ TEST_F(ComplianceStore, OldDatabaseOpensUnchangedAndGetsTheDefault) {
 
     ASSERT_TRUE(Store.WriteSessionTarget(sId, StandardOf(TStandardId::EbuR128Live, {})));
     const QStringList slNew = Schema(Session.Path());
-    ASSERT_EQ(slNew.size(), 4);
+    ASSERT_EQ(slNew.size(), slOld.size() + 2);
     for (const QString& s : slOld)
         EXPECT_TRUE(slNew.contains(s)) << qPrintable(s);
 }

@@ -108,8 +108,6 @@ protected:
         SCOPED_TRACE(Page->objectName().toStdString());
         frmMain.PageCtrl->setCurrentWidget(Page);
         QCoreApplication::processEvents();
-        frmMain.grab().save(
-            QString("/tmp/h5-%1-%2.png").arg(Page->metaObject()->className()).arg(frmMain.iLNG));
         EXPECT_EQ(frmMain.width(), rDefault.Width);
         EXPECT_EQ(frmMain.height(), rDefault.Height);
         // Nothing the page lays out reaches past its edges.
