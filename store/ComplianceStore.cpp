@@ -28,9 +28,6 @@ const char* const kVerdictMarkColumns =
     "sReportId,iVerdict,iStandard,fTargetLoudness,fTolerance,fMaxTruePeak,"
     "iRequireTruePeak,sTimeCodeEnd";
 // The marks of the session list, decided by SQLite so that a row is three values: a kept verdict's kind
-// when it was computed against the session's own target (?6 when targets are kept at all) or, without one,
-// the default ?1 to ?5; -1 otherwise. Exact comparisons, as the figures go in and come out as the same reals.
-// The marks of the session list, decided by SQLite so that a row is three values: a kept verdict's kind
 // when it was computed against the session's own target (a change of which forgets it) or, for a session
 // without one, against the default ?1 to ?5; -1 otherwise. Exact comparisons, as the figures go in and come
 // out as the same reals.
