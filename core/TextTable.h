@@ -315,6 +315,15 @@ enum TTextEntry : int {
     kTxtRangeUnknownScale = 812,
     kTxtLoudnessRangeLabel = 814,
     kTxtVerdictLabel = 816,
+    // Violations in the level table and the verdict's target.
+    kTxtTargetLabel = 940,
+    kTxtPreviousViolation = 942,
+    kTxtNextViolation = 944,
+    kTxtViolationPeakHint = 946,
+    kTxtViolationShortTermHint = 948,
+    kTxtPreviousViolationHint = 950,
+    kTxtNextViolationHint = 952,
+    kTxtVerdictBoxTitle = 954,
 };
 
 // A list of names looked up by a loudness-setup code: entries iFirst to iFirst + iHigh, the last one

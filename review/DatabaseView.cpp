@@ -38,7 +38,8 @@ constexpr int kLoudnessConfigRows = 12;
 constexpr int kInstrumentRow = 1;
 // The scale mode, whose name is the unit of the session's loudness values.
 constexpr int kScaleModeRow = 4;
-constexpr int kLoudnessMaxRows = 10;
+// The title, up to eight statistics the options choose, the loudness range and the verdict.
+constexpr int kLoudnessMaxRows = 11;
 
 // The list's texts: the title at size 8, the date beside it at size 6 in bold.
 constexpr int kListFontSize = 8;
@@ -259,6 +260,12 @@ void TDatabaseView::CreateControls() {
     DataButtons->addWidget(btnFilterData);
     DataButtons->addWidget(btnChart);
     DataButtons->addWidget(btnExport);
+    btnPreviousViolation = new QPushButton(this);
+    btnPreviousViolation->setObjectName(QStringLiteral("btnPreviousViolation"));
+    btnNextViolation = new QPushButton(this);
+    btnNextViolation->setObjectName(QStringLiteral("btnNextViolation"));
+    DataButtons->addWidget(btnPreviousViolation);
+    DataButtons->addWidget(btnNextViolation);
     // Nothing is loaded yet.
     for (QPushButton* b : {btnFilterData, btnChart, btnExport})
         b->setEnabled(false);
@@ -275,10 +282,22 @@ void TDatabaseView::CreateControls() {
     sgDBData = new QTableView(this);
     sgDBData->setObjectName(QStringLiteral("sgDBData"));
     Right->addWidget(sgDBData, 1);
-    FLevelData = new TLevelDataView({Context.rDB, Services.Settings(), sgDBData, sgDBLoudnessMax,
-                                     btnFilterData, lblDataFilter, btnClearDataFilter},
-                                    *this, this);
+    FLevelData =
+        new TLevelDataView({Context.rDB, Services.Settings(), sgDBData, sgDBLoudnessMax, btnFilterData,
+                            lblDataFilter, btnClearDataFilter, btnPreviousViolation, btnNextViolation},
+                           *this, this);
     Layout->addLayout(Right, 3);
+    // Whenever the tab is on show, as F5.
+    actNextViolation = new QAction(this);
+    actNextViolation->setShortcut(QKeySequence(Qt::Key_F3));
+    actPreviousViolation = new QAction(this);
+    actPreviousViolation->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3));
+    for (QAction* a : {actNextViolation, actPreviousViolation}) {
+        a->setShortcutContext(Qt::WindowShortcut);
+        addAction(a);
+    }
+    connect(actNextViolation, &QAction::triggered, this, [this] { FLevelData->GoToViolation(true); });
+    connect(actPreviousViolation, &QAction::triggered, this, [this] { FLevelData->GoToViolation(false); });
 
     connect(btnRefreshSessions, &QPushButton::clicked, this, &TDatabaseView::btnRefreshSessionsClick);
     connect(btnSortSessions, &QPushButton::clicked, this, &TDatabaseView::btnSortSessionsClick);
@@ -570,6 +589,14 @@ QString TDatabaseView::RecordingSessionId() const {
 
 QString TDatabaseView::SelectedSessionUnit() const {
     return sgDBLoudnessConfig->Cell(kScaleModeRow, 1);
+}
+
+const TSessionInfo& TDatabaseView::SelectedSession() const {
+    return Context.rSelectedSessionInfo;
+}
+
+void TDatabaseView::VerdictKept(const QString& sReportId, TVerdictKind eKind) {
+    (void)sReportId, (void)eKind; // TODO-merge: FBrowser.Sessions().SetMark(sReportId, MarkOfKind(eKind));
 }
 
 void TDatabaseView::EnableSessionDelete() {

@@ -75,6 +75,11 @@ public:
     // Above the level table while a data filter is in force: its conditions, and the button that drops it.
     QLabel* lblDataFilter = nullptr;
     QPushButton* btnClearDataFilter = nullptr;
+    // Step through the level rows outside the session's target; F3 and Shift+F3 do the same.
+    QPushButton* btnPreviousViolation = nullptr;
+    QPushButton* btnNextViolation = nullptr;
+    QAction* actNextViolation = nullptr;
+    QAction* actPreviousViolation = nullptr;
 
     TSessionBrowser& Browser() { return FBrowser; }
     // The level data side: the loaded levels, statistics and data filter, for the exports and charts.
@@ -139,6 +144,8 @@ private:
     QString ListRowSessionId() const override;
     QString RecordingSessionId() const override;
     QString SelectedSessionUnit() const override;
+    const TSessionInfo& SelectedSession() const override;
+    void VerdictKept(const QString& sReportId, TVerdictKind eKind) override;
     void EnableSessionDelete() override;
     void SetReviewState(int iState) override;
     int ShowMessageBox(const QString& sText, int iKind, int iButtons) override;

@@ -81,9 +81,15 @@ QString FormatLevel(double fLevel, QStringView sDecimalPoint);
 // One row of the statistics grid: its label (a text table entry), the value as shown and the timecode
 // behind it.
 struct TStatisticRow {
+    TStatisticRow(int iLabel = 0, QString sValue = {}, QString sTimecode = {}, QString sHint = {})
+        : iLabel(iLabel), sValue(std::move(sValue)), sTimecode(std::move(sTimecode)),
+          sHint(std::move(sHint)) {}
+
     int iLabel = 0;
     QString sValue;
     QString sTimecode;
+    // What the grid shows over the row instead of its timecode (the verdict's reasons); empty for none.
+    QString sHint;
 };
 
 // The statistics rows in the order of the grid's labels for these data options. Peak values end in

@@ -1,5 +1,6 @@
 #include "review/LevelDataView.h"
 
+#include "compliance/KeptVerdict.h"
 #include "core/Drawing.h"
 #include "core/GridLayouts.h"
 #include "core/MainView.h"
@@ -11,6 +12,7 @@
 #include "review/LevelFilter.h"
 #include "review/LevelTableDelegate.h"
 #include "review/LevelTableHeader.h"
+#include "store/ComplianceStore.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -29,6 +31,13 @@ TCellStyle InfoGridStyle(const std::optional<TTableCellStyle>& rRule) {
         return {};
     return {ColorValueToQColor(rRule->clText), rRule->bBold, ColorValueToQColor(rRule->clBrush),
             ColorValueToQColor(rRule->clPen)};
+}
+
+// A failed session's verdict stands out in bold red; its words say the same without the colour.
+TCellStyle VerdictStyle(const std::optional<TSessionJudgement>& rJudgement) {
+    if (!rJudgement || rJudgement->rVerdict.eKind != TVerdictKind::Fail)
+        return {};
+    return {QColor(200, 0, 0), true, {}, {}};
 }
 
 } // namespace
@@ -58,6 +67,9 @@ TLevelDataView::TLevelDataView(const TContext& rContext, ILevelDataHost& rHost, 
             [this] { sgDBLoudnessMaxDblClick(); });
     connect(Ctx.btnFilterData, &QPushButton::clicked, this, &TLevelDataView::btnFilterDataClick);
     connect(Ctx.btnClearDataFilter, &QPushButton::clicked, this, &TLevelDataView::btnClearDataFilterClick);
+    connect(Ctx.btnPreviousViolation, &QPushButton::clicked, this, [this] { GoToViolation(false); });
+    connect(Ctx.btnNextViolation, &QPushButton::clicked, this, [this] { GoToViolation(true); });
+    EnableViolationButtons();
     Ctx.lblDataFilter->setWordWrap(true);
     ShowDataFilter();
 }
@@ -79,12 +91,23 @@ void TLevelDataView::UpdateGUIStrings() {
     WriteStatistics();
     Ctx.sgDBLoudnessMax->FitColumns();
     Ctx.btnClearDataFilter->setText(GetText(kTxtClearDataFilter, Language()));
+    Ctx.btnPreviousViolation->setText(GetText(kTxtPreviousViolation, Language()));
+    Ctx.btnPreviousViolation->setToolTip(GetText(kTxtPreviousViolationHint, Language()));
+    Ctx.btnNextViolation->setText(GetText(kTxtNextViolation, Language()));
+    Ctx.btnNextViolation->setToolTip(GetText(kTxtNextViolationHint, Language()));
     ShowDataFilter();
 }
 
 void TLevelDataView::ClearTable() {
     FTable.ClearRows();
     ShowDataFilter();
+    EnableViolationButtons();
+}
+
+void TLevelDataView::EnableViolationButtons() {
+    const bool bAny = FTable.Model().Violations().Count() > 0;
+    Ctx.btnPreviousViolation->setEnabled(bAny);
+    Ctx.btnNextViolation->setEnabled(bAny);
 }
 
 void TLevelDataView::Clear() {
@@ -114,6 +137,7 @@ bool TLevelDataView::LoadDataToGrid(const TDataFilter& rFilter) {
     Host.EndLongOperation();
     switch (eResult) {
     case TLevelTable::TLoadResult::Rows:
+        JudgeLoadedRows();
         WriteStatistics();
         ShowDataFilter();
         Host.SetReviewState(kGUIReviewOn);
@@ -150,6 +174,53 @@ void TLevelDataView::btnClearDataFilterClick() {
     Ctx.sgDBData->setFocus();
 }
 
+void TLevelDataView::JudgeLoadedRows() {
+    const QString sSession = FTable.SessionId();
+    if (sSession.isEmpty())
+        return;
+    TComplianceStore Store(Ctx.DB);
+    std::optional<TLoudnessStandard> rOwn;
+    // An unreadable target table judges against the default rather than not at all.
+    if (!Store.ReadSessionTarget(sSession, rOwn))
+        qWarning("The session's own target could not be read: %s", qPrintable(Store.LastError()));
+    const TSessionInfo& rSession = Host.SelectedSession();
+    FTable.Judge(rSession.rLoudnessSetup, EffectiveTarget(rOwn, Ctx.Settings.rComplianceOptions));
+    if (FTable.Filtered() || sSession == Host.RecordingSessionId() || rSession.sReportID != sSession)
+        return;
+    const TSessionJudgement& rJudgement = *FTable.Judgement();
+    // A database opened read-only keeps nothing; the verdict is computed again when shown.
+    if (!Store.WriteKeptVerdict(sSession, KeepVerdict(rJudgement.rVerdict, rJudgement.rRange,
+                                                      rSession.sTimeCodeEnd, FTable.RowCount()))) {
+        qWarning("The session's verdict could not be kept: %s", qPrintable(Store.LastError()));
+        return;
+    }
+    Host.VerdictKept(sSession, rJudgement.rVerdict.eKind);
+}
+
+void TLevelDataView::JudgeAgain() {
+    if (FTable.RowCount() == 0 || FTable.SessionId().isEmpty())
+        return;
+    JudgeLoadedRows();
+    WriteStatistics();
+}
+
+bool TLevelDataView::GoToViolation(bool bForward) {
+    const TLevelTableModel& Model = FTable.Model();
+    const TViolations& rViolations = Model.Violations();
+    if (rViolations.Count() == 0)
+        return false;
+    const QModelIndex Current = Ctx.sgDBData->currentIndex();
+    const int iFrom = Current.isValid() ? Current.row() : (bForward ? -1 : Model.rowCount());
+    int iRow = bForward ? rViolations.Next(iFrom) : rViolations.Previous(iFrom);
+    if (iRow < 0)
+        iRow = rViolations.At(bForward ? 0 : rViolations.Count() - 1).iRow;
+    const QModelIndex Cell = Model.index(iRow, Current.isValid() ? std::max(Current.column(), 1) : 1);
+    Ctx.sgDBData->setCurrentIndex(Cell);
+    Ctx.sgDBData->scrollTo(Cell, QAbstractItemView::PositionAtCenter);
+    Ctx.sgDBData->setFocus();
+    return true;
+}
+
 void TLevelDataView::ShowDataFilter() {
     const QStringList slConditions = FTable.DataFilterTexts(Language());
     Ctx.lblDataFilter->setText(GetText(kTxtDataFilterLabel, Language()) + QStringLiteral(" ") +
@@ -166,20 +237,24 @@ void TLevelDataView::WriteStatistics() {
         const bool bUsed = i < aRows.size();
         const QString sTimecode = bUsed ? aRows[i].sTimecode : QString();
         const QString sValue = bUsed ? aRows[i].sValue : QString();
-        const QString sHint =
-            sTimecode.isEmpty() ? QString() : GetText(kTxtTimeCodeLabel, Language()) + sTimecode;
+        QString sHint = bUsed ? aRows[i].sHint : QString();
+        if (sHint.isEmpty() && !sTimecode.isEmpty())
+            sHint = GetText(kTxtTimeCodeLabel, Language()) + sTimecode;
         Grid->SetCell(iRow, 0, bUsed ? GetText(aRows[i].iLabel, Language()) : QString());
         Grid->SetCell(iRow, 1, sValue);
         Grid->SetCellStyle(
             iRow, 1,
-            InfoGridStyle(bUsed ? StatisticValueStyle(aRows[i].iLabel, sValue, false,
-                                                      Ctx.Settings.rTableIntColorOptions, QLocale())
-                                : std::nullopt));
+            bUsed && aRows[i].iLabel == kTxtVerdictLabel
+                ? VerdictStyle(FTable.Judgement())
+                : InfoGridStyle(bUsed ? StatisticValueStyle(aRows[i].iLabel, sValue, false,
+                                                            Ctx.Settings.rTableIntColorOptions, QLocale())
+                                      : std::nullopt));
         for (int iCol = 0; iCol < 2; ++iCol) {
             if (QTableWidgetItem* Item = Grid->item(iRow, iCol))
                 Item->setToolTip(sHint);
         }
     }
+    EnableViolationButtons();
 }
 
 void TLevelDataView::sgDBLoudnessMaxMouseDown(int iRow) {

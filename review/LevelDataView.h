@@ -1,6 +1,8 @@
 #pragma once
 
+#include "compliance/Verdict.h"
 #include "core/LongOperationHost.h"
+#include "core/SessionTypes.h"
 #include "review/LevelTable.h"
 
 #include <QObject>
@@ -24,6 +26,10 @@ public:
     virtual QString RecordingSessionId() const = 0;
     // The selected session's loudness unit: the scale mode row of the loudness configuration grid.
     virtual QString SelectedSessionUnit() const = 0;
+    // The selected session's header: its loudness configuration and end timecode judge its rows.
+    virtual const TSessionInfo& SelectedSession() const = 0;
+    // A session's verdict was computed from all its rows and kept in the session database.
+    virtual void VerdictKept(const QString& sReportId, TVerdictKind eKind) = 0;
     // Loaded levels make the session deletable (the list's Delete item).
     virtual void EnableSessionDelete() = 0;
     // The tab's button states kGUIReviewOff / kGUIReviewOn.
@@ -49,6 +55,9 @@ public:
         // The line above the table naming the data filter in force, and the button that drops it.
         QLabel* lblDataFilter;
         QPushButton* btnClearDataFilter;
+        // Step to the previous and next row outside the session's target; enabled while there is one.
+        QPushButton* btnPreviousViolation;
+        QPushButton* btnNextViolation;
     };
 
     TLevelDataView(const TContext& rContext, ILevelDataHost& rHost, QObject* parent);
@@ -76,12 +85,22 @@ public:
     void btnFilterDataClick();
     // Drops the data filter in force: every row of the session again.
     void btnClearDataFilterClick();
+    // Judges the loaded rows again against the session's target as it is now (the session's own target or
+    // the program's default changed).
+    void JudgeAgain();
+    // Moves the table's current row to the next (or previous) row outside the target, starting again at
+    // the other end; false when no loaded row violates the target.
+    bool GoToViolation(bool bForward);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void WriteStatistics();
+    void EnableViolationButtons();
+    // Judges the loaded rows; a verdict from every row of a session that is not being recorded is kept,
+    // so that the session list shows it without loading the rows.
+    void JudgeLoadedRows();
     // The filter line: the conditions in force, hidden with its button when the rows are unfiltered.
     void ShowDataFilter();
     void sgDBLoudnessMaxMouseDown(int iRow);

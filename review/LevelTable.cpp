@@ -1,10 +1,14 @@
 #include "review/LevelTable.h"
 
+#include "compliance/VerdictTexts.h"
 #include "core/GridLayouts.h"
+#include "core/TextFormat.h"
+#include "core/TextTable.h"
 #include "store/dbSQLite.h"
 
 void TLevelTable::SetLayout(const TDataOptions& rOptions, int iLNG, const QString& sDecimalPoint) {
     FOptions = rOptions;
+    FLanguage = iLNG;
     FDecimalPoint = sDecimalPoint;
     FModel.SetColumns(DBDataColumnHeadings(rOptions), iLNG, sDecimalPoint);
     LayOutStatistics();
@@ -13,12 +17,29 @@ void TLevelTable::SetLayout(const TDataOptions& rOptions, int iLNG, const QStrin
 void TLevelTable::LayOutStatistics() {
     if (FStats) {
         FStatistics = StatisticsRows(*FStats, FOptions, FUnit, FDecimalPoint);
-        return;
+    } else {
+        FStatistics.clear();
+        for (const int iLabel : DBLoudnessMaxLabels(FOptions).aRowLabels)
+            FStatistics.push_back({iLabel, {}, {}});
+        ClearRows();
     }
-    FStatistics.clear();
-    for (const int iLabel : DBLoudnessMaxLabels(FOptions).aRowLabels)
-        FStatistics.push_back({iLabel, {}, {}});
-    ClearRows();
+    // The judgement follows the levels, whatever columns the options show.
+    TStatisticRow Range{kTxtLoudnessRangeLabel, {}, {}};
+    TStatisticRow Verdict{kTxtVerdictLabel, {}, {}};
+    if (FJudgement) {
+        const TVerdictSummary Summary = VerdictSummary();
+        Range.sValue = LoudnessRangeText(FJudgement->rRange, FLanguage, FDecimalPoint);
+        Range.sHint = LoudnessRangeProblemText(FJudgement->rRange, FLanguage);
+        Verdict.sValue = Summary.sVerdict;
+        if (FModel.rowCount() > 0)
+            FModel.SetViolations(FJudgement->rViolations, ViolationHints(FJudgement->rVerdict.rStandard));
+        Verdict.sHint =
+            (QStringList{GetText(kTxtTargetLabel, FLanguage) + QStringLiteral(" ") + Summary.sTarget} +
+             Summary.slReasons)
+                .join(QLatin1Char('\n'));
+    }
+    FStatistics.push_back(std::move(Range));
+    FStatistics.push_back(std::move(Verdict));
 }
 
 TLevelTable::TLoadResult TLevelTable::Load(TdbSQLite& rDB, const QString& sSessionId,
@@ -40,10 +61,30 @@ TLevelTable::TLoadResult TLevelTable::Load(TdbSQLite& rDB, const QString& sSessi
     FSessionId = sSessionId;
     FDataFilter = rFilter;
     FStats = CalcLevelStatistics(Data);
+    // Rows of another session or filter are judged afresh by the caller, who knows the target.
+    FJudgement.reset();
     FUnit = sUnit;
     LayOutStatistics();
     FModel.SetRows(std::move(Data));
     return TLoadResult::Rows;
+}
+
+TLevelTableModel::TViolationHints TLevelTable::ViolationHints(const TLoudnessStandard& rTarget) const {
+    return {FormatText(GetText(kTxtViolationPeakHint, FLanguage),
+                       {FormatLevel(rTarget.fMaxTruePeak, FDecimalPoint)}),
+            FormatText(GetText(kTxtViolationShortTermHint, FLanguage),
+                       {FormatLevel(rTarget.fTargetLoudness + rTarget.fTolerance, FDecimalPoint)})};
+}
+
+void TLevelTable::Judge(const TLoudnessSetup& rSetup, const TLoudnessStandard& rTarget) {
+    if (FSessionId.isEmpty())
+        return;
+    FJudgement = JudgeRows(FModel.Rows(), rSetup, rTarget, Filtered());
+    LayOutStatistics();
+}
+
+TVerdictSummary TLevelTable::VerdictSummary() const {
+    return FJudgement ? SummaryOf(*FJudgement, FLanguage, FDecimalPoint) : TVerdictSummary();
 }
 
 void TLevelTable::ClearRows() {
@@ -55,6 +96,7 @@ void TLevelTable::ClearRows() {
 void TLevelTable::Clear() {
     ClearRows();
     FStats.reset();
+    FJudgement.reset();
     FUnit.clear();
     LayOutStatistics();
 }

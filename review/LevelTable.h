@@ -1,5 +1,6 @@
 #pragma once
 
+#include "compliance/SessionJudgement.h"
 #include "review/LevelData.h"
 #include "review/LevelFilter.h"
 #include "review/LevelTableModel.h"
@@ -33,6 +34,9 @@ public:
     // error the table is emptied and sError says why. fnPump runs about every 30 ms while rows are read.
     TLoadResult Load(TdbSQLite& rDB, const QString& sSessionId, const TDataFilter& rFilter,
                      const QString& sUnit, const std::function<void()>& fnPump, QString& sError);
+    // Judges the loaded rows against rTarget (rSetup: the session's loudness configuration): the verdict
+    // and loudness range join the statistics, the violations mark the rows. Nothing without loaded rows.
+    void Judge(const TLoudnessSetup& rSetup, const TLoudnessStandard& rTarget);
     // Empties the table and drops its session and filter (a new session was selected); the statistics
     // stay.
     void ClearRows();
@@ -51,18 +55,27 @@ public:
     const TSQLFilter& DataFilter() const { return FDataFilter.rStatement; }
     // The conditions of the filter in force, named in language iLNG; empty when the rows are unfiltered.
     QStringList DataFilterTexts(int iLNG) const;
+    bool Filtered() const { return !FDataFilter.rStatement.IsEmpty(); }
+    // The judgement of the rows the statistics describe; nothing until they were judged.
+    const std::optional<TSessionJudgement>& Judgement() const { return FJudgement; }
+    // The judgement in words in the current language; empty when there is none.
+    TVerdictSummary VerdictSummary() const;
 
 private:
     // The statistics rows of FStats (empty values when none) in the current options.
     void LayOutStatistics();
+    // The hints over violating rows, in the current language.
+    TLevelTableModel::TViolationHints ViolationHints(const TLoudnessStandard& rTarget) const;
 
     TLevelTableModel FModel;
     TDataOptions FOptions;
+    int FLanguage = 0;
     QString FDecimalPoint = QStringLiteral(".");
     // The statistics of the last load that found rows, and the unit its levels are shown in.
     std::optional<TLevelStatistics> FStats;
     QString FUnit;
     std::vector<TStatisticRow> FStatistics;
+    std::optional<TSessionJudgement> FJudgement;
     QString FSessionId;
     TDataFilter FDataFilter;
 };

@@ -1,6 +1,7 @@
 #include "review/LevelTableDelegate.h"
 
 #include "core/Drawing.h"
+#include "review/LevelTableModel.h"
 
 #include <QPainter>
 
@@ -16,6 +17,26 @@ void TLevelTableDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
     const TTableCellStyle rStyle = LevelCellStyle(sHeader, sText, {index.column() == 0, bSelected, bFocused},
                                                   FLanguage, TableColorRulesOf(FSettings), QLocale());
     PaintCell(*painter, option.rect, rStyle, sText, option.font);
+    if (index.column() == 0)
+        PaintViolationMark(*painter, option.rect,
+                           quint8(index.data(TLevelTableModel::kViolationRole).toInt()));
+}
+
+void TLevelTableDelegate::PaintViolationMark(QPainter& rPainter, const QRect& rCell, quint8 iFlags) {
+    if (iFlags == 0)
+        return;
+    // A bar at the row number's left edge: solid red for a peak above the limit, an amber outline for a
+    // short-term warning alone, so the two differ in shape as well as in colour.
+    const QRect rBar(rCell.left() + 2, rCell.top() + 2, 5, rCell.height() - 4);
+    rPainter.save();
+    if (iFlags & kViolationPeak) {
+        rPainter.fillRect(rBar, QColor(200, 0, 0));
+    } else {
+        rPainter.setPen(QPen(QColor(230, 140, 0), 2));
+        rPainter.setBrush(Qt::NoBrush);
+        rPainter.drawRect(rBar.adjusted(1, 1, -1, -1));
+    }
+    rPainter.restore();
 }
 
 void TLevelTableDelegate::PaintCell(QPainter& rPainter, const QRect& rCell, const TTableCellStyle& rStyle,

@@ -17,7 +17,25 @@ void TLevelTableModel::SetColumns(const std::vector<int>& aHeadings, int iLNG, c
 void TLevelTableModel::SetRows(TLevelData&& rData) {
     beginResetModel();
     FData = std::move(rData);
+    FViolations = {};
     endResetModel();
+}
+
+void TLevelTableModel::SetViolations(const TViolations& rViolations, const TViolationHints& rHints) {
+    FViolations = rViolations;
+    FHints = rHints;
+    if (FData.RowCount() > 0)
+        Q_EMIT dataChanged(index(0, 0), index(FData.RowCount() - 1, columnCount() - 1));
+}
+
+QString TLevelTableModel::ViolationHint(int iRow) const {
+    const quint8 iFlags = FViolations.FlagsOf(iRow);
+    QStringList sl;
+    if (iFlags & kViolationPeak)
+        sl << FHints.sPeak;
+    if (iFlags & kViolationShortTerm)
+        sl << FHints.sShortTerm;
+    return sl.join(QLatin1Char('\n'));
 }
 
 void TLevelTableModel::Clear() {
@@ -68,6 +86,11 @@ QVariant TLevelTableModel::data(const QModelIndex& index, int role) const {
         return CellText(index.row(), index.column());
     if (role == Qt::TextAlignmentRole)
         return int(Qt::AlignCenter);
+    if (role == kViolationRole)
+        return int(FViolations.FlagsOf(index.row()));
+    // The row number says why its row is marked, also to a screen reader.
+    if (index.column() == 0 && (role == Qt::ToolTipRole || role == Qt::AccessibleDescriptionRole))
+        return ViolationHint(index.row());
     return {};
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "compliance/Violations.h"
 #include "review/LevelData.h"
 
 #include <QAbstractTableModel>
@@ -16,8 +17,19 @@ public:
     // The columns as text table entries (headings of row 0) and the language and decimal separator in which
     // they and the levels are shown; the rows stay and show in the new columns.
     void SetColumns(const std::vector<int>& aHeadings, int iLNG, const QString& sDecimalPoint);
+    // New rows carry no violation marks until SetViolations.
     void SetRows(TLevelData&& rData);
     void Clear();
+    // The rows outside the session's target, and the hint over a row with a peak above the limit and
+    // over one with short-term loudness above the target.
+    struct TViolationHints {
+        QString sPeak;
+        QString sShortTerm;
+    };
+    void SetViolations(const TViolations& rViolations, const TViolationHints& rHints);
+    const TViolations& Violations() const { return FViolations; }
+    // The TViolationFlag bits of a row, for the delegate that marks it.
+    static constexpr int kViolationRole = Qt::UserRole + 1;
 
     const TLevelData& Rows() const { return FData; }
     // The headings as shown, column 0 first.
@@ -35,7 +47,12 @@ public:
                         int role = Qt::DisplayRole) const override;
 
 private:
+    // The violations' hint over a row; empty when it keeps to the target.
+    QString ViolationHint(int iRow) const;
+
     TLevelData FData;
+    TViolations FViolations;
+    TViolationHints FHints;
     std::vector<int> FHeadings;
     QStringList FHeaders;
     QString FDecimalPoint = QStringLiteral(".");

@@ -8,6 +8,7 @@
 #include "engine/InfoGrid.h"
 #include "review/FormFilter.h"
 #include "review/TableColors.h"
+#include "store/ComplianceStore.h"
 #include "store/dbSQLite.h"
 #include "tests/support/DialogTestSupport.h"
 
@@ -29,6 +30,21 @@ namespace {
 
 const char* const kId = "0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9";
 
+// A true-peak, K-filtered session in LUFS with a 3 s short-term window, ending at the last row.
+TSessionInfo FinishedSession() {
+    TSessionInfo r;
+    r.sReportID = kId;
+    r.sTimeCodeEnd = "10:04:59:00";
+    TLoudnessSetup& l = r.rLoudnessSetup;
+    l.iPeakMode = kPeakModeTruePeak;
+    l.iScaleMode = kScaleModeLUFS;
+    l.iSlidingWindow = kSlidingWindow3Seconds;
+    l.fReferenceLevel = -23.0;
+    l.iFilter = kFilterKFilter;
+    l.bValid = true;
+    return r;
+}
+
 // The tab around the level data view: the selected session, and a main window with its wait window and
 // data filter dialog as the program has them.
 class TFakeHost : public ILevelDataHost {
@@ -40,6 +56,10 @@ public:
     QString ListRowSessionId() const override { return kId; }
     QString RecordingSessionId() const override { return sRecording; }
     QString SelectedSessionUnit() const override { return "LUFS"; }
+    const TSessionInfo& SelectedSession() const override { return rSession; }
+    void VerdictKept(const QString& sReportId, TVerdictKind eKind) override {
+        aKept.push_back({sReportId, eKind});
+    }
     void EnableSessionDelete() override {
         ++iDeleteEnabled;
         if (fnDuringLoad)
@@ -69,6 +89,8 @@ public:
     TMessageBox& MessageBox;
 
     QString sRecording;
+    TSessionInfo rSession = FinishedSession();
+    std::vector<std::pair<QString, TVerdictKind>> aKept;
     int iDeleteEnabled = 0;
     std::vector<int> aStates;
     std::function<void()> fnDuringLoad;
@@ -86,9 +108,11 @@ protected:
     LevelDataViewTest()
         : MessageBox(Settings.iLNG, &Main), frmWait(&Main), frmFilter(&Main),
           btnFilterData(new QPushButton(&Main)), sgDBData(new QTableView(&Main)),
-          sgDBLoudnessMax(new TInfoGrid(10, &Main)), lblDataFilter(new QLabel(&Main)),
-          btnClearDataFilter(new QPushButton(&Main)), Host(Main, frmWait, frmFilter, MessageBox),
-          View({db, Settings, sgDBData, sgDBLoudnessMax, btnFilterData, lblDataFilter, btnClearDataFilter},
+          sgDBLoudnessMax(new TInfoGrid(11, &Main)), lblDataFilter(new QLabel(&Main)),
+          btnClearDataFilter(new QPushButton(&Main)), btnPreviousViolation(new QPushButton(&Main)),
+          btnNextViolation(new QPushButton(&Main)), Host(Main, frmWait, frmFilter, MessageBox),
+          View({db, Settings, sgDBData, sgDBLoudnessMax, btnFilterData, lblDataFilter, btnClearDataFilter,
+                btnPreviousViolation, btnNextViolation},
                Host, &Main) {
         frmWait.SetLanguage(&Settings.iLNG);
         frmFilter.SetServices(FilterServices);
@@ -153,6 +177,8 @@ protected:
     TInfoGrid* sgDBLoudnessMax;
     QLabel* lblDataFilter;
     QPushButton* btnClearDataFilter;
+    QPushButton* btnPreviousViolation;
+    QPushButton* btnNextViolation;
     TFakeHost Host;
     TLevelDataView View;
     std::vector<std::pair<QString, int>> aMessages;
@@ -185,10 +211,12 @@ TEST_F(LevelDataViewTest, ALoadFillsTheTableAndTheStatisticsWithTheWaitWindowSho
         {"Peak Count.:", "3"},
         {"Shortterm.:", "-20.0 LUFS"},
         {"Integrating.:", "-25.0 LUFS"},
+        {"Loudness Range.:", "15.0 LU"},
+        {"Verdict.:", "Fail"},
         {"", ""},
     };
     EXPECT_EQ(Stat(0, 0), "Session Statistics");
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < 7; ++i) {
         EXPECT_EQ(Stat(i + 1, 0), aExpected[i].first);
         EXPECT_EQ(Stat(i + 1, 1), aExpected[i].second);
     }
@@ -337,6 +365,123 @@ TEST_F(LevelDataViewTest, AFailingLoadSaysWhyAndGivesTheWindowBack) {
     EXPECT_EQ(aMessages[0].second, kMsgError);
     EXPECT_TRUE(Main.isEnabled());
     EXPECT_FALSE(frmWait.isVisible());
+}
+
+// The session's last integrated value is -25.05 LUFS, 2 LU under the default target of -23 ± 0.5.
+TEST_F(LevelDataViewTest, ALoadIsJudgedAndOnlyAVerdictFromEveryRowOfAFinishedSessionIsKept) {
+    TComplianceStore Store(db);
+    const QString sFilter = "10:01:00:00";
+    struct TCase {
+        const char* sName;
+        bool bFiltered;
+        bool bRecording;
+        bool bKept;
+        const char* sFirstFact;
+    } const aCases[] = {
+        {"every row of a finished session", false, false, true, nullptr},
+        {"the rows a filter left", true, false, false, "Judged from the filtered rows only"},
+        {"the session being recorded", false, true, false, nullptr},
+    };
+    for (const TCase& c : aCases) {
+        SCOPED_TRACE(c.sName);
+        SQLite::Database conn(db.DatabaseFileName().toStdString(), SQLite::OPEN_READWRITE);
+        if (conn.tableExists("qxr_session_verdicts"))
+            conn.exec("DELETE FROM qxr_session_verdicts;");
+        Host.aKept.clear();
+        Host.sRecording = c.bRecording ? QString(kId) : QString();
+        Settings.rFilterOptions = {};
+        Settings.rFilterOptions.bEnableTCStart = c.bFiltered;
+        Settings.rFilterOptions.sTCStart = sFilter;
+        ASSERT_TRUE(c.bFiltered ? View.LoadDataToGrid(TDataFilter(*BuildDataFilter(Settings.rFilterOptions),
+                                                                  Settings.rFilterOptions))
+                                : View.LoadSelectedSession());
+
+        EXPECT_EQ(Stat(6, 0), "Verdict.:");
+        EXPECT_EQ(Stat(6, 1), "Fail");
+        EXPECT_EQ(sgDBLoudnessMax->CellStyle(6, 1).clText, QColor(200, 0, 0));
+        const QStringList slHint = sgDBLoudnessMax->item(6, 1)->toolTip().split('\n');
+        ASSERT_GE(slHint.size(), 3);
+        EXPECT_EQ(slHint[0], "Target.: EBU R128: -23.0 LUFS ± 0.5 LU, max. -1.0 dBTP");
+        EXPECT_TRUE(slHint[1].startsWith("Integrated -25.0 LUFS is 2.0 LU below -23.0 ± 0.5") ||
+                    slHint[1].startsWith("Integrated -25.1 LUFS is 2.1 LU below -23.0 ± 0.5"))
+            << slHint[1].toStdString();
+        EXPECT_EQ(slHint.contains("Judged from the filtered rows only"), c.bFiltered);
+
+        std::optional<TKeptVerdict> rKept;
+        ASSERT_TRUE(Store.ReadKeptVerdict(kId, rKept));
+        EXPECT_EQ(rKept.has_value(), c.bKept);
+        if (c.bKept) {
+            EXPECT_EQ(rKept->eKind, TVerdictKind::Fail);
+            EXPECT_EQ(rKept->iLevelRows, 300);
+            EXPECT_EQ(rKept->sTimeCodeEnd, "10:04:59:00");
+            ASSERT_EQ(Host.aKept.size(), 1u);
+            EXPECT_EQ(Host.aKept[0], std::make_pair(QString(kId), TVerdictKind::Fail));
+        } else {
+            EXPECT_TRUE(Host.aKept.empty());
+        }
+    }
+
+    Settings.iLNG = kLanguageDanish;
+    View.UpdateGUIStrings();
+    EXPECT_EQ(Stat(5, 0), "Loudness Range.:");
+    EXPECT_EQ(Stat(6, 0), "Bedømmelse.:");
+    EXPECT_EQ(Stat(6, 1), "Ikke bestået");
+    EXPECT_TRUE(sgDBLoudnessMax->item(6, 1)->toolTip().startsWith(
+        "Mål.: EBU R128: -23.0 LUFS ± 0.5 LU, maks. -1.0 dBTP"));
+}
+
+// Peaks are -10 - (row % 7) dBFS with -1.5 at row 150; the short-term loudness is -20 LUFS throughout.
+TEST_F(LevelDataViewTest, RowsOutsideTheTargetAreMarkedAndTheButtonsStepThroughThemAround) {
+    TComplianceStore Store(db);
+    ASSERT_TRUE(Store.WriteSessionTarget(kId, {TStandardId::Custom, -20.0, 1.0, -12.0, true}));
+    ASSERT_TRUE(View.LoadSelectedSession());
+    const TLevelTableModel& Model = View.LevelTable().Model();
+    // Peaks of -10 and -11 (rows 0, 1, 7, 8, ...) and row 150 lie above -12.
+    EXPECT_EQ(Model.Violations().Count(), 2 * 43 + 1);
+    EXPECT_EQ(Model.index(0, 0).data(TLevelTableModel::kViolationRole).toInt(), kViolationPeak);
+    EXPECT_EQ(Model.index(2, 0).data(TLevelTableModel::kViolationRole).toInt(), 0);
+    EXPECT_EQ(Model.index(150, 0).data(Qt::ToolTipRole).toString(), "Peak above the limit of -12.0 dBTP");
+    EXPECT_TRUE(Model.index(2, 0).data(Qt::ToolTipRole).toString().isEmpty());
+    EXPECT_TRUE(btnNextViolation->isEnabled());
+    EXPECT_TRUE(btnPreviousViolation->isEnabled());
+
+    struct TStep {
+        int iFrom; // -1: no current row
+        bool bForward;
+        int iTo;
+    } const aSteps[] = {
+        {-1, true, 0},
+        {0, true, 1},
+        {1, true, 7},
+        {7, false, 1},
+        {149, true, 150},
+        {151, false, 150},
+        // Past the last violation (295) the search starts again at the other end.
+        {297, true, 0},
+        {0, false, 295},
+    };
+    for (const TStep& t : aSteps) {
+        SCOPED_TRACE(testing::Message() << t.iFrom << (t.bForward ? " forward" : " back"));
+        sgDBData->setCurrentIndex(t.iFrom < 0 ? QModelIndex() : Model.index(t.iFrom, 3));
+        (t.bForward ? btnNextViolation : btnPreviousViolation)->click();
+        EXPECT_EQ(sgDBData->currentIndex().row(), t.iTo);
+        // The column the user was in stays.
+        EXPECT_EQ(sgDBData->currentIndex().column(), t.iFrom < 0 ? 1 : 3);
+    }
+
+    // Back to the default target: no peak reaches -1 dBTP, but every row's short-term loudness lies above
+    // -22.5 LUFS, a warning.
+    ASSERT_TRUE(Store.ClearSessionTarget(kId));
+    View.JudgeAgain();
+    EXPECT_EQ(Model.Violations().Count(), 300);
+    EXPECT_EQ(Model.index(150, 0).data(TLevelTableModel::kViolationRole).toInt(), kViolationShortTerm);
+    EXPECT_EQ(Model.index(150, 0).data(Qt::ToolTipRole).toString(),
+              "Short-term loudness above -22.5 LUFS, the target plus its tolerance (a warning)");
+
+    // Another session selected: nothing to step through.
+    View.ClearTable();
+    EXPECT_FALSE(btnNextViolation->isEnabled());
+    EXPECT_FALSE(btnPreviousViolation->isEnabled());
 }
 
 } // namespace
