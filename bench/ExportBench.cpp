@@ -115,7 +115,7 @@ int main(int argc, char** argv) {
 
     const QString sCsv = Dir.filePath("day.csv"), sRef = Dir.filePath("ref.csv");
     const qxbench::TPairedTimes Csv =
-        qxbench::MeasurePaired([&] { WriteCSVFile(sCsv, s, Table, {}, rOptions, 0); },
+        qxbench::MeasurePaired([&] { WriteCSVFile(sCsv, s, Table, {}, {}, rOptions, 0); },
                                [&] {
                                    QProcess p;
                                    p.setStandardOutputFile(sRef);

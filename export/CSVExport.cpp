@@ -33,8 +33,18 @@ QString CSVDecimalText(const QString& sCell, const QString& sDecimalChar) {
     return s;
 }
 
+QString CSVQuotedField(const QString& sField, const QString& sSep) {
+    const QChar cQuote(u'"');
+    if ((sSep.isEmpty() || !sField.contains(sSep)) && !sField.contains(cQuote))
+        return sField;
+    QString s = sField;
+    s.replace(cQuote, QStringLiteral("\"\""));
+    return cQuote + s + cQuote;
+}
+
 bool WriteCSVFile(const QString& sFileName, const TSessionInfo& rSession, const ITableSource& rTable,
-                  const QStringList& slDataFilter, const TCSVOptions& rOptions, int iLNG, QString* psError) {
+                  const QStringList& slDataFilter, const TVerdictSummary& rVerdict,
+                  const TCSVOptions& rOptions, int iLNG, QString* psError) {
     QSaveFile File(sFileName);
     QStringEncoder Encode(QStringConverter::System);
     bool bWritten = File.open(QIODevice::WriteOnly);
@@ -56,9 +66,21 @@ bool WriteCSVFile(const QString& sFileName, const TSessionInfo& rSession, const 
                 i == 0 ? InstrumentTypeName(Texts.slConfig.value(0)) : Texts.slConfig.value(i);
             Write(GetText(kConfigLabels[i], iLNG) + sSep + sValue + sCRLF);
         }
+        // The lines after the grids' hold texts the program makes, which may hold the separator.
+        const auto Line = [&](int iLabel, const QStringList& slFields) {
+            QStringList sl{GetText(iLabel, iLNG)};
+            for (const QString& sField : slFields)
+                sl << CSVQuotedField(sField, sSep);
+            Write(sl.join(sSep) + sCRLF);
+        };
+        if (!rVerdict.Empty()) {
+            Line(kTxtLoudnessRangeLabel, {rVerdict.sLoudnessRange});
+            Line(kTxtTargetLabel, {rVerdict.sTarget});
+            Line(kTxtVerdictLabel, QStringList{rVerdict.sVerdict} + rVerdict.slReasons);
+        }
         // A filtered table says so, each condition a field of its own.
         if (!slDataFilter.isEmpty())
-            Write(GetText(kTxtDataFilterLabel, iLNG) + sSep + slDataFilter.join(sSep) + sCRLF);
+            Line(kTxtDataFilterLabel, slDataFilter);
     }
 
     const QString sEnd = QString(rOptions.bCSVCR ? QStringLiteral("\r") : QString()) +

@@ -135,7 +135,7 @@ void TExportMenu::popExportCSVClick() {
         return;
     RunExport(kTxtCreatingCSV, CannotWriteText(sFileName), [&] {
         return WriteCSVFile(sFileName, rSession, FSource.ExportTable(), FSource.ExportDataFilter(),
-                            FSettings.rCSVOptions, FSettings.iLNG);
+                            FSource.ExportVerdict(), FSettings.rCSVOptions, FSettings.iLNG);
     });
 }
 
@@ -148,6 +148,7 @@ void TExportMenu::popExportPDFClick() {
     Report.pTable = &FSource.ExportTable();
     Report.aStatistics = FSource.ExportStatistics();
     Report.slDataFilter = FSource.ExportDataFilter();
+    Report.rVerdict = FSource.ExportVerdict();
     Report.rPDFOptions = FSettings.rPDFOptions;
     Report.rTablePeakColorOptions = FSettings.rTablePeakColorOptions;
     Report.rTableSTMaxColorOptions = FSettings.rTableSTMaxColorOptions;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "compliance/SessionJudgement.h"
 #include "core/SessionTypes.h"
 
 #include <QString>
@@ -64,6 +65,8 @@ public:
     // The conditions of the data filter the table was read through, as the user reads them; empty when
     // the table holds every row of the session.
     virtual QStringList ExportDataFilter() const = 0;
+    // The verdict on the table's rows against the session's target; empty when they were not judged.
+    virtual TVerdictSummary ExportVerdict() const = 0;
 };
 
 TSessionGridTexts SessionGridTexts(const TSessionInfo& rSession, int iLNG);

@@ -106,6 +106,7 @@ private:
     std::unique_ptr<TPDFTable> OverviewTable(const TSessionGridTexts& Texts, const QImage& UserPicture);
     std::unique_ptr<TPDFTable> StatisticsTable(double W);
     std::unique_ptr<TPDFTable> DataFilterTable(double W);
+    std::unique_ptr<TPDFTable> VerdictTable(double W);
     std::unique_ptr<TPDFTable> DataTable(int iFirstRow, int iRows);
     std::unique_ptr<TPDFTable> PageHeaderTable(int iPage, int iPages, const QString& sSubHeadline);
 
@@ -201,6 +202,26 @@ std::unique_ptr<TPDFTable> TLevelReportBuilder::DataFilterTable(double W) {
     return t;
 }
 
+std::unique_ptr<TPDFTable> TLevelReportBuilder::VerdictTable(double W) {
+    // One row of three cells, a line each: the labels, the verdict with its target and loudness range,
+    // and the reasons beside them, so that the box takes few lines and the first page keeps its rows.
+    const TVerdictSummary& v = R.rVerdict;
+    const QChar cLine(u'\r');
+    auto t = std::make_unique<TPDFTable>(Doc, std::vector<double>{65, 175, W - 240});
+    t->SetBorder(true);
+    t->SetPaddings({3, 3, 1, 1});
+    t->Cell(0, 0).SetBackground(R.rPDFOptions.clEvenLines);
+    t->Cell(0, 0).AddText(
+        0, 0, T(kTxtVerdictBoxTitle) + cLine + T(kTxtTargetLabel) + cLine + T(kTxtLoudnessRangeLabel),
+        F.Label, TPDFAlign::Right);
+    TPDFCell& Values = t->Cell(0, 1);
+    Values.AddText(0, 0, v.sVerdict, F.Label, TPDFAlign::Left);
+    Values.AddText(0, Doc.LineHeight(F.Label), v.sTarget + cLine + v.sLoudnessRange, F.Value,
+                   TPDFAlign::Left);
+    t->Cell(0, 2).AddText(0, 0, v.slReasons.join(cLine), F.Value, TPDFAlign::Left);
+    return t;
+}
+
 std::unique_ptr<TPDFTable> TLevelReportBuilder::DataTable(int iFirstRow, int iRows) {
     const ITableSource& Src = *R.pTable;
     auto t = std::make_unique<TPDFTable>(Doc, aDataWidths);
@@ -266,8 +287,12 @@ bool TLevelReportBuilder::Build(const QString& sFileName, const TProcessEvents& 
     auto Statistics = StatisticsTable(W);
     // A filtered report says so between the overview and the statistics, which move down to make room.
     auto Filter = R.slDataFilter.isEmpty() ? nullptr : DataFilterTable(W);
+    // So does the verdict, below the filter line.
+    auto Verdict = R.rVerdict.Empty() ? nullptr : VerdictTable(W);
     const double yFilter = Overview->Height() + 20;
-    const double fOverviewHeight = Overview->Height() + (Filter ? Filter->Height() + 5 : 0);
+    const double yVerdict = yFilter + (Filter ? Filter->Height() + 5 : 0);
+    const double fOverviewHeight =
+        Overview->Height() + (Filter ? Filter->Height() + 5 : 0) + (Verdict ? Verdict->Height() + 5 : 0);
     const double fStatisticsHeight = Statistics->Height();
     const int S = int(R.aStatistics.empty() || R.aStatistics[0].sLabel.isEmpty() ? W : Statistics->Width());
 
@@ -290,6 +315,8 @@ bool TLevelReportBuilder::Build(const QString& sFileName, const TProcessEvents& 
     First.AddTable(0, 15, std::move(Overview));
     if (Filter)
         First.AddTable(0, yFilter, std::move(Filter));
+    if (Verdict)
+        First.AddTable(0, yVerdict, std::move(Verdict));
     First.AddTable(0, fOverviewHeight + 25, std::move(Statistics));
 
     Doc.SetPaddings({15, 0, 15, 0});

@@ -33,6 +33,9 @@ struct TLevelReport {
     // The conditions of the data filter the table was read through; empty when it holds every row. A
     // filtered report names them in a "Data Filter.:" line above the statistics.
     QStringList slDataFilter;
+    // The verdict on the table's rows; when there is one, a box above the statistics gives it with the
+    // target and every reason.
+    TVerdictSummary rVerdict;
     TPDFOptions rPDFOptions;
     TTableColorOptions rTablePeakColorOptions;
     TTableColorOptions rTableSTMaxColorOptions;

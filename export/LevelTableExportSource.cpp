@@ -23,9 +23,16 @@ QStringList TLevelTableExportSource::ExportDataFilter() const {
     return FLevels.DataFilterTexts(FLanguage);
 }
 
+TVerdictSummary TLevelTableExportSource::ExportVerdict() const {
+    return FLevels.VerdictSummary();
+}
+
 std::vector<TStatisticsEntry> TLevelTableExportSource::ExportStatistics() const {
     std::vector<TStatisticsEntry> a;
-    for (const TStatisticRow& r : FLevels.Statistics())
-        a.push_back({GetText(r.iLabel, FLanguage), r.sValue, r.sTimecode});
+    for (const TStatisticRow& r : FLevels.Statistics()) {
+        // The verdict has a place of its own in the exports, with its target and reasons.
+        if (r.iLabel != kTxtVerdictLabel)
+            a.push_back({GetText(r.iLabel, FLanguage), r.sValue, r.sTimecode});
+    }
     return a;
 }

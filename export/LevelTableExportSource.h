@@ -31,6 +31,7 @@ public:
     const ITableSource& ExportTable() const override { return FTableSource; }
     std::vector<TStatisticsEntry> ExportStatistics() const override;
     QStringList ExportDataFilter() const override;
+    TVerdictSummary ExportVerdict() const override;
 
 private:
     const TSessionInfo& FSession;

@@ -97,7 +97,7 @@ TEST_F(CSVExportTest, FilesMatchTheExpectedBytes) {
         s.sInstrument = c.sInstrument;
         const QString sFile = Dir.filePath(QString::fromLatin1(c.sName));
         QString sError;
-        ASSERT_TRUE(WriteCSVFile(sFile, s, c.rTable, {}, c.rOptions, c.iLNG, &sError))
+        ASSERT_TRUE(WriteCSVFile(sFile, s, c.rTable, {}, {}, c.rOptions, c.iLNG, &sError))
             << sError.toStdString();
         EXPECT_EQ(ReadAll(sFile), ReadAll(Expected(c.sName)));
     }
@@ -121,41 +121,65 @@ std::vector<QStringList> ParseCSV(const QString& sFile, const QString& sSeparato
     return a;
 }
 
-TEST_F(CSVExportTest, AFilteredTableNamesItsConditionsAtTheEndOfTheSessionBlock) {
+TEST_F(CSVExportTest, TheVerdictAndAFilterCloseTheSessionBlockEachReasonAFieldOfItsOwn) {
     const QStringList slFilter = {"Timecode from 23:59:00:00 to 00:01:00:00, across midnight",
                                   "Peak Level at or above -6.5 dBFS"};
+    // Texts as the level table makes them: the target and a reason hold commas, a reason a quote.
+    const TVerdictSummary Verdict{
+        "Fail",
+        "EBU R128: -23.0 LUFS ± 0.5 LU, max. -1.0 dBTP",
+        {"Integrated -21.7 LUFS is 1.2 LU above -23.0 ± 0.5",
+         "Peak -0.3 dBTP exceeds -1.0 dBTP at 10:14:03:00, \"and\" in 27 more seconds"},
+        "10.0 LU"};
+    const std::vector<QStringList> aVerdictLines = {{"Loudness Range.:", "10.0 LU"},
+                                                    {"Target.:", Verdict.sTarget},
+                                                    QStringList{"Verdict.:", "Fail"} + Verdict.slReasons};
     struct TCase {
         const char* sName;
         QStringList slFilter;
+        TVerdictSummary rVerdict;
         TCSVOptions rOptions;
         int iLNG;
         QStringList slExpectedLine; // empty: no filter line
     };
     const TCase aCases[] = {
-        {"filtered", slFilter, Options(true, true), 0, QStringList{"Data Filter.:"} + slFilter},
-        {"filtered, Danish", slFilter, Options(true, true, "\t"), 1, QStringList{"Datafilter.:"} + slFilter},
-        {"unfiltered", {}, Options(true, true), 0, {}},
+        {"filtered", slFilter, {}, Options(true, true), 0, QStringList{"Data Filter.:"} + slFilter},
+        {"filtered, Danish",
+         slFilter,
+         {},
+         Options(true, true, "\t"),
+         1,
+         QStringList{"Datafilter.:"} + slFilter},
+        {"unfiltered", {}, {}, Options(true, true), 0, {}},
+        {"judged", {}, Verdict, Options(true, true), 0, {}},
+        {"judged and filtered, comma-separated", slFilter, Verdict, Options(true, true, ","), 0,
+         QStringList{"Data Filter.:"} + slFilter},
         // Without the session block the file is the table alone.
-        {"no session block", slFilter, Options(true, true, ";", ",", false), 0, {}},
+        {"no session block", slFilter, Verdict, Options(true, true, ";", ",", false), 0, {}},
     };
     const TStringTable Table = PointTable(qxtest::EnglishHeadings());
     for (const TCase& c : aCases) {
         SCOPED_TRACE(c.sName);
         const QString sFile = Dir.filePath("filter.csv");
-        ASSERT_TRUE(WriteCSVFile(sFile, qxtest::ExportSession(), Table, c.slFilter, c.rOptions, c.iLNG));
+        ASSERT_TRUE(
+            WriteCSVFile(sFile, qxtest::ExportSession(), Table, c.slFilter, c.rVerdict, c.rOptions, c.iLNG));
         const std::vector<QStringList> aRows = ParseCSV(sFile, c.rOptions.sCSVSeparationChar);
-        // The session block's 18 lines, the filter line when there is one, the header and two data rows.
+        // The session block's 18 lines, the verdict's three and the filter line when there are those, the
+        // header and two data rows.
         const size_t iSession = c.rOptions.bCSVSessionInfo ? 18 : 0;
+        const size_t iVerdict = c.rOptions.bCSVSessionInfo && !c.rVerdict.Empty() ? 3 : 0;
         const size_t iFilter = c.slExpectedLine.isEmpty() ? 0 : 1;
-        ASSERT_EQ(aRows.size(), iSession + iFilter + 3);
+        ASSERT_EQ(aRows.size(), iSession + iVerdict + iFilter + 3);
+        for (size_t i = 0; i < iVerdict; ++i)
+            EXPECT_EQ(aRows[iSession + i], aVerdictLines[i]);
         if (iFilter) {
-            EXPECT_EQ(aRows[iSession], c.slExpectedLine);
+            EXPECT_EQ(aRows[iSession + iVerdict], c.slExpectedLine);
         }
         const auto iFilterLines = std::count_if(aRows.begin(), aRows.end(), [&](const QStringList& sl) {
             return sl.value(0) == GetText(kTxtDataFilterLabel, c.iLNG);
         });
         EXPECT_EQ(size_t(iFilterLines), iFilter);
-        EXPECT_EQ(aRows[iSession + iFilter].value(1), "Timecode");
+        EXPECT_EQ(aRows[iSession + iVerdict + iFilter].value(1), "Timecode");
         EXPECT_EQ(aRows.back().value(1), "10:00:01:00");
     }
 }
@@ -175,9 +199,10 @@ TEST_F(CSVExportTest, AFileThatCannotBeWrittenFailsAndLeavesNothing) {
     const TCSVOptions o;
     QString sError;
     // A folder in the way, and a folder that does not exist.
-    EXPECT_FALSE(WriteCSVFile(Dir.filePath("folder.csv"), qxtest::ExportSession(), t, {}, o, 0, &sError));
+    EXPECT_FALSE(WriteCSVFile(Dir.filePath("folder.csv"), qxtest::ExportSession(), t, {}, {}, o, 0, &sError));
     EXPECT_FALSE(sError.isEmpty());
-    EXPECT_FALSE(WriteCSVFile(Dir.filePath("missing/x.csv"), qxtest::ExportSession(), t, {}, o, 0, &sError));
+    EXPECT_FALSE(
+        WriteCSVFile(Dir.filePath("missing/x.csv"), qxtest::ExportSession(), t, {}, {}, o, 0, &sError));
     EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files).size(), 0);
 }
 
@@ -197,7 +222,7 @@ TEST_F(CSVExportTest, AFailedWriteKeepsTheEarlierFileWhole) {
     rlimit rSmall = rOld;
     rSmall.rlim_cur = 4096;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &rSmall), 0);
-    const bool bWritten = WriteCSVFile(sFile, qxtest::ExportSession(), Big, {}, TCSVOptions(), 0);
+    const bool bWritten = WriteCSVFile(sFile, qxtest::ExportSession(), Big, {}, {}, TCSVOptions(), 0);
     setrlimit(RLIMIT_FSIZE, &rOld);
     EXPECT_FALSE(bWritten);
     EXPECT_EQ(ReadAll(sFile), QByteArray("the earlier export\r\n"));

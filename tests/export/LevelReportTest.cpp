@@ -56,6 +56,19 @@ protected:
         return qxtest::PDFInfoField(sFile, sField);
     }
 
+    // Where a word first stands on page 1, in points from the top, as pdftotext finds it.
+    static QRectF WordBox(const QString& sFile, const QString& sWord) {
+        const QString sBoxes = qxtest::RunTool("pdftotext", {"-f", "1", "-l", "1", "-bbox", sFile, "-"});
+        const QRegularExpression Word(
+            QStringLiteral("xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" "
+                           "yMax=\"([\\d.]+)\">") +
+            QRegularExpression::escape(sWord) + QStringLiteral("<"));
+        const QRegularExpressionMatch m = Word.match(sBoxes);
+        EXPECT_TRUE(m.hasMatch()) << sWord.toStdString();
+        return QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                      QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()));
+    }
+
     QImage Render(const QString& sFile, int iPage = 1) {
         const QString sPrefix = Dir.filePath("page");
         qxtest::RunTool("pdftoppm", {"-r", "100", "-png", "-singlefile", "-f", QString::number(iPage), "-l",
@@ -122,35 +135,75 @@ TEST_F(LevelReportTest, FirstPageDescribesTheSession) {
     EXPECT_FALSE(sFlat.contains("|7|"));
 }
 
-TEST_F(LevelReportTest, AFilteredReportNamesItsConditionsAndKeepsItsPages) {
+TEST_F(LevelReportTest, AFilteredOrJudgedReportSaysSoAboveTheStatisticsAndKeepsItsPages) {
     const QStringList slFilter = {"Timecode from 23:59:00:00 to 00:01:00:00, across midnight",
                                   "Peak Level at or above -6.5 dBFS"};
     const QString sLine = "Data Filter.: Timecode from 23:59:00:00 to 00:01:00:00, across midnight; Peak "
                           "Level at or above -6.5 dBFS";
-    for (const int iRows : {40, 41}) {
-        SCOPED_TRACE(iRows);
-        const TStringTable Table = qxtest::LevelTable(iRows);
-        TLevelReport r = Report(Table);
-        r.slDataFilter = slFilter;
-        const QString sFile = Write(r);
-        const QStringList slPages = Pages(sFile);
-        ASSERT_EQ(slPages.size(), LevelReportPageCount(iRows));
-        EXPECT_TRUE(slPages[0].simplified().contains(sLine)) << slPages[0].left(3000).toStdString();
-        // The line sits between the description and the statistics, which still come before the rows.
-        const qsizetype iFilterAt = slPages[0].indexOf("Data Filter.:");
-        EXPECT_LT(slPages[0].indexOf("Notes.:"), iFilterAt);
-        EXPECT_LT(iFilterAt, slPages[0].indexOf("Time Code.:"));
-        // The first page still holds its 40 rows.
-        EXPECT_TRUE(slPages[0].contains(Table.aRows[0][1]));
-        EXPECT_TRUE(slPages[0].contains(Table.aRows[39][1]));
-        if (iRows == 41) {
-            EXPECT_FALSE(slPages[0].contains(Table.aRows[40][1]));
-            EXPECT_TRUE(slPages[1].contains(Table.aRows[40][1]));
+    // As many reasons as a verdict gives at most.
+    const TVerdictSummary Verdict{"Fail",
+                                  "EBU R128: -23.0 LUFS ± 0.5 LU, max. -1.0 dBTP",
+                                  {"Integrated -21.7 LUFS is 1.2 LU above -23.0 ± 0.5",
+                                   "Peak -0.3 dBTP exceeds -1.0 dBTP at 10:14:03:00 and in 27 more seconds",
+                                   "Loudness in LU was converted to LUFS with the reference level -23.0 LUFS",
+                                   "Judged from the filtered rows only"},
+                                  "10.0 LU"};
+    struct TCase {
+        const char* sName;
+        bool bFilter;
+        bool bVerdict;
+    } const aCases[] = {
+        {"filtered", true, false}, {"judged", false, true}, {"filtered and judged", true, true}};
+    for (const TCase& c : aCases) {
+        for (const int iRows : {40, 41}) {
+            SCOPED_TRACE(testing::Message() << c.sName << ", " << iRows << " rows");
+            const TStringTable Table = qxtest::LevelTable(iRows);
+            TLevelReport r = Report(Table);
+            if (c.bFilter)
+                r.slDataFilter = slFilter;
+            if (c.bVerdict)
+                r.rVerdict = Verdict;
+            const QString sFile = Write(r);
+            const QStringList slPages = Pages(sFile);
+            ASSERT_EQ(slPages.size(), LevelReportPageCount(iRows));
+            const QString sFirst = slPages[0].simplified();
+            EXPECT_EQ(sFirst.contains(sLine), c.bFilter) << slPages[0].left(3000).toStdString();
+            // Both sit between the description and the statistics, which still come before the rows.
+            const qsizetype iNotesAt = slPages[0].indexOf("Notes.:");
+            const qsizetype iStatisticsAt = slPages[0].indexOf("Time Code.:");
+            for (const char* sBlock : {"Data Filter.:", "Loudness Verdict"}) {
+                const qsizetype iAt = slPages[0].indexOf(sBlock);
+                if (iAt < 0)
+                    continue;
+                EXPECT_LT(iNotesAt, iAt) << sBlock;
+                EXPECT_LT(iAt, iStatisticsAt) << sBlock;
+            }
+            EXPECT_EQ(sFirst.contains("Loudness Verdict Fail"), c.bVerdict);
+            if (c.bVerdict) {
+                EXPECT_TRUE(sFirst.contains("Loudness Verdict Fail " + Verdict.slReasons[0]));
+                EXPECT_TRUE(sFirst.contains("Target.: " + Verdict.sTarget + " " + Verdict.slReasons[1]));
+                EXPECT_TRUE(sFirst.contains("Loudness Range.: 10.0 LU " + Verdict.slReasons[2]));
+                EXPECT_TRUE(sFirst.contains(Verdict.slReasons[3]));
+                EXPECT_LT(WordBox(sFile, "Verdict").bottom(), WordBox(sFile, "Time").top());
+                if (c.bFilter) {
+                    EXPECT_LT(slPages[0].indexOf("Data Filter.:"), slPages[0].indexOf("Loudness Verdict"));
+                }
+            }
+            // The first page still holds its 40 rows, the last above the footer.
+            EXPECT_TRUE(slPages[0].contains(Table.aRows[0][1]));
+            EXPECT_TRUE(slPages[0].contains(Table.aRows[39][1]));
+            EXPECT_LT(WordBox(sFile, Table.aRows[39][1]).bottom(), WordBox(sFile, "Kelmoria").top());
+            if (iRows == 41) {
+                EXPECT_FALSE(slPages[0].contains(Table.aRows[40][1]));
+                EXPECT_TRUE(slPages[1].contains(Table.aRows[40][1]));
+            }
         }
     }
-    // Unfiltered: no line at all.
+    // Neither: no line and no box.
     const TStringTable Table = qxtest::LevelTable(3);
-    EXPECT_FALSE(Pages(Write(Report(Table))).value(0).contains("Data Filter"));
+    const QString sPage = Pages(Write(Report(Table))).value(0);
+    EXPECT_FALSE(sPage.contains("Data Filter"));
+    EXPECT_FALSE(sPage.contains("Loudness Verdict"));
 }
 
 TEST_F(LevelReportTest, PropertiesNameTheSession) {

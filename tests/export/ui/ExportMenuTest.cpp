@@ -68,10 +68,12 @@ public:
     const ITableSource& ExportTable() const override { return *pTable; }
     std::vector<TStatisticsEntry> ExportStatistics() const override { return aStatistics; }
     QStringList ExportDataFilter() const override { return slDataFilter; }
+    TVerdictSummary ExportVerdict() const override { return rVerdict; }
     TSessionInfo rSession = qxtest::ExportSession();
     const ITableSource* pTable = nullptr;
     std::vector<TStatisticsEntry> aStatistics{{"Peak Count.:", "3", ""}};
     QStringList slDataFilter;
+    TVerdictSummary rVerdict;
 };
 
 class ExportMenuTest : public ::testing::Test {
@@ -176,20 +178,30 @@ TEST_F(ExportMenuTest, PDFExportWritesTheReportAndOpensIt) {
     EXPECT_EQ(aOpened, std::vector<QString>{sAnswer});
 }
 
-TEST_F(ExportMenuTest, BothExportsNameTheDataFilterOfTheSource) {
+TEST_F(ExportMenuTest, BothExportsNameTheDataFilterAndTheVerdictOfTheSource) {
     Source.slDataFilter = {"Timecode from 23:59:00:00 to 00:01:00:00, across midnight"};
+    Source.rVerdict = {"Pass",
+                       "EBU R128: -23.0 LUFS ± 0.5 LU, max. -1.0 dBTP",
+                       {"Judged from the filtered rows only"},
+                       "n/a (No short-term loudness passed the gates)"};
     sAnswer = Dir.filePath("filtered.csv");
     Menu.popExportCSV->trigger();
     QFile f(sAnswer);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QList<QByteArray> aLines = f.readAll().split('\n');
-    ASSERT_GT(aLines.size(), 19);
-    EXPECT_EQ(aLines[18], "Data Filter.:;Timecode from 23:59:00:00 to 00:01:00:00, across midnight\r");
+    ASSERT_GT(aLines.size(), 22);
+    EXPECT_EQ(aLines[18], "Loudness Range.:;n/a (No short-term loudness passed the gates)\r");
+    EXPECT_EQ(aLines[19], "Target.:;EBU R128: -23.0 LUFS ± 0.5 LU, max. -1.0 dBTP\r");
+    EXPECT_EQ(aLines[20], "Verdict.:;Pass;Judged from the filtered rows only\r");
+    EXPECT_EQ(aLines[21], "Data Filter.:;Timecode from 23:59:00:00 to 00:01:00:00, across midnight\r");
     sAnswer = Dir.filePath("filtered.pdf");
     Menu.popExportPDF->trigger();
     EXPECT_TRUE(qxtest::RunTool("pdftotext", {"-layout", sAnswer, "-"})
                     .simplified()
                     .contains("Data Filter.: Timecode from 23:59:00:00 to 00:01:00:00, across midnight"));
+    EXPECT_TRUE(qxtest::RunTool("pdftotext", {"-layout", sAnswer, "-"})
+                    .simplified()
+                    .contains("Loudness Verdict Pass"));
     EXPECT_TRUE(aMessages.empty());
 }
 
