@@ -24,6 +24,7 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QTimer>
+#include <QToolButton>
 #include <QToolTip>
 #include <QVBoxLayout>
 
@@ -260,9 +261,9 @@ void TDatabaseView::CreateControls() {
     DataButtons->addWidget(btnFilterData);
     DataButtons->addWidget(btnChart);
     DataButtons->addWidget(btnExport);
-    btnPreviousViolation = new QPushButton(this);
+    btnPreviousViolation = new QToolButton(this);
     btnPreviousViolation->setObjectName(QStringLiteral("btnPreviousViolation"));
-    btnNextViolation = new QPushButton(this);
+    btnNextViolation = new QToolButton(this);
     btnNextViolation->setObjectName(QStringLiteral("btnNextViolation"));
     DataButtons->addWidget(btnPreviousViolation);
     DataButtons->addWidget(btnNextViolation);

@@ -13,6 +13,7 @@ class QPushButton;
 class QTableView;
 class QTableWidget;
 class QTimer;
+class QToolButton;
 class TInfoGrid;
 class TdbSQLite;
 struct TSettings;
@@ -76,8 +77,8 @@ public:
     QLabel* lblDataFilter = nullptr;
     QPushButton* btnClearDataFilter = nullptr;
     // Step through the level rows outside the session's target; F3 and Shift+F3 do the same.
-    QPushButton* btnPreviousViolation = nullptr;
-    QPushButton* btnNextViolation = nullptr;
+    QToolButton* btnPreviousViolation = nullptr;
+    QToolButton* btnNextViolation = nullptr;
     QAction* actNextViolation = nullptr;
     QAction* actPreviousViolation = nullptr;
 

@@ -67,8 +67,8 @@ TLevelDataView::TLevelDataView(const TContext& rContext, ILevelDataHost& rHost, 
             [this] { sgDBLoudnessMaxDblClick(); });
     connect(Ctx.btnFilterData, &QPushButton::clicked, this, &TLevelDataView::btnFilterDataClick);
     connect(Ctx.btnClearDataFilter, &QPushButton::clicked, this, &TLevelDataView::btnClearDataFilterClick);
-    connect(Ctx.btnPreviousViolation, &QPushButton::clicked, this, [this] { GoToViolation(false); });
-    connect(Ctx.btnNextViolation, &QPushButton::clicked, this, [this] { GoToViolation(true); });
+    connect(Ctx.btnPreviousViolation, &QAbstractButton::clicked, this, [this] { GoToViolation(false); });
+    connect(Ctx.btnNextViolation, &QAbstractButton::clicked, this, [this] { GoToViolation(true); });
     EnableViolationButtons();
     Ctx.lblDataFilter->setWordWrap(true);
     ShowDataFilter();
@@ -91,9 +91,12 @@ void TLevelDataView::UpdateGUIStrings() {
     WriteStatistics();
     Ctx.sgDBLoudnessMax->FitColumns();
     Ctx.btnClearDataFilter->setText(GetText(kTxtClearDataFilter, Language()));
-    Ctx.btnPreviousViolation->setText(GetText(kTxtPreviousViolation, Language()));
+    // Arrows, so that the row of buttons keeps to the window's least width; the names say what they do.
+    Ctx.btnPreviousViolation->setText(QStringLiteral("\u25C0"));
+    Ctx.btnPreviousViolation->setAccessibleName(GetText(kTxtPreviousViolation, Language()));
     Ctx.btnPreviousViolation->setToolTip(GetText(kTxtPreviousViolationHint, Language()));
-    Ctx.btnNextViolation->setText(GetText(kTxtNextViolation, Language()));
+    Ctx.btnNextViolation->setText(QStringLiteral("\u25B6"));
+    Ctx.btnNextViolation->setAccessibleName(GetText(kTxtNextViolation, Language()));
     Ctx.btnNextViolation->setToolTip(GetText(kTxtNextViolationHint, Language()));
     ShowDataFilter();
 }

@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QString>
 
+class QAbstractButton;
 class QLabel;
 class QPushButton;
 class QTableView;
@@ -56,8 +57,8 @@ public:
         QLabel* lblDataFilter;
         QPushButton* btnClearDataFilter;
         // Step to the previous and next row outside the session's target; enabled while there is one.
-        QPushButton* btnPreviousViolation;
-        QPushButton* btnNextViolation;
+        QAbstractButton* btnPreviousViolation;
+        QAbstractButton* btnNextViolation;
     };
 
     TLevelDataView(const TContext& rContext, ILevelDataHost& rHost, QObject* parent);

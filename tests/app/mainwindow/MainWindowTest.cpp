@@ -144,7 +144,9 @@ TEST_F(MainWindowFixture, EveryDataOptionOffLeavesTheMinimalGrids) {
     EXPECT_EQ(frmMain.sgDBData->model()->columnCount(), 2);
     EXPECT_EQ(frmMain.sgDBData->model()->headerData(1, Qt::Horizontal).toString(), "Timecode");
     EXPECT_EQ(frmMain.sgDBLoudnessMax->item(1, 0)->text(), "Integrating.:");
-    EXPECT_EQ(frmMain.sgDBLoudnessMax->item(2, 0)->text(), "");
+    EXPECT_EQ(frmMain.sgDBLoudnessMax->item(2, 0)->text(), "Loudness Range.:");
+    EXPECT_EQ(frmMain.sgDBLoudnessMax->item(3, 0)->text(), "Verdict.:");
+    EXPECT_EQ(frmMain.sgDBLoudnessMax->item(4, 0)->text(), "");
     EXPECT_EQ(frmMain.sgLoudnessData->item(2, 0)->text(), "");
     EXPECT_FALSE(frmMain.btnChart->isEnabled()) << "review buttons are off until data is loaded";
 }

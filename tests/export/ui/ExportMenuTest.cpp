@@ -260,13 +260,18 @@ TEST(ExportFromMainWindow, ExportsTheLoadedSession) {
     QFile f(sFile);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QList<QByteArray> aLines = f.readAll().split('\n');
-    ASSERT_GE(aLines.size(), 21);
+    ASSERT_GE(aLines.size(), 24);
     EXPECT_EQ(aLines[0], "Show Title.:;Evening News\r");
     EXPECT_EQ(aLines[7], "Instrument Type.:;qxMeter LM1\r");
+    // The session was judged when it was loaded: a peak of -0.5 dBTP is above the default limit.
+    EXPECT_EQ(aLines[19], "Target.:;EBU R128: -23.0 LUFS ± 0.5 LU, max. -1.0 dBTP\r");
+    EXPECT_TRUE(aLines[20].startsWith("Verdict.:;Fail;")) << aLines[20].toStdString();
+    EXPECT_TRUE(aLines[20].contains("Peak -0.5 dBTP exceeds -1.0 dBTP at 10:00:01:00"))
+        << aLines[20].toStdString();
     // The columns of the default data options.
-    EXPECT_EQ(aLines[18], "#;Timecode;Peak Channel;Peak Level;Shortterm;Integrating;\r");
-    EXPECT_EQ(aLines[19], "1;10:00:00:00;0;-3,5;-22,4;-23,7;\r");
-    EXPECT_EQ(aLines[20], "2;10:00:01:00;2;-0,5;-20,1;-23,5;\r");
+    EXPECT_EQ(aLines[21], "#;Timecode;Peak Channel;Peak Level;Shortterm;Integrating;\r");
+    EXPECT_EQ(aLines[22], "1;10:00:00:00;0;-3,5;-22,4;-23,7;\r");
+    EXPECT_EQ(aLines[23], "2;10:00:01:00;2;-0,5;-20,1;-23,5;\r");
 
     // The report takes the statistics the tab shows.
     const QString sPdf = Dir.filePath("loaded.pdf");
@@ -275,6 +280,7 @@ TEST(ExportFromMainWindow, ExportsTheLoadedSession) {
     frmMain.ExportMenu->popExportPDF->trigger();
     const QString sText = qxtest::RunTool("pdftotext", {"-layout", sPdf, "-"});
     EXPECT_TRUE(sText.contains("Peak Count.")) << sText.toStdString();
+    EXPECT_TRUE(sText.simplified().contains("Loudness Verdict Fail"));
     EXPECT_TRUE(sText.contains("10:00:01:00"));
     EXPECT_TRUE(aMessages.empty()) << aMessages.front().toStdString();
     EXPECT_TRUE(frmMain.isEnabled());

@@ -154,7 +154,9 @@ TEST_F(TLevelDBTest, StatisticsFollowEveryRule) {
         ASSERT_EQ(Load(*rFilter, c.rOptions), TLevelTable::TLoadResult::Rows);
         EXPECT_EQ(table.RowCount(), c.iRows);
         const auto mStats = Stats();
-        EXPECT_EQ(mStats.size(), DBLoudnessMaxLabels(c.rOptions).aRowLabels.size());
+        // The loudness range and the verdict follow the statistics the options choose.
+        EXPECT_EQ(mStats.size(), DBLoudnessMaxLabels(c.rOptions).aRowLabels.size() + 2);
+        EXPECT_TRUE(mStats.count(kTxtLoudnessRangeLabel) && mStats.count(kTxtVerdictLabel));
         for (const auto& [iLabel, rExpected] : c.mExpected) {
             SCOPED_TRACE(iLabel);
             ASSERT_TRUE(mStats.count(iLabel));
