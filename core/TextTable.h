@@ -315,6 +315,24 @@ enum TTextEntry : int {
     kTxtRangeUnknownScale = 812,
     kTxtLoudnessRangeLabel = 814,
     kTxtVerdictLabel = 816,
+    // Choosing the delivery target: the options' page and the session information dialog.
+    kTxtTargetsNode = 820,
+    kTxtTargetDefaultGroup = 822,
+    kTxtTargetDefaultLabel = 824,
+    kTxtTargetCustomGroup = 826,
+    kTxtTargetLoudnessLabel = 828,
+    kTxtTargetToleranceLabel = 830,
+    kTxtTargetTruePeakLabel = 832,
+    kTxtTargetRequireTruePeak = 834,
+    kTxtTargetLoudnessInvalid = 836,
+    kTxtTargetToleranceInvalid = 838,
+    kTxtTargetTruePeakInvalid = 840,
+    kTxtTargetProgramDefault = 842,
+    kTxtSessionTargetLabel = 844,
+    kTxtUnitLUFS = 846,
+    kTxtUnitLU = 848,
+    kTxtUnitDBTP = 850,
+    kTxtTargetCustomHint = 852,
 };
 
 // A list of names looked up by a loudness-setup code: entries iFirst to iFirst + iHigh, the last one

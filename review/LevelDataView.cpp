@@ -218,3 +218,5 @@ bool TLevelDataView::eventFilter(QObject* watched, QEvent* event) {
         sgDBDataMouseEnter();
     return QObject::eventFilter(watched, event);
 }
+
+void TLevelDataView::JudgeAgain() {}

@@ -76,6 +76,7 @@ public:
     void btnFilterDataClick();
     // Drops the data filter in force: every row of the session again.
     void btnClearDataFilterClick();
+    void JudgeAgain();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
