@@ -222,7 +222,7 @@ TEST_F(DatabaseViewFixture, EditWritesTheSessionsOwnTargetAndProgramDefaultClear
     EXPECT_EQ(OwnTarget(aIds[2]), (TLoudnessStandard{TStandardId::AtscA85, -24.0, 2.0, -2.0, true}));
     EXPECT_EQ(OwnTarget(aIds[1]), std::nullopt);
     EXPECT_EQ(StoredTitle(aIds[2]), "ATSC");
-    for (const QString& sTable : {"qxr_sessions", "qxr_loudness_levels"})
+    for (const QString sTable : {"qxr_sessions", "qxr_loudness_levels"})
         EXPECT_EQ(Schema().filter(sTable + ": "), slOld.filter(sTable + ": ")) << "the session tables stay";
 
     EXPECT_EQ(Edit(2, 6, "Custom"), 3) << "the dialog opens on the stored target";
