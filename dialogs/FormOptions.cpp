@@ -1039,7 +1039,9 @@ TOptionsTyped TfrmOptions::Typed() const {
     s.DataOptions = DataOptionsOf(DataListShown());
 
     TComplianceOptions& rCompliance = s.rComplianceOptions;
-    StandardIdFromNumber(cboDefaultStandard->currentData().toInt(), rCompliance.eDefaultStandard);
+    // The stored default stays when the list holds no choice.
+    if (cboDefaultStandard->currentIndex() >= 0)
+        StandardIdFromNumber(cboDefaultStandard->currentData().toInt(), rCompliance.eDefaultStandard);
     rCompliance.rCustom.bRequireTruePeak = chkCustomRequireTruePeak->isChecked();
     for (int i = 0; i < kCustomFigureCount; ++i)
         r.aCustomFigures[size_t(i)] = aCustomFigureEdits[i]->text();
