@@ -415,8 +415,13 @@ void TfrmMain::mnuDBSelectClick() {
 }
 
 void TfrmMain::mnuOptionsClick() {
-    if (Windows.frmOptions)
-        Windows.frmOptions->exec();
+    if (!Windows.frmOptions)
+        return;
+    const TComplianceOptions rTargetsBefore = Ctrl.Settings.rComplianceOptions;
+    Windows.frmOptions->exec();
+    // The loaded session may be judged against the default target or the Custom figures just changed.
+    if (Ctrl.Settings.rComplianceOptions != rTargetsBefore)
+        DatabaseView->LevelData().JudgeAgain();
 }
 
 void TfrmMain::ShowChangedSettings() {
@@ -474,8 +479,8 @@ int TfrmMain::ShowMessageBox(const QString& sText, int iKind, int iButtons) {
     return MessageBox->ShowMessageBox(sText, iKind, iButtons);
 }
 
-bool TfrmMain::EditSelectedSessionInfo() {
-    return Windows.frmSessionInfo && Windows.frmSessionInfo->ExecuteEditSession();
+bool TfrmMain::EditSelectedSessionInfo(std::optional<TLoudnessStandard>& rTarget) {
+    return Windows.frmSessionInfo && Windows.frmSessionInfo->ExecuteEditSession(rTarget);
 }
 
 bool TfrmMain::AskSessionFilter(TSQLFilter& rFilter) {
@@ -635,6 +640,7 @@ bool TfrmMain::AskNewSessionInfo(TSessionTexts& rTexts) {
     TSessionInfo rTaken;
     Windows.frmSessionInfo->TakeSessionTexts(rTaken);
     rTexts = SessionTextsOf(rTaken);
+    Ctrl.SessionTargets.SetNextTarget(Windows.frmSessionInfo->NewSessionTarget());
     return true;
 }
 

@@ -189,7 +189,7 @@ private:
                           const QString& sDetail) override;
 
     // IDatabaseViewHost
-    bool EditSelectedSessionInfo() override;
+    bool EditSelectedSessionInfo(std::optional<TLoudnessStandard>& rTarget) override;
     bool AskSessionFilter(TSQLFilter& rFilter) override;
     bool AskDataFilter(const QString& sUnit) override;
 

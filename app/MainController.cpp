@@ -77,6 +77,11 @@ TMainController::TMainController(QObject* parent) : QObject(parent), fnEngineFac
     connect(this, &TMainController::LoggingThreadEnded, this, &TMainController::ReleaseLoggingThread);
     connect(&Store, &TSessionStore::WaitingChanged, this, &TMainController::StoreWaitingChanged);
     connect(&Store, &TSessionStore::SessionWritten, this, &TMainController::SessionStored);
+    connect(&SessionTargets, &TNewSessionTarget::TargetNotWritten, this,
+            [this](const QString& sReportId, const QString& sReason) {
+                AddLog(-1, "The loudness target of session " + sReportId +
+                               " could not be stored: " + sReason + "|3");
+            });
 }
 
 TMainController::~TMainController() {
@@ -565,6 +570,7 @@ void TMainController::HandleLoudnessSetup(const QString& sText) {
     sCurrentSession = CreateGuid();
     rSessionInfo.sReportID = sCurrentSession;
     rSessionInfo.sReportVersion = "1";
+    SessionTargets.SessionStarting(sCurrentSession);
     Store.InsertSession(rSessionInfo);
 
     View->UpdateSGLoudnessSetup();

@@ -11,6 +11,7 @@
 #include "engine/LoggingThread.h"
 #include "engine/MessagePort.h"
 #include "meter/PortOpenError.h"
+#include "store/NewSessionTarget.h"
 #include "store/SessionStore.h"
 #include "store/dbSQLite.h"
 
@@ -120,6 +121,8 @@ public:
     // could not write.
     TdbSQLite SQLConnection{kWindowBusyTimeoutMs};
     TSessionStore Store{SQLConnection};
+    // The target chosen in the session information dialog, written beside the new session's row.
+    TNewSessionTarget SessionTargets{SQLConnection, Store};
     TEngineLog slLog;
     TMessagePort UDP;
     TSessionInfo rSessionInfo;

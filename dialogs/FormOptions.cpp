@@ -5,6 +5,7 @@
 #include "core/MainView.h"
 #include "core/MessageBoxLayout.h"
 #include "core/TextTable.h"
+#include "dialogs/TargetChoices.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -212,8 +213,9 @@ void TfrmOptions::CreatePages() {
     pnlAdvanced = new QWidget;
     pnlAdvanced->setObjectName("pnlAdvanced");
     pnlDataSelect = CreateDataSelectPage();
-    aPages = {pnlDefault, pnlTableColor, pnlChartInt, pnlChartPeak, pnlChartCursors,
-              pnlPDF,     pnlCSVFile,    pnlTC,       pnlAdvanced,  pnlDataSelect};
+    pnlCompliance = CreateCompliancePage();
+    aPages = {pnlDefault, pnlTableColor, pnlChartInt, pnlChartPeak,  pnlChartCursors, pnlPDF,
+              pnlCSVFile, pnlTC,         pnlAdvanced, pnlDataSelect, pnlCompliance};
 }
 
 void TfrmOptions::CreateTree() {
@@ -236,6 +238,9 @@ void TfrmOptions::CreateTree() {
     Node(nullptr, "Timecode Options.", pnlTC);
     QTreeWidgetItem* Advanced = Node(nullptr, "Advanced Options.", pnlAdvanced);
     Node(Advanced, "Data Selection.", pnlDataSelect);
+    nodeCompliance = new QTreeWidgetItem(treeOptions);
+    nodeCompliance->setText(0, GetText(kTxtTargetsNode, kLanguageEnglish));
+    aNodePages.append({nodeCompliance, pnlCompliance});
     treeOptions->expandAll();
 }
 
@@ -638,6 +643,94 @@ QWidget* TfrmOptions::CreateDataSelectPage() {
     return Page;
 }
 
+QWidget* TfrmOptions::CreateCompliancePage() {
+    auto* Page = new QWidget;
+    Page->setObjectName("pnlCompliance");
+
+    grpTargetDefault = NewGroup(Page, "grpTargetDefault", QString());
+    lblTargetDefault = new QLabel(grpTargetDefault);
+    cboDefaultStandard = new QComboBox(grpTargetDefault);
+    cboDefaultStandard->setObjectName("cboDefaultStandard");
+    cboDefaultStandard->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    lblTargetDefault->setBuddy(cboDefaultStandard);
+    auto* DefaultLayout = new QVBoxLayout(grpTargetDefault);
+    DefaultLayout->addWidget(lblTargetDefault);
+    DefaultLayout->addWidget(cboDefaultStandard, 0, Qt::AlignLeft);
+
+    grpTargetCustom = NewGroup(Page, "grpTargetCustom", QString());
+    lblTargetCustomHint = new QLabel(grpTargetCustom);
+    lblTargetCustomHint->setWordWrap(true);
+    auto* Grid = new QGridLayout;
+    const char* const aEditNames[kCustomFigureCount] = {"editCustomTarget", "editCustomTolerance",
+                                                        "editCustomTruePeak"};
+    for (int i = 0; i < kCustomFigureCount; ++i) {
+        aCustomFigureLabels[i] = new QLabel(grpTargetCustom);
+        aCustomFigureEdits[i] = NewEdit(grpTargetCustom, aEditNames[i], kLevelLength + 2);
+        aCustomFigureUnits[i] = new QLabel(grpTargetCustom);
+        aCustomFigureLabels[i]->setBuddy(aCustomFigureEdits[i]);
+        Grid->addWidget(aCustomFigureLabels[i], i, 0);
+        Grid->addWidget(aCustomFigureEdits[i], i, 1);
+        Grid->addWidget(aCustomFigureUnits[i], i, 2);
+        connect(aCustomFigureEdits[i], &QLineEdit::textEdited, this, &TfrmOptions::ShowTypedCustomFigures);
+    }
+    Grid->setColumnStretch(3, 1);
+    chkCustomRequireTruePeak = NewCheck(grpTargetCustom, "chkCustomRequireTruePeak", QString());
+    auto* CustomLayout = new QVBoxLayout(grpTargetCustom);
+    CustomLayout->addWidget(lblTargetCustomHint);
+    CustomLayout->addLayout(Grid);
+    CustomLayout->addWidget(chkCustomRequireTruePeak);
+
+    auto* Layout = new QVBoxLayout(Page);
+    Layout->addWidget(grpTargetDefault);
+    Layout->addWidget(grpTargetCustom);
+    Layout->addStretch(1);
+    return Page;
+}
+
+void TfrmOptions::ShowCompliance(const TComplianceOptions& rOptions, int iLNG) {
+    iComplianceLNG = iLNG;
+    const auto T = [iLNG](int iEntry) { return GetText(iEntry, iLNG); };
+    nodeCompliance->setText(0, T(kTxtTargetsNode));
+    grpTargetDefault->setTitle(T(kTxtTargetDefaultGroup));
+    lblTargetDefault->setText(T(kTxtTargetDefaultLabel));
+    grpTargetCustom->setTitle(T(kTxtTargetCustomGroup));
+    lblTargetCustomHint->setText(T(kTxtTargetCustomHint));
+    const int aLabels[kCustomFigureCount] = {kTxtTargetLoudnessLabel, kTxtTargetToleranceLabel,
+                                             kTxtTargetTruePeakLabel};
+    const int aUnits[kCustomFigureCount] = {kTxtUnitLUFS, kTxtUnitLU, kTxtUnitDBTP};
+    for (int i = 0; i < kCustomFigureCount; ++i) {
+        aCustomFigureLabels[i]->setText(T(aLabels[i]));
+        aCustomFigureUnits[i]->setText(T(aUnits[i]));
+    }
+    chkCustomRequireTruePeak->setText(T(kTxtTargetRequireTruePeak));
+
+    const QString sDecimalPoint = QLocale().decimalPoint();
+    cboDefaultStandard->clear();
+    for (const TLoudnessStandard& r : OfferedStandards(rOptions))
+        cboDefaultStandard->addItem(StandardCaption(r, iLNG, sDecimalPoint), int(r.eId));
+    cboDefaultStandard->setCurrentIndex(cboDefaultStandard->findData(int(rOptions.eDefaultStandard)));
+    const TLoudnessStandard& c = rOptions.rCustom;
+    aCustomFigureEdits[kFigTargetLoudness]->setText(CustomFigureText(c.fTargetLoudness, sDecimalPoint));
+    aCustomFigureEdits[kFigTolerance]->setText(CustomFigureText(c.fTolerance, sDecimalPoint));
+    aCustomFigureEdits[kFigMaxTruePeak]->setText(CustomFigureText(c.fMaxTruePeak, sDecimalPoint));
+    chkCustomRequireTruePeak->setChecked(c.bRequireTruePeak);
+}
+
+void TfrmOptions::ShowTypedCustomFigures() {
+    std::array<QString, kCustomFigureCount> aTyped;
+    for (int i = 0; i < kCustomFigureCount; ++i)
+        aTyped[size_t(i)] = aCustomFigureEdits[i]->text();
+    TLoudnessStandard rCustom{TStandardId::Custom};
+    // Figures still being typed are told about at OK, not at every key.
+    if (!CheckCustomFigures(aTyped, rCustom, iComplianceLNG,
+                            [](const QString&, int, int) { return kMsgResultOK; }))
+        return;
+    const int iItem = cboDefaultStandard->findData(int(TStandardId::Custom));
+    if (iItem >= 0)
+        cboDefaultStandard->setItemText(iItem,
+                                        StandardCaption(rCustom, iComplianceLNG, QLocale().decimalPoint()));
+}
+
 void TfrmOptions::showEvent(QShowEvent* event) {
     FormShow();
     QDialog::showEvent(event);
@@ -712,6 +805,7 @@ void TfrmOptions::FormShow() {
     chkEnableSyncRTC->setChecked(r.TCCtrl.SyncRTC);
     ShowDataList(DataListOf(r.DataOptions));
     cboLanguage->setCurrentIndex(r.iLNG == kLanguageDanish ? kLanguageDanish : kLanguageEnglish);
+    ShowCompliance(r.rComplianceOptions, r.iLNG);
 }
 
 QLineEdit* TfrmOptions::NumberEdit(TOptionsNumber eNumber) const {
@@ -887,7 +981,7 @@ void TfrmOptions::btnDefaultDataTypesClick() {
 }
 
 TOptionsTyped TfrmOptions::Typed() const {
-    TOptionsTyped r{FServices->Settings(), {}, {}};
+    TOptionsTyped r{FServices->Settings(), {}, {}, {}};
     for (int i = 0; i < kOptionsNumberCount; ++i)
         r.aNumbers[size_t(i)] = NumberEdit(TOptionsNumber(i))->text();
     for (int i = 0; i < kOptionsLineWidthCount; ++i)
@@ -943,6 +1037,14 @@ TOptionsTyped TfrmOptions::Typed() const {
     s.TCCtrl.SyncRTC = chkEnableSyncRTC->isChecked();
     s.iTimesource = rdoInstrumentTime->isChecked() ? 0 : 1;
     s.DataOptions = DataOptionsOf(DataListShown());
+
+    TComplianceOptions& rCompliance = s.rComplianceOptions;
+    // The stored default stays when the list holds no choice.
+    if (cboDefaultStandard->currentIndex() >= 0)
+        StandardIdFromNumber(cboDefaultStandard->currentData().toInt(), rCompliance.eDefaultStandard);
+    rCompliance.rCustom.bRequireTruePeak = chkCustomRequireTruePeak->isChecked();
+    for (int i = 0; i < kCustomFigureCount; ++i)
+        r.aCustomFigures[size_t(i)] = aCustomFigureEdits[i]->text();
     return r;
 }
 

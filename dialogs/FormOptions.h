@@ -165,6 +165,19 @@ public:
     QRadioButton* rdoLocalPCTime = nullptr;
     QCheckBox* chkEnableSyncRTC = nullptr;
 
+    // The delivery targets: the program-wide default and the Custom target's figures. Unlike the other
+    // pages its texts follow the interface language.
+    QWidget* pnlCompliance = nullptr;
+    QGroupBox* grpTargetDefault = nullptr;
+    QLabel* lblTargetDefault = nullptr;
+    QComboBox* cboDefaultStandard = nullptr;
+    QGroupBox* grpTargetCustom = nullptr;
+    QLabel* lblTargetCustomHint = nullptr;
+    QLineEdit* aCustomFigureEdits[kCustomFigureCount] = {};
+    QLabel* aCustomFigureLabels[kCustomFigureCount] = {};
+    QLabel* aCustomFigureUnits[kCustomFigureCount] = {};
+    QCheckBox* chkCustomRequireTruePeak = nullptr;
+
     QWidget* pnlAdvanced = nullptr;
     QWidget* pnlDataSelect = nullptr;
     QListWidget* chkListDataTypes = nullptr;
@@ -204,6 +217,11 @@ private:
     QWidget* CreateCSVPage();
     QWidget* CreateTCPage();
     QWidget* CreateDataSelectPage();
+    QWidget* CreateCompliancePage();
+    // The compliance page's texts in language iLNG and its controls filled from rOptions.
+    void ShowCompliance(const TComplianceOptions& rOptions, int iLNG);
+    // The Custom entry of the default list shows the figures typed, once they check.
+    void ShowTypedCustomFigures();
     void CreateTree();
     QGroupBox* CreateTableColorGroup(TTableColorGroup& g, const QString& sKey, const QString& sCaption,
                                      const QString& sUnit);
@@ -230,6 +248,9 @@ private:
     // Pages by tree node; a node without a page shows none.
     QList<QPair<QTreeWidgetItem*, QWidget*>> aNodePages;
     QList<QWidget*> aPages;
+    QTreeWidgetItem* nodeCompliance = nullptr;
+    // The language the compliance page was last filled in.
+    int iComplianceLNG = 0;
     QFileDialog* FPictureDialog = nullptr;
     // Set while the data list is filled by the program rather than clicked.
     bool bFillingDataList = false;

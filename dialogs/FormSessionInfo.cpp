@@ -2,14 +2,17 @@
 
 #include "core/AppServices.h"
 #include "core/MessageBoxLayout.h"
+#include "core/Settings.h"
 #include "core/TextTable.h"
 
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -36,6 +39,12 @@ void TfrmSessionInfo::CreateControls() {
     AddRow(lblOperatorName, editOperatorName, "editOperatorName");
     AddRow(lblFormat, editFormat, "editFormat");
     AddRow(lblNotes, editNotes, "editNotes");
+    lblTarget = new QLabel(grpSessionInfo);
+    cboTarget = new QComboBox(grpSessionInfo);
+    cboTarget->setObjectName("cboTarget");
+    cboTarget->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    lblTarget->setBuddy(cboTarget);
+    Form->addRow(lblTarget, cboTarget);
 
     btnOK = new QPushButton(this);
     btnOK->setObjectName("btnOK");
@@ -75,11 +84,14 @@ void TfrmSessionInfo::FormShow() {
     const int iLNG = Language();
     if (FTag < kTagEditSession) {
         setWindowTitle(GetText(kTxtStartNewSession, iLNG));
+        ShowTargets(std::nullopt, rNewSessionTarget, iLNG);
     } else {
         setWindowTitle(GetText(kTxtEditSessionInfoCaption, iLNG));
         if (FSelectedSession != nullptr)
             SetEditTexts(SessionTextsOf(*FSelectedSession));
+        ShowTargets(rEditedTarget, rEditedTarget, iLNG);
     }
+    lblTarget->setText(GetText(kTxtTargetLabel, iLNG));
     lblShowTitle->setText(GetText(kTxtShowTitleLabel, iLNG));
     lblShowNumber->setText(GetText(kTxtShowNumberLabel, iLNG));
     lblOperatorName->setText(GetText(kTxtOperatorNameLabel, iLNG));
@@ -93,6 +105,25 @@ void TfrmSessionInfo::FormShow() {
         move(rOwner.center() - QPoint(width() / 2, height() / 2));
     }
     editShowTitle->setFocus();
+}
+
+void TfrmSessionInfo::ShowTargets(const std::optional<TLoudnessStandard>& rOwnTarget,
+                                  const std::optional<TLoudnessStandard>& rShown, int iLNG) {
+    // Without the program's services the figures are those of the defaults.
+    const TComplianceOptions rOptions =
+        FServices ? FServices->Settings().rComplianceOptions : TComplianceOptions();
+    aTargetChoices = SessionTargetChoices(rOptions, rOwnTarget, iLNG, QLocale().decimalPoint());
+    cboTarget->clear();
+    for (const TTargetChoice& r : aTargetChoices)
+        cboTarget->addItem(r.sCaption);
+    cboTarget->setCurrentIndex(TargetChoiceIndex(aTargetChoices, rShown));
+}
+
+std::optional<TLoudnessStandard> TfrmSessionInfo::ChosenTarget() const {
+    const int iChoice = cboTarget->currentIndex();
+    if (iChoice < 0 || size_t(iChoice) >= aTargetChoices.size())
+        return std::nullopt;
+    return aTargetChoices[size_t(iChoice)].rTarget;
 }
 
 TSessionTexts TfrmSessionInfo::EditTexts() const {
@@ -134,11 +165,13 @@ void TfrmSessionInfo::btnOKClick() {
     if (!LimitEdits())
         return;
     if (FTag < kTagEditSession) {
+        rNewSessionTarget = ChosenTarget();
         FTag = kTagNewSessionOK;
     } else {
         VerifyEdits();
         if (FSelectedSession != nullptr)
             SetSessionTexts(*FSelectedSession, EditTexts());
+        rEditedTarget = ChosenTarget();
         FTag = kTagEditSessionOK;
     }
     accept();
@@ -156,10 +189,13 @@ void TfrmSessionInfo::TakeSessionTexts(TSessionInfo& rSessionInfo) {
     SetSessionTexts(rSessionInfo, EditTexts());
 }
 
-bool TfrmSessionInfo::ExecuteEditSession() {
+bool TfrmSessionInfo::ExecuteEditSession(std::optional<TLoudnessStandard>& rTarget) {
     FTag = kTagEditSession;
+    rEditedTarget = rTarget;
     exec();
     const bool bChanged = FTag == kTagEditSessionOK;
+    if (bChanged)
+        rTarget = rEditedTarget;
     FTag = kTagNewSession;
     return bChanged;
 }

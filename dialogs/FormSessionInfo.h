@@ -2,8 +2,14 @@
 
 #include "dialogs/SessionTexts.h"
 
+#include "core/LoudnessStandard.h"
 #include "dialogs/DeferredDialog.h"
+#include "dialogs/TargetChoices.h"
 
+#include <optional>
+#include <vector>
+
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -35,10 +41,14 @@ public:
     // The dialog's texts for a new session, cleaned of forbidden characters (one message when any were
     // there; the edits then show the cleaned texts) and cut to their limits, copied into rSessionInfo.
     void TakeSessionTexts(TSessionInfo& rSessionInfo);
-    // Edit a stored session: shows the dialog modally with Tag 2 filled from the selected session; on OK
-    // the cleaned texts are in it. OK with a text beyond its limit cuts it, says so and keeps the dialog
-    // open and the result is true (Tag 3). Tag is 0 again afterwards.
-    bool ExecuteEditSession();
+    // The target chosen at the last OK for a new session: none for the program default. A Custom choice
+    // holds the Custom figures of that moment.
+    const std::optional<TLoudnessStandard>& NewSessionTarget() const { return rNewSessionTarget; }
+    // Edit a stored session: shows the dialog modally with Tag 2 filled from the selected session and its
+    // own target rTarget (none: the program default); on OK the cleaned texts are in it and rTarget is the
+    // target chosen. OK with a text beyond its limit cuts it, says so and keeps the dialog open and the
+    // result is true (Tag 3). Tag is 0 again afterwards.
+    bool ExecuteEditSession(std::optional<TLoudnessStandard>& rTarget);
 
     // The texts of the five edits as they stand.
     TSessionTexts EditTexts() const;
@@ -55,6 +65,9 @@ public:
     QLineEdit* editOperatorName = nullptr;
     QLineEdit* editFormat = nullptr;
     QLineEdit* editNotes = nullptr;
+    // The delivery target the session is judged against: the program default, a preset or Custom.
+    QLabel* lblTarget = nullptr;
+    QComboBox* cboTarget = nullptr;
     QPushButton* btnOK = nullptr;
     QPushButton* btnCancel = nullptr;
 
@@ -73,8 +86,16 @@ private:
     // Cuts the edits to their limits; false (and the edits cut, the message shown) when any was too long.
     bool LimitEdits();
     int Language() const;
+    // Lists the targets in language iLNG, with rOwnTarget among them, and selects rShown.
+    void ShowTargets(const std::optional<TLoudnessStandard>& rOwnTarget,
+                     const std::optional<TLoudnessStandard>& rShown, int iLNG);
+    std::optional<TLoudnessStandard> ChosenTarget() const;
 
     int FTag = kTagNewSession;
     IAppServices* FServices = nullptr;
     TSessionInfo* FSelectedSession = nullptr;
+    std::vector<TTargetChoice> aTargetChoices;
+    std::optional<TLoudnessStandard> rNewSessionTarget;
+    // In edit mode: the stored session's own target while the dialog shows, the chosen one after OK.
+    std::optional<TLoudnessStandard> rEditedTarget;
 };

@@ -211,8 +211,62 @@ bool ApplyOptions(TOptionsTyped& rTyped, TSettings& rSettings, const TShowMessag
         LineWidthSetting(rSettings, static_cast<TOptionsLineWidth>(i)) = *iWidth;
     }
 
+    TComplianceOptions rCompliance = rTyped.rSettings.rComplianceOptions;
+    if (!CheckCustomFigures(rTyped.aCustomFigures, rCompliance.rCustom, iLNG, ShowMessageBox))
+        return false;
+    rCompliance.rCustom.eId = TStandardId::Custom;
+    rSettings.rComplianceOptions = rCompliance;
+
     ApplyTheRest(rTyped.rSettings, rSettings);
     return true;
+}
+
+bool CheckCustomFigures(const std::array<QString, kCustomFigureCount>& aTyped, TLoudnessStandard& rCustom,
+                        int iLNG, const TShowMessageBox& ShowMessageBox) {
+    struct TFigureRule {
+        double TLoudnessStandard::*pFigure;
+        double fMin;
+        double fMax;
+        int iMessage;
+    };
+    // Indexed by TCustomFigure.
+    constexpr TFigureRule kRules[kCustomFigureCount] = {
+        {&TLoudnessStandard::fTargetLoudness, kMinTargetLoudness, kMaxTargetLoudness,
+         kTxtTargetLoudnessInvalid},
+        {&TLoudnessStandard::fTolerance, kMinTolerance, kMaxTolerance, kTxtTargetToleranceInvalid},
+        {&TLoudnessStandard::fMaxTruePeak, kMinTruePeak, kMaxTruePeak, kTxtTargetTruePeakInvalid},
+    };
+    TLoudnessStandard rChecked = rCustom;
+    const QString sDecimalPoint = QLocale().decimalPoint();
+    for (int i = 0; i < kCustomFigureCount; ++i) {
+        const TFigureRule& rRule = kRules[i];
+        QString sPoints = aTyped[size_t(i)].trimmed();
+        sPoints.replace(QLatin1Char(','), QLatin1Char('.'));
+        bool bOk = false;
+        const double f = QLocale::c().toDouble(sPoints, &bOk);
+        // NaN fails both comparisons and is refused with the rest.
+        if (!bOk || !(f >= rRule.fMin && f <= rRule.fMax)) {
+            ShowMessageBox(
+                FormatText(GetText(rRule.iMessage, iLNG), {CustomFigureText(rRule.fMin, sDecimalPoint),
+                                                           CustomFigureText(rRule.fMax, sDecimalPoint)}),
+                kMsgError, kMsgBtnOK);
+            return false;
+        }
+        rChecked.*rRule.pFigure = f;
+    }
+    rCustom = rChecked;
+    return true;
+}
+
+QString CustomFigureText(double fFigure, QStringView sDecimalPoint) {
+    QString sText = QString::number(fFigure, 'f', 1);
+    if (sText.toDouble() != fFigure)
+        sText = QString::number(fFigure, 'g', QLocale::FloatingPointShortest);
+    // "-0.0" would read as a figure below zero.
+    if (sText.startsWith(QLatin1Char('-')) && sText.toDouble() == 0.0)
+        sText.remove(0, 1);
+    sText.replace(QLatin1Char('.'), sDecimalPoint.toString());
+    return sText;
 }
 
 TDataList DataListOf(const TDataOptions& r) {

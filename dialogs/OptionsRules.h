@@ -3,6 +3,7 @@
 #include "core/Settings.h"
 
 #include <QString>
+#include <QStringView>
 #include <array>
 #include <functional>
 #include <optional>
@@ -51,21 +52,36 @@ enum TOptionsLineWidth : int {
     kOptionsLineWidthCount
 };
 
+// The figures of the Custom target, in the order OK checks them.
+enum TCustomFigure : int { kFigTargetLoudness, kFigTolerance, kFigMaxTruePeak, kCustomFigureCount };
+
 // The options dialog's values as its controls hold them: the settings with every choice, colour, flag and
-// text of the dialog, and the numbers and line widths as typed.
+// text of the dialog (the default target and the Custom target's true-peak flag among them), and the
+// numbers, line widths and Custom figures as typed.
 struct TOptionsTyped {
     TSettings rSettings;
     std::array<QString, kOptionsNumberCount> aNumbers;
     std::array<QString, kOptionsLineWidthCount> aLineWidths;
+    std::array<QString, kCustomFigureCount> aCustomFigures;
 };
+
+// The Custom figures as typed ("," or "." as the decimal separator), checked against their ranges. At the
+// first that is not a number within its range its message (naming the range) is shown (error, OK) and the
+// result is false; otherwise rCustom holds the three figures and the result is true.
+bool CheckCustomFigures(const std::array<QString, kCustomFigureCount>& aTyped, TLoudnessStandard& rCustom,
+                        int iLNG, const TShowMessageBox& ShowMessageBox);
+// A Custom figure as its edit shows it: one decimal, more only when the figure has them, so that showing
+// and storing again never changes it.
+QString CustomFigureText(double fFigure, QStringView sDecimalPoint);
 
 // The setting a number or a line width is stored in.
 double& NumberSetting(TSettings& rSettings, TOptionsNumber eNumber);
 int& LineWidthSetting(TSettings& rSettings, TOptionsLineWidth eWidth);
 
 // OK of the options dialog: applies the auto ranges, checks each number into its setting, applies the
-// visible series, checks each line width into its setting, then applies everything else. At the first
-// value that does not check its message is shown and the result is false; what was applied before it
+// visible series, checks each line width into its setting, checks the Custom target's figures (applying the
+// default target and all the Custom figures only when every one checks), then applies everything else. At the
+// first value that does not check its message is shown and the result is false; what was applied before it
 // stays applied, so the user sees it again after Cancel. Numbers that checked keep their text with points
 // in rTyped. Settings the dialog does not show (databases, instruments, windows) are never touched.
 bool ApplyOptions(TOptionsTyped& rTyped, TSettings& rSettings, const TShowMessageBox& ShowMessageBox);

@@ -419,13 +419,21 @@ void TDatabaseView::btnSortSessionsClick() {
 }
 
 void TDatabaseView::popSessionInfoEditClick() {
-    if (FBrowser.SelectedSession().isEmpty() || !Host.EditSelectedSessionInfo())
+    if (FBrowser.SelectedSession().isEmpty())
+        return;
+    TSessionTargetEdit rTarget;
+    if (!FBrowser.ReadSelectedTarget(rTarget.rBefore))
+        return;
+    rTarget.rAfter = rTarget.rBefore;
+    if (!Host.EditSelectedSessionInfo(rTarget.rAfter))
         return;
     int iRow = -1;
-    if (!FBrowser.StoreEditedSession(iRow))
+    if (!FBrowser.StoreEditedSession(iRow, rTarget))
         return;
     SelectRow(iRow);
     ShowSelectedSession();
+    if (rTarget.Changed())
+        FLevelData->JudgeAgain();
 }
 
 void TDatabaseView::popSessionDeleteClick() {

@@ -5,6 +5,7 @@
 #include "review/SessionBrowser.h"
 
 #include <QWidget>
+#include <optional>
 
 class QAction;
 class QLabel;
@@ -24,9 +25,10 @@ class IAppServices;
 class IDatabaseViewHost {
 public:
     virtual ~IDatabaseViewHost() = default;
-    // The session information dialog in edit mode over the selected session, modally: true when the user
-    // accepted (the edited texts are then in the selected session's header).
-    virtual bool EditSelectedSessionInfo() = 0;
+    // The session information dialog in edit mode over the selected session and its own target rTarget
+    // (none: the program default), modally: true when the user accepted (the edited texts are then in the
+    // selected session's header, and rTarget is the target chosen).
+    virtual bool EditSelectedSessionInfo(std::optional<TLoudnessStandard>& rTarget) = 0;
     // The session filter dialog, modally: true after OK, with the filter it describes.
     virtual bool AskSessionFilter(TSQLFilter& rFilter) = 0;
     // The data filter dialog, modally, its loudness labels showing sUnit: true after OK.

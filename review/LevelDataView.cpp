@@ -296,3 +296,4 @@ bool TLevelDataView::eventFilter(QObject* watched, QEvent* event) {
         sgDBDataMouseEnter();
     return QObject::eventFilter(watched, event);
 }
+

@@ -5,6 +5,7 @@
 #include "core/MessageBoxLayout.h"
 #include "core/TextFormat.h"
 #include "core/TextTable.h"
+#include "store/ComplianceStore.h"
 #include "store/dbSQLite.h"
 
 #include <QLocale>
@@ -117,13 +118,32 @@ bool TSessionBrowser::DeleteSelectedSession() {
     return bDeleted;
 }
 
-bool TSessionBrowser::StoreEditedSession(int& iRow) {
+bool TSessionBrowser::ReadSelectedTarget(std::optional<TLoudnessStandard>& rTarget) {
+    rTarget.reset();
+    if (sSelectedSession.isEmpty())
+        return false;
+    TComplianceStore Store(rDB);
+    if (Store.ReadSessionTarget(sSelectedSession, rTarget))
+        return true;
+    ShowEntry(kTxtExceptionRaised, kMsgError, {Store.LastError(), TextTable().Entry(kTxtCompanyName)});
+    return false;
+}
+
+bool TSessionBrowser::StoreEditedSession(int& iRow, const TSessionTargetEdit& rTarget) {
     iRow = -1;
     if (sSelectedSession.isEmpty())
         return false;
     if (!rDB.UpdateSession(rSelectedSessionInfo)) {
         ShowEntry(kTxtExceptionRaised, kMsgError, {rDB.LastError(), TextTable().Entry(kTxtCompanyName)});
         return false;
+    }
+    if (rTarget.Changed()) {
+        TComplianceStore Store(rDB);
+        const bool bWritten = rTarget.rAfter ? Store.WriteSessionTarget(sSelectedSession, *rTarget.rAfter)
+                                             : Store.ClearSessionTarget(sSelectedSession);
+        if (!bWritten)
+            ShowEntry(kTxtExceptionRaised, kMsgError,
+                      {Store.LastError(), TextTable().Entry(kTxtCompanyName)});
     }
     const QString sEdited = sSelectedSession;
     RefreshSessions(sSessionFilter);

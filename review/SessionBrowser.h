@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/LoudnessStandard.h"
 #include "core/SessionTypes.h"
 #include "review/SessionListModel.h"
 #include "store/SQLFilter.h"
@@ -7,8 +8,17 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 class TdbSQLite;
+
+// A session's own target as the session information dialog leaves it (none: the program default); it is
+// written only when it differs from the one read before.
+struct TSessionTargetEdit {
+    std::optional<TLoudnessStandard> rBefore;
+    std::optional<TLoudnessStandard> rAfter;
+    bool Changed() const { return rBefore != rAfter; }
+};
 
 // Shows a message of the program (text, kind kMsg..., buttons kMsgBtn...) and returns the button chosen.
 using TShowMessageFunction = std::function<int(const QString& sText, int iKind, int iButtons)>;
@@ -54,10 +64,14 @@ public:
     // the sessions again with the filter in force. True when the session was deleted. The session being
     // recorded is never deleted.
     bool DeleteSelectedSession();
-    // Writes the selected session's edited header (rSelectedSessionInfo) to the database and lists the
-    // sessions with the filter as before; iRow is then the edited session's row (-1 when the filter no
-    // longer lists it, and nothing is selected). False when the write failed (the user is told).
-    bool StoreEditedSession(int& iRow);
+    // The selected session's own target; none when it is judged against the program default. False when
+    // it could not be read (the user is told).
+    bool ReadSelectedTarget(std::optional<TLoudnessStandard>& rTarget);
+    // Writes the selected session's edited header (rSelectedSessionInfo) to the database, then its own
+    // target when rTarget changed it, and lists the sessions with the filter as before; iRow is then the
+    // edited session's row (-1 when the filter no longer lists it, and nothing is selected). False when the
+    // header's write failed; a target that could not be written is told the same way, after the header.
+    bool StoreEditedSession(int& iRow, const TSessionTargetEdit& rTarget = {});
 
     // The session filter in force, empty for all sessions.
     const TSQLFilter& SessionFilter() const { return sSessionFilter; }

@@ -2,7 +2,9 @@
 #include "dialogs/MessageBox.h"
 #include "tests/support/DialogTestSupport.h"
 
+#include <QComboBox>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <gtest/gtest.h>
 #include <vector>
@@ -134,12 +136,14 @@ TEST_F(FormSessionInfoTest, EditModeShowsAndChangesTheSelectedSession) {
     SetSessionTexts(rSelectedSessionInfo, {"Stored", "9", "Carl", "UHD", "old"});
     rSelectedSessionInfo.sReportID = "A-B";
     bool bResult = false;
+    std::optional<TLoudnessStandard> rTarget;
     ASSERT_TRUE(qxtest::DriveModal(
-        frmSessionInfo, [&] { bResult = frmSessionInfo.ExecuteEditSession(); },
+        frmSessionInfo, [&] { bResult = frmSessionInfo.ExecuteEditSession(rTarget); },
         [&] {
             sCaptionSeen = frmSessionInfo.windowTitle();
             rTextsSeen = frmSessionInfo.EditTexts();
             EXPECT_EQ(frmSessionInfo.Tag(), TfrmSessionInfo::kTagEditSession);
+            EXPECT_EQ(frmSessionInfo.cboTarget->currentIndex(), 0) << "no target of its own: the default";
             frmSessionInfo.editNotes->setFocus();
             frmSessionInfo.editNotes->selectAll();
             qxtest::TypeText(frmSessionInfo, "new \"note\"");
@@ -151,6 +155,7 @@ TEST_F(FormSessionInfoTest, EditModeShowsAndChangesTheSelectedSession) {
     EXPECT_EQ(SessionTextsOf(rSelectedSessionInfo),
               (TSessionTexts{"Stored", "9", "Carl", "UHD", "new note"}));
     EXPECT_EQ(rSelectedSessionInfo.sReportID, "A-B");
+    EXPECT_EQ(rTarget, std::nullopt);
     ASSERT_EQ(aMessages.size(), 1u);
     EXPECT_EQ(aMessages[0].sText, "Symbolet \" kan ikke anvendes og er blevet fjernet.");
     EXPECT_EQ(frmSessionInfo.Tag(), TfrmSessionInfo::kTagNewSession);
@@ -165,16 +170,79 @@ TEST_F(FormSessionInfoTest, EditModeShowsAndChangesTheSelectedSession) {
 TEST_F(FormSessionInfoTest, EditModeCancelLeavesTheSelectedSession) {
     SetSessionTexts(rSelectedSessionInfo, {"Stored", "9", "Carl", "UHD", "old"});
     bool bResult = true;
+    const TLoudnessStandard rOwn{TStandardId::AtscA85, -24.0, 2.0, -2.0, true};
+    std::optional<TLoudnessStandard> rTarget = rOwn;
     ASSERT_TRUE(qxtest::DriveModal(
-        frmSessionInfo, [&] { bResult = frmSessionInfo.ExecuteEditSession(); },
+        frmSessionInfo, [&] { bResult = frmSessionInfo.ExecuteEditSession(rTarget); },
         [&] {
             frmSessionInfo.editShowTitle->setFocus();
             qxtest::TypeText(frmSessionInfo, "changed");
+            frmSessionInfo.cboTarget->setCurrentIndex(0);
             frmSessionInfo.btnCancel->click();
         }));
     EXPECT_FALSE(bResult);
     EXPECT_EQ(SessionTextsOf(rSelectedSessionInfo), (TSessionTexts{"Stored", "9", "Carl", "UHD", "old"}));
+    EXPECT_EQ(rTarget, rOwn);
     EXPECT_TRUE(aMessages.empty());
+}
+
+// The list names the program default with its figures, then every preset and Custom with theirs, in the
+// interface language; a session's own Custom figures that differ from the options' stay a choice of their
+// own, and picking another target hands that one back.
+TEST_F(FormSessionInfoTest, EditModeShowsTheSessionsOwnTargetAndHandsBackTheChosenOne) {
+    iLNG = 1;
+    Settings.rComplianceOptions.eDefaultStandard = TStandardId::AtscA85;
+    Settings.rComplianceOptions.rCustom = {TStandardId::Custom, -14.0, 1.0, -1.0, true};
+    const TLoudnessStandard rOwn{TStandardId::Custom, -16.0, 1.5, -2.0, false};
+    std::optional<TLoudnessStandard> rTarget = rOwn;
+    QStringList slShown;
+    QString sChosenShown;
+    ASSERT_TRUE(qxtest::DriveModal(
+        frmSessionInfo, [&] { frmSessionInfo.ExecuteEditSession(rTarget); },
+        [&] {
+            for (int i = 0; i < frmSessionInfo.cboTarget->count(); ++i)
+                slShown << frmSessionInfo.cboTarget->itemText(i);
+            sChosenShown = frmSessionInfo.cboTarget->currentText();
+            frmSessionInfo.cboTarget->setCurrentIndex(6);
+            frmSessionInfo.btnOK->click();
+        }));
+    const QString sDecimal = QLocale().decimalPoint();
+    const auto Figures = [&](const char* s) {
+        return QString::fromUtf8(s).replace(QLatin1Char('.'), sDecimal);
+    };
+    ASSERT_EQ(slShown.size(), 8);
+    EXPECT_EQ(slShown[0], Figures("Programmets standard (ATSC A/85 -24.0 LKFS ± 2.0 dB, maks. -2.0 dBTP)"));
+    EXPECT_EQ(slShown[1], Figures("EBU R128 (-23.0 LUFS ± 0.5 LU, maks. -1.0 dBTP)"));
+    EXPECT_EQ(slShown[6], Figures("Brugerdefineret (-14.0 LUFS ± 1.0 LU, maks. -1.0 dBTP)"));
+    EXPECT_EQ(slShown[7], Figures("Brugerdefineret (-16.0 LUFS ± 1.5 LU, maks. -2.0 dBTP)"));
+    EXPECT_EQ(sChosenShown, slShown[7]);
+    EXPECT_EQ(rTarget, (TLoudnessStandard{TStandardId::Custom, -14.0, 1.0, -1.0, true}))
+        << "Custom chosen anew takes the options' figures";
+}
+
+// A new session's choice is kept for the next one, like its texts; a Custom choice follows the Custom
+// figures of the options as they are when the dialog opens again.
+TEST_F(FormSessionInfoTest, NewSessionKeepsItsTargetChoiceForTheNextSession) {
+    EXPECT_EQ(frmSessionInfo.NewSessionTarget(), std::nullopt);
+    const auto StartWith = [&](int iChoice) {
+        int iShown = -1;
+        EXPECT_TRUE(qxtest::DriveModal(
+            frmSessionInfo, [&] { frmSessionInfo.ExecuteNewSession(); },
+            [&] {
+                iShown = frmSessionInfo.cboTarget->currentIndex();
+                if (iChoice >= 0)
+                    frmSessionInfo.cboTarget->setCurrentIndex(iChoice);
+                frmSessionInfo.btnOK->click();
+            }));
+        return iShown;
+    };
+    EXPECT_EQ(StartWith(6), 0);
+    EXPECT_EQ(frmSessionInfo.NewSessionTarget(), Settings.rComplianceOptions.rCustom);
+    Settings.rComplianceOptions.rCustom.fTargetLoudness = -16.0;
+    EXPECT_EQ(StartWith(-1), 6);
+    EXPECT_EQ(frmSessionInfo.NewSessionTarget(), Settings.rComplianceOptions.rCustom);
+    EXPECT_EQ(StartWith(0), 6);
+    EXPECT_EQ(frmSessionInfo.NewSessionTarget(), std::nullopt);
 }
 
 } // namespace

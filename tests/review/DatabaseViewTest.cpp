@@ -6,6 +6,7 @@
 #include "review/ChartData.h"
 #include "review/FormSortSessions.h"
 #include "review/SessionFilter.h"
+#include "store/ComplianceStore.h"
 #include "tests/support/DialogTestSupport.h"
 #include "tests/support/SessionDatabase.h"
 #include "tests/support/TestSupport.h"
@@ -13,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDateTimeEdit>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -175,6 +177,85 @@ TEST_F(DatabaseViewFixture, EditStoresTheTitleAndTheListShowsIt) {
             frmSessionInfo->btnCancel->click();
         }));
     EXPECT_EQ(StoredTitle(aIds[2]), "Third, now with a longer title");
+}
+
+// The session's own target is read when the dialog opens and written with the header on OK; the program
+// default removes it. Until a session gets a target of its own the file keeps its tables as they were.
+TEST_F(DatabaseViewFixture, EditWritesTheSessionsOwnTargetAndProgramDefaultClearsIt) {
+    const auto Schema = [this] {
+        SQLite::Database db(Data.Path().toStdString(), SQLite::OPEN_READONLY);
+        SQLite::Statement q(db, "SELECT name || ': ' || sql FROM sqlite_master ORDER BY name");
+        QStringList sl;
+        while (q.executeStep())
+            sl << QString::fromStdString(q.getColumn(0).getString());
+        return sl;
+    };
+    const auto OwnTarget = [this](const QString& sId) {
+        std::optional<TLoudnessStandard> r;
+        EXPECT_TRUE(TComplianceStore(frmMain.Ctrl.SQLConnection).ReadSessionTarget(sId, r));
+        return r;
+    };
+    // Opens the dialog over list row iRow, notes the entry it shows, chooses iChoice (-1: none) and OK.
+    const auto Edit = [this](int iRow, int iChoice, const QString& sTitle) {
+        Select(iRow);
+        int iShown = -1;
+        EXPECT_TRUE(qxtest::DriveModal(
+            *frmSessionInfo, [&] { View().popSessionInfoEditClick(); },
+            [&] {
+                iShown = frmSessionInfo->cboTarget->currentIndex();
+                frmSessionInfo->editShowTitle->setText(sTitle);
+                if (iChoice >= 0)
+                    frmSessionInfo->cboTarget->setCurrentIndex(iChoice);
+                frmSessionInfo->btnOK->click();
+            }));
+        return iShown;
+    };
+    frmMain.Ctrl.Settings.rComplianceOptions.rCustom = {TStandardId::Custom, -16.0, 1.0, -1.0, false};
+    const QStringList slOld = Schema();
+    ASSERT_TRUE(slOld.filter("qxr_session_targets").isEmpty());
+
+    EXPECT_EQ(Edit(2, -1, "Only the title"), 0);
+    EXPECT_EQ(Schema(), slOld) << "the program default kept: nothing written beside the header";
+    EXPECT_EQ(StoredTitle(aIds[2]), "Only the title");
+
+    EXPECT_EQ(Edit(2, 3, "ATSC"), 0);
+    EXPECT_EQ(OwnTarget(aIds[2]), (TLoudnessStandard{TStandardId::AtscA85, -24.0, 2.0, -2.0, true}));
+    EXPECT_EQ(OwnTarget(aIds[1]), std::nullopt);
+    EXPECT_EQ(StoredTitle(aIds[2]), "ATSC");
+    for (const QString sTable : {"qxr_sessions", "qxr_loudness_levels"})
+        EXPECT_EQ(Schema().filter(sTable + ": "), slOld.filter(sTable + ": ")) << "the session tables stay";
+
+    EXPECT_EQ(Edit(2, 6, "Custom"), 3) << "the dialog opens on the stored target";
+    EXPECT_EQ(OwnTarget(aIds[2]), frmMain.Ctrl.Settings.rComplianceOptions.rCustom);
+
+    // The Custom figures change in the options: the session keeps those it was given.
+    frmMain.Ctrl.Settings.rComplianceOptions.rCustom.fTargetLoudness = -14.0;
+    EXPECT_EQ(Edit(2, -1, "Kept"), 7);
+    EXPECT_EQ(OwnTarget(aIds[2]), (TLoudnessStandard{TStandardId::Custom, -16.0, 1.0, -1.0, false}));
+
+    EXPECT_EQ(Edit(2, 0, "Default again"), 7);
+    EXPECT_EQ(OwnTarget(aIds[2]), std::nullopt);
+    EXPECT_EQ(Edit(2, -1, "Still default"), 0);
+    EXPECT_TRUE(slMessages.isEmpty()) << slMessages.join("\n").toStdString();
+}
+
+// A target the database refuses is told as a refused header is; the header is written all the same.
+TEST_F(DatabaseViewFixture, ATargetThatCannotBeWrittenIsTold) {
+    {
+        SQLite::Database db(Data.Path().toStdString(), SQLite::OPEN_READWRITE);
+        db.exec("CREATE VIEW qxr_session_targets AS SELECT 'x' AS sReportId;");
+    }
+    Select(1);
+    ASSERT_TRUE(qxtest::DriveModal(
+        *frmSessionInfo, [&] { View().popSessionInfoEditClick(); },
+        [&] {
+            frmSessionInfo->editShowTitle->setText("Renamed");
+            frmSessionInfo->cboTarget->setCurrentIndex(1);
+            frmSessionInfo->btnOK->click();
+        }));
+    EXPECT_EQ(StoredTitle(aIds[1]), "Renamed");
+    ASSERT_EQ(slMessages.size(), 1);
+    EXPECT_TRUE(slMessages[0].startsWith("Exception raised with message")) << slMessages[0].toStdString();
 }
 
 TEST_F(DatabaseViewFixture, DeleteIsEnabledByTheLevelDataHookAndAsksWithTheCutTitle) {

@@ -10,6 +10,7 @@
 #include "tools/sim/SimMeterProtocol.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -111,6 +112,8 @@ TEST_F(WindowLoggingFixture, ConnectDescribeStartStopAndDisconnect) {
         frmSessionInfo->editShowTitle->setText("Evening \"News\"");
         frmSessionInfo->editOperatorName->setText("M. Holm");
         frmSessionInfo->editNotes->setText("Studio 2");
+        // ARIB TR-B32: the session's own target, stored beside its row.
+        frmSessionInfo->cboTarget->setCurrentIndex(4);
         frmSessionInfo->btnOK->click();
     });
     Typist.start(20);
@@ -134,6 +137,9 @@ TEST_F(WindowLoggingFixture, ConnectDescribeStartStopAndDisconnect) {
     ASSERT_TRUE(
         qxtest::WaitFor([&] { return Count("SELECT count(*) FROM qxr_loudness_levels") >= 3; }, kWaitMs));
     EXPECT_TRUE(frmMain.Ctrl.bLoggingInProgress);
+    EXPECT_EQ(Count("SELECT count(*) FROM qxr_session_targets t JOIN qxr_sessions s USING (sReportId) "
+                    "WHERE t.iStandard=3"),
+              1);
     EXPECT_TRUE(frmMain.btnStopLog->isEnabled()) << frmMain.Ctrl.slLog.Lines().join("\n").toStdString();
     const QTableWidgetItem* TimeCell = frmMain.sgLoudnessData->item(1, 1);
     ASSERT_NE(TimeCell, nullptr);

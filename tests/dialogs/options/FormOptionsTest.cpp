@@ -1,4 +1,6 @@
 #include "dialogs/FormOptions.h"
+#include "core/SettingsFile.h"
+#include "core/TextTable.h"
 #include "dialogs/MessageBox.h"
 #include "tests/support/DialogTestSupport.h"
 #include "tests/support/TestSupport.h"
@@ -10,8 +12,10 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -402,4 +406,153 @@ TEST_F(FormOptionsTest, RestoringIsNotOfferedWhileAnInstrumentIsConnectingOrConn
     frmOptions.SetMainGUI(0);
     EXPECT_FALSE(frmOptions.btnDefaultSettings->isEnabled());
     EXPECT_TRUE(frmOptions.chkDefaultSettings->isEnabled());
+}
+
+// The targets page: the default chosen from the presets and Custom, each shown with its figures; the
+// Custom figures typed with the region's decimal separator. OK keeps them in the settings, which the
+// settings file gives back whole; the page speaks the interface language.
+TEST_F(FormOptionsTest, TargetsPageStoresTheDefaultAndTheCustomFiguresThroughTheSettingsFile) {
+    const QLocale Old;
+    QLocale::setDefault(QLocale(QLocale::Danish, QLocale::Denmark));
+    Settings.iLNG = kLanguageDanish;
+    Settings.rComplianceOptions.rCustom = {TStandardId::Custom, -14.25, 1.0, -1.0, true};
+    QStringList slOffered;
+    QStringList slFigures;
+    QString sNode;
+    QString sCustomAfterTyping;
+    ASSERT_TRUE(Open([&] {
+        sNode =
+            frmOptions.treeOptions->topLevelItem(frmOptions.treeOptions->topLevelItemCount() - 1)->text(0);
+        ClickNode(sNode);
+        EXPECT_EQ(frmOptions.ActivePage(), frmOptions.pnlCompliance);
+        QComboBox* List = frmOptions.cboDefaultStandard;
+        for (int i = 0; i < List->count(); ++i)
+            slOffered << List->itemText(i);
+        EXPECT_EQ(List->currentIndex(), 0);
+        for (QLineEdit* Edit : frmOptions.aCustomFigureEdits)
+            slFigures << Edit->text();
+        List->setCurrentIndex(5);
+        frmOptions.aCustomFigureEdits[kFigTargetLoudness]->setText("-16,5");
+        Q_EMIT frmOptions.aCustomFigureEdits[kFigTargetLoudness]->textEdited("-16,5");
+        sCustomAfterTyping = List->itemText(5);
+        frmOptions.aCustomFigureEdits[kFigMaxTruePeak]->setText("-2");
+        frmOptions.chkCustomRequireTruePeak->setChecked(false);
+        OKThenCancelIfStillOpen();
+    }));
+    QLocale::setDefault(Old);
+    EXPECT_FALSE(bStayedOpen);
+    EXPECT_TRUE(aMessages.empty());
+    EXPECT_EQ(sNode, QString::fromUtf8("Lydstyrkemål."));
+    ASSERT_EQ(slOffered.size(), 6);
+    EXPECT_EQ(slOffered[0], QString::fromUtf8("EBU R128 (-23,0 LUFS ± 0,5 LU, maks. -1,0 dBTP)"));
+    EXPECT_EQ(slOffered[2], QString::fromUtf8("ATSC A/85 (-24,0 LKFS ± 2,0 dB, maks. -2,0 dBTP)"));
+    EXPECT_EQ(slOffered[5], QString::fromUtf8("Brugerdefineret (-14,3 LUFS ± 1,0 LU, maks. -1,0 dBTP)"));
+    EXPECT_EQ(sCustomAfterTyping,
+              QString::fromUtf8("Brugerdefineret (-16,5 LUFS ± 1,0 LU, maks. -1,0 dBTP)"));
+    EXPECT_EQ(slFigures, (QStringList{"-14,25", "1,0", "-1,0"})) << "every decimal the figure has";
+    const TComplianceOptions rExpected{TStandardId::Custom, {TStandardId::Custom, -16.5, 1.0, -2.0, false}};
+    EXPECT_EQ(Settings.rComplianceOptions, rExpected);
+    EXPECT_EQ(iSettingsChanged, 1);
+
+    QString sError;
+    ASSERT_TRUE(WriteIni(sINI, Settings, sError)) << sError.toStdString();
+    TSettings rRead;
+    ASSERT_TRUE(ReadIni(sINI, rRead));
+    EXPECT_EQ(rRead.rComplianceOptions, rExpected);
+}
+
+// Figures outside their ranges are refused with a message naming the range, the dialog stays open and no
+// target setting changes; Cancel after any change leaves the settings as they were.
+TEST_F(FormOptionsTest, TargetFiguresOutOfRangeAreRefusedAndCancelKeepsTheTargets) {
+    struct TCase {
+        TCustomFigure eFigure;
+        const char* sTyped;
+        const char* sMessage;
+    };
+    const TCase aCases[] = {
+        {kFigTargetLoudness, "3",
+         "Please enter a target loudness from -70.0 to 0.0 LUFS for the Custom target."},
+        {kFigTargetLoudness, "-70,1",
+         "Please enter a target loudness from -70.0 to 0.0 LUFS for the Custom target."},
+        {kFigTolerance, "12", "Please enter a tolerance from 0.0 to 10.0 LU for the Custom target."},
+        {kFigMaxTruePeak, "minus one",
+         "Please enter a maximum true peak from -30.0 to 0.0 dBTP for the Custom target."},
+    };
+    const TComplianceOptions rBefore = Settings.rComplianceOptions;
+    for (const TCase& c : aCases) {
+        SCOPED_TRACE(c.sTyped);
+        aMessages.clear();
+        ASSERT_TRUE(Open([&] {
+            frmOptions.cboDefaultStandard->setCurrentIndex(3);
+            frmOptions.chkCustomRequireTruePeak->setChecked(false);
+            frmOptions.aCustomFigureEdits[c.eFigure]->setText(QString::fromLatin1(c.sTyped));
+            OKThenCancelIfStillOpen();
+        }));
+        EXPECT_TRUE(bStayedOpen);
+        EXPECT_EQ(aMessages, (std::vector<QString>{QString::fromLatin1(c.sMessage)}));
+        EXPECT_EQ(Settings.rComplianceOptions, rBefore);
+    }
+    aMessages.clear();
+    ASSERT_TRUE(Open([&] {
+        EXPECT_EQ(frmOptions.aCustomFigureEdits[kFigTolerance]->text(), "0.5") << "shown again as stored";
+        frmOptions.cboDefaultStandard->setCurrentIndex(1);
+        frmOptions.aCustomFigureEdits[kFigTolerance]->setText("2");
+        frmOptions.btnCancel->click();
+    }));
+    EXPECT_TRUE(aMessages.empty());
+    EXPECT_EQ(Settings.rComplianceOptions, rBefore);
+    EXPECT_EQ(iSettingsChanged, 0);
+}
+
+// At the dialog's own size, in English and in Danish, the targets page shows every caption, label, list
+// entry and edit whole inside the page.
+TEST_F(FormOptionsTest, TargetsPageShowsEveryTextWholeInEitherLanguage) {
+    Settings.rComplianceOptions.rCustom = {TStandardId::Custom, -16.0, 1.0, -1.0, true};
+    for (const int iLNG : {kLanguageEnglish, kLanguageDanish}) {
+        SCOPED_TRACE(iLNG);
+        Settings.iLNG = iLNG;
+        ASSERT_TRUE(Open([&] {
+            QTreeWidgetItem* Node =
+                frmOptions.treeOptions->topLevelItem(frmOptions.treeOptions->topLevelItemCount() - 1);
+            const QString sNode = Node->text(0);
+            EXPECT_EQ(sNode, GetText(kTxtTargetsNode, iLNG));
+            EXPECT_LE(frmOptions.treeOptions->fontMetrics().horizontalAdvance(sNode) +
+                          frmOptions.treeOptions->indentation(),
+                      frmOptions.treeOptions->viewport()->width());
+            ClickNode(sNode);
+            QWidget* Page = frmOptions.pnlCompliance;
+            ASSERT_EQ(frmOptions.ActivePage(), Page);
+            QCoreApplication::processEvents();
+            const QRect rPage = Page->rect();
+            for (QWidget* w : Page->findChildren<QWidget*>()) {
+                // A list's drop-down is a window of its own, shown only while open.
+                if (!w->isVisibleTo(Page))
+                    continue;
+                const QRect rOnPage(w->mapTo(Page, QPoint(0, 0)), w->size());
+                EXPECT_TRUE(rPage.contains(rOnPage))
+                    << w->metaObject()->className() << " " << w->objectName().toStdString();
+                EXPECT_GE(w->width(), w->minimumSizeHint().width()) << w->objectName().toStdString();
+            }
+            for (QLabel* Label : Page->findChildren<QLabel*>()) {
+                if (Label->wordWrap()) {
+                    EXPECT_GE(Label->height(), Label->heightForWidth(Label->width()));
+                    continue;
+                }
+                EXPECT_LE(Label->fontMetrics().horizontalAdvance(Label->text()),
+                          Label->contentsRect().width())
+                    << Label->text().toStdString();
+            }
+            QCheckBox* Check = frmOptions.chkCustomRequireTruePeak;
+            EXPECT_GE(Check->width(), Check->sizeHint().width());
+            for (QGroupBox* Group : Page->findChildren<QGroupBox*>())
+                EXPECT_LE(Group->fontMetrics().horizontalAdvance(Group->title()) + 16, Group->width());
+            QComboBox* List = frmOptions.cboDefaultStandard;
+            for (int i = 0; i < List->count(); ++i)
+                EXPECT_LE(List->fontMetrics().horizontalAdvance(List->itemText(i)), List->width())
+                    << List->itemText(i).toStdString();
+            for (QLineEdit* Edit : frmOptions.aCustomFigureEdits)
+                EXPECT_LE(Edit->fontMetrics().horizontalAdvance(Edit->text()), Edit->contentsRect().width());
+            frmOptions.btnCancel->click();
+        }));
+    }
 }

@@ -1,5 +1,6 @@
 #include "dialogs/OptionsRules.h"
 #include "core/MessageBoxLayout.h"
+#include "core/TextTable.h"
 
 #include <gtest/gtest.h>
 #include <vector>
@@ -26,7 +27,8 @@ public:
 
 // The dialog's values as the controls would hand them over: every number and line width valid.
 TOptionsTyped ValidTyped(const TSettings& rSettings) {
-    TOptionsTyped r{rSettings, {}, {}};
+    TOptionsTyped r{rSettings, {}, {}, {}};
+    r.aCustomFigures = {"-16", "1,5", "-2.0"};
     const char* aNumbers[kOptionsNumberCount] = {"-70,5", "-1",  "-60", "0,5", "-23", "-31,5", "-3",
                                                  "-50",   "-10", "-40", "-12", "-45", "-22",   "-24"};
     for (int i = 0; i < kOptionsNumberCount; ++i)
@@ -114,6 +116,9 @@ TEST(ApplyOptions, EveryValueCheckedAppliesAllTheDialogShowsAndNothingElse) {
     t.DataOptions.bEnableShortTermMax = true;
     t.sDatabaseFileName = "other";
     t.rWindow.Width = 1;
+    t.rComplianceOptions.eDefaultStandard = TStandardId::Custom;
+    t.rComplianceOptions.rCustom.bRequireTruePeak = false;
+    t.rComplianceOptions.rCustom.fTargetLoudness = -99.0; // the typed figures count, not these
 
     TMessages Messages;
     ASSERT_TRUE(ApplyOptions(rTyped, rSettings, Messages.Show()));
@@ -146,6 +151,8 @@ TEST(ApplyOptions, EveryValueCheckedAppliesAllTheDialogShowsAndNothingElse) {
     EXPECT_TRUE(rSettings.DataOptions.bEnableShortTermMax);
     EXPECT_EQ(rSettings.sDatabaseFileName, "/data/Programmes.DB3");
     EXPECT_EQ(rSettings.rWindow.Width, 1234);
+    EXPECT_EQ(rSettings.rComplianceOptions,
+              (TComplianceOptions{TStandardId::Custom, {TStandardId::Custom, -16.0, 1.5, -2.0, false}}));
 }
 
 // A check that fails shows its own message and stops OK there: what came before it is applied, what comes
@@ -187,6 +194,21 @@ TEST(ApplyOptions, FirstFailingCheckStopsWithWhatCameBeforeApplied) {
          "Please enter a valid line width between 1 and 9 for the Peak Level graph.", true, true, true},
         {"short-term graph width", [](TOptionsTyped& r) { r.aLineWidths[kWidthSTMax] = ""; },
          "Please enter a valid line width between 1 and 9 for the Shortterm graph.", true, true, true},
+        {"custom target above 0 LUFS", [](TOptionsTyped& r) { r.aCustomFigures[kFigTargetLoudness] = "0,1"; },
+         "Please enter a target loudness from -70.0 to 0.0 LUFS for the Custom target.", true, true, true},
+        {"custom target not a number",
+         [](TOptionsTyped& r) { r.aCustomFigures[kFigTargetLoudness] = "loud"; },
+         "Please enter a target loudness from -70.0 to 0.0 LUFS for the Custom target.", true, true, true},
+        {"negative tolerance", [](TOptionsTyped& r) { r.aCustomFigures[kFigTolerance] = "-0.5"; },
+         "Please enter a tolerance from 0.0 to 10.0 LU for the Custom target.", true, true, true},
+        {"tolerance not a number", [](TOptionsTyped& r) { r.aCustomFigures[kFigTolerance] = "nan"; },
+         "Please enter a tolerance from 0.0 to 10.0 LU for the Custom target.", true, true, true},
+        {"true peak above 0 dBTP", [](TOptionsTyped& r) { r.aCustomFigures[kFigMaxTruePeak] = "1"; },
+         "Please enter a maximum true peak from -30.0 to 0.0 dBTP for the Custom target.", true, true, true},
+        {"true peak below its range", [](TOptionsTyped& r) { r.aCustomFigures[kFigMaxTruePeak] = "-30.5"; },
+         "Please enter a maximum true peak from -30.0 to 0.0 dBTP for the Custom target.", true, true, true},
+        {"true peak empty", [](TOptionsTyped& r) { r.aCustomFigures[kFigMaxTruePeak] = ""; },
+         "Please enter a maximum true peak from -30.0 to 0.0 dBTP for the Custom target.", true, true, true},
     };
     for (const TCase& c : aCases) {
         SCOPED_TRACE(c.sName);
@@ -210,6 +232,8 @@ TEST(ApplyOptions, FirstFailingCheckStopsWithWhatCameBeforeApplied) {
         EXPECT_EQ(r.iCursor1LineWidth, c.bCursor1WidthApplied ? 2 : 1);
         EXPECT_EQ(r.clPeakColor, TChartOptions().clPeakColor) << "colours come last";
         EXPECT_EQ(rSettings.iLNG, 0) << "the language comes last";
+        EXPECT_EQ(rSettings.rComplianceOptions, TComplianceOptions())
+            << "no Custom figure and no default target is stored unless all three figures check";
     }
 }
 
@@ -226,6 +250,50 @@ TEST(ApplyOptions, MessagesSpeakTheLanguageOfTheWindowNow) {
         Messages.aShown[0].sText,
         QString::fromUtf8("Indtast venligst en gyldig linjebredde mellem 1 og 9 for Integrating-grafen."));
     EXPECT_EQ(rSettings.iLNG, 1);
+}
+
+TEST(ApplyOptions, CustomFiguresAtTheEdgesOfTheirRangesAreTaken) {
+    struct TCase {
+        std::array<QString, kCustomFigureCount> aTyped;
+        TLoudnessStandard rExpected;
+    };
+    const TCase aCases[] = {
+        {{"-70", "0", "-30"}, {TStandardId::Custom, -70.0, 0.0, -30.0, true}},
+        {{"0", "10", "0"}, {TStandardId::Custom, 0.0, 10.0, 0.0, true}},
+        {{" -14,25 ", "1", "-1"}, {TStandardId::Custom, -14.25, 1.0, -1.0, true}},
+    };
+    for (const TCase& c : aCases) {
+        SCOPED_TRACE(c.aTyped[0].toStdString());
+        TSettings rSettings;
+        TOptionsTyped rTyped = ValidTyped(rSettings);
+        rTyped.aCustomFigures = c.aTyped;
+        TMessages Messages;
+        EXPECT_TRUE(ApplyOptions(rTyped, rSettings, Messages.Show()));
+        EXPECT_TRUE(Messages.aShown.empty());
+        EXPECT_EQ(rSettings.rComplianceOptions.rCustom, c.rExpected);
+        EXPECT_EQ(rSettings.rComplianceOptions.eDefaultStandard, TStandardId::EbuR128);
+    }
+}
+
+// The edit shows what is stored and storing what it shows changes nothing.
+TEST(CustomFigureText, OneDecimalOrAsManyAsTheFigureHas) {
+    struct TCase {
+        double fFigure;
+        const char* sPoint;
+        const char* sShown;
+    };
+    const TCase aCases[] = {
+        {-23.0, ".", "-23.0"}, {-14.25, ".", "-14.25"}, {-14.25, ",", "-14,25"},
+        {-16.1, ".", "-16.1"}, {-1.05, ",", "-1,05"},   {-0.0, ".", "0.0"},
+    };
+    for (const TCase& c : aCases) {
+        const QString sShown = CustomFigureText(c.fFigure, QString::fromLatin1(c.sPoint));
+        EXPECT_EQ(sShown, QString::fromLatin1(c.sShown));
+        TLoudnessStandard rRead{TStandardId::Custom, -23.0, 0.5, -1.0, true};
+        TMessages Messages;
+        ASSERT_TRUE(CheckCustomFigures({sShown, "0.5", "-1"}, rRead, kLanguageEnglish, Messages.Show()));
+        EXPECT_EQ(rRead.fTargetLoudness, c.fFigure) << sShown.toStdString();
+    }
 }
 
 TEST(DataList, FlagsInDeclarationOrder) {
