@@ -315,6 +315,13 @@ enum TTextEntry : int {
     kTxtRangeUnknownScale = 812,
     kTxtLoudnessRangeLabel = 814,
     kTxtVerdictLabel = 816,
+    // The running session against its target on the logging tab, and the target in the review chart.
+    kTxtLiveTargetLabel = 900,
+    kTxtLiveSoFarLabel = 902,
+    kTxtLiveTargetWaiting = 904,
+    kTxtChartTargetBand = 906,
+    kTxtChartPeakLimit = 908,
+    kTxtChartNoTargetBand = 910,
 };
 
 // A list of names looked up by a loudness-setup code: entries iFirst to iFirst + iHigh, the last one
