@@ -216,7 +216,7 @@ TReviewChart::TReviewChart(const TReviewChartSetup& rSetup, TChartOptions& rOpti
     ApplyLevelChartSettings(*this, rChartOptions, rSetup.iScaleMode, rSetup.sUnit, kTxtShortTermHeading,
                             false, FLanguage);
     AddTarget(rSetup);
-    FitChartAxes(*this, 0, aMin, aMax);
+    FitAxes();
     connect(this, &QCustomPlot::legendClick, this, &TReviewChart::ChartLegendClick);
 }
 
@@ -300,6 +300,30 @@ void TReviewChart::PlaceTarget() {
     }
 }
 
+void TReviewChart::FitAxes() {
+    // An automatic axis keeps the target in view as well as the data: a band or limit outside the
+    // programme's levels shows how far it missed them.
+    std::vector<double> aLow = aMin;
+    std::vector<double> aHigh = aMax;
+    const auto Include = [&](size_t iSeries, double fLow, double fHigh) {
+        if (iSeries < aLow.size() && std::isfinite(aLow[iSeries]) && std::isfinite(aHigh[iSeries])) {
+            aLow[iSeries] = std::min(aLow[iSeries], fLow);
+            aHigh[iSeries] = std::max(aHigh[iSeries], fHigh);
+        }
+    };
+    if (TargetBand) {
+        const double fLow = TargetBand->bottomRight->coords().y();
+        const double fHigh = TargetBand->topLeft->coords().y();
+        Include(kSeriesIntegrating, fLow, fHigh);
+        Include(kSeriesSTMax, fLow, fHigh);
+    }
+    if (PeakLimitLine) {
+        const double fLimit = PeakLimitLine->point1->coords().y();
+        Include(kSeriesPeak, fLimit, fLimit);
+    }
+    FitChartAxes(*this, PointCount(), aLow, aHigh);
+}
+
 QStringList TReviewChart::TargetLegendTexts() const {
     QStringList sl;
     for (int i = 0; i < legend->itemCount(); ++i) {
@@ -370,7 +394,7 @@ QString TReviewChart::PointLabel(int iPoint) const {
 
 void TReviewChart::RefreshNow() {
     PlaceTarget();
-    FitChartAxes(*this, PointCount(), aMin, aMax);
+    FitAxes();
     replot(QCustomPlot::rpQueuedReplot);
 }
 
@@ -388,7 +412,7 @@ void TReviewChart::ChartLegendClick(QCPLegend*, QCPAbstractLegendItem* Item, QMo
 }
 
 QImage TReviewChart::ChartPicture() {
-    FitChartAxes(*this, PointCount(), aMin, aMax);
+    FitAxes();
     return toPixmap(width(), height()).toImage().convertToFormat(QImage::Format_RGB888);
 }
 

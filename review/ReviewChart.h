@@ -92,6 +92,8 @@ private:
     // The band on the loudness axis while a loudness series is shown, the line on the axis of the peak
     // series while it is shown.
     void PlaceTarget();
+    // Brings the axes over the shown series' points and the target they are shown against.
+    void FitAxes();
 
     TChartOptions& rChartOptions;
     const int& FLanguage;
