@@ -3,7 +3,8 @@
 #include "compliance/VerdictTexts.h"
 #include "core/TextTable.h"
 
-#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -13,6 +14,9 @@ const QColor clNotVerifiable(0xFF, 0x80, 0x40);
 
 // The least width a cut text keeps: its first letters and the ellipsis.
 constexpr int kLeastTextChars = 8;
+constexpr int kLabelSpacing = 6;
+// Between the loudness and the peak: a clear gap, since both are sentences.
+constexpr int kLevelSpacing = 24;
 
 } // namespace
 
@@ -29,13 +33,19 @@ QColor LiveVerdictColor(TVerdictKind eKind) {
 }
 
 TElidingLabel::TElidingLabel(QWidget* parent) : QLabel(parent) {
-    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     setTextFormat(Qt::PlainText);
 }
 
 void TElidingLabel::SetFullText(const QString& sText) {
     sFullText = sText;
     Elide();
+    updateGeometry();
+}
+
+QSize TElidingLabel::sizeHint() const {
+    const QMargins m = contentsMargins();
+    return {fontMetrics().horizontalAdvance(sFullText) + m.left() + m.right(), QLabel::sizeHint().height()};
 }
 
 QSize TElidingLabel::minimumSizeHint() const {
@@ -54,10 +64,10 @@ void TElidingLabel::Elide() {
 }
 
 TLiveTargetPanel::TLiveTargetPanel(QWidget* parent) : QWidget(parent) {
-    auto* Layout = new QGridLayout(this);
+    // Two lines: the target and the verdict so far, then the integrated loudness and the peak side by side.
+    auto* Layout = new QVBoxLayout(this);
     Layout->setContentsMargins(0, 0, 0, 0);
-    Layout->setHorizontalSpacing(6);
-    Layout->setVerticalSpacing(0);
+    Layout->setSpacing(0);
     lblTargetCaption = new QLabel(this);
     lblTarget = new TElidingLabel(this);
     lblSoFarCaption = new QLabel(this);
@@ -66,16 +76,20 @@ TLiveTargetPanel::TLiveTargetPanel(QWidget* parent) : QWidget(parent) {
     lblPeak = new TElidingLabel(this);
     QFont Bold = lblVerdict->font();
     Bold.setBold(true);
-    for (QLabel* Caption : {lblTargetCaption, lblSoFarCaption})
-        Caption->setFont(Bold);
-    lblVerdict->setFont(Bold);
-    Layout->addWidget(lblTargetCaption, 0, 0, Qt::AlignRight);
-    Layout->addWidget(lblTarget, 0, 1);
-    Layout->addWidget(lblSoFarCaption, 0, 2, Qt::AlignRight);
-    Layout->addWidget(lblVerdict, 0, 3);
-    Layout->addWidget(lblLoudness, 1, 1, 1, 3);
-    Layout->addWidget(lblPeak, 2, 1, 1, 3);
-    Layout->setColumnStretch(1, 1);
+    for (QLabel* Label : {lblTargetCaption, lblSoFarCaption, lblVerdict})
+        Label->setFont(Bold);
+    auto* TargetLine = new QHBoxLayout;
+    TargetLine->setSpacing(kLabelSpacing);
+    TargetLine->addWidget(lblTargetCaption);
+    TargetLine->addWidget(lblTarget, 1);
+    TargetLine->addWidget(lblSoFarCaption);
+    TargetLine->addWidget(lblVerdict);
+    auto* LevelLine = new QHBoxLayout;
+    LevelLine->setSpacing(kLevelSpacing);
+    LevelLine->addWidget(lblLoudness, 1);
+    LevelLine->addWidget(lblPeak, 1);
+    Layout->addLayout(TargetLine);
+    Layout->addLayout(LevelLine);
 }
 
 void TLiveTargetPanel::Show(const TLiveTargetTexts& r, int iLNG) {

@@ -13,6 +13,8 @@ public:
     explicit TElidingLabel(QWidget* parent = nullptr);
     void SetFullText(const QString& sText);
     const QString& FullText() const { return sFullText; }
+    // As wide as the whole text, and no less than a few letters.
+    QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
 protected:
@@ -23,9 +25,9 @@ private:
     QString sFullText;
 };
 
-// The logging tab's strip with the running session against its target: the target with its figures, the
-// verdict so far (in words, coloured), the integrated loudness against the target and the peak against
-// its limit. Every reason of the verdict so far is the strip's tooltip.
+// The logging tab's strip with the running session against its target, in two lines: the target with its
+// figures and the verdict so far (in words, coloured), then the integrated loudness against the target and
+// the peak against its limit. Every reason of the verdict so far is the strip's tooltip.
 class TLiveTargetPanel : public QWidget {
     Q_OBJECT
 public:
