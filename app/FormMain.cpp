@@ -25,6 +25,7 @@
 #include "review/FormFilter.h"
 #include "review/FormSortSessions.h"
 #include "review/SessionFilter.h"
+#include "store/ComplianceStore.h"
 #include "store/FormDBSelect.h"
 
 #include <QApplication>
@@ -384,7 +385,8 @@ void TfrmMain::btnChartClick() {
     };
     TChartTabRequest r;
     r.sCaption = CellText(sgDBSessionInfo, 1);
-    r.rSetup = {rSelectedSessionInfo.rLoudnessSetup.iScaleMode, CellText(sgDBLoudnessConfig, 4)};
+    r.rSetup = {rSelectedSessionInfo.rLoudnessSetup.iScaleMode, CellText(sgDBLoudnessConfig, 4),
+                rSelectedSessionInfo.rLoudnessSetup, SessionTargetOf(rSelectedSessionInfo.sReportID)};
     r.rSnapshot = MakeChartSnapshot(
         {GetText(kTxtAnalysisDateLabel, iLNG), AnalysisDateText(rSelectedSessionInfo.dtDateTime)},
         DatabaseView->SessionInfoSnapshotRows(),
@@ -401,6 +403,17 @@ void TfrmMain::btnChartClick() {
         return LoadChartRows(Ctrl.SQLConnection, sSessionId, rFilter, rRows, fnPump);
     };
     ChartTabs->MakeChartTab(r);
+}
+
+std::optional<TLoudnessStandard> TfrmMain::SessionTargetOf(const QString& sReportId) {
+    std::optional<TLoudnessStandard> rOwn;
+    TComplianceStore Compliance(Ctrl.SQLConnection);
+    // A target that cannot be read is no reason to refuse the chart: it shows the default, and the log says.
+    if (!Compliance.ReadSessionTarget(sReportId, rOwn)) {
+        Ctrl.AddLog(-1, "The session's own target could not be read: " + Compliance.LastError() + "|3");
+        rOwn.reset();
+    }
+    return EffectiveTarget(rOwn, Ctrl.Settings.rComplianceOptions);
 }
 
 void TfrmMain::mnuInstrumentSelectClick() {

@@ -11,6 +11,7 @@
 
 #include <QMainWindow>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QCheckBox;
@@ -166,6 +167,8 @@ private:
     void mnuAboutClick();
     void btnStopLogClick();
     void btnChartClick();
+    // The target a session is judged against: its own, or the program's default.
+    std::optional<TLoudnessStandard> SessionTargetOf(const QString& sReportId);
 
     // IMainView
     void UpdateSGInstrumentInfo() override;

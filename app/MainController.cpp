@@ -8,6 +8,7 @@
 #include "engine/EngineControl.h"
 #include "engine/EngineMessages.h"
 #include "engine/LoggingThread.h"
+#include "store/ComplianceStore.h"
 
 #include <QDir>
 #include <QFile>
@@ -327,6 +328,7 @@ void TMainController::ForgetPreviousMeter() {
     // What is on screen was measured by another meter: it must not be read as this one's.
     rLoudnessData = TMainLoudnessData();
     rSessionInfo = TSessionInfo();
+    rLiveTarget.Clear();
     View->ClearMeterValues();
 }
 
@@ -534,11 +536,15 @@ void TMainController::HandleLoudnessData(const QString& sText) {
     if (rSessionInfo.sTimeCodeStart.isEmpty())
         rSessionInfo.sTimeCodeStart = r.sTimeCode;
     rSessionInfo.sTimeCodeEnd = r.sTimeCode;
+    // Only whole-second records are stored, and only into a session that has been opened: a record from a
+    // stray sender before any session must not leave rows that belong to none. The live verdict judges the
+    // rows stored, so that it agrees with the verdict the stored session gets.
+    const bool bStored = r.sTimeCode.endsWith(":00") && !rSessionInfo.sReportID.isEmpty();
+    if (bStored)
+        rLiveTarget.AddRow(r.sTimeCode, r.nLoudnessIntegrating, r.nInstantaneousPeak);
     View->UpdateSGLoudnessData();
 
-    // Only whole-second records are stored, and only into a session that has been opened: a record from a
-    // stray sender before any session must not leave rows that belong to none.
-    if (!r.sTimeCode.endsWith(":00") || rSessionInfo.sReportID.isEmpty())
+    if (!bStored)
         return;
     TStoredLevel rRow;
     rRow.sReportId = rSessionInfo.sReportID;
@@ -572,9 +578,21 @@ void TMainController::HandleLoudnessSetup(const QString& sText) {
     rSessionInfo.sReportVersion = "1";
     SessionTargets.SessionStarting(sCurrentSession);
     Store.InsertSession(rSessionInfo);
+    StartLiveTarget();
 
     View->UpdateSGLoudnessSetup();
     View->ShowSessionStarted();
+}
+
+void TMainController::StartLiveTarget() {
+    std::optional<TLoudnessStandard> rOwn;
+    TComplianceStore Compliance(SQLConnection);
+    // A target that cannot be read leaves the session judged against the default, which the log says.
+    if (!Compliance.ReadSessionTarget(sCurrentSession, rOwn)) {
+        AddLog(-1, "The session's own target could not be read: " + Compliance.LastError() + "|3");
+        rOwn.reset();
+    }
+    rLiveTarget.Start(rSessionInfo.rLoudnessSetup, EffectiveTarget(rOwn, Settings.rComplianceOptions));
 }
 
 void TMainController::HandleInstrumentInfo(const QString& sText) {

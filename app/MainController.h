@@ -98,6 +98,7 @@ public:
     void SetSessionInfo(const TSessionInfo& rInfo) override { rSessionInfo = rInfo; }
     const TUDPInstrumentInfo& InstrumentInfo() const override { return rInstrumentInfo; }
     const TMainLoudnessData& LoudnessData() const override { return rLoudnessData; }
+    const TLiveTarget& LiveTarget() const override { return rLiveTarget; }
 
     // What the close did with the writes the database had not taken.
     struct TSavedRows {
@@ -128,6 +129,8 @@ public:
     TSessionInfo rSessionInfo;
     TMainLoudnessData rLoudnessData;
     TUDPInstrumentInfo rInstrumentInfo;
+    // The running session's levels against its target, row by row as they are stored.
+    TLiveTarget rLiveTarget;
     // Every setting of the program, read at start and written at close; the active instrument
     // (Settings.rActiveNetworkCFG) and the timecode control (Settings.TCCtrl) among them.
     TSettings Settings;
@@ -165,6 +168,8 @@ private:
     // than the last one connects.
     void ForgetPreviousMeter();
     void FinishSession();
+    // Judges the new session against its own target, or the program's default when it has none.
+    void StartLiveTarget();
     void StoreWaitingChanged(int iWaiting, const QString& sReason);
 
     IMainView NullView;

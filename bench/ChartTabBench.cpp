@@ -70,7 +70,12 @@ int main(int argc, char** argv) {
     Table.Load(db, qxbench::kSession, {}, QStringLiteral("LUFS"), Pump, sError);
     TChartTabRequest Request;
     Request.sCaption = QStringLiteral("Day");
-    Request.rSetup = {1, QStringLiteral("LUFS")};
+    // Charted as the program charts a measured session: with its target band and peak limit line.
+    TLoudnessSetup rMeasured;
+    rMeasured.iScaleMode = kScaleModeLUFS;
+    rMeasured.iFilter = kFilterKFilter;
+    rMeasured.iPeakMode = kPeakModeTruePeak;
+    Request.rSetup = {kScaleModeLUFS, QStringLiteral("LUFS"), rMeasured, TLoudnessStandard()};
     Request.sSessionId = ChartableSession(Table, qxbench::kSession);
     Request.rDataFilter = Table.DataFilter();
     Request.fnLoadRows = [&db](const QString& sSessionId, const TSQLFilter& rFilter, TLevelData& rRows,

@@ -19,7 +19,7 @@ bool SameNumber(double a, double b) {
     return (std::isnan(a) && std::isnan(b)) || a == b;
 }
 
-void JudgeIntegrated(const TLevelData& rData, const TLoudnessSetup& rSetup,
+void JudgeIntegrated(const TJudgedLevels& rLevels, const TLoudnessSetup& rSetup,
                      const TLoudnessStandard& rStandard, std::vector<TVerdictReason>& aReasons) {
     switch (LoudnessProblemOf(rSetup)) {
     case TLoudnessProblem::FilterNotK:
@@ -31,19 +31,16 @@ void JudgeIntegrated(const TLevelData& rData, const TLoudnessSetup& rSetup,
     case TLoudnessProblem::None:
         break;
     }
-    int iLast = rData.RowCount() - 1;
-    while (iLast >= 0 && !IsRecordedLevel(rData.Row(iLast).fLoudnessInt))
-        --iLast;
-    if (iLast < 0) {
+    if (!IsRecordedLevel(rLevels.fLastIntegrated)) {
         aReasons.push_back(ReasonOf(TReasonKind::NoIntegrated));
         return;
     }
     TVerdictReason r;
-    r.fValue = AbsoluteLoudness(rData.Row(iLast).fLoudnessInt, rSetup);
+    r.fValue = AbsoluteLoudness(rLevels.fLastIntegrated, rSetup);
     r.fLimit = rStandard.fTargetLoudness;
     r.fTolerance = rStandard.fTolerance;
     r.fDeviation = std::abs(r.fValue - r.fLimit);
-    r.sTimecode = rData.Timecode(iLast);
+    r.sTimecode = rLevels.sIntegratedTimecode;
     if (LoudnessOverTarget(r.fValue, rStandard))
         r.eKind = TReasonKind::IntegratedAbove;
     else if (LoudnessUnderTarget(r.fValue, rStandard))
@@ -53,30 +50,18 @@ void JudgeIntegrated(const TLevelData& rData, const TLoudnessSetup& rSetup,
     aReasons.push_back(r);
 }
 
-void JudgePeak(const TLevelData& rData, const TLoudnessSetup& rSetup, const TLoudnessStandard& rStandard,
+void JudgePeak(const TJudgedLevels& rLevels, const TLoudnessSetup& rSetup, const TLoudnessStandard& rStandard,
                std::vector<TVerdictReason>& aReasons) {
-    int iHighest = -1;
-    int iOver = 0;
-    for (int i = 0; i < rData.RowCount(); ++i) {
-        const double fPeak = rData.Row(i).fInstantaneousPeak;
-        if (!IsRecordedLevel(fPeak))
-            continue;
-        // Only a higher peak moves it: the first occurrence of the highest is reported.
-        if (iHighest < 0 || fPeak > rData.Row(iHighest).fInstantaneousPeak)
-            iHighest = i;
-        if (PeakOverLimit(fPeak, rStandard))
-            ++iOver;
-    }
-    if (iHighest < 0) {
+    if (!IsRecordedLevel(rLevels.fHighestPeak)) {
         aReasons.push_back(ReasonOf(TReasonKind::NoPeak));
         return;
     }
     TVerdictReason r;
-    r.fValue = rData.Row(iHighest).fInstantaneousPeak;
+    r.fValue = rLevels.fHighestPeak;
     r.fLimit = rStandard.fMaxTruePeak;
     r.iCode = rSetup.iPeakMode;
     const bool bTruePeak = rSetup.iPeakMode == kPeakModeTruePeak;
-    if (iOver > 0) {
+    if (rLevels.iPeaksOver > 0) {
         // A sample peak never reads above the true peak, so a sample peak over the limit proves a fail; a
         // peak of an unknown mode proves nothing.
         if (rStandard.bRequireTruePeak && !bTruePeak && rSetup.iPeakMode != kPeakModeDigital) {
@@ -85,8 +70,8 @@ void JudgePeak(const TLevelData& rData, const TLoudnessSetup& rSetup, const TLou
             return;
         }
         r.eKind = TReasonKind::PeakExceeds;
-        r.sTimecode = rData.Timecode(iHighest);
-        r.iCount = iOver - 1;
+        r.sTimecode = rLevels.sPeakTimecode;
+        r.iCount = rLevels.iPeaksOver - 1;
         aReasons.push_back(r);
         if (rStandard.bRequireTruePeak && !bTruePeak)
             aReasons.push_back(ReasonOf(TReasonKind::SamplePeakExceeds, rSetup.iPeakMode));
@@ -139,15 +124,33 @@ TVerdictKind VerdictKindOf(const std::vector<TVerdictReason>& aReasons) {
     return TVerdictKind::Pass;
 }
 
-TVerdict JudgeSession(const TLevelData& rData, const TLoudnessSetup& rSetup,
-                      const TLoudnessStandard& rStandard, bool bFilteredRows) {
+void TJudgedLevels::Add(double fIntegrated, double fPeak, QStringView sTimecode,
+                        const TLoudnessStandard& rStandard) {
+    ++iRows;
+    if (IsRecordedLevel(fIntegrated)) {
+        fLastIntegrated = fIntegrated;
+        sIntegratedTimecode = sTimecode.toString();
+    }
+    if (!IsRecordedLevel(fPeak))
+        return;
+    // Only a higher peak moves it: the first occurrence of the highest is reported.
+    if (!IsRecordedLevel(fHighestPeak) || fPeak > fHighestPeak) {
+        fHighestPeak = fPeak;
+        sPeakTimecode = sTimecode.toString();
+    }
+    if (PeakOverLimit(fPeak, rStandard))
+        ++iPeaksOver;
+}
+
+TVerdict JudgeLevels(const TJudgedLevels& rLevels, const TLoudnessSetup& rSetup,
+                     const TLoudnessStandard& rStandard, bool bFilteredRows) {
     TVerdict v;
     v.rStandard = rStandard;
-    if (rData.RowCount() == 0) {
+    if (rLevels.iRows == 0) {
         v.aReasons.push_back(ReasonOf(TReasonKind::NoRows));
     } else {
-        JudgeIntegrated(rData, rSetup, rStandard, v.aReasons);
-        JudgePeak(rData, rSetup, rStandard, v.aReasons);
+        JudgeIntegrated(rLevels, rSetup, rStandard, v.aReasons);
+        JudgePeak(rLevels, rSetup, rStandard, v.aReasons);
         if (LoudnessInLU(rSetup) && LoudnessProblemOf(rSetup) == TLoudnessProblem::None) {
             TVerdictReason r = ReasonOf(TReasonKind::ConvertedFromLU);
             r.fValue = rSetup.fReferenceLevel;
@@ -163,4 +166,35 @@ TVerdict JudgeSession(const TLevelData& rData, const TLoudnessSetup& rSetup,
                      });
     v.eKind = VerdictKindOf(v.aReasons);
     return v;
+}
+
+TVerdict JudgeSession(const TLevelData& rData, const TLoudnessSetup& rSetup,
+                      const TLoudnessStandard& rStandard, bool bFilteredRows) {
+    // Rows are found by index and only the two rows that count give their timecodes: a day of rows costs no
+    // text per row.
+    TJudgedLevels r;
+    r.iRows = rData.RowCount();
+    int iLastIntegrated = -1;
+    int iHighest = -1;
+    for (int i = 0; i < rData.RowCount(); ++i) {
+        const TLevelRow& Row = rData.Row(i);
+        if (IsRecordedLevel(Row.fLoudnessInt))
+            iLastIntegrated = i;
+        const double fPeak = Row.fInstantaneousPeak;
+        if (!IsRecordedLevel(fPeak))
+            continue;
+        if (iHighest < 0 || fPeak > rData.Row(iHighest).fInstantaneousPeak)
+            iHighest = i;
+        if (PeakOverLimit(fPeak, rStandard))
+            ++r.iPeaksOver;
+    }
+    if (iLastIntegrated >= 0) {
+        r.fLastIntegrated = rData.Row(iLastIntegrated).fLoudnessInt;
+        r.sIntegratedTimecode = rData.Timecode(iLastIntegrated);
+    }
+    if (iHighest >= 0) {
+        r.fHighestPeak = rData.Row(iHighest).fInstantaneousPeak;
+        r.sPeakTimecode = rData.Timecode(iHighest);
+    }
+    return JudgeLevels(r, rSetup, rStandard, bFilteredRows);
 }

@@ -4,6 +4,7 @@
 #include "core/SessionTypes.h"
 
 #include <QString>
+#include <QStringView>
 #include <limits>
 #include <vector>
 
@@ -75,6 +76,25 @@ struct TVerdict {
 // The verdict its reasons give: fail when one fails, otherwise not verifiable when one cannot be proven
 // or there is none, otherwise pass.
 TVerdictKind VerdictKindOf(const std::vector<TVerdictReason>& aReasons);
+
+// A session's rows as far as its verdict goes: the last recorded integrated loudness (as stored) and the
+// highest recorded peak at its first row, with the number of rows over the target's peak limit. Summed
+// from the loaded rows, or kept row by row while a session runs.
+struct TJudgedLevels {
+    int iRows = 0;
+    double fLastIntegrated = std::numeric_limits<double>::quiet_NaN();
+    QString sIntegratedTimecode;
+    double fHighestPeak = std::numeric_limits<double>::quiet_NaN();
+    QString sPeakTimecode;
+    int iPeaksOver = 0;
+
+    // Takes the next row in recorded order, counting its peak against rStandard's limit.
+    void Add(double fIntegrated, double fPeak, QStringView sTimecode, const TLoudnessStandard& rStandard);
+};
+
+// The verdict of rows summed up in rLevels (bFilteredRows: the rows a data filter left).
+TVerdict JudgeLevels(const TJudgedLevels& rLevels, const TLoudnessSetup& rSetup,
+                     const TLoudnessStandard& rStandard, bool bFilteredRows);
 
 // Judges the rows of a session (bFilteredRows: the rows a data filter left, and the verdict says so). The
 // integrated loudness is the last one recorded; the peak is the highest recorded, at its first row.

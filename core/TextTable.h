@@ -333,6 +333,12 @@ enum TTextEntry : int {
     kTxtUnitLU = 848,
     kTxtUnitDBTP = 850,
     kTxtTargetCustomHint = 852,
+    // The running session against its target on the logging tab, and the target in the review chart.
+    kTxtLiveSoFarLabel = 902,
+    kTxtLiveTargetWaiting = 904,
+    kTxtChartTargetBand = 906,
+    kTxtChartPeakLimit = 908,
+    kTxtChartNoTargetBand = 910,
     // Violations in the level table and the verdict's target.
     kTxtPreviousViolation = 942,
     kTxtNextViolation = 944,

@@ -9,6 +9,7 @@
 #include "core/TextTable.h"
 #include "engine/InfoGrid.h"
 #include "engine/LiveChart.h"
+#include "engine/LiveTargetPanel.h"
 #include "meter/InstrumentList.h"
 #include "meter/MeterInfo.h"
 
@@ -252,6 +253,10 @@ void TLiveLoggingView::CreateControls() {
     sgInstrumentInfo->SetCellStyle(kRowAutostop, 1, {clStatusRed, true, {}, {}});
     Layout->addLayout(Grids);
 
+    // Under the grids, where it takes its lines from the chart's height and moves no other control.
+    pnlLiveTarget = new TLiveTargetPanel(this);
+    Layout->addWidget(pnlLiveTarget);
+
     ChartLogging = new TLiveChart(this);
     ChartLogging->setMinimumHeight(kChartMinimumHeight);
     Layout->addWidget(ChartLogging, 1);
@@ -462,6 +467,7 @@ void TLiveLoggingView::ApplyGridLabels() {
     UpdateSGInstrumentInfo();
     sgInstrumentInfo->FitColumns();
     ShowLoudnessValues();
+    ShowLiveTarget();
 }
 
 void TLiveLoggingView::UpdateSGSessionInfo() {
@@ -599,8 +605,14 @@ void TLiveLoggingView::ShowLoudnessValues() {
     g->ClearColumn(1, iRow, kDataGridLastRow);
 }
 
+void TLiveLoggingView::ShowLiveTarget() {
+    pnlLiveTarget->Show(LiveTargetTexts(Control.LiveTarget(), Services.Language(), QLocale().decimalPoint()),
+                        Services.Language());
+}
+
 void TLiveLoggingView::UpdateSGLoudnessData() {
     ShowLoudnessValues();
+    ShowLiveTarget();
     const TMainLoudnessData& r = Control.LoudnessData();
     if (r.sTimeCode.isEmpty())
         return;
@@ -612,6 +624,7 @@ void TLiveLoggingView::ShowSessionStarted() {
     for (QWidget* w : std::initializer_list<QWidget*>{sgSessionInfo, sgInstrumentInfo, sgLoudnessData,
                                                       sgLoudnessCFG, lblTimeCode})
         w->setVisible(true);
+    ShowLiveTarget();
     ChartLogging->ClearSeries();
     RefreshChartLoggingSettings();
     ChartLogging->xAxis->setVisible(true);
@@ -621,6 +634,7 @@ void TLiveLoggingView::ShowSessionStarted() {
 
 void TLiveLoggingView::ClearMeterValues() {
     ShowLoudnessValues();
+    ShowLiveTarget();
     UpdateSGSessionInfo();
     sgLoudnessCFG->ClearColumn(1, 1, kLoudnessCFGRows - 1);
     ChartLogging->ClearSeries();

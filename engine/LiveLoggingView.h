@@ -15,6 +15,7 @@ class QLabel;
 class QPushButton;
 class TInfoGrid;
 class TLiveChart;
+class TLiveTargetPanel;
 class IAppServices;
 
 // The windows the logging tab's commands open, which the main window owns.
@@ -50,6 +51,8 @@ public:
     TInfoGrid* sgInstrumentInfo = nullptr;
     TInfoGrid* sgLoudnessCFG = nullptr;
     TInfoGrid* sgLoudnessData = nullptr;
+    // The running session against its delivery target.
+    TLiveTargetPanel* pnlLiveTarget = nullptr;
     TLiveChart* ChartLogging = nullptr;
 
     static constexpr int kBlinkIntervalMs = 500;
@@ -76,6 +79,8 @@ public:
     // Shows the latest level record's values in the grid only (after a change of labels).
     void ShowLoudnessValues();
     void ShowSessionStarted();
+    // Shows the running session against its target, as the rows stored so far judge it.
+    void ShowLiveTarget();
     void ShowTimeCode(const QString& sTimeCode);
     // Another meter connects: the previous meter's values, configuration, session texts and chart go.
     void ClearMeterValues();

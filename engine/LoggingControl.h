@@ -3,6 +3,7 @@
 #include "core/MainRecords.h"
 #include "core/SessionTypes.h"
 #include "core/Timing.h"
+#include "engine/LiveTarget.h"
 
 // What the logging tab may do with the logging side: connect and disconnect the active instrument, send
 // the engine commands, and read the logging state and the records the engine's reports fill. The
@@ -27,4 +28,6 @@ public:
     // The connected meter's identification and its latest level record.
     virtual const TUDPInstrumentInfo& InstrumentInfo() const = 0;
     virtual const TMainLoudnessData& LoudnessData() const = 0;
+    // The running (or last) session against its delivery target.
+    virtual const TLiveTarget& LiveTarget() const = 0;
 };

@@ -15,6 +15,7 @@ void ChartExportPDF(TExportMenu& rExport, const TSettings& rSettings, TChartTab&
     TChartDocument Document;
     Document.aSnapshot = Tab.Snapshot();
     Document.slDataFilter = Tab.DataFilterTexts();
+    Document.sTarget = Tab.Chart->TargetText();
     const QString sFileName = rExport.AskPDFFileName(ChartSessionInfo(Document.aSnapshot));
     if (sFileName.isEmpty())
         return;

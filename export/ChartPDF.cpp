@@ -71,6 +71,11 @@ double TChartDocumentBuilder::BeginFrame(const TPDFPaddings& rSectionPaddings) {
             0, 0, T(kTxtDataFilterLabel) + QStringLiteral(" ") + R.slDataFilter.join(QStringLiteral("; ")),
             F.Label, TPDFAlign::Centre);
     }
+    if (!R.sTarget.isEmpty()) {
+        Header.AddParagraphBreak(F.SubHeadline);
+        Header.AddText(0, 0, T(kTxtTargetLabel) + QStringLiteral(" ") + R.sTarget, F.Label,
+                       TPDFAlign::Centre);
+    }
     TPDFCell& Section = Doc.Section(0);
     Section.SetPaddings(rSectionPaddings);
     // The section's paddings inset its content; the page's width less the margins would push the chart's

@@ -38,6 +38,9 @@ struct TChartDocument {
     // The conditions of the data filter the chart's rows were read through; empty when unfiltered. A
     // filtered chart names them in a "Data Filter.:" line under the sub-headline.
     QStringList slDataFilter;
+    // The target the chart's band and peak limit line show, in a "Target.:" line under the sub-headline;
+    // empty when the chart shows none.
+    QString sTarget;
     // The chart, kChartPictureSize.
     QImage ChartPicture;
     TPDFOptions rPDFOptions;

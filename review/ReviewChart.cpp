@@ -1,8 +1,12 @@
 #include "review/ReviewChart.h"
 
+#include "compliance/SessionLevels.h"
+#include "compliance/Standards.h"
 #include "core/Drawing.h"
+#include "core/TextFormat.h"
 #include "core/TextTable.h"
 
+#include <QLocale>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -104,6 +108,67 @@ private:
     const TLevelData& Rows;
 };
 
+// The target band: a pale green the curves stay readable over; the peak limit: a dashed red line.
+const QColor clTargetBand(0x2E, 0x9E, 0x4F, 0x38);
+const QColor clTargetBandEdge(0x2E, 0x9E, 0x4F, 0x90);
+const QColor clPeakLimit(0xC8, 0x32, 0x32);
+constexpr double kPeakLimitWidth = 1.5;
+
+// A legend entry for the target band or the peak limit line: a sample of how it is drawn, then its text.
+// Without a sample the entry is a note (why the chart has no band).
+class TTargetLegendItem : public QCPAbstractLegendItem {
+public:
+    TTargetLegendItem(QCPLegend* parent, const QString& sText, const QBrush& Brush, const QPen& Pen)
+        : QCPAbstractLegendItem(parent), sText(sText), Brush(Brush), Pen(Pen) {}
+
+    QString Text() const { return sText; }
+
+protected:
+    void draw(QCPPainter* painter) override {
+        painter->setFont(font());
+        const QSize IconSize = mParentLegend->iconSize();
+        const QRect TextRect =
+            painter->fontMetrics().boundingRect(0, 0, 0, IconSize.height(), Qt::TextDontClip, sText);
+        const int iHeight = std::max(TextRect.height(), IconSize.height());
+        int iTextX = mRect.x();
+        if (Brush.style() != Qt::NoBrush || Pen.style() != Qt::NoPen) {
+            const QRect Icon(mRect.x(), mRect.y() + (iHeight - IconSize.height()) / 2, IconSize.width(),
+                             IconSize.height());
+            painter->save();
+            painter->setClipRect(Icon);
+            if (Brush.style() != Qt::NoBrush) {
+                painter->setPen(QPen(clTargetBandEdge, 1));
+                painter->setBrush(Brush);
+                painter->drawRect(Icon.adjusted(0, 2, -1, -3));
+            } else {
+                painter->setPen(Pen);
+                painter->drawLine(
+                    QLineF(Icon.left(), Icon.center().y() + 0.5, Icon.right(), Icon.center().y() + 0.5));
+            }
+            painter->restore();
+            iTextX += IconSize.width() + mParentLegend->iconTextPadding();
+        }
+        painter->setPen(textColor());
+        painter->drawText(iTextX, mRect.y(), TextRect.width(), iHeight, Qt::TextDontClip | Qt::AlignVCenter,
+                          sText);
+    }
+
+    QSize minimumOuterSizeHint() const override {
+        const QFontMetrics Metrics(font());
+        const QSize IconSize = mParentLegend->iconSize();
+        const QRect TextRect = Metrics.boundingRect(0, 0, 0, IconSize.height(), Qt::TextDontClip, sText);
+        const bool bSample = Brush.style() != Qt::NoBrush || Pen.style() != Qt::NoPen;
+        QSize Size(TextRect.width() + (bSample ? IconSize.width() + mParentLegend->iconTextPadding() : 0),
+                   std::max(TextRect.height(), IconSize.height()));
+        return Size + QSize(mMargins.left() + mMargins.right(), mMargins.top() + mMargins.bottom());
+    }
+
+private:
+    QString sText;
+    QBrush Brush;
+    QPen Pen;
+};
+
 void BoldTitle(QCPAxis* Axis) {
     QFont Font = Axis->labelFont();
     Font.setBold(true);
@@ -150,8 +215,122 @@ TReviewChart::TReviewChart(const TReviewChartSetup& rSetup, TChartOptions& rOpti
 
     ApplyLevelChartSettings(*this, rChartOptions, rSetup.iScaleMode, rSetup.sUnit, kTxtShortTermHeading,
                             false, FLanguage);
-    FitChartAxes(*this, 0, aMin, aMax);
+    AddTarget(rSetup);
+    FitAxes();
     connect(this, &QCustomPlot::legendClick, this, &TReviewChart::ChartLegendClick);
+}
+
+TChartTarget ChartTargetOf(const TLoudnessSetup& rSetup, const TLoudnessStandard& rTarget) {
+    TChartTarget r;
+    r.fPeakLimit = rTarget.fMaxTruePeak;
+    if (LoudnessProblemOf(rSetup) != TLoudnessProblem::None)
+        return r;
+    // The chart shows the stored values; with the scale in LU they lie relative to the reference level, so
+    // the band moves there instead of every value being converted.
+    const double fCentre =
+        LoudnessInLU(rSetup) ? rTarget.fTargetLoudness - rSetup.fReferenceLevel : rTarget.fTargetLoudness;
+    r.bBand = true;
+    r.fBandLow = fCentre - rTarget.fTolerance;
+    r.fBandHigh = fCentre + rTarget.fTolerance;
+    return r;
+}
+
+void TReviewChart::AddTarget(const TReviewChartSetup& rSetup) {
+    if (!rSetup.rTarget)
+        return;
+    const TLoudnessStandard& rTarget = *rSetup.rTarget;
+    const TChartTarget rPlace = ChartTargetOf(rSetup.rLoudnessSetup, rTarget);
+    const QString sDecimalPoint = QLocale().decimalPoint();
+    const auto T = [this](int iEntry) { return GetText(iEntry, FLanguage); };
+    // The target's entries start a row of their own under the series.
+    legend->setWrap(graphCount());
+    sTargetText = StandardName(rTarget.eId, FLanguage) + QLatin1Char(' ') +
+                  StandardFigures(rTarget, FLanguage, sDecimalPoint);
+    if (rPlace.bBand) {
+        TargetBand = new QCPItemRect(this);
+        TargetBand->setLayer(QStringLiteral("grid"));
+        TargetBand->setPen(Qt::NoPen);
+        TargetBand->setBrush(clTargetBand);
+        for (QCPItemPosition* Corner : {TargetBand->topLeft, TargetBand->bottomRight}) {
+            Corner->setAxisRect(axisRect());
+            Corner->setAxes(xAxis, yAxis);
+            Corner->setTypeX(QCPItemPosition::ptAxisRectRatio);
+            Corner->setTypeY(QCPItemPosition::ptPlotCoords);
+        }
+        TargetBand->topLeft->setCoords(0, rPlace.fBandHigh);
+        TargetBand->bottomRight->setCoords(1, rPlace.fBandLow);
+        const double fCentre = (rPlace.fBandLow + rPlace.fBandHigh) / 2;
+        legend->addItem(new TTargetLegendItem(
+            legend,
+            FormatText(T(kTxtChartTargetBand),
+                       {StandardName(rTarget.eId, FLanguage), FormatLevel(fCentre, sDecimalPoint),
+                        FormatLevel(rTarget.fTolerance, sDecimalPoint), rSetup.sUnit}),
+            QBrush(clTargetBand), Qt::NoPen));
+    } else {
+        const TLoudnessSetup& s = rSetup.rLoudnessSetup;
+        const QString sWhy = LoudnessProblemOf(s) == TLoudnessProblem::FilterNotK
+                                 ? FormatText(T(kTxtChartNoTargetBand), {FilterName(s.iFilter)})
+                                 : FormatText(T(kTxtReasonUnknownScale), {ScaleModeName(s.iScaleMode)});
+        legend->addItem(new TTargetLegendItem(legend, sWhy, Qt::NoBrush, Qt::NoPen));
+        sTargetText += QStringLiteral("; ") + sWhy;
+    }
+    const QPen LimitPen(clPeakLimit, kPeakLimitWidth, Qt::DashLine);
+    PeakLimitLine = new QCPItemStraightLine(this);
+    PeakLimitLine->setPen(LimitPen);
+    PeakLimitLine->point1->setCoords(0, rPlace.fPeakLimit);
+    PeakLimitLine->point2->setCoords(1, rPlace.fPeakLimit);
+    legend->addItem(new TTargetLegendItem(
+        legend, FormatText(T(kTxtChartPeakLimit), {FormatLevel(rPlace.fPeakLimit, sDecimalPoint)}),
+        Qt::NoBrush, LimitPen));
+    PlaceTarget();
+}
+
+void TReviewChart::PlaceTarget() {
+    if (graphCount() <= kSeriesSTMax)
+        return;
+    if (TargetBand) {
+        // The legend rule gives the left axis to the peak series when no loudness series is shown.
+        TargetBand->setVisible(graph(kSeriesIntegrating)->visible() || graph(kSeriesSTMax)->visible());
+    }
+    if (PeakLimitLine) {
+        QCPAxis* PeakAxis = graph(kSeriesPeak)->valueAxis();
+        for (QCPItemPosition* Point : {PeakLimitLine->point1, PeakLimitLine->point2})
+            Point->setAxes(xAxis, PeakAxis);
+        PeakLimitLine->setVisible(graph(kSeriesPeak)->visible());
+    }
+}
+
+void TReviewChart::FitAxes() {
+    // An automatic axis keeps the target in view as well as the data: a band or limit outside the
+    // programme's levels shows how far it missed them.
+    std::vector<double> aLow = aMin;
+    std::vector<double> aHigh = aMax;
+    const auto Include = [&](size_t iSeries, double fLow, double fHigh) {
+        if (iSeries < aLow.size() && std::isfinite(aLow[iSeries]) && std::isfinite(aHigh[iSeries])) {
+            aLow[iSeries] = std::min(aLow[iSeries], fLow);
+            aHigh[iSeries] = std::max(aHigh[iSeries], fHigh);
+        }
+    };
+    if (TargetBand) {
+        const double fLow = TargetBand->bottomRight->coords().y();
+        const double fHigh = TargetBand->topLeft->coords().y();
+        Include(kSeriesIntegrating, fLow, fHigh);
+        Include(kSeriesSTMax, fLow, fHigh);
+    }
+    if (PeakLimitLine) {
+        const double fLimit = PeakLimitLine->point1->coords().y();
+        Include(kSeriesPeak, fLimit, fLimit);
+    }
+    FitChartAxes(*this, PointCount(), aLow, aHigh);
+}
+
+QStringList TReviewChart::TargetLegendTexts() const {
+    QStringList sl;
+    for (int i = 0; i < legend->itemCount(); ++i) {
+        if (const auto* Item = dynamic_cast<const TTargetLegendItem*>(legend->item(i)))
+            sl << Item->Text();
+    }
+    return sl;
 }
 
 void TReviewChart::AddSeries(QCPAxis* ValueAxis) {
@@ -214,7 +393,8 @@ QString TReviewChart::PointLabel(int iPoint) const {
 }
 
 void TReviewChart::RefreshNow() {
-    FitChartAxes(*this, PointCount(), aMin, aMax);
+    PlaceTarget();
+    FitAxes();
     replot(QCustomPlot::rpQueuedReplot);
 }
 
@@ -232,7 +412,7 @@ void TReviewChart::ChartLegendClick(QCPLegend*, QCPAbstractLegendItem* Item, QMo
 }
 
 QImage TReviewChart::ChartPicture() {
-    FitChartAxes(*this, PointCount(), aMin, aMax);
+    FitAxes();
     return toPixmap(width(), height()).toImage().convertToFormat(QImage::Format_RGB888);
 }
 

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "core/LoudnessStandard.h"
+#include "core/SessionTypes.h"
 #include "core/Settings.h"
 #include "engine/LiveChart.h"
 #include "review/LevelData.h"
 
+#include <optional>
 #include <vector>
 
 // A review chart's description of the charted session.
@@ -11,7 +14,22 @@ struct TReviewChartSetup {
     // Scale mode of the session (carried by series 1) and the unit the grids show for it.
     int iScaleMode = 0;
     QString sUnit;
+    // The meter's configuration of the session, and the target the session is judged against (its own or
+    // the program's default); without a target the chart shows none.
+    TLoudnessSetup rLoudnessSetup;
+    std::optional<TLoudnessStandard> rTarget;
 };
+
+// Where a chart draws a session's target, in the chart's units: the band of the target loudness ± its
+// tolerance on the loudness axis (relative to the reference level when the session's scale is LU), and the
+// peak limit on the peak axis. No band when the session's loudness cannot be compared with the target.
+struct TChartTarget {
+    bool bBand = false;
+    double fBandLow = 0.0;
+    double fBandHigh = 0.0;
+    double fPeakLimit = 0.0;
+};
+TChartTarget ChartTargetOf(const TLoudnessSetup& rSetup, const TLoudnessStandard& rTarget);
 
 // A stored session's levels over its rows: series 0 instantaneous peak (right axis), 1 integrated loudness,
 // 2 short-term maximum, then a horizontal line for each enabled cursor (left axis). The horizontal position
@@ -47,6 +65,17 @@ public:
     // series hidden and the axes as they are now. The chart on screen is left as it was.
     QImage PDFPicture(const QSize& Size);
 
+    // The target band and the peak limit line with their legend entries; none when the chart has no target
+    // (the band also when the session's loudness cannot be compared with it).
+    QCPItemRect* TargetBand = nullptr;
+    QCPItemStraightLine* PeakLimitLine = nullptr;
+    // The legend's text for the target: what the band and the line show, or why there is no band; empty
+    // without a target.
+    QStringList TargetLegendTexts() const;
+    // The target the session is judged against with its figures, and why the chart has no band when it
+    // has none; empty without a target.
+    const QString& TargetText() const { return sTargetText; }
+
     // Colour of the chart's frame; the screen's is the system colour of inactive captions.
     void SetBorderColor(const QColor& cl) { clBorder = cl; }
 
@@ -59,6 +88,12 @@ private:
     void AddCursorSeries(double fLevel, TColorValue clColor, int iWidth, bool bVisible, const QString& sName);
     void ChartLegendClick(QCPLegend* Legend, QCPAbstractLegendItem* Item, QMouseEvent* Event);
     void DrawBorder(QPainter& Painter) const;
+    void AddTarget(const TReviewChartSetup& rSetup);
+    // The band on the loudness axis while a loudness series is shown, the line on the axis of the peak
+    // series while it is shown.
+    void PlaceTarget();
+    // Brings the axes over the shown series' points and the target they are shown against.
+    void FitAxes();
 
     TChartOptions& rChartOptions;
     const int& FLanguage;
@@ -69,6 +104,7 @@ private:
     // Extremes of each series, for the automatic level axes.
     std::vector<double> aMin;
     std::vector<double> aMax;
+    QString sTargetText;
     QColor clBorder;
     QBrush ScreenBackground;
     // The legend entries draw their check boxes.

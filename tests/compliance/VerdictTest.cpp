@@ -229,6 +229,23 @@ TEST(Verdict, TableOfCases) {
     }
 }
 
+// A running session keeps its rows summed one at a time; every case must come to the verdict, reasons and
+// timecodes that judging the loaded rows gives.
+TEST(Verdict, RowsSummedOneAtATimeJudgeAsTheLoadedRows) {
+    for (const TVerdictCase& c : VerdictCases()) {
+        SCOPED_TRACE(c.sName);
+        TLoudnessSetup rSetup = MeasuringSetup();
+        c.fnSetup(rSetup);
+        TJudgedLevels rLevels;
+        for (const TRow& r : c.aRows)
+            rLevels.Add(r.fInt, r.fPeak, QString::fromLatin1(r.sTimecode), c.rStandard);
+        const TVerdict v = JudgeLevels(rLevels, rSetup, c.rStandard, c.bFiltered);
+        const TVerdict vLoaded = JudgeSession(LevelRows(c.aRows), rSetup, c.rStandard, c.bFiltered);
+        EXPECT_EQ(v.eKind, vLoaded.eKind);
+        EXPECT_EQ(v.aReasons, vLoaded.aReasons);
+    }
+}
+
 TEST(Verdict, DanishTextsWithTheLocalesDecimalComma) {
     const TVerdict v = JudgeSession(
         LevelRows({{"10:14:03:00", -0.3, -20.0, -22.0, -21.7}, {"10:14:04:00", -0.5, -20.0, -22.0, -21.7}}),

@@ -148,6 +148,30 @@ TEST_F(ChartPDFTest, AFilteredChartNamesItsConditionsOnTheSamePage) {
     }
 }
 
+// The chart's band and peak limit are a picture; the document names the target in words, in either
+// language, and with a data filter line as well the chart still fits the page.
+TEST_F(ChartPDFTest, TheTargetIsNamedUnderTheSubHeadline) {
+    for (const bool bFullPage : {false, true}) {
+        SCOPED_TRACE(bFullPage);
+        EXPECT_FALSE(Text(Write(bFullPage, Document())).contains("Target"));
+        for (const int iLNG : {0, 1}) {
+            TChartDocument d = Document();
+            d.iLNG = iLNG;
+            d.sTarget = QString::fromUtf8("EBU R128 -23.0 LUFS ± 0.5 LU, max. -1.0 dBTP");
+            d.slDataFilter = {"Integrating at or below -23 LUFS"};
+            const QString sFile = Write(bFullPage, d);
+            EXPECT_EQ(InfoField(sFile, "Pages"), "1");
+            const QString sText = Text(sFile).simplified();
+            const char* sLine = iLNG == 0 ? "Target.: EBU R128 -23.0 LUFS ± 0.5 LU, max. -1.0 dBTP"
+                                          : "Mål.: EBU R128 -23.0 LUFS ± 0.5 LU, max. -1.0 dBTP";
+            EXPECT_TRUE(sText.contains(QString::fromUtf8(sLine))) << sText.toStdString();
+            const QRect rChart = ChartRect(Render(sFile));
+            ASSERT_FALSE(rChart.isEmpty());
+            EXPECT_LT(rChart.bottom(), 595 - 20);
+        }
+    }
+}
+
 TEST_F(ChartPDFTest, SidePanelStatisticsEndAtTheFirstEmptyLabel) {
     struct TCase {
         int iStatistics;

@@ -1,10 +1,17 @@
 #include "app/FormMain.h"
+#include "compliance/Standards.h"
+#include "compliance/Verdict.h"
+#include "compliance/VerdictTexts.h"
 #include "core/EngineCodes.h"
+#include "core/TextTable.h"
 #include "dialogs/FormSessionInfo.h"
 #include "dialogs/FormWait.h"
 #include "dialogs/MessageBox.h"
+#include "engine/LiveTargetPanel.h"
 #include "meter/ComPorts.h"
+#include "review/ChartData.h"
 #include "review/SessionListModel.h"
+#include "store/SQLFilter.h"
 #include "tests/support/SimPorts.h"
 #include "tests/support/TestSupport.h"
 #include "tools/sim/SimMeterProtocol.h"
@@ -14,6 +21,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
@@ -247,4 +255,46 @@ TEST_F(WindowLoggingFixture, ASessionEndedWhileTheDatabaseTabShowsIsListedWithou
     EXPECT_EQ(Cell(TSessionListModel::kColReportId), sId);
     EXPECT_EQ(Cell(TSessionListModel::kColTitle), "Matinee");
     EXPECT_EQ(Cell(TSessionListModel::kColDateTime), SessionDateText(fRecorded));
+}
+
+// While the simulated meter logs, the tab shows the running session against the program's default target,
+// and what it shows at the end is the verdict the stored rows get.
+TEST_F(WindowLoggingFixture, TheLoggingTabJudgesTheRunningSessionAgainstTheDefaultTarget) {
+    TSettings& rSettings = frmMain.Ctrl.Settings;
+    rSettings.bAskForSessionInfo = false;
+    rSettings.rComplianceOptions.eDefaultStandard = TStandardId::AtscA85;
+    TLiveTargetPanel* Panel = frmMain.LoggingView->pnlLiveTarget;
+    EXPECT_TRUE(Panel->lblTarget->FullText().isEmpty());
+
+    frmMain.btnConnect->click();
+    ASSERT_TRUE(qxtest::WaitFor([&] { return frmMain.btnStartLog->isEnabled(); }, kWaitMs))
+        << frmMain.Ctrl.slLog.Lines().join("\n").toStdString();
+    frmMain.btnStartLog->click();
+    ASSERT_TRUE(
+        qxtest::WaitFor([&] { return Count("SELECT count(*) FROM qxr_loudness_levels") >= 3; }, kWaitMs));
+    EXPECT_TRUE(Panel->isVisibleTo(&frmMain));
+    EXPECT_EQ(Panel->lblTargetCaption->text(), "Target.:");
+    EXPECT_EQ(Panel->lblTarget->FullText(),
+              QString::fromUtf8("ATSC A/85 -24.0 LKFS ± 2.0 dB, max. -2.0 dBTP"));
+    EXPECT_TRUE(Panel->lblLoudness->FullText().startsWith("Integrated "))
+        << Panel->lblLoudness->FullText().toStdString();
+    EXPECT_TRUE(Panel->lblPeak->FullText().startsWith("Peak ")) << Panel->lblPeak->FullText().toStdString();
+
+    frmMain.btnStopLog->click();
+    ASSERT_TRUE(qxtest::WaitFor([&] { return !frmMain.Ctrl.bLoggingInProgress; }, kWaitMs));
+    const TLiveTarget& Live = frmMain.Ctrl.LiveTarget();
+    ASSERT_TRUE(qxtest::WaitFor(
+        [&] { return Count("SELECT count(*) FROM qxr_loudness_levels") == Live.RowCount(); }, kWaitMs));
+    SQLite::Database DB(sDB.toStdString());
+    const std::string sId = DB.execAndGet("SELECT sReportId FROM qxr_sessions").getString();
+    TLevelData Rows;
+    ASSERT_TRUE(
+        LoadChartRows(frmMain.Ctrl.SQLConnection, QString::fromStdString(sId), TSQLFilter(), Rows, [] {}));
+    const TVerdict v = JudgeSession(Rows, DefaultSimLoudnessSetup(),
+                                    StandardOf(TStandardId::AtscA85, rSettings.rComplianceOptions), false);
+    const QStringList slReasons = ReasonTexts(v, kLanguageEnglish, QLocale().decimalPoint());
+    EXPECT_EQ(Panel->lblVerdict->text(), VerdictName(v.eKind, kLanguageEnglish));
+    EXPECT_TRUE(slReasons.contains(Panel->lblLoudness->FullText())) << slReasons.join("\n").toStdString();
+    EXPECT_TRUE(slReasons.contains(Panel->lblPeak->FullText())) << slReasons.join("\n").toStdString();
+    EXPECT_EQ(Panel->toolTip(), slReasons.join('\n'));
 }

@@ -7,6 +7,7 @@
 #include "review/FormChart.h"
 #include "review/FormFilter.h"
 #include "review/LevelFilter.h"
+#include "store/ComplianceStore.h"
 #include "tests/support/ExportTestSupport.h"
 #include "tests/support/TestSupport.h"
 
@@ -698,3 +699,166 @@ TEST_F(ChartTabsFixture, APDFThatCannotBeWrittenIsToldAndNotOpened) {
     qxtest::WaitFor([] { return false; }, 50);
     EXPECT_TRUE(aOpened.empty());
 }
+
+namespace {
+
+// Pixels of the target band's pale green in a picture: greener than they are red or blue, and light.
+int BandPixelsOf(const QImage& Picture) {
+    int n = 0;
+    for (int y = 0; y < Picture.height(); ++y)
+        for (int x = 0; x < Picture.width(); ++x) {
+            const QColor p = Picture.pixelColor(x, y);
+            n += p.red() >= 180 && p.green() - p.red() >= 15 && p.green() - p.blue() >= 10;
+        }
+    return n;
+}
+
+TEST_F(ChartTabsFixture, TheTargetBandAndThePeakLimitStandInTheChartsUnits) {
+    constexpr int kFilterLEQM = 2;
+    constexpr int kScaleLU = 0;
+    struct TCase {
+        const char* sName;
+        const char* sId;
+        int iScaleMode;
+        int iFilter;
+        double fReferenceLevel;
+        // The session's own target; none: the program's default (EBU R128).
+        std::optional<TLoudnessStandard> rOwn;
+        bool bBand;
+        double fLow, fHigh, fLimit;
+        QStringList slLegend;
+        const char* sPDFLine;
+    };
+    const TLoudnessStandard rStreaming{TStandardId::Custom, -16.0, 1.0, -2.0, true};
+    const TCase aCases[] = {
+        {"LUFS, the default target",
+         "11111111-0000-0000-0000-000000000001",
+         kScaleLUFS,
+         kFilterKFilter,
+         -23.0,
+         std::nullopt,
+         true,
+         -23.5,
+         -22.5,
+         -1.0,
+         {"EBU R128 target -23.0 ± 0.5 ( LUFS ).", "Max. true peak -1.0 ( dBTP )."},
+         "Target.: EBU R128 -23.0 LUFS ± 0.5 LU, max. -1.0 dBTP"},
+        {"LU: the band moves to the reference level, the peak limit stays in dBTP",
+         "11111111-0000-0000-0000-000000000002",
+         kScaleLU,
+         kFilterKFilter,
+         -23.0,
+         rStreaming,
+         true,
+         6.0,
+         8.0,
+         -2.0,
+         {"Custom target 7.0 ± 1.0 ( LU ).", "Max. true peak -2.0 ( dBTP )."},
+         "Target.: Custom -16.0 LUFS ± 1.0 LU, max. -2.0 dBTP"},
+        {"LU with another reference level",
+         "11111111-0000-0000-0000-000000000003",
+         kScaleLU,
+         kFilterKFilter,
+         -18.0,
+         std::nullopt,
+         true,
+         -5.5,
+         -4.5,
+         -1.0,
+         {"EBU R128 target -5.0 ± 0.5 ( LU ).", "Max. true peak -1.0 ( dBTP )."},
+         "Target.: EBU R128 -23.0 LUFS ± 0.5 LU, max. -1.0 dBTP"},
+        {"not K-Filter: no band, and the legend says why",
+         "11111111-0000-0000-0000-000000000004",
+         kScaleLUFS,
+         kFilterLEQM,
+         -23.0,
+         std::nullopt,
+         false,
+         0,
+         0,
+         -1.0,
+         {"No target band: filter LEQM, not K-Filter", "Max. true peak -1.0 ( dBTP )."},
+         "No target band: filter LEQM, not K-Filter"},
+    };
+    TdbSQLite& DB = Main.Ctrl.SQLConnection;
+    TComplianceStore Compliance(DB);
+    for (const TCase& c : aCases) {
+        TSessionInfo r;
+        r.sReportID = c.sId;
+        r.sShowTitle = c.sName;
+        r.rLoudnessSetup.iScaleMode = c.iScaleMode;
+        r.rLoudnessSetup.iFilter = c.iFilter;
+        r.rLoudnessSetup.iPeakMode = kPeakModeTruePeak;
+        r.rLoudnessSetup.fReferenceLevel = c.fReferenceLevel;
+        ASSERT_TRUE(DB.InsertSession(r));
+        for (int i = 0; i < kRowsA; ++i)
+            ASSERT_TRUE(DB.InsertSessionData(c.sId, "1", 0, 1, IntOf(i), PeakOf(i), -40, STMaxOf(i), 0, 0,
+                                             TimeCode(i)));
+        if (c.rOwn) {
+            ASSERT_TRUE(Compliance.WriteSessionTarget(c.sId, *c.rOwn)) << qPrintable(Compliance.LastError());
+        }
+    }
+    Main.DatabaseView->DatabaseOpened();
+
+    QTemporaryDir Dir;
+    QString sAnswer;
+    Main.ExportMenu->SetAskSaveFileName([&](const TSaveFileRequest&) { return sAnswer; });
+    Main.ExportMenu->SetOpenFile([](const QString&) {}, 10);
+    for (const TCase& c : aCases) {
+        SCOPED_TRACE(c.sName);
+        ASSERT_TRUE(LoadSession(c.sId));
+        TChartTab* Tab = MakeChart();
+        ASSERT_NE(Tab, nullptr);
+        TReviewChart* Chart = Tab->Chart;
+        EXPECT_EQ(Chart->TargetLegendTexts(), c.slLegend);
+        ASSERT_NE(Chart->PeakLimitLine, nullptr);
+        EXPECT_DOUBLE_EQ(Chart->PeakLimitLine->point1->coords().y(), c.fLimit);
+        EXPECT_DOUBLE_EQ(Chart->PeakLimitLine->point2->coords().y(), c.fLimit);
+        EXPECT_EQ(Chart->PeakLimitLine->point1->valueAxis(), Chart->yAxis2);
+        ASSERT_EQ(Chart->TargetBand != nullptr, c.bBand);
+        if (c.bBand) {
+            EXPECT_DOUBLE_EQ(Chart->TargetBand->topLeft->coords().y(), c.fHigh);
+            EXPECT_DOUBLE_EQ(Chart->TargetBand->bottomRight->coords().y(), c.fLow);
+            EXPECT_EQ(Chart->TargetBand->topLeft->valueAxis(), Chart->yAxis);
+            EXPECT_TRUE(Chart->TargetBand->visible());
+        }
+
+        // The printed chart shows the band (the integrated curve, green itself, hidden) and the document
+        // names the target in words.
+        ASSERT_TRUE(qxtest::WaitFor([&] { return Chart->width() > 200; }));
+        ClickLegendOf(Chart, TReviewChart::kSeriesIntegrating);
+        const QImage Picture = Chart->PDFPicture(QSize(1450, 850));
+        if (c.bBand) {
+            EXPECT_GT(BandPixelsOf(Picture), 10000);
+        } else {
+            EXPECT_EQ(BandPixelsOf(Picture), 0);
+        }
+        sAnswer = Dir.filePath(QString(c.sId) + ".pdf");
+        Tab->popExportToPDF->trigger();
+        const QString sText = qxtest::RunTool("pdftotext", {"-layout", sAnswer, "-"});
+        EXPECT_TRUE(sText.contains(QString::fromUtf8(c.sPDFLine))) << sText.toStdString();
+        ClickLegendOf(Chart, TReviewChart::kSeriesIntegrating);
+
+        // With no loudness series shown the peak takes the left axis: the band goes, the line follows the
+        // peak series; the line goes with the peak series.
+        ClickLegendOf(Chart, TReviewChart::kSeriesIntegrating);
+        ClickLegendOf(Chart, TReviewChart::kSeriesSTMax);
+        EXPECT_EQ(Chart->PeakLimitLine->point1->valueAxis(), Chart->yAxis);
+        EXPECT_TRUE(Chart->PeakLimitLine->visible());
+        if (c.bBand) {
+            EXPECT_FALSE(Chart->TargetBand->visible());
+        }
+        ClickLegendOf(Chart, TReviewChart::kSeriesPeak);
+        EXPECT_FALSE(Chart->PeakLimitLine->visible());
+        for (int iSeries :
+             {TReviewChart::kSeriesPeak, TReviewChart::kSeriesIntegrating, TReviewChart::kSeriesSTMax})
+            ClickLegendOf(Chart, iSeries);
+        EXPECT_EQ(Chart->PeakLimitLine->point1->valueAxis(), Chart->yAxis2);
+        EXPECT_TRUE(Chart->PeakLimitLine->visible());
+        if (c.bBand) {
+            EXPECT_TRUE(Chart->TargetBand->visible());
+        }
+    }
+}
+
+} // namespace
