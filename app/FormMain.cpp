@@ -478,10 +478,10 @@ bool TfrmMain::EditSelectedSessionInfo() {
     return Windows.frmSessionInfo && Windows.frmSessionInfo->ExecuteEditSession();
 }
 
-bool TfrmMain::AskSessionFilter(TSQLFilter& rFilter) {
+bool TfrmMain::AskSessionFilter(TSessionListFilter& rFilter) {
     if (!Windows.frmFilterSessions || !Windows.frmFilterSessions->Execute())
         return false;
-    rFilter = BuildSessionFilter(Windows.frmFilterSessions->FilterInput());
+    rFilter = BuildSessionListFilter(Windows.frmFilterSessions->FilterInput());
     return true;
 }
 

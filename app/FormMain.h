@@ -190,7 +190,7 @@ private:
 
     // IDatabaseViewHost
     bool EditSelectedSessionInfo() override;
-    bool AskSessionFilter(TSQLFilter& rFilter) override;
+    bool AskSessionFilter(TSessionListFilter& rFilter) override;
     bool AskDataFilter(const QString& sUnit) override;
 
     TAppServiceSignals ServiceSignals;

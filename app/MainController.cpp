@@ -8,6 +8,7 @@
 #include "engine/EngineControl.h"
 #include "engine/EngineMessages.h"
 #include "engine/LoggingThread.h"
+#include "review/SessionJudge.h"
 
 #include <QDir>
 #include <QFile>
@@ -76,7 +77,7 @@ TMainController::TMainController(QObject* parent) : QObject(parent), fnEngineFac
             });
     connect(this, &TMainController::LoggingThreadEnded, this, &TMainController::ReleaseLoggingThread);
     connect(&Store, &TSessionStore::WaitingChanged, this, &TMainController::StoreWaitingChanged);
-    connect(&Store, &TSessionStore::SessionWritten, this, &TMainController::SessionStored);
+    connect(&Store, &TSessionStore::SessionWritten, this, &TMainController::SessionWritten);
 }
 
 TMainController::~TMainController() {
@@ -238,8 +239,31 @@ void TMainController::ThreadSendMessage(int iCommand) {
 
 void TMainController::DisconnectInstrument() {
     ThreadSendMessage(kEngineCommandClose);
-    Store.UpdateSession(rSessionInfo);
+    StoreEndedSession();
     sCurrentSession.clear();
+}
+
+void TMainController::StoreEndedSession() {
+    if (!rSessionInfo.sReportID.isEmpty())
+        aEndedSessions.insert(rSessionInfo.sReportID);
+    Store.UpdateSession(rSessionInfo);
+}
+
+void TMainController::SessionWritten(const QString& sReportId) {
+    if (aEndedSessions.remove(sReportId))
+        JudgeEndedSession(sReportId);
+    Q_EMIT SessionStored(sReportId);
+}
+
+void TMainController::JudgeEndedSession(const QString& sReportId) {
+    TSessionJudge Judge(SQLConnection, Settings.rComplianceOptions);
+    // Not worth a message box in the middle of logging: the list shows the session as not yet computed,
+    // and its verdict is computed when it is loaded.
+    if (!Judge.JudgeAndKeep(sReportId)) {
+        AddLog(-1, "The verdict of session " + sReportId + " could not be kept: " + Judge.LastError() + "|3");
+        return;
+    }
+    AddLog(-1, "Session " + sReportId + " judged: " + VerdictMarkName(Judge.Mark(), kLanguageEnglish) + ".|1");
 }
 
 void TMainController::StoreWaitingChanged(int iWaiting, const QString& sReason) {
@@ -327,7 +351,7 @@ void TMainController::ForgetPreviousMeter() {
 
 void TMainController::FinishSession() {
     View->CheckSessionInfoChanges(rSessionInfo);
-    Store.UpdateSession(rSessionInfo);
+    StoreEndedSession();
 }
 
 void TMainController::HandleEngineEvent(int iCode, const TPortOpenFailure& rPortFailure) {

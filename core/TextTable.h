@@ -315,6 +315,9 @@ enum TTextEntry : int {
     kTxtRangeUnknownScale = 812,
     kTxtLoudnessRangeLabel = 814,
     kTxtVerdictLabel = 816,
+    // The session list's verdict mark: its hint label and the session filter's choice of any mark.
+    kTxtHintVerdictLabel = 860,
+    kTxtAnyVerdict = 862,
 };
 
 // A list of names looked up by a loudness-setup code: entries iFirst to iFirst + iHigh, the last one

@@ -9,6 +9,7 @@
 #include "core/TextTable.h"
 #include "dialogs/OwnerDrawnMenu.h"
 #include "engine/InfoGrid.h"
+#include "review/VerdictMarkGlyph.h"
 #include "store/dbSQLite.h"
 
 #include <QAction>
@@ -44,8 +45,10 @@ constexpr int kLoudnessMaxRows = 10;
 constexpr int kListFontSize = 8;
 constexpr int kListDateFontSize = 6;
 constexpr int kListRowHeight = 20;
-// Wide enough for a cut title and the date beside it.
-constexpr int kListMinimumWidth = 276;
+// The verdict mark's sign before each title, and the room it takes.
+constexpr int kListMarkRoom = TSessionListModel::kMarkSize + 4;
+// Wide enough for the mark, a cut title and the date beside it.
+constexpr int kListMinimumWidth = 276 + kListMarkRoom;
 
 const QColor clListSilver = ColorValueToQColor(clSilver);
 const QColor clListGrey = ColorValueToQColor(clGray);
@@ -98,8 +101,16 @@ public:
         p->setPen(clPen);
         p->drawRect(rCell.adjusted(0, 0, -1, -1));
         p->setPen(Qt::black);
+        QRect rText = rCell;
+        if (index.column() == TSessionListModel::kColDisplayTitle) {
+            const auto eMark = static_cast<TVerdictMark>(index.data(TSessionListModel::kMarkRole).toInt());
+            const QRect rMark(rCell.left() + 2, rCell.center().y() - TSessionListModel::kMarkSize / 2,
+                              TSessionListModel::kMarkSize, TSessionListModel::kMarkSize);
+            PaintVerdictMark(*p, rMark, eMark);
+            rText.setLeft(rCell.left() + kListMarkRoom);
+        }
         DrawPlacedText(*p, ListFont(opt.font, kListFontSize, false), kAllignLeft, index.data().toString(),
-                       rCell);
+                       rText);
         if (index.column() == TSessionListModel::kColDisplayTitle) {
             const QString sDate = index.siblingAtColumn(TSessionListModel::kColDateTime).data().toString();
             DrawPlacedText(*p, ListFont(opt.font, kListDateFontSize, true), kAllignRight, sDate, rCell);
@@ -156,6 +167,7 @@ TDatabaseView::TDatabaseView(const TDatabaseViewContext& rContext, IAppServices&
                rServices.Settings().iLNG, [this](const QString& sText, int iKind, int iButtons) {
                    return Services.ShowMessageBox(sText, iKind, iButtons);
                }) {
+    FBrowser.UseComplianceOptions(rServices.Settings().rComplianceOptions);
     CreateControls();
 }
 
@@ -316,7 +328,7 @@ bool TDatabaseView::eventFilter(QObject* watched, QEvent* event) {
 void TDatabaseView::UpdateSessionListHint(const QPoint& Pos, const QPoint& GlobalPos) {
     const QModelIndex Index = sgSessions->indexAt(Pos);
     const QString sHint =
-        Index.isValid() ? SessionListHint(FBrowser.Sessions(), Index.row(), Language()) : QString();
+        Index.isValid() ? FBrowser.SessionHint(Index.row()) : QString();
     ShowHint(sgSessions->viewport(), sSessionListHint, sHint, GlobalPos);
 }
 
@@ -391,7 +403,7 @@ void TDatabaseView::popSessionRefreshClick() {
 }
 
 void TDatabaseView::btnSortSessionsClick() {
-    TSQLFilter rFilter;
+    TSessionListFilter rFilter;
     if (!Host.AskSessionFilter(rFilter))
         return;
     FBrowser.ApplySessionFilter(rFilter);
@@ -526,6 +538,7 @@ void TDatabaseView::UpdateGUIStrings() {
     popSessionInfoEdit->setText(T(kTxtEditSessionInfoMenu));
     popSessionDelete->setText(T(kTxtDeleteSession));
     FBrowser.Sessions().SetTitle(T(kTxtSessionList));
+    FBrowser.Sessions().SetLanguage(Language());
     sgDBSessionInfo->setToolTip(T(kTxtSessionInfoHint));
 
     const auto ApplyLabels = [this](TInfoGrid* Grid, const TGridLabels& r) {

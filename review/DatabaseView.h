@@ -27,7 +27,7 @@ public:
     // accepted (the edited texts are then in the selected session's header).
     virtual bool EditSelectedSessionInfo() = 0;
     // The session filter dialog, modally: true after OK, with the filter it describes.
-    virtual bool AskSessionFilter(TSQLFilter& rFilter) = 0;
+    virtual bool AskSessionFilter(TSessionListFilter& rFilter) = 0;
     // The data filter dialog, modally, its loudness labels showing sUnit: true after OK.
     virtual bool AskDataFilter(const QString& sUnit) = 0;
 };
