@@ -263,7 +263,8 @@ void TMainController::JudgeEndedSession(const QString& sReportId) {
         AddLog(-1, "The verdict of session " + sReportId + " could not be kept: " + Judge.LastError() + "|3");
         return;
     }
-    AddLog(-1, "Session " + sReportId + " judged: " + VerdictMarkName(Judge.Mark(), kLanguageEnglish) + ".|1");
+    AddLog(-1,
+           "Session " + sReportId + " judged: " + VerdictMarkName(Judge.Mark(), kLanguageEnglish) + ".|1");
 }
 
 void TMainController::StoreWaitingChanged(int iWaiting, const QString& sReason) {

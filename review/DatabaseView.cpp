@@ -327,8 +327,7 @@ bool TDatabaseView::eventFilter(QObject* watched, QEvent* event) {
 
 void TDatabaseView::UpdateSessionListHint(const QPoint& Pos, const QPoint& GlobalPos) {
     const QModelIndex Index = sgSessions->indexAt(Pos);
-    const QString sHint =
-        Index.isValid() ? FBrowser.SessionHint(Index.row()) : QString();
+    const QString sHint = Index.isValid() ? FBrowser.SessionHint(Index.row()) : QString();
     ShowHint(sgSessions->viewport(), sSessionListHint, sHint, GlobalPos);
 }
 

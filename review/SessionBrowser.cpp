@@ -209,7 +209,8 @@ QStringList LoudnessConfigValues(const TSessionInfo& r, int iLNG) {
             FilterName(l.iFilter)};
 }
 
-QString SessionListHint(const TSessionListModel& rSessions, int iRow, int iLNG, const QStringList& slReasons) {
+QString SessionListHint(const TSessionListModel& rSessions, int iRow, int iLNG,
+                        const QStringList& slReasons) {
     if (iRow < 0 || iRow >= rSessions.rowCount())
         return {};
     const auto Line = [&](int iEntry, int iCol) {

@@ -24,8 +24,8 @@ bool TSessionJudge::JudgeAndKeep(const QString& sReportId) {
     // must match for the list to show it.
     std::unique_ptr<TDBResult> Header;
     rDB.RetreiveSessionList(
-        Header, TSQLFilter(QString::fromLatin1(kSelectOneSession).arg(QLatin1String(kSessionListView)),
-                           {sReportId}));
+        Header,
+        TSQLFilter(QString::fromLatin1(kSelectOneSession).arg(QLatin1String(kSessionListView)), {sReportId}));
     if (!Header) {
         sLastError = rDB.LastError();
         return false;
