@@ -740,8 +740,9 @@ TEST_F(MainControllerFixture, AVerdictThatCannotBeKeptIsLoggedNotShown) {
     const QString sId = Ctrl.sCurrentSession;
     Ctrl.HandleEngineEvent(kEventLoggingStarted);
     Ctrl.HandleLoudnessData(Record(1, -23.0, -3.0));
-    // The store makes its tables at its first write; then a trigger refuses every verdict.
-    ASSERT_TRUE(TComplianceStore(Ctrl.SQLConnection).ClearSessionTarget(sId));
+    // The store makes its tables at its first write (here the default target, so the judgement is the same);
+    // then a trigger refuses every verdict.
+    ASSERT_TRUE(TComplianceStore(Ctrl.SQLConnection).WriteSessionTarget(sId, TLoudnessStandard()));
     SQLite::Database(sDB.toStdString(), SQLite::OPEN_READWRITE)
         .exec("CREATE TRIGGER refuse BEFORE INSERT ON qxr_session_verdicts BEGIN "
               "SELECT RAISE(ABORT, 'refused by the test'); END;");
