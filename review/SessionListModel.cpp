@@ -234,17 +234,24 @@ bool TSessionListModel::LoadSessions(TDBResult& DBResult, const QHash<QString, T
                                      const std::optional<TVerdictMark>& oOnly, QString& sError) {
     std::vector<TSessionInfo> aRead;
     ReadSessionRows(DBResult, aRead, sError);
+    std::vector<TVerdictMark> aReadMarks;
+    aReadMarks.reserve(aRead.size());
+    for (const TSessionInfo& s : aRead) {
+        const auto it = aKept.constFind(s.sReportID);
+        aReadMarks.push_back(MarkOf(it != aKept.constEnd() ? &*it : nullptr, s.sTimeCodeEnd));
+    }
     std::vector<TSessionInfo> aListed;
     std::vector<TVerdictMark> aListedMarks;
-    aListed.reserve(aRead.size());
-    aListedMarks.reserve(aRead.size());
-    for (TSessionInfo& s : aRead) {
-        const auto it = aKept.constFind(s.sReportID);
-        const TVerdictMark eMark = MarkOf(it != aKept.constEnd() ? &*it : nullptr, s.sTimeCodeEnd);
-        if (oOnly && eMark != *oOnly)
-            continue;
-        aListed.push_back(std::move(s));
-        aListedMarks.push_back(eMark);
+    if (!oOnly) {
+        aListed = std::move(aRead);
+        aListedMarks = std::move(aReadMarks);
+    } else {
+        for (size_t i = 0; i < aRead.size(); ++i) {
+            if (aReadMarks[i] != *oOnly)
+                continue;
+            aListed.push_back(std::move(aRead[i]));
+            aListedMarks.push_back(aReadMarks[i]);
+        }
     }
     beginResetModel();
     aSessions = std::move(aListed);
