@@ -45,10 +45,8 @@ constexpr int kLoudnessMaxRows = 10;
 constexpr int kListFontSize = 8;
 constexpr int kListDateFontSize = 6;
 constexpr int kListRowHeight = 20;
-// The verdict mark's sign before each title, and the room it takes.
-constexpr int kListMarkRoom = TSessionListModel::kMarkSize + 4;
-// Wide enough for the mark, a cut title and the date beside it.
-constexpr int kListMinimumWidth = 276 + kListMarkRoom;
+// Wide enough for the verdict mark, a cut title and the date beside it.
+constexpr int kListMinimumWidth = 276;
 
 const QColor clListSilver = ColorValueToQColor(clSilver);
 const QColor clListGrey = ColorValueToQColor(clGray);
@@ -104,10 +102,10 @@ public:
         QRect rText = rCell;
         if (index.column() == TSessionListModel::kColDisplayTitle) {
             const auto eMark = static_cast<TVerdictMark>(index.data(TSessionListModel::kMarkRole).toInt());
-            const QRect rMark(rCell.left() + 2, rCell.center().y() - TSessionListModel::kMarkSize / 2,
+            const QRect rMark(rCell.left() + 1, rCell.center().y() - TSessionListModel::kMarkSize / 2,
                               TSessionListModel::kMarkSize, TSessionListModel::kMarkSize);
             PaintVerdictMark(*p, rMark, eMark);
-            rText.setLeft(rCell.left() + kListMarkRoom);
+            rText.setLeft(rCell.left() + TSessionListModel::kMarkRoom);
         }
         DrawPlacedText(*p, ListFont(opt.font, kListFontSize, false), kAllignLeft, index.data().toString(),
                        rText);

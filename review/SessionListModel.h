@@ -36,8 +36,9 @@ public:
 
     // The verdict mark of a row (an int of TVerdictMark), in every column.
     static constexpr int kMarkRole = Qt::UserRole;
-    // Side of the mark's sign, in pixels.
-    static constexpr int kMarkSize = 12;
+    // Side of the mark's sign, in pixels, and the room it takes before the title's own indent.
+    static constexpr int kMarkSize = 10;
+    static constexpr int kMarkRoom = kMarkSize - 2;
 
     using QAbstractTableModel::QAbstractTableModel;
 

@@ -652,6 +652,13 @@ TVerdictMark ListedMark(TMainController& rCtrl, const QString& sReportId) {
     return Browser.Sessions().Mark(Browser.Sessions().RowOfSession(sReportId));
 }
 
+// A session begun by the meter's setup and the start of logging; its identifier.
+QString StartLogging(TMainController& rCtrl, const char* sSetup) {
+    rCtrl.HandleLoudnessSetup(sSetup);
+    rCtrl.HandleEngineEvent(kEventLoggingStarted);
+    return rCtrl.sCurrentSession;
+}
+
 int LogLines(const TMainController& rCtrl, const QString& sPart) {
     return int(std::count_if(rCtrl.slLog.Lines().cbegin(), rCtrl.slLog.Lines().cend(),
                              [&](const QString& s) { return s.contains(sPart); }));
@@ -680,9 +687,7 @@ TEST_F(MainControllerFixture, AnEndedSessionIsJudgedFromItsStoredRowsBeforeTheWi
     Ctrl.SetView(&View);
     for (const TCase& c : aCases) {
         SCOPED_TRACE(c.sName);
-        Ctrl.HandleLoudnessSetup(c.sSetup);
-        const QString sId = Ctrl.sCurrentSession;
-        Ctrl.HandleEngineEvent(kEventLoggingStarted);
+        const QString sId = StartLogging(Ctrl, c.sSetup);
         for (int i = 1; i <= 3; ++i)
             Ctrl.HandleLoudnessData(Record(i, c.fIntegrated, -3.0));
         std::optional<TVerdictMark> eSeen;
@@ -708,9 +713,7 @@ TEST_F(MainControllerFixture, AnEndedSessionIsJudgedFromItsStoredRowsBeforeTheWi
 TEST_F(MainControllerFixture, AnEndedSessionWaitingForTheDatabaseIsJudgedOnceItIsWritten) {
     TRecordingView View;
     Ctrl.SetView(&View);
-    Ctrl.HandleLoudnessSetup(kTruePeakSetup);
-    const QString sId = Ctrl.sCurrentSession;
-    Ctrl.HandleEngineEvent(kEventLoggingStarted);
+    const QString sId = StartLogging(Ctrl, kTruePeakSetup);
     Ctrl.HandleLoudnessData(Record(1, -23.0, -3.0));
     SQLite::Database(sDB.toStdString(), SQLite::OPEN_READWRITE)
         .exec("ALTER TABLE qxr_loudness_levels RENAME COLUMN fLoudnessHi TO fGone;");
@@ -736,9 +739,7 @@ TEST_F(MainControllerFixture, AnEndedSessionWaitingForTheDatabaseIsJudgedOnceItI
 TEST_F(MainControllerFixture, AVerdictThatCannotBeKeptIsLoggedNotShown) {
     TRecordingView View;
     Ctrl.SetView(&View);
-    Ctrl.HandleLoudnessSetup(kTruePeakSetup);
-    const QString sId = Ctrl.sCurrentSession;
-    Ctrl.HandleEngineEvent(kEventLoggingStarted);
+    const QString sId = StartLogging(Ctrl, kTruePeakSetup);
     Ctrl.HandleLoudnessData(Record(1, -23.0, -3.0));
     // The store makes its tables at its first write (here the default target, so the judgement is the same);
     // then a trigger refuses every verdict.

@@ -505,7 +505,7 @@ TEST_F(DatabaseViewFixture, VerdictMarksAreDrawnAndTheFilterDialogChoosesByMark)
     const QImage List = frmMain.sgSessions->viewport()->grab().toImage();
     const auto SignOf = [&](int iRow) {
         const QRect rRow = frmMain.sgSessions->visualRect(frmMain.sgSessions->model()->index(iRow, 0));
-        return List.copy(rRow.left(), rRow.top(), TSessionListModel::kMarkSize + 4, rRow.height());
+        return List.copy(rRow.left(), rRow.top(), TSessionListModel::kMarkRoom, rRow.height());
     };
     EXPECT_EQ(SignOf(0), SignOf(1)) << "two sessions not yet computed";
     EXPECT_NE(SignOf(0), SignOf(2)) << "a passed session's sign";
