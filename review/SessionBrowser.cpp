@@ -158,10 +158,11 @@ QString TSessionBrowser::SessionHint(int iRow) {
         return {};
     const QString sReportId = FSessions.Session(iRow).sReportID;
     const TVerdictMark eMark = FSessions.Mark(iRow);
-    // The hint is asked at every move of the mouse: the reasons are read once per session and mark.
-    if (sReportId != sHintSession || eMark != eHintMark) {
+    // The hint is asked at every move of the mouse: the reasons are read once per session, mark and language.
+    if (sReportId != sHintSession || eMark != eHintMark || iLNG != iHintLNG) {
         sHintSession = sReportId;
         eHintMark = eMark;
+        iHintLNG = iLNG;
         slHintReasons.clear();
         std::optional<TKeptVerdict> rKept;
         TVerdict rVerdict;

@@ -87,9 +87,10 @@ private:
     TComplianceOptions FDefaultOptions;
     const TComplianceOptions* pOptions = &FDefaultOptions;
     TSessionListFilter sSessionFilter;
-    // The reasons last read for a hint, with the session and mark they belong to.
+    // The reasons last read for a hint, with the session, mark and language they belong to.
     QString sHintSession;
     TVerdictMark eHintMark = TVerdictMark::NotComputed;
+    int iHintLNG = -1;
     QStringList slHintReasons;
     QString sSelectedSession;
     int iLastSGSessionRow = -1;
