@@ -496,10 +496,10 @@ bool TfrmMain::EditSelectedSessionInfo(std::optional<TLoudnessStandard>& rTarget
     return Windows.frmSessionInfo && Windows.frmSessionInfo->ExecuteEditSession(rTarget);
 }
 
-bool TfrmMain::AskSessionFilter(TSQLFilter& rFilter) {
+bool TfrmMain::AskSessionFilter(TSessionListFilter& rFilter) {
     if (!Windows.frmFilterSessions || !Windows.frmFilterSessions->Execute())
         return false;
-    rFilter = BuildSessionFilter(Windows.frmFilterSessions->FilterInput());
+    rFilter = BuildSessionListFilter(Windows.frmFilterSessions->FilterInput());
     return true;
 }
 

@@ -193,7 +193,7 @@ private:
 
     // IDatabaseViewHost
     bool EditSelectedSessionInfo(std::optional<TLoudnessStandard>& rTarget) override;
-    bool AskSessionFilter(TSQLFilter& rFilter) override;
+    bool AskSessionFilter(TSessionListFilter& rFilter) override;
     bool AskDataFilter(const QString& sUnit) override;
 
     TAppServiceSignals ServiceSignals;

@@ -9,6 +9,7 @@
 #include "engine/EngineMessages.h"
 #include "engine/LoggingThread.h"
 #include "store/ComplianceStore.h"
+#include "review/SessionJudge.h"
 
 #include <QDir>
 #include <QFile>
@@ -77,7 +78,7 @@ TMainController::TMainController(QObject* parent) : QObject(parent), fnEngineFac
             });
     connect(this, &TMainController::LoggingThreadEnded, this, &TMainController::ReleaseLoggingThread);
     connect(&Store, &TSessionStore::WaitingChanged, this, &TMainController::StoreWaitingChanged);
-    connect(&Store, &TSessionStore::SessionWritten, this, &TMainController::SessionStored);
+    connect(&Store, &TSessionStore::SessionWritten, this, &TMainController::SessionWritten);
     connect(&SessionTargets, &TNewSessionTarget::TargetNotWritten, this,
             [this](const QString& sReportId, const QString& sReason) {
                 AddLog(-1, "The loudness target of session " + sReportId +
@@ -244,8 +245,32 @@ void TMainController::ThreadSendMessage(int iCommand) {
 
 void TMainController::DisconnectInstrument() {
     ThreadSendMessage(kEngineCommandClose);
-    Store.UpdateSession(rSessionInfo);
+    StoreEndedSession();
     sCurrentSession.clear();
+}
+
+void TMainController::StoreEndedSession() {
+    if (!rSessionInfo.sReportID.isEmpty())
+        aEndedSessions.insert(rSessionInfo.sReportID);
+    Store.UpdateSession(rSessionInfo);
+}
+
+void TMainController::SessionWritten(const QString& sReportId) {
+    if (aEndedSessions.remove(sReportId))
+        JudgeEndedSession(sReportId);
+    Q_EMIT SessionStored(sReportId);
+}
+
+void TMainController::JudgeEndedSession(const QString& sReportId) {
+    TSessionJudge Judge(SQLConnection, Settings.rComplianceOptions);
+    // Not worth a message box in the middle of logging: the list shows the session as not yet computed,
+    // and its verdict is computed when it is loaded.
+    if (!Judge.JudgeAndKeep(sReportId)) {
+        AddLog(-1, "The verdict of session " + sReportId + " could not be kept: " + Judge.LastError() + "|3");
+        return;
+    }
+    AddLog(-1,
+           "Session " + sReportId + " judged: " + VerdictMarkName(Judge.Mark(), kLanguageEnglish) + ".|1");
 }
 
 void TMainController::StoreWaitingChanged(int iWaiting, const QString& sReason) {
@@ -334,7 +359,7 @@ void TMainController::ForgetPreviousMeter() {
 
 void TMainController::FinishSession() {
     View->CheckSessionInfoChanges(rSessionInfo);
-    Store.UpdateSession(rSessionInfo);
+    StoreEndedSession();
 }
 
 void TMainController::HandleEngineEvent(int iCode, const TPortOpenFailure& rPortFailure) {
@@ -576,23 +601,14 @@ void TMainController::HandleLoudnessSetup(const QString& sText) {
     sCurrentSession = CreateGuid();
     rSessionInfo.sReportID = sCurrentSession;
     rSessionInfo.sReportVersion = "1";
+    // The target chosen for this session, before starting it hands the choice on.
+    const std::optional<TLoudnessStandard> rOwnTarget = SessionTargets.NextTarget();
     SessionTargets.SessionStarting(sCurrentSession);
     Store.InsertSession(rSessionInfo);
-    StartLiveTarget();
+    rLiveTarget.Start(rSessionInfo.rLoudnessSetup, EffectiveTarget(rOwnTarget, Settings.rComplianceOptions));
 
     View->UpdateSGLoudnessSetup();
     View->ShowSessionStarted();
-}
-
-void TMainController::StartLiveTarget() {
-    std::optional<TLoudnessStandard> rOwn;
-    TComplianceStore Compliance(SQLConnection);
-    // A target that cannot be read leaves the session judged against the default, which the log says.
-    if (!Compliance.ReadSessionTarget(sCurrentSession, rOwn)) {
-        AddLog(-1, "The session's own target could not be read: " + Compliance.LastError() + "|3");
-        rOwn.reset();
-    }
-    rLiveTarget.Start(rSessionInfo.rLoudnessSetup, EffectiveTarget(rOwn, Settings.rComplianceOptions));
 }
 
 void TMainController::HandleInstrumentInfo(const QString& sText) {

@@ -17,6 +17,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <functional>
 #include <memory>
 
@@ -168,12 +169,19 @@ private:
     // than the last one connects.
     void ForgetPreviousMeter();
     void FinishSession();
-    // Judges the new session against its own target, or the program's default when it has none.
-    void StartLiveTarget();
+    // Stores the ended session's record; once the database holds it (at once, or after waiting behind
+    // refused writes), the session is judged from its stored rows and its verdict kept.
+    void StoreEndedSession();
+    // A session row was written: an ended session's verdict is computed and kept before the window hears
+    // of it, so that the list it refreshes shows the mark.
+    void SessionWritten(const QString& sReportId);
+    void JudgeEndedSession(const QString& sReportId);
     void StoreWaitingChanged(int iWaiting, const QString& sReason);
 
     IMainView NullView;
     IMainView* View = &NullView;
+    // Ended sessions whose final record the database has not taken yet.
+    QSet<QString> aEndedSessions;
     // The port ("COMn") or host and port of the last connection.
     QString sLastMeter;
     // Events that arrived while an earlier one was being handled, in order.

@@ -4,8 +4,8 @@
 // The file also holds level rows, written as an older program leaves them, so that a list which read the
 // level table (for the sessions' recording starts) would show here; the one-time noting of those starts
 // when the file is opened is printed beside the table.
-// Then the same list with every session's mark from its kept verdict (the kept verdicts and the sessions'
-// own targets read, each session's mark decided), against the plain list.
+// Then the program's refresh with every session's mark from its kept verdict (the kept verdicts and the
+// sessions' own targets read, each session's mark decided), against the plain list read into a model.
 
 #include "bench/BenchTable.h"
 #include "compliance/Standards.h"
@@ -182,26 +182,29 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot keep the verdicts\n");
         return 1;
     }
-    const TComplianceOptions rOptions;
-    TComplianceStore Store(Db);
+    // The list as it was before sessions had marks: the list statement read into a model, nothing more.
+    TSessionListModel Plain;
+    const auto PlainList = [&] {
+        std::unique_ptr<TDBResult> Result;
+        Db.RetreiveSessionList(Result, TSQLFilter());
+        QString sError;
+        if (!Result || !Plain.LoadSessions(*Result, sError) || Plain.rowCount() != kSessions)
+            bFailed = true;
+    };
+    // The program's refresh, which reads every session's mark in the same refresh.
     const auto RefreshWithMarks = [&] {
         Browser.RefreshAllSessions();
-        QHash<QString, TKeptMark> aMarks;
-        if (!Store.ReadVerdictMarks(rOptions, aMarks))
-            bFailed = true;
         const TSessionListModel& rList = Browser.Sessions();
         int iMarked = 0;
         for (int i = 0; i < rList.rowCount(); ++i) {
-            const TSessionInfo& r = rList.Session(i);
-            const auto it = aMarks.constFind(r.sReportID);
-            if (MarkOf(it != aMarks.constEnd() ? &*it : nullptr, r.sTimeCodeEnd) != TVerdictMark::NotComputed)
+            if (rList.Mark(i) != TVerdictMark::NotComputed)
                 ++iMarked;
         }
         if (iMarked != kSessions)
             bFailed = true;
     };
     RefreshWithMarks();
-    const qxbench::TPairedTimes tMarks = qxbench::MeasurePaired(RefreshWithMarks, Refresh, kRepetitions);
+    const qxbench::TPairedTimes tMarks = qxbench::MeasurePaired(RefreshWithMarks, PlainList, kRepetitions);
     if (bFailed) {
         std::fprintf(stderr, "the list did not mark every session from its kept verdict\n");
         return 1;

@@ -333,6 +333,9 @@ enum TTextEntry : int {
     kTxtUnitLU = 848,
     kTxtUnitDBTP = 850,
     kTxtTargetCustomHint = 852,
+    // The session list's verdict mark: its hint label and the session filter's choice of any mark.
+    kTxtHintVerdictLabel = 860,
+    kTxtAnyVerdict = 862,
     // The running session against its target on the logging tab, and the target in the review chart.
     kTxtLiveSoFarLabel = 902,
     kTxtLiveTargetWaiting = 904,

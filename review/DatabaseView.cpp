@@ -9,6 +9,7 @@
 #include "core/TextTable.h"
 #include "dialogs/OwnerDrawnMenu.h"
 #include "engine/InfoGrid.h"
+#include "review/VerdictMarkGlyph.h"
 #include "store/dbSQLite.h"
 
 #include <QAction>
@@ -46,7 +47,7 @@ constexpr int kLoudnessMaxRows = 11;
 constexpr int kListFontSize = 8;
 constexpr int kListDateFontSize = 6;
 constexpr int kListRowHeight = 20;
-// Wide enough for a cut title and the date beside it.
+// Wide enough for the verdict mark, a cut title and the date beside it.
 constexpr int kListMinimumWidth = 276;
 
 const QColor clListSilver = ColorValueToQColor(clSilver);
@@ -100,8 +101,16 @@ public:
         p->setPen(clPen);
         p->drawRect(rCell.adjusted(0, 0, -1, -1));
         p->setPen(Qt::black);
+        QRect rText = rCell;
+        if (index.column() == TSessionListModel::kColDisplayTitle) {
+            const auto eMark = static_cast<TVerdictMark>(index.data(TSessionListModel::kMarkRole).toInt());
+            const QRect rMark(rCell.left() + 1, rCell.center().y() - TSessionListModel::kMarkSize / 2,
+                              TSessionListModel::kMarkSize, TSessionListModel::kMarkSize);
+            PaintVerdictMark(*p, rMark, eMark);
+            rText.setLeft(rCell.left() + TSessionListModel::kMarkRoom);
+        }
         DrawPlacedText(*p, ListFont(opt.font, kListFontSize, false), kAllignLeft, index.data().toString(),
-                       rCell);
+                       rText);
         if (index.column() == TSessionListModel::kColDisplayTitle) {
             const QString sDate = index.siblingAtColumn(TSessionListModel::kColDateTime).data().toString();
             DrawPlacedText(*p, ListFont(opt.font, kListDateFontSize, true), kAllignRight, sDate, rCell);
@@ -158,6 +167,7 @@ TDatabaseView::TDatabaseView(const TDatabaseViewContext& rContext, IAppServices&
                rServices.Settings().iLNG, [this](const QString& sText, int iKind, int iButtons) {
                    return Services.ShowMessageBox(sText, iKind, iButtons);
                }) {
+    FBrowser.UseComplianceOptions(rServices.Settings().rComplianceOptions);
     CreateControls();
 }
 
@@ -335,8 +345,7 @@ bool TDatabaseView::eventFilter(QObject* watched, QEvent* event) {
 
 void TDatabaseView::UpdateSessionListHint(const QPoint& Pos, const QPoint& GlobalPos) {
     const QModelIndex Index = sgSessions->indexAt(Pos);
-    const QString sHint =
-        Index.isValid() ? SessionListHint(FBrowser.Sessions(), Index.row(), Language()) : QString();
+    const QString sHint = Index.isValid() ? FBrowser.SessionHint(Index.row()) : QString();
     ShowHint(sgSessions->viewport(), sSessionListHint, sHint, GlobalPos);
 }
 
@@ -411,7 +420,7 @@ void TDatabaseView::popSessionRefreshClick() {
 }
 
 void TDatabaseView::btnSortSessionsClick() {
-    TSQLFilter rFilter;
+    TSessionListFilter rFilter;
     if (!Host.AskSessionFilter(rFilter))
         return;
     FBrowser.ApplySessionFilter(rFilter);
@@ -554,6 +563,7 @@ void TDatabaseView::UpdateGUIStrings() {
     popSessionInfoEdit->setText(T(kTxtEditSessionInfoMenu));
     popSessionDelete->setText(T(kTxtDeleteSession));
     FBrowser.Sessions().SetTitle(T(kTxtSessionList));
+    FBrowser.Sessions().SetLanguage(Language());
     sgDBSessionInfo->setToolTip(T(kTxtSessionInfoHint));
 
     const auto ApplyLabels = [this](TInfoGrid* Grid, const TGridLabels& r) {
@@ -605,7 +615,7 @@ const TSessionInfo& TDatabaseView::SelectedSession() const {
 }
 
 void TDatabaseView::VerdictKept(const QString& sReportId, TVerdictKind eKind) {
-    (void)sReportId, (void)eKind; // TODO-merge: FBrowser.Sessions().SetMark(sReportId, MarkOfKind(eKind));
+    FBrowser.Sessions().SetMark(sReportId, MarkOfKind(eKind));
 }
 
 void TDatabaseView::EnableSessionDelete() {

@@ -30,7 +30,7 @@ public:
     // selected session's header, and rTarget is the target chosen).
     virtual bool EditSelectedSessionInfo(std::optional<TLoudnessStandard>& rTarget) = 0;
     // The session filter dialog, modally: true after OK, with the filter it describes.
-    virtual bool AskSessionFilter(TSQLFilter& rFilter) = 0;
+    virtual bool AskSessionFilter(TSessionListFilter& rFilter) = 0;
     // The data filter dialog, modally, its loudness labels showing sUnit: true after OK.
     virtual bool AskDataFilter(const QString& sUnit) = 0;
 };

@@ -7,6 +7,7 @@
 #include "review/TwoDigitEdits.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDateTimeEdit>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -29,6 +30,13 @@ const char* const kEndOfDayMinutes = "59";
 const char* const kEndOfDaySeconds = "59";
 const char* const kMidnightField = "00";
 const char* const kTimeFormat = "hh:mm:ss";
+
+// The verdict choices in their order; the first lists any mark.
+constexpr int kAnyVerdictItem = 0;
+const std::pair<TVerdictMark, int> kVerdictItems[] = {{TVerdictMark::Pass, kTxtVerdictPass},
+                                                      {TVerdictMark::Fail, kTxtVerdictFail},
+                                                      {TVerdictMark::NotVerifiable, kTxtVerdictNotVerifiable},
+                                                      {TVerdictMark::NotComputed, kTxtVerdictNotComputed}};
 
 QLabel* Separator(QWidget* parent) {
     return new QLabel(QStringLiteral(":"), parent);
@@ -59,6 +67,14 @@ void TfrmFilterSessions::CreateControls() {
     AddRow(lblOperatorName, editOperatorName, "editOperatorName");
     AddRow(lblFormat, editFormat, "editFormat");
     AddRow(lblNotes, editNotes, "editNotes");
+    lblVerdict = new QLabel(grpSessionInfo);
+    cmbVerdict = new QComboBox(grpSessionInfo);
+    cmbVerdict->setObjectName(QStringLiteral("cmbVerdict"));
+    cmbVerdict->addItem(QString());
+    for (const auto& [eMark, iEntry] : kVerdictItems)
+        cmbVerdict->addItem(QString(), int(eMark));
+    lblVerdict->setBuddy(cmbVerdict);
+    Form->addRow(lblVerdict, cmbVerdict);
 
     grpDateStart = CreateDateGroup(chkDateStart, dtStart, chkTimeStart, lblTCStart, editTCStartHr,
                                    editTCStartMin, editTCStartSec, true);
@@ -174,6 +190,10 @@ void TfrmFilterSessions::FormShow() {
     lblOperatorName->setText(T(kTxtOperatorNameLabel));
     lblFormat->setText(T(kTxtFormatLabel));
     lblNotes->setText(T(kTxtNotesLabel));
+    lblVerdict->setText(T(kTxtVerdictLabel));
+    cmbVerdict->setItemText(kAnyVerdictItem, T(kTxtAnyVerdict));
+    for (int i = 0; i < int(std::size(kVerdictItems)); ++i)
+        cmbVerdict->setItemText(i + 1, T(kVerdictItems[i].second));
     grpDateStart->setTitle(T(kTxtStartDate));
     grpDateEnd->setTitle(T(kTxtEndDate));
     chkDateStart->setText(T(kTxtDate));
@@ -212,6 +232,8 @@ TSessionFilterInput TfrmFilterSessions::FilterInput() const {
     r.dtEnd = dtEnd->date();
     r.bTimeEnd = chkTimeEnd->isChecked();
     r.sTCEnd = sTCEnd;
+    if (cmbVerdict->currentIndex() > kAnyVerdictItem)
+        r.oVerdict = static_cast<TVerdictMark>(cmbVerdict->currentData().toInt());
     return r;
 }
 
@@ -324,6 +346,7 @@ void TfrmFilterSessions::btnCancelClick() {
 void TfrmFilterSessions::btnResetClick() {
     for (QLineEdit* edit : {editShowTitle, editShowNumber, editOperatorName, editFormat, editNotes})
         edit->clear();
+    cmbVerdict->setCurrentIndex(kAnyVerdictItem);
     for (QCheckBox* chk : {chkDateStart, chkDateEnd, chkTimeStart, chkTimeEnd})
         chk->setChecked(false);
     for (QLineEdit* edit :

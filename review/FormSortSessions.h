@@ -4,6 +4,7 @@
 #include "review/SessionFilter.h"
 
 class QCheckBox;
+class QComboBox;
 class QDateTimeEdit;
 class QGroupBox;
 class QLabel;
@@ -12,8 +13,9 @@ class QPushButton;
 class IAppServices;
 
 // The session filter dialog: texts to look for in a session's title, number, operator, format and notes,
-// and a range of dates (with times when wanted). Created once and kept, so what the user entered is there
-// again at the next opening. Its Tag is 1 after OK, 0 after Cancel or Reset.
+// the verdict mark a session must have, and a range of dates (with times when wanted). Created once and kept,
+// so what the user entered is there again at the next opening. Its Tag is 1 after OK, 0 after Cancel or
+// Reset.
 class TfrmFilterSessions : public TDeferredDialog {
     Q_OBJECT
 public:
@@ -46,6 +48,9 @@ public:
     QLineEdit* editOperatorName = nullptr;
     QLineEdit* editFormat = nullptr;
     QLineEdit* editNotes = nullptr;
+    // Any mark, or one of pass, fail, not verifiable, not yet computed.
+    QLabel* lblVerdict = nullptr;
+    QComboBox* cmbVerdict = nullptr;
     QGroupBox* grpDateStart = nullptr;
     QGroupBox* grpDateEnd = nullptr;
     QCheckBox* chkDateStart = nullptr;

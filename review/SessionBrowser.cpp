@@ -2,6 +2,8 @@
 
 #include "review/ChartData.h"
 
+#include "compliance/VerdictTexts.h"
+
 #include "core/MessageBoxLayout.h"
 #include "core/TextFormat.h"
 #include "core/TextTable.h"
@@ -36,15 +38,30 @@ void TSessionBrowser::ShowEntry(int iEntry, int iKind, const QStringList& slArgs
         FShowMessage(FormatText(GetText(iEntry, iLNG), slArgs), iKind, kMsgBtnOK);
 }
 
-bool TSessionBrowser::RefreshSessions(const TSQLFilter& rFilter) {
+bool TSessionBrowser::RefreshSessions(const TSessionListFilter& rFilter) {
+    slHintReasons.clear();
+    sHintSession.clear();
     std::unique_ptr<TDBResult> DBSessions;
-    rDB.RetreiveSessionList(DBSessions, rFilter);
+    rDB.RetreiveSessionList(DBSessions, rFilter.rStatement);
     QString sError;
+    QHash<QString, TKeptMark> aKept;
+    if (DBSessions) {
+        // Read after the list statement, on the connection it reopened, so both see the same file.
+        TComplianceStore Store(rDB);
+        if (!Store.ReadVerdictMarks(*pOptions, aKept)) {
+            aKept.clear();
+            // Without the marks a filter by mark cannot tell which sessions to list.
+            if (rFilter.oMark)
+                sError = Store.LastError();
+        }
+    }
     if (!DBSessions) {
         sError = rDB.LastError();
         FSessions.Clear();
+    } else if (!sError.isEmpty()) {
+        FSessions.Clear();
     } else {
-        FSessions.LoadSessions(*DBSessions, sError);
+        FSessions.LoadSessions(*DBSessions, aKept, rFilter.oMark, sError);
     }
     if (!sError.isEmpty()) {
         ShowEntry(kTxtExceptionRaised, kMsgError, {sError, TextTable().Entry(kTxtCompanyName)});
@@ -54,11 +71,11 @@ bool TSessionBrowser::RefreshSessions(const TSQLFilter& rFilter) {
 }
 
 void TSessionBrowser::RefreshAllSessions() {
-    sSessionFilter = TSQLFilter();
+    sSessionFilter = TSessionListFilter();
     RefreshSessions(sSessionFilter);
 }
 
-bool TSessionBrowser::ApplySessionFilter(const TSQLFilter& rFilter) {
+bool TSessionBrowser::ApplySessionFilter(const TSessionListFilter& rFilter) {
     sSessionFilter = rFilter;
     const bool bFound = RefreshSessions(sSessionFilter);
     if (!bFound)
@@ -155,6 +172,26 @@ bool TSessionBrowser::StoreEditedSession(int& iRow, const TSessionTargetEdit& rT
     return true;
 }
 
+QString TSessionBrowser::SessionHint(int iRow) {
+    if (iRow < 0 || iRow >= FSessions.rowCount())
+        return {};
+    const QString sReportId = FSessions.Session(iRow).sReportID;
+    const TVerdictMark eMark = FSessions.Mark(iRow);
+    // The hint is asked at every move of the mouse: the reasons are read once per session, mark and language.
+    if (sReportId != sHintSession || eMark != eHintMark || iLNG != iHintLNG) {
+        sHintSession = sReportId;
+        eHintMark = eMark;
+        iHintLNG = iLNG;
+        slHintReasons.clear();
+        std::optional<TKeptVerdict> rKept;
+        TVerdict rVerdict;
+        if (eMark != TVerdictMark::NotComputed && TComplianceStore(rDB).ReadKeptVerdict(sReportId, rKept) &&
+            rKept && MarkOfKind(rKept->eKind) == eMark && RestoreVerdict(*rKept, rVerdict))
+            slHintReasons = ReasonTexts(rVerdict, iLNG, QLocale().decimalPoint());
+    }
+    return SessionListHint(FSessions, iRow, iLNG, slHintReasons);
+}
+
 QStringList SessionInfoValues(const TSessionInfo& r) {
     return {r.sShowTitle,     r.sShowNumber,  r.sOperatorName, r.sFormat,
             r.sTimeCodeStart, r.sTimeCodeEnd, r.sNotes};
@@ -192,16 +229,24 @@ QStringList LoudnessConfigValues(const TSessionInfo& r, int iLNG) {
             FilterName(l.iFilter)};
 }
 
-QString SessionListHint(const TSessionListModel& rSessions, int iRow, int iLNG) {
+QString SessionListHint(const TSessionListModel& rSessions, int iRow, int iLNG,
+                        const QStringList& slReasons) {
     if (iRow < 0 || iRow >= rSessions.rowCount())
         return {};
     const auto Line = [&](int iEntry, int iCol) {
         return GetText(iEntry, iLNG) + rSessions.CellText(iRow, iCol) + QLatin1String(kHintLineEnd);
     };
-    return Line(kTxtHintSessionName, TSessionListModel::kColTitle) + QLatin1Char('\n') +
-           Line(kTxtHintSessionId, TSessionListModel::kColNumber) + QLatin1Char('\n') +
-           Line(kTxtTCStartAlignedLabel, TSessionListModel::kColTCStart) + QLatin1Char('\n') +
-           Line(kTxtTCEndAlignedLabel, TSessionListModel::kColTCEnd);
+    const QString sVerdictLabel = GetText(kTxtHintVerdictLabel, iLNG);
+    QString sHint = Line(kTxtHintSessionName, TSessionListModel::kColTitle) + QLatin1Char('\n') +
+                    Line(kTxtHintSessionId, TSessionListModel::kColNumber) + QLatin1Char('\n') +
+                    Line(kTxtTCStartAlignedLabel, TSessionListModel::kColTCStart) + QLatin1Char('\n') +
+                    Line(kTxtTCEndAlignedLabel, TSessionListModel::kColTCEnd) + QLatin1Char('\n') +
+                    sVerdictLabel + VerdictMarkName(rSessions.Mark(iRow), iLNG) + QLatin1String(kHintLineEnd);
+    // The reasons stand under the mark, past the labels.
+    const QString sIndent(sVerdictLabel.size(), QLatin1Char(' '));
+    for (const QString& sReason : slReasons)
+        sHint += QLatin1Char('\n') + sIndent + sReason + QLatin1String(kHintLineEnd);
+    return sHint;
 }
 
 QString InstrumentHint(const QString& sInstrument, int iLNG) {

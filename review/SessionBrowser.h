@@ -2,6 +2,7 @@
 
 #include "core/LoudnessStandard.h"
 #include "core/SessionTypes.h"
+#include "review/SessionFilter.h"
 #include "review/SessionListModel.h"
 #include "store/SQLFilter.h"
 
@@ -37,13 +38,18 @@ public:
     TSessionListModel& Sessions() { return FSessions; }
     const TSessionListModel& Sessions() const { return FSessions; }
 
-    // Reloads the list with rFilter (all sessions when empty); true when at least one session is listed.
-    // A failed read empties the list and tells the user why.
-    bool RefreshSessions(const TSQLFilter& rFilter);
+    // The targets the sessions' kept verdicts are marked against (the program's options, which must
+    // outlive this); the default options until it is called.
+    void UseComplianceOptions(const TComplianceOptions& rOptions) { pOptions = &rOptions; }
+
+    // Reloads the list with rFilter (all sessions when empty), each session with its verdict mark read in
+    // the same refresh; true when at least one session is listed. A failed read empties the list and tells
+    // the user why; marks that cannot be read show as not yet computed, unless the filter asks for a mark.
+    bool RefreshSessions(const TSessionListFilter& rFilter);
     // The refresh button: the session filter is dropped and every session listed.
     void RefreshAllSessions();
     // Makes rFilter the session filter and lists what it finds; tells the user when nothing matched.
-    bool ApplySessionFilter(const TSQLFilter& rFilter);
+    bool ApplySessionFilter(const TSessionListFilter& rFilter);
 
     // Makes list row iRow the selected session. False (and nothing selected) outside the list, without a
     // database or when the row holds no session. Deleting is disabled until the session's level data is
@@ -73,8 +79,12 @@ public:
     // header's write failed; a target that could not be written is told the same way, after the header.
     bool StoreEditedSession(int& iRow, const TSessionTargetEdit& rTarget = {});
 
+    // The hint over list row iRow (SessionListHint), with the reasons of its kept verdict, which are read
+    // only for the row hinted.
+    QString SessionHint(int iRow);
+
     // The session filter in force, empty for all sessions.
-    const TSQLFilter& SessionFilter() const { return sSessionFilter; }
+    const TSessionListFilter& SessionFilter() const { return sSessionFilter; }
     const QString& SelectedSession() const { return sSelectedSession; }
     bool HasSessions() const { return FSessions.rowCount() > 0; }
 
@@ -87,7 +97,14 @@ private:
     const int& iLNG;
     TShowMessageFunction FShowMessage;
     TSessionListModel FSessions;
-    TSQLFilter sSessionFilter;
+    TComplianceOptions FDefaultOptions;
+    const TComplianceOptions* pOptions = &FDefaultOptions;
+    TSessionListFilter sSessionFilter;
+    // The reasons last read for a hint, with the session, mark and language they belong to.
+    QString sHintSession;
+    TVerdictMark eHintMark = TVerdictMark::NotComputed;
+    int iHintLNG = -1;
+    QStringList slHintReasons;
     QString sSelectedSession;
     int iLastSGSessionRow = -1;
     bool bDeleteEnabled = false;
@@ -105,8 +122,10 @@ QStringList LoudnessConfigValues(const TSessionInfo& r, int iLNG);
 // The part of an instrument text the grid shows: up to its first "|".
 QString InstrumentTypeName(const QString& sInstrument);
 
-// The hint over a list row: name, identifier and timecodes under labels of equal width.
-QString SessionListHint(const TSessionListModel& rSessions, int iRow, int iLNG);
+// The hint over a list row: name, identifier, timecodes and verdict mark under labels of equal width, then
+// slReasons (the kept verdict's reasons), one a line under the mark.
+QString SessionListHint(const TSessionListModel& rSessions, int iRow, int iLNG,
+                        const QStringList& slReasons = {});
 // The hint over the instrument row of the configuration grid: the instrument text's fields under labels
 // of equal width; empty when the instrument is unknown.
 QString InstrumentHint(const QString& sInstrument, int iLNG);

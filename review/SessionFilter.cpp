@@ -51,3 +51,7 @@ TSQLFilter BuildSessionFilter(const TSessionFilterInput& r) {
     }
     return rFilter;
 }
+
+TSessionListFilter BuildSessionListFilter(const TSessionFilterInput& rInput) {
+    return {BuildSessionFilter(rInput), rInput.oVerdict};
+}

@@ -1,5 +1,6 @@
 #include "review/SessionListModel.h"
 
+#include "review/VerdictMarkGlyph.h"
 #include "store/dbSQLite.h"
 
 #include <QDateTime>
@@ -159,9 +160,46 @@ QString TSessionListModel::CellText(int iRow, int iCol) const {
 }
 
 QVariant TSessionListModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || role != Qt::DisplayRole)
+    if (!index.isValid() || index.row() >= rowCount())
         return {};
-    return CellText(index.row(), index.column());
+    switch (role) {
+    case Qt::DisplayRole:
+        return CellText(index.row(), index.column());
+    case kMarkRole:
+        return int(Mark(index.row()));
+    case Qt::DecorationRole:
+        if (index.column() == kColDisplayTitle)
+            return MarkImage(Mark(index.row()));
+        return {};
+    case Qt::AccessibleDescriptionRole:
+        if (index.column() == kColDisplayTitle)
+            return VerdictMarkName(Mark(index.row()), iLNG);
+        return {};
+    default:
+        return {};
+    }
+}
+
+const QImage& TSessionListModel::MarkImage(TVerdictMark eMark) const {
+    QImage& Image = aMarkImages[size_t(eMark)];
+    if (Image.isNull())
+        Image = VerdictMarkImage(eMark, kMarkSize);
+    return Image;
+}
+
+TVerdictMark TSessionListModel::Mark(int iRow) const {
+    if (iRow < 0 || iRow >= int(aMarks.size()))
+        return TVerdictMark::NotComputed;
+    return aMarks[size_t(iRow)];
+}
+
+void TSessionListModel::SetMark(const QString& sReportId, TVerdictMark eMark) {
+    const int iRow = RowOfSession(sReportId);
+    if (iRow < 0 || aMarks[size_t(iRow)] == eMark)
+        return;
+    aMarks[size_t(iRow)] = eMark;
+    Q_EMIT dataChanged(index(iRow, 0), index(iRow, kColumnCount - 1),
+                       {kMarkRole, Qt::DecorationRole, Qt::AccessibleDescriptionRole});
 }
 
 QVariant TSessionListModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -175,18 +213,49 @@ void TSessionListModel::SetTitle(const QString& sNewTitle) {
     Q_EMIT headerDataChanged(Qt::Horizontal, kColDisplayTitle, kColDisplayTitle);
 }
 
-bool TSessionListModel::LoadSessions(TDBResult& DBResult, QString& sError) {
+bool ReadSessionRows(TDBResult& DBResult, std::vector<TSessionInfo>& aSessions, QString& sError) {
     TFieldIndex aIndex{};
     for (size_t i = 0; i < kFieldNames.size(); ++i)
         aIndex[i] = DBResult.ColumnIndex(QLatin1String(kFieldNames[i]));
-    std::vector<TSessionInfo> aRead;
+    aSessions.clear();
     for (; !DBResult.Eof(); DBResult.Next())
-        aRead.push_back(ReadSession(DBResult, aIndex));
+        aSessions.push_back(ReadSession(DBResult, aIndex));
     sError = DBResult.LastError();
     if (!sError.isEmpty())
-        aRead.clear();
+        aSessions.clear();
+    return sError.isEmpty();
+}
+
+bool TSessionListModel::LoadSessions(TDBResult& DBResult, QString& sError) {
+    return LoadSessions(DBResult, {}, std::nullopt, sError);
+}
+
+bool TSessionListModel::LoadSessions(TDBResult& DBResult, const QHash<QString, TKeptMark>& aKept,
+                                     const std::optional<TVerdictMark>& oOnly, QString& sError) {
+    std::vector<TSessionInfo> aRead;
+    ReadSessionRows(DBResult, aRead, sError);
+    std::vector<TVerdictMark> aReadMarks;
+    aReadMarks.reserve(aRead.size());
+    for (const TSessionInfo& s : aRead) {
+        const auto it = aKept.constFind(s.sReportID);
+        aReadMarks.push_back(MarkOf(it != aKept.constEnd() ? &*it : nullptr, s.sTimeCodeEnd));
+    }
+    std::vector<TSessionInfo> aListed;
+    std::vector<TVerdictMark> aListedMarks;
+    if (!oOnly) {
+        aListed = std::move(aRead);
+        aListedMarks = std::move(aReadMarks);
+    } else {
+        for (size_t i = 0; i < aRead.size(); ++i) {
+            if (aReadMarks[i] != *oOnly)
+                continue;
+            aListed.push_back(std::move(aRead[i]));
+            aListedMarks.push_back(aReadMarks[i]);
+        }
+    }
     beginResetModel();
-    aSessions = std::move(aRead);
+    aSessions = std::move(aListed);
+    aMarks = std::move(aListedMarks);
     endResetModel();
     return sError.isEmpty();
 }
@@ -194,6 +263,7 @@ bool TSessionListModel::LoadSessions(TDBResult& DBResult, QString& sError) {
 void TSessionListModel::Clear() {
     beginResetModel();
     aSessions.clear();
+    aMarks.clear();
     endResetModel();
 }
 

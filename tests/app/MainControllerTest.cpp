@@ -3,6 +3,8 @@
 #include "engine/EngineControl.h"
 #include "engine/EngineMessages.h"
 #include "engine/UDPSender.h"
+#include "review/SessionBrowser.h"
+#include "store/ComplianceStore.h"
 #include "tests/support/EngineDouble.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/TimingPresets.h"
@@ -614,4 +616,142 @@ TEST_F(MainControllerFixture, AnUnreadableSettingsFileIsReplacedOnlyOnceACopyOfI
     EXPECT_EQ(Next.Settings.iLNG, 0);
     ASSERT_TRUE(Next.WriteIni(sError)) << sError.toStdString();
     EXPECT_TRUE(Content().contains("EvenLines=clSilver"));
+}
+
+namespace {
+
+// A meter measuring true peak in LUFS through the K-Filter with a 3-second window; and the same measuring
+// sample peaks.
+const char* const kTruePeakSetup = "1|0|1|1|1|-70|1|-23|-1|1|";
+const char* const kSamplePeakSetup = "0|0|1|1|1|-70|1|-23|-1|1|";
+
+QString Record(int iSecond, double fIntegrated, double fPeak) {
+    TLevelRecordMessage m;
+    m.sTimeCode = QStringLiteral("10:00:%1:00").arg(iSecond, 2, 10, QLatin1Char('0'));
+    m.fMeterPeakLevel = -1;
+    m.fGateLevel = -70;
+    m.nLoudnessHi = fIntegrated + 2;
+    m.nLoudnessLow = fIntegrated - 4;
+    m.nInstantaneousPeak = fPeak;
+    m.iSlidingWindow = 1;
+    m.iPeakChannel = 0;
+    m.nLoudnessIntegrating = fIntegrated;
+    m.iPeakCount = 0;
+    m.bValid = true;
+    return EncodeLevelRecordMessage(m);
+}
+
+// The mark the database tab's list shows for the session, read as the list reads it.
+TVerdictMark ListedMark(TMainController& rCtrl, const QString& sReportId) {
+    TSessionInfo rSelected;
+    const QString sNone;
+    const int iLNG = 0;
+    TSessionBrowser Browser(rCtrl.SQLConnection, rSelected, sNone, iLNG, {});
+    Browser.UseComplianceOptions(rCtrl.Settings.rComplianceOptions);
+    Browser.RefreshAllSessions();
+    return Browser.Sessions().Mark(Browser.Sessions().RowOfSession(sReportId));
+}
+
+// A session begun by the meter's setup and the start of logging; its identifier.
+QString StartLogging(TMainController& rCtrl, const char* sSetup) {
+    rCtrl.HandleLoudnessSetup(sSetup);
+    rCtrl.HandleEngineEvent(kEventLoggingStarted);
+    return rCtrl.sCurrentSession;
+}
+
+int LogLines(const TMainController& rCtrl, const QString& sPart) {
+    return int(std::count_if(rCtrl.slLog.Lines().cbegin(), rCtrl.slLog.Lines().cend(),
+                             [&](const QString& s) { return s.contains(sPart); }));
+}
+
+} // namespace
+
+// However a session ends, its verdict is computed from its stored rows and kept before the window hears
+// that the session was stored, so the list it refreshes then shows the session's mark.
+TEST_F(MainControllerFixture, AnEndedSessionIsJudgedFromItsStoredRowsBeforeTheWindowHearsOfIt) {
+    struct TCase {
+        const char* sName;
+        const char* sSetup;
+        double fIntegrated;
+        int iEndEvent;
+        TVerdictMark eMark;
+    };
+    const TCase aCases[] = {
+        {"logging ended within the target", kTruePeakSetup, -23.2, kEventLoggingEnded, TVerdictMark::Pass},
+        {"link lost with the loudness too low", kTruePeakSetup, -24.0, kEventConnectionClosed,
+         TVerdictMark::Fail},
+        {"sample peaks cannot prove the limit", kSamplePeakSetup, -23.0, kEventLoggingEnded,
+         TVerdictMark::NotVerifiable},
+    };
+    TRecordingView View;
+    Ctrl.SetView(&View);
+    for (const TCase& c : aCases) {
+        SCOPED_TRACE(c.sName);
+        const QString sId = StartLogging(Ctrl, c.sSetup);
+        for (int i = 1; i <= 3; ++i)
+            Ctrl.HandleLoudnessData(Record(i, c.fIntegrated, -3.0));
+        std::optional<TVerdictMark> eSeen;
+        const QMetaObject::Connection Seen =
+            QObject::connect(&Ctrl, &TMainController::SessionStored, [&](const QString& sStored) {
+                if (sStored == sId)
+                    eSeen = ListedMark(Ctrl, sId);
+            });
+        Ctrl.HandleEngineEvent(c.iEndEvent);
+        QObject::disconnect(Seen);
+        EXPECT_EQ(eSeen, c.eMark);
+        std::optional<TKeptVerdict> rKept;
+        ASSERT_TRUE(TComplianceStore(Ctrl.SQLConnection).ReadKeptVerdict(sId, rKept));
+        ASSERT_TRUE(rKept.has_value());
+        EXPECT_EQ(rKept->iLevelRows, 3);
+        EXPECT_EQ(rKept->sTimeCodeEnd, "10:00:03:00");
+    }
+    EXPECT_EQ(View.iMessage, 0);
+}
+
+// The session's final record waits behind rows the database refused: it is judged once the database has
+// taken it, with every row.
+TEST_F(MainControllerFixture, AnEndedSessionWaitingForTheDatabaseIsJudgedOnceItIsWritten) {
+    TRecordingView View;
+    Ctrl.SetView(&View);
+    const QString sId = StartLogging(Ctrl, kTruePeakSetup);
+    Ctrl.HandleLoudnessData(Record(1, -23.0, -3.0));
+    SQLite::Database(sDB.toStdString(), SQLite::OPEN_READWRITE)
+        .exec("ALTER TABLE qxr_loudness_levels RENAME COLUMN fLoudnessHi TO fGone;");
+    Ctrl.HandleLoudnessData(Record(2, -23.0, -3.0));
+    Ctrl.HandleLoudnessData(Record(3, -23.0, -0.5));
+    Ctrl.HandleEngineEvent(kEventLoggingEnded);
+    ASSERT_EQ(Ctrl.Store.WaitingCount(), 3);
+    EXPECT_EQ(ListedMark(Ctrl, sId), TVerdictMark::NotComputed);
+
+    SQLite::Database(sDB.toStdString(), SQLite::OPEN_READWRITE)
+        .exec("ALTER TABLE qxr_loudness_levels RENAME COLUMN fGone TO fLoudnessHi;");
+    ASSERT_TRUE(qxtest::WaitFor([&] { return Ctrl.Store.WaitingCount() == 0; }));
+    // The last row's peak above the limit fails the session: the verdict saw every row.
+    EXPECT_EQ(ListedMark(Ctrl, sId), TVerdictMark::Fail);
+    std::optional<TKeptVerdict> rKept;
+    ASSERT_TRUE(TComplianceStore(Ctrl.SQLConnection).ReadKeptVerdict(sId, rKept));
+    ASSERT_TRUE(rKept.has_value());
+    EXPECT_EQ(rKept->iLevelRows, 3);
+}
+
+// A verdict that cannot be kept is no reason to interrupt logging: the log says why, the session's record
+// is stored, and the list shows it as not yet computed.
+TEST_F(MainControllerFixture, AVerdictThatCannotBeKeptIsLoggedNotShown) {
+    TRecordingView View;
+    Ctrl.SetView(&View);
+    const QString sId = StartLogging(Ctrl, kTruePeakSetup);
+    Ctrl.HandleLoudnessData(Record(1, -23.0, -3.0));
+    // The store makes its tables at its first write (here the default target, so the judgement is the same);
+    // then a trigger refuses every verdict.
+    ASSERT_TRUE(TComplianceStore(Ctrl.SQLConnection).WriteSessionTarget(sId, TLoudnessStandard()));
+    SQLite::Database(sDB.toStdString(), SQLite::OPEN_READWRITE)
+        .exec("CREATE TRIGGER refuse BEFORE INSERT ON qxr_session_verdicts BEGIN "
+              "SELECT RAISE(ABORT, 'refused by the test'); END;");
+    Ctrl.HandleEngineEvent(kEventLoggingEnded);
+
+    EXPECT_EQ(View.iMessage, 0);
+    EXPECT_EQ(LogLines(Ctrl, "could not be kept"), 1);
+    EXPECT_EQ(LogLines(Ctrl, "refused by the test"), 1);
+    EXPECT_EQ(Count("SELECT count(*) FROM qxr_sessions WHERE sTimeCodeEnd='10:00:01:00'"), 1);
+    EXPECT_EQ(ListedMark(Ctrl, sId), TVerdictMark::NotComputed);
 }

@@ -7,6 +7,7 @@
 #include "review/FormSortSessions.h"
 #include "review/SessionFilter.h"
 #include "store/ComplianceStore.h"
+#include "review/SessionJudge.h"
 #include "tests/support/DialogTestSupport.h"
 #include "tests/support/SessionDatabase.h"
 #include "tests/support/TestSupport.h"
@@ -118,7 +119,7 @@ TEST_F(DatabaseViewFixture, ListShowsTitlesAndSelectingFillsBothGrids) {
     EXPECT_EQ(frmMain.sgDBLoudnessConfig->item(2, 0)->text(), "Peak Mode.:");
     EXPECT_EQ(SessionListHint(View().Browser().Sessions(), 1, 0),
               "Session Name.:Twenty-one characters  \n  Session ID.:N-2  \n    TC Start.:10:00:00:00  \n"
-              "      TC End.:10:30:00:00  ");
+              "      TC End.:10:30:00:00  \n     Verdict.:Not yet computed  ");
     EXPECT_TRUE(InstrumentHint(Value(frmMain.sgDBLoudnessConfig, 1), 0).isEmpty()) << "no hint for Unknown";
 
     // The hint over the instrument row of a session that has one, shown at the mouse.
@@ -571,4 +572,53 @@ TEST_F(FilterSessionsDialog, TwoDigitEditsOverwriteAndStepThroughTheChain) {
     EXPECT_EQ(frm.focusWidget(), frm.editTCStopSec);
     qxtest::TypeText(frm, "x");
     EXPECT_EQ(frm.editTCStopSec->text(), "09") << "digits only";
+}
+
+// A session judged when its logging ended: the list draws its sign before its title, the filter dialog
+// lists the sessions of one mark, F5 keeps that filter, Reset returns to any mark, the refresh button drops
+// it.
+TEST_F(DatabaseViewFixture, VerdictMarksAreDrawnAndTheFilterDialogChoosesByMark) {
+    ASSERT_TRUE(TSessionJudge(frmMain.Ctrl.SQLConnection, frmMain.Ctrl.Settings.rComplianceOptions)
+                    .JudgeAndKeep(aIds[2]));
+    View().RefreshSessionList();
+    ASSERT_EQ(frmMain.sgSessions->model()->rowCount(), 3);
+    const QImage List = frmMain.sgSessions->viewport()->grab().toImage();
+    const auto SignOf = [&](int iRow) {
+        const QRect rRow = frmMain.sgSessions->visualRect(frmMain.sgSessions->model()->index(iRow, 0));
+        return List.copy(rRow.left(), rRow.top(), TSessionListModel::kMarkRoom, rRow.height());
+    };
+    EXPECT_EQ(SignOf(0), SignOf(1)) << "two sessions not yet computed";
+    EXPECT_NE(SignOf(0), SignOf(2)) << "a passed session's sign";
+
+    const auto Filter = [&](int iChoice) {
+        return qxtest::DriveModal(
+            *frmFilterSessions, [&] { frmMain.btnSortSessions->click(); },
+            [&] {
+                frmFilterSessions->cmbVerdict->setCurrentIndex(iChoice);
+                frmFilterSessions->btnOK->click();
+            });
+    };
+    ASSERT_TRUE(Filter(1));
+    EXPECT_EQ(frmFilterSessions->cmbVerdict->currentText(), "Pass");
+    ASSERT_EQ(frmMain.sgSessions->model()->rowCount(), 1);
+    EXPECT_EQ(ListText(0), "Third");
+    frmMain.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frmMain));
+    QTest::keyClick(frmMain.btnExport, Qt::Key_F5);
+    EXPECT_EQ(frmMain.sgSessions->model()->rowCount(), 1);
+
+    ASSERT_TRUE(Filter(4));
+    EXPECT_EQ(frmMain.sgSessions->model()->rowCount(), 2);
+    frmFilterSessions->btnResetClick();
+    EXPECT_EQ(frmFilterSessions->cmbVerdict->currentIndex(), 0);
+    EXPECT_FALSE(frmFilterSessions->FilterInput().oVerdict.has_value());
+
+    // Nothing failed: the message of every session filter.
+    ASSERT_TRUE(Filter(2));
+    EXPECT_EQ(frmMain.sgSessions->model()->rowCount(), 0);
+    ASSERT_EQ(slMessages.size(), 1);
+    EXPECT_TRUE(slMessages[0].startsWith("No data matching your search criteria was found."));
+    frmMain.btnRefreshSessions->click();
+    EXPECT_TRUE(View().Browser().SessionFilter().IsEmpty());
+    EXPECT_EQ(frmMain.sgSessions->model()->rowCount(), 3);
 }

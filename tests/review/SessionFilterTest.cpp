@@ -239,7 +239,7 @@ TEST_F(SessionFilterFixture, DeleteNeedsLoadedDataNeverTakesTheRecordingSessionA
 
     // Yes deletes the session and its levels and lists the other sessions the filter finds.
     iAnswer = kMsgResultYes;
-    const TSQLFilter rFilter = Browser.SessionFilter();
+    const TSessionListFilter rFilter = Browser.SessionFilter();
     EXPECT_TRUE(Browser.DeleteSelectedSession());
     EXPECT_EQ(Db.CountRows("qxr_sessions", aIds[2]), 0);
     EXPECT_EQ(Db.CountRows("qxr_loudness_levels", aIds[2]), 0);

@@ -165,8 +165,8 @@ protected:
         return -1;
     }
 
-    // Each title (8 points) with its date beside it (6 points, bold), indented 5 from the left and 3 from
-    // the right inside the cell's frame, with a gap between them.
+    // Each title (8 points) after its verdict mark, with its date beside it (6 points, bold), indented 5
+    // from the left and 3 from the right inside the cell's frame, with a gap between them.
     static void ExpectSessionListWhole(QTableView& List) {
         QFont Title = List.font();
         Title.setPointSize(8);
@@ -178,7 +178,8 @@ protected:
         for (int iRow = 0; iRow < Model->rowCount(); ++iRow) {
             const QString sTitle = Model->index(iRow, TSessionListModel::kColDisplayTitle).data().toString();
             const QString sDate = Model->index(iRow, TSessionListModel::kColDateTime).data().toString();
-            const int iNeeded = 2 + 5 + QFontMetrics(Title).horizontalAdvance(sTitle) + 6 +
+            const int iNeeded = 2 + TSessionListModel::kMarkRoom + 5 +
+                                QFontMetrics(Title).horizontalAdvance(sTitle) + 6 +
                                 QFontMetrics(Date).horizontalAdvance(sDate) + 3 + 2;
             EXPECT_LE(iNeeded,
                       List.visualRect(Model->index(iRow, TSessionListModel::kColDisplayTitle)).width())

@@ -12,6 +12,7 @@
 #include "review/ChartData.h"
 #include "review/SessionListModel.h"
 #include "store/SQLFilter.h"
+#include "store/ComplianceStore.h"
 #include "tests/support/SimPorts.h"
 #include "tests/support/TestSupport.h"
 #include "tools/sim/SimMeterProtocol.h"
@@ -255,6 +256,19 @@ TEST_F(WindowLoggingFixture, ASessionEndedWhileTheDatabaseTabShowsIsListedWithou
     EXPECT_EQ(Cell(TSessionListModel::kColReportId), sId);
     EXPECT_EQ(Cell(TSessionListModel::kColTitle), "Matinee");
     EXPECT_EQ(Cell(TSessionListModel::kColDateTime), SessionDateText(fRecorded));
+
+    // Judged from every stored row when it ended, and listed with the mark of that verdict.
+    std::optional<TKeptVerdict> rKept;
+    ASSERT_TRUE(TComplianceStore(frmMain.Ctrl.SQLConnection).ReadKeptVerdict(sId, rKept));
+    ASSERT_TRUE(rKept.has_value());
+    EXPECT_EQ(rKept->iLevelRows, Count("SELECT count(*) FROM qxr_loudness_levels"));
+    EXPECT_EQ(rKept->sTimeCodeEnd, sTCEnd);
+    EXPECT_TRUE(qxtest::WaitFor(
+        [&] {
+            return List->index(0, 0).data(TSessionListModel::kMarkRole).toInt() ==
+                   int(MarkOfKind(rKept->eKind));
+        },
+        kWaitMs));
 }
 
 // While the simulated meter logs, the tab shows the running session against the program's default target,
