@@ -433,8 +433,11 @@ void TfrmMain::mnuOptionsClick() {
     const TComplianceOptions rTargetsBefore = Ctrl.Settings.rComplianceOptions;
     Windows.frmOptions->exec();
     // The loaded session may be judged against the default target or the Custom figures just changed.
-    if (Ctrl.Settings.rComplianceOptions != rTargetsBefore)
+    // and the list's marks hold only for verdicts computed against the targets now in force.
+    if (Ctrl.Settings.rComplianceOptions != rTargetsBefore) {
         DatabaseView->LevelData().JudgeAgain();
+        DatabaseView->RefreshSessionList();
+    }
 }
 
 void TfrmMain::ShowChangedSettings() {

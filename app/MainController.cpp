@@ -8,8 +8,8 @@
 #include "engine/EngineControl.h"
 #include "engine/EngineMessages.h"
 #include "engine/LoggingThread.h"
-#include "store/ComplianceStore.h"
 #include "review/SessionJudge.h"
+#include "store/ComplianceStore.h"
 
 #include <QDir>
 #include <QFile>

@@ -296,4 +296,3 @@ bool TLevelDataView::eventFilter(QObject* watched, QEvent* event) {
         sgDBDataMouseEnter();
     return QObject::eventFilter(watched, event);
 }
-
