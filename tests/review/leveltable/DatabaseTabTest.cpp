@@ -95,6 +95,20 @@ TEST_F(DatabaseTabTest, DoubleClickLoadsTheSessionAndEnablesItsCommands) {
     EXPECT_FALSE(Windows.frmWait->isVisible());
     EXPECT_TRUE(aMessages.empty());
 
+    // Every row's short-term loudness lies above the default target plus its tolerance: F3 and Shift+F3
+    // step from row to row wherever the focus is in the tab.
+    ASSERT_TRUE(frmMain.DatabaseView->btnNextViolation->isEnabled());
+    frmMain.PageCtrl->setCurrentWidget(frmMain.tabDB);
+    frmMain.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frmMain));
+    frmMain.sgDBData->setCurrentIndex(Model->index(5, 2));
+    QTest::keyClick(frmMain.btnExport, Qt::Key_F3);
+    EXPECT_EQ(frmMain.sgDBData->currentIndex().row(), 6);
+    QTest::keyClick(frmMain.sgSessions, Qt::Key_F3, Qt::ShiftModifier);
+    QTest::keyClick(frmMain.sgSessions, Qt::Key_F3, Qt::ShiftModifier);
+    EXPECT_EQ(frmMain.sgDBData->currentIndex().row(), 4);
+    EXPECT_EQ(frmMain.sgDBData->currentIndex().column(), 2);
+
     // Selecting another session empties the table and disables the review commands again.
     frmMain.sgSessions->setCurrentIndex(frmMain.sgSessions->model()->index(RowOf(sEmpty), 0));
     EXPECT_EQ(Model->rowCount(), 0);
