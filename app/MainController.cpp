@@ -256,8 +256,12 @@ void TMainController::StoreEndedSession() {
 }
 
 void TMainController::SessionWritten(const QString& sReportId) {
-    if (aEndedSessions.remove(sReportId))
+    // Waits drained in order may write an ended session's first record before its rows: it is judged
+    // once nothing of it waits any more, which its closing record's write makes sure of.
+    if (aEndedSessions.contains(sReportId) && Store.WaitingWritesOf(sReportId) == 0) {
+        aEndedSessions.remove(sReportId);
         JudgeEndedSession(sReportId);
+    }
     Q_EMIT SessionStored(sReportId);
 }
 

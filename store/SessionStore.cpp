@@ -1,5 +1,7 @@
 #include "store/SessionStore.h"
 
+#include <algorithm>
+
 #include "core/KeptCopy.h"
 
 #include <QDateTime>
@@ -58,6 +60,12 @@ void TSessionStore::Give(TStoreWrite rWrite) {
     Notify();
 }
 
+int TSessionStore::WaitingWritesOf(const QString& sReportId) const {
+    return int(std::count_if(aWaiting.begin(), aWaiting.end(), [&](const TStoreWrite& w) {
+        return (w.eKind == TStoreWrite::InsertLevel ? w.rLevel.sReportId : w.rSession.sReportID) == sReportId;
+    }));
+}
+
 bool TSessionStore::Write(const TStoreWrite& w) {
     bool bWritten = false;
     switch (w.eKind) {
@@ -100,13 +108,16 @@ void TSessionStore::Flush() {
             }
             continue;
         }
-        if (!Write(w)) {
+        // Out of the queue while it is written, so that whoever hears of a written session sees only the
+        // writes still behind it.
+        TStoreWrite rWrite = aWaiting.takeFirst();
+        if (!Write(rWrite)) {
+            aWaiting.prepend(std::move(rWrite));
             sReason = rDB.LastError();
             Retry.start(kRetryMs);
             Notify();
             return;
         }
-        aWaiting.removeFirst();
     }
     // Everything imported has been written: its recovery files have served.
     for (const QString& sFile : std::as_const(slImported))

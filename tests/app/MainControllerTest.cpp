@@ -734,6 +734,32 @@ TEST_F(MainControllerFixture, AnEndedSessionWaitingForTheDatabaseIsJudgedOnceItI
     EXPECT_EQ(rKept->iLevelRows, 3);
 }
 
+// A database that refused every write of a session, its first record too, gets them in order once it takes
+// them again: the session is judged from every row, not when its first record goes in.
+TEST_F(MainControllerFixture, ASessionWhoseEveryWriteWaitedIsJudgedFromAllItsRows) {
+    TRecordingView View;
+    Ctrl.SetView(&View);
+    SQLite::Database(sDB.toStdString(), SQLite::OPEN_READWRITE)
+        .exec("ALTER TABLE qxr_sessions RENAME COLUMN sTitle TO sGone;"
+              "ALTER TABLE qxr_loudness_levels RENAME COLUMN fLoudnessHi TO fGone;");
+    const QString sId = StartLogging(Ctrl, kTruePeakSetup);
+    Ctrl.HandleLoudnessData(Record(1, -23.0, -3.0));
+    Ctrl.HandleLoudnessData(Record(2, -23.0, -0.5));
+    Ctrl.HandleEngineEvent(kEventLoggingEnded);
+    ASSERT_EQ(Ctrl.Store.WaitingCount(), 4);
+
+    SQLite::Database(sDB.toStdString(), SQLite::OPEN_READWRITE)
+        .exec("ALTER TABLE qxr_sessions RENAME COLUMN sGone TO sTitle;"
+              "ALTER TABLE qxr_loudness_levels RENAME COLUMN fGone TO fLoudnessHi;");
+    ASSERT_TRUE(qxtest::WaitFor([&] { return Ctrl.Store.WaitingCount() == 0; }));
+    std::optional<TKeptVerdict> rKept;
+    ASSERT_TRUE(TComplianceStore(Ctrl.SQLConnection).ReadKeptVerdict(sId, rKept));
+    ASSERT_TRUE(rKept.has_value());
+    EXPECT_EQ(rKept->iLevelRows, 2);
+    EXPECT_EQ(rKept->eKind, TVerdictKind::Fail);
+    EXPECT_EQ(ListedMark(Ctrl, sId), TVerdictMark::Fail);
+}
+
 // A verdict that cannot be kept is no reason to interrupt logging: the log says why, the session's record
 // is stored, and the list shows it as not yet computed.
 TEST_F(MainControllerFixture, AVerdictThatCannotBeKeptIsLoggedNotShown) {
