@@ -350,6 +350,11 @@ enum TTextEntry : int {
     kTxtPreviousViolationHint = 950,
     kTxtNextViolationHint = 952,
     kTxtVerdictBoxTitle = 954,
+    // Going to a timecode in the level table (Ctrl+G).
+    kTxtGoToTimecode = 960,
+    kTxtGoToTimecodeLabel = 962,
+    kTxtNoRowAtTimecode = 964,
+    kTxtGoToTimecodeHint = 966,
 };
 
 // A list of names looked up by a loudness-setup code: entries iFirst to iFirst + iHigh, the last one

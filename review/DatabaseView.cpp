@@ -309,6 +309,11 @@ void TDatabaseView::CreateControls() {
     }
     connect(actNextViolation, &QAction::triggered, this, [this] { FLevelData->GoToViolation(true); });
     connect(actPreviousViolation, &QAction::triggered, this, [this] { FLevelData->GoToViolation(false); });
+    actGoToTimecode = new QAction(this);
+    actGoToTimecode->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+    actGoToTimecode->setShortcutContext(Qt::WindowShortcut);
+    addAction(actGoToTimecode);
+    connect(actGoToTimecode, &QAction::triggered, this, [this] { FLevelData->AskGoToTimecode(); });
 
     connect(btnRefreshSessions, &QPushButton::clicked, this, &TDatabaseView::btnRefreshSessionsClick);
     connect(btnSortSessions, &QPushButton::clicked, this, &TDatabaseView::btnSortSessionsClick);

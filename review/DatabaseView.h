@@ -83,6 +83,8 @@ public:
     QToolButton* btnNextViolation = nullptr;
     QAction* actNextViolation = nullptr;
     QAction* actPreviousViolation = nullptr;
+    // Ctrl+G: go to a timecode in the level table.
+    QAction* actGoToTimecode = nullptr;
 
     TSessionBrowser& Browser() { return FBrowser; }
     // The level data side: the loaded levels, statistics and data filter, for the exports and charts.

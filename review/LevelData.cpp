@@ -28,9 +28,10 @@ void TakeLower(TLevelStatistic& rStat, double fValue, int iRow) {
 
 } // namespace
 
-QString TLevelData::Timecode(int iRow) const {
+QStringView TLevelData::TimecodeView(int iRow) const {
     const quint32 iStart = iRow > 0 ? aRows[size_t(iRow - 1)].iTimecodeEnd : 0;
-    return sTimecodes.mid(qsizetype(iStart), qsizetype(aRows[size_t(iRow)].iTimecodeEnd - iStart));
+    return QStringView(sTimecodes)
+        .mid(qsizetype(iStart), qsizetype(aRows[size_t(iRow)].iTimecodeEnd - iStart));
 }
 
 void TLevelData::Clear() {

@@ -30,7 +30,9 @@ class TLevelData {
 public:
     int RowCount() const { return int(aRows.size()); }
     const TLevelRow& Row(int iRow) const { return aRows[size_t(iRow)]; }
-    QString Timecode(int iRow) const;
+    QString Timecode(int iRow) const { return TimecodeView(iRow).toString(); }
+    // The timecode without a copy; valid until the rows change.
+    QStringView TimecodeView(int iRow) const;
     void Clear();
     void Reserve(int iRows);
     void Append(const TLevelRow& rRow, QStringView sTimecode);

@@ -9,7 +9,9 @@
 #include "core/TextFormat.h"
 #include "core/TextTable.h"
 #include "engine/InfoGrid.h"
+#include "review/FormGoToTimecode.h"
 #include "review/LevelFilter.h"
+#include "review/LevelRowOrder.h"
 #include "review/LevelTableDelegate.h"
 #include "review/LevelTableHeader.h"
 #include "store/ComplianceStore.h"
@@ -59,7 +61,14 @@ TLevelDataView::TLevelDataView(const TContext& rContext, ILevelDataHost& rHost, 
     sgDBData->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     sgDBData->horizontalHeader()->setDefaultSectionSize(kColumnWidth);
     sgDBData->horizontalHeader()->setHighlightSections(false);
+    // Sorted by a heading's click; recorded order until then and after each load or change of columns.
+    sgDBData->horizontalHeader()->setSectionsClickable(true);
+    sgDBData->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    sgDBData->setSortingEnabled(true);
+    connect(&FTable.Model(), &QAbstractItemModel::modelReset, sgDBData,
+            [sgDBData] { sgDBData->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder); });
     sgDBData->installEventFilter(this);
+    frmGoToTimecode = new TfrmGoToTimecode(sgDBData);
 
     connect(Ctx.sgDBLoudnessMax, &QTableWidget::cellPressed, this,
             [this](int iRow, int) { sgDBLoudnessMaxMouseDown(iRow); });
@@ -91,6 +100,8 @@ void TLevelDataView::UpdateGUIStrings() {
     WriteStatistics();
     Ctx.sgDBLoudnessMax->FitColumns();
     Ctx.btnClearDataFilter->setText(GetText(kTxtClearDataFilter, Language()));
+    Ctx.sgDBData->horizontalHeader()->setToolTip(GetText(kTxtGoToTimecodeHint, Language()));
+    frmGoToTimecode->SetLanguage(Language());
     // Arrows, so that the row of buttons keeps to the window's least width; the names say what they do.
     Ctx.btnPreviousViolation->setText(QStringLiteral("\u25C0"));
     Ctx.btnPreviousViolation->setAccessibleName(GetText(kTxtPreviousViolation, Language()));
@@ -214,13 +225,49 @@ bool TLevelDataView::GoToViolation(bool bForward) {
         return false;
     const QModelIndex Current = Ctx.sgDBData->currentIndex();
     const int iFrom = Current.isValid() ? Current.row() : (bForward ? -1 : Model.rowCount());
-    int iRow = bForward ? rViolations.Next(iFrom) : rViolations.Previous(iFrom);
-    if (iRow < 0)
-        iRow = rViolations.At(bForward ? 0 : rViolations.Count() - 1).iRow;
-    const QModelIndex Cell = Model.index(iRow, Current.isValid() ? std::max(Current.column(), 1) : 1);
+    // The nearest violating view row beyond iFrom, and the one at the far end to start again from.
+    int iNext = -1;
+    int iAround = -1;
+    for (int i = 0; i < rViolations.Count(); ++i) {
+        const int iView = Model.ViewRow(rViolations.At(i).iRow);
+        const bool bBeyond = bForward ? iView > iFrom : iView < iFrom;
+        if (bBeyond && (iNext < 0 || (bForward ? iView < iNext : iView > iNext)))
+            iNext = iView;
+        if (iAround < 0 || (bForward ? iView < iAround : iView > iAround))
+            iAround = iView;
+    }
+    ShowDataRow(Model.DataRow(iNext >= 0 ? iNext : iAround),
+                Current.isValid() ? std::max(Current.column(), 1) : 1, QAbstractItemView::PositionAtCenter);
+    return true;
+}
+
+void TLevelDataView::ShowDataRow(int iDataRow, int iColumn, int ePosition) {
+    const QModelIndex Cell = FTable.Model().index(FTable.Model().ViewRow(iDataRow), iColumn);
     Ctx.sgDBData->setCurrentIndex(Cell);
-    Ctx.sgDBData->scrollTo(Cell, QAbstractItemView::PositionAtCenter);
+    Ctx.sgDBData->scrollTo(Cell, QAbstractItemView::ScrollHint(ePosition));
     Ctx.sgDBData->setFocus();
+}
+
+void TLevelDataView::AskGoToTimecode() {
+    if (FTable.RowCount() == 0)
+        return;
+    const TLevelTableModel& Model = FTable.Model();
+    const QModelIndex Current = Ctx.sgDBData->currentIndex();
+    frmGoToTimecode->SetTimecode(Model.Rows().Timecode(Current.isValid() ? Model.DataRow(Current.row()) : 0));
+    if (frmGoToTimecode->exec() == QDialog::Accepted)
+        GoToTimecode(frmGoToTimecode->Timecode());
+}
+
+bool TLevelDataView::GoToTimecode(const QString& sTimecode) {
+    const int iRow = FindTimecodeRow(FTable.Model().Rows(), sTimecode);
+    if (iRow < 0) {
+        Host.ShowMessageBox(FormatText(GetText(kTxtNoRowAtTimecode, Language()), {sTimecode}), kMsgWarning,
+                            kMsgBtnOK);
+        return false;
+    }
+    const QModelIndex Current = Ctx.sgDBData->currentIndex();
+    ShowDataRow(iRow, Current.isValid() ? std::max(Current.column(), 1) : 1,
+                QAbstractItemView::PositionAtCenter);
     return true;
 }
 
@@ -273,13 +320,11 @@ void TLevelDataView::sgDBLoudnessMaxDblClick() {
     const int iColumn = int(Model.Headers().indexOf(GetText(kTxtTimecodeHeading, Language())));
     if (iColumn < 0)
         return;
+    // The statistic's row in recorded order, wherever the sort shows it.
     for (int iRow = 0; iRow < Model.rowCount(); ++iRow) {
-        if (Model.Rows().Timecode(iRow) != sTCHighlight)
+        if (Model.Rows().TimecodeView(iRow) != sTCHighlight)
             continue;
-        const QModelIndex Cell = Model.index(iRow, iColumn);
-        Ctx.sgDBData->setCurrentIndex(Cell);
-        Ctx.sgDBData->scrollTo(Cell, QAbstractItemView::PositionAtTop);
-        Ctx.sgDBData->setFocus();
+        ShowDataRow(iRow, iColumn, QAbstractItemView::PositionAtTop);
         return;
     }
 }

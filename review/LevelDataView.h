@@ -13,6 +13,7 @@ class QLabel;
 class QPushButton;
 class QTableView;
 class TInfoGrid;
+class TfrmGoToTimecode;
 class TdbSQLite;
 struct TSettings;
 
@@ -91,7 +92,14 @@ public:
     void JudgeAgain();
     // Moves the table's current row to the next (or previous) row outside the target, starting again at
     // the other end; false when no loaded row violates the target.
+    // Steps in the order the table shows its rows, sorted or not.
     bool GoToViolation(bool bForward);
+    // Ctrl+G: asks for a timecode, starting from the current row's, and goes to it.
+    void AskGoToTimecode();
+    // Makes current the first row at sTimecode or after it in recorded order (FindTimecodeRow), wherever
+    // the sort shows it; says so and returns false when there is none.
+    bool GoToTimecode(const QString& sTimecode);
+    TfrmGoToTimecode& GoToTimecodeDialog() { return *frmGoToTimecode; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -108,9 +116,12 @@ private:
     int Language() const;
     void sgDBLoudnessMaxDblClick();
     void sgDBDataMouseEnter();
+    // Makes the view row of a data row current, in column iColumn, and scrolls it to ePosition.
+    void ShowDataRow(int iDataRow, int iColumn, int ePosition);
 
     TContext Ctx;
     ILevelDataHost& Host;
     TLevelTable FTable;
     QString sTCHighlight;
+    TfrmGoToTimecode* frmGoToTimecode;
 };

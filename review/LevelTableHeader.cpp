@@ -29,6 +29,12 @@ void TLevelTableHeader::paintSection(QPainter* p, const QRect& rect, int iSectio
     constexpr int iInset = kBorder + kPadding;
     Title.rect = rect.adjusted(iInset, iInset, -iInset, -iInset);
     style()->drawControl(QStyle::CE_HeaderLabel, &Title, p, this);
+    // The column the rows are sorted by shows the direction at its right edge.
+    if (isSortIndicatorShown() && sortIndicatorSection() == iSection) {
+        const int iArrow = Title.rect.height() / 2;
+        Title.rect = QRect(Title.rect.right() - iArrow, Title.rect.center().y() - iArrow / 2, iArrow, iArrow);
+        style()->drawPrimitive(QStyle::PE_IndicatorHeaderArrow, &Title, p, this);
+    }
     p->restore();
 }
 

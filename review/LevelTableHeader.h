@@ -3,8 +3,8 @@
 #include <QHeaderView>
 
 // The level table's column titles: each on a grey tint in a grey frame, with a little space around the
-// title. Drawn here rather than by a style sheet on the table, which would put the whole table through the
-// sheet machinery.
+// title, and the sort direction on the sorted column. Drawn here rather than by a style sheet on the table,
+// which would put the whole table through the sheet machinery.
 class TLevelTableHeader : public QHeaderView {
 public:
     explicit TLevelTableHeader(QWidget* parent = nullptr);

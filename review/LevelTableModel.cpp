@@ -1,11 +1,14 @@
 #include "review/LevelTableModel.h"
 
 #include "core/TextTable.h"
+#include "review/LevelRowOrder.h"
 
 TLevelTableModel::TLevelTableModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 void TLevelTableModel::SetColumns(const std::vector<int>& aHeadings, int iLNG, const QString& sDecimalPoint) {
     beginResetModel();
+    aViewToData.clear();
+    aDataToView.clear();
     FHeadings = aHeadings;
     FHeaders.clear();
     for (const int iEntry : aHeadings)
@@ -17,6 +20,8 @@ void TLevelTableModel::SetColumns(const std::vector<int>& aHeadings, int iLNG, c
 void TLevelTableModel::SetRows(TLevelData&& rData) {
     beginResetModel();
     FData = std::move(rData);
+    aViewToData.clear();
+    aDataToView.clear();
     FViolations = {};
     endResetModel();
 }
@@ -71,6 +76,44 @@ QString TLevelTableModel::CellText(int iRow, int iColumn) const {
     }
 }
 
+int TLevelTableModel::DataRow(int iViewRow) const {
+    if (iViewRow < 0 || iViewRow >= FData.RowCount())
+        return -1;
+    return Sorted() ? aViewToData[size_t(iViewRow)] : iViewRow;
+}
+
+int TLevelTableModel::ViewRow(int iDataRow) const {
+    if (iDataRow < 0 || iDataRow >= FData.RowCount())
+        return -1;
+    return Sorted() ? aDataToView[size_t(iDataRow)] : iDataRow;
+}
+
+void TLevelTableModel::sort(int iColumn, Qt::SortOrder eOrder) {
+    const bool bRecorded = iColumn < 0 || iColumn >= columnCount();
+    if (bRecorded && !Sorted())
+        return;
+    Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList aBefore = persistentIndexList();
+    std::vector<int> aDataRows;
+    aDataRows.reserve(size_t(aBefore.size()));
+    for (const QModelIndex& i : aBefore)
+        aDataRows.push_back(DataRow(i.row()));
+    SetOrder(bRecorded ? std::vector<int>() : SortedRowOrder(FData, HeadingEntry(iColumn), eOrder));
+    QModelIndexList aAfter;
+    aAfter.reserve(aBefore.size());
+    for (qsizetype i = 0; i < aBefore.size(); ++i)
+        aAfter.append(index(ViewRow(aDataRows[size_t(i)]), aBefore[i].column()));
+    changePersistentIndexList(aBefore, aAfter);
+    Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void TLevelTableModel::SetOrder(std::vector<int>&& aOrder) {
+    aViewToData = std::move(aOrder);
+    aDataToView.assign(aViewToData.size(), 0);
+    for (size_t i = 0; i < aViewToData.size(); ++i)
+        aDataToView[size_t(aViewToData[i])] = int(i);
+}
+
 int TLevelTableModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : FData.RowCount();
 }
@@ -82,15 +125,16 @@ int TLevelTableModel::columnCount(const QModelIndex& parent) const {
 QVariant TLevelTableModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid())
         return {};
+    const int iRow = DataRow(index.row());
     if (role == Qt::DisplayRole)
-        return CellText(index.row(), index.column());
+        return CellText(iRow, index.column());
     if (role == Qt::TextAlignmentRole)
         return int(Qt::AlignCenter);
     if (role == kViolationRole)
-        return int(FViolations.FlagsOf(index.row()));
+        return int(FViolations.FlagsOf(iRow));
     // The row number says why its row is marked, also to a screen reader.
     if (index.column() == 0 && (role == Qt::ToolTipRole || role == Qt::AccessibleDescriptionRole))
-        return ViolationHint(index.row());
+        return ViolationHint(iRow);
     return {};
 }
 

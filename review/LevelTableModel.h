@@ -9,6 +9,8 @@
 
 // The level data table sgDBData as a model: one row per level row, the columns the data options choose.
 // Cell texts are made when a view asks for them, so a day-long session costs its compact rows only.
+// The view's rows can be sorted by a column (sort); the data rows keep their recorded order, and the row
+// number column shows a row's place in it. New rows or columns show in recorded order.
 class TLevelTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -36,9 +38,17 @@ public:
     const QStringList& Headers() const { return FHeaders; }
     // The heading entry of a column, 0 outside the table.
     int HeadingEntry(int iColumn) const;
-    // A cell's text as shown: the row number, the timecode, the peak channel, a level with one decimal;
-    // empty for a value that is not a number.
+    // A data row's cell text as shown: the row number, the timecode, the peak channel, a level with one
+    // decimal; empty for a value that is not a number. iRow counts in recorded order, whatever the sort.
     QString CellText(int iRow, int iColumn) const;
+
+    // The data row shown at a view row, and the view row showing a data row; -1 outside the table.
+    int DataRow(int iViewRow) const;
+    int ViewRow(int iDataRow) const;
+    bool Sorted() const { return !aViewToData.empty(); }
+    // Orders the view's rows by a column (SortedRowOrder); a column outside the table gives recorded order.
+    // Rows held by persistent indexes (the current row, the selection) stay with their data.
+    void sort(int iColumn, Qt::SortOrder eOrder = Qt::AscendingOrder) override;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -50,7 +60,12 @@ private:
     // The violations' hint over a row; empty when it keeps to the target.
     QString ViolationHint(int iRow) const;
 
+    // Both empty in recorded order; otherwise the data row of each view row and its inverse.
+    void SetOrder(std::vector<int>&& aOrder);
+
     TLevelData FData;
+    std::vector<int> aViewToData;
+    std::vector<int> aDataToView;
     TViolations FViolations;
     TViolationHints FHints;
     std::vector<int> FHeadings;

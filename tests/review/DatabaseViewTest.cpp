@@ -4,6 +4,7 @@
 #include "dialogs/MessageBox.h"
 #include "engine/InfoGrid.h"
 #include "review/ChartData.h"
+#include "review/FormGoToTimecode.h"
 #include "review/FormSortSessions.h"
 #include "review/SessionFilter.h"
 #include "review/SessionJudge.h"
@@ -393,6 +394,26 @@ TEST_F(DatabaseViewFixture, F5RefreshKeepsTheFilterTheSelectedSessionAndItsLevel
     EXPECT_EQ(View().LevelData().LevelTable().RowCount(), 0);
     EXPECT_FALSE(frmMain.btnChart->isEnabled());
     EXPECT_FALSE(View().popSessionDelete->isEnabled());
+}
+
+// Ctrl+G on the tab asks for a timecode and goes to its row in the level table.
+TEST_F(DatabaseViewFixture, CtrlGGoesToTheRowOfATimecode) {
+    Select(1);
+    View().sgSessionsDblClick();
+    const TLevelTable& Table = View().LevelData().LevelTable();
+    ASSERT_EQ(Table.RowCount(), 4);
+    frmMain.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frmMain));
+    TfrmGoToTimecode& dlg = View().LevelData().GoToTimecodeDialog();
+    const QString sLast = Table.CellText(3, 1);
+    EXPECT_TRUE(qxtest::DriveModal(
+        dlg, [&] { QTest::keyClick(frmMain.btnExport, Qt::Key_G, Qt::ControlModifier); },
+        [&] {
+            dlg.SetTimecode(sLast);
+            dlg.btnOK->click();
+        }));
+    EXPECT_EQ(frmMain.sgDBData->currentIndex().row(), 3);
+    EXPECT_TRUE(slMessages.isEmpty()) << slMessages.join('\n').toStdString();
 }
 
 // The information grid tells when the session was recorded and when its row was last written.

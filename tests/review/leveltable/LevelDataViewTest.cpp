@@ -7,6 +7,7 @@
 #include "dialogs/MessageBox.h"
 #include "engine/InfoGrid.h"
 #include "review/FormFilter.h"
+#include "review/FormGoToTimecode.h"
 #include "review/TableColors.h"
 #include "store/ComplianceStore.h"
 #include "store/dbSQLite.h"
@@ -15,6 +16,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -482,6 +484,150 @@ TEST_F(LevelDataViewTest, RowsOutsideTheTargetAreMarkedAndTheButtonsStepThroughT
     View.ClearTable();
     EXPECT_FALSE(btnNextViolation->isEnabled());
     EXPECT_FALSE(btnPreviousViolation->isEnabled());
+}
+
+// The row number shown at a view row: the row's place in the recorded order, from 1.
+int ShownRow(const QTableView* Table, int iViewRow) {
+    return Table->model()->index(iViewRow, 0).data().toInt();
+}
+
+void ClickHeading(QTableView* Table, int iColumn) {
+    Table->scrollTo(Table->model()->index(std::max(Table->rowAt(0), 0), iColumn));
+    QHeaderView* Header = Table->horizontalHeader();
+    QTest::mouseClick(Header->viewport(), Qt::LeftButton, {},
+                      QPoint(Header->sectionViewportPosition(iColumn) + 5, Header->height() / 2));
+}
+
+// Peaks are -10 - (row % 7) dBFS with -1.5 at row 150: the lowest, -16, first at row 6.
+TEST_F(LevelDataViewTest, HeadingClicksSortTheTableAndTheColourRulesFollowTheCells) {
+    ASSERT_TRUE(View.LoadSelectedSession());
+    const TLevelTableModel& Model = View.LevelTable().Model();
+    ClickHeading(sgDBData, 3);
+    EXPECT_EQ(ShownRow(sgDBData, 0), 7);
+    EXPECT_EQ(Model.index(0, 3).data().toString(), "-16.0");
+    EXPECT_EQ(ShownRow(sgDBData, 299), 151);
+    EXPECT_EQ(FillAt(0, 3), ColorValueToQColor(Tint(clGreen, 0.9)));
+    EXPECT_EQ(FillAt(299, 3), ColorValueToQColor(Tint(clRed, 0.9)));
+    ClickHeading(sgDBData, 3);
+    EXPECT_EQ(ShownRow(sgDBData, 0), 151);
+    EXPECT_EQ(FillAt(0, 3), ColorValueToQColor(Tint(clRed, 0.9)));
+    // Row 100 has a peak on channel 1 (red), row 0 an integrated value of -40 (purple), wherever they are.
+    EXPECT_EQ(FillAt(Model.ViewRow(100), 2), ColorValueToQColor(Tint(clRed, 0.9)));
+    EXPECT_EQ(FillAt(Model.ViewRow(0), 5), ColorValueToQColor(Tint(clPurple, 0.9)));
+    EXPECT_NE(Model.ViewRow(0), 0);
+    // The row number heading gives the recorded order back.
+    ClickHeading(sgDBData, 0);
+    for (const int iRow : {0, 150, 299})
+        EXPECT_EQ(ShownRow(sgDBData, iRow), iRow + 1);
+
+    // The exports read the rows in recorded order, and a new load shows them so.
+    ClickHeading(sgDBData, 5);
+    ClickHeading(sgDBData, 5);
+    EXPECT_EQ(ShownRow(sgDBData, 0), 300);
+    EXPECT_EQ(View.LevelTable().CellText(0, 1), "10:00:00:00");
+    ASSERT_TRUE(View.LoadSelectedSession());
+    EXPECT_FALSE(Model.Sorted());
+    EXPECT_EQ(sgDBData->horizontalHeader()->sortIndicatorSection(), -1);
+    EXPECT_EQ(ShownRow(sgDBData, 0), 1);
+}
+
+// With the peak limit at -12 dBTP the violations are row 150 (-1.5), then the rows of -10 and -11: sorted
+// by peak from the highest they are the first 87 rows shown.
+TEST_F(LevelDataViewTest, WhileSortedTheStepsAndTheStatisticsJumpFollowTheRowsShown) {
+    TComplianceStore Store(db);
+    ASSERT_TRUE(Store.WriteSessionTarget(kId, {TStandardId::Custom, -20.0, 1.0, -12.0, true}));
+    ASSERT_TRUE(View.LoadSelectedSession());
+    const TLevelTableModel& Model = View.LevelTable().Model();
+    ClickHeading(sgDBData, 3);
+    ClickHeading(sgDBData, 3);
+    EXPECT_EQ(Model.index(0, 0).data(TLevelTableModel::kViolationRole).toInt(), kViolationPeak);
+    EXPECT_EQ(Model.index(0, 0).data(Qt::ToolTipRole).toString(), "Peak above the limit of -12.0 dBTP");
+    EXPECT_EQ(Model.index(87, 0).data(TLevelTableModel::kViolationRole).toInt(), 0);
+    struct TStep {
+        int iFrom; // a view row; -1: no current row
+        bool bForward;
+        int iTo;
+    } const aSteps[] = {
+        {-1, true, 0},
+        {0, true, 1},
+        {85, true, 86},
+        // Past the last violation shown the search starts again at the top, and the other way round.
+        {86, true, 0},
+        {200, true, 0},
+        {200, false, 86},
+        {0, false, 86},
+        {-1, false, 86},
+    };
+    for (const TStep& t : aSteps) {
+        SCOPED_TRACE(testing::Message() << t.iFrom << (t.bForward ? " forward" : " back"));
+        sgDBData->setCurrentIndex(t.iFrom < 0 ? QModelIndex() : Model.index(t.iFrom, 3));
+        (t.bForward ? btnNextViolation : btnPreviousViolation)->click();
+        EXPECT_EQ(sgDBData->currentIndex().row(), t.iTo);
+    }
+    // The last violation shown is the last row of -11 recorded.
+    EXPECT_EQ(ShownRow(sgDBData, 86), 296);
+
+    // The highest peak's statistic finds row 150, shown first.
+    ClickHeading(sgDBData, 3);
+    const QRect rPeak = sgDBLoudnessMax->visualItemRect(sgDBLoudnessMax->item(1, 1));
+    DoubleClick(sgDBLoudnessMax, rPeak.center());
+    EXPECT_EQ(View.TCHighlight(), "10:02:30:00");
+    EXPECT_EQ(sgDBData->currentIndex().row(), 299);
+    EXPECT_EQ(ShownRow(sgDBData, sgDBData->currentIndex().row()), 151);
+}
+
+// Rows are one a second from 10:00:00:00 to 10:04:59:00.
+TEST_F(LevelDataViewTest, GoingToATimecodeFindsItsRowOrTheNextOneWhereverItIsShown) {
+    ASSERT_TRUE(View.LoadSelectedSession());
+    ClickHeading(sgDBData, 3);
+    struct TCase {
+        const char* sWanted;
+        int iShownRow; // 0: none, a message instead
+    } const aCases[] = {
+        {"10:01:00:00", 61},
+        {"10:01:00:50", 62},
+        {"09:00:00:00", 1},
+        {"10:05:00:00", 0},
+    };
+    for (const TCase& c : aCases) {
+        SCOPED_TRACE(c.sWanted);
+        aMessages.clear();
+        sgDBData->setCurrentIndex(sgDBData->model()->index(5, 4));
+        EXPECT_EQ(View.GoToTimecode(c.sWanted), c.iShownRow > 0);
+        if (c.iShownRow > 0) {
+            EXPECT_EQ(ShownRow(sgDBData, sgDBData->currentIndex().row()), c.iShownRow);
+            EXPECT_EQ(sgDBData->currentIndex().column(), 4);
+            EXPECT_TRUE(aMessages.empty());
+        } else {
+            EXPECT_EQ(sgDBData->currentIndex().row(), 5);
+            ASSERT_EQ(aMessages.size(), 1u);
+            EXPECT_EQ(aMessages[0].first, QString("No row at or after timecode %1.").arg(c.sWanted));
+            EXPECT_EQ(aMessages[0].second, kMsgWarning);
+        }
+    }
+
+    // The dialog starts from the current row's timecode and goes to the one typed.
+    TfrmGoToTimecode& dlg = View.GoToTimecodeDialog();
+    const int iStart = ShownRow(sgDBData, sgDBData->currentIndex().row()) - 1;
+    QString sOffered;
+    EXPECT_TRUE(qxtest::DriveModal(
+        dlg, [&] { View.AskGoToTimecode(); },
+        [&] {
+            sOffered = dlg.Timecode();
+            dlg.editMin->setText("3");
+            dlg.editSec->setText("20");
+            dlg.btnOK->click();
+        }));
+    EXPECT_EQ(sOffered, View.LevelTable().CellText(iStart, 1));
+    EXPECT_EQ(ShownRow(sgDBData, sgDBData->currentIndex().row()), 201);
+    // Cancel goes nowhere.
+    EXPECT_TRUE(qxtest::DriveModal(
+        dlg, [&] { View.AskGoToTimecode(); },
+        [&] {
+            dlg.editMin->setText("00");
+            dlg.btnCancel->click();
+        }));
+    EXPECT_EQ(ShownRow(sgDBData, sgDBData->currentIndex().row()), 201);
 }
 
 } // namespace
