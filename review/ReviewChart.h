@@ -94,6 +94,9 @@ private:
     void PlaceTarget();
     // Brings the axes over the shown series' points and the target they are shown against.
     void FitAxes();
+    // Gives each series the envelope of its levels in the visible rows for the plot's pixel columns (see
+    // ChartEnvelope), when the plot's width, the visible rows or the levels changed since the last time.
+    void DrawEnvelope();
 
     TChartOptions& rChartOptions;
     const int& FLanguage;
@@ -101,6 +104,13 @@ private:
     TLevelData Rows;
     // The level of each cursor series, from series kFirstCursorSeries on.
     std::vector<double> aCursorLevels;
+    // Every row's level of each series; the series themselves hold the envelope that is drawn.
+    std::vector<std::vector<double>> aSeriesLevels;
+    // What the drawn envelope was made for: pixel columns and first and last visible row; iEnvelopeColumns
+    // 0 when the levels changed since.
+    int iEnvelopeColumns = 0;
+    int iEnvelopeFirst = 0;
+    int iEnvelopeLast = -1;
     // Extremes of each series, for the automatic level axes.
     std::vector<double> aMin;
     std::vector<double> aMax;
