@@ -350,6 +350,8 @@ enum TTextEntry : int {
     kTxtPreviousViolationHint = 950,
     kTxtNextViolationHint = 952,
     kTxtVerdictBoxTitle = 954,
+    // A chart cursor drawn against the peak axis.
+    kTxtCursorOnPeakAxis = 980,
 };
 
 // A list of names looked up by a loudness-setup code: entries iFirst to iFirst + iHigh, the last one

@@ -211,15 +211,18 @@ TReviewChart::TReviewChart(const TReviewChartSetup& rSetup, TChartOptions& rOpti
     AddSeries(yAxis);
     const TChartOptions& r = rChartOptions;
     if (r.bCursor1Enable)
-        AddCursorSeries(r.fCursor1, r.clCursor1Color, r.iCursor1LineWidth, r.bCursor1Visible, r.sCursor1Name);
+        AddCursorSeries(r.fCursor1, r.clCursor1Color, r.iCursor1LineWidth, r.bCursor1Visible, r.sCursor1Name,
+                        r.bCursor1PeakAxis);
     if (r.bCursor2Enable)
-        AddCursorSeries(r.fCursor2, r.clCursor2Color, r.iCursor2LineWidth, r.bCursor2Visible, r.sCursor2Name);
+        AddCursorSeries(r.fCursor2, r.clCursor2Color, r.iCursor2LineWidth, r.bCursor2Visible, r.sCursor2Name,
+                        r.bCursor2PeakAxis);
     aMin.assign(size_t(graphCount()), std::numeric_limits<double>::infinity());
     aMax.assign(size_t(graphCount()), -std::numeric_limits<double>::infinity());
 
     ApplyLevelChartSettings(*this, rChartOptions, rSetup.iScaleMode, rSetup.sUnit, kTxtShortTermHeading,
                             false, FLanguage);
     AddTarget(rSetup);
+    PlaceCursors();
     FitAxes();
     connect(this, &QCustomPlot::legendClick, this, &TReviewChart::ChartLegendClick);
     // Every repaint, on screen or into a picture of another size, lays the plot out first: the envelope
@@ -348,13 +351,25 @@ void TReviewChart::AddSeries(QCPAxis* ValueAxis) {
 }
 
 void TReviewChart::AddCursorSeries(double fLevel, TColorValue clColor, int iWidth, bool bVisible,
-                                   const QString& sName) {
+                                   const QString& sName, bool bPeakAxis) {
     AddSeries(yAxis);
     QCPGraph* Cursor = graph(graphCount() - 1);
     Cursor->setPen(SeriesPen(clColor, iWidth));
     Cursor->setVisible(bVisible);
     Cursor->setName(sName);
     aCursorLevels.push_back(fLevel);
+    aCursorOnPeakAxis.push_back(bPeakAxis);
+}
+
+void TReviewChart::PlaceCursors() {
+    if (graphCount() <= kSeriesSTMax)
+        return;
+    QCPAxis* PeakAxis = graph(kSeriesPeak)->valueAxis();
+    for (size_t i = 0; i < aCursorOnPeakAxis.size(); ++i) {
+        const int iSeries = kFirstCursorSeries + int(i);
+        if (iSeries < graphCount())
+            graph(iSeries)->setValueAxis(aCursorOnPeakAxis[i] ? PeakAxis : yAxis);
+    }
 }
 
 void TReviewChart::SetRows(TLevelData&& rRows) {
@@ -429,6 +444,7 @@ QString TReviewChart::PointLabel(int iPoint) const {
 
 void TReviewChart::RefreshNow() {
     PlaceTarget();
+    PlaceCursors();
     FitAxes();
     DrawEnvelope();
     replot(QCustomPlot::rpQueuedReplot);

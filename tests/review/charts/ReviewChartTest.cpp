@@ -101,4 +101,63 @@ TEST_F(LongSessionChart, AFewVisibleRowsAreDrawnPointByPoint) {
     ExpectEnvelopeOfPlotWidth();
 }
 
+// Cursors are drawn against the axis of their unit: a -1 dBFS peak cursor at -1 on the peak axis, not at
+// -1 LUFS; a loudness cursor on the loudness axis. The peak cursor follows the peak series when the legend
+// rule moves it to the left axis.
+TEST(ReviewChartCursors, EachCursorStandsOnTheAxisOfItsUnit) {
+    struct TCase {
+        const char* sName;
+        bool bCursor1Peak;
+        bool bCursor2Peak;
+    } aCases[] = {{"both loudness", false, false},
+                  {"first peak", true, false},
+                  {"second peak", false, true},
+                  {"both peak", true, true}};
+    const double aLevels[2] = {-1.0, -23.0};
+    for (const TCase& c : aCases) {
+        SCOPED_TRACE(c.sName);
+        TChartOptions rOptions;
+        rOptions.bCursor1Enable = rOptions.bCursor1Visible = true;
+        rOptions.bCursor2Enable = rOptions.bCursor2Visible = true;
+        rOptions.fCursor1 = aLevels[0];
+        rOptions.fCursor2 = aLevels[1];
+        rOptions.bCursor1PeakAxis = c.bCursor1Peak;
+        rOptions.bCursor2PeakAxis = c.bCursor2Peak;
+        const int iLNG = kLanguageEnglish;
+        TReviewChart Chart(TReviewChartSetup{kScaleLUFS, QStringLiteral("LUFS"), {}, std::nullopt}, rOptions,
+                           iLNG);
+        TLevelData Rows;
+        for (int i = 0; i < 20; ++i) {
+            TLevelRow r{};
+            r.fInstantaneousPeak = -12.0 + i % 3;
+            r.fLoudnessInt = r.fLoudnessHi = -40.0 + i % 5;
+            Rows.Append(r, QString::asprintf("10:00:%02d:00", i));
+        }
+        Chart.SetRows(std::move(Rows));
+        Chart.resize(800, 500);
+        Chart.replot(QCustomPlot::rpImmediateRefresh);
+        const bool abPeak[2] = {c.bCursor1Peak, c.bCursor2Peak};
+        const auto ExpectCursorsOn = [&](QCPAxis* PeakAxis) {
+            for (int i = 0; i < 2; ++i) {
+                QCPGraph* Cursor = Chart.graph(TReviewChart::kFirstCursorSeries + i);
+                QCPAxis* Expected = abPeak[i] ? PeakAxis : Chart.yAxis;
+                EXPECT_EQ(Cursor->valueAxis(), Expected) << "cursor " << i + 1;
+                ASSERT_GT(Cursor->dataCount(), 0);
+                EXPECT_EQ(Cursor->data()->at(0)->value, aLevels[i]);
+                // Drawn inside the automatic range of its own axis, at its level there.
+                EXPECT_TRUE(Expected->range().contains(aLevels[i])) << "cursor " << i + 1;
+            }
+        };
+        EXPECT_EQ(Chart.graph(TReviewChart::kSeriesPeak)->valueAxis(), Chart.yAxis2);
+        ExpectCursorsOn(Chart.yAxis2);
+        // Only the peak series shown: it takes the left axis, and the peak cursors with it.
+        Chart.ClickLegend(TReviewChart::kSeriesIntegrating);
+        Chart.ClickLegend(TReviewChart::kSeriesSTMax);
+        ASSERT_EQ(Chart.graph(TReviewChart::kSeriesPeak)->valueAxis(), Chart.yAxis);
+        ExpectCursorsOn(Chart.yAxis);
+        Chart.ClickLegend(TReviewChart::kSeriesIntegrating);
+        ExpectCursorsOn(Chart.yAxis2);
+    }
+}
+
 } // namespace
