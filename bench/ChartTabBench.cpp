@@ -1,6 +1,7 @@
 // Making a review chart tab for a day-long session (86,400 rows, three level series and two cursors)
 // against loading the same session into the level table, in the same run; and one repaint of the chart at
-// the size of the chart documents.
+// the size of the chart documents, for that tab and for charts of a day and of a week (604,800 rows) with
+// the three level series: the same and with the visible rows changed before each repaint.
 
 #include "bench/BenchTable.h"
 #include "bench/DayDatabase.h"
@@ -33,6 +34,44 @@ double ThreadCpuMs() {
     timespec t{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
     return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+// The rows of Day iDays times over, as a session logged for iDays days leaves them.
+TLevelData RepeatedDays(const TLevelData& Day, int iDays) {
+    TLevelData Rows;
+    Rows.Reserve(Day.RowCount() * iDays);
+    for (int iDay = 0; iDay < iDays; ++iDay)
+        for (int i = 0; i < Day.RowCount(); ++i)
+            Rows.Append(Day.Row(i), Day.Timecode(i));
+    return Rows;
+}
+
+// Repaints of a chart of Rows with the three level series at the size of the chart documents: as it is,
+// and with the visible rows changed before each one (as after a zoom), so that its envelope is made anew.
+void PrintRepaintRows(TLevelData&& Rows, const TReviewChartSetup& rSetup, const int& iLNG,
+                      const std::string& sRows) {
+    TChartOptions rOptions;
+    TReviewChart Chart(rSetup, rOptions, iLNG);
+    const int iPoints = Rows.RowCount();
+    Chart.SetRows(std::move(Rows));
+    Chart.resize(kChartWidth, kChartHeight);
+    Chart.toPixmap(kChartWidth, kChartHeight);
+    std::vector<double> aSteadyMs;
+    std::vector<double> aNewRangeMs;
+    for (int i = 0; i < kRepaints; ++i) {
+        aSteadyMs.push_back(1000 * qxbench::TimeSeconds([&] { Chart.toPixmap(kChartWidth, kChartHeight); }));
+        Chart.xAxis->setRange(i % 2, iPoints - 1 - i % 3);
+        aNewRangeMs.push_back(1000 *
+                              qxbench::TimeSeconds([&] { Chart.toPixmap(kChartWidth, kChartHeight); }));
+    }
+    if (Chart.graph(TReviewChart::kSeriesPeak)->dataCount() > 3 * kChartWidth + 2)
+        std::fprintf(stderr, "the chart of %s rows draws more points than the plot has columns\n",
+                     sRows.c_str());
+    qxbench::PrintRow(
+        qxbench::ValueRow("chart repaint 1450x850, " + sRows + " rows x 3 series (ms)", aSteadyMs, "<=50"));
+    qxbench::PrintRow(qxbench::ValueRow("chart repaint 1450x850 after a change of the visible rows, " +
+                                            sRows + " rows x 3 series (ms)",
+                                        aNewRangeMs, "<=50"));
 }
 
 } // namespace
@@ -118,5 +157,14 @@ int main(int argc, char** argv) {
         qxbench::ValueRow("chart tab repaint 1450x850, 86,400 rows x 5 series (ms)", aRepaintMs, "<=100"));
     qxbench::PrintRow(
         qxbench::ValueRow("chart tab repaint 1450x850, processor time (ms)", aRepaintCpuMs, "<=100"));
+
+    TLevelData Day;
+    if (!LoadChartRows(db, qxbench::kSession, {}, Day, Pump) || Day.RowCount() != qxbench::kRowsPerDay) {
+        std::fprintf(stderr, "the day's rows could not be read\n");
+        return 1;
+    }
+    constexpr int kDaysOfWeek = 7;
+    PrintRepaintRows(RepeatedDays(Day, 1), Request.rSetup, iLNG, "86,400");
+    PrintRepaintRows(RepeatedDays(Day, kDaysOfWeek), Request.rSetup, iLNG, "604,800");
     return 0;
 }

@@ -95,6 +95,9 @@ struct TChartOptions {
     bool bSTMaxEnabled = true;
     QString sCursor1Name = QStringLiteral("Cursor 1.");
     QString sCursor2Name = QStringLiteral("Cursor 2.");
+    // A cursor's level is a peak level (dBFS), drawn against the peak axis; otherwise a loudness level.
+    bool bCursor1PeakAxis = false;
+    bool bCursor2PeakAxis = false;
 
     bool operator==(const TChartOptions&) const = default;
 };

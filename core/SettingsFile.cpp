@@ -315,6 +315,8 @@ private:
                    c.sCursor1Name, def);
         ReadCursor(2, c.bCursor2Enable, c.bCursor2Visible, c.fCursor2, c.iCursor2LineWidth, c.clCursor2Color,
                    c.sCursor2Name, def);
+        c.bCursor1PeakAxis = ini.ReadBool(sSection, S("Cursor1PeakAxis"), def.bCursor1PeakAxis);
+        c.bCursor2PeakAxis = ini.ReadBool(sSection, S("Cursor2PeakAxis"), def.bCursor2PeakAxis);
     }
 
     void ReadTCOptions() {
@@ -582,6 +584,8 @@ private:
                     c.sCursor1Name);
         WriteCursor(2, c.bCursor2Enable, c.bCursor2Visible, c.fCursor2, c.iCursor2LineWidth, c.clCursor2Color,
                     c.sCursor2Name);
+        ini.WriteBool(sSection, S("Cursor1PeakAxis"), c.bCursor1PeakAxis);
+        ini.WriteBool(sSection, S("Cursor2PeakAxis"), c.bCursor2PeakAxis);
     }
 
     void WriteTCOptions() {

@@ -355,6 +355,8 @@ enum TTextEntry : int {
     kTxtGoToTimecodeLabel = 962,
     kTxtNoRowAtTimecode = 964,
     kTxtGoToTimecodeHint = 966,
+    // A chart cursor drawn against the peak axis.
+    kTxtCursorOnPeakAxis = 980,
 };
 
 // A list of names looked up by a loudness-setup code: entries iFirst to iFirst + iHigh, the last one

@@ -443,6 +443,8 @@ QGroupBox* TfrmOptions::CreateCursorGroup(TCursorGroup& g, const QString& sCapti
     g.grp = new QGroupBox(sCaption);
     g.chkEnabled = NewCheck(g.grp, "chkSeriesCursor" + sNo + "Enabled", "Enabled.");
     g.chkVisible = NewCheck(g.grp, "chkSeriesCursor" + sNo + "Visible", "Visible.");
+    g.chkPeakAxis = NewCheck(g.grp, "chkSeriesCursor" + sNo + "PeakAxis",
+                             GetText(kTxtCursorOnPeakAxis, kLanguageEnglish));
     g.editLineWidth = NewEdit(g.grp, "editSeriesCursor" + sNo + "LineWidth", kLineWidthLength);
     g.imgLineColor = NewSwatch(g.grp, "imgSeriesCursor" + sNo + "LineColor");
     g.editLevel = NewEdit(g.grp, "editChartCursor" + sNo + "Level", kLevelLength);
@@ -457,6 +459,7 @@ QGroupBox* TfrmOptions::CreateCursorGroup(TCursorGroup& g, const QString& sCapti
         Grid->addWidget(g.aLabels[i], 2 + i, 0);
         Grid->addWidget(aFields[i], 2 + i, 1);
     }
+    Grid->addWidget(g.chkPeakAxis, 6, 0, 1, 2);
     Grid->setColumnStretch(2, 1);
     connect(g.chkEnabled, &QCheckBox::clicked, this, &TfrmOptions::ApplyEnablingRules);
     return g.grp;
@@ -780,6 +783,8 @@ void TfrmOptions::FormShow() {
         g->chkVisible->setChecked(iCursor == 1 ? c.bCursor1Visible : c.bCursor2Visible);
         g->imgLineColor->SetColor(iCursor == 1 ? c.clCursor1Color : c.clCursor2Color);
         g->editName->setText(iCursor == 1 ? c.sCursor1Name : c.sCursor2Name);
+        g->chkPeakAxis->setChecked(iCursor == 1 ? c.bCursor1PeakAxis : c.bCursor2PeakAxis);
+        g->chkPeakAxis->setText(GetText(kTxtCursorOnPeakAxis, r.iLNG));
     }
     TSettings rShown = r;
     for (int i = 0; i < kOptionsNumberCount; ++i)
@@ -840,8 +845,8 @@ void TfrmOptions::ApplyEnablingRules() {
 
     for (TCursorGroup* g : {&rCursor1, &rCursor2}) {
         const bool bEnabled = g->chkEnabled->isChecked();
-        SetEnabled({g->chkVisible, g->editName, g->editLevel, g->editLineWidth, g->aLabels[0], g->aLabels[1],
-                    g->aLabels[2], g->aLabels[3]},
+        SetEnabled({g->chkVisible, g->chkPeakAxis, g->editName, g->editLevel, g->editLineWidth, g->aLabels[0],
+                    g->aLabels[1], g->aLabels[2], g->aLabels[3]},
                    bEnabled);
         EnableSwatch(g->imgLineColor, bEnabled);
     }
@@ -1001,10 +1006,12 @@ TOptionsTyped TfrmOptions::Typed() const {
     c.bCursor1Visible = rCursor1.chkVisible->isChecked();
     c.clCursor1Color = rCursor1.imgLineColor->Color();
     c.sCursor1Name = rCursor1.editName->text();
+    c.bCursor1PeakAxis = rCursor1.chkPeakAxis->isChecked();
     c.bCursor2Enable = rCursor2.chkEnabled->isChecked();
     c.bCursor2Visible = rCursor2.chkVisible->isChecked();
     c.clCursor2Color = rCursor2.imgLineColor->Color();
     c.sCursor2Name = rCursor2.editName->text();
+    c.bCursor2PeakAxis = rCursor2.chkPeakAxis->isChecked();
 
     TPDFOptions& p = s.rPDFOptions;
     p.sHeadline = editPDFHeadline->text();

@@ -65,6 +65,8 @@ struct TCursorGroup {
     QGroupBox* grp = nullptr;
     QCheckBox* chkEnabled = nullptr;
     QCheckBox* chkVisible = nullptr;
+    // The level is a peak level, drawn against the peak axis.
+    QCheckBox* chkPeakAxis = nullptr;
     QLineEdit* editLineWidth = nullptr;
     TColorSwatch* imgLineColor = nullptr;
     QLineEdit* editLevel = nullptr;

@@ -70,6 +70,8 @@ void ApplyTheRest(const TSettings& rFrom, TSettings& rTo) {
     rChart.clCursor2Color = c.clCursor2Color;
     rChart.sCursor1Name = c.sCursor1Name;
     rChart.sCursor2Name = c.sCursor2Name;
+    rChart.bCursor1PeakAxis = c.bCursor1PeakAxis;
+    rChart.bCursor2PeakAxis = c.bCursor2PeakAxis;
 
     const TPDFOptions& p = rFrom.rPDFOptions;
     TPDFOptions& rPDF = rTo.rPDFOptions;

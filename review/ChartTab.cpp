@@ -4,8 +4,8 @@
 #include "dialogs/OwnerDrawnMenu.h"
 
 #include <QClipboard>
-#include <QEvent>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QMenu>
 #include <QPushButton>
 #include <QTableWidget>
@@ -18,6 +18,7 @@ TChartTab::TChartTab(int iTag, const TReviewChartSetup& rSetup, TChartOptions& r
     Chart = new TReviewChart(rSetup, rOptions, iLNG, this);
     auto* Layout = new QVBoxLayout(this);
     Layout->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
+    Layout->setSpacing(kMargin);
     Layout->addWidget(Chart);
     SGData = new QTableWidget(kChartSnapshotRows, 2, this);
     SGData->hide();
@@ -26,9 +27,14 @@ TChartTab::TChartTab(int iTag, const TReviewChartSetup& rSetup, TChartOptions& r
 void TChartTab::AddExportButton() {
     if (btnChartExport)
         return;
-    btnChartExport = new QPushButton(Chart);
+    btnChartExport = new QPushButton(this);
     btnChartExport->setProperty("Tag", Tag);
-    btnChartExport->resize(kExportButtonWidth, kExportButtonHeight);
+    btnChartExport->setFixedSize(kExportButtonWidth, kExportButtonHeight);
+    // A row of its own above the chart, at the right.
+    auto* Row = new QHBoxLayout;
+    Row->addStretch();
+    Row->addWidget(btnChartExport);
+    static_cast<QVBoxLayout*>(layout())->insertLayout(0, Row);
     popExportChart = new QMenu(this);
     SetOwnerDrawnMenu(popExportChart, kChartExportPopupExtraWidth);
     popExportToPDF = popExportChart->addAction(QString());
@@ -40,8 +46,6 @@ void TChartTab::AddExportButton() {
                 [this, Item] { Q_EMIT ChartExportPDF(Item->data().toInt()); });
     popCopyChartClipBrd = popExportChart->addAction(QString(), this, &TChartTab::CopyChartToClipboard);
     connect(btnChartExport, &QPushButton::clicked, this, &TChartTab::ChartExportPDFMenu);
-    Chart->installEventFilter(this);
-    PlaceExportButton();
     btnChartExport->show();
     UpdateGUIStrings();
 }
@@ -89,15 +93,4 @@ void TChartTab::ChartExportPDFMenu() {
 
 void TChartTab::CopyChartToClipboard() {
     QGuiApplication::clipboard()->setImage(Chart->ChartPicture());
-}
-
-bool TChartTab::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Chart && event->type() == QEvent::Resize)
-        PlaceExportButton();
-    return QWidget::eventFilter(watched, event);
-}
-
-void TChartTab::PlaceExportButton() {
-    if (btnChartExport)
-        btnChartExport->move(Chart->width() - kMargin - kExportButtonWidth, kMargin);
 }

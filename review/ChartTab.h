@@ -11,13 +11,13 @@ class QMenu;
 class QPushButton;
 class QTableWidget;
 
-// One chart tab of the main window's page control: the chart, its export button with the export popup on
-// it, and the hidden snapshot of the charted session, which the exports read even after another session
-// was selected.
+// One chart tab of the main window's page control: the chart, its export button with the export popup
+// above the chart's top right corner, and the hidden snapshot of the charted session, which the exports read
+// even after another session was selected.
 class TChartTab : public QWidget {
     Q_OBJECT
 public:
-    // Gap between the tab's edges and the chart, and between the chart's top right and the button.
+    // Gap between the tab's edges and its contents, and between the export button and the chart below it.
     static constexpr int kMargin = 8;
     static constexpr int kExportButtonWidth = 120;
     static constexpr int kExportButtonHeight = 33;
@@ -25,7 +25,7 @@ public:
     TChartTab(int iTag, const TReviewChartSetup& rSetup, TChartOptions& rOptions, const int& iLNG,
               QWidget* parent = nullptr);
 
-    // Adds the export button with its popup to the chart.
+    // Adds the export button with its popup above the chart, so that it never covers the plot.
     void AddExportButton();
     // Fills the hidden snapshot grid.
     void SetSnapshot(const TChartSnapshot& rSnapshot);
@@ -58,12 +58,8 @@ Q_SIGNALS:
     // A PDF item was chosen: Tag 0 the side-panel document, 1 the full page.
     void ChartExportPDF(int iTag);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void ChartExportPDFMenu();
-    void PlaceExportButton();
 
     const int& FLanguage;
     QStringList slDataFilter;

@@ -8,8 +8,11 @@
 #include <QCoreApplication>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPointer>
+#include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QToolButton>
 
 namespace {
 
@@ -58,6 +61,7 @@ TChartTab* TChartTabs::MakeChartTab(const TChartTabRequest& rRequest) {
             const int iIndex = PageCtrl->addTab(
                 Tab, ChartTabCaption(rRequest.sCaption, PageCtrl->tabBar()->fontMetrics(), kMaxCaptionWidth));
             PageCtrl->setTabToolTip(iIndex, PlainToolTip(rRequest.sCaption));
+            AddCloseButton(Tab, iIndex);
             Tab->Chart->SetRows(std::move(Rows));
         }
     }
@@ -83,18 +87,49 @@ TChartTab* TChartTabs::ActiveChartTab() const {
 }
 
 void TChartTabs::CloseActiveTab() {
-    TChartTab* Tab = ActiveChartTab();
-    if (!Tab)
+    CloseTab(ActiveChartTab());
+}
+
+void TChartTabs::CloseTab(TChartTab* Tab) {
+    const int iIndex = Tab ? PageCtrl->indexOf(Tab) : -1;
+    if (iIndex < kFixedPages)
         return;
-    PageCtrl->removeTab(PageCtrl->indexOf(Tab));
+    // The tab bar frees the tab's close button with the tab.
+    PageCtrl->removeTab(iIndex);
     delete Tab;
+}
+
+QTabBar::ButtonPosition TChartTabs::CloseButtonSide() const {
+    QTabBar* Bar = PageCtrl->tabBar();
+    return QTabBar::ButtonPosition(
+        Bar->style()->styleHint(QStyle::SH_TabBar_CloseButtonPosition, nullptr, Bar));
+}
+
+void TChartTabs::AddCloseButton(TChartTab* Tab, int iIndex) {
+    QTabBar* Bar = PageCtrl->tabBar();
+    auto* btnClose = new QToolButton(Bar);
+    btnClose->setObjectName(QStringLiteral("btnCloseTab"));
+    btnClose->setAutoRaise(true);
+    btnClose->setFocusPolicy(Qt::NoFocus);
+    btnClose->setIcon(Bar->style()->standardIcon(QStyle::SP_TabCloseButton, nullptr, Bar));
+    const QSize Size(Bar->style()->pixelMetric(QStyle::PM_TabCloseIndicatorWidth, nullptr, Bar),
+                     Bar->style()->pixelMetric(QStyle::PM_TabCloseIndicatorHeight, nullptr, Bar));
+    btnClose->setFixedSize(Size);
+    btnClose->setIconSize(Size);
+    btnClose->setToolTip(GetText(kTxtCloseTab, FLanguage));
+    connect(btnClose, &QToolButton::clicked, this,
+            [this, Page = QPointer<TChartTab>(Tab)] { CloseTab(Page); });
+    Bar->setTabButton(iIndex, CloseButtonSide(), btnClose);
 }
 
 void TChartTabs::UpdateGUIStrings() {
     popTabClose->setText(GetText(kTxtCloseTab, FLanguage));
-    for (int i = kFixedPages; i < PageCtrl->count(); ++i)
+    for (int i = kFixedPages; i < PageCtrl->count(); ++i) {
         if (auto* Tab = qobject_cast<TChartTab*>(PageCtrl->widget(i)))
             Tab->UpdateGUIStrings();
+        if (QWidget* btnClose = PageCtrl->tabBar()->tabButton(i, CloseButtonSide()))
+            btnClose->setToolTip(GetText(kTxtCloseTab, FLanguage));
+    }
 }
 
 bool TChartTabs::eventFilter(QObject* watched, QEvent* event) {

@@ -4,6 +4,7 @@
 #include "review/ChartTab.h"
 
 #include <QObject>
+#include <QTabBar>
 #include <functional>
 
 class QAction;
@@ -30,7 +31,7 @@ struct TChartTabRequest {
 };
 
 // The chart tabs of the main window's page control, after its two fixed pages: making them, their context
-// menu with "Close Tab", and closing them. The fixed pages are never closed.
+// menu with "Close Tab" and their close buttons, and closing them. The fixed pages are never closed.
 class TChartTabs : public QObject {
     Q_OBJECT
 public:
@@ -50,6 +51,8 @@ public:
     TChartTab* MakeChartTab(const TChartTabRequest& rRequest);
     // Frees the active page when it is a chart tab.
     void CloseActiveTab();
+    // Frees Tab with its chart, button and snapshot when it is one of the chart tabs; the fixed pages stay.
+    void CloseTab(TChartTab* Tab);
     void UpdateGUIStrings();
 
     QMenu* popTab = nullptr;
@@ -65,6 +68,9 @@ protected:
 private:
     // The active page when it is a chart tab, else none.
     TChartTab* ActiveChartTab() const;
+    // Gives the chart tab at iIndex its close button, on the side of the tab the style puts them.
+    void AddCloseButton(TChartTab* Tab, int iIndex);
+    QTabBar::ButtonPosition CloseButtonSide() const;
 
     QTabWidget* PageCtrl;
     TChartOptions& rChartOptions;

@@ -5,6 +5,7 @@
 #include "core/Drawing.h"
 #include "core/TextFormat.h"
 #include "core/TextTable.h"
+#include "review/ChartEnvelope.h"
 
 #include <QLocale>
 #include <QPainter>
@@ -20,6 +21,9 @@ constexpr TColorValue kInactiveCaptionIndex = 3;
 constexpr QColor clGradientTop(0xDA, 0xDA, 0xDA);
 constexpr QColor clShadow(0x80, 0x80, 0x80, 0x60);
 constexpr int kAxisTitlePointSize = 10;
+// Before its first layout the plot's width is not known: the envelope is made for at least this many
+// columns, which a chart of a few hundred rows draws point by point.
+constexpr int kMinEnvelopeColumns = 512;
 
 // Legend check box: side, and the gap to the series' line sample.
 constexpr int kCheckBoxSize = 11;
@@ -207,17 +211,23 @@ TReviewChart::TReviewChart(const TReviewChartSetup& rSetup, TChartOptions& rOpti
     AddSeries(yAxis);
     const TChartOptions& r = rChartOptions;
     if (r.bCursor1Enable)
-        AddCursorSeries(r.fCursor1, r.clCursor1Color, r.iCursor1LineWidth, r.bCursor1Visible, r.sCursor1Name);
+        AddCursorSeries(r.fCursor1, r.clCursor1Color, r.iCursor1LineWidth, r.bCursor1Visible, r.sCursor1Name,
+                        r.bCursor1PeakAxis);
     if (r.bCursor2Enable)
-        AddCursorSeries(r.fCursor2, r.clCursor2Color, r.iCursor2LineWidth, r.bCursor2Visible, r.sCursor2Name);
+        AddCursorSeries(r.fCursor2, r.clCursor2Color, r.iCursor2LineWidth, r.bCursor2Visible, r.sCursor2Name,
+                        r.bCursor2PeakAxis);
     aMin.assign(size_t(graphCount()), std::numeric_limits<double>::infinity());
     aMax.assign(size_t(graphCount()), -std::numeric_limits<double>::infinity());
 
     ApplyLevelChartSettings(*this, rChartOptions, rSetup.iScaleMode, rSetup.sUnit, kTxtShortTermHeading,
                             false, FLanguage);
     AddTarget(rSetup);
+    PlaceCursors();
     FitAxes();
     connect(this, &QCustomPlot::legendClick, this, &TReviewChart::ChartLegendClick);
+    // Every repaint, on screen or into a picture of another size, lays the plot out first: the envelope
+    // then follows the width and the visible rows it is drawn for.
+    connect(this, &QCustomPlot::afterLayout, this, &TReviewChart::DrawEnvelope);
 }
 
 TChartTarget ChartTargetOf(const TLoudnessSetup& rSetup, const TLoudnessStandard& rTarget) {
@@ -341,33 +351,44 @@ void TReviewChart::AddSeries(QCPAxis* ValueAxis) {
 }
 
 void TReviewChart::AddCursorSeries(double fLevel, TColorValue clColor, int iWidth, bool bVisible,
-                                   const QString& sName) {
+                                   const QString& sName, bool bPeakAxis) {
     AddSeries(yAxis);
     QCPGraph* Cursor = graph(graphCount() - 1);
     Cursor->setPen(SeriesPen(clColor, iWidth));
     Cursor->setVisible(bVisible);
     Cursor->setName(sName);
     aCursorLevels.push_back(fLevel);
+    aCursorOnPeakAxis.push_back(bPeakAxis);
+}
+
+void TReviewChart::PlaceCursors() {
+    if (graphCount() <= kSeriesSTMax)
+        return;
+    QCPAxis* PeakAxis = graph(kSeriesPeak)->valueAxis();
+    for (size_t i = 0; i < aCursorOnPeakAxis.size(); ++i) {
+        const int iSeries = kFirstCursorSeries + int(i);
+        if (iSeries < graphCount())
+            graph(iSeries)->setValueAxis(aCursorOnPeakAxis[i] ? PeakAxis : yAxis);
+    }
 }
 
 void TReviewChart::SetRows(TLevelData&& rRows) {
     Rows = std::move(rRows);
     const int iPoints = Rows.RowCount();
-    QVector<double> aKeys(iPoints);
-    for (int i = 0; i < iPoints; ++i)
-        aKeys[i] = i;
     const auto Level = [](int iSeries, const TLevelRow& r) {
         return iSeries == kSeriesPeak ? r.fInstantaneousPeak
                                       : (iSeries == kSeriesIntegrating ? r.fLoudnessInt : r.fLoudnessHi);
     };
+    aSeriesLevels.assign(size_t(graphCount()), {});
     for (int iSeries = 0; iSeries < graphCount(); ++iSeries) {
-        QVector<double> aValues(iPoints);
+        std::vector<double>& aValues = aSeriesLevels[size_t(iSeries)];
+        aValues.resize(size_t(iPoints));
         double fLow = std::numeric_limits<double>::infinity();
         double fHigh = -fLow;
         if (iSeries < kFirstCursorSeries) {
             for (int i = 0; i < iPoints; ++i) {
                 const double f = Level(iSeries, Rows.Row(i));
-                aValues[i] = f;
+                aValues[size_t(i)] = f;
                 if (std::isfinite(f)) {
                     fLow = std::min(fLow, f);
                     fHigh = std::max(fHigh, f);
@@ -375,15 +396,44 @@ void TReviewChart::SetRows(TLevelData&& rRows) {
             }
         } else {
             const double fLevel = aCursorLevels[size_t(iSeries - kFirstCursorSeries)];
-            aValues.fill(fLevel);
+            std::fill(aValues.begin(), aValues.end(), fLevel);
             if (iPoints > 0 && std::isfinite(fLevel))
                 fLow = fHigh = fLevel;
         }
-        graph(iSeries)->setData(aKeys, aValues, true);
         aMin[size_t(iSeries)] = fLow;
         aMax[size_t(iSeries)] = fHigh;
     }
+    iEnvelopeColumns = 0;
     RefreshNow();
+}
+
+void TReviewChart::DrawEnvelope() {
+    const int iColumns =
+        std::max(int(std::ceil(axisRect()->width() * bufferDevicePixelRatio())), kMinEnvelopeColumns);
+    const QCPRange Visible = xAxis->range();
+    const int iLast = PointCount() - 1;
+    const int iFirst = int(std::clamp(std::floor(Visible.lower), 0.0, double(std::max(iLast, 0))));
+    const int iVisibleLast =
+        int(std::clamp(std::ceil(Visible.upper), double(iFirst), double(std::max(iLast, 0))));
+    if (iColumns == iEnvelopeColumns && iFirst == iEnvelopeFirst && iVisibleLast == iEnvelopeLast)
+        return;
+    iEnvelopeColumns = iColumns;
+    iEnvelopeFirst = iFirst;
+    iEnvelopeLast = iVisibleLast;
+    // An envelope is a comb of upright strokes a pixel apart: without antialiasing it looks the same and
+    // costs far less to fill.
+    const bool bEnvelope = iVisibleLast - iFirst + 1 > iColumns;
+    const int iSeriesCount = std::min(graphCount(), int(aSeriesLevels.size()));
+    for (int iSeries = 0; iSeries < iSeriesCount; ++iSeries) {
+        graph(iSeries)->setAntialiased(!bEnvelope);
+        const std::vector<TEnvelopePoint> aPoints =
+            ChartEnvelope(aSeriesLevels[size_t(iSeries)], iFirst, iVisibleLast, iColumns);
+        QVector<QCPGraphData> aData;
+        aData.reserve(qsizetype(aPoints.size()));
+        for (const TEnvelopePoint& p : aPoints)
+            aData.append(QCPGraphData(p.fKey, p.fValue));
+        graph(iSeries)->data()->set(aData, true);
+    }
 }
 
 QString TReviewChart::PointLabel(int iPoint) const {
@@ -394,7 +444,9 @@ QString TReviewChart::PointLabel(int iPoint) const {
 
 void TReviewChart::RefreshNow() {
     PlaceTarget();
+    PlaceCursors();
     FitAxes();
+    DrawEnvelope();
     replot(QCustomPlot::rpQueuedReplot);
 }
 

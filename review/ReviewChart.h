@@ -32,7 +32,8 @@ struct TChartTarget {
 TChartTarget ChartTargetOf(const TLoudnessSetup& rSetup, const TLoudnessStandard& rTarget);
 
 // A stored session's levels over its rows: series 0 instantaneous peak (right axis), 1 integrated loudness,
-// 2 short-term maximum, then a horizontal line for each enabled cursor (left axis). The horizontal position
+// 2 short-term maximum, then a horizontal line for each enabled cursor, on the axis of its unit: a peak
+// cursor on the peak series' axis, a loudness cursor on the left axis. The horizontal position
 // is the row's index; the bottom axis names the visible ticks by their rows' timecodes. The legend has a
 // check box per series: a click switches the series and applies the legend rule, which records the choice
 // in the chart options for later charts.
@@ -85,7 +86,10 @@ protected:
 
 private:
     void AddSeries(QCPAxis* ValueAxis);
-    void AddCursorSeries(double fLevel, TColorValue clColor, int iWidth, bool bVisible, const QString& sName);
+    void AddCursorSeries(double fLevel, TColorValue clColor, int iWidth, bool bVisible, const QString& sName,
+                         bool bPeakAxis);
+    // Each cursor against the axis its unit is drawn on now (the legend rule moves the peak series).
+    void PlaceCursors();
     void ChartLegendClick(QCPLegend* Legend, QCPAbstractLegendItem* Item, QMouseEvent* Event);
     void DrawBorder(QPainter& Painter) const;
     void AddTarget(const TReviewChartSetup& rSetup);
@@ -94,6 +98,9 @@ private:
     void PlaceTarget();
     // Brings the axes over the shown series' points and the target they are shown against.
     void FitAxes();
+    // Gives each series the envelope of its levels in the visible rows for the plot's pixel columns (see
+    // ChartEnvelope), when the plot's width, the visible rows or the levels changed since the last time.
+    void DrawEnvelope();
 
     TChartOptions& rChartOptions;
     const int& FLanguage;
@@ -101,6 +108,15 @@ private:
     TLevelData Rows;
     // The level of each cursor series, from series kFirstCursorSeries on.
     std::vector<double> aCursorLevels;
+    // Whether each cursor's level is a peak level.
+    std::vector<bool> aCursorOnPeakAxis;
+    // Every row's level of each series; the series themselves hold the envelope that is drawn.
+    std::vector<std::vector<double>> aSeriesLevels;
+    // What the drawn envelope was made for: pixel columns and first and last visible row; iEnvelopeColumns
+    // 0 when the levels changed since.
+    int iEnvelopeColumns = 0;
+    int iEnvelopeFirst = 0;
+    int iEnvelopeLast = -1;
     // Extremes of each series, for the automatic level axes.
     std::vector<double> aMin;
     std::vector<double> aMax;

@@ -171,6 +171,7 @@ TEST_F(SettingsFile, EverySettingSurvivesWriteAndRead) {
     r.rChartOptions.iCursor2LineWidth = 3;
     r.rChartOptions.bIntEnabled = false;
     r.rChartOptions.sCursor1Name = QStringLiteral("Target");
+    r.rChartOptions.bCursor2PeakAxis = true;
     r.rTablePeakColorOptions.rMax = {true, -1.0, clYellow};
     r.rTableSTMaxColorOptions.rDefault = {true, 0.0, clTeal};
     r.rTableSTMinColorOptions.rMin = {true, -70.25, clOlive};

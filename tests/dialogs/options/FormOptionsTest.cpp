@@ -274,6 +274,7 @@ TEST_F(FormOptionsTest, EnablingRulesFollowTheirBoxes) {
              true},
             {"cursor 2", f.rCursor2.chkEnabled, f.rCursor2.editName, f.rCursor2.imgLineColor, true},
             {"cursor 2 visible box", f.rCursor2.chkEnabled, f.rCursor2.chkVisible, nullptr, true},
+            {"cursor 2 peak axis box", f.rCursor2.chkEnabled, f.rCursor2.chkPeakAxis, nullptr, true},
             {"peak table high", g.chkHigh, g.editHigh, g.imgHigh, true},
         };
         for (const TRule& r : aRules) {
@@ -298,6 +299,24 @@ TEST_F(FormOptionsTest, EnablingRulesFollowTheirBoxes) {
         EXPECT_FALSE(frmOptions.btnDefaultSettings->isEnabled());
         frmOptions.btnCancel->click();
     }));
+}
+
+// Whether a cursor's level is a peak level is shown from the settings and applied at OK.
+TEST_F(FormOptionsTest, TheCursorsAxisChoiceIsShownAndApplied) {
+    Settings.rChartOptions.bCursor1Enable = Settings.rChartOptions.bCursor2Enable = true;
+    Settings.rChartOptions.bCursor1PeakAxis = true;
+    Settings.rChartOptions.bCursor2PeakAxis = false;
+    ASSERT_TRUE(Open([this] {
+        EXPECT_TRUE(frmOptions.rCursor1.chkPeakAxis->isChecked());
+        EXPECT_FALSE(frmOptions.rCursor2.chkPeakAxis->isChecked());
+        EXPECT_EQ(frmOptions.rCursor2.chkPeakAxis->text(), "Level on the Peak Level axis (dBFS).");
+        frmOptions.rCursor1.chkPeakAxis->click();
+        frmOptions.rCursor2.chkPeakAxis->click();
+        EXPECT_TRUE(Settings.rChartOptions.bCursor1PeakAxis) << "nothing applied before OK";
+        frmOptions.btnOK->click();
+    }));
+    EXPECT_FALSE(Settings.rChartOptions.bCursor1PeakAxis);
+    EXPECT_TRUE(Settings.rChartOptions.bCursor2PeakAxis);
 }
 
 TEST_F(FormOptionsTest, ChosenColoursApplyAtOKAndPDFColoursGoThroughTheWorkingCopy) {

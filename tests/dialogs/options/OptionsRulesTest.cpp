@@ -104,6 +104,7 @@ TEST(ApplyOptions, EveryValueCheckedAppliesAllTheDialogShowsAndNothingElse) {
     t.rChartOptions.bPeakEnabled = false;
     t.rChartOptions.clCursor2Color = clYellow;
     t.rChartOptions.sCursor1Name = "Target";
+    t.rChartOptions.bCursor2PeakAxis = true;
     t.rPDFOptions.slUserText = QStringList{"Line 1", "Line 2"};
     t.rPDFOptions.FontNormal.Color = clNavy;
     t.rPDFOptions.FontOverload.Size = 30; // not the dialog's: must not be applied
@@ -139,6 +140,8 @@ TEST(ApplyOptions, EveryValueCheckedAppliesAllTheDialogShowsAndNothingElse) {
     EXPECT_FALSE(c.bPeakEnabled);
     EXPECT_EQ(c.clCursor2Color, clYellow);
     EXPECT_EQ(c.sCursor1Name, "Target");
+    EXPECT_FALSE(c.bCursor1PeakAxis);
+    EXPECT_TRUE(c.bCursor2PeakAxis);
     EXPECT_EQ(rSettings.rPDFOptions.slUserText, (QStringList{"Line 1", "Line 2"}));
     EXPECT_EQ(rSettings.rPDFOptions.FontNormal.Color, clNavy);
     EXPECT_EQ(rSettings.rPDFOptions.FontOverload, TPDFOptions().FontOverload);

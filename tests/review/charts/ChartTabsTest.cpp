@@ -15,6 +15,7 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
@@ -462,15 +463,67 @@ TEST_F(ChartTabsFixture, TheCopyItemPutsTheChartsPictureOnTheClipboard) {
     EXPECT_GT(qGray(Picture.pixel(Picture.width() / 2, Picture.height() - 3)), 0xF0);
 }
 
-TEST_F(ChartTabsFixture, TheExportButtonSitsAtTheChartsTopRight) {
+TEST_F(ChartTabsFixture, TheExportButtonStandsAboveThePlotAtTheTabsTopRight) {
     TChartTab* Tab = MakeChart();
     ASSERT_TRUE(qxtest::WaitFor([&] { return Tab->Chart->width() > 200; }));
+    Tab->Chart->replot(QCustomPlot::rpImmediateRefresh);
     const QRect r = Tab->btnChartExport->geometry();
     EXPECT_EQ(r.size(), QSize(120, 33));
     EXPECT_EQ(r.top(), 8);
-    EXPECT_EQ(Tab->Chart->width() - r.right() - 1, 8);
+    EXPECT_EQ(Tab->width() - r.right() - 1, 8);
     EXPECT_EQ(Tab->btnChartExport->text(), "Export");
-    EXPECT_EQ(Tab->Chart->geometry().topLeft(), QPoint(8, 8));
+    // The button covers no part of the plot, nor of the chart.
+    const QRect rOnChart(Tab->Chart->mapFrom(Tab->btnChartExport->parentWidget(), r.topLeft()), r.size());
+    EXPECT_FALSE(rOnChart.intersects(Tab->Chart->axisRect()->rect()));
+    EXPECT_FALSE(r.intersects(Tab->Chart->geometry()));
+    EXPECT_EQ(Tab->Chart->geometry().left(), 8);
+    EXPECT_EQ(Tab->Chart->geometry().top(), r.bottom() + 1 + 8);
+    EXPECT_EQ(Tab->height() - Tab->Chart->geometry().bottom() - 1, 8);
+}
+
+// Each chart tab has a close button that closes that tab as its popup's "Close Tab" does; the fixed pages
+// have none.
+TEST_F(ChartTabsFixture, AChartTabsCloseButtonClosesThatTabOnly) {
+    TChartTab* First = MakeChart();
+    TChartTab* Second = MakeChart();
+    QTabBar* Bar = Main.PageCtrl->tabBar();
+    ASSERT_EQ(Main.PageCtrl->count(), 4);
+    for (int i = 0; i < TChartTabs::kFixedPages; ++i) {
+        EXPECT_EQ(Bar->tabButton(i, QTabBar::LeftSide), nullptr) << i;
+        EXPECT_EQ(Bar->tabButton(i, QTabBar::RightSide), nullptr) << i;
+    }
+    const auto CloseButtonOf = [&](int iIndex) -> QWidget* {
+        QWidget* btn = Bar->tabButton(iIndex, QTabBar::RightSide);
+        return btn ? btn : Bar->tabButton(iIndex, QTabBar::LeftSide);
+    };
+    QWidget* btnFirst = CloseButtonOf(2);
+    QWidget* btnSecond = CloseButtonOf(3);
+    ASSERT_NE(btnFirst, nullptr);
+    ASSERT_NE(btnSecond, nullptr);
+    EXPECT_NE(btnFirst, btnSecond);
+    EXPECT_EQ(btnFirst->toolTip(), "Close Tab");
+    ASSERT_TRUE(qxtest::WaitFor([&] { return btnFirst->isVisible(); }));
+    // The button sits on its own tab.
+    EXPECT_TRUE(Bar->tabRect(2).contains(btnFirst->geometry().center()));
+
+    // The second tab is active; the first one's button closes the first.
+    ASSERT_EQ(Main.PageCtrl->currentWidget(), Second);
+    QPointer<TChartTab> FirstAlive(First);
+    Click(btnFirst, QRectF(btnFirst->rect()).center(), Qt::LeftButton);
+    EXPECT_TRUE(FirstAlive.isNull());
+    ASSERT_EQ(Main.PageCtrl->count(), 3);
+    EXPECT_EQ(Main.PageCtrl->widget(2), Second);
+    EXPECT_EQ(Second->Chart->PointCount(), kRowsA);
+    EXPECT_EQ(Second->SnapshotRow(2).sValue, "Evening & News");
+    EXPECT_EQ(CloseButtonOf(2), btnSecond);
+
+    // In Danish the button names the same command.
+    Main.iLNG = kLanguageDanish;
+    Main.UpdateGUIStrings();
+    EXPECT_EQ(btnSecond->toolTip(), GetText(238, kLanguageDanish));
+    Click(btnSecond, QRectF(btnSecond->rect()).center(), Qt::LeftButton);
+    EXPECT_EQ(Main.PageCtrl->count(), TChartTabs::kFixedPages);
+    EXPECT_TRUE(Main.isEnabled());
 }
 
 TEST_F(ChartTabsFixture, TheChartWindowKeepsItsCaptionAndPlace) {
