@@ -406,14 +406,12 @@ void TfrmMain::btnChartClick() {
 }
 
 std::optional<TLoudnessStandard> TfrmMain::SessionTargetOf(const QString& sReportId) {
-    std::optional<TLoudnessStandard> rOwn;
     TComplianceStore Compliance(Ctrl.SQLConnection);
+    TLoudnessStandard rTarget;
     // A target that cannot be read is no reason to refuse the chart: it shows the default, and the log says.
-    if (!Compliance.ReadSessionTarget(sReportId, rOwn)) {
+    if (!Compliance.ReadTargetOf(sReportId, Ctrl.Settings.rComplianceOptions, rTarget))
         Ctrl.AddLog(-1, "The session's own target could not be read: " + Compliance.LastError() + "|3");
-        rOwn.reset();
-    }
-    return EffectiveTarget(rOwn, Ctrl.Settings.rComplianceOptions);
+    return rTarget;
 }
 
 void TfrmMain::mnuInstrumentSelectClick() {

@@ -193,12 +193,12 @@ void TLevelDataView::JudgeLoadedRows() {
     if (sSession.isEmpty())
         return;
     TComplianceStore Store(Ctx.DB);
-    std::optional<TLoudnessStandard> rOwn;
+    TLoudnessStandard rTarget;
     // An unreadable target table judges against the default rather than not at all.
-    if (!Store.ReadSessionTarget(sSession, rOwn))
+    if (!Store.ReadTargetOf(sSession, Ctx.Settings.rComplianceOptions, rTarget))
         qWarning("The session's own target could not be read: %s", qPrintable(Store.LastError()));
     const TSessionInfo& rSession = Host.SelectedSession();
-    FTable.Judge(rSession.rLoudnessSetup, EffectiveTarget(rOwn, Ctx.Settings.rComplianceOptions));
+    FTable.Judge(rSession.rLoudnessSetup, rTarget);
     if (FTable.Filtered() || sSession == Host.RecordingSessionId() || rSession.sReportID != sSession)
         return;
     const TSessionJudgement& rJudgement = *FTable.Judgement();

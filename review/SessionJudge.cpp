@@ -53,13 +53,13 @@ bool TSessionJudge::JudgeAndKeep(const QString& sReportId) {
     }
 
     TComplianceStore Store(rDB);
-    std::optional<TLoudnessStandard> rOwn;
-    if (!Store.ReadSessionTarget(sReportId, rOwn)) {
+    TLoudnessStandard rTarget;
+    if (!Store.ReadTargetOf(sReportId, rOptions, rTarget)) {
         sLastError = Store.LastError();
         return false;
     }
     const TLoudnessSetup& rSetup = rSession.rLoudnessSetup;
-    const TVerdict rVerdict = JudgeSession(Data, rSetup, EffectiveTarget(rOwn, rOptions), false);
+    const TVerdict rVerdict = JudgeSession(Data, rSetup, rTarget, false);
     const TKeptVerdict rNew =
         KeepVerdict(rVerdict, CalcLoudnessRange(Data, rSetup), rSession.sTimeCodeEnd, Data.RowCount());
     if (!Store.WriteKeptVerdict(sReportId, rNew)) {

@@ -302,6 +302,14 @@ bool TComplianceStore::WriteKeptVerdict(const QString& sReportId, const TKeptVer
     });
 }
 
+bool TComplianceStore::ReadTargetOf(const QString& sReportId, const TComplianceOptions& rOptions,
+                                    TLoudnessStandard& rTarget) {
+    std::optional<TLoudnessStandard> rOwn;
+    const bool bRead = ReadSessionTarget(sReportId, rOwn);
+    rTarget = EffectiveTarget(bRead ? rOwn : std::nullopt, rOptions);
+    return bRead;
+}
+
 TLoudnessStandard EffectiveTarget(const std::optional<TLoudnessStandard>& rOwn,
                                   const TComplianceOptions& rOptions) {
     return rOwn ? *rOwn : DefaultStandardOf(rOptions);

@@ -34,6 +34,10 @@ public:
     // The session's own target; nothing when it has none (or its row is not sound). False when the
     // database could not be read (a missing table is no error).
     bool ReadSessionTarget(const QString& sReportId, std::optional<TLoudnessStandard>& rTarget);
+    // The target session sReportId is judged against: its own, or the default of rOptions. False (and the
+    // default in rTarget) when its own target could not be read.
+    bool ReadTargetOf(const QString& sReportId, const TComplianceOptions& rOptions,
+                      TLoudnessStandard& rTarget);
     // Every session's own target, by identifier.
     bool ReadSessionTargets(QHash<QString, TLoudnessStandard>& aTargets);
     // Sets the session's own target and forgets its kept verdict, in one transaction.
