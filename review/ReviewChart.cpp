@@ -332,6 +332,17 @@ void TReviewChart::FitAxes() {
         Include(kSeriesPeak, fLimit, fLimit);
     }
     FitChartAxes(*this, PointCount(), aLow, aHigh);
+    xAxis->setRange(rTimeAxis.Lower(), rTimeAxis.Upper());
+}
+
+void TReviewChart::ZoomTo(double fFrom, double fTo) {
+    rTimeAxis.ZoomTo(fFrom, fTo);
+    RefreshNow();
+}
+
+void TReviewChart::ShowWholeSession() {
+    rTimeAxis.ShowWhole();
+    RefreshNow();
 }
 
 QStringList TReviewChart::TargetLegendTexts() const {
@@ -403,6 +414,7 @@ void TReviewChart::SetRows(TLevelData&& rRows) {
         aMin[size_t(iSeries)] = fLow;
         aMax[size_t(iSeries)] = fHigh;
     }
+    rTimeAxis.SetPointCount(iPoints);
     iEnvelopeColumns = 0;
     RefreshNow();
 }

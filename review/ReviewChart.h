@@ -4,6 +4,7 @@
 #include "core/SessionTypes.h"
 #include "core/Settings.h"
 #include "engine/LiveChart.h"
+#include "review/ChartTimeAxis.h"
 #include "review/LevelData.h"
 
 #include <optional>
@@ -58,6 +59,19 @@ public:
     // Brings the axes up to the shown series and repaints.
     void RefreshNow();
 
+    // The rows the time axis shows; a new chart shows the whole session, and stays where the user zoomed
+    // it while series are switched or rows reloaded.
+    const TChartTimeAxis& TimeAxis() const { return rTimeAxis; }
+    // Shows the rows between the keys fFrom and fTo (row indices), within the session's rows.
+    void ZoomTo(double fFrom, double fTo);
+    // Shows every row again.
+    void ShowWholeSession();
+
+Q_SIGNALS:
+    // The user double-clicked the point of row iPoint (an index into the charted rows).
+    void PointDoubleClicked(int iPoint);
+
+public:
     // The chart as the screen shows it (without the export button), in 24-bit colour.
     QImage ChartPicture();
 
@@ -120,6 +134,7 @@ private:
     // Extremes of each series, for the automatic level axes.
     std::vector<double> aMin;
     std::vector<double> aMax;
+    TChartTimeAxis rTimeAxis;
     QString sTargetText;
     QColor clBorder;
     QBrush ScreenBackground;
