@@ -105,6 +105,11 @@ void TfrmMain::FormCreate() {
     connect(ChartTabs, &TChartTabs::ChartExportPDF, this,
             [this](TChartTab* Tab, int iTag) { ChartExportPDF(*ExportMenu, Ctrl.Settings, *Tab, iTag); });
     connect(btnChart, &QPushButton::clicked, this, &TfrmMain::btnChartClick);
+    ChartTableLink = new TChartTableLink(Ctrl.SQLConnection, *DatabaseView, PageCtrl, *this, iLNG, this);
+    connect(ChartTabs, &TChartTabs::FilterToRange, ChartTableLink,
+            [this](TChartTab* Tab) { ChartTableLink->FilterToVisibleRows(*Tab); });
+    connect(ChartTabs, &TChartTabs::PointDoubleClicked, ChartTableLink,
+            [this](TChartTab* Tab, int iPoint) { ChartTableLink->ShowPointRow(*Tab, iPoint); });
 
     if (!Ctrl.InitialiseDataFolder(Ctrl.sDataFolder)) {
         ShowMessageBox(GetText(kTxtCouldNotBind, iLNG), kMsgError, kMsgBtnOK);
@@ -396,7 +401,7 @@ void TfrmMain::btnChartClick() {
     // its filter.
     const TLevelTable& Table = DatabaseView->LevelData().LevelTable();
     r.sSessionId = ChartableSession(Table, rSelectedSessionInfo.sReportID);
-    r.rDataFilter = Table.DataFilter();
+    r.rDataFilter = Table.DataFilterInForce();
     r.slDataFilter = Table.DataFilterTexts(iLNG);
     r.fnLoadRows = [this](const QString& sSessionId, const TSQLFilter& rFilter, TLevelData& rRows,
                           const std::function<void()>& fnPump) {

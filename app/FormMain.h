@@ -6,6 +6,7 @@
 #include "core/MainView.h"
 #include "engine/LiveLoggingView.h"
 #include "export/ExportMenu.h"
+#include "review/ChartTableLink.h"
 #include "review/ChartTabs.h"
 #include "review/DatabaseView.h"
 
@@ -87,6 +88,8 @@ public:
     // Counter of the review chart tabs.
     int iTabId = 0;
     TChartTabs* ChartTabs = nullptr;
+    // From a chart tab to the level table: "Filter to this range" and a double-clicked point.
+    TChartTableLink* ChartTableLink = nullptr;
 
     // Main menu.
     QMenu* mnuFiles = nullptr;

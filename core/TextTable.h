@@ -357,6 +357,14 @@ enum TTextEntry : int {
     kTxtGoToTimecodeHint = 966,
     // A chart cursor drawn against the peak axis.
     kTxtCursorOnPeakAxis = 980,
+    // From a chart to the level table: the rows the chart shows as the data filter, a point's row.
+    kTxtFilterToRange = 628,
+    kTxtFilterToRangeHint = 630,
+    kTxtFilterChartedRows = 632,
+    kTxtChartSessionNotListed = 634,
+    kTxtChartRowsChanged = 636,
+    // The part of the session a chart's PDF shows, under its headline.
+    kTxtChartShownRange = 638,
 };
 
 // A list of names looked up by a loudness-setup code: entries iFirst to iFirst + iHigh, the last one

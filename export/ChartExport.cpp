@@ -16,13 +16,14 @@ void ChartExportPDF(TExportMenu& rExport, const TSettings& rSettings, TChartTab&
     Document.aSnapshot = Tab.Snapshot();
     Document.slDataFilter = Tab.DataFilterTexts();
     Document.sTarget = Tab.Chart->TargetText();
+    Document.sShownRange = Tab.ShownRangeText();
     const QString sFileName = rExport.AskPDFFileName(ChartSessionInfo(Document.aSnapshot));
     if (sFileName.isEmpty())
         return;
     Document.rPDFOptions = rSettings.rPDFOptions;
     Document.iLNG = rSettings.iLNG;
     rExport.WritePDF(sFileName, GetText(kTxtFileAccessDenied, rSettings.iLNG), [&] {
-        Document.ChartPicture = Tab.Chart->PDFPicture(kChartPictureSize);
+        Document.ChartPicture = Tab.PDFPicture(kChartPictureSize);
         return iTag == kTagFullPage ? CreateChartPDFFullPage(sFileName, Document)
                                     : CreateChartPDF(sFileName, Document);
     });

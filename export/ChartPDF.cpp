@@ -76,6 +76,10 @@ double TChartDocumentBuilder::BeginFrame(const TPDFPaddings& rSectionPaddings) {
         Header.AddText(0, 0, T(kTxtTargetLabel) + QStringLiteral(" ") + R.sTarget, F.Label,
                        TPDFAlign::Centre);
     }
+    if (!R.sShownRange.isEmpty()) {
+        Header.AddParagraphBreak(F.SubHeadline);
+        Header.AddText(0, 0, R.sShownRange, F.Label, TPDFAlign::Centre);
+    }
     TPDFCell& Section = Doc.Section(0);
     Section.SetPaddings(rSectionPaddings);
     // The section's paddings inset its content; the page's width less the margins would push the chart's

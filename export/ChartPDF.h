@@ -41,6 +41,9 @@ struct TChartDocument {
     // The target the chart's band and peak limit line show, in a "Target.:" line under the sub-headline;
     // empty when the chart shows none.
     QString sTarget;
+    // What a zoomed chart shows (the title and the timecodes of the first and last row in view), in a
+    // line under the sub-headline; empty when it shows the whole session.
+    QString sShownRange;
     // The chart, kChartPictureSize.
     QImage ChartPicture;
     TPDFOptions rPDFOptions;

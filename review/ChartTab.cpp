@@ -1,5 +1,6 @@
 #include "review/ChartTab.h"
 
+#include "core/TextFormat.h"
 #include "core/TextTable.h"
 #include "dialogs/OwnerDrawnMenu.h"
 
@@ -10,6 +11,52 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr int kTitlePointSize = 12;
+
+// While it lives, the chart carries sTitle in a row of its own above the plot; once it is gone the chart's
+// layout and axes are as they were. The axes are kept because an automatic level axis keeps its ends a
+// number of pixels inside the plot, and a picture lays the plot out at its own height.
+class TPictureTitle {
+public:
+    TPictureTitle(QCustomPlot& rChart, const QString& sTitle) : Chart(rChart) {
+        for (QCPAxis* Axis : Chart.axisRect()->axes())
+            aRanges.push_back({Axis, Axis->range()});
+        if (sTitle.trimmed().isEmpty())
+            return;
+        QFont Font = Chart.font();
+        Font.setPointSize(kTitlePointSize);
+        Font.setBold(true);
+        // One line, however the title was typed.
+        const QString sLine = sTitle.simplified();
+        Chart.plotLayout()->insertRow(0);
+        Chart.plotLayout()->setRowStretchFactor(0, 0.001);
+        Title = new QCPTextElement(&Chart, sLine, Font);
+        Title->setTextColor(Qt::black);
+        Chart.plotLayout()->addElement(0, 0, Title);
+    }
+    ~TPictureTitle() {
+        if (Title) {
+            Chart.plotLayout()->remove(Title);
+            Chart.plotLayout()->simplify();
+        }
+        for (const auto& [Axis, Range] : aRanges)
+            Axis->setRange(Range);
+    }
+    TPictureTitle(const TPictureTitle&) = delete;
+    TPictureTitle& operator=(const TPictureTitle&) = delete;
+
+private:
+    QCustomPlot& Chart;
+    QCPTextElement* Title = nullptr;
+    std::vector<std::pair<QCPAxis*, QCPRange>> aRanges;
+};
+
+} // namespace
 
 TChartTab::TChartTab(int iTag, const TReviewChartSetup& rSetup, TChartOptions& rOptions, const int& iLNG,
                      QWidget* parent)
@@ -30,9 +77,15 @@ void TChartTab::AddExportButton() {
     btnChartExport = new QPushButton(this);
     btnChartExport->setProperty("Tag", Tag);
     btnChartExport->setFixedSize(kExportButtonWidth, kExportButtonHeight);
+    btnFilterToRange = new QPushButton(this);
+    btnFilterToRange->setObjectName(QStringLiteral("btnFilterToRange"));
+    btnFilterToRange->setFixedHeight(kExportButtonHeight);
+    connect(btnFilterToRange, &QPushButton::clicked, this, &TChartTab::FilterToRange);
     // A row of its own above the chart, at the right.
     auto* Row = new QHBoxLayout;
+    Row->setSpacing(kMargin);
     Row->addStretch();
+    Row->addWidget(btnFilterToRange);
     Row->addWidget(btnChartExport);
     static_cast<QVBoxLayout*>(layout())->insertLayout(0, Row);
     popExportChart = new QMenu(this);
@@ -82,6 +135,8 @@ void TChartTab::UpdateGUIStrings() {
     popExportToPDF->setText(GetText(kTxtExportToPDF, FLanguage));
     popExportToPDFFullPage->setText(GetText(kTxtExportToPDFFullPage, FLanguage));
     popCopyChartClipBrd->setText(GetText(kTxtCopyChartClipBrd, FLanguage));
+    btnFilterToRange->setText(GetText(kTxtFilterToRange, FLanguage));
+    btnFilterToRange->setToolTip(GetText(kTxtFilterToRangeHint, FLanguage));
 }
 
 void TChartTab::ChartExportPDFMenu() {
@@ -92,5 +147,24 @@ void TChartTab::ChartExportPDFMenu() {
 }
 
 void TChartTab::CopyChartToClipboard() {
-    QGuiApplication::clipboard()->setImage(Chart->ChartPicture());
+    QGuiApplication::clipboard()->setImage(ChartPicture());
+}
+
+QImage TChartTab::ChartPicture() {
+    const TPictureTitle Title(*Chart, sTitle);
+    return Chart->ChartPicture();
+}
+
+QImage TChartTab::PDFPicture(const QSize& Size) {
+    const TPictureTitle Title(*Chart, sTitle);
+    return Chart->PDFPicture(Size);
+}
+
+QString TChartTab::ShownRangeText() const {
+    const TChartTimeAxis& Axis = Chart->TimeAxis();
+    if (Chart->PointCount() == 0 || Axis.IsWhole())
+        return {};
+    return FormatText(GetText(kTxtChartShownRange, FLanguage),
+                      {sTitle.simplified(), Chart->PointLabel(Axis.FirstVisibleRow()),
+                       Chart->PointLabel(Axis.LastVisibleRow())});
 }

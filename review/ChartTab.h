@@ -1,8 +1,8 @@
 #pragma once
 
 #include "review/ChartData.h"
+#include "review/LevelFilter.h"
 #include "review/ReviewChart.h"
-#include "store/SQLFilter.h"
 
 #include <QWidget>
 
@@ -11,9 +11,9 @@ class QMenu;
 class QPushButton;
 class QTableWidget;
 
-// One chart tab of the main window's page control: the chart, its export button with the export popup
-// above the chart's top right corner, and the hidden snapshot of the charted session, which the exports read
-// even after another session was selected.
+// One chart tab of the main window's page control: the chart, above its top right corner the button that
+// filters the level table to the rows the chart shows and the export button with the export popup, and the
+// hidden snapshot of the charted session, which the exports read even after another session was selected.
 class TChartTab : public QWidget {
     Q_OBJECT
 public:
@@ -25,7 +25,8 @@ public:
     TChartTab(int iTag, const TReviewChartSetup& rSetup, TChartOptions& rOptions, const int& iLNG,
               QWidget* parent = nullptr);
 
-    // Adds the export button with its popup above the chart, so that it never covers the plot.
+    // Adds the export button with its popup and the filter button above the chart, so that they never
+    // cover the plot.
     void AddExportButton();
     // Fills the hidden snapshot grid.
     void SetSnapshot(const TChartSnapshot& rSnapshot);
@@ -37,16 +38,28 @@ public:
     void SetDataFilter(const QStringList& slConditions) { slDataFilter = slConditions; }
     const QStringList& DataFilterTexts() const { return slDataFilter; }
 
-    // Puts the chart's on-screen picture on the clipboard as an image.
+    // Puts the chart's picture on the clipboard as an image.
     void CopyChartToClipboard();
+    // The chart as the screen shows it, the rows it shows now, with the session's title above the plot and
+    // the legend without check boxes, as large as the chart. The chart on screen is left as it was.
+    QImage ChartPicture();
+    // The chart as the PDF documents print it (TReviewChart::PDFPicture), with the session's title above
+    // the plot.
+    QImage PDFPicture(const QSize& Size);
+    // What the chart shows when it is zoomed, for the PDF documents: the title and the timecodes of the
+    // first and last row in view; empty while the whole session is shown.
+    QString ShownRangeText() const;
     void UpdateGUIStrings();
 
     // The main window's tab counter when the tab was made.
     const int Tag;
+    // The session's show title, whole (the tab's caption may be cut).
+    QString sTitle;
     // The session and data filter whose rows the chart holds.
     QString sSessionId;
-    TSQLFilter rDataFilter;
+    TDataFilter rDataFilter;
     TReviewChart* Chart = nullptr;
+    QPushButton* btnFilterToRange = nullptr;
     QPushButton* btnChartExport = nullptr;
     QMenu* popExportChart = nullptr;
     QAction* popExportToPDF = nullptr;
@@ -57,6 +70,8 @@ public:
 Q_SIGNALS:
     // A PDF item was chosen: Tag 0 the side-panel document, 1 the full page.
     void ChartExportPDF(int iTag);
+    // "Filter to this range" was pressed: the level table is to show the rows the chart shows now.
+    void FilterToRange();
 
 private:
     void ChartExportPDFMenu();

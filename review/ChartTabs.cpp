@@ -47,11 +47,13 @@ TChartTab* TChartTabs::MakeChartTab(const TChartTabRequest& rRequest) {
         TLongOperation Loading(Host, kTxtLoadingData);
         TLevelData Rows;
         const auto Pump = [] { QCoreApplication::processEvents(); };
-        const bool bLoaded = !rRequest.sSessionId.isEmpty() && rRequest.fnLoadRows &&
-                             rRequest.fnLoadRows(rRequest.sSessionId, rRequest.rDataFilter, Rows, Pump);
+        const bool bLoaded =
+            !rRequest.sSessionId.isEmpty() && rRequest.fnLoadRows &&
+            rRequest.fnLoadRows(rRequest.sSessionId, rRequest.rDataFilter.rStatement, Rows, Pump);
         if (bLoaded && Rows.RowCount() > 0) {
             ++FTabId;
             Tab = new TChartTab(FTabId, rRequest.rSetup, rChartOptions, FLanguage);
+            Tab->sTitle = rRequest.sCaption;
             Tab->sSessionId = rRequest.sSessionId;
             Tab->rDataFilter = rRequest.rDataFilter;
             QStringList slNames;
@@ -73,6 +75,9 @@ TChartTab* TChartTabs::MakeChartTab(const TChartTabRequest& rRequest) {
     Tab->AddExportButton();
     connect(Tab, &TChartTab::ChartExportPDF, this,
             [this, Tab](int iTag) { Q_EMIT ChartExportPDF(Tab, iTag); });
+    connect(Tab, &TChartTab::FilterToRange, this, [this, Tab] { Q_EMIT FilterToRange(Tab); });
+    connect(Tab->Chart, &TReviewChart::PointDoubleClicked, this,
+            [this, Tab](int iPoint) { Q_EMIT PointDoubleClicked(Tab, iPoint); });
     Tab->SetSnapshot(rRequest.rSnapshot);
     Tab->SetDataFilter(rRequest.slDataFilter);
     PageCtrl->setCurrentWidget(Tab);

@@ -18,7 +18,7 @@ struct TChartTabRequest {
     // The session and data filter whose rows the chart shows (the level table's last load of the session
     // the caption names); no session: nothing to chart.
     QString sSessionId;
-    TSQLFilter rDataFilter;
+    TDataFilter rDataFilter;
     TReviewChartSetup rSetup;
     TChartSnapshot rSnapshot;
     // Reads the session's level rows through the filter into the rows, calling the pump now and then;
@@ -61,6 +61,10 @@ public:
 Q_SIGNALS:
     // A chart tab's PDF item was chosen (Tag 0 side panel, 1 full page).
     void ChartExportPDF(TChartTab* Tab, int iTag);
+    // A chart tab's "Filter to this range" was pressed.
+    void FilterToRange(TChartTab* Tab);
+    // The point of row iPoint of a chart tab's rows was double-clicked.
+    void PointDoubleClicked(TChartTab* Tab, int iPoint);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

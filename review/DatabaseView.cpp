@@ -478,6 +478,18 @@ void TDatabaseView::SelectRow(int iRow) {
         sgSessions->setCurrentIndex(Index);
 }
 
+bool TDatabaseView::SelectSession(const QString& sReportId) {
+    if (sReportId.isEmpty())
+        return false;
+    if (FBrowser.SelectedSession() == sReportId)
+        return true;
+    const int iRow = FBrowser.Sessions().RowOfSession(sReportId);
+    if (iRow < 0)
+        return false;
+    SelectRow(iRow);
+    return FBrowser.SelectedSession() == sReportId;
+}
+
 void TDatabaseView::sgSessionsSelectCell(int iRow) {
     const bool bSelected = FBrowser.SelectSession(iRow);
     popSessionDelete->setEnabled(false);

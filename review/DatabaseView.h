@@ -110,6 +110,9 @@ public:
     void popSessionDeleteClick();
     // Sets the popup items' enabled states, as just before it opens.
     void popSessionsPopup();
+    // Makes the listed session sReportId the selected one, as a click on its row does; false when the list
+    // does not hold it (another database, or the session filter leaves it out).
+    bool SelectSession(const QString& sReportId);
     // List row iRow became the selected row.
     void sgSessionsSelectCell(int iRow);
     void sgSessionsDblClick();

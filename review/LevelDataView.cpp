@@ -265,8 +265,14 @@ bool TLevelDataView::GoToTimecode(const QString& sTimecode) {
                             kMsgBtnOK);
         return false;
     }
+    return GoToDataRow(iRow);
+}
+
+bool TLevelDataView::GoToDataRow(int iDataRow) {
+    if (iDataRow < 0 || iDataRow >= FTable.RowCount())
+        return false;
     const QModelIndex Current = Ctx.sgDBData->currentIndex();
-    ShowDataRow(iRow, Current.isValid() ? std::max(Current.column(), 1) : 1,
+    ShowDataRow(iDataRow, Current.isValid() ? std::max(Current.column(), 1) : 1,
                 QAbstractItemView::PositionAtCenter);
     return true;
 }

@@ -99,6 +99,9 @@ public:
     // Makes current the first row at sTimecode or after it in recorded order (FindTimecodeRow), wherever
     // the sort shows it; says so and returns false when there is none.
     bool GoToTimecode(const QString& sTimecode);
+    // Makes current data row iDataRow (an index into the loaded rows in recorded order), wherever the sort
+    // shows it, and scrolls it to the middle of the table; false outside the loaded rows.
+    bool GoToDataRow(int iDataRow);
     TfrmGoToTimecode& GoToTimecodeDialog() { return *frmGoToTimecode; }
 
 protected:

@@ -51,7 +51,8 @@ bool TimecodeRangeSpansMidnight(const TFilterOptions& o) {
     return o.bEnableTCStart && o.bEnableTCEnd && o.sTCStart > o.sTCEnd;
 }
 
-std::optional<TSQLFilter> BuildDataFilter(const TFilterOptions& o) {
+std::optional<TSQLFilter> BuildDataFilter(const TFilterOptions& o,
+                                          const std::optional<TLevelRowRange>& rRowRange) {
     TSQLFilter r{QStringLiteral("SELECT * FROM qxr_loudness_levels WHERE sReportId=?1"), {}};
     const auto Placeholder = [&r](const QVariant& vValue) {
         r.aValues.append(vValue);
@@ -77,13 +78,23 @@ std::optional<TSQLFilter> BuildDataFilter(const TFilterOptions& o) {
             return std::nullopt;
         Add(c.sCondition, QLocale::c().toDouble(*sLevel));
     }
+    if (rRowRange) {
+        Add(" AND nId>=", rRowRange->nFirstId);
+        Add(" AND nId<=", rRowRange->nLastId);
+    }
     // The rows as they were recorded: a day that ran through midnight keeps its evening before its morning.
     r.sSQL += QStringLiteral(" ORDER BY nId");
     return r;
 }
 
-QStringList DataFilterConditionTexts(const TFilterOptions& o, int iLNG, const QString& sUnit) {
+QStringList DataFilterConditionTexts(const TFilterOptions& o, int iLNG, const QString& sUnit,
+                                     const std::optional<TLevelRowRange>& rRowRange) {
     QStringList sl;
+    if (rRowRange) {
+        sl << FormatText(
+            GetText(kTxtFilterChartedRows, iLNG),
+            {rRowRange->sFirstTimecode, rRowRange->sLastTimecode, QString::number(rRowRange->iRows)});
+    }
     if (o.bEnableTCStart && o.bEnableTCEnd) {
         const int iEntry =
             TimecodeRangeSpansMidnight(o) ? kTxtFilterTimecodeAcrossMidnight : kTxtFilterTimecodeRange;

@@ -102,5 +102,5 @@ void TLevelTable::Clear() {
 }
 
 QStringList TLevelTable::DataFilterTexts(int iLNG) const {
-    return DataFilterConditionTexts(FDataFilter.rConditions, iLNG, FUnit);
+    return DataFilterConditionTexts(FDataFilter.rConditions, iLNG, FUnit, FDataFilter.rRowRange);
 }

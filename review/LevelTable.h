@@ -53,6 +53,8 @@ public:
     // The session and filter of the rows shown; no session once the table was emptied.
     const QString& SessionId() const { return FSessionId; }
     const TSQLFilter& DataFilter() const { return FDataFilter.rStatement; }
+    // The same with the conditions and the run of charted rows it was built from.
+    const TDataFilter& DataFilterInForce() const { return FDataFilter; }
     // The conditions of the filter in force, named in language iLNG; empty when the rows are unfiltered.
     QStringList DataFilterTexts(int iLNG) const;
     bool Filtered() const { return !FDataFilter.rStatement.IsEmpty(); }

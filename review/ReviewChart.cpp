@@ -477,7 +477,13 @@ void TReviewChart::ChartLegendClick(QCPLegend*, QCPAbstractLegendItem* Item, QMo
 
 QImage TReviewChart::ChartPicture() {
     FitAxes();
-    return toPixmap(width(), height()).toImage().convertToFormat(QImage::Format_RGB888);
+    // A picture's legend names the series; check boxes are for the screen.
+    bCheckBoxes = false;
+    const QImage Picture = toPixmap(width(), height()).toImage().convertToFormat(QImage::Format_RGB888);
+    bCheckBoxes = true;
+    // The picture laid the legend out without its boxes.
+    replot(QCustomPlot::rpQueuedReplot);
+    return Picture;
 }
 
 QImage TReviewChart::PDFPicture(const QSize& Size) {

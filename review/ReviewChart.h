@@ -72,7 +72,8 @@ Q_SIGNALS:
     void PointDoubleClicked(int iPoint);
 
 public:
-    // The chart as the screen shows it (without the export button), in 24-bit colour.
+    // The chart as the screen shows it (without the export button), in 24-bit colour, its legend without
+    // check boxes.
     QImage ChartPicture();
 
     // The chart as the PDF documents print it, Size pixels in 24-bit colour: black frame, white

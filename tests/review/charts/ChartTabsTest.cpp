@@ -367,7 +367,7 @@ TEST_F(ChartTabsFixture, AChartNeverShowsRowsOfAnotherSessionThanItsCaptionNames
     TChartTab* Tab = MakeChart();
     ASSERT_NE(Tab, nullptr);
     EXPECT_EQ(Tab->sSessionId, kIdA);
-    EXPECT_TRUE(Tab->rDataFilter.IsEmpty());
+    EXPECT_TRUE(Tab->rDataFilter.rStatement.IsEmpty());
     EXPECT_EQ(Tab->Chart->PointCount(), kRowsA);
 }
 

@@ -2,11 +2,13 @@
 #include "core/GridLayouts.h"
 #include "core/TextTable.h"
 #include "review/LevelFilter.h"
+#include "review/LevelRowLookup.h"
 #include "review/TableColors.h"
 #include "store/dbSQLite.h"
 
 #include <QTemporaryDir>
 #include <SQLiteCpp/SQLiteCpp.h>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <map>
 
@@ -285,11 +287,17 @@ TEST(LevelFilter, ConditionsAreNamedAsTheUserReadsThem) {
     rUnchecked.bEnableLoOver = rUnchecked.bEnableLoUnder = false;
     rUnchecked.bEnableIntOver = rUnchecked.bEnableIntUnder = false;
 
+    TFilterOptions rPeak;
+    rPeak.bEnablePeakOver = true;
+    rPeak.sPeakOver = "-12.0";
+    const TLevelRowRange rRun{7, 93, "23:59:50:00", "00:00:09:00", 20};
+
     struct TCase {
         const char* sName;
         TFilterOptions rOptions;
         int iLNG;
         QStringList slExpected;
+        std::optional<TLevelRowRange> rRowRange = std::nullopt;
     };
     const TCase aCases[] = {
         {"every condition",
@@ -319,10 +327,20 @@ TEST(LevelFilter, ConditionsAreNamedAsTheUserReadsThem) {
           "Shortterm Min. på eller under 0.0 LUFS", "Integrating på eller over -80.0 LUFS",
           "Integrating på eller under -23 LUFS"}},
         {"nothing checked", rUnchecked, kLanguageEnglish, {}},
+        {"charted rows",
+         rUnchecked,
+         kLanguageEnglish,
+         {"Charted rows from 23:59:50:00 to 00:00:09:00 (20 rows)"},
+         rRun},
+        {"charted rows of a filter, Danish",
+         rPeak,
+         kLanguageDanish,
+         {"Kurverækker fra 23:59:50:00 til 00:00:09:00 (20 rækker)", "Peak Niveau på eller over -12.0 dBFS"},
+         rRun},
     };
     for (const TCase& c : aCases) {
         SCOPED_TRACE(c.sName);
-        EXPECT_EQ(DataFilterConditionTexts(c.rOptions, c.iLNG, "LUFS"), c.slExpected);
+        EXPECT_EQ(DataFilterConditionTexts(c.rOptions, c.iLNG, "LUFS", c.rRowRange), c.slExpected);
     }
 }
 
@@ -465,6 +483,67 @@ TEST_F(TLevelDBTest, BoundFilterSelectsTheRowsOfTheWrittenStatement) {
         ASSERT_TRUE(rBound);
         EXPECT_FALSE(rBound->sSQL.contains('"'));
         EXPECT_EQ(RowIds(db, *rBound), RowIds(db, {sWritten}));
+    }
+}
+
+// A session whose timecodes repeat and run across midnight, its rows stored between another session's: the
+// place of a row among the rows a filter reads names one stored row and back, and a run of stored rows
+// selects exactly the rows between its ends.
+TEST_F(TLevelDBTest, StoredRowsAreFoundByTheirPlaceAmongTheRowsAFilterReads) {
+    const char* const aTimecodes[] = {"23:59:58:00", "23:59:59:00", "00:00:00:00", "00:00:01:00"};
+    constexpr int kRows = 24;
+    for (int i = 0; i < kRows; ++i) {
+        Insert({{aTimecodes[i % 4], 0, -20.0 + i % 5, -20, -30, -24}});
+        ASSERT_TRUE(db.InsertSessionData(kOtherId, "1", 0, 1, -23, -3, -30, -20, 0, 0, aTimecodes[i % 4]));
+    }
+    TFilterOptions rLoud;
+    rLoud.bEnablePeakOver = true;
+    rLoud.sPeakOver = "-18";
+    const std::vector<qint64> aAll = RowIds(db, {});
+    ASSERT_EQ(aAll.size(), size_t(kRows));
+    const TLevelRowRange rRun{aAll[5], aAll[17], "23:59:59:00", "23:59:59:00", 13};
+
+    struct TCase {
+        const char* sName;
+        TFilterOptions rConditions;
+        std::optional<TLevelRowRange> rRun;
+        size_t iExpectedRows;
+    };
+    const TCase aCases[] = {
+        {"every row", {}, std::nullopt, kRows},
+        {"a level condition", rLoud, std::nullopt, 14},
+        {"a run", {}, rRun, 13},
+        {"a run and a level condition", rLoud, rRun, 7},
+    };
+    for (const TCase& c : aCases) {
+        SCOPED_TRACE(c.sName);
+        const std::optional<TSQLFilter> rFilter = BuildDataFilter(c.rConditions, c.rRun);
+        ASSERT_TRUE(rFilter);
+        // An empty statement stands for every row, as the level table reads them unfiltered.
+        const TSQLFilter rRead = c.rConditions == TFilterOptions() && !c.rRun ? TSQLFilter() : *rFilter;
+        const std::vector<qint64> aIds = RowIds(db, rRead);
+        ASSERT_EQ(aIds.size(), c.iExpectedRows);
+        ASSERT_EQ(Load(TDataFilter(rRead, c.rConditions, c.rRun)), TLevelTable::TLoadResult::Rows);
+        for (int i = 0; i < int(aIds.size()); ++i) {
+            const qint64 nId = aIds[size_t(i)];
+            const std::optional<TStoredLevelRow> rRow = StoredRowAt(db, kId, rRead, i);
+            ASSERT_TRUE(rRow) << i;
+            EXPECT_EQ(rRow->nId, nId) << i;
+            EXPECT_EQ(rRow->sTimecode, table.Model().Rows().Timecode(i)) << i;
+            EXPECT_EQ(PositionOfStoredRow(db, kId, rRead, nId), std::optional<int>(i)) << i;
+            if (c.rRun) {
+                EXPECT_TRUE(nId >= c.rRun->nFirstId && nId <= c.rRun->nLastId) << i;
+            }
+        }
+        EXPECT_FALSE(StoredRowAt(db, kId, rRead, int(aIds.size())));
+        EXPECT_FALSE(StoredRowAt(db, kId, rRead, -1));
+        // Rows the filter leaves out, and the other session's rows, have no place.
+        for (const qint64 nId : aAll) {
+            if (std::find(aIds.begin(), aIds.end(), nId) == aIds.end()) {
+                EXPECT_FALSE(PositionOfStoredRow(db, kId, rRead, nId)) << nId;
+            }
+        }
+        EXPECT_FALSE(PositionOfStoredRow(db, kId, rRead, aAll[0] + 1));
     }
 }
 
