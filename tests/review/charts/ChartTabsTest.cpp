@@ -8,6 +8,7 @@
 #include "review/FormFilter.h"
 #include "review/LevelFilter.h"
 #include "store/ComplianceStore.h"
+#include "tests/review/charts/ChartWindows.h"
 #include "tests/support/ExportTestSupport.h"
 #include "tests/support/TestSupport.h"
 
@@ -59,26 +60,6 @@ std::vector<QString> TimeCodes(const TReviewChart* Chart) {
 class ChartTabsFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        Main.MessageBox->SetResponder([this](const TMessageBoxRequest& r) {
-            aMessages.push_back(r.sText);
-            // The wait window stays on top of every window: it must never cover a message's buttons.
-            bWaitVisibleAtMessage = bWaitVisibleAtMessage || Wait.isVisible();
-            return kMsgResultOK;
-        });
-        Wait.SetLanguage(&Main.iLNG);
-        Filter.SetServices(Main);
-        TAppWindows Windows;
-        Windows.frmMain = &Main;
-        Windows.frmWait = &Wait;
-        Windows.frmChart = &Chart;
-        Windows.frmFilter = &Filter;
-        Main.SetWindows(Windows);
-        Main.resize(1200, 800);
-        Main.show();
-        // The start finds no database in the fresh settings and says so.
-        qxtest::WaitFor([] { return false; }, 50);
-        aMessages.clear();
-
         TdbSQLite DB;
         const QString sFile = Home.Path() + "/review.DB3";
         ASSERT_TRUE(DB.CreateSQLiteDB(sFile));
@@ -116,13 +97,7 @@ protected:
         return true;
     }
 
-    bool SelectSession(const QString& sId) {
-        const int iRow = Main.DatabaseView->Browser().Sessions().RowOfSession(sId);
-        if (iRow < 0)
-            return false;
-        Main.sgSessions->setCurrentIndex(Main.sgSessions->model()->index(iRow, 0));
-        return Main.rSelectedSessionInfo.sReportID == sId;
-    }
+    bool SelectSession(const QString& sId) { return Windows.SelectSession(sId); }
 
     // The Chart button as the user presses it. It is enabled only after a load found rows; the other
     // cases press it all the same, to show that the command holds up on its own.
@@ -156,14 +131,14 @@ protected:
     }
 
     qxtest::TFreshConfigHome Home;
-    TfrmMain Main;
-    TfrmWait Wait;
-    TfrmChart Chart;
-    TfrmFilter Filter;
+    qxtest::TChartWindows Windows;
+    TfrmMain& Main = Windows.Main;
+    TfrmWait& Wait = Windows.Wait;
+    TfrmChart& Chart = Windows.Chart;
     TChartOptions& rOptions = Main.Ctrl.Settings.rChartOptions;
     double dtAnalysis = 0;
-    std::vector<QString> aMessages;
-    bool bWaitVisibleAtMessage = false;
+    std::vector<QString>& aMessages = Windows.aMessages;
+    const bool& bWaitVisibleAtMessage = Windows.bWaitVisibleAtMessage;
 };
 
 TEST_F(ChartTabsFixture, TheFirstChartTabIsTheThirdPageWithTheSessionsPointsAndSnapshot) {

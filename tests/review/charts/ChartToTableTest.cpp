@@ -1,21 +1,19 @@
-#include "app/FormMain.h"
 #include "core/TextTable.h"
-#include "dialogs/FormWait.h"
-#include "dialogs/MessageBox.h"
 #include "review/ChartTableLink.h"
-#include "review/FormChart.h"
-#include "review/FormFilter.h"
 #include "review/LevelFilter.h"
+#include "tests/review/charts/ChartWindows.h"
 #include "tests/support/ExportTestSupport.h"
 #include "tests/support/SessionDatabase.h"
 #include "tests/support/TestSupport.h"
 
 #include <QClipboard>
+#include <QFile>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -51,24 +49,6 @@ double PeakOf(int i) {
 class ChartToTableFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        Main.MessageBox->SetResponder([this](const TMessageBoxRequest& r) {
-            aMessages.push_back(r.sText);
-            return kMsgResultOK;
-        });
-        Wait.SetLanguage(&Main.iLNG);
-        Filter.SetServices(Main);
-        TAppWindows Windows;
-        Windows.frmMain = &Main;
-        Windows.frmWait = &Wait;
-        Windows.frmChart = &ChartWindow;
-        Windows.frmFilter = &Filter;
-        Main.SetWindows(Windows);
-        Main.resize(1200, 800);
-        Main.show();
-        // The start finds no database in the fresh settings and says so.
-        qxtest::WaitFor([] { return false; }, 50);
-        aMessages.clear();
-
         const QDateTime dtStamp(QDate(2026, 3, 1), QTime(23, 0));
         sNight = Store.AddSession({"Night News", "7", "Op", "HD", "", dtStamp, "", {}});
         sWeek = Store.AddSession({"Week Loop", "8", "Op", "HD", "", dtStamp, "", {}});
@@ -85,13 +65,7 @@ protected:
         Main.DatabaseView->DatabaseOpened();
     }
 
-    bool SelectSession(const QString& sId) {
-        const int iRow = Main.DatabaseView->Browser().Sessions().RowOfSession(sId);
-        if (iRow < 0)
-            return false;
-        Main.sgSessions->setCurrentIndex(Main.sgSessions->model()->index(iRow, 0));
-        return Main.rSelectedSessionInfo.sReportID == sId;
-    }
+    bool SelectSession(const QString& sId) { return Windows.SelectSession(sId); }
 
     // Selects a session and double-clicks it in the list: all its rows.
     bool LoadSession(const QString& sId) {
@@ -127,14 +101,12 @@ protected:
     }
 
     qxtest::TFreshConfigHome Home;
-    TfrmMain Main;
-    TfrmWait Wait;
-    TfrmChart ChartWindow;
-    TfrmFilter Filter;
+    qxtest::TChartWindows Windows;
+    TfrmMain& Main = Windows.Main;
+    std::vector<QString>& aMessages = Windows.aMessages;
     qxtest::TSessionDatabase Store;
     QString sNight;
     QString sWeek;
-    std::vector<QString> aMessages;
 };
 
 TEST_F(ChartToTableFixture, FilterToRangeLoadsExactlyTheRowsTheChartShows) {
@@ -156,6 +128,8 @@ TEST_F(ChartToTableFixture, FilterToRangeLoadsExactlyTheRowsTheChartShows) {
         {"another session shown", true, -100, 5, 44, true},
         {"chart of filtered rows", false, -14, 12, 40, false},
     };
+    QTemporaryDir CSVDir;
+    int iCSV = 0;
     for (const TCase& c : aCases) {
         SCOPED_TRACE(c.sName);
         const QString sSession = c.bNight ? sNight : sWeek;
@@ -195,6 +169,18 @@ TEST_F(ChartToTableFixture, FilterToRangeLoadsExactlyTheRowsTheChartShows) {
         ASSERT_FALSE(slTexts.isEmpty());
         EXPECT_EQ(slTexts.front(), sRun);
         EXPECT_EQ(slTexts.size(), c.fChartPeakFilter > -100 ? 2 : 1);
+        // The CSV file names it on its filter line.
+        const QString sCSV = CSVDir.filePath(QString("range%1.csv").arg(++iCSV));
+        Main.ExportMenu->SetAskSaveFileName([&sCSV](const TSaveFileRequest&) { return sCSV; });
+        Main.ExportMenu->popExportCSV->trigger();
+        QFile CSV(sCSV);
+        ASSERT_TRUE(CSV.open(QIODevice::ReadOnly));
+        const QStringList slLines = QString::fromUtf8(CSV.readAll()).split(QRegularExpression("\r?\n"));
+        const auto FilterLine = std::find_if(slLines.begin(), slLines.end(), [](const QString& sLine) {
+            return sLine.contains("Data Filter.:");
+        });
+        ASSERT_NE(FilterLine, slLines.end());
+        EXPECT_TRUE(FilterLine->contains(sRun)) << FilterLine->toStdString();
         auto* lblDataFilter = Main.DatabaseView->lblDataFilter;
         EXPECT_TRUE(lblDataFilter->isVisibleTo(Main.DatabaseView));
         EXPECT_TRUE(lblDataFilter->text().contains(sRun)) << lblDataFilter->text().toStdString();
