@@ -440,6 +440,20 @@ TEST_F(ChartMouseTest, ADragStartedAwayFromACursorPansAndLeavesTheCursor) {
     EXPECT_LT(Lower(), fLower);
 }
 
+// The plot's mouse handling leaves the legend below it alone: a click on an entry still switches its series.
+TEST_F(ChartMouseTest, AClickOnTheLegendStillSwitchesItsSeries) {
+    MakeChart();
+    QCPGraph* Integrating = Chart->graph(TReviewChart::kSeriesIntegrating);
+    const QPointF Entry = Chart->legend->itemWithPlottable(Integrating)->outerRect().center();
+    ASSERT_FALSE(Chart->axisRect()->rect().contains(Entry.toPoint()));
+    ASSERT_TRUE(Integrating->visible());
+    Mouse(QEvent::MouseButtonPress, Entry, Qt::LeftButton, Qt::LeftButton);
+    Mouse(QEvent::MouseButtonRelease, Entry, Qt::LeftButton, Qt::NoButton);
+    EXPECT_FALSE(Integrating->visible());
+    EXPECT_FALSE(rOptions.bIntEnabled);
+    EXPECT_TRUE(Chart->TimeAxis().IsWhole());
+}
+
 // The readout names the row under the pointer by its own timecode (also past midnight) and the level of
 // each shown series there with its unit.
 TEST_F(ChartMouseTest, ReadoutNamesTheRowUnderThePointerAndItsLevels) {
