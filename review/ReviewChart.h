@@ -43,9 +43,10 @@ TChartTarget ChartTargetOf(const TLoudnessSetup& rSetup, const TLoudnessStandard
 // The mouse and keys read the chart: the wheel zooms the time axis around the pointer (with Ctrl the level
 // axis under it), dragging pans, dragging with Shift zooms to the keys dragged over, Home or a double-click
 // off the points shows the whole session with the level axes as the options set them, Left and Right pan
-// by a tenth, + and - zoom around the middle. A readout beside the pointer names the row under it and the
-// levels of the shown series there. A cursor line is dragged up and down its own axis; the level it is
-// dropped at (to a tenth) is kept in the chart options. A double-click on a point reports its row.
+// by a tenth, + and - zoom around the middle, Escape takes back a drag under way. A readout beside the
+// pointer names the row under it and the levels of the shown series there. A cursor line is dragged up and
+// down its own axis; the level it is dropped at (to a tenth) is kept in the chart options. A double-click
+// on a point reports its row.
 class TReviewChart : public QCustomPlot {
     Q_OBJECT
 public:
@@ -158,6 +159,8 @@ private:
     void ZoomLevelAxes(const QPointF& Pos, double fFactor);
     void ResetLevelZoom();
     void UpdateSelectionBand(double fToX);
+    // Puts back what the drag under way changed and ends it.
+    void CancelDrag();
 
     void AddSeries(QCPAxis* ValueAxis);
     void AddCursorSeries(int iOption, double fLevel, TColorValue clColor, int iWidth, bool bVisible,
@@ -210,6 +213,7 @@ private:
     double fDragLower = 0.0;
     double fDragKeysPerPixel = 0.0;
     int iDragCursor = -1;
+    double fDragCursorStart = 0.0;
     QCPRange rDragCursorRange;
     QString sTargetText;
     QColor clBorder;

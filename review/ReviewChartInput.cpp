@@ -217,6 +217,7 @@ void TReviewChart::mousePressEvent(QMouseEvent* event) {
     if (iDragCursor >= 0) {
         eDrag = TDrag::Cursor;
         rDragCursorRange = graph(kFirstCursorSeries + iDragCursor)->valueAxis()->range();
+        fDragCursorStart = aCursorLevels[size_t(iDragCursor)];
     } else if (event->modifiers() & Qt::ShiftModifier) {
         eDrag = TDrag::Select;
         UpdateSelectionBand(Pos.x());
@@ -316,6 +317,13 @@ void TReviewChart::wheelEvent(QWheelEvent* event) {
 void TReviewChart::keyPressEvent(QKeyEvent* event) {
     const double fSpan = rTimeAxis.Upper() - rTimeAxis.Lower();
     const double fMiddle = (rTimeAxis.Upper() + rTimeAxis.Lower()) / 2;
+    if (eDrag != TDrag::None) {
+        // Escape takes back the drag under way; other keys wait until it ends.
+        if (event->key() == Qt::Key_Escape)
+            CancelDrag();
+        event->accept();
+        return;
+    }
     switch (event->key()) {
     case Qt::Key_Home:
         ShowHome();
@@ -342,6 +350,26 @@ void TReviewChart::keyPressEvent(QKeyEvent* event) {
         return;
     }
     event->accept();
+}
+
+void TReviewChart::CancelDrag() {
+    switch (eDrag) {
+    case TDrag::Pan:
+        rTimeAxis.PanBy(fDragLower - rTimeAxis.Lower());
+        ShowTimeAxis();
+        break;
+    case TDrag::Select:
+        SelectionBand->setVisible(false);
+        SelectionBand->layer()->replot();
+        break;
+    case TDrag::Cursor:
+        MoveCursor(iDragCursor, fDragCursorStart);
+        break;
+    case TDrag::None:
+        break;
+    }
+    eDrag = TDrag::None;
+    unsetCursor();
 }
 
 void TReviewChart::leaveEvent(QEvent* event) {

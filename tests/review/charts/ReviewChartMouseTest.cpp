@@ -440,6 +440,37 @@ TEST_F(ChartMouseTest, ADragStartedAwayFromACursorPansAndLeavesTheCursor) {
     EXPECT_LT(Lower(), fLower);
 }
 
+// Escape during a drag puts back what it changed: the rows shown, the cursor's level, no zoom on release.
+TEST_F(ChartMouseTest, EscapeTakesBackADragUnderWay) {
+    rOptions.bCursor1Enable = rOptions.bCursor1Visible = true;
+    rOptions.bCursor1PeakAxis = true;
+    rOptions.fCursor1 = -12.0;
+    struct TCase {
+        const char* sName;
+        bool bOnCursor;
+        Qt::KeyboardModifiers eModifiers;
+    } aCases[] = {{"pan", false, Qt::NoModifier},
+                  {"selection", false, Qt::ShiftModifier},
+                  {"cursor", true, Qt::NoModifier}};
+    for (const TCase& c : aCases) {
+        SCOPED_TRACE(c.sName);
+        MakeChart();
+        Chart->ZoomTo(1000, 1200);
+        Layout();
+        const QPointF From = c.bOnCursor ? At(1100, -12.0, Chart->yAxis2) : Empty(1100);
+        const QPointF To = From + QPointF(-150, 60);
+        Mouse(QEvent::MouseButtonPress, From, Qt::LeftButton, Qt::LeftButton, c.eModifiers);
+        Mouse(QEvent::MouseMove, To, Qt::NoButton, Qt::LeftButton, c.eModifiers);
+        Key(Qt::Key_Escape);
+        Mouse(QEvent::MouseMove, To + QPointF(-20, 0), Qt::NoButton, Qt::LeftButton, c.eModifiers);
+        Mouse(QEvent::MouseButtonRelease, To, Qt::LeftButton, Qt::NoButton, c.eModifiers);
+        EXPECT_NEAR(Lower(), 1000, 1e-6);
+        EXPECT_NEAR(Upper(), 1200, 1e-6);
+        EXPECT_EQ(Chart->CursorLevel(0), -12.0);
+        EXPECT_EQ(rOptions.fCursor1, -12.0);
+    }
+}
+
 // The plot's mouse handling leaves the legend below it alone: a click on an entry still switches its series.
 TEST_F(ChartMouseTest, AClickOnTheLegendStillSwitchesItsSeries) {
     MakeChart();
