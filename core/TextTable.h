@@ -365,6 +365,8 @@ enum TTextEntry : int {
     kTxtChartRowsChanged = 636,
     // The part of the session a chart's PDF shows, under its headline.
     kTxtChartShownRange = 638,
+    // How the mouse and keys read a review chart.
+    kTxtChartMouseHint = 612,
 };
 
 // A list of names looked up by a loudness-setup code: entries iFirst to iFirst + iHigh, the last one

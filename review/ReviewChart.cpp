@@ -184,7 +184,7 @@ void BoldTitle(QCPAxis* Axis) {
 
 TReviewChart::TReviewChart(const TReviewChartSetup& rSetup, TChartOptions& rOptions, const int& iLNG,
                            QWidget* parent)
-    : QCustomPlot(parent), rChartOptions(rOptions), FLanguage(iLNG),
+    : QCustomPlot(parent), rChartOptions(rOptions), FLanguage(iLNG), sUnit(rSetup.sUnit), Readout(*this),
       clBorder(ColorValueToQColor(clSystemColor + kInactiveCaptionIndex)) {
     setPlottingHints(QCP::phCacheLabels);
     QLinearGradient Gradient(0, 0, 0, 1);
@@ -211,11 +211,11 @@ TReviewChart::TReviewChart(const TReviewChartSetup& rSetup, TChartOptions& rOpti
     AddSeries(yAxis);
     const TChartOptions& r = rChartOptions;
     if (r.bCursor1Enable)
-        AddCursorSeries(r.fCursor1, r.clCursor1Color, r.iCursor1LineWidth, r.bCursor1Visible, r.sCursor1Name,
-                        r.bCursor1PeakAxis);
+        AddCursorSeries(1, r.fCursor1, r.clCursor1Color, r.iCursor1LineWidth, r.bCursor1Visible,
+                        r.sCursor1Name, r.bCursor1PeakAxis);
     if (r.bCursor2Enable)
-        AddCursorSeries(r.fCursor2, r.clCursor2Color, r.iCursor2LineWidth, r.bCursor2Visible, r.sCursor2Name,
-                        r.bCursor2PeakAxis);
+        AddCursorSeries(2, r.fCursor2, r.clCursor2Color, r.iCursor2LineWidth, r.bCursor2Visible,
+                        r.sCursor2Name, r.bCursor2PeakAxis);
     aMin.assign(size_t(graphCount()), std::numeric_limits<double>::infinity());
     aMax.assign(size_t(graphCount()), -std::numeric_limits<double>::infinity());
 
@@ -228,6 +228,22 @@ TReviewChart::TReviewChart(const TReviewChartSetup& rSetup, TChartOptions& rOpti
     // Every repaint, on screen or into a picture of another size, lays the plot out first: the envelope
     // then follows the width and the visible rows it is drawn for.
     connect(this, &QCustomPlot::afterLayout, this, &TReviewChart::DrawEnvelope);
+
+    SelectionBand = new QCPItemRect(this);
+    SelectionBand->setLayer(QStringLiteral("overlay"));
+    SelectionBand->setPen(QPen(QColor(0x30, 0x60, 0xC0), 1, Qt::DashLine));
+    SelectionBand->setBrush(QColor(0x30, 0x60, 0xC0, 0x30));
+    for (QCPItemPosition* Corner : {SelectionBand->topLeft, SelectionBand->bottomRight}) {
+        Corner->setAxisRect(axisRect());
+        Corner->setAxes(xAxis, yAxis);
+        Corner->setTypeY(QCPItemPosition::ptAxisRectRatio);
+    }
+    SelectionBand->setSelectable(false);
+    SelectionBand->setVisible(false);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setWhatsThis(GetText(kTxtChartMouseHint, FLanguage));
+    setAccessibleDescription(whatsThis());
 }
 
 TChartTarget ChartTargetOf(const TLoudnessSetup& rSetup, const TLoudnessStandard& rTarget) {
@@ -333,6 +349,8 @@ void TReviewChart::FitAxes() {
     }
     FitChartAxes(*this, PointCount(), aLow, aHigh);
     xAxis->setRange(rTimeAxis.Lower(), rTimeAxis.Upper());
+    for (const TLevelZoom& r : aLevelZooms)
+        r.Axis->setRange(r.rShown);
 }
 
 void TReviewChart::ZoomTo(double fFrom, double fTo) {
@@ -361,7 +379,7 @@ void TReviewChart::AddSeries(QCPAxis* ValueAxis) {
     legend->addItem(new TCheckLegendItem(legend, Series, bCheckBoxes));
 }
 
-void TReviewChart::AddCursorSeries(double fLevel, TColorValue clColor, int iWidth, bool bVisible,
+void TReviewChart::AddCursorSeries(int iOption, double fLevel, TColorValue clColor, int iWidth, bool bVisible,
                                    const QString& sName, bool bPeakAxis) {
     AddSeries(yAxis);
     QCPGraph* Cursor = graph(graphCount() - 1);
@@ -370,6 +388,7 @@ void TReviewChart::AddCursorSeries(double fLevel, TColorValue clColor, int iWidt
     Cursor->setName(sName);
     aCursorLevels.push_back(fLevel);
     aCursorOnPeakAxis.push_back(bPeakAxis);
+    aCursorOption.push_back(iOption);
 }
 
 void TReviewChart::PlaceCursors() {
@@ -467,6 +486,8 @@ void TReviewChart::ClickLegend(int iSeries) {
         return;
     QCPGraph* Series = graph(iSeries);
     Series->setVisible(!Series->visible());
+    // The legend rule may give an axis to other series: a zoom of the level axes would no longer fit them.
+    ResetLevelZoom();
     ChartLoggingClickLegend(*this, rChartOptions, FLanguage);
     RefreshNow();
 }
@@ -476,6 +497,7 @@ void TReviewChart::ChartLegendClick(QCPLegend*, QCPAbstractLegendItem* Item, QMo
 }
 
 QImage TReviewChart::ChartPicture() {
+    HideOverlay();
     FitAxes();
     // A picture's legend names the series; check boxes are for the screen.
     bCheckBoxes = false;
@@ -490,6 +512,7 @@ QImage TReviewChart::PDFPicture(const QSize& Size) {
     // The printed look: black frame, white background and back wall, a legend without check boxes. The
     // series, their visibility and the axes stay as the user left them; the screen's look is put back
     // before the chart is painted again.
+    HideOverlay();
     const QColor clScreenBorder = clBorder;
     const QBrush ScreenWall = axisRect()->backgroundBrush();
     const double fScreenRotation = xAxis->tickLabelRotation();

@@ -4,6 +4,7 @@
 #include "core/SessionTypes.h"
 #include "core/Settings.h"
 #include "engine/LiveChart.h"
+#include "review/ChartReadout.h"
 #include "review/ChartTimeAxis.h"
 #include "review/LevelData.h"
 
@@ -38,6 +39,14 @@ TChartTarget ChartTargetOf(const TLoudnessSetup& rSetup, const TLoudnessStandard
 // is the row's index; the bottom axis names the visible ticks by their rows' timecodes. The legend has a
 // check box per series: a click switches the series and applies the legend rule, which records the choice
 // in the chart options for later charts.
+//
+// The mouse and keys read the chart: the wheel zooms the time axis around the pointer (with Ctrl the level
+// axis under it), dragging pans, dragging with Shift zooms to the keys dragged over, Home or a double-click
+// off the points shows the whole session with the level axes as the options set them, Left and Right pan
+// by a tenth, + and - zoom around the middle, Escape takes back a drag under way. A readout beside the
+// pointer names the row under it and the levels of the shown series there. A cursor line is dragged up and
+// down its own axis; the level it is dropped at (to a tenth) is kept in the chart options. A double-click
+// on a point reports its row.
 class TReviewChart : public QCustomPlot {
     Q_OBJECT
 public:
@@ -45,6 +54,13 @@ public:
     static constexpr int kSeriesIntegrating = 1;
     static constexpr int kSeriesSTMax = 2;
     static constexpr int kFirstCursorSeries = 3;
+    // The share of the visible span one wheel notch zooms in to; a notch back zooms out by its inverse.
+    static constexpr double kWheelZoomFactor = 0.8;
+    // How near the pointer must be to a cursor line to take it, and to a point to double-click it (pixels).
+    static constexpr double kCursorReachPx = 4.0;
+    static constexpr double kPointReachPx = 5.0;
+    // A Shift-drag narrower than this zooms nothing (pixels).
+    static constexpr int kMinSelectionPx = 4;
 
     TReviewChart(const TReviewChartSetup& rSetup, TChartOptions& rOptions, const int& iLNG,
                  QWidget* parent = nullptr);
@@ -66,6 +82,11 @@ public:
     void ZoomTo(double fFrom, double fTo);
     // Shows every row again.
     void ShowWholeSession();
+
+    // The readout's text while it is shown, else empty.
+    QString ReadoutText() const { return Readout.Text(); }
+    // The level cursor iCursor (0 the first of the enabled cursors) is drawn at.
+    double CursorLevel(int iCursor) const;
 
 Q_SIGNALS:
     // The user double-clicked the point of row iPoint (an index into the charted rows).
@@ -98,11 +119,53 @@ public:
 protected:
     void draw(QCPPainter* painter) override;
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
+    // What a left-button drag started on the plot does.
+    enum class TDrag { None, Pan, Select, Cursor };
+    // A level axis the user zoomed: the range to go back to and the one shown.
+    struct TLevelZoom {
+        QCPAxis* Axis;
+        QCPRange rHome;
+        QCPRange rShown;
+    };
+
+    // Puts the time axis where rTimeAxis is and queues a repaint (the envelope follows at the repaint).
+    void ShowTimeAxis();
+    // The whole session, the level axes as the options set them.
+    void ShowHome();
+    // Whether the pixel Pos is on the plot, its edges included.
+    bool OnPlot(const QPointF& Pos) const;
+    // The pixel column fX, within the plot.
+    double PlotX(double fX) const;
+    // The cursor whose line is within reach of the pixel Pos on the plot; -1 for none.
+    int CursorAt(const QPointF& Pos) const;
+    // The row of the shown level point nearest to Pos within reach, among the rows of its pixel column; -1
+    // for none.
+    int PointAt(const QPointF& Pos) const;
+    // The row whose key is nearest to the pixel column fX, within the session; -1 without rows.
+    int RowAt(double fX) const;
+    void UpdateReadout(const QPointF& Pos);
+    void HideOverlay();
+    // Draws cursor iCursor at fLevel, without fitting the axes to it.
+    void MoveCursor(int iCursor, double fLevel);
+    // Zooms the level axis under Pos (both shown ones over the plot) by fFactor around the level there.
+    void ZoomLevelAxes(const QPointF& Pos, double fFactor);
+    void ResetLevelZoom();
+    void UpdateSelectionBand(double fToX);
+    // Puts back what the drag under way changed and ends it.
+    void CancelDrag();
+
     void AddSeries(QCPAxis* ValueAxis);
-    void AddCursorSeries(double fLevel, TColorValue clColor, int iWidth, bool bVisible, const QString& sName,
-                         bool bPeakAxis);
+    void AddCursorSeries(int iOption, double fLevel, TColorValue clColor, int iWidth, bool bVisible,
+                         const QString& sName, bool bPeakAxis);
     // Each cursor against the axis its unit is drawn on now (the legend rule moves the peak series).
     void PlaceCursors();
     void ChartLegendClick(QCPLegend* Legend, QCPAbstractLegendItem* Item, QMouseEvent* Event);
@@ -125,6 +188,8 @@ private:
     std::vector<double> aCursorLevels;
     // Whether each cursor's level is a peak level.
     std::vector<bool> aCursorOnPeakAxis;
+    // The number of each cursor in the chart options (1 or 2): a dragged cursor's level is kept there.
+    std::vector<int> aCursorOption;
     // Every row's level of each series; the series themselves hold the envelope that is drawn.
     std::vector<std::vector<double>> aSeriesLevels;
     // What the drawn envelope was made for: pixel columns and first and last visible row; iEnvelopeColumns
@@ -136,6 +201,21 @@ private:
     std::vector<double> aMin;
     std::vector<double> aMax;
     TChartTimeAxis rTimeAxis;
+    // The unit of the session's loudness levels, for the readout.
+    QString sUnit;
+    TChartReadout Readout;
+    // The Shift-drag's band over the keys dragged across.
+    QCPItemRect* SelectionBand = nullptr;
+    std::vector<TLevelZoom> aLevelZooms;
+    // The drag under way: where it started, the time axis then, and the cursor dragged and the range of its
+    // axis (the drag stays in it).
+    TDrag eDrag = TDrag::None;
+    QPointF DragStart;
+    double fDragLower = 0.0;
+    double fDragKeysPerPixel = 0.0;
+    int iDragCursor = -1;
+    double fDragCursorStart = 0.0;
+    QCPRange rDragCursorRange;
     QString sTargetText;
     QColor clBorder;
     QBrush ScreenBackground;
