@@ -7,6 +7,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLockFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -15,6 +18,9 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdio>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -40,7 +46,8 @@ protected:
             20000));
     }
 
-    void Signal(int iSignal) { ::kill(pid_t(Program.processId()), iSignal); }
+    void Signal(int iSignal) { Signal(Program, iSignal); }
+    static void Signal(QProcess& Process, int iSignal) { ::kill(pid_t(Process.processId()), iSignal); }
 
     qxtest::TFreshConfigHome Home;
     QProcess Program;
@@ -337,4 +344,232 @@ TEST_F(ProgramWithMeter, TerminationWhileLoggingEndsSoonWithEveryRowOfTheRunStor
     EXPECT_EQ(QString::fromStdString(Session.getColumn(1).getString()), slTimecodes.last());
     EXPECT_FALSE(QFileInfo::exists(sDB + ".recovery"));
     EXPECT_FALSE(QFileInfo::exists(Home.DataFolder() + "/QXLogging.recovery"));
+}
+
+namespace {
+
+// The station without windows on the same real meter and database, started with no display and no platform
+// plugin named: it must never need one.
+class HeadlessStation : public ProgramWithMeter {
+protected:
+    QProcessEnvironment StationEnvironment() const {
+        QProcessEnvironment Env = QProcessEnvironment::systemEnvironment();
+        Env.insert("XDG_CONFIG_HOME", Home.Path());
+        for (const char* sName : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            Env.remove(sName);
+        return Env;
+    }
+
+    void StartStation(QProcess& Station, const QStringList& slArgs = {"--headless"}) const {
+        Station.setProcessEnvironment(StationEnvironment());
+        Station.start(QString(QX_BIN_DIR) + "/qxlogging", slArgs);
+        ASSERT_TRUE(Station.waitForStarted(10000));
+    }
+
+    void AppendSettings(const QByteArray& Lines) const {
+        QFile f(Home.DataFolder() + "/QXLogging.INI");
+        ASSERT_TRUE(f.open(QIODevice::Append));
+        f.write(Lines);
+    }
+
+    QJsonObject Status() const {
+        QFile f(Home.DataFolder() + "/status.json");
+        if (!f.open(QIODevice::ReadOnly))
+            return {};
+        QJsonParseError Error;
+        const QJsonDocument Doc = QJsonDocument::fromJson(f.readAll(), &Error);
+        // Written whole or not at all: whatever a reader finds is a complete document.
+        EXPECT_EQ(Error.error, QJsonParseError::NoError) << Error.errorString().toStdString();
+        return Doc.object();
+    }
+
+    // A lock left behind by a station that was killed: its process is gone, the file stays.
+    void LeaveStaleLock() const {
+        const QString sLock = Home.DataFolder() + "/QXLogging-station.lock";
+        QDir().mkpath(Home.DataFolder());
+        const pid_t Child = ::fork();
+        ASSERT_GE(Child, 0);
+        if (Child == 0) {
+            QLockFile Lock(sLock);
+            ::_exit(Lock.tryLock(0) ? 0 : 1);
+        }
+        int iStatus = 0;
+        ASSERT_EQ(::waitpid(Child, &iStatus, 0), Child);
+        ASSERT_TRUE(WIFEXITED(iStatus) && WEXITSTATUS(iStatus) == 0);
+        ASSERT_TRUE(QFileInfo::exists(sLock));
+    }
+
+    QProcess Station;
+    QByteArray StationErrors;
+};
+
+// Every line on standard error is one event with a priority the system journal reads.
+void ExpectJournalLines(const QByteArray& Errors) {
+    const QRegularExpression rxLine("^<[346]>[A-Z][^\\n]*$");
+    for (const QByteArray& Line : Errors.split('\n')) {
+        if (!Line.isEmpty()) {
+            EXPECT_TRUE(rxLine.match(QString::fromUtf8(Line)).hasMatch()) << Line.toStdString();
+        }
+    }
+    EXPECT_TRUE(Errors.endsWith('\n')) << Errors.toStdString();
+}
+
+} // namespace
+
+// The unattended station: started without a display over the lock a killed station left, it logs one
+// session titled from its template, refuses a second station on its folder, keeps status.json, and ends on
+// SIGTERM with every row the meter reported stored and the session's end recorded.
+TEST_F(HeadlessStation, LogsOneTitledSessionAndStoresEveryRowWhenTerminated) {
+    ASSERT_NO_FATAL_FAILURE(StartMeter({"--interval-ms", "100", "--start-timecode", "10:00:00:00"}));
+    ASSERT_NO_FATAL_FAILURE(WriteSettings());
+    ASSERT_NO_FATAL_FAILURE(AppendSettings("[Station]\nTitleTemplate=Bench %station% %date%\nStation=ch7\n"
+                                           "Operator=robot\n"));
+    ASSERT_NO_FATAL_FAILURE(LeaveStaleLock());
+    const QString sDayBefore = QDate::currentDate().toString("yyyy-MM-dd");
+    ASSERT_NO_FATAL_FAILURE(StartStation(Station));
+    ASSERT_TRUE(qxtest::WaitFor([&] { return LevelCount() >= 20; }, 30000))
+        << Station.readAllStandardError().toStdString() << Log().toStdString();
+    ASSERT_TRUE(qxtest::WaitFor(
+        [&] {
+            const QJsonObject o = Status();
+            return o.value("state").toString() == "logging" && o.value("rows_stored").toInt() >= 1;
+        },
+        10000));
+
+    // A second station on the same folder, named another way, refuses to start and changes nothing.
+    const qsizetype iRowsBefore = LevelCount();
+    QProcess Second;
+    ASSERT_NO_FATAL_FAILURE(
+        StartStation(Second, {"--headless", "--config-dir", Home.DataFolder() + "/../QXLogging/."}));
+    ASSERT_TRUE(Second.waitForFinished(15000));
+    EXPECT_NE(Second.exitCode(), 0);
+    const QByteArray SecondErrors = Second.readAllStandardError();
+    EXPECT_TRUE(SecondErrors.startsWith("<3>Another station already runs on this data folder"))
+        << SecondErrors.toStdString();
+    EXPECT_TRUE(SecondErrors.contains("pid=" + QByteArray::number(Station.processId())))
+        << SecondErrors.toStdString();
+    ExpectJournalLines(SecondErrors);
+    EXPECT_GE(LevelCount(), iRowsBefore);
+    EXPECT_EQ(Status().value("state").toString(), "logging");
+
+    QElapsedTimer Elapsed;
+    Elapsed.start();
+    Signal(Station, SIGTERM);
+    ASSERT_TRUE(Station.waitForFinished(15000));
+    std::printf("[ measured ] the station ended %lld ms after SIGTERM\n", Elapsed.elapsed());
+    EXPECT_EQ(Station.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(Station.exitCode(), 0);
+    const QString sDayAfter = QDate::currentDate().toString("yyyy-MM-dd");
+    StationErrors = Station.readAllStandardError();
+    ExpectJournalLines(StationErrors);
+
+    SQLite::Database DB(sDB.toStdString(), SQLite::OPEN_READONLY);
+    SQLite::Statement Rows(DB, "SELECT sTimeCode FROM qxr_loudness_levels ORDER BY nId;");
+    QStringList slTimecodes;
+    while (Rows.executeStep())
+        slTimecodes << QString::fromStdString(Rows.getColumn(0).getString());
+    ASSERT_GE(slTimecodes.size(), 20);
+    // The meter counts one second a report from 10:00:00: every report of the run is there, once, in order.
+    for (int i = 0; i < slTimecodes.size(); ++i)
+        ASSERT_EQ(slTimecodes[i],
+                  QStringLiteral("10:%1:%2:00").arg(i / 60, 2, 10, QChar('0')).arg(i % 60, 2, 10, QChar('0')))
+            << "row " << i;
+    SQLite::Statement Session(
+        DB, "SELECT count(*), max(sReportId), max(sTitle), max(sOperator), max(sTimeCodeStart), "
+            "max(sTimeCodeEnd), "
+            "(SELECT count(DISTINCT sReportId) FROM qxr_loudness_levels) FROM qxr_sessions;");
+    ASSERT_TRUE(Session.executeStep());
+    EXPECT_EQ(Session.getColumn(0).getInt(), 1);
+    const QString sId = QString::fromStdString(Session.getColumn(1).getString());
+    const QString sTitle = QString::fromStdString(Session.getColumn(2).getString());
+    EXPECT_TRUE(sTitle == "Bench ch7 " + sDayBefore || sTitle == "Bench ch7 " + sDayAfter)
+        << sTitle.toStdString();
+    EXPECT_EQ(Session.getColumn(3).getString(), "robot");
+    EXPECT_EQ(QString::fromStdString(Session.getColumn(4).getString()), slTimecodes.first());
+    EXPECT_EQ(QString::fromStdString(Session.getColumn(5).getString()), slTimecodes.last());
+    EXPECT_EQ(Session.getColumn(6).getInt(), 1);
+    EXPECT_FALSE(QFileInfo::exists(sDB + ".recovery"));
+    EXPECT_FALSE(QFileInfo::exists(Home.DataFolder() + "/QXLogging.recovery"));
+
+    // The journal told the story, with the facts a monitor needs.
+    const QString sErrors = QString::fromUtf8(StationErrors);
+    EXPECT_FALSE(sErrors.contains("Another station")) << sErrors.toStdString();
+    EXPECT_TRUE(sErrors.contains("<6>Connected. meter=COM7\n")) << sErrors.toStdString();
+    EXPECT_TRUE(sErrors.contains("<6>Session started. session=" + sId + " title=\"" + sTitle + "\"\n"))
+        << sErrors.toStdString();
+    EXPECT_TRUE(sErrors.contains("<6>Stopped. session=" + sId +
+                                 " rows=" + QString::number(slTimecodes.size()) + "\n"))
+        << sErrors.toStdString();
+
+    // The status file's last word: the session, its rows, nothing waiting, the lock given back.
+    const QJsonObject o = Status();
+    EXPECT_EQ(o.value("state").toString(), "stopped");
+    EXPECT_EQ(o.value("session_id").toString(), sId);
+    EXPECT_EQ(o.value("session_title").toString(), sTitle);
+    EXPECT_EQ(o.value("rows_stored").toInt(), slTimecodes.size());
+    EXPECT_EQ(o.value("last_timecode").toString(), slTimecodes.last());
+    EXPECT_TRUE(QDateTime::fromString(o.value("last_row_time").toString(), Qt::ISODate).isValid());
+    EXPECT_EQ(o.value("rows_waiting").toInt(-1), 0);
+    EXPECT_EQ(o.value("gaps_today").toInt(-1), 0);
+    EXPECT_EQ(o.value("last_error").toString(), "");
+    EXPECT_FALSE(QFileInfo::exists(Home.DataFolder() + "/QXLogging-station.lock"));
+}
+
+// A station that cannot do its work says why on standard error and in status.json, ends at once with a
+// failure code, and leaves the settings file as the administrator wrote it.
+TEST_F(HeadlessStation, AStationThatCannotRunSaysWhyAndFails) {
+    const struct {
+        const char* sCase;
+        QByteArray Settings;
+        QByteArray Expected;
+    } aCases[] = {
+        {"no instrument", "[Configuration]\nLastDB=@DB@\n", "<3>No instrument is selected in the settings."},
+        {"no database",
+         "[Configuration]\nLastDB=@DIR@/none/missing.DB3\n[CurrentNetwork]\nSerialPort=1\nPort=7\n"
+         "Valid=1\n",
+         "<3>No working database could be opened. database=@DIR@/none/missing.DB3"},
+        // A port number no device stands for.
+        {"no meter on the port",
+         "[Configuration]\nLastDB=@DB@\n[CurrentNetwork]\nSerialPort=1\nPort=200\nValid=1\n",
+         "<3>The meter could not be reached. meter=COM200"},
+        {"unreadable settings", "[Configuration]\nLastDB=@DB@\n[PDFOptions]\nEvenLines=notacolour\n",
+         "<3>The settings file could not be read."},
+    };
+    sDB = Home.Path() + "/sessions.DB3";
+    {
+        TdbSQLite DB;
+        ASSERT_TRUE(DB.CreateSQLiteDB(sDB));
+    }
+    QDir().mkpath(Home.DataFolder());
+    const QString sINI = Home.DataFolder() + "/QXLogging.INI";
+    for (const auto& c : aCases) {
+        SCOPED_TRACE(c.sCase);
+        QByteArray Settings = c.Settings;
+        Settings.replace("@DB@", sDB.toUtf8()).replace("@DIR@", Home.Path().toUtf8());
+        {
+            QFile f(sINI);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(Settings);
+        }
+        QProcess Failing;
+        ASSERT_NO_FATAL_FAILURE(StartStation(Failing));
+        ASSERT_TRUE(Failing.waitForFinished(30000));
+        EXPECT_EQ(Failing.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(Failing.exitCode(), 1);
+        QByteArray Expected = c.Expected;
+        Expected.replace("@DIR@", Home.Path().toUtf8());
+        const QByteArray Errors = Failing.readAllStandardError();
+        EXPECT_TRUE(Errors.contains(Expected)) << Errors.toStdString();
+        ExpectJournalLines(Errors);
+        const QJsonObject o = Status();
+        EXPECT_EQ(o.value("state").toString(), "failed");
+        EXPECT_FALSE(o.value("last_error").toString().isEmpty());
+        QFile f(sINI);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), Settings);
+        EXPECT_FALSE(QFileInfo::exists(Home.DataFolder() + "/QXLogging-station.lock"));
+        QFile::remove(Home.DataFolder() + "/status.json");
+    }
+    SQLite::Database DB(sDB.toStdString(), SQLite::OPEN_READONLY);
+    EXPECT_EQ(DB.execAndGet("SELECT count(*) FROM qxr_sessions").getInt(), 0);
 }
