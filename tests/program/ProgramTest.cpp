@@ -573,3 +573,53 @@ TEST_F(HeadlessStation, AStationThatCannotRunSaysWhyAndFails) {
     SQLite::Database DB(sDB.toStdString(), SQLite::OPEN_READONLY);
     EXPECT_EQ(DB.execAndGet("SELECT count(*) FROM qxr_sessions").getInt(), 0);
 }
+
+// A database that refuses writes for a while (another program holds it locked): the station keeps the rows
+// waiting, says so in the journal and in status.json, writes them once the database takes them again, and
+// still ends with every row of the run stored in order.
+TEST_F(HeadlessStation, RowsWaitWhileTheDatabaseIsLockedAndAreStoredAfterward) {
+    ASSERT_NO_FATAL_FAILURE(StartMeter({"--interval-ms", "100", "--start-timecode", "10:00:00:00"}));
+    ASSERT_NO_FATAL_FAILURE(WriteSettings());
+    ASSERT_NO_FATAL_FAILURE(StartStation(Station));
+    ASSERT_TRUE(qxtest::WaitFor([&] { return LevelCount() >= 5; }, 30000))
+        << Station.readAllStandardError().toStdString() << Log().toStdString();
+    const auto Errors = [&] {
+        return QString::fromUtf8(StationErrors.append(Station.readAllStandardError()));
+    };
+    {
+        SQLite::Database Holder(sDB.toStdString(), SQLite::OPEN_READWRITE);
+        Holder.exec("BEGIN EXCLUSIVE;");
+        ASSERT_TRUE(qxtest::WaitFor(
+            [&] { return Status().value("rows_waiting").toInt() > 0 && Errors().contains("<4>Rows wait"); },
+            15000))
+            << Errors().toStdString();
+        EXPECT_FALSE(Status().value("last_error").toString().isEmpty());
+        Holder.exec("ROLLBACK;");
+    }
+    ASSERT_TRUE(qxtest::WaitFor(
+        [&] {
+            return Status().value("rows_waiting").toInt(-1) == 0 &&
+                   Errors().contains("<6>Every waiting row has been written to the database.\n");
+        },
+        15000))
+        << Errors().toStdString();
+
+    Signal(Station, SIGTERM);
+    ASSERT_TRUE(Station.waitForFinished(15000));
+    EXPECT_EQ(Station.exitCode(), 0);
+    ExpectJournalLines(StationErrors.append(Station.readAllStandardError()));
+    SQLite::Database DB(sDB.toStdString(), SQLite::OPEN_READONLY);
+    SQLite::Statement Rows(DB, "SELECT sTimeCode FROM qxr_loudness_levels ORDER BY sTimeCode;");
+    QStringList slTimecodes;
+    while (Rows.executeStep())
+        slTimecodes << QString::fromStdString(Rows.getColumn(0).getString());
+    ASSERT_GE(slTimecodes.size(), 5);
+    for (int i = 0; i < slTimecodes.size(); ++i)
+        ASSERT_EQ(slTimecodes[i],
+                  QStringLiteral("10:%1:%2:00").arg(i / 60, 2, 10, QChar('0')).arg(i % 60, 2, 10, QChar('0')))
+            << "row " << i;
+    EXPECT_EQ(Status().value("rows_stored").toInt(), slTimecodes.size());
+    EXPECT_EQ(DB.execAndGet("SELECT sTimeCodeEnd FROM qxr_sessions").getString(),
+              slTimecodes.last().toStdString());
+    EXPECT_FALSE(QFileInfo::exists(sDB + ".recovery"));
+}
