@@ -163,7 +163,12 @@ void THeadlessStation::EngineEventHandled(int iCode) {
         sState = QStringLiteral("waiting");
         break;
     case kEventReady:
-        // Ready after a run means the run has ended; the station logs one session per start.
+        if (bRunEnded) {
+            // Connected and ready again after a run it did not stop: timecode control ended the session.
+            Fail(QStringLiteral("Logging ended without a stop."),
+                 {{QStringLiteral("session"), Ctrl.rSessionInfo.sReportID}});
+            break;
+        }
         if (!bStartSent && !bStopping)
             StartSession();
         break;
@@ -189,9 +194,8 @@ void THeadlessStation::EngineEventHandled(int iCode) {
             Finish(kExitStopped);
             return;
         }
-        // Logging ended by the meter's timecode or the thread: the station has nothing more to do.
-        Fail(QStringLiteral("Logging ended without a stop."),
-             {{QStringLiteral("session"), Ctrl.rSessionInfo.sReportID}});
+        // Not asked for: the next event tells whether the link was lost or the meter is ready again.
+        bRunEnded = true;
         break;
     case kEventConnectionClosed:
         if (bStopping) {

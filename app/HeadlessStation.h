@@ -71,6 +71,8 @@ private:
     QTimer StopWait;
     bool bStartSent = false;
     bool bSessionStarted = false;
+    // The run ended without the station's stop.
+    bool bRunEnded = false;
     bool bStopping = false;
     bool bFinished = false;
 };

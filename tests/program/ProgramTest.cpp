@@ -399,6 +399,25 @@ protected:
         ASSERT_TRUE(QFileInfo::exists(sLock));
     }
 
+    // The level rows' timecodes in the order they were stored.
+    QStringList StoredTimecodes() const {
+        SQLite::Database DB(sDB.toStdString(), SQLite::OPEN_READONLY);
+        SQLite::Statement Rows(DB, "SELECT sTimeCode FROM qxr_loudness_levels ORDER BY nId;");
+        QStringList slTimecodes;
+        while (Rows.executeStep())
+            slTimecodes << QString::fromStdString(Rows.getColumn(0).getString());
+        return slTimecodes;
+    }
+
+    // The meter counts one second a report from 10:00:00: every report of the run is there, once, in order.
+    static void ExpectEverySecondFromTen(const QStringList& slTimecodes) {
+        for (int i = 0; i < slTimecodes.size(); ++i)
+            ASSERT_EQ(
+                slTimecodes[i],
+                QStringLiteral("10:%1:%2:00").arg(i / 60, 2, 10, QChar('0')).arg(i % 60, 2, 10, QChar('0')))
+                << "row " << i;
+    }
+
     QProcess Station;
     QByteArray StationErrors;
 };
@@ -463,17 +482,10 @@ TEST_F(HeadlessStation, LogsOneTitledSessionAndStoresEveryRowWhenTerminated) {
     StationErrors = Station.readAllStandardError();
     ExpectJournalLines(StationErrors);
 
-    SQLite::Database DB(sDB.toStdString(), SQLite::OPEN_READONLY);
-    SQLite::Statement Rows(DB, "SELECT sTimeCode FROM qxr_loudness_levels ORDER BY nId;");
-    QStringList slTimecodes;
-    while (Rows.executeStep())
-        slTimecodes << QString::fromStdString(Rows.getColumn(0).getString());
+    const QStringList slTimecodes = StoredTimecodes();
     ASSERT_GE(slTimecodes.size(), 20);
-    // The meter counts one second a report from 10:00:00: every report of the run is there, once, in order.
-    for (int i = 0; i < slTimecodes.size(); ++i)
-        ASSERT_EQ(slTimecodes[i],
-                  QStringLiteral("10:%1:%2:00").arg(i / 60, 2, 10, QChar('0')).arg(i % 60, 2, 10, QChar('0')))
-            << "row " << i;
+    ASSERT_NO_FATAL_FAILURE(ExpectEverySecondFromTen(slTimecodes));
+    SQLite::Database DB(sDB.toStdString(), SQLite::OPEN_READONLY);
     SQLite::Statement Session(
         DB, "SELECT count(*), max(sReportId), max(sTitle), max(sOperator), max(sTimeCodeStart), "
             "max(sTimeCodeEnd), "
@@ -608,18 +620,111 @@ TEST_F(HeadlessStation, RowsWaitWhileTheDatabaseIsLockedAndAreStoredAfterward) {
     ASSERT_TRUE(Station.waitForFinished(15000));
     EXPECT_EQ(Station.exitCode(), 0);
     ExpectJournalLines(StationErrors.append(Station.readAllStandardError()));
-    SQLite::Database DB(sDB.toStdString(), SQLite::OPEN_READONLY);
-    SQLite::Statement Rows(DB, "SELECT sTimeCode FROM qxr_loudness_levels ORDER BY sTimeCode;");
-    QStringList slTimecodes;
-    while (Rows.executeStep())
-        slTimecodes << QString::fromStdString(Rows.getColumn(0).getString());
+    const QStringList slTimecodes = StoredTimecodes();
     ASSERT_GE(slTimecodes.size(), 5);
-    for (int i = 0; i < slTimecodes.size(); ++i)
-        ASSERT_EQ(slTimecodes[i],
-                  QStringLiteral("10:%1:%2:00").arg(i / 60, 2, 10, QChar('0')).arg(i % 60, 2, 10, QChar('0')))
-            << "row " << i;
+    ASSERT_NO_FATAL_FAILURE(ExpectEverySecondFromTen(slTimecodes));
+    SQLite::Database DB(sDB.toStdString(), SQLite::OPEN_READONLY);
     EXPECT_EQ(Status().value("rows_stored").toInt(), slTimecodes.size());
     EXPECT_EQ(DB.execAndGet("SELECT sTimeCodeEnd FROM qxr_sessions").getString(),
               slTimecodes.last().toStdString());
     EXPECT_FALSE(QFileInfo::exists(sDB + ".recovery"));
+}
+
+namespace {
+
+// The station with the simulated network meter: terminal login on a port of 127.0.0.1.
+class HeadlessNetworkStation : public HeadlessStation {
+protected:
+    void StartNetworkMeter(const QStringList& slOptions) {
+        Meter.setProcessChannelMode(QProcess::MergedChannels);
+        Meter.start(QStringLiteral(QX_BIN_DIR "/qxmeter-sim"),
+                    QStringList{"network", "--port", "0"} + slOptions);
+        ASSERT_TRUE(Meter.waitForStarted(10000));
+        const QRegularExpression rxPort("listening on 127\\.0\\.0\\.1:(\\d+)");
+        ASSERT_TRUE(qxtest::WaitFor(
+            [&] { return rxPort.match(QString::fromUtf8(Output.append(Meter.readAll()))).hasMatch(); },
+            10000))
+            << Output.toStdString();
+        iMeterPort = rxPort.match(QString::fromUtf8(Output)).captured(1).toInt();
+    }
+
+    void WriteNetworkSettings() {
+        sDB = Home.Path() + "/sessions.DB3";
+        {
+            TdbSQLite DB;
+            ASSERT_TRUE(DB.CreateSQLiteDB(sDB));
+        }
+        QDir().mkpath(Home.DataFolder());
+        QFile f(Home.DataFolder() + "/QXLogging.INI");
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(("[Configuration]\nLastDB=" + sDB +
+                 "\n[CurrentNetwork]\nHostName=127.0.0.1\nUserName=admin\nPassword=qxmeter\nSerialPort="
+                 "0\nValid=1\n"
+                 "Port=" +
+                 QString::number(iMeterPort) + "\n")
+                    .toUtf8());
+    }
+
+    int iMeterPort = 0;
+};
+
+} // namespace
+
+// The network meter, ended two ways: by SIGTERM (the session stopped, exit 0), and by the meter dropping
+// the connection (reported as an error, exit 1, for a service manager to act on). Either way every report
+// that arrived is stored once, in order, and the session's end is its last row.
+TEST_F(HeadlessNetworkStation, LogsTheNetworkMeterUntilTerminatedOrDropped) {
+    const struct {
+        const char* sCase;
+        QStringList slMeterOptions;
+        bool bTerminate;
+        int iExitCode;
+        const char* sLastLine;
+        const char* sState;
+    } aCases[] = {
+        {"terminated", {}, true, 0, "<6>Stopped.", "stopped"},
+        // Dropped well after logging has begun (the login and the start take about three seconds).
+        {"dropped", {"--drop-after-ms", "8000"}, false, 1, "<6>Stopped.", "failed"},
+    };
+    for (const auto& c : aCases) {
+        SCOPED_TRACE(c.sCase);
+        ASSERT_NO_FATAL_FAILURE(StartNetworkMeter(
+            QStringList{"--interval-ms", "100", "--start-timecode", "10:00:00:00"} + c.slMeterOptions));
+        ASSERT_NO_FATAL_FAILURE(WriteNetworkSettings());
+        QProcess Run;
+        ASSERT_NO_FATAL_FAILURE(StartStation(Run));
+        if (c.bTerminate) {
+            ASSERT_TRUE(qxtest::WaitFor([&] { return LevelCount() >= 5; }, 30000))
+                << Run.readAllStandardError().toStdString() << Log().toStdString();
+            Signal(Run, SIGTERM);
+        }
+        ASSERT_TRUE(Run.waitForFinished(60000));
+        EXPECT_EQ(Run.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(Run.exitCode(), c.iExitCode);
+        const QByteArray Errors = Run.readAllStandardError();
+        ExpectJournalLines(Errors);
+        EXPECT_TRUE(Errors.contains("<6>Connected. meter=127.0.0.1:" + QByteArray::number(iMeterPort) + "\n"))
+            << Errors.toStdString();
+        if (!c.bTerminate) {
+            EXPECT_TRUE(Errors.contains("<3>The connection to the meter was lost. meter=127.0.0.1:"))
+                << Errors.toStdString();
+        }
+
+        const QStringList slTimecodes = StoredTimecodes();
+        ASSERT_GE(slTimecodes.size(), 1);
+        ASSERT_NO_FATAL_FAILURE(ExpectEverySecondFromTen(slTimecodes));
+        SQLite::Database DB(sDB.toStdString(), SQLite::OPEN_READONLY);
+        EXPECT_EQ(DB.execAndGet("SELECT count(*) FROM qxr_sessions").getInt(), 1);
+        EXPECT_EQ(DB.execAndGet("SELECT sTimeCodeEnd FROM qxr_sessions").getString(),
+                  slTimecodes.last().toStdString());
+        const QJsonObject o = Status();
+        EXPECT_EQ(o.value("state").toString(), c.sState);
+        EXPECT_EQ(o.value("rows_stored").toInt(), slTimecodes.size());
+        EXPECT_TRUE(Errors.contains(QByteArray(c.sLastLine) + " session=")) << Errors.toStdString();
+
+        Meter.terminate();
+        ASSERT_TRUE(Meter.waitForFinished(10000));
+        Output.clear();
+        QFile::remove(Home.DataFolder() + "/status.json");
+    }
 }
