@@ -267,19 +267,28 @@ void THeadlessStation::Finish(int iExitCode) {
     if (Ctrl.HasLoggingThread())
         Ctrl.ThreadSendMessage(kEngineCommandClose);
     Ctrl.UDP.Deactivate();
-    const int iStored = RowsStored();
+    // What the database holds; rows saved for later are no longer waiting but are not stored either.
+    iFinalRowsStored = RowsStored();
     const TMainController::TSavedRows rSaved = Ctrl.SaveWaitingRows();
-    if (rSaved.iSaved > 0)
-        Journal.Warning(QStringLiteral("Rows the database did not take were saved for a later start."),
-                        {{QStringLiteral("rows"), QString::number(rSaved.iSaved)},
-                         {QStringLiteral("files"), rSaved.slFiles.join(QStringLiteral(", "))}});
-    if (rSaved.iLost > 0)
+    if (rSaved.iSaved > 0) {
+        const QString sFiles = rSaved.slFiles.join(QStringLiteral(", "));
+        sLastError = QString::number(rSaved.iSaved) +
+                     QStringLiteral(" rows the database did not take were saved in ") + sFiles;
+        Journal.Warning(
+            QStringLiteral("Rows the database did not take were saved for a later start."),
+            {{QStringLiteral("rows"), QString::number(rSaved.iSaved)}, {QStringLiteral("files"), sFiles}});
+    }
+    if (rSaved.iLost > 0) {
+        sLastError =
+            QString::number(rSaved.iLost) + QStringLiteral(" rows could not be saved: ") + rSaved.sError;
         Journal.Error(QStringLiteral("Rows could not be saved."),
                       {{QStringLiteral("rows"), QString::number(rSaved.iLost)},
                        {QStringLiteral("reason"), rSaved.sError}});
+    }
     if (bSessionStarted)
-        Journal.Info(QStringLiteral("Stopped."), {{QStringLiteral("session"), Ctrl.rSessionInfo.sReportID},
-                                                  {QStringLiteral("rows"), QString::number(iStored)}});
+        Journal.Info(QStringLiteral("Stopped."),
+                     {{QStringLiteral("session"), Ctrl.rSessionInfo.sReportID},
+                      {QStringLiteral("rows"), QString::number(iFinalRowsStored)}});
     sState = iExitCode == kExitStopped ? QStringLiteral("stopped") : QStringLiteral("failed");
     if (StatusFile) {
         QString sError;
@@ -294,7 +303,7 @@ int THeadlessStation::RowsStored() const {
     const QString& sId = Ctrl.rSessionInfo.sReportID;
     if (sId.isEmpty())
         return 0;
-    return std::max(0, Ctrl.iSessionRows - Ctrl.Store.WaitingWritesOf(sId));
+    return std::max(0, Ctrl.iSessionRows - Ctrl.Store.WaitingLevelsOf(sId));
 }
 
 TStationStatus THeadlessStation::CurrentStatus() const {
@@ -303,7 +312,7 @@ TStationStatus THeadlessStation::CurrentStatus() const {
     if (bSessionStarted) {
         r.sSessionId = Ctrl.rSessionInfo.sReportID;
         r.sSessionTitle = Ctrl.rSessionInfo.sShowTitle;
-        r.iRowsStored = RowsStored();
+        r.iRowsStored = bFinished ? iFinalRowsStored : RowsStored();
         r.dtLastRow = Ctrl.dtLastRow;
         if (Ctrl.dtLastRow.isValid())
             r.sLastTimeCode = Ctrl.rSessionInfo.sTimeCodeEnd;

@@ -21,7 +21,7 @@ public:
     static constexpr int kExitStopped = 0;
     static constexpr int kExitFailed = 1;
     // How long a stop waits for the meter's end of the session before it ends the session itself.
-    static constexpr int kStopWaitMs = 600;
+    static constexpr int kStopWaitMs = 500;
 
     THeadlessStation(const QString& sDataFolder, TStationJournal& rJournal, QObject* parent = nullptr);
     ~THeadlessStation() override;
@@ -75,6 +75,7 @@ private:
     bool bRunEnded = false;
     bool bStopping = false;
     bool bFinished = false;
+    int iFinalRowsStored = 0;
 };
 
 // The program run as the station, without windows and without a display: the application object, the

@@ -1,4 +1,5 @@
 #include "meter/ComPorts.h"
+#include "store/StoreWrite.h"
 #include "store/dbSQLite.h"
 #include "tests/support/TestSupport.h"
 
@@ -586,48 +587,94 @@ TEST_F(HeadlessStation, AStationThatCannotRunSaysWhyAndFails) {
     EXPECT_EQ(DB.execAndGet("SELECT count(*) FROM qxr_sessions").getInt(), 0);
 }
 
-// A database that refuses writes for a while (another program holds it locked): the station keeps the rows
-// waiting, says so in the journal and in status.json, writes them once the database takes them again, and
-// still ends with every row of the run stored in order.
-TEST_F(HeadlessStation, RowsWaitWhileTheDatabaseIsLockedAndAreStoredAfterward) {
-    ASSERT_NO_FATAL_FAILURE(StartMeter({"--interval-ms", "100", "--start-timecode", "10:00:00:00"}));
-    ASSERT_NO_FATAL_FAILURE(WriteSettings());
-    ASSERT_NO_FATAL_FAILURE(StartStation(Station));
-    ASSERT_TRUE(qxtest::WaitFor([&] { return LevelCount() >= 5; }, 30000))
-        << Station.readAllStandardError().toStdString() << Log().toStdString();
-    const auto Errors = [&] {
-        return QString::fromUtf8(StationErrors.append(Station.readAllStandardError()));
-    };
-    {
-        SQLite::Database Holder(sDB.toStdString(), SQLite::OPEN_READWRITE);
-        Holder.exec("BEGIN EXCLUSIVE;");
-        ASSERT_TRUE(qxtest::WaitFor(
-            [&] { return Status().value("rows_waiting").toInt() > 0 && Errors().contains("<4>Rows wait"); },
-            15000))
-            << Errors().toStdString();
-        EXPECT_FALSE(Status().value("last_error").toString().isEmpty());
-        Holder.exec("ROLLBACK;");
-    }
-    ASSERT_TRUE(qxtest::WaitFor(
-        [&] {
-            return Status().value("rows_waiting").toInt(-1) == 0 &&
-                   Errors().contains("<6>Every waiting row has been written to the database.\n");
-        },
-        15000))
-        << Errors().toStdString();
+// A database that refuses writes (another program holds it locked): the station keeps the rows waiting and
+// says so in the journal and in status.json. Let go before the stop, the database takes them all; still
+// locked at the stop, what waits goes to the recovery file beside the database. Either way the database and
+// the file together hold every row of the run, once, in order, and the session's end.
+TEST_F(HeadlessStation, RowsWaitWhileTheDatabaseIsLockedAndNoneIsLostAtTheStop) {
+    const struct {
+        const char* sCase;
+        bool bLockedAtStop;
+    } aCases[] = {{"let go before the stop", false}, {"locked at the stop", true}};
+    for (const auto& c : aCases) {
+        SCOPED_TRACE(c.sCase);
+        ASSERT_NO_FATAL_FAILURE(StartMeter({"--interval-ms", "100", "--start-timecode", "10:00:00:00"}));
+        ASSERT_NO_FATAL_FAILURE(WriteSettings());
+        QFile::remove(sDB + ".recovery");
+        QProcess Run;
+        QByteArray RunErrors;
+        ASSERT_NO_FATAL_FAILURE(StartStation(Run));
+        ASSERT_TRUE(qxtest::WaitFor([&] { return LevelCount() >= 5; }, 30000))
+            << Run.readAllStandardError().toStdString() << Log().toStdString();
+        const auto Errors = [&] { return QString::fromUtf8(RunErrors.append(Run.readAllStandardError())); };
+        {
+            SQLite::Database Holder(sDB.toStdString(), SQLite::OPEN_READWRITE);
+            Holder.exec("BEGIN EXCLUSIVE;");
+            ASSERT_TRUE(qxtest::WaitFor(
+                [&] {
+                    return Status().value("rows_waiting").toInt() > 0 && Errors().contains("<4>Rows wait");
+                },
+                15000))
+                << Errors().toStdString();
+            EXPECT_FALSE(Status().value("last_error").toString().isEmpty());
+            if (c.bLockedAtStop) {
+                Signal(Run, SIGTERM);
+                ASSERT_TRUE(Run.waitForFinished(15000));
+            }
+            Holder.exec("ROLLBACK;");
+        }
+        if (!c.bLockedAtStop) {
+            ASSERT_TRUE(qxtest::WaitFor(
+                [&] {
+                    return Status().value("rows_waiting").toInt(-1) == 0 &&
+                           Errors().contains("<6>Every waiting row has been written to the database.\n");
+                },
+                15000))
+                << Errors().toStdString();
+            Signal(Run, SIGTERM);
+            ASSERT_TRUE(Run.waitForFinished(15000));
+        }
+        EXPECT_EQ(Run.exitCode(), 0);
+        ExpectJournalLines(RunErrors.append(Run.readAllStandardError()));
 
-    Signal(Station, SIGTERM);
-    ASSERT_TRUE(Station.waitForFinished(15000));
-    EXPECT_EQ(Station.exitCode(), 0);
-    ExpectJournalLines(StationErrors.append(Station.readAllStandardError()));
-    const QStringList slTimecodes = StoredTimecodes();
-    ASSERT_GE(slTimecodes.size(), 5);
-    ASSERT_NO_FATAL_FAILURE(ExpectEverySecondFromTen(slTimecodes));
-    SQLite::Database DB(sDB.toStdString(), SQLite::OPEN_READONLY);
-    EXPECT_EQ(Status().value("rows_stored").toInt(), slTimecodes.size());
-    EXPECT_EQ(DB.execAndGet("SELECT sTimeCodeEnd FROM qxr_sessions").getString(),
-              slTimecodes.last().toStdString());
-    EXPECT_FALSE(QFileInfo::exists(sDB + ".recovery"));
+        QStringList slTimecodes = StoredTimecodes();
+        SQLite::Database DB(sDB.toStdString(), SQLite::OPEN_READONLY);
+        QString sSessionEnd =
+            QString::fromStdString(DB.execAndGet("SELECT sTimeCodeEnd FROM qxr_sessions").getString());
+        const qsizetype iInDatabase = slTimecodes.size();
+        EXPECT_EQ(Status().value("rows_stored").toInt(), iInDatabase);
+        QFile Recovery(sDB + ".recovery");
+        if (c.bLockedAtStop) {
+            // The rows that waited follow the stored ones in the recovery file, with the session's end.
+            ASSERT_TRUE(Recovery.open(QIODevice::ReadOnly)) << Errors().toStdString();
+            int iRecovered = 0;
+            for (const QByteArray& Line : Recovery.readAll().split('\n')) {
+                TStoreWrite Write;
+                if (Line.isEmpty() || !DecodeStoreWrite(Line, Write))
+                    continue;
+                if (Write.eKind == TStoreWrite::InsertLevel) {
+                    slTimecodes << Write.rLevel.sTimeCode;
+                    ++iRecovered;
+                } else if (Write.eKind == TStoreWrite::UpdateSession) {
+                    sSessionEnd = Write.rSession.sTimeCodeEnd;
+                }
+            }
+            EXPECT_GT(iRecovered, 0);
+            EXPECT_TRUE(
+                Errors().contains("<4>Rows the database did not take were saved for a later start. rows="))
+                << Errors().toStdString();
+        } else {
+            EXPECT_FALSE(Recovery.exists());
+        }
+        ASSERT_GE(slTimecodes.size(), 5);
+        ASSERT_NO_FATAL_FAILURE(ExpectEverySecondFromTen(slTimecodes));
+        EXPECT_EQ(sSessionEnd, slTimecodes.last());
+        EXPECT_EQ(Errors().contains("Stopped. session="), true) << Errors().toStdString();
+
+        Meter.terminate();
+        ASSERT_TRUE(Meter.waitForFinished(10000));
+        Output.clear();
+    }
 }
 
 namespace {
