@@ -456,7 +456,14 @@ TEST_F(HeadlessStation, LogsOneTitledSessionAndStoresEveryRowWhenTerminated) {
         },
         10000));
 
-    // A second station on the same folder, named another way, refuses to start and changes nothing.
+    // A second station on the same folder, named another way, refuses to start and changes nothing, however
+    // long the first one has held its lock.
+    {
+        QFile Lock(Home.DataFolder() + "/QXLogging-station.lock");
+        ASSERT_TRUE(Lock.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(
+            Lock.setFileTime(QDateTime::currentDateTime().addDays(-1), QFileDevice::FileModificationTime));
+    }
     const qsizetype iRowsBefore = LevelCount();
     QProcess Second;
     ASSERT_NO_FATAL_FAILURE(
