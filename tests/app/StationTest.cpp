@@ -1,15 +1,16 @@
 #include "app/StationJournal.h"
 #include "app/StationStatus.h"
 #include "app/StationTitle.h"
+#include "tests/support/JsonFile.h"
 #include "tests/support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <memory>
 
 TEST(StationJournal, EveryEventIsOneLineWithItsPriorityAndFacts) {
     const struct {
@@ -101,31 +102,40 @@ TEST(StationTitle, SessionTextsComeFromTheSettingsCleaned) {
 namespace {
 
 QJsonObject ReadJson(const QString& sPath) {
-    QFile f(sPath);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    QJsonParseError Error;
-    const QJsonDocument Doc = QJsonDocument::fromJson(f.readAll(), &Error);
-    EXPECT_EQ(Error.error, QJsonParseError::NoError) << Error.errorString().toStdString();
-    return Doc.object();
+    QString sError;
+    const QJsonObject o = qxtest::ReadJsonObject(sPath, sError);
+    EXPECT_EQ(sError, QString());
+    return o;
 }
+
+// A status file in a folder of its own, with the status it is given and a count of how often it asked.
+class StationStatusFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(Dir.isValid());
+        sPath = Dir.filePath("status.json");
+    }
+    std::unique_ptr<TStationStatusFile> MakeFile() {
+        return std::make_unique<TStationStatusFile>(sPath, [this] {
+            ++iAsked;
+            return rNow;
+        });
+    }
+
+    QTemporaryDir Dir;
+    QString sPath;
+    TStationStatus rNow;
+    int iAsked = 0;
+};
 
 } // namespace
 
-TEST(StationStatus, TheFileHoldsEveryFieldAndFollowsChanges) {
-    QTemporaryDir Dir;
-    ASSERT_TRUE(Dir.isValid());
-    const QString sPath = Dir.filePath("status.json");
-    TStationStatus rNow;
-    int iAsked = 0;
-    TStationStatusFile File(sPath, [&] {
-        ++iAsked;
-        return rNow;
-    });
+TEST_F(StationStatusFile, HoldsEveryFieldAndFollowsChanges) {
+    const std::unique_ptr<TStationStatusFile> File = MakeFile();
 
     // Before the first row: no row time, no timecode.
     QString sError;
-    ASSERT_TRUE(File.Flush(sError)) << sError.toStdString();
+    ASSERT_TRUE(File->Flush(sError)) << sError.toStdString();
     QJsonObject o = ReadJson(sPath);
     EXPECT_EQ(o.value("state").toString(), "starting");
     EXPECT_TRUE(o.value("last_row_time").isNull());
@@ -162,22 +172,15 @@ TEST(StationStatus, TheFileHoldsEveryFieldAndFollowsChanges) {
     EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"status.json"}));
 }
 
-TEST(StationStatus, AFileThatCannotBeWrittenIsReportedOncePerReason) {
-    QTemporaryDir Dir;
-    ASSERT_TRUE(Dir.isValid());
+TEST_F(StationStatusFile, AWriteThatFailsIsReportedOncePerReason) {
     // A folder stands where the file should be.
-    const QString sPath = Dir.filePath("status.json");
     ASSERT_TRUE(QDir().mkpath(sPath + "/inside"));
-    TStationStatus rNow;
-    int iAsked = 0;
-    TStationStatusFile File(sPath, [&] {
-        ++iAsked;
-        return rNow;
-    });
+    const std::unique_ptr<TStationStatusFile> File = MakeFile();
     QStringList slFailures;
-    QObject::connect(&File, &TStationStatusFile::WriteFailed, [&](const QString& s) { slFailures << s; });
+    QObject::connect(File.get(), &TStationStatusFile::WriteFailed,
+                     [&](const QString& s) { slFailures << s; });
     QString sError;
-    EXPECT_FALSE(File.Flush(sError));
+    EXPECT_FALSE(File->Flush(sError));
     EXPECT_TRUE(sError.contains(sPath)) << sError.toStdString();
     ASSERT_TRUE(qxtest::WaitFor([&] { return !slFailures.isEmpty(); }, 5000));
     rNow.iRowsStored = 1;

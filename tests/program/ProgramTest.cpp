@@ -1,6 +1,7 @@
 #include "meter/ComPorts.h"
 #include "store/StoreWrite.h"
 #include "store/dbSQLite.h"
+#include "tests/support/JsonFile.h"
 #include "tests/support/TestSupport.h"
 
 #include <QDir>
@@ -8,7 +9,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QLockFile>
 #include <QProcess>
@@ -148,6 +148,7 @@ TEST(ProgramCommandLine, VersionAndHelpNeedNoDisplay) {
     EXPECT_EQ(iExit, 0);
     EXPECT_TRUE(Help.startsWith("Usage: qxlogging [options]\n")) << Help.toStdString();
     EXPECT_TRUE(Help.contains("--config-dir <DIR>")) << Help.toStdString();
+    EXPECT_TRUE(Help.contains("--headless")) << Help.toStdString();
 
     // An option the program does not know is refused with the list of those it knows.
     Env.insert("QT_QPA_PLATFORM", "offscreen");
@@ -374,14 +375,11 @@ protected:
     }
 
     QJsonObject Status() const {
-        QFile f(Home.DataFolder() + "/status.json");
-        if (!f.open(QIODevice::ReadOnly))
-            return {};
-        QJsonParseError Error;
-        const QJsonDocument Doc = QJsonDocument::fromJson(f.readAll(), &Error);
+        QString sError;
+        const QJsonObject o = qxtest::ReadJsonObject(Home.DataFolder() + "/status.json", sError);
         // Written whole or not at all: whatever a reader finds is a complete document.
-        EXPECT_EQ(Error.error, QJsonParseError::NoError) << Error.errorString().toStdString();
-        return Doc.object();
+        EXPECT_EQ(sError, QString());
+        return o;
     }
 
     // A lock left behind by a station that was killed: its process is gone, the file stays.
