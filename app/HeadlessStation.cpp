@@ -95,11 +95,8 @@ bool THeadlessStation::Start() {
              {{QStringLiteral("file"), Ctrl.sINI}});
         return false;
     }
-    // Rows an earlier run could not write wait for a person to take them in through the window.
-    for (const QString& sFile : Ctrl.Store.RecoveryFilesFound())
-        Journal.Warning(QStringLiteral("Rows of an earlier run wait in a recovery file; the window offers to "
-                                       "store them."),
-                        {{QStringLiteral("file"), sFile}});
+    // Rows an earlier run could not write are taken in first, as a person at the window would agree to.
+    Ctrl.OfferRecoveredRows();
 
     sState = QStringLiteral("connecting");
     Journal.Info(QStringLiteral("Connecting."),
@@ -233,6 +230,14 @@ void THeadlessStation::ShowEntryMessage(int iEntry, int iKind, int iButtons, con
     } else {
         Journal.Info(sText);
     }
+}
+
+bool THeadlessStation::ConfirmEntry(int iEntry, const QString& sArg) {
+    if (iEntry != kTxtImportRecoveredRows)
+        return false;
+    Journal.Info(QStringLiteral("Rows of an earlier run are taken from a recovery file."),
+                 {{QStringLiteral("file"), sArg}});
+    return true;
 }
 
 void THeadlessStation::WaitingChanged(int iWaiting, const QString& sReason) {

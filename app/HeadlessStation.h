@@ -42,6 +42,8 @@ public:
     void ShowSessionStarted() override;
     void ShowEntryMessage(int iEntry, int iKind, int iButtons, const QString& sArg,
                           const QString& sDetail = QString()) override;
+    // Rows a previous run saved in a recovery file are always taken in: nobody is there to be asked.
+    bool ConfirmEntry(int iEntry, const QString& sArg) override;
 
 Q_SIGNALS:
     // The station has ended: its session stored, the connection told to close, the status written.

@@ -679,6 +679,42 @@ TEST_F(HeadlessStation, RowsWaitWhileTheDatabaseIsLockedAndNoneIsLostAtTheStop) 
         Meter.terminate();
         ASSERT_TRUE(Meter.waitForFinished(10000));
         Output.clear();
+        if (!c.bLockedAtStop)
+            continue;
+        // The next start takes the saved rows in before it logs anew: the first session is then whole in
+        // the database, and the recovery file is gone.
+        const std::string sFirstSession = DB.execAndGet("SELECT sReportId FROM qxr_sessions").getString();
+        ASSERT_NO_FATAL_FAILURE(StartMeter({"--interval-ms", "100", "--start-timecode", "11:00:00:00"}));
+        QProcess Next;
+        ASSERT_NO_FATAL_FAILURE(StartStation(Next));
+        QByteArray NextErrors;
+        ASSERT_TRUE(qxtest::WaitFor(
+            [&] {
+                NextErrors.append(Next.readAllStandardError());
+                return NextErrors.contains("<6>Session started.") && !Recovery.exists();
+            },
+            30000))
+            << NextErrors.toStdString();
+        EXPECT_TRUE(NextErrors.contains("<6>Rows of an earlier run are taken from a recovery file. file=" +
+                                        Recovery.fileName().toUtf8() + "\n"))
+            << NextErrors.toStdString();
+        Signal(Next, SIGTERM);
+        ASSERT_TRUE(Next.waitForFinished(15000));
+        EXPECT_EQ(Next.exitCode(), 0);
+        SQLite::Statement FirstRows(
+            DB, "SELECT sTimeCode FROM qxr_loudness_levels WHERE sReportId=? ORDER BY nId;");
+        FirstRows.bind(1, sFirstSession);
+        QStringList slFirst;
+        while (FirstRows.executeStep())
+            slFirst << QString::fromStdString(FirstRows.getColumn(0).getString());
+        EXPECT_EQ(slFirst, slTimecodes);
+        SQLite::Statement FirstEnd(DB, "SELECT sTimeCodeEnd FROM qxr_sessions WHERE sReportId=?;");
+        FirstEnd.bind(1, sFirstSession);
+        ASSERT_TRUE(FirstEnd.executeStep());
+        EXPECT_EQ(QString::fromStdString(FirstEnd.getColumn(0).getString()), slTimecodes.last());
+        Meter.terminate();
+        ASSERT_TRUE(Meter.waitForFinished(10000));
+        Output.clear();
     }
 }
 
