@@ -32,11 +32,18 @@ TCommandLine ParseCommandLine(const QStringList& slArguments, bool bAllowUnknown
         QStringLiteral("start-logging"),
         QStringLiteral("Connects, and starts logging as soon as the instrument is ready, as the Start button "
                        "would."));
+    const QCommandLineOption HeadlessOption(
+        QStringLiteral("headless"),
+        QStringLiteral("Runs the logging station without windows or a display: connects to the selected "
+                       "instrument, logs into the working database with the title of [Station] "
+                       "TitleTemplate, reports each event on standard error and writes status.json in the "
+                       "data folder; SIGTERM or SIGINT ends it."));
     Parser.addOption(HelpOption);
     Parser.addOption(VersionOption);
     Parser.addOption(ConfigDirOption);
     Parser.addOption(ConnectOption);
     Parser.addOption(StartLoggingOption);
+    Parser.addOption(HeadlessOption);
 
     TCommandLine r;
     const bool bParsed = Parser.parse(slArguments);
@@ -48,6 +55,7 @@ TCommandLine ParseCommandLine(const QStringList& slArguments, bool bAllowUnknown
     r.bShowVersion = Parser.isSet(VersionOption);
     r.bStartLogging = Parser.isSet(StartLoggingOption);
     r.bConnect = r.bStartLogging || Parser.isSet(ConnectOption);
+    r.bHeadless = Parser.isSet(HeadlessOption);
     if (!bParsed && !bAllowUnknown) {
         r.sError = Parser.errorText();
         return r;

@@ -14,6 +14,9 @@ struct TCommandLine {
     // as soon as the meter is ready (bStartLogging implies bConnect).
     bool bConnect = false;
     bool bStartLogging = false;
+    // The logging station without windows or a display: connects, logs one session from the settings, and
+    // ends on SIGTERM or SIGINT.
+    bool bHeadless = false;
     // Why the command line was refused; empty when it was understood.
     QString sError;
     // The option list, for --help and for a refused command line.

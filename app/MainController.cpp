@@ -585,6 +585,8 @@ void TMainController::HandleLoudnessData(const QString& sText) {
     rRow.fLoudnessLo = r.nLoudnessLow;
     rRow.fLoudnessInt = r.nLoudnessIntegrating;
     Store.InsertLevel(rRow);
+    ++iSessionRows;
+    dtLastRow = QDateTime::currentDateTime();
 }
 
 void TMainController::HandleLoudnessSetup(const QString& sText) {
@@ -605,6 +607,8 @@ void TMainController::HandleLoudnessSetup(const QString& sText) {
     sCurrentSession = CreateGuid();
     rSessionInfo.sReportID = sCurrentSession;
     rSessionInfo.sReportVersion = "1";
+    iSessionRows = 0;
+    dtLastRow = QDateTime();
     // The target chosen for this session, before starting it hands the choice on.
     const std::optional<TLoudnessStandard> rOwnTarget = SessionTargets.NextTarget();
     SessionTargets.SessionStarting(sCurrentSession);

@@ -15,6 +15,7 @@
 #include "store/SessionStore.h"
 #include "store/dbSQLite.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QObject>
 #include <QSet>
@@ -147,6 +148,9 @@ public:
     // An unreadable settings file that could not be copied: it is left as it is at close.
     bool bKeepSettingsFile = false;
     QString sCurrentSession;
+    // Level rows of the running (or last) session given to the store, and when the last of them arrived.
+    int iSessionRows = 0;
+    QDateTime dtLastRow;
     bool bLoggingInProgress = false;
     bool bCanCloseMain = false;
 

@@ -1,6 +1,7 @@
 #include "app/AppWindows.h"
 #include "app/CommandLine.h"
 #include "app/FormMain.h"
+#include "app/HeadlessStation.h"
 #include "app/StartupProbe.h"
 #include "app/UnixSignals.h"
 #include "dialogs/FormAbout.h"
@@ -49,6 +50,15 @@ int main(int argc, char** argv) {
 
     // The program's resources live in the core library; register them before the first use.
     Q_INIT_RESOURCE(resources);
+    // The station without windows is decided before any windowing code runs: it needs no display.
+    if (Early.bHeadless) {
+        const TCommandLine Strict = ParseCommandLine(slArguments, false);
+        if (!Strict.sError.isEmpty()) {
+            Print(stderr, Strict.sError + QStringLiteral("\n\n") + Strict.sHelpText);
+            return 2;
+        }
+        return RunHeadlessStation(argc, argv, Strict.sDataFolder);
+    }
     QApplication app(argc, argv);
     // Read again without the toolkit's own options, which QApplication has taken out.
     const TCommandLine CommandLine = ParseCommandLine(app.arguments(), false);

@@ -183,6 +183,22 @@ struct TFilterOptions {
     bool operator==(const TFilterOptions&) const = default;
 };
 
+// The station without windows (section Station): how its sessions are titled and described. The window
+// neither shows nor writes these; the settings file keeps them as they were written.
+struct TStationOptions {
+    // The session title; %station%, %date% (yyyy-MM-dd) and %time% (hh:mm, 24 hours) are filled in at the
+    // start of the session from the station's name and the local clock.
+    QString sTitleTemplate = QStringLiteral("%station% %date%");
+    // The station's name; empty for the computer's host name.
+    QString sStation;
+    QString sShowNumber;
+    QString sOperatorName;
+    QString sFormat;
+    QString sNotes;
+
+    bool operator==(const TStationOptions&) const = default;
+};
+
 // Every setting of the settings file.
 struct TSettings {
     // Interface language: 0 English, 1 Danish.
@@ -216,4 +232,5 @@ struct TSettings {
     TFilterOptions rFilterOptions;
     // The target sessions are judged against when they have none of their own, and the Custom figures.
     TComplianceOptions rComplianceOptions;
+    TStationOptions rStation;
 };

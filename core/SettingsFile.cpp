@@ -106,6 +106,7 @@ public:
         ApplyLineWidthBounds();
         ReadAdvanced();
         ReadCompliance();
+        ReadStation();
         return true;
     }
 
@@ -160,6 +161,18 @@ private:
         });
         sl.removeDuplicates();
         r.slLocalDB = sl;
+    }
+
+    void ReadStation() {
+        const QString sSection = S("Station");
+        TStationOptions& rStation = r.rStation;
+        const TStationOptions& def = d.rStation;
+        rStation.sTitleTemplate = ini.ReadString(sSection, S("TitleTemplate"), def.sTitleTemplate);
+        rStation.sStation = ini.ReadString(sSection, S("Station"), def.sStation);
+        rStation.sShowNumber = ini.ReadString(sSection, S("ShowNumber"), def.sShowNumber);
+        rStation.sOperatorName = ini.ReadString(sSection, S("Operator"), def.sOperatorName);
+        rStation.sFormat = ini.ReadString(sSection, S("Format"), def.sFormat);
+        rStation.sNotes = ini.ReadString(sSection, S("Notes"), def.sNotes);
     }
 
     void ReadConfiguration() {

@@ -66,6 +66,12 @@ int TSessionStore::WaitingWritesOf(const QString& sReportId) const {
     }));
 }
 
+int TSessionStore::WaitingLevelsOf(const QString& sReportId) const {
+    return int(std::count_if(aWaiting.begin(), aWaiting.end(), [&](const TStoreWrite& w) {
+        return w.eKind == TStoreWrite::InsertLevel && w.rLevel.sReportId == sReportId;
+    }));
+}
+
 bool TSessionStore::Write(const TStoreWrite& w) {
     bool bWritten = false;
     switch (w.eKind) {

@@ -33,6 +33,8 @@ public:
     int WaitingCount() const { return int(aWaiting.size()); }
     // The writes of session sReportId (its record and its level rows) still waiting.
     int WaitingWritesOf(const QString& sReportId) const;
+    // The level rows of session sReportId still waiting.
+    int WaitingLevelsOf(const QString& sReportId) const;
     // The database's reason for the last refusal while writes wait.
     QString WaitingReason() const { return sReason; }
     bool RetryRunning() const { return Retry.isActive(); }

@@ -14,6 +14,7 @@ TEST(CommandLine, OptionsAreReadAsTheProgramNeedsThem) {
         bool bError;
         bool bConnect = false;
         bool bStartLogging = false;
+        bool bHeadless = false;
     } aCases[] = {
         // No options: the user's own data folder, as always.
         {{"qxlogging"}, false, false, false, "", false},
@@ -30,6 +31,18 @@ TEST(CommandLine, OptionsAreReadAsTheProgramNeedsThem) {
         {{"qxlogging", "--connect"}, false, false, false, "", false, true, false},
         // Starting logging needs the connection first.
         {{"qxlogging", "--start-logging"}, false, false, false, "", false, true, true},
+        // The station without windows, in the default data folder or in one of its own.
+        {{"qxlogging", "--headless"}, false, false, false, "", false, false, false, true},
+        {{"qxlogging", "--headless", "--config-dir", "/srv/station4"},
+         false,
+         false,
+         false,
+         "/srv/station4",
+         false,
+         false,
+         false,
+         true},
+        {{"qxlogging", "--headless", "station.DB3"}, false, false, false, "", true, false, false, true},
         // Before the toolkit has taken its own options they are no error, and --version is still seen.
         {{"qxlogging", "-platform", "offscreen", "--version"}, true, true, false, "", false},
     };
@@ -42,6 +55,8 @@ TEST(CommandLine, OptionsAreReadAsTheProgramNeedsThem) {
         EXPECT_EQ(!r.sError.isEmpty(), c.bError) << r.sError.toStdString();
         EXPECT_EQ(r.bConnect, c.bConnect);
         EXPECT_EQ(r.bStartLogging, c.bStartLogging);
+        EXPECT_EQ(r.bHeadless, c.bHeadless);
         EXPECT_TRUE(r.sHelpText.contains("--config-dir <DIR>"));
+        EXPECT_TRUE(r.sHelpText.contains("--headless"));
     }
 }

@@ -163,9 +163,16 @@ TEST_F(SessionStoreTest, EveryFaultKeepsTheRowsInOrderAndWritesThemOnceCleared) 
         }
         store.UpdateSession(Session());
         const int iWaiting = store.WaitingCount();
+        // The session's level rows wait, and its closing record behind them; another session has none.
+        const int iWaitingLevels = store.WaitingLevelsOf(Session().sReportID);
+        const int iWaitingWrites = store.WaitingWritesOf(Session().sReportID);
+        const int iWaitingElsewhere = store.WaitingLevelsOf(QStringLiteral("ANOTHER-SESSION"));
         rFault.fnClear(*this);
 
         EXPECT_EQ(iWaiting, iRows + 1) << "every row waits behind the first refused one";
+        EXPECT_EQ(iWaitingLevels, iRows);
+        EXPECT_EQ(iWaitingWrites, iRows + 1);
+        EXPECT_EQ(iWaitingElsewhere, 0);
         ASSERT_FALSE(aSeen.isEmpty());
         EXPECT_FALSE(aSeen.first().second.isEmpty()) << "the warning names the database's reason";
         EXPECT_LT(iLongestMs, 1000) << "a write never holds the window for long";

@@ -104,6 +104,7 @@ void ExpectSameSettings(const TSettings& a, const TSettings& b) {
     EXPECT_TRUE(a.rChartWindow == b.rChartWindow);
     EXPECT_TRUE(a.rFilterOptions == b.rFilterOptions);
     EXPECT_TRUE(a.rComplianceOptions == b.rComplianceOptions);
+    EXPECT_TRUE(a.rStation == b.rStation);
 }
 
 TEST_F(SettingsFile, MissingFileGivesDefaults) {
@@ -301,6 +302,45 @@ TEST_F(SettingsFile, ReadAndWriteBackKeepsForeignPartsAndAppliesTheRules) {
     ASSERT_EQ(rAgain.aNetworkInstruments.size(), 2);
     EXPECT_EQ(rAgain.aNetworkInstruments[0].sHostName, "10.0.0.1");
     EXPECT_EQ(rAgain.aNetworkInstruments[1].sHostName, "truck.local");
+}
+
+// The station's section is the administrator's: read with defaults for what is missing, and left exactly as
+// written (comments and all) when the window writes the settings back.
+TEST_F(SettingsFile, StationSectionIsReadAndLeftAsWritten) {
+    const QByteArray Station = "[Station]\n"
+                               "; the control room's logger\n"
+                               "titletemplate=Channel 1 %date% %time%\n"
+                               "Station=\n"
+                               "Operator=Night shift\n"
+                               "Notes=Unattended; \"quoted\" as typed\n";
+    WriteFile("[Configuration]\nLastDB=/data/a.DB3\n" + Station);
+    TSettings r;
+    ASSERT_TRUE(ReadIni(sINI, r));
+    EXPECT_EQ(r.rStation.sTitleTemplate, "Channel 1 %date% %time%");
+    EXPECT_EQ(r.rStation.sStation, "");
+    EXPECT_EQ(r.rStation.sOperatorName, "Night shift");
+    EXPECT_EQ(r.rStation.sNotes, "Unattended; \"quoted\" as typed");
+    EXPECT_EQ(r.rStation.sShowNumber, "");
+    EXPECT_EQ(r.rStation.sFormat, "");
+
+    // The window changes its own settings and writes them; the station's lines come back unchanged.
+    r.iLNG = 1;
+    r.rStation.sTitleTemplate = QStringLiteral("changed in memory only");
+    Write(r);
+    const QByteArray Written = FileContent(sINI);
+    for (const QByteArray& Line : Station.split('\n'))
+        EXPECT_TRUE(Written.contains(Line + '\n')) << Line.toStdString() << "\n" << Written.toStdString();
+    TSettings rAgain;
+    ASSERT_TRUE(ReadIni(sINI, rAgain));
+    EXPECT_EQ(rAgain.rStation.sTitleTemplate, "Channel 1 %date% %time%");
+    EXPECT_EQ(rAgain.rStation.sNotes, "Unattended; \"quoted\" as typed");
+
+    // Without the section, the defaults.
+    WriteFile("[Configuration]\nLastDB=/data/a.DB3\n");
+    TSettings rDefaults;
+    ASSERT_TRUE(ReadIni(sINI, rDefaults));
+    EXPECT_TRUE(rDefaults.rStation == TStationOptions());
+    EXPECT_EQ(rDefaults.rStation.sTitleTemplate, "%station% %date%");
 }
 
 TEST_F(SettingsFile, InvalidInstrumentsLeaveGapsInTheNumbers) {
