@@ -38,6 +38,7 @@ expected=(
   "usr/share/applications/$appid.desktop"
   "usr/share/metainfo/$appid.metainfo.xml"
   usr/share/icons/hicolor/scalable/apps/qxlogging.svg
+  usr/lib/systemd/user/qxlogging-station.service
 )
 for size in 16 22 24 32 48 64 128 256; do
   expected+=("usr/share/icons/hicolor/${size}x${size}/apps/qxlogging.png")
@@ -75,6 +76,13 @@ if [ -f "$metainfo" ]; then
   grep -q "<release version=\"$version\"" "$metainfo" || fail "the catalogue entry does not name release $version"
   grep -q "<launchable type=\"desktop-id\">$appid.desktop</launchable>" "$metainfo" ||
     fail "the catalogue entry does not launch $appid.desktop"
+fi
+
+unit="$root/usr/lib/systemd/user/qxlogging-station.service"
+if [ -f "$unit" ]; then
+  exec_line=$(sed -n 's/^ExecStart=//p' "$unit")
+  [ "$exec_line" = "/usr/bin/qxlogging --headless" ] || fail "the station unit starts '$exec_line'"
+  grep -q '^WantedBy=default.target$' "$unit" || fail "the station unit is not wanted by the user's default target"
 fi
 
 depends=$(dpkg-deb -f "$deb" Depends)
