@@ -86,18 +86,14 @@ int TReviewChart::CursorAt(const QPointF& Pos) const {
 }
 
 int TReviewChart::PointAt(const QPointF& Pos) const {
-    const int iRow = RowAt(Pos.x());
-    if (iRow < 0)
+    if (RowAt(Pos.x()) < 0)
         return -1;
-    // Where many rows share a pixel column, the envelope draws their extremes: any of them can be hit.
-    const double fLeft = xAxis->pixelToCoord(Pos.x() - 0.5);
-    const double fRight = xAxis->pixelToCoord(Pos.x() + 0.5);
-    int iFirst = int(std::ceil(std::min(fLeft, fRight)));
-    int iLast = int(std::floor(std::max(fLeft, fRight)));
-    if (iFirst > iLast)
-        iFirst = iLast = iRow;
-    iFirst = std::max(iFirst, rTimeAxis.FirstVisibleRow());
-    iLast = std::min(iLast, rTimeAxis.LastVisibleRow());
+    // A spike of a long session is one pixel wide: every row drawn within reach of the pointer counts, and
+    // where many rows share a pixel column the envelope draws their extremes, so any of them can be hit.
+    const double fLeft = xAxis->pixelToCoord(Pos.x() - kPointReachPx);
+    const double fRight = xAxis->pixelToCoord(Pos.x() + kPointReachPx);
+    const int iFirst = std::max(int(std::ceil(std::min(fLeft, fRight))), rTimeAxis.FirstVisibleRow());
+    const int iLast = std::min(int(std::floor(std::max(fLeft, fRight))), rTimeAxis.LastVisibleRow());
     int iFound = -1;
     double fNearest = kPointReachPx;
     for (int iSeries = kSeriesPeak; iSeries <= kSeriesSTMax && size_t(iSeries) < aSeriesLevels.size();
@@ -110,7 +106,10 @@ int TReviewChart::PointAt(const QPointF& Pos) const {
             const double fLevel = aLevels[size_t(i)];
             if (!std::isfinite(fLevel))
                 continue;
-            const double fDistance = std::abs(Series->valueAxis()->coordToPixel(fLevel) - Pos.y());
+            // Rows of the pointer's own pixel column lie at no horizontal distance.
+            const double fDx = std::max(std::abs(xAxis->coordToPixel(i) - Pos.x()) - 0.5, 0.0);
+            const double fDy = Series->valueAxis()->coordToPixel(fLevel) - Pos.y();
+            const double fDistance = std::hypot(fDx, fDy);
             if (fDistance < fNearest || (fDistance == fNearest && iFound < 0)) {
                 fNearest = fDistance;
                 iFound = i;

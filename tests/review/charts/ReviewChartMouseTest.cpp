@@ -351,9 +351,22 @@ TEST_F(ChartMouseTest, DoubleClickOnAnEnvelopesPeakReportsThePeaksRow) {
     QObject::connect(Chart.get(), &TReviewChart::PointDoubleClicked,
                      [&](int iRow) { aClicked.push_back(iRow); });
     QCPAxis* Axis = Chart->graph(TReviewChart::kSeriesPeak)->valueAxis();
-    // Less than a pixel right of the peak's key: the row nearest the pointer is another row of its column.
-    DoubleClick(At(kPeakRow, -0.2, Axis) + QPointF(0.4, 0));
-    EXPECT_EQ(aClicked, std::vector<int>{kPeakRow});
+    // The spike is one pixel wide: a double-click beside it within reach still finds it; further away it
+    // finds no point (the other rows lie 20 dB lower) and shows the whole session instead.
+    const struct {
+        const char* sName;
+        double fRightPx;
+        std::vector<int> aExpected;
+    } aCases[] = {{"less than a pixel right: another row of its column is nearest", 0.4, {kPeakRow}},
+                  {"three pixels left", -3.0, {kPeakRow}},
+                  {"three pixels right", 3.0, {kPeakRow}},
+                  {"out of reach", 9.0, {}}};
+    for (const auto& c : aCases) {
+        SCOPED_TRACE(c.sName);
+        aClicked.clear();
+        DoubleClick(At(kPeakRow, -0.2, Axis) + QPointF(c.fRightPx, 0));
+        EXPECT_EQ(aClicked, c.aExpected);
+    }
 }
 
 // Cursors are dragged along the axis of their unit; the level they are dropped at, to a tenth, is the one
@@ -535,20 +548,21 @@ TEST_F(ChartMouseTest, ReadoutLeavesOutHiddenSeriesShowsMissingLevelsAndStaysOff
     ASSERT_NE(Chart->ReadoutText(), QString());
     Chart->PDFPicture(QSize(1450, 850));
     EXPECT_EQ(Chart->ReadoutText(), QString());
-    // What the screen picture shows under the pointer is the plot, not the box.
+    // A picture taken while the box shows is the picture taken with the pointer away from the chart, and
+    // the screen does show the box meanwhile.
     Hover(Chart->axisRect()->center());
-    // The plot's part of each picture (the legend below it may be drawn otherwise for a picture).
-    const QRect Plot = Chart->axisRect()->rect();
     const auto Screen = [&] {
         return Chart->toPixmap(Chart->width(), Chart->height())
             .toImage()
-            .convertToFormat(QImage::Format_RGB888)
-            .copy(Plot);
+            .convertToFormat(QImage::Format_RGB888);
     };
     const QImage WithReadout = Screen();
-    const QImage Picture = Chart->ChartPicture().copy(Plot);
-    EXPECT_NE(Picture, WithReadout);
-    EXPECT_EQ(Picture, Screen());
+    const QImage WhileHovering = Chart->ChartPicture();
+    Hover(Chart->axisRect()->center());
+    QEvent Leave(QEvent::Leave);
+    QCoreApplication::sendEvent(Chart.get(), &Leave);
+    EXPECT_NE(Screen(), WithReadout);
+    EXPECT_EQ(Chart->ChartPicture(), WhileHovering);
 }
 
 } // namespace
