@@ -357,6 +357,8 @@ enum TTextEntry : int {
     kTxtGoToTimecodeHint = 966,
     // A chart cursor drawn against the peak axis.
     kTxtCursorOnPeakAxis = 980,
+    // A long operation the user cancelled.
+    kTxtExportCancelled = 670,
 };
 
 // A list of names looked up by a loudness-setup code: entries iFirst to iFirst + iHigh, the last one

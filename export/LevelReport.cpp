@@ -96,7 +96,7 @@ public:
     TLevelReportBuilder(const TLevelReport& r)
         : R(r), F(CreatePDFFonts()), Doc(kPageWidthMM, kPageHeightMM, kMarginMM) {}
 
-    bool Build(const QString& sFileName, const TProcessEvents& fnProcessEvents, QString* psError);
+    bool Build(const QString& sFileName, const TProgressPump& fnPump, QString* psError);
 
 private:
     QString T(int iEntry) const { return GetText(iEntry, R.iLNG); }
@@ -268,8 +268,7 @@ std::unique_ptr<TPDFTable> TLevelReportBuilder::PageHeaderTable(int iPage, int i
     return t;
 }
 
-bool TLevelReportBuilder::Build(const QString& sFileName, const TProcessEvents& fnProcessEvents,
-                                QString* psError) {
+bool TLevelReportBuilder::Build(const QString& sFileName, const TProgressPump& fnPump, QString* psError) {
     const ITableSource& Src = *R.pTable;
     const TSessionInfo& s = R.rSession;
     Doc.SetProperties(PDFPropertiesOf(s));
@@ -325,11 +324,14 @@ bool TLevelReportBuilder::Build(const QString& sFileName, const TProcessEvents& 
                          TPDFAlign::Centre);
     AddPDFFooter(Doc, F, LogoBitmap, 0);
 
+    // Two steps a page while building, then the document's steps for the pages it writes.
+    const qint64 iSteps = 2 * qint64(iPages) + 2 * qint64(iPages) + 1;
+    const auto Pump = [&](qint64 iDone) { return PumpProgress(fnPump, iDone, iSteps); };
     // Further pages centre their 50 rows in the height the first page's content takes.
     double yFurther = 0;
     for (int p = 0; p < iPages; ++p) {
-        if (fnProcessEvents)
-            fnProcessEvents();
+        if (!Pump(p))
+            return false;
         const int iFirst = p == 0 ? 0 : kFirstPageRows + kPageRows * (p - 1);
         const int iCount = std::min(p == 0 ? kFirstPageRows : kPageRows, iRows - iFirst);
         auto Data = DataTable(iFirst, std::max(iCount, 0));
@@ -343,11 +345,15 @@ bool TLevelReportBuilder::Build(const QString& sFileName, const TProcessEvents& 
     }
     const QString sSubHeadline = SubHeadlineText(R.rPDFOptions, s, R.iLNG);
     for (int p = 0; p < iPages; ++p) {
-        if (fnProcessEvents)
-            fnProcessEvents();
+        if (!Pump(iPages + p))
+            return false;
         Doc.Section(p).AddTable(0, 0, PageHeaderTable(p, iPages, sSubHeadline));
     }
-    return Doc.Generate(sFileName, psError);
+    const qint64 iBuilt = 2 * qint64(iPages);
+    const TProgressPump fnGenerate = [&](qint64 iDone, qint64 iTotal) {
+        return fnPump(iBuilt + iDone, iBuilt + iTotal);
+    };
+    return Doc.Generate(sFileName, psError, fnPump ? fnGenerate : TProgressPump());
 }
 
 } // namespace
@@ -464,13 +470,13 @@ TColorValue ReportCellColor(const QString& sHeader, const QString& sCell, const 
     return CellColor(ColumnRuleOf(sHeader, rReport), sCell, rReport, QLocale());
 }
 
-bool CreateLevelReportPDF(const QString& sFileName, const TLevelReport& rReport,
-                          const TProcessEvents& fnProcessEvents, QString* psError) {
+bool CreateLevelReportPDF(const QString& sFileName, const TLevelReport& rReport, const TProgressPump& fnPump,
+                          QString* psError) {
     if (!rReport.pTable) {
         if (psError)
             *psError = QStringLiteral("no level table");
         return false;
     }
     TLevelReportBuilder Builder(rReport);
-    return Builder.Build(sFileName, fnProcessEvents, psError);
+    return Builder.Build(sFileName, fnPump, psError);
 }

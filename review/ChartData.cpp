@@ -24,12 +24,13 @@ void AppendBlock(TChartSnapshot& r, const std::vector<TSnapshotRow>& aBlock, int
 } // namespace
 
 bool LoadChartRows(TdbSQLite& rDB, const QString& sSessionId, const TSQLFilter& rFilter, TLevelData& rRows,
-                   const std::function<void()>& fnPump) {
+                   const TProgressPump& fnPump) {
+    const qint64 iExpected = ExpectedLevelRows(rDB, sSessionId, rFilter, fnPump);
     std::unique_ptr<TDBResult> Result;
     if (!rDB.RetreiveSessionData(sSessionId, rFilter, Result))
         return Result != nullptr;
     QString sError;
-    return ReadLevelRows(*Result, rRows, fnPump, sError);
+    return ReadLevelRows(*Result, rRows, fnPump, sError, iExpected) == TReadResult::Complete;
 }
 
 QString ChartableSession(const TLevelTable& rTable, const QString& sSelectedSession) {

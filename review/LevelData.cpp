@@ -5,7 +5,6 @@
 #include "core/TextTable.h"
 #include "store/dbSQLite.h"
 
-#include <QElapsedTimer>
 #include <cmath>
 
 namespace {
@@ -57,8 +56,14 @@ size_t TLevelData::ByteSize() const {
     return aRows.capacity() * sizeof(TLevelRow) + size_t(sTimecodes.capacity()) * sizeof(QChar);
 }
 
-bool ReadLevelRows(TDBResult& rResult, TLevelData& rData, const std::function<void()>& fnPump,
-                   QString& sError, int iPumpMs) {
+qint64 ExpectedLevelRows(TdbSQLite& rDB, const QString& sSessionId, const TSQLFilter& rFilter,
+                         const TProgressPump& fnPump) {
+    qint64 iCount = 0;
+    return fnPump && rDB.CountSessionData(sSessionId, rFilter, iCount) ? iCount : 0;
+}
+
+TReadResult ReadLevelRows(TDBResult& rResult, TLevelData& rData, const TProgressPump& fnPump, QString& sError,
+                          qint64 iExpectedRows, int iPumpRows) {
     // Columns by name, once: a filter statement may list them in another order.
     const int iTimecode = rResult.ColumnIndex(QStringLiteral("sTimeCode"));
     const int iChannel = rResult.ColumnIndex(QStringLiteral("iPeakChannel"));
@@ -66,8 +71,16 @@ bool ReadLevelRows(TDBResult& rResult, TLevelData& rData, const std::function<vo
     const int iHi = rResult.ColumnIndex(QStringLiteral("fLoudnessHi"));
     const int iLo = rResult.ColumnIndex(QStringLiteral("fLoudnessLo"));
     const int iInt = rResult.ColumnIndex(QStringLiteral("fLoudnessInt"));
-    QElapsedTimer tmrPump;
-    tmrPump.start();
+    // Room for the counted rows at once: no copying as the rows grow, no capacity left unused. A count
+    // beyond what a table can hold is not believed.
+    if (iExpectedRows > 0 && iExpectedRows < std::numeric_limits<int>::max() / 2)
+        rData.Reserve(rData.RowCount() + int(iExpectedRows));
+    // The count and the query's first step took a moment already.
+    if (!PumpProgress(fnPump, rData.RowCount(), iExpectedRows)) {
+        sError.clear();
+        return TReadResult::Cancelled;
+    }
+    int iSincePump = 0;
     for (; !rResult.Eof(); rResult.Next()) {
         TLevelRow r{};
         r.fInstantaneousPeak = LevelOf(rResult, iPeak);
@@ -79,13 +92,16 @@ bool ReadLevelRows(TDBResult& rResult, TLevelData& rData, const std::function<vo
                              ? qint32(iStored)
                              : kNoPeakChannel;
         rData.Append(r, rResult.AsString(iTimecode));
-        if (fnPump && tmrPump.elapsed() >= iPumpMs) {
-            fnPump();
-            tmrPump.restart();
+        if (fnPump && ++iSincePump >= iPumpRows) {
+            iSincePump = 0;
+            if (!fnPump(rData.RowCount(), iExpectedRows)) {
+                sError.clear();
+                return TReadResult::Cancelled;
+            }
         }
     }
     sError = rResult.LastError();
-    return sError.isEmpty();
+    return sError.isEmpty() ? TReadResult::Complete : TReadResult::Failed;
 }
 
 TLevelStatistics CalcLevelStatistics(const TLevelData& rData) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/DataOptions.h"
+#include "core/OperationProgress.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -9,6 +10,8 @@
 #include <vector>
 
 class TDBResult;
+class TdbSQLite;
+struct TSQLFilter;
 
 // The level rows of one loaded session, held compactly: a 24-hour session is 86,400 rows, so a row is a
 // few numbers and its timecode lives in one shared text. A value that is not a number in the database
@@ -44,11 +47,21 @@ private:
     QString sTimecodes;
 };
 
-// Reads the rows of a level query from its current row to its end. fnPump runs about every iPumpMs
-// milliseconds while rows are read, so that a window can keep painting. False, with the reason in
-// sError, when the database reported an error on the way; the rows read until then are kept.
-bool ReadLevelRows(TDBResult& rResult, TLevelData& rData, const std::function<void()>& fnPump,
-                   QString& sError, int iPumpMs = 30);
+// The rows a read of the session through rFilter (empty: every row) will give, for the progress and for
+// room made at once: counted only when there is a pump to tell; 0 when not counted or the count failed.
+qint64 ExpectedLevelRows(TdbSQLite& rDB, const QString& sSessionId, const TSQLFilter& rFilter,
+                         const TProgressPump& fnPump);
+
+// How a read of level rows ended.
+enum class TReadResult { Complete, Failed, Cancelled };
+
+// Reads the rows of a level query from its current row to its end; iExpectedRows (0: not known) is room
+// made beforehand and the total the pump is told. fnPump runs first and after every iPumpRows rows (0:
+// every row), with the rows read so far, so that a window can keep painting. Failed, with the reason in
+// sError, when the database reported an error on the way; Cancelled when the pump said so. Either way the
+// rows read until then are kept.
+TReadResult ReadLevelRows(TDBResult& rResult, TLevelData& rData, const TProgressPump& fnPump, QString& sError,
+                          qint64 iExpectedRows = 0, int iPumpRows = kPumpRows);
 
 // One statistic: a value and the row it came from (-1 and an empty timecode when no row set it).
 struct TLevelStatistic {

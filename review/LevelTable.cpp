@@ -44,7 +44,8 @@ void TLevelTable::LayOutStatistics() {
 
 TLevelTable::TLoadResult TLevelTable::Load(TdbSQLite& rDB, const QString& sSessionId,
                                            const TDataFilter& rFilter, const QString& sUnit,
-                                           const std::function<void()>& fnPump, QString& sError) {
+                                           const TProgressPump& fnPump, QString& sError) {
+    const qint64 iExpected = ExpectedLevelRows(rDB, sSessionId, rFilter.rStatement, fnPump);
     std::unique_ptr<TDBResult> DBSessionData;
     if (!rDB.RetreiveSessionData(sSessionId, rFilter.rStatement, DBSessionData)) {
         sError = DBSessionData ? DBSessionData->LastError() : rDB.LastError();
@@ -54,7 +55,12 @@ TLevelTable::TLoadResult TLevelTable::Load(TdbSQLite& rDB, const QString& sSessi
         return TLoadResult::Failed;
     }
     TLevelData Data;
-    if (!ReadLevelRows(*DBSessionData, Data, fnPump, sError)) {
+    switch (ReadLevelRows(*DBSessionData, Data, fnPump, sError, iExpected)) {
+    case TReadResult::Complete:
+        break;
+    case TReadResult::Cancelled:
+        return TLoadResult::Cancelled;
+    case TReadResult::Failed:
         ClearRows();
         return TLoadResult::Failed;
     }

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <SQLiteCpp/SQLiteCpp.h>
 #include <span>
 #include <sqlite3.h>
@@ -587,6 +588,24 @@ bool TdbSQLite::RetreiveSessionData(const QString& sSessionId, const TSQLFilter&
     if (rFilter.IsEmpty())
         return RunResult(DBResult, QString(kSelectLevels), {sSessionId});
     return RunResult(DBResult, rFilter.sSQL, QVariantList{sSessionId} + rFilter.aValues);
+}
+
+bool TdbSQLite::CountSessionData(const QString& sSessionId, const TSQLFilter& rFilter, qint64& iCount) {
+    iCount = 0;
+    QString sStatement = rFilter.IsEmpty() ? QString(kSelectLevels) : rFilter.sSQL;
+    // The statement becomes a subquery: its closing semicolon goes, and so does a closing order, which
+    // the count does not need and which would make SQLite copy every row into the subquery first.
+    static const QRegularExpression reTail(QStringLiteral("(\\s+ORDER\\s+BY\\s+nId)?\\s*;?\\s*$"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    sStatement.remove(reTail);
+    std::unique_ptr<TDBResult> Result;
+    const QVariantList aValues =
+        QVariantList{sSessionId} + (rFilter.IsEmpty() ? QVariantList() : rFilter.aValues);
+    if (!RunResult(Result, QStringLiteral("SELECT count(*) FROM (") + sStatement + QStringLiteral(")"),
+                   aValues))
+        return false;
+    iCount = Result->AsInteger(0);
+    return true;
 }
 
 bool TdbSQLite::SessionExists(const QString& sSessionId, bool& bExists) {

@@ -136,6 +136,9 @@ public:
     // ?3, ... Same rules for DBResult as RetreiveSessionList.
     bool RetreiveSessionData(const QString& sSessionId, const TSQLFilter& rFilter,
                              std::unique_ptr<TDBResult>& DBResult);
+    // How many rows RetreiveSessionData would give, counted by SQLite without handing them out (the same
+    // statement and bound values); false when the count failed.
+    bool CountSessionData(const QString& sSessionId, const TSQLFilter& rFilter, qint64& iCount);
     // Whether the session's row is stored: bExists tells; false when the database could not be read.
     bool SessionExists(const QString& sSessionId, bool& bExists);
     // Deletes the session's level rows and its session row together: either both go or neither. Its own

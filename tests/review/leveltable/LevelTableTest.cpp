@@ -384,8 +384,14 @@ TEST_F(TLevelDBTest, ThePumpRunsWhileALongSessionLoads) {
     TLevelData data;
     int iPumps = 0;
     QString sError;
-    ASSERT_TRUE(ReadLevelRows(
-        *result, data, [&] { ++iPumps; }, sError, 0));
+    ASSERT_EQ(ReadLevelRows(
+                  *result, data,
+                  [&](qint64 iDone, qint64) {
+                      ++iPumps;
+                      return iDone < 2000;
+                  },
+                  sError),
+              TReadResult::Complete);
     EXPECT_EQ(data.RowCount(), 2000);
     EXPECT_GT(iPumps, 0);
 }
