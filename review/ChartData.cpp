@@ -25,12 +25,8 @@ void AppendBlock(TChartSnapshot& r, const std::vector<TSnapshotRow>& aBlock, int
 
 bool LoadChartRows(TdbSQLite& rDB, const QString& sSessionId, const TSQLFilter& rFilter, TLevelData& rRows,
                    const TProgressPump& fnPump) {
-    const qint64 iExpected = ExpectedLevelRows(rDB, sSessionId, rFilter, fnPump);
-    std::unique_ptr<TDBResult> Result;
-    if (!rDB.RetreiveSessionData(sSessionId, rFilter, Result))
-        return Result != nullptr;
     QString sError;
-    return ReadLevelRows(*Result, rRows, fnPump, sError, iExpected) == TReadResult::Complete;
+    return ReadSessionLevelRows(rDB, sSessionId, rFilter, rRows, fnPump, sError) == TReadResult::Complete;
 }
 
 QString ChartableSession(const TLevelTable& rTable, const QString& sSelectedSession) {

@@ -15,9 +15,8 @@ class TdbSQLite;
 struct TSQLFilter;
 
 // Reads the session's level rows through rFilter (empty: every row) into rRows, as the level table reads
-// them (counted first when there is a pump); fnPump runs about every 30 ms meanwhile with the rows read of
-// the rows counted. False when the query fails, a read failed or the pump cancelled; true with no rows for
-// a session without any.
+// them (ReadSessionLevelRows). False when the query fails, a read failed or the pump cancelled; true with no
+// rows for a session without any.
 bool LoadChartRows(TdbSQLite& rDB, const QString& sSessionId, const TSQLFilter& rFilter, TLevelData& rRows,
                    const TProgressPump& fnPump);
 // The session a new chart shows: the level table's, when it holds rows and they are the rows of the selected

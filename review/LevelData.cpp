@@ -5,6 +5,7 @@
 #include "core/TextTable.h"
 #include "store/dbSQLite.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -56,14 +57,8 @@ size_t TLevelData::ByteSize() const {
     return aRows.capacity() * sizeof(TLevelRow) + size_t(sTimecodes.capacity()) * sizeof(QChar);
 }
 
-qint64 ExpectedLevelRows(TdbSQLite& rDB, const QString& sSessionId, const TSQLFilter& rFilter,
-                         const TProgressPump& fnPump) {
-    qint64 iCount = 0;
-    return fnPump && rDB.CountSessionData(sSessionId, rFilter, iCount) ? iCount : 0;
-}
-
 TReadResult ReadLevelRows(TDBResult& rResult, TLevelData& rData, const TProgressPump& fnPump, QString& sError,
-                          qint64 iExpectedRows, int iPumpRows) {
+                          int iPumpRows) {
     // Columns by name, once: a filter statement may list them in another order.
     const int iTimecode = rResult.ColumnIndex(QStringLiteral("sTimeCode"));
     const int iChannel = rResult.ColumnIndex(QStringLiteral("iPeakChannel"));
@@ -71,12 +66,8 @@ TReadResult ReadLevelRows(TDBResult& rResult, TLevelData& rData, const TProgress
     const int iHi = rResult.ColumnIndex(QStringLiteral("fLoudnessHi"));
     const int iLo = rResult.ColumnIndex(QStringLiteral("fLoudnessLo"));
     const int iInt = rResult.ColumnIndex(QStringLiteral("fLoudnessInt"));
-    // Room for the counted rows at once: no copying as the rows grow, no capacity left unused. A count
-    // beyond what a table can hold is not believed.
-    if (iExpectedRows > 0 && iExpectedRows < std::numeric_limits<int>::max() / 2)
-        rData.Reserve(rData.RowCount() + int(iExpectedRows));
-    // The count and the query's first step took a moment already.
-    if (!PumpProgress(fnPump, rData.RowCount(), iExpectedRows)) {
+    // The query's first step took a moment already.
+    if (!PumpProgress(fnPump, rData.RowCount(), 0)) {
         sError.clear();
         return TReadResult::Cancelled;
     }
@@ -94,7 +85,7 @@ TReadResult ReadLevelRows(TDBResult& rResult, TLevelData& rData, const TProgress
         rData.Append(r, rResult.AsString(iTimecode));
         if (fnPump && ++iSincePump >= iPumpRows) {
             iSincePump = 0;
-            if (!fnPump(rData.RowCount(), iExpectedRows)) {
+            if (!fnPump(rData.RowCount(), 0)) {
                 sError.clear();
                 return TReadResult::Cancelled;
             }
@@ -102,6 +93,50 @@ TReadResult ReadLevelRows(TDBResult& rResult, TLevelData& rData, const TProgress
     }
     sError = rResult.LastError();
     return sError.isEmpty() ? TReadResult::Complete : TReadResult::Failed;
+}
+
+TReadResult ReadSessionLevelRows(TdbSQLite& rDB, const QString& sSessionId, const TSQLFilter& rFilter,
+                                 TLevelData& rData, const TProgressPump& fnPump, QString& sError,
+                                 qint64 iWindowRows) {
+    sError.clear();
+    // The result of one statement: false when it failed (sError says why), true when it gave rows or none.
+    const auto Ran = [&](bool bRows, const std::unique_ptr<TDBResult>& Result) {
+        if (bRows)
+            return true;
+        sError = Result ? Result->LastError() : rDB.LastError();
+        return Result && sError.isEmpty();
+    };
+    std::unique_ptr<TDBResult> Result;
+    if (!fnPump) {
+        const bool bRows = rDB.RetreiveSessionData(sSessionId, rFilter, Result);
+        if (!Ran(bRows, Result))
+            return TReadResult::Failed;
+        return bRows ? ReadLevelRows(*Result, rData, {}, sError) : TReadResult::Complete;
+    }
+    qint64 iFirst = 0;
+    qint64 iLast = -1;
+    if (!rDB.LevelRowIdRange(iFirst, iLast)) {
+        sError = rDB.LastError();
+        return TReadResult::Failed;
+    }
+    const qint64 iSpan = iLast - iFirst + 1;
+    const qint64 iStep = std::max<qint64>(iWindowRows, 1);
+    for (qint64 iFrom = iFirst; iFrom <= iLast; iFrom += iStep) {
+        const qint64 iDone = iFrom - iFirst;
+        if (!fnPump(iDone, iSpan))
+            return TReadResult::Cancelled;
+        const bool bRows = rDB.RetreiveSessionDataWindow(sSessionId, rFilter, iFrom,
+                                                         std::min(iLast, iFrom + iStep - 1), Result);
+        if (!Ran(bRows, Result))
+            return TReadResult::Failed;
+        if (!bRows)
+            continue;
+        const TReadResult eRead = ReadLevelRows(
+            *Result, rData, [&](qint64, qint64) { return fnPump(iDone, iSpan); }, sError);
+        if (eRead != TReadResult::Complete)
+            return eRead;
+    }
+    return TReadResult::Complete;
 }
 
 TLevelStatistics CalcLevelStatistics(const TLevelData& rData) {

@@ -45,17 +45,8 @@ void TLevelTable::LayOutStatistics() {
 TLevelTable::TLoadResult TLevelTable::Load(TdbSQLite& rDB, const QString& sSessionId,
                                            const TDataFilter& rFilter, const QString& sUnit,
                                            const TProgressPump& fnPump, QString& sError) {
-    const qint64 iExpected = ExpectedLevelRows(rDB, sSessionId, rFilter.rStatement, fnPump);
-    std::unique_ptr<TDBResult> DBSessionData;
-    if (!rDB.RetreiveSessionData(sSessionId, rFilter.rStatement, DBSessionData)) {
-        sError = DBSessionData ? DBSessionData->LastError() : rDB.LastError();
-        if (DBSessionData && sError.isEmpty())
-            return TLoadResult::NoRows; // what is shown stays, with the filter it was read through
-        ClearRows();
-        return TLoadResult::Failed;
-    }
     TLevelData Data;
-    switch (ReadLevelRows(*DBSessionData, Data, fnPump, sError, iExpected)) {
+    switch (ReadSessionLevelRows(rDB, sSessionId, rFilter.rStatement, Data, fnPump, sError)) {
     case TReadResult::Complete:
         break;
     case TReadResult::Cancelled:
@@ -64,6 +55,8 @@ TLevelTable::TLoadResult TLevelTable::Load(TdbSQLite& rDB, const QString& sSessi
         ClearRows();
         return TLoadResult::Failed;
     }
+    if (Data.RowCount() == 0)
+        return TLoadResult::NoRows; // what is shown stays, with the filter it was read through
     FSessionId = sSessionId;
     FDataFilter = rFilter;
     FStats = CalcLevelStatistics(Data);

@@ -31,9 +31,9 @@ public:
     // Reads the session's level rows through rFilter (an empty statement: all of them). With rows, the
     // table, the statistics and the filter in force take them (sUnit is the session's loudness unit).
     // Without rows nothing changes: the rows, statistics and filter of the last load stay. On a database
-    // error the table is emptied and sError says why. The rows are counted first; fnPump runs about every
-    // 30 ms while they are read, with the rows read of the rows counted. When it cancels, nothing changes
-    // either: the table keeps the rows, statistics and filter it had.
+    // error the table is emptied and sError says why. fnPump runs every few milliseconds while the rows are
+    // read (ReadSessionLevelRows). When it cancels, nothing changes either: the table keeps the rows,
+    // statistics and filter it had.
     TLoadResult Load(TdbSQLite& rDB, const QString& sSessionId, const TDataFilter& rFilter,
                      const QString& sUnit, const TProgressPump& fnPump, QString& sError);
     // Judges the loaded rows against rTarget (rSetup: the session's loudness configuration): the verdict

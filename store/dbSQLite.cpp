@@ -119,6 +119,9 @@ const TTableColumns kRequiredColumns[] = {{"qxr_sessions", kSessionColumns},
 
 const char* const kSelectSessions = "SELECT * FROM qxr_session_list;";
 const char* const kSelectLevels = "SELECT * FROM qxr_loudness_levels where sReportId=? ORDER BY nId;";
+// Each bound alone, so that SQLite reads it from the end of the row index instead of every row.
+const char* const kSelectLevelRowIdRange =
+    "SELECT (SELECT min(nId) FROM qxr_loudness_levels),(SELECT max(nId) FROM qxr_loudness_levels);";
 const char* const kDeleteLevels = "DELETE FROM qxr_loudness_levels where sReportId=?;";
 const char* const kSessionExists = "SELECT count(*) FROM qxr_sessions WHERE sReportId=?;";
 const char* const kDeleteSession = "DELETE FROM qxr_sessions where sReportId=?;";
@@ -590,22 +593,32 @@ bool TdbSQLite::RetreiveSessionData(const QString& sSessionId, const TSQLFilter&
     return RunResult(DBResult, rFilter.sSQL, QVariantList{sSessionId} + rFilter.aValues);
 }
 
-bool TdbSQLite::CountSessionData(const QString& sSessionId, const TSQLFilter& rFilter, qint64& iCount) {
-    iCount = 0;
+bool TdbSQLite::LevelRowIdRange(qint64& iFirst, qint64& iLast) {
+    iFirst = 0;
+    iLast = -1;
+    std::unique_ptr<TDBResult> Result;
+    if (!RunResult(Result, QString(kSelectLevelRowIdRange), {}))
+        return Result != nullptr;
+    if (Result->IsNull(0) || Result->IsNull(1))
+        return true; // no level rows at all
+    iFirst = Result->AsInteger(0);
+    iLast = Result->AsInteger(1);
+    return true;
+}
+
+bool TdbSQLite::RetreiveSessionDataWindow(const QString& sSessionId, const TSQLFilter& rFilter, qint64 iFrom,
+                                          qint64 iTo, std::unique_ptr<TDBResult>& DBResult) {
     QString sStatement = rFilter.IsEmpty() ? QString(kSelectLevels) : rFilter.sSQL;
-    // The statement becomes a subquery: its closing semicolon goes, and so does a closing order, which
-    // the count does not need and which would make SQLite copy every row into the subquery first.
+    // The statement becomes a subquery, which SQLite folds into one search of the row range: its closing
+    // semicolon goes, and so does its order by row, which the outer statement gives.
     static const QRegularExpression reTail(QStringLiteral("(\\s+ORDER\\s+BY\\s+nId)?\\s*;?\\s*$"),
                                            QRegularExpression::CaseInsensitiveOption);
     sStatement.remove(reTail);
-    std::unique_ptr<TDBResult> Result;
-    const QVariantList aValues =
-        QVariantList{sSessionId} + (rFilter.IsEmpty() ? QVariantList() : rFilter.aValues);
-    if (!RunResult(Result, QStringLiteral("SELECT count(*) FROM (") + sStatement + QStringLiteral(")"),
-                   aValues))
-        return false;
-    iCount = Result->AsInteger(0);
-    return true;
+    // The bounds are numbers of this program, never typed text.
+    return RunResult(DBResult,
+                     QStringLiteral("SELECT * FROM (%1) WHERE nId BETWEEN %2 AND %3 ORDER BY nId")
+                         .arg(sStatement, QString::number(iFrom), QString::number(iTo)),
+                     QVariantList{sSessionId} + (rFilter.IsEmpty() ? QVariantList() : rFilter.aValues));
 }
 
 bool TdbSQLite::SessionExists(const QString& sSessionId, bool& bExists) {

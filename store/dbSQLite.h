@@ -136,9 +136,14 @@ public:
     // ?3, ... Same rules for DBResult as RetreiveSessionList.
     bool RetreiveSessionData(const QString& sSessionId, const TSQLFilter& rFilter,
                              std::unique_ptr<TDBResult>& DBResult);
-    // How many rows RetreiveSessionData would give, counted by SQLite without handing them out (the same
-    // statement and bound values); false when the count failed.
-    bool CountSessionData(const QString& sSessionId, const TSQLFilter& rFilter, qint64& iCount);
+    // The first and last row number (nId) of the level table; iLast < iFirst when it has no rows. False when
+    // the table could not be read.
+    bool LevelRowIdRange(qint64& iFirst, qint64& iLast);
+    // RetreiveSessionData for the level rows numbered iFrom to iTo only: SQLite reads that stretch of the
+    // table and no more, so a long read can be taken in steps. rFilter's statement must read
+    // qxr_loudness_levels with its nId, as the data filter's statements do.
+    bool RetreiveSessionDataWindow(const QString& sSessionId, const TSQLFilter& rFilter, qint64 iFrom,
+                                   qint64 iTo, std::unique_ptr<TDBResult>& DBResult);
     // Whether the session's row is stored: bExists tells; false when the database could not be read.
     bool SessionExists(const QString& sSessionId, bool& bExists);
     // Deletes the session's level rows and its session row together: either both go or neither. Its own
