@@ -63,8 +63,14 @@ bool MeasureLoadStall(TdbSQLite& db, TLevelTable& table, const TDataFilter& rFil
     if (table.Load(db, kSession, rFilter, QStringLiteral("LUFS"), Stall.Pump(), sError) !=
         TLevelTable::TLoadResult::Rows)
         return false;
+    // A measured session's configuration: judged in full, its loudness range included.
     TLoudnessSetup rSetup;
+    rSetup.iPeakMode = kPeakModeTruePeak;
     rSetup.iScaleMode = kScaleModeLUFS;
+    rSetup.iSlidingWindow = kSlidingWindow3Seconds;
+    rSetup.fReferenceLevel = -23.0;
+    rSetup.iFilter = kFilterKFilter;
+    rSetup.bValid = true;
     table.Judge(rSetup, TLoudnessStandard());
     aWallMs.push_back(Stall.Stop());
     aCpuMs.push_back(Stall.LongestCpuMs());

@@ -606,19 +606,35 @@ bool TdbSQLite::LevelRowIdRange(qint64& iFirst, qint64& iLast) {
     return true;
 }
 
-bool TdbSQLite::RetreiveSessionDataWindow(const QString& sSessionId, const TSQLFilter& rFilter, qint64 iFrom,
-                                          qint64 iTo, std::unique_ptr<TDBResult>& DBResult) {
+bool TdbSQLite::RunSessionDataWindow(const char* sOuter, const QString& sSessionId, const TSQLFilter& rFilter,
+                                     qint64 iFrom, qint64 iTo, std::unique_ptr<TDBResult>& DBResult) {
     QString sStatement = rFilter.IsEmpty() ? QString(kSelectLevels) : rFilter.sSQL;
     // The statement becomes a subquery, which SQLite folds into one search of the row range: its closing
-    // semicolon goes, and so does its order by row, which the outer statement gives.
+    // semicolon goes, and so does its order by row, which the outer statement gives when it needs it.
     static const QRegularExpression reTail(QStringLiteral("(\\s+ORDER\\s+BY\\s+nId)?\\s*;?\\s*$"),
                                            QRegularExpression::CaseInsensitiveOption);
     sStatement.remove(reTail);
     // The bounds are numbers of this program, never typed text.
-    return RunResult(DBResult,
-                     QStringLiteral("SELECT * FROM (%1) WHERE nId BETWEEN %2 AND %3 ORDER BY nId")
-                         .arg(sStatement, QString::number(iFrom), QString::number(iTo)),
-                     QVariantList{sSessionId} + (rFilter.IsEmpty() ? QVariantList() : rFilter.aValues));
+    return RunResult(
+        DBResult, QString::fromLatin1(sOuter).arg(sStatement, QString::number(iFrom), QString::number(iTo)),
+        QVariantList{sSessionId} + (rFilter.IsEmpty() ? QVariantList() : rFilter.aValues));
+}
+
+bool TdbSQLite::RetreiveSessionDataWindow(const QString& sSessionId, const TSQLFilter& rFilter, qint64 iFrom,
+                                          qint64 iTo, std::unique_ptr<TDBResult>& DBResult) {
+    return RunSessionDataWindow("SELECT * FROM (%1) WHERE nId BETWEEN %2 AND %3 ORDER BY nId", sSessionId,
+                                rFilter, iFrom, iTo, DBResult);
+}
+
+bool TdbSQLite::CountSessionDataWindow(const QString& sSessionId, const TSQLFilter& rFilter, qint64 iFrom,
+                                       qint64 iTo, qint64& iCount) {
+    iCount = 0;
+    std::unique_ptr<TDBResult> Result;
+    if (!RunSessionDataWindow("SELECT count(*) FROM (%1) WHERE nId BETWEEN %2 AND %3", sSessionId, rFilter,
+                              iFrom, iTo, Result))
+        return false;
+    iCount = Result->AsInteger(0);
+    return true;
 }
 
 bool TdbSQLite::SessionExists(const QString& sSessionId, bool& bExists) {

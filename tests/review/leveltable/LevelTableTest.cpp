@@ -448,16 +448,19 @@ TEST_F(TLevelDBTest, AReadInStepsGivesTheRowsOfOneStatement) {
             }
         }
     }
-    // A cancel at the third pump ends the read there.
-    TLevelData Cancelled;
+    // A cancel ends the read at that pump, while the rows are counted or while they are read.
     QString sError;
-    int iPumps = 0;
-    EXPECT_EQ(ReadSessionLevelRows(
-                  db, kId, {}, Cancelled, [&](qint64, qint64) { return ++iPumps < 3; }, sError, 50),
-              TReadResult::Cancelled);
-    EXPECT_EQ(iPumps, 3);
-    EXPECT_LT(Cancelled.RowCount(), 400);
-    EXPECT_TRUE(sError.isEmpty());
+    for (const int iCancelAt : {1, 3, 20, 26}) {
+        TLevelData Cancelled;
+        int iPumps = 0;
+        EXPECT_EQ(
+            ReadSessionLevelRows(
+                db, kId, {}, Cancelled, [&](qint64, qint64) { return ++iPumps < iCancelAt; }, sError, 50),
+            TReadResult::Cancelled);
+        EXPECT_EQ(iPumps, iCancelAt);
+        EXPECT_LT(Cancelled.RowCount(), 400);
+        EXPECT_TRUE(sError.isEmpty());
+    }
     // A statement that cannot run fails with SQLite's reason, read in steps or not.
     for (const qint64 iWindow : {0, 50}) {
         TLevelData None;
