@@ -7,6 +7,7 @@
 
 #include "bench/BenchTable.h"
 #include "bench/DayDatabase.h"
+#include "bench/ResidentMemory.h"
 #include "bench/StallMeter.h"
 #include "core/MessageBoxLayout.h"
 #include "core/TextTable.h"
@@ -14,12 +15,10 @@
 #include "review/LevelTable.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <ctime>
-#include <unistd.h>
 
 namespace {
 
@@ -49,15 +48,6 @@ private:
     qxbench::TStallMeter Stall;
     TProgressPump fnPump = Stall.Pump();
 };
-
-// The program's resident memory in bytes.
-double ResidentBytes() {
-    QFile f(QStringLiteral("/proc/self/statm"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> aFields = f.readAll().split(' ');
-    return aFields.size() > 1 ? aFields[1].toDouble() * double(sysconf(_SC_PAGESIZE)) : 0;
-}
 
 // The numeric columns of a stored level row, each an 8-byte number: nId, iVersion, dtDateTime,
 // iPeakChannel, fInstantaneousPeak, fLoudnessHi, fLoudnessLo and fLoudnessInt.
@@ -185,7 +175,7 @@ int main(int argc, char** argv) {
     // painted once) leave resident, against the week's rows as stored numbers.
     TLevelTable WeekTable;
     WeekTable.SetLayout({}, iLNG, QStringLiteral("."));
-    const double fBefore = ResidentBytes();
+    const double fBefore = qxbench::ResidentBytes();
     WeekTable.Load(dbWeek, qxbench::kSession, {}, QStringLiteral("LUFS"), Pump, sError);
     const TChartTabRequest WeekRequest = ChartRequest(dbWeek, WeekTable, QStringLiteral("Week"));
     TChartTab* WeekTab = Tabs.MakeChartTab(WeekRequest);
@@ -193,7 +183,7 @@ int main(int argc, char** argv) {
         return 1;
     WeekTab->Chart->resize(kChartWidth, kChartHeight);
     WeekTab->Chart->toPixmap(kChartWidth, kChartHeight);
-    const double fAddedMB = (ResidentBytes() - fBefore) / 1e6;
+    const double fAddedMB = (qxbench::ResidentBytes() - fBefore) / 1e6;
     const double fStoredMB = double(qxbench::kRowsPerWeek) * kStoredNumbersPerRow * 8 / 1e6;
     char sAdded[32], sStored[32];
     std::snprintf(sAdded, sizeof sAdded, "%.1f", fAddedMB);

@@ -5,6 +5,7 @@
 
 #include "bench/BenchTable.h"
 #include "bench/DayDatabase.h"
+#include "bench/ResidentMemory.h"
 #include "bench/StallMeter.h"
 #include "core/TextTable.h"
 #include "review/LevelFilter.h"
@@ -13,11 +14,9 @@
 #include "store/dbSQLite.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <unistd.h>
 
 namespace {
 
@@ -41,15 +40,6 @@ TLevelData WeekOfRows() {
                                                             .arg(iSecond % 60, 2, 10, QLatin1Char('0')));
     }
     return Data;
-}
-
-// The program's resident memory in bytes.
-double ResidentBytes() {
-    QFile f(QStringLiteral("/proc/self/statm"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> aFields = f.readAll().split(' ');
-    return aFields.size() > 1 ? aFields[1].toDouble() * double(sysconf(_SC_PAGESIZE)) : 0;
 }
 
 // The week-long session loaded and judged as the Database tab does it, through rFilter, with the window
@@ -144,7 +134,7 @@ int main(int argc, char** argv) {
     const TProgressPump Pump = Paint.Pump();
 
     // The first load in this process: what it leaves resident is what the table adds.
-    const double fBefore = ResidentBytes();
+    const double fBefore = qxbench::ResidentBytes();
     QString sError;
     if (table.Load(db, kSession, {}, QStringLiteral("LUFS"), Pump, sError) !=
             TLevelTable::TLoadResult::Rows ||
@@ -152,7 +142,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "load failed: %s\n", qPrintable(sError));
         return 1;
     }
-    const double fAdded = (ResidentBytes() - fBefore) / 1e6;
+    const double fAdded = (qxbench::ResidentBytes() - fBefore) / 1e6;
     const double fRows = double(table.Model().Rows().ByteSize()) / 1e6;
 
     const QString sQuery =

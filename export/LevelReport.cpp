@@ -12,6 +12,9 @@
 #include <QLocale>
 #include <QPainter>
 #include <charconv>
+#include <chrono>
+#include <future>
+#include <memory>
 
 namespace {
 
@@ -19,6 +22,9 @@ namespace {
 constexpr int kPageWidthMM = 210;
 constexpr int kPageHeightMM = 297;
 constexpr int kMarginMM = 5;
+
+// While the document is freed, the window is let paint at this pace.
+constexpr int kFreePumpMs = 30;
 
 constexpr int kFirstPageRows = 40;
 constexpr int kPageRows = 50;
@@ -477,6 +483,16 @@ bool CreateLevelReportPDF(const QString& sFileName, const TLevelReport& rReport,
             *psError = QStringLiteral("no level table");
         return false;
     }
-    TLevelReportBuilder Builder(rReport);
-    return Builder.Build(sFileName, fnPump, psError);
+    auto Builder = std::make_unique<TLevelReportBuilder>(rReport);
+    const bool bWritten = Builder->Build(sFileName, fnPump, psError);
+    if (!fnPump)
+        return bWritten;
+    // A week of rows is some twelve thousand pages, which take longer to free than the window may wait: a
+    // worker frees them while this thread keeps the window painted. Nothing else holds the document.
+    std::future<void> Freeing =
+        std::async(std::launch::async, [pBuilder = std::move(Builder)]() mutable { pBuilder.reset(); });
+    while (Freeing.wait_for(std::chrono::milliseconds(kFreePumpMs)) != std::future_status::ready)
+        fnPump(1, 1);
+    Freeing.get();
+    return bWritten;
 }

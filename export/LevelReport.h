@@ -48,8 +48,9 @@ struct TLevelReport {
 
 // Builds the report and writes it to sFileName (through a temporary file). False with a reason when it
 // could not be written. fnPump runs for every page while the pages are built and written, with the
-// steps done of all (two a page while building, then the document's own steps); when it cancels, no file
-// is written (an earlier one of that name stays whole) and the result is false without a reason.
+// steps done of all (two a page while building, then the document's own steps, then all done while the
+// document is freed); when it cancels, no file is written (an earlier one of that name stays whole) and
+// the result is false without a reason.
 bool CreateLevelReportPDF(const QString& sFileName, const TLevelReport& rReport,
                           const TProgressPump& fnPump = {}, QString* psError = nullptr);
 
