@@ -90,6 +90,7 @@ void TfrmMain::FormCreate() {
     SetOwnerDrawnMenus(menuBar());
     setWindowTitle("QX-Logging");
     MessageBox = std::make_unique<TMessageBox>(iLNG, this);
+    LongOperation = new TLongOperationWindow(*this);
     Ctrl.SetView(this);
 
     CreateMenus();
@@ -404,7 +405,7 @@ void TfrmMain::btnChartClick() {
     r.rDataFilter = Table.DataFilterInForce();
     r.slDataFilter = Table.DataFilterTexts(iLNG);
     r.fnLoadRows = [this](const QString& sSessionId, const TSQLFilter& rFilter, TLevelData& rRows,
-                          const std::function<void()>& fnPump) {
+                          const TProgressPump& fnPump) {
         return LoadChartRows(Ctrl.SQLConnection, sSessionId, rFilter, rRows, fnPump);
     };
     ChartTabs->MakeChartTab(r);
@@ -517,18 +518,15 @@ bool TfrmMain::AskDataFilter(const QString& sUnit) {
 }
 
 void TfrmMain::BeginLongOperation(int iEntry) {
-    if (Windows.frmWait) {
-        Windows.frmWait->SetWaitTextEntry(iEntry);
-        Windows.frmWait->SetAlphaBlendValue(255);
-        Windows.frmWait->ShowWait();
-    }
-    setEnabled(false);
+    LongOperation->Begin(Windows.frmWait, iEntry);
 }
 
 void TfrmMain::EndLongOperation() {
-    setEnabled(true);
-    if (Windows.frmWait)
-        Windows.frmWait->close();
+    LongOperation->End();
+}
+
+bool TfrmMain::PumpLongOperation(qint64 iDone, qint64 iTotal) {
+    return LongOperation->Pump(iDone, iTotal);
 }
 
 void TfrmMain::ShowEntryMessage(int iEntry, int iKind, int iButtons, const QString& sArg,

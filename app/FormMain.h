@@ -4,6 +4,7 @@
 #include "app/MainController.h"
 #include "core/AppServices.h"
 #include "core/MainView.h"
+#include "dialogs/LongOperationWindow.h"
 #include "engine/LiveLoggingView.h"
 #include "export/ExportMenu.h"
 #include "review/ChartTableLink.h"
@@ -77,6 +78,7 @@ public:
     TAppServiceSignals& Signals() override { return ServiceSignals; }
     void BeginLongOperation(int iEntry) override;
     void EndLongOperation() override;
+    bool PumpLongOperation(qint64 iDone, qint64 iTotal) override;
 
     TMainController Ctrl;
     // The interface language: 0 English, 1 Danish (held with the settings).
@@ -135,6 +137,8 @@ public:
     // The Export button's popup and the exports behind it, reading the loaded session and level table.
     std::unique_ptr<TLevelTableExportSource> ExportSource;
     TExportMenu* ExportMenu = nullptr;
+    // The wait window, progress and Cancel of the long operations.
+    TLongOperationWindow* LongOperation = nullptr;
 
     // Status bar panels 0 to 3.
     QLabel* StatusPanels[4] = {};

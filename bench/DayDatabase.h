@@ -1,7 +1,7 @@
 #pragma once
 
 // The database of the day-long benchmarks: two sessions of 86,400 level rows each, as a day of logging
-// leaves them.
+// leaves them; for the week-long figures the loaded session runs for seven days (604,800 rows).
 
 #include "store/dbSQLite.h"
 
@@ -14,11 +14,14 @@
 namespace qxbench {
 
 inline constexpr int kRowsPerDay = 86400;
+inline constexpr int kDaysPerWeek = 7;
+inline constexpr int kRowsPerWeek = kDaysPerWeek * kRowsPerDay;
 inline const char* const kSession = "0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9";
 inline const char* const kOtherSession = "F0E1D2C3-B4A5-9687-7869-5A4B3C2D1E0F";
 
-// A database as a day of logging leaves it, with a second day-long session beside the one loaded.
-inline bool CreateDayDatabase(const QString& sFile) {
+// A database as a day of logging leaves it, with a second day-long session beside the one loaded, which
+// runs for iDays days.
+inline bool CreateDayDatabase(const QString& sFile, int iDays = 1) {
     TdbSQLite db;
     if (!db.CreateSQLiteDB(sFile))
         return false;
@@ -28,8 +31,11 @@ inline bool CreateDayDatabase(const QString& sFile) {
                                    "iPeakChannel,fInstantaneousPeak,fLoudnessHi,fLoudnessLo,fLoudnessInt) "
                                    "VALUES (?,1,?,?,?,?,?,?,?);");
     for (const char* sId : {kOtherSession, kSession}) {
-        for (int i = 0; i < kRowsPerDay; ++i) {
-            const double t = i;
+        const int iRows = sId == kSession ? iDays * kRowsPerDay : kRowsPerDay;
+        for (int iRow = 0; iRow < iRows; ++iRow) {
+            // The timecode runs through midnight into the next day.
+            const int i = iRow % kRowsPerDay;
+            const double t = iRow;
             const double fShortTerm =
                 std::round((-24 + 4 * std::sin(t / 37.0) + 2 * std::sin(t / 5.3)) * 10) / 10;
             insert.bind(1, sId);
@@ -49,11 +55,11 @@ inline bool CreateDayDatabase(const QString& sFile) {
     return true;
 }
 
-// Creates the day database in dir and opens it in rDB; false, with the reason on the error output, when
-// either fails.
-inline bool OpenDayDatabase(const QTemporaryDir& dir, TdbSQLite& rDB) {
-    const QString sFile = dir.filePath(QStringLiteral("day.DB3"));
-    if (!dir.isValid() || !CreateDayDatabase(sFile) || !rDB.OpenSQLiteDB(sFile)) {
+// Creates the day database (the loaded session iDays long) in dir and opens it in rDB; false, with the
+// reason on the error output, when either fails.
+inline bool OpenDayDatabase(const QTemporaryDir& dir, TdbSQLite& rDB, int iDays = 1) {
+    const QString sFile = dir.filePath(QStringLiteral("days%1.DB3").arg(iDays));
+    if (!dir.isValid() || !CreateDayDatabase(sFile, iDays) || !rDB.OpenSQLiteDB(sFile)) {
         std::fprintf(stderr, "could not create the database\n");
         return false;
     }

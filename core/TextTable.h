@@ -367,6 +367,8 @@ enum TTextEntry : int {
     kTxtChartShownRange = 638,
     // How the mouse and keys read a review chart.
     kTxtChartMouseHint = 612,
+    // A long operation the user cancelled.
+    kTxtExportCancelled = 670,
 };
 
 // A list of names looked up by a loudness-setup code: entries iFirst to iFirst + iHigh, the last one

@@ -8,7 +8,10 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <algorithm>
 
 // The turning circle at the panel's left: twelve spokes, the brightest one moving on each frame.
@@ -55,6 +58,8 @@ private:
 namespace {
 
 constexpr TColorValue kPanelColor = 0xF0F0F0;
+constexpr int kPermilleRange = 1000;
+constexpr int kProgressBarHeight = 10;
 constexpr int kOpaque = 255;
 // From this opacity on the next tick makes the window opaque.
 constexpr int kNearlyOpaque = 250;
@@ -83,10 +88,30 @@ TfrmWait::TfrmWait(QWidget* parent) : QDialog(parent) {
     imgCircle1 = new TSpinner(pnlWait);
     lblWait = new QLabel(QStringLiteral("Please wait..."), pnlWait);
     lblWait->setAlignment(Qt::AlignCenter);
+    pbWait = new QProgressBar(pnlWait);
+    pbWait->setObjectName(QStringLiteral("pbWait"));
+    pbWait->setRange(0, kPermilleRange);
+    pbWait->setFixedHeight(kProgressBarHeight);
+    pbWait->setTextVisible(false);
+    pbWait->hide();
+    btnCancel = new QPushButton(pnlWait);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    // A click cancels; the keyboard stays with the window the user works in.
+    btnCancel->setFocusPolicy(Qt::NoFocus);
+    btnCancel->hide();
+    connect(btnCancel, &QPushButton::clicked, this, &TfrmWait::CancelClicked);
+    auto* Text = new QVBoxLayout;
+    Text->setContentsMargins(0, 0, 0, 0);
+    Text->setSpacing(2);
+    Text->addStretch(1);
+    Text->addWidget(lblWait);
+    Text->addWidget(pbWait);
+    Text->addStretch(1);
     auto* Row = new QHBoxLayout(pnlWait);
     Row->setContentsMargins(4, 2, 4, 2);
     Row->addWidget(imgCircle1);
-    Row->addWidget(lblWait, 1);
+    Row->addLayout(Text, 1);
+    Row->addWidget(btnCancel);
     auto* Layout = new QHBoxLayout(this);
     Layout->setContentsMargins(0, 0, 0, 0);
     Layout->addWidget(pnlWait);
@@ -129,6 +154,33 @@ bool TfrmWait::IsFading() const {
     return tmrSpin->isActive();
 }
 
+void TfrmWait::ShowProgress(int iPermille) {
+    btnCancel->setText(GetText(kTxtCancel, FLanguage ? *FLanguage : kLanguageEnglish));
+    if (iPermille < 0) {
+        pbWait->setRange(0, 0);
+    } else {
+        pbWait->setRange(0, kPermilleRange);
+        pbWait->setValue(std::min(iPermille, kPermilleRange));
+    }
+    if (IsShowingProgress())
+        return;
+    setFixedSize(kProgressWidth, kHeight);
+    pbWait->show();
+    btnCancel->show();
+    if (QWidget* pOwner = parentWidget() != nullptr ? parentWidget()->window() : nullptr)
+        move(CentreOver(pOwner->frameGeometry(), size()));
+}
+
+void TfrmWait::HideProgress() {
+    pbWait->hide();
+    btnCancel->hide();
+    setFixedSize(kWidth, kHeight);
+}
+
+bool TfrmWait::IsShowingProgress() const {
+    return !btnCancel->isHidden();
+}
+
 void TfrmWait::showEvent(QShowEvent* event) {
     if (QWidget* pOwner = parentWidget() != nullptr ? parentWidget()->window() : nullptr)
         move(CentreOver(pOwner->frameGeometry(), size()));
@@ -145,6 +197,7 @@ void TfrmWait::hideEvent(QHideEvent* event) {
     tmrSpin->stop();
     imgCircle1->Stop();
     SetAlphaBlendValue(kOpaque);
+    HideProgress();
     QDialog::hideEvent(event);
 }
 

@@ -4,12 +4,16 @@
 
 class QFrame;
 class QLabel;
+class QProgressBar;
+class QPushButton;
 class QTimer;
 class TSpinner;
 
 // The wait window: a small borderless panel with a turning spinner and a text, shown without modality
 // over the main window while a slow operation runs. It never takes the focus and never blocks its
-// caller. A caller that wants it to fade in sets its opacity to 0 before showing it.
+// caller. A caller that wants it to fade in sets its opacity to 0 before showing it. An operation that
+// reports its progress gets a progress bar under the text and a Cancel button beside it; the window then
+// widens to make room, and takes its width back when hidden.
 class TfrmWait : public QDialog {
     Q_OBJECT
 public:
@@ -18,6 +22,8 @@ public:
     // The opacity timer's interval and step.
     static constexpr int kSpinIntervalMs = 100;
     static constexpr int kOpacityStep = 10;
+    // The width while the progress shows.
+    static constexpr int kProgressWidth = 456;
 
     explicit TfrmWait(QWidget* parent = nullptr);
 
@@ -39,7 +45,19 @@ public:
     bool IsSpinning() const;
     bool IsFading() const;
 
+    // Shows the progress bar at iPermille tenths of a percent (below 0: busy, how far not known) and the
+    // Cancel button; the button's text follows the language.
+    void ShowProgress(int iPermille);
+    void HideProgress();
+    bool IsShowingProgress() const;
+
     QFrame* pnlWait = nullptr;
+    QProgressBar* pbWait = nullptr;
+    QPushButton* btnCancel = nullptr;
+
+Q_SIGNALS:
+    // The user chose Cancel.
+    void CancelClicked();
 
 protected:
     void showEvent(QShowEvent* event) override;

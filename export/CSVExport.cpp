@@ -44,7 +44,7 @@ QString CSVQuotedField(const QString& sField, const QString& sSep) {
 
 bool WriteCSVFile(const QString& sFileName, const TSessionInfo& rSession, const ITableSource& rTable,
                   const QStringList& slDataFilter, const TVerdictSummary& rVerdict,
-                  const TCSVOptions& rOptions, int iLNG, QString* psError) {
+                  const TCSVOptions& rOptions, int iLNG, QString* psError, const TProgressPump& fnPump) {
     QSaveFile File(sFileName);
     QStringEncoder Encode(QStringConverter::System);
     bool bWritten = File.open(QIODevice::WriteOnly);
@@ -86,8 +86,12 @@ bool WriteCSVFile(const QString& sFileName, const TSessionInfo& rSession, const 
     const QString sEnd = QString(rOptions.bCSVCR ? QStringLiteral("\r") : QString()) +
                          QString(rOptions.bCSVLF ? QStringLiteral("\n") : QString());
     const int iCols = rTable.ColumnCount();
+    const int iRows = rTable.RowCount();
     QString sLine;
-    for (int iRow = -1; iRow < rTable.RowCount() && bWritten; ++iRow) {
+    for (int iRow = -1; iRow < iRows && bWritten; ++iRow) {
+        // Not committed: the save file removes what it wrote.
+        if (iRow % kPumpRows == 0 && !PumpProgress(fnPump, iRow, iRows))
+            return false;
         sLine.clear();
         for (int iCol = 0; iCol < iCols; ++iCol) {
             sLine += CSVDecimalText(iRow < 0 ? rTable.HeaderText(iCol) : rTable.CellText(iRow, iCol),

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/OperationProgress.h"
 #include "core/Settings.h"
 #include "export/ExportSources.h"
 
@@ -14,10 +15,13 @@
 // or a quote: it is quoted as RFC 4180 does, so a reason stays one field. The text is encoded as the system
 // encodes text (UTF-8 on Linux), without byte-order mark. The file is written through a temporary file, so a
 // failed export leaves an earlier file of that name whole. False with a reason when the file could not be
-// written.
+// written. fnPump runs every kPumpRows data rows with the rows written of all; when it cancels, the partly
+// written file is removed, nothing is left under sFileName that was not there before, and the result is
+// false without a reason.
 bool WriteCSVFile(const QString& sFileName, const TSessionInfo& rSession, const ITableSource& rTable,
                   const QStringList& slDataFilter, const TVerdictSummary& rVerdict,
-                  const TCSVOptions& rOptions, int iLNG, QString* psError = nullptr);
+                  const TCSVOptions& rOptions, int iLNG, QString* psError = nullptr,
+                  const TProgressPump& fnPump = {});
 
 // A field as RFC 4180 writes it: in quotes, its quotes doubled, when it holds the separator or a quote.
 QString CSVQuotedField(const QString& sField, const QString& sSep);

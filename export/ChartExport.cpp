@@ -22,9 +22,10 @@ void ChartExportPDF(TExportMenu& rExport, const TSettings& rSettings, TChartTab&
         return;
     Document.rPDFOptions = rSettings.rPDFOptions;
     Document.iLNG = rSettings.iLNG;
-    rExport.WritePDF(sFileName, GetText(kTxtFileAccessDenied, rSettings.iLNG), [&] {
-        Document.ChartPicture = Tab.PDFPicture(kChartPictureSize);
-        return iTag == kTagFullPage ? CreateChartPDFFullPage(sFileName, Document)
-                                    : CreateChartPDF(sFileName, Document);
-    });
+    rExport.WritePDF(
+        sFileName, GetText(kTxtFileAccessDenied, rSettings.iLNG), [&](const TProgressPump& fnPump) {
+            Document.ChartPicture = Tab.PDFPicture(kChartPictureSize);
+            return iTag == kTagFullPage ? CreateChartPDFFullPage(sFileName, Document, nullptr, fnPump)
+                                        : CreateChartPDF(sFileName, Document, nullptr, fnPump);
+        });
 }

@@ -35,14 +35,14 @@ public:
         : R(r), F(CreatePDFFonts()), Doc(kPageWidthMM, kPageHeightMM, kMarginMM),
           Session(ChartSessionInfo(r.aSnapshot)), Logo(MakerLogoOrIcon(r.MakerLogo)) {}
 
-    bool SidePanel(const QString& sFileName, QString* psError);
-    bool FullPage(const QString& sFileName, QString* psError);
+    bool SidePanel(const QString& sFileName, QString* psError, const TProgressPump& fnPump);
+    bool FullPage(const QString& sFileName, QString* psError, const TProgressPump& fnPump);
 
 private:
     QString T(int iEntry) const { return GetText(iEntry, R.iLNG); }
     // Properties, paddings, headline and sub-headline; returns the width the section's content may fill.
     double BeginFrame(const TPDFPaddings& rSectionPaddings);
-    bool Finish(const QString& sFileName, QString* psError);
+    bool Finish(const QString& sFileName, QString* psError, const TProgressPump& fnPump);
     void PairRow(TPDFTable& t, int iRow, int iCol, int iSnapshotRow, const TPDFFont& Label,
                  const TPDFFont& Value);
     std::unique_ptr<TPDFTable> PairTable(const std::vector<int>& aRows);
@@ -87,9 +87,9 @@ double TChartDocumentBuilder::BeginFrame(const TPDFPaddings& rSectionPaddings) {
     return Section.InnerWidth();
 }
 
-bool TChartDocumentBuilder::Finish(const QString& sFileName, QString* psError) {
+bool TChartDocumentBuilder::Finish(const QString& sFileName, QString* psError, const TProgressPump& fnPump) {
     AddPDFFooter(Doc, F, MakerLogoBitmap(Logo), 1);
-    return Doc.Generate(sFileName, psError);
+    return Doc.Generate(sFileName, psError, fnPump);
 }
 
 void TChartDocumentBuilder::PairRow(TPDFTable& t, int iRow, int iCol, int iSnapshotRow, const TPDFFont& Label,
@@ -152,7 +152,8 @@ std::unique_ptr<TPDFTable> TChartDocumentBuilder::InformationTable(double W) {
     return t;
 }
 
-bool TChartDocumentBuilder::SidePanel(const QString& sFileName, QString* psError) {
+bool TChartDocumentBuilder::SidePanel(const QString& sFileName, QString* psError,
+                                      const TProgressPump& fnPump) {
     const double W = BeginFrame({15, 2, 15, 2});
     TPDFCell& Section = Doc.Section(0);
     auto Columns =
@@ -161,17 +162,18 @@ bool TChartDocumentBuilder::SidePanel(const QString& sFileName, QString* psError
     Columns->Cell(1, 0).AddPicture(0, 0, R.ChartPicture, W - kSidePanelWidth);
     Columns->Cell(1, 1).AddTable(0, 0, SidePanelTable());
     Section.AddTable(0, Section.ContentHeight(), std::move(Columns));
-    return Finish(sFileName, psError);
+    return Finish(sFileName, psError, fnPump);
 }
 
-bool TChartDocumentBuilder::FullPage(const QString& sFileName, QString* psError) {
+bool TChartDocumentBuilder::FullPage(const QString& sFileName, QString* psError,
+                                     const TProgressPump& fnPump) {
     const double W = BeginFrame({15, 2, 15, 0});
     TPDFCell& Section = Doc.Section(0);
     const bool bInfo = R.rPDFOptions.bChartSessionInfo;
     Section.AddPicture(0, bInfo ? 0 : 25, R.ChartPicture, W);
     if (bInfo)
         Section.AddTable(0, Section.ContentHeight(), InformationTable(W));
-    return Finish(sFileName, psError);
+    return Finish(sFileName, psError, fnPump);
 }
 
 } // namespace
@@ -198,10 +200,12 @@ std::vector<int> ChartStatisticsRows(const TChartSnapshot& a) {
     return aRows;
 }
 
-bool CreateChartPDF(const QString& sFileName, const TChartDocument& rDocument, QString* psError) {
-    return TChartDocumentBuilder(rDocument).SidePanel(sFileName, psError);
+bool CreateChartPDF(const QString& sFileName, const TChartDocument& rDocument, QString* psError,
+                    const TProgressPump& fnPump) {
+    return TChartDocumentBuilder(rDocument).SidePanel(sFileName, psError, fnPump);
 }
 
-bool CreateChartPDFFullPage(const QString& sFileName, const TChartDocument& rDocument, QString* psError) {
-    return TChartDocumentBuilder(rDocument).FullPage(sFileName, psError);
+bool CreateChartPDFFullPage(const QString& sFileName, const TChartDocument& rDocument, QString* psError,
+                            const TProgressPump& fnPump) {
+    return TChartDocumentBuilder(rDocument).FullPage(sFileName, psError, fnPump);
 }

@@ -60,7 +60,9 @@ TSessionInfo ChartSessionInfo(const TChartSnapshot& aSnapshot);
 std::vector<int> ChartStatisticsRows(const TChartSnapshot& aSnapshot);
 
 // Build the document and write it to sFileName (through a temporary file); false with a reason when it
-// could not be written.
-bool CreateChartPDF(const QString& sFileName, const TChartDocument& rDocument, QString* psError = nullptr);
+// could not be written. fnPump as TPDFDocument::Generate has it: when it cancels nothing is written and
+// the result is false without a reason.
+bool CreateChartPDF(const QString& sFileName, const TChartDocument& rDocument, QString* psError = nullptr,
+                    const TProgressPump& fnPump = {});
 bool CreateChartPDFFullPage(const QString& sFileName, const TChartDocument& rDocument,
-                            QString* psError = nullptr);
+                            QString* psError = nullptr, const TProgressPump& fnPump = {});

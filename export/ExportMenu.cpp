@@ -7,18 +7,13 @@
 #include "export/CSVExport.h"
 #include "export/LevelReport.h"
 
-#include <QCoreApplication>
 #include <QDesktopServices>
-#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QMenu>
 #include <QTimer>
 #include <QUrl>
 
 namespace {
-
-// Window events are let through at this pace while a report is built.
-constexpr int kPumpIntervalMs = 30;
 
 QString AskWithDialog(QWidget* pOwner, const TSaveFileRequest& r) {
     QFileDialog Dialog(pOwner, r.sTitle);
@@ -31,18 +26,6 @@ QString AskWithDialog(QWidget* pOwner, const TSaveFileRequest& r) {
         return QString();
     return Dialog.selectedFiles().constFirst();
 }
-
-// Ends the host's long operation however the export ends.
-class TLongOperation {
-public:
-    TLongOperation(ILongOperationHost& rHost, int iEntry) : Host(rHost) { Host.BeginLongOperation(iEntry); }
-    ~TLongOperation() { Host.EndLongOperation(); }
-    TLongOperation(const TLongOperation&) = delete;
-    TLongOperation& operator=(const TLongOperation&) = delete;
-
-private:
-    ILongOperationHost& Host;
-};
 
 } // namespace
 
@@ -97,15 +80,22 @@ QString TExportMenu::AskFileName(int iFilterEntry, const QString& sSuffix, const
         {T(kTxtSelectFileName), SaveDialogFilters(T(iFilterEntry)), sSuffix, ExportFileBaseName(rSession)});
 }
 
-bool TExportMenu::RunExport(int iWaitEntry, const QString& sFailure, const std::function<bool()>& fnWrite) {
+bool TExportMenu::RunExport(int iWaitEntry, const QString& sFailure, const TExportWriter& fnWrite) {
     bool bWritten = false;
+    bool bCancelled = false;
     {
         TLongOperation Operation(FHost, iWaitEntry);
-        bWritten = fnWrite();
+        bWritten = fnWrite(Operation.Pump());
+        bCancelled = Operation.Cancelled();
     }
-    if (!bWritten)
+    // A writer that finished before it saw the cancel has written its file: that is what the user has.
+    if (bWritten)
+        return true;
+    if (bCancelled)
+        FHost.ShowMessageBox(T(kTxtExportCancelled), kMsgInformation, kMsgBtnOK);
+    else
         FHost.ShowMessageBox(sFailure, kMsgError, kMsgBtnOK);
-    return bWritten;
+    return false;
 }
 
 QString TExportMenu::CannotWriteText(const QString& sFileName) const {
@@ -116,8 +106,7 @@ QString TExportMenu::AskPDFFileName(const TSessionInfo& rSession) {
     return AskFileName(kTxtPDFFilter, QStringLiteral("PDF"), rSession);
 }
 
-bool TExportMenu::WritePDF(const QString& sFileName, const QString& sFailure,
-                           const std::function<bool()>& fnWrite) {
+bool TExportMenu::WritePDF(const QString& sFileName, const QString& sFailure, const TExportWriter& fnWrite) {
     if (!RunExport(kTxtCreatingPDF, sFailure, fnWrite))
         return false;
     // The viewer opens once the wait window has gone; the window stays usable meanwhile.
@@ -133,9 +122,9 @@ void TExportMenu::popExportCSVClick() {
     const QString sFileName = AskFileName(kTxtCSVFilter, QStringLiteral("CSV"), rSession);
     if (sFileName.isEmpty())
         return;
-    RunExport(kTxtCreatingCSV, CannotWriteText(sFileName), [&] {
+    RunExport(kTxtCreatingCSV, CannotWriteText(sFileName), [&](const TProgressPump& fnPump) {
         return WriteCSVFile(sFileName, rSession, FSource.ExportTable(), FSource.ExportDataFilter(),
-                            FSource.ExportVerdict(), FSettings.rCSVOptions, FSettings.iLNG);
+                            FSource.ExportVerdict(), FSettings.rCSVOptions, FSettings.iLNG, nullptr, fnPump);
     });
 }
 
@@ -155,15 +144,6 @@ void TExportMenu::popExportPDFClick() {
     Report.rTableSTMinColorOptions = FSettings.rTableSTMinColorOptions;
     Report.rTableIntColorOptions = FSettings.rTableIntColorOptions;
     Report.iLNG = FSettings.iLNG;
-
-    QElapsedTimer Pump;
-    Pump.start();
-    const TProcessEvents fnPump = [&Pump] {
-        if (Pump.elapsed() >= kPumpIntervalMs) {
-            QCoreApplication::processEvents();
-            Pump.restart();
-        }
-    };
     WritePDF(sFileName, CannotWriteText(sFileName),
-             [&] { return CreateLevelReportPDF(sFileName, Report, fnPump); });
+             [&](const TProgressPump& fnPump) { return CreateLevelReportPDF(sFileName, Report, fnPump); });
 }

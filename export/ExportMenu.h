@@ -24,11 +24,14 @@ struct TSaveFileRequest {
 using TAskSaveFileName = std::function<QString(const TSaveFileRequest&)>;
 // Opens an exported file in the desktop's viewer.
 using TOpenFile = std::function<void(const QString& sFileName)>;
+// Writes an export, calling the pump about every 30 ms; false when it failed or the pump cancelled.
+using TExportWriter = std::function<bool(const TProgressPump& fnPump)>;
 
 // The Export button's popup of the Database tab and the two exports behind it: the CSV file and the PDF
 // level report. Each asks for a file name, writes as a long operation of the host (wait window, no input),
 // tells the user when the file could not be written, and ends the long operation in every case. A written
-// report is opened in the desktop's viewer after a short pause, without blocking.
+// report is opened in the desktop's viewer after a short pause, without blocking. An export the user
+// cancels leaves no file (an earlier one of that name stays as it was) and says it was cancelled.
 class TExportMenu : public QObject {
     Q_OBJECT
 public:
@@ -49,9 +52,10 @@ public:
 
     // The steps every PDF export shares, for the chart tabs' documents: the save dialog proposing the
     // session's name (empty when the user cancelled), and the writing as a long operation that shows
-    // sFailure as an error when fnWrite fails and opens the written file after the pause.
+    // sFailure as an error when fnWrite fails and opens the written file after the pause; a cancelled
+    // document is neither opened nor reported as a failure. True when the file was written.
     QString AskPDFFileName(const TSessionInfo& rSession);
-    bool WritePDF(const QString& sFileName, const QString& sFailure, const std::function<bool()>& fnWrite);
+    bool WritePDF(const QString& sFileName, const QString& sFailure, const TExportWriter& fnWrite);
 
     // Replace the save dialog and the viewer (tests); the delay before opening may be shortened.
     void SetAskSaveFileName(TAskSaveFileName fn) { FAskSaveFileName = std::move(fn); }
@@ -68,8 +72,9 @@ public:
 private:
     QString T(int iEntry) const;
     QString AskFileName(int iFilterEntry, const QString& sSuffix, const TSessionInfo& rSession);
-    // Runs fnWrite as a long operation showing entry iWaitEntry; shows sFailure when it fails.
-    bool RunExport(int iWaitEntry, const QString& sFailure, const std::function<bool()>& fnWrite);
+    // Runs fnWrite as a long operation showing entry iWaitEntry, with the host's pump; shows sFailure when
+    // it fails and that the export was cancelled when the user cancelled it. True when it wrote the file.
+    bool RunExport(int iWaitEntry, const QString& sFailure, const TExportWriter& fnWrite);
     // Entry 396 naming the file.
     QString CannotWriteText(const QString& sFileName) const;
 

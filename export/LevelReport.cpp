@@ -12,6 +12,9 @@
 #include <QLocale>
 #include <QPainter>
 #include <charconv>
+#include <chrono>
+#include <future>
+#include <memory>
 
 namespace {
 
@@ -19,6 +22,9 @@ namespace {
 constexpr int kPageWidthMM = 210;
 constexpr int kPageHeightMM = 297;
 constexpr int kMarginMM = 5;
+
+// While the document is freed, the window is let paint at this pace.
+constexpr int kFreePumpMs = 30;
 
 constexpr int kFirstPageRows = 40;
 constexpr int kPageRows = 50;
@@ -96,7 +102,7 @@ public:
     TLevelReportBuilder(const TLevelReport& r)
         : R(r), F(CreatePDFFonts()), Doc(kPageWidthMM, kPageHeightMM, kMarginMM) {}
 
-    bool Build(const QString& sFileName, const TProcessEvents& fnProcessEvents, QString* psError);
+    bool Build(const QString& sFileName, const TProgressPump& fnPump, QString* psError);
 
 private:
     QString T(int iEntry) const { return GetText(iEntry, R.iLNG); }
@@ -268,8 +274,7 @@ std::unique_ptr<TPDFTable> TLevelReportBuilder::PageHeaderTable(int iPage, int i
     return t;
 }
 
-bool TLevelReportBuilder::Build(const QString& sFileName, const TProcessEvents& fnProcessEvents,
-                                QString* psError) {
+bool TLevelReportBuilder::Build(const QString& sFileName, const TProgressPump& fnPump, QString* psError) {
     const ITableSource& Src = *R.pTable;
     const TSessionInfo& s = R.rSession;
     Doc.SetProperties(PDFPropertiesOf(s));
@@ -325,11 +330,14 @@ bool TLevelReportBuilder::Build(const QString& sFileName, const TProcessEvents& 
                          TPDFAlign::Centre);
     AddPDFFooter(Doc, F, LogoBitmap, 0);
 
+    // Two steps a page while building, then the document's steps for the pages it writes.
+    const qint64 iSteps = 2 * qint64(iPages) + 2 * qint64(iPages) + 1;
+    const auto Pump = [&](qint64 iDone) { return PumpProgress(fnPump, iDone, iSteps); };
     // Further pages centre their 50 rows in the height the first page's content takes.
     double yFurther = 0;
     for (int p = 0; p < iPages; ++p) {
-        if (fnProcessEvents)
-            fnProcessEvents();
+        if (!Pump(p))
+            return false;
         const int iFirst = p == 0 ? 0 : kFirstPageRows + kPageRows * (p - 1);
         const int iCount = std::min(p == 0 ? kFirstPageRows : kPageRows, iRows - iFirst);
         auto Data = DataTable(iFirst, std::max(iCount, 0));
@@ -343,11 +351,15 @@ bool TLevelReportBuilder::Build(const QString& sFileName, const TProcessEvents& 
     }
     const QString sSubHeadline = SubHeadlineText(R.rPDFOptions, s, R.iLNG);
     for (int p = 0; p < iPages; ++p) {
-        if (fnProcessEvents)
-            fnProcessEvents();
+        if (!Pump(iPages + p))
+            return false;
         Doc.Section(p).AddTable(0, 0, PageHeaderTable(p, iPages, sSubHeadline));
     }
-    return Doc.Generate(sFileName, psError);
+    const qint64 iBuilt = 2 * qint64(iPages);
+    const TProgressPump fnGenerate = [&](qint64 iDone, qint64 iTotal) {
+        return fnPump(iBuilt + iDone, iBuilt + iTotal);
+    };
+    return Doc.Generate(sFileName, psError, fnPump ? fnGenerate : TProgressPump());
 }
 
 } // namespace
@@ -464,13 +476,23 @@ TColorValue ReportCellColor(const QString& sHeader, const QString& sCell, const 
     return CellColor(ColumnRuleOf(sHeader, rReport), sCell, rReport, QLocale());
 }
 
-bool CreateLevelReportPDF(const QString& sFileName, const TLevelReport& rReport,
-                          const TProcessEvents& fnProcessEvents, QString* psError) {
+bool CreateLevelReportPDF(const QString& sFileName, const TLevelReport& rReport, const TProgressPump& fnPump,
+                          QString* psError) {
     if (!rReport.pTable) {
         if (psError)
             *psError = QStringLiteral("no level table");
         return false;
     }
-    TLevelReportBuilder Builder(rReport);
-    return Builder.Build(sFileName, fnProcessEvents, psError);
+    auto Builder = std::make_unique<TLevelReportBuilder>(rReport);
+    const bool bWritten = Builder->Build(sFileName, fnPump, psError);
+    if (!fnPump)
+        return bWritten;
+    // A week of rows is some twelve thousand pages, which take longer to free than the window may wait: a
+    // worker frees them while this thread keeps the window painted. Nothing else holds the document.
+    std::future<void> Freeing =
+        std::async(std::launch::async, [pBuilder = std::move(Builder)]() mutable { pBuilder.reset(); });
+    while (Freeing.wait_for(std::chrono::milliseconds(kFreePumpMs)) != std::future_status::ready)
+        fnPump(1, 1);
+    Freeing.get();
+    return bWritten;
 }

@@ -46,13 +46,13 @@ struct TLevelReport {
     QImage MakerLogo;
 };
 
-// Called once per page while the tables are built, so that the caller's window stays painted.
-using TProcessEvents = std::function<void()>;
-
 // Builds the report and writes it to sFileName (through a temporary file). False with a reason when it
-// could not be written.
+// could not be written. fnPump runs for every page while the pages are built and written, with the
+// steps done of all (two a page while building, then the document's own steps, then all done while the
+// document is freed); when it cancels, no file is written (an earlier one of that name stays whole) and
+// the result is false without a reason.
 bool CreateLevelReportPDF(const QString& sFileName, const TLevelReport& rReport,
-                          const TProcessEvents& fnProcessEvents = {}, QString* psError = nullptr);
+                          const TProgressPump& fnPump = {}, QString* psError = nullptr);
 
 // Pages of a report of iDataRows rows: one up to 40 rows, one more for each further 50 or part of them.
 int LevelReportPageCount(int iDataRows);

@@ -7,6 +7,8 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <algorithm>
+#include <chrono>
+#include <future>
 #include <hpdf.h>
 
 int MillimetresToPoints(int iMillimetres) {
@@ -19,6 +21,8 @@ namespace {
 constexpr double kLineFactor = 1.15;
 constexpr double kBaseline = 0.86;
 constexpr double kBorderWidth = 0.5;
+// While the pages are compressed, the window is let paint at this pace.
+constexpr int kPumpIntervalMs = 30;
 
 // The characters of the Windows code page 1252 at 0x80 to 0x9F (0 where the code page has none).
 constexpr char16_t kWinAnsiHigh[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
@@ -546,8 +550,11 @@ private:
     TColorValue clFill = 0xFFFFFFFF;
 };
 
-bool TPDFDocument::Generate(const QString& sFileName, QString* psError) {
+bool TPDFDocument::Generate(const QString& sFileName, QString* psError, const TProgressPump& fnPump) {
     THaru& h = *FHaru;
+    const qint64 iPages = qint64(FSections.size());
+    const qint64 iSteps = GenerateSteps();
+    const auto Pump = [&](qint64 iDone) { return PumpProgress(fnPump, iDone, iSteps); };
     auto Fail = [&](const QString& sWhy) {
         if (psError)
             *psError = sWhy;
@@ -567,7 +574,10 @@ bool TPDFDocument::Generate(const QString& sFileName, QString* psError) {
 
     const double fHeaderHeight = FPaddings.iTop + FHeader.OuterHeight();
     const double fFooterHeight = FFooter.OuterHeight() + FPaddings.iBottom;
+    qint64 iDrawn = 0;
     for (const auto& pSection : FSections) {
+        if (!Pump(iDrawn++))
+            return false;
         HPDF_Page Page = HPDF_AddPage(h.pDoc);
         if (!Page)
             break;
@@ -580,7 +590,23 @@ bool TPDFDocument::Generate(const QString& sFileName, QString* psError) {
     }
     if (h.iError != HPDF_OK)
         return Fail(QStringLiteral("PDF error 0x%1 (%2)").arg(h.iError, 4, 16, QChar('0')).arg(h.iDetail));
-    if (HPDF_SaveToStream(h.pDoc) != HPDF_OK)
+    // The library compresses every page in one call, which a week of rows makes long: it runs on a worker
+    // thread while this one keeps the window painted. The document is the worker's alone until it ends:
+    // this thread only waits for it.
+    HPDF_STATUS iSaved = HPDF_OK;
+    if (!fnPump) {
+        iSaved = HPDF_SaveToStream(h.pDoc);
+    } else {
+        std::future<HPDF_STATUS> Saving =
+            std::async(std::launch::async, [pDoc = h.pDoc] { return HPDF_SaveToStream(pDoc); });
+        bool bCancelled = false;
+        while (Saving.wait_for(std::chrono::milliseconds(kPumpIntervalMs)) != std::future_status::ready)
+            bCancelled = !fnPump(iPages, iSteps) || bCancelled;
+        iSaved = Saving.get();
+        if (bCancelled)
+            return false;
+    }
+    if (iSaved != HPDF_OK)
         return Fail(QStringLiteral("PDF error 0x%1 (%2)").arg(h.iError, 4, 16, QChar('0')).arg(h.iDetail));
 
     QSaveFile File(sFileName);
@@ -589,6 +615,9 @@ bool TPDFDocument::Generate(const QString& sFileName, QString* psError) {
     HPDF_ResetStream(h.pDoc);
     std::vector<HPDF_BYTE> Buffer(1 << 16);
     for (;;) {
+        // Not committed: the save file removes what it wrote.
+        if (!Pump(2 * iPages))
+            return false;
         HPDF_UINT32 iSize = HPDF_UINT32(Buffer.size());
         const HPDF_STATUS iStatus = HPDF_ReadFromStream(h.pDoc, Buffer.data(), &iSize);
         if (iSize > 0 &&

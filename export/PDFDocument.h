@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ColorValue.h"
+#include "core/OperationProgress.h"
 
 #include <QImage>
 #include <QString>
@@ -178,8 +179,14 @@ public:
     double LineHeight(const TPDFFont& rFont) const;
 
     // Writes the whole document, one page per section, to the file through a temporary file, so a failed
-    // write leaves an earlier file of that name whole. False with a reason on failure.
-    bool Generate(const QString& sFileName, QString* psError = nullptr);
+    // write leaves an earlier file of that name whole. False with a reason on failure. fnPump runs for every
+    // page drawn, every 30 ms while the pages are compressed and for every block of the file written, with
+    // the steps done of GenerateSteps(): a page drawn is a step, the compression of all pages as many steps
+    // as pages, and the writing of the file one more. When it cancels nothing is written
+    // and the result is false without a reason; a cancel during the compression takes effect when it ends
+    // (the window keeps painting meanwhile).
+    bool Generate(const QString& sFileName, QString* psError = nullptr, const TProgressPump& fnPump = {});
+    qint64 GenerateSteps() const { return 2 * qint64(FSections.size()) + 1; }
 
 private:
     friend class TPDFCell;

@@ -24,12 +24,9 @@ void AppendBlock(TChartSnapshot& r, const std::vector<TSnapshotRow>& aBlock, int
 } // namespace
 
 bool LoadChartRows(TdbSQLite& rDB, const QString& sSessionId, const TSQLFilter& rFilter, TLevelData& rRows,
-                   const std::function<void()>& fnPump) {
-    std::unique_ptr<TDBResult> Result;
-    if (!rDB.RetreiveSessionData(sSessionId, rFilter, Result))
-        return Result != nullptr;
+                   const TProgressPump& fnPump) {
     QString sError;
-    return ReadLevelRows(*Result, rRows, fnPump, sError);
+    return ReadSessionLevelRows(rDB, sSessionId, rFilter, rRows, fnPump, sError) == TReadResult::Complete;
 }
 
 QString ChartableSession(const TLevelTable& rTable, const QString& sSelectedSession) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/OperationProgress.h"
+
 #include <QFontMetrics>
 #include <QString>
 #include <QStringList>
@@ -13,10 +15,10 @@ class TdbSQLite;
 struct TSQLFilter;
 
 // Reads the session's level rows through rFilter (empty: every row) into rRows, as the level table reads
-// them; fnPump runs about every 30 ms meanwhile. False when the query fails or a read failed; true with no
+// them (ReadSessionLevelRows). False when the query fails, a read failed or the pump cancelled; true with no
 // rows for a session without any.
 bool LoadChartRows(TdbSQLite& rDB, const QString& sSessionId, const TSQLFilter& rFilter, TLevelData& rRows,
-                   const std::function<void()>& fnPump);
+                   const TProgressPump& fnPump);
 // The session a new chart shows: the level table's, when it holds rows and they are the rows of the selected
 // session sSelectedSession, whose title, description and statistics the chart is captioned with. Empty
 // otherwise (nothing loaded, the table emptied by another selection or another database): a chart never

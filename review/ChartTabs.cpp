@@ -5,7 +5,6 @@
 #include "core/TextTable.h"
 #include "dialogs/OwnerDrawnMenu.h"
 
-#include <QCoreApplication>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPointer>
@@ -13,22 +12,6 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
-
-namespace {
-
-// The long operation lasts as long as the scope, also when it is left by an exception.
-class TLongOperation {
-public:
-    TLongOperation(ILongOperationHost& rHost, int iEntry) : Host(rHost) { Host.BeginLongOperation(iEntry); }
-    ~TLongOperation() { Host.EndLongOperation(); }
-    TLongOperation(const TLongOperation&) = delete;
-    TLongOperation& operator=(const TLongOperation&) = delete;
-
-private:
-    ILongOperationHost& Host;
-};
-
-} // namespace
 
 TChartTabs::TChartTabs(QTabWidget* pPageCtrl, TChartOptions& rOptions, const int& iLNG, int& iTabId,
                        ILongOperationHost& rHost)
@@ -43,13 +26,13 @@ TChartTabs::TChartTabs(QTabWidget* pPageCtrl, TChartOptions& rOptions, const int
 
 TChartTab* TChartTabs::MakeChartTab(const TChartTabRequest& rRequest) {
     TChartTab* Tab = nullptr;
+    bool bCancelled = false;
     {
         TLongOperation Loading(Host, kTxtLoadingData);
         TLevelData Rows;
-        const auto Pump = [] { QCoreApplication::processEvents(); };
-        const bool bLoaded =
-            !rRequest.sSessionId.isEmpty() && rRequest.fnLoadRows &&
-            rRequest.fnLoadRows(rRequest.sSessionId, rRequest.rDataFilter.rStatement, Rows, Pump);
+        const TProgressPump Pump = Loading.Pump();
+        const bool bLoaded = !rRequest.sSessionId.isEmpty() && rRequest.fnLoadRows &&
+                             rRequest.fnLoadRows(rRequest.sSessionId, rRequest.rDataFilter.rStatement, Rows, Pump);
         if (bLoaded && Rows.RowCount() > 0) {
             ++FTabId;
             Tab = new TChartTab(FTabId, rRequest.rSetup, rChartOptions, FLanguage);
@@ -66,7 +49,10 @@ TChartTab* TChartTabs::MakeChartTab(const TChartTabRequest& rRequest) {
             AddCloseButton(Tab, iIndex);
             Tab->Chart->SetRows(std::move(Rows));
         }
+        bCancelled = Loading.Cancelled();
     }
+    if (!Tab && bCancelled)
+        return nullptr;
     // Told once the wait window has gone, so that it never covers the message's button.
     if (!Tab) {
         Host.ShowMessageBox(GetText(kTxtNoValidSessionData, FLanguage), kMsgError, kMsgBtnOK);

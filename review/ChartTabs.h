@@ -22,9 +22,9 @@ struct TChartTabRequest {
     TReviewChartSetup rSetup;
     TChartSnapshot rSnapshot;
     // Reads the session's level rows through the filter into the rows, calling the pump now and then;
-    // false when the query failed.
+    // false when the query failed or the pump cancelled.
     std::function<bool(const QString& sSessionId, const TSQLFilter& rFilter, TLevelData& rRows,
-                       const std::function<void()>& fnPump)>
+                       const TProgressPump& fnPump)>
         fnLoadRows;
     // The conditions of the data filter the rows are read through; empty when they are all the session's.
     QStringList slDataFilter;
@@ -47,7 +47,8 @@ public:
     // Makes a chart tab from rRequest, after all other pages, and makes it the active page. The main window
     // is disabled and the wait window shown while the rows are read; both are restored whatever happens.
     // Without a session, without rows or when the query fails no tab is made: the user is told once the
-    // wait window has gone, and none is returned.
+    // wait window has gone, and none is returned. When the user cancels the load no tab is made either,
+    // without a word.
     TChartTab* MakeChartTab(const TChartTabRequest& rRequest);
     // Frees the active page when it is a chart tab.
     void CloseActiveTab();

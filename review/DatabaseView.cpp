@@ -658,3 +658,7 @@ void TDatabaseView::BeginLongOperation(int iEntry) {
 void TDatabaseView::EndLongOperation() {
     Services.EndLongOperation();
 }
+
+bool TDatabaseView::PumpLongOperation(qint64 iDone, qint64 iTotal) {
+    return Services.PumpLongOperation(iDone, iTotal);
+}

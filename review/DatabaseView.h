@@ -160,6 +160,7 @@ private:
     bool AskDataFilter(const QString& sUnit) override;
     void BeginLongOperation(int iEntry) override;
     void EndLongOperation() override;
+    bool PumpLongOperation(qint64 iDone, qint64 iTotal) override;
 
     TDatabaseViewContext Context;
     IAppServices& Services;

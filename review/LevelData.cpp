@@ -5,7 +5,7 @@
 #include "core/TextTable.h"
 #include "store/dbSQLite.h"
 
-#include <QElapsedTimer>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -57,8 +57,8 @@ size_t TLevelData::ByteSize() const {
     return aRows.capacity() * sizeof(TLevelRow) + size_t(sTimecodes.capacity()) * sizeof(QChar);
 }
 
-bool ReadLevelRows(TDBResult& rResult, TLevelData& rData, const std::function<void()>& fnPump,
-                   QString& sError, int iPumpMs) {
+TReadResult ReadLevelRows(TDBResult& rResult, TLevelData& rData, const TProgressPump& fnPump, QString& sError,
+                          int iPumpRows) {
     // Columns by name, once: a filter statement may list them in another order.
     const int iTimecode = rResult.ColumnIndex(QStringLiteral("sTimeCode"));
     const int iChannel = rResult.ColumnIndex(QStringLiteral("iPeakChannel"));
@@ -66,8 +66,12 @@ bool ReadLevelRows(TDBResult& rResult, TLevelData& rData, const std::function<vo
     const int iHi = rResult.ColumnIndex(QStringLiteral("fLoudnessHi"));
     const int iLo = rResult.ColumnIndex(QStringLiteral("fLoudnessLo"));
     const int iInt = rResult.ColumnIndex(QStringLiteral("fLoudnessInt"));
-    QElapsedTimer tmrPump;
-    tmrPump.start();
+    // The query's first step took a moment already.
+    if (!PumpProgress(fnPump, rData.RowCount(), 0)) {
+        sError.clear();
+        return TReadResult::Cancelled;
+    }
+    int iSincePump = 0;
     for (; !rResult.Eof(); rResult.Next()) {
         TLevelRow r{};
         r.fInstantaneousPeak = LevelOf(rResult, iPeak);
@@ -79,13 +83,82 @@ bool ReadLevelRows(TDBResult& rResult, TLevelData& rData, const std::function<vo
                              ? qint32(iStored)
                              : kNoPeakChannel;
         rData.Append(r, rResult.AsString(iTimecode));
-        if (fnPump && tmrPump.elapsed() >= iPumpMs) {
-            fnPump();
-            tmrPump.restart();
+        if (fnPump && ++iSincePump >= iPumpRows) {
+            iSincePump = 0;
+            if (!fnPump(rData.RowCount(), 0)) {
+                sError.clear();
+                return TReadResult::Cancelled;
+            }
         }
     }
     sError = rResult.LastError();
-    return sError.isEmpty();
+    return sError.isEmpty() ? TReadResult::Complete : TReadResult::Failed;
+}
+
+TReadResult ReadSessionLevelRows(TdbSQLite& rDB, const QString& sSessionId, const TSQLFilter& rFilter,
+                                 TLevelData& rData, const TProgressPump& fnPump, QString& sError,
+                                 qint64 iWindowRows) {
+    sError.clear();
+    // The result of one statement: false when it failed (sError says why), true when it gave rows or none.
+    const auto Ran = [&](bool bRows, const std::unique_ptr<TDBResult>& Result) {
+        if (bRows)
+            return true;
+        sError = Result ? Result->LastError() : rDB.LastError();
+        return Result && sError.isEmpty();
+    };
+    std::unique_ptr<TDBResult> Result;
+    if (!fnPump) {
+        const bool bRows = rDB.RetreiveSessionData(sSessionId, rFilter, Result);
+        if (!Ran(bRows, Result))
+            return TReadResult::Failed;
+        return bRows ? ReadLevelRows(*Result, rData, {}, sError) : TReadResult::Complete;
+    }
+    qint64 iFirst = 0;
+    qint64 iLast = -1;
+    if (!rDB.LevelRowIdRange(iFirst, iLast)) {
+        sError = rDB.LastError();
+        return TReadResult::Failed;
+    }
+    const qint64 iSpan = iLast - iFirst + 1;
+    const qint64 iStep = std::max<qint64>(iWindowRows, 1);
+    // First the rows are counted, which takes SQLite a tenth of the reading: room for all of them is then
+    // made at once, so that a week of rows is never copied as it grows nor leaves the memory it grew
+    // through behind. The count is the first eighth of the progress.
+    const auto Progress = [&](qint64 iFrom, bool bCounting) {
+        const qint64 iDone = iFrom - iFirst;
+        return bCounting ? iDone / 8 : iSpan / 8 + iDone - iDone / 8;
+    };
+    qint64 iRows = 0;
+    for (qint64 iFrom = iFirst; iFrom <= iLast; iFrom += iStep) {
+        if (!fnPump(Progress(iFrom, true), iSpan))
+            return TReadResult::Cancelled;
+        qint64 iCount = 0;
+        if (!rDB.CountSessionDataWindow(sSessionId, rFilter, iFrom, std::min(iLast, iFrom + iStep - 1),
+                                        iCount)) {
+            sError = rDB.LastError();
+            return TReadResult::Failed;
+        }
+        iRows += iCount;
+    }
+    // A count beyond what the table can hold is not believed; the rows are then read as they come.
+    if (iRows > 0 && iRows < std::numeric_limits<int>::max() / 16)
+        rData.Reserve(rData.RowCount() + int(iRows));
+    for (qint64 iFrom = iFirst; iFrom <= iLast; iFrom += iStep) {
+        const qint64 iDone = Progress(iFrom, false);
+        if (!fnPump(iDone, iSpan))
+            return TReadResult::Cancelled;
+        const bool bRows = rDB.RetreiveSessionDataWindow(sSessionId, rFilter, iFrom,
+                                                         std::min(iLast, iFrom + iStep - 1), Result);
+        if (!Ran(bRows, Result))
+            return TReadResult::Failed;
+        if (!bRows)
+            continue;
+        const TReadResult eRead = ReadLevelRows(
+            *Result, rData, [&](qint64, qint64) { return fnPump(iDone, iSpan); }, sError);
+        if (eRead != TReadResult::Complete)
+            return eRead;
+    }
+    return TReadResult::Complete;
 }
 
 TLevelStatistics CalcLevelStatistics(const TLevelData& rData) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/DataOptions.h"
+#include "core/OperationProgress.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -9,6 +10,8 @@
 #include <vector>
 
 class TDBResult;
+class TdbSQLite;
+struct TSQLFilter;
 
 // The level rows of one loaded session, held compactly: a 24-hour session is 86,400 rows, so a row is a
 // few numbers and its timecode lives in one shared text. A value that is not a number in the database
@@ -44,11 +47,28 @@ private:
     QString sTimecodes;
 };
 
-// Reads the rows of a level query from its current row to its end. fnPump runs about every iPumpMs
-// milliseconds while rows are read, so that a window can keep painting. False, with the reason in
-// sError, when the database reported an error on the way; the rows read until then are kept.
-bool ReadLevelRows(TDBResult& rResult, TLevelData& rData, const std::function<void()>& fnPump,
-                   QString& sError, int iPumpMs = 30);
+// How a read of level rows ended.
+enum class TReadResult { Complete, Failed, Cancelled };
+
+// Level rows numbered (nId) in one step of a read that pumps: SQLite reads them in a few milliseconds,
+// whether or not they are the session's.
+inline constexpr qint64 kReadWindowRows = 32768;
+
+// Reads the rows of a level query from its current row to its end. fnPump runs first and after every
+// iPumpRows rows (0: every row), with the rows read so far (of a total not known), so that a window can
+// keep painting. Failed, with the reason in sError, when the database reported an error on the way;
+// Cancelled when the pump said so. Either way the rows read until then are kept.
+TReadResult ReadLevelRows(TDBResult& rResult, TLevelData& rData, const TProgressPump& fnPump, QString& sError,
+                          int iPumpRows = kPumpRows);
+
+// Reads the session's level rows through rFilter (empty: every row) into rData, in recorded order. Without a
+// pump in one statement; with one, the table is read in steps of iWindowRows row numbers, so that the
+// pump runs every few milliseconds even where no row matches, and it is told how far through the table
+// the read is (row numbers read of all). Failed, with the reason in sError, when the database reported an
+// error; Cancelled when the pump said so; Complete with no rows for a session without any.
+TReadResult ReadSessionLevelRows(TdbSQLite& rDB, const QString& sSessionId, const TSQLFilter& rFilter,
+                                 TLevelData& rData, const TProgressPump& fnPump, QString& sError,
+                                 qint64 iWindowRows = kReadWindowRows);
 
 // One statistic: a value and the row it came from (-1 and an empty timecode when no row set it).
 struct TLevelStatistic {

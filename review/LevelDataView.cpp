@@ -135,6 +135,10 @@ bool TLevelDataView::LoadSelectedSession() {
 }
 
 bool TLevelDataView::LoadDataToGrid(const TDataFilter& rFilter) {
+    return LoadRows(rFilter) == TLevelTable::TLoadResult::Rows;
+}
+
+TLevelTable::TLoadResult TLevelDataView::LoadRows(const TDataFilter& rFilter) {
     Host.BeginLongOperation(kTxtLoadingData);
     // A session still being recorded cannot be deleted.
     if (Host.ListRowSessionId() != Host.RecordingSessionId())
@@ -142,24 +146,27 @@ bool TLevelDataView::LoadDataToGrid(const TDataFilter& rFilter) {
     QString sError;
     TLevelTable::TLoadResult eResult = TLevelTable::TLoadResult::Failed;
     try {
-        eResult = FTable.Load(
-            Ctx.DB, Host.SelectedSessionId(), rFilter, Host.SelectedSessionUnit(),
-            [] { QCoreApplication::processEvents(); }, sError);
+        eResult = FTable.Load(Ctx.DB, Host.SelectedSessionId(), rFilter, Host.SelectedSessionUnit(),
+                              Host.LongOperationPump(), sError);
     } catch (const std::exception& e) {
         sError = QString::fromUtf8(e.what());
+    }
+    if (eResult == TLevelTable::TLoadResult::Rows) {
+        // Judged while the wait window still shows: a week of rows takes a moment.
+        JudgeLoadedRows();
     }
     Host.EndLongOperation();
     switch (eResult) {
     case TLevelTable::TLoadResult::Rows:
-        JudgeLoadedRows();
         WriteStatistics();
         ShowDataFilter();
         Host.SetReviewState(kGUIReviewOn);
-        return true;
+        return eResult;
     case TLevelTable::TLoadResult::NoRows:
+    case TLevelTable::TLoadResult::Cancelled:
         // Rows loaded before stay usable: charts and exports keep working on them.
         Host.SetReviewState(FTable.RowCount() > 0 ? kGUIReviewOn : kGUIReviewOff);
-        return false;
+        return eResult;
     case TLevelTable::TLoadResult::Failed:
         break;
     }
@@ -168,7 +175,7 @@ bool TLevelDataView::LoadDataToGrid(const TDataFilter& rFilter) {
     Host.SetReviewState(kGUIReviewOff);
     Host.ShowMessageBox(FormatText(GetText(kTxtExceptionRaised, Language()), {sError, TextTable().Entry(0)}),
                         kMsgError, kMsgBtnOK);
-    return false;
+    return eResult;
 }
 
 void TLevelDataView::btnFilterDataClick() {
@@ -176,7 +183,10 @@ void TLevelDataView::btnFilterDataClick() {
         return;
     const TFilterOptions& rOptions = Ctx.Settings.rFilterOptions;
     const std::optional<TSQLFilter> rFilter = BuildDataFilter(rOptions);
-    if (!rFilter || !LoadDataToGrid(TDataFilter(*rFilter, rOptions)))
+    // A cancelled load is the user's own choice: nothing to tell.
+    const TLevelTable::TLoadResult eResult =
+        rFilter ? LoadRows(TDataFilter(*rFilter, rOptions)) : TLevelTable::TLoadResult::NoRows;
+    if (eResult != TLevelTable::TLoadResult::Rows && eResult != TLevelTable::TLoadResult::Cancelled)
         Host.ShowMessageBox(GetText(kTxtNoMatchingData, Language()), kMsgWarning, kMsgBtnOK);
     Ctx.sgDBData->setFocus();
     // The filter can be changed after a load that found nothing.

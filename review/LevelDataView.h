@@ -81,8 +81,11 @@ public:
     // A double-click in the session list: every level row of the selected session.
     bool LoadSelectedSession();
     // Loads the selected session's levels through rFilter with the wait window showing and the main
-    // window disabled; true when rows were found. When none were, the rows shown and their filter stay.
+    // window disabled; true when rows were found. When none were, or the user cancelled the load, the rows
+    // shown and their filter stay.
     bool LoadDataToGrid(const TDataFilter& rFilter);
+    // The same, telling how the load ended.
+    TLevelTable::TLoadResult LoadRows(const TDataFilter& rFilter);
     // Asks for the data filter and loads the rows it selects; says so when none match.
     void btnFilterDataClick();
     // Drops the data filter in force: every row of the session again.

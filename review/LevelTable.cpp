@@ -44,20 +44,19 @@ void TLevelTable::LayOutStatistics() {
 
 TLevelTable::TLoadResult TLevelTable::Load(TdbSQLite& rDB, const QString& sSessionId,
                                            const TDataFilter& rFilter, const QString& sUnit,
-                                           const std::function<void()>& fnPump, QString& sError) {
-    std::unique_ptr<TDBResult> DBSessionData;
-    if (!rDB.RetreiveSessionData(sSessionId, rFilter.rStatement, DBSessionData)) {
-        sError = DBSessionData ? DBSessionData->LastError() : rDB.LastError();
-        if (DBSessionData && sError.isEmpty())
-            return TLoadResult::NoRows; // what is shown stays, with the filter it was read through
-        ClearRows();
-        return TLoadResult::Failed;
-    }
+                                           const TProgressPump& fnPump, QString& sError) {
     TLevelData Data;
-    if (!ReadLevelRows(*DBSessionData, Data, fnPump, sError)) {
+    switch (ReadSessionLevelRows(rDB, sSessionId, rFilter.rStatement, Data, fnPump, sError)) {
+    case TReadResult::Complete:
+        break;
+    case TReadResult::Cancelled:
+        return TLoadResult::Cancelled;
+    case TReadResult::Failed:
         ClearRows();
         return TLoadResult::Failed;
     }
+    if (Data.RowCount() == 0)
+        return TLoadResult::NoRows; // what is shown stays, with the filter it was read through
     FSessionId = sSessionId;
     FDataFilter = rFilter;
     FStats = CalcLevelStatistics(Data);

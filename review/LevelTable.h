@@ -18,7 +18,7 @@ class TdbSQLite;
 // const accessors and reuse DataFilter() as it is.
 class TLevelTable {
 public:
-    enum class TLoadResult { Rows, NoRows, Failed };
+    enum class TLoadResult { Rows, NoRows, Failed, Cancelled };
 
     TLevelTable() = default;
     TLevelTable(const TLevelTable&) = delete;
@@ -31,9 +31,11 @@ public:
     // Reads the session's level rows through rFilter (an empty statement: all of them). With rows, the
     // table, the statistics and the filter in force take them (sUnit is the session's loudness unit).
     // Without rows nothing changes: the rows, statistics and filter of the last load stay. On a database
-    // error the table is emptied and sError says why. fnPump runs about every 30 ms while rows are read.
+    // error the table is emptied and sError says why. fnPump runs every few milliseconds while the rows are
+    // read (ReadSessionLevelRows). When it cancels, nothing changes either: the table keeps the rows,
+    // statistics and filter it had.
     TLoadResult Load(TdbSQLite& rDB, const QString& sSessionId, const TDataFilter& rFilter,
-                     const QString& sUnit, const std::function<void()>& fnPump, QString& sError);
+                     const QString& sUnit, const TProgressPump& fnPump, QString& sError);
     // Judges the loaded rows against rTarget (rSetup: the session's loudness configuration): the verdict
     // and loudness range join the statistics, the violations mark the rows. Nothing without loaded rows.
     void Judge(const TLoudnessSetup& rSetup, const TLoudnessStandard& rTarget);

@@ -48,7 +48,7 @@ bool TSessionJudge::JudgeAndKeep(const QString& sReportId) {
             sLastError = Rows ? Rows->LastError() : rDB.LastError();
             return false;
         }
-    } else if (!ReadLevelRows(*Rows, Data, {}, sLastError)) {
+    } else if (ReadLevelRows(*Rows, Data, {}, sLastError) != TReadResult::Complete) {
         return false;
     }
 

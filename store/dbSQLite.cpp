@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <SQLiteCpp/SQLiteCpp.h>
 #include <span>
 #include <sqlite3.h>
@@ -118,6 +119,9 @@ const TTableColumns kRequiredColumns[] = {{"qxr_sessions", kSessionColumns},
 
 const char* const kSelectSessions = "SELECT * FROM qxr_session_list;";
 const char* const kSelectLevels = "SELECT * FROM qxr_loudness_levels where sReportId=? ORDER BY nId;";
+// Each bound alone, so that SQLite reads it from the end of the row index instead of every row.
+const char* const kSelectLevelRowIdRange =
+    "SELECT (SELECT min(nId) FROM qxr_loudness_levels),(SELECT max(nId) FROM qxr_loudness_levels);";
 const char* const kDeleteLevels = "DELETE FROM qxr_loudness_levels where sReportId=?;";
 const char* const kSessionExists = "SELECT count(*) FROM qxr_sessions WHERE sReportId=?;";
 const char* const kDeleteSession = "DELETE FROM qxr_sessions where sReportId=?;";
@@ -587,6 +591,50 @@ bool TdbSQLite::RetreiveSessionData(const QString& sSessionId, const TSQLFilter&
     if (rFilter.IsEmpty())
         return RunResult(DBResult, QString(kSelectLevels), {sSessionId});
     return RunResult(DBResult, rFilter.sSQL, QVariantList{sSessionId} + rFilter.aValues);
+}
+
+bool TdbSQLite::LevelRowIdRange(qint64& iFirst, qint64& iLast) {
+    iFirst = 0;
+    iLast = -1;
+    std::unique_ptr<TDBResult> Result;
+    if (!RunResult(Result, QString(kSelectLevelRowIdRange), {}))
+        return Result != nullptr;
+    if (Result->IsNull(0) || Result->IsNull(1))
+        return true; // no level rows at all
+    iFirst = Result->AsInteger(0);
+    iLast = Result->AsInteger(1);
+    return true;
+}
+
+bool TdbSQLite::RunSessionDataWindow(const char* sOuter, const QString& sSessionId, const TSQLFilter& rFilter,
+                                     qint64 iFrom, qint64 iTo, std::unique_ptr<TDBResult>& DBResult) {
+    QString sStatement = rFilter.IsEmpty() ? QString(kSelectLevels) : rFilter.sSQL;
+    // The statement becomes a subquery, which SQLite folds into one search of the row range: its closing
+    // semicolon goes, and so does its order by row, which the outer statement gives when it needs it.
+    static const QRegularExpression reTail(QStringLiteral("(\\s+ORDER\\s+BY\\s+nId)?\\s*;?\\s*$"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    sStatement.remove(reTail);
+    // The bounds are numbers of this program, never typed text.
+    return RunResult(
+        DBResult, QString::fromLatin1(sOuter).arg(sStatement, QString::number(iFrom), QString::number(iTo)),
+        QVariantList{sSessionId} + (rFilter.IsEmpty() ? QVariantList() : rFilter.aValues));
+}
+
+bool TdbSQLite::RetreiveSessionDataWindow(const QString& sSessionId, const TSQLFilter& rFilter, qint64 iFrom,
+                                          qint64 iTo, std::unique_ptr<TDBResult>& DBResult) {
+    return RunSessionDataWindow("SELECT * FROM (%1) WHERE nId BETWEEN %2 AND %3 ORDER BY nId", sSessionId,
+                                rFilter, iFrom, iTo, DBResult);
+}
+
+bool TdbSQLite::CountSessionDataWindow(const QString& sSessionId, const TSQLFilter& rFilter, qint64 iFrom,
+                                       qint64 iTo, qint64& iCount) {
+    iCount = 0;
+    std::unique_ptr<TDBResult> Result;
+    if (!RunSessionDataWindow("SELECT count(*) FROM (%1) WHERE nId BETWEEN %2 AND %3", sSessionId, rFilter,
+                              iFrom, iTo, Result))
+        return false;
+    iCount = Result->AsInteger(0);
+    return true;
 }
 
 bool TdbSQLite::SessionExists(const QString& sSessionId, bool& bExists) {

@@ -136,6 +136,17 @@ public:
     // ?3, ... Same rules for DBResult as RetreiveSessionList.
     bool RetreiveSessionData(const QString& sSessionId, const TSQLFilter& rFilter,
                              std::unique_ptr<TDBResult>& DBResult);
+    // The first and last row number (nId) of the level table; iLast < iFirst when it has no rows. False when
+    // the table could not be read.
+    bool LevelRowIdRange(qint64& iFirst, qint64& iLast);
+    // RetreiveSessionData for the level rows numbered iFrom to iTo only: SQLite reads that stretch of the
+    // table and no more, so a long read can be taken in steps. rFilter's statement must read
+    // qxr_loudness_levels with its nId, as the data filter's statements do.
+    bool RetreiveSessionDataWindow(const QString& sSessionId, const TSQLFilter& rFilter, qint64 iFrom,
+                                   qint64 iTo, std::unique_ptr<TDBResult>& DBResult);
+    // How many rows RetreiveSessionDataWindow would give, counted by SQLite; false when it failed.
+    bool CountSessionDataWindow(const QString& sSessionId, const TSQLFilter& rFilter, qint64 iFrom,
+                                qint64 iTo, qint64& iCount);
     // Whether the session's row is stored: bExists tells; false when the database could not be read.
     bool SessionExists(const QString& sSessionId, bool& bExists);
     // Deletes the session's level rows and its session row together: either both go or neither. Its own
@@ -187,6 +198,9 @@ private:
     // Runs a reading statement and hands out its result; aValues are bound to its parameters in order
     // (values beyond its parameters are left out, parameters beyond the values stay NULL).
     bool RunResult(std::unique_ptr<TDBResult>& DBResult, const QString& sSQL, const QVariantList& aValues);
+    // RunResult of sOuter with its %1 the session data statement and %2, %3 the row numbers' bounds.
+    bool RunSessionDataWindow(const char* sOuter, const QString& sSessionId, const TSQLFilter& rFilter,
+                              qint64 iFrom, qint64 iTo, std::unique_ptr<TDBResult>& DBResult);
 
     int iBusyTimeoutMs;
     QString sWorkingFile;

@@ -40,7 +40,7 @@ TKeptVerdict JudgeStored(TdbSQLite& rDB, const QString& sReportId, const TLoudne
     TLevelData rData;
     QString sError;
     if (rDB.RetreiveSessionData(sReportId, {}, pResult)) {
-        EXPECT_TRUE(ReadLevelRows(*pResult, rData, {}, sError)) << qPrintable(sError);
+        EXPECT_EQ(ReadLevelRows(*pResult, rData, {}, sError), TReadResult::Complete) << qPrintable(sError);
     }
     std::optional<TLoudnessStandard> rOwn;
     EXPECT_TRUE(TComplianceStore(rDB).ReadSessionTarget(sReportId, rOwn));

@@ -303,7 +303,7 @@ TEST_F(WindowLoggingFixture, TheLoggingTabJudgesTheRunningSessionAgainstTheDefau
     const std::string sId = DB.execAndGet("SELECT sReportId FROM qxr_sessions").getString();
     TLevelData Rows;
     ASSERT_TRUE(
-        LoadChartRows(frmMain.Ctrl.SQLConnection, QString::fromStdString(sId), TSQLFilter(), Rows, [] {}));
+        LoadChartRows(frmMain.Ctrl.SQLConnection, QString::fromStdString(sId), TSQLFilter(), Rows, {}));
     const TVerdict v = JudgeSession(Rows, DefaultSimLoudnessSetup(),
                                     StandardOf(TStandardId::AtscA85, rSettings.rComplianceOptions), false);
     const QStringList slReasons = ReasonTexts(v, kLanguageEnglish, QLocale().decimalPoint());

@@ -35,6 +35,19 @@ public:
         aOperations.push_back(-1);
         --iOpen;
     }
+    // The user cancels at the first pump that reports iCancelAtDone or more done (-1: never).
+    bool PumpLongOperation(qint64 iDone, qint64 iTotal) override {
+        EXPECT_GE(iDone, 0);
+        EXPECT_LE(iDone, iTotal);
+        if (aDone.empty() || aDone.back() != iDone)
+            aDone.push_back(iDone);
+        bCancelled = bCancelled || (iCancelAtDone >= 0 && iDone >= iCancelAtDone);
+        return !bCancelled;
+    }
+    qint64 iCancelAtDone = -1;
+    bool bCancelled = false;
+    // What the pumps reported, each value once.
+    std::vector<qint64> aDone;
     struct TMessage {
         QString sText;
         int iKind, iButtons;
@@ -203,6 +216,69 @@ TEST_F(ExportMenuTest, BothExportsNameTheDataFilterAndTheVerdictOfTheSource) {
                     .simplified()
                     .contains("Loudness Verdict Pass"));
     EXPECT_TRUE(aMessages.empty());
+}
+
+// A cancel at any pump of an export, in any of its steps: no file is left (an earlier one of that name
+// stays as it was, no partly written one lies beside it), no viewer opens, and the user is told it was
+// cancelled, never that it failed or was written.
+TEST_F(ExportMenuTest, ACancelledExportLeavesNoFileAndSaysSo) {
+    const TStringTable Big = qxtest::LevelTable(3 * kPumpRows);
+    Source.pTable = &Big;
+    const QByteArray Earlier("an earlier file\r\n");
+    for (QAction* pItem : {Menu.popExportCSV, Menu.popExportPDF}) {
+        SCOPED_TRACE(pItem->text().toStdString());
+        // Written whole, the export reports these steps done at its pumps.
+        sAnswer = Dir.filePath("whole");
+        Host.aDone.clear();
+        Host.bCancelled = false;
+        Host.iCancelAtDone = -1;
+        pItem->trigger();
+        ASSERT_TRUE(QFile::exists(sAnswer));
+        ASSERT_TRUE(QFile::remove(sAnswer));
+        const std::vector<qint64> aDone = Host.aDone;
+        ASSERT_GE(aDone.size(), 3u);
+        aMessages.clear();
+
+        // From the first step to the last (for the PDF: building, drawing, compressing, writing).
+        std::vector<qint64> aCancelAt;
+        for (size_t i = 0; i + 1 < aDone.size(); i += std::max<size_t>(1, aDone.size() / 12))
+            aCancelAt.push_back(aDone[i]);
+        aCancelAt.push_back(aDone.back());
+        for (const qint64 iCancelAt : aCancelAt) {
+            for (const bool bEarlier : {false, true}) {
+                SCOPED_TRACE(iCancelAt);
+                sAnswer = Dir.filePath(QStringLiteral("cancelled-%1").arg(iCancelAt));
+                if (bEarlier) {
+                    QFile f(sAnswer);
+                    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+                    f.write(Earlier);
+                }
+                Host.bCancelled = false;
+                Host.iCancelAtDone = iCancelAt;
+                Host.aOperations.clear();
+                aMessages.clear();
+                pItem->trigger();
+                ASSERT_EQ(aMessages.size(), 1u);
+                EXPECT_EQ(aMessages[0].sText, "The export was cancelled; no file was written.");
+                EXPECT_EQ(aMessages[0].iKind, kMsgInformation);
+                EXPECT_EQ(aMessages[0].iOpenOperations, 0);
+                EXPECT_EQ(Host.aOperations.size(), 2u);
+                // Nothing beside the files the test made.
+                EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files).size(), bEarlier ? 1 : 0);
+                if (bEarlier) {
+                    QFile f(sAnswer);
+                    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+                    EXPECT_EQ(f.readAll(), Earlier);
+                    f.close();
+                    ASSERT_TRUE(QFile::remove(sAnswer));
+                } else {
+                    EXPECT_FALSE(QFile::exists(sAnswer));
+                }
+            }
+        }
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(aOpened, std::vector<QString>{Dir.filePath("whole")});
 }
 
 TEST_F(ExportMenuTest, AFileThatCannotBeWrittenIsReportedAndNotOpened) {

@@ -16,9 +16,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
+#include <SQLiteCpp/SQLiteCpp.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -281,6 +285,85 @@ TEST_F(DatabaseTabTest, AMessageDuringALongOperationIsNeverCoveredByTheWaitWindo
     EXPECT_TRUE(Windows.frmWait->isVisible());
     frmMain.EndLongOperation();
     EXPECT_FALSE(Windows.frmWait->isVisible());
+}
+
+// A long load or chart the user cancels in the wait window leaves the table, its statistics and filter
+// and the tabs as they were, without a word; the main window takes input again. The progress shows at
+// once here, and the Cancel button is clicked as the user clicks it, from the first pump's events.
+TEST_F(DatabaseTabTest, CancelInTheWaitWindowLeavesTheTableAndTheTabsAsTheyWere) {
+    // The third session grows to a few thousand rows, so that its reading pumps several times.
+    constexpr int kLongRows = 3 * kPumpRows;
+    {
+        SQLite::Database Db(Sessions.Path().toStdString(), SQLite::OPEN_READWRITE);
+        SQLite::Statement Grow(Db,
+                               "WITH RECURSIVE n(i) AS (SELECT 60 UNION ALL SELECT i+1 FROM n WHERE i<?2) "
+                               "INSERT INTO qxr_loudness_levels (sReportId,iVersion,sTimeCode,iPeakChannel,"
+                               "fInstantaneousPeak,fLoudnessHi,fLoudnessLo,fLoudnessInt) SELECT ?1,1,"
+                               "printf('11:%02d:%02d:00',i/60%60,i%60),0,-4.0,-21.0,-30.0,-23.0 FROM n;");
+        Grow.bind(1, sThird.toStdString());
+        Grow.bind(2, kLongRows - 1);
+        Grow.exec();
+    }
+    DoubleClickSession(sThird);
+    QAbstractItemModel* Model = frmMain.sgDBData->model();
+    ASSERT_EQ(Model->rowCount(), kLongRows);
+    const TLevelDataView& View = frmMain.DatabaseView->LevelData();
+    std::vector<QString> aStats;
+    for (int iRow = 1; iRow <= 4; ++iRow)
+        aStats.push_back(Stat(iRow));
+    const int iPages = frmMain.PageCtrl->count();
+    TfrmWait& Wait = *Windows.frmWait;
+    frmMain.LongOperation->Progress().SetShowAfterMs(0);
+
+    const TSQLFilter rFilter("SELECT * FROM qxr_loudness_levels WHERE sReportId = ?1 AND sTimeCode >= ?2",
+                             {QStringLiteral("11:00:00:00")});
+    struct TCase {
+        const char* sName;
+        std::function<void()> fnRun;
+    };
+    const TCase aCases[] = {
+        {"load",
+         [&] {
+             EXPECT_EQ(frmMain.DatabaseView->LevelData().LoadRows({}), TLevelTable::TLoadResult::Cancelled);
+         }},
+        {"filtered load",
+         [&] {
+             EXPECT_EQ(frmMain.DatabaseView->LevelData().LoadRows(rFilter),
+                       TLevelTable::TLoadResult::Cancelled);
+         }},
+        {"chart", [&] { frmMain.btnChart->click(); }},
+    };
+    for (const TCase& c : aCases) {
+        SCOPED_TRACE(c.sName);
+        bool bClicked = false;
+        bool bMainEnabled = true;
+        QTimer::singleShot(0, &Wait, [&] {
+            bMainEnabled = frmMain.isEnabled();
+            ASSERT_TRUE(Wait.IsShowingProgress());
+            EXPECT_GE(Wait.pbWait->value(), 0);
+            QTest::mouseClick(Wait.btnCancel, Qt::LeftButton);
+            bClicked = true;
+        });
+        c.fnRun();
+        EXPECT_TRUE(bClicked);
+        EXPECT_FALSE(bMainEnabled);
+        EXPECT_EQ(Model->rowCount(), kLongRows);
+        EXPECT_TRUE(View.DataFilter().IsEmpty());
+        EXPECT_FALSE(frmMain.DatabaseView->lblDataFilter->isVisible());
+        for (int iRow = 1; iRow <= 4; ++iRow)
+            EXPECT_EQ(Stat(iRow), aStats[size_t(iRow - 1)]) << iRow;
+        EXPECT_EQ(frmMain.PageCtrl->count(), iPages);
+        EXPECT_TRUE(frmMain.btnChart->isEnabled());
+        EXPECT_TRUE(frmMain.isEnabled());
+        EXPECT_FALSE(Wait.isVisible());
+        EXPECT_TRUE(aMessages.empty());
+    }
+    // Not cancelled, the same commands do their work.
+    EXPECT_EQ(frmMain.DatabaseView->LevelData().LoadRows(rFilter), TLevelTable::TLoadResult::Rows);
+    EXPECT_EQ(Model->rowCount(), kLongRows - 60);
+    frmMain.btnChart->click();
+    EXPECT_EQ(frmMain.PageCtrl->count(), iPages + 1);
+    EXPECT_TRUE(aMessages.empty());
 }
 
 } // namespace

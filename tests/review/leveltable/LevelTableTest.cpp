@@ -402,10 +402,92 @@ TEST_F(TLevelDBTest, ThePumpRunsWhileALongSessionLoads) {
     TLevelData data;
     int iPumps = 0;
     QString sError;
-    ASSERT_TRUE(ReadLevelRows(
-        *result, data, [&] { ++iPumps; }, sError, 0));
+    ASSERT_EQ(ReadLevelRows(
+                  *result, data,
+                  [&](qint64 iDone, qint64) {
+                      ++iPumps;
+                      return iDone < 2000;
+                  },
+                  sError),
+              TReadResult::Complete);
     EXPECT_EQ(data.RowCount(), 2000);
     EXPECT_GT(iPumps, 0);
+}
+
+// A read that pumps takes the table in stretches of row numbers; it gives the rows one statement gives, in
+// their order, whatever the stretch, with the session's rows between another session's and the filter's
+// matches far apart; its pump reports how far through the table it is, and a cancel ends it at once.
+TEST_F(TLevelDBTest, AReadInStepsGivesTheRowsOfOneStatement) {
+    // Rows 2 to 601: the session's rows interleaved with the other session's, every third one the other's.
+    Edit("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<600) INSERT INTO "
+         "qxr_loudness_levels (sReportId,sTimeCode,iPeakChannel,fInstantaneousPeak,fLoudnessHi,fLoudnessLo,"
+         "fLoudnessInt) SELECT CASE WHEN i%3=0 THEN 'F0E1D2C3-B4A5-9687-7869-5A4B3C2D1E0F' ELSE "
+         "'0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9' END, printf('%02d:%02d:00:00',(i/60+23)%24,i%60),i%2,"
+         "-20+i%13,-25+i%7,-40,-23 FROM n;");
+    TFilterOptions rLoud;
+    rLoud.bEnablePeakOver = true;
+    rLoud.sPeakOver = "-9";
+    TFilterOptions rMidnight;
+    rMidnight.bEnableTCStart = rMidnight.bEnableTCEnd = true;
+    rMidnight.sTCStart = "23:30:00:00";
+    rMidnight.sTCEnd = "00:10:00:00";
+    const TSQLFilter aFilters[] = {{}, *BuildDataFilter(rLoud), *BuildDataFilter(rMidnight)};
+    const auto Rows = [](const TLevelData& d) {
+        std::vector<std::pair<QString, double>> a;
+        for (int i = 0; i < d.RowCount(); ++i)
+            a.push_back({d.Timecode(i), d.Row(i).fInstantaneousPeak});
+        return a;
+    };
+    for (const TSQLFilter& rFilter : aFilters) {
+        TLevelData Whole;
+        QString sError;
+        ASSERT_EQ(ReadSessionLevelRows(db, kId, rFilter, Whole, {}, sError), TReadResult::Complete);
+        ASSERT_GT(Whole.RowCount(), 10) << rFilter.sSQL.toStdString();
+        for (const qint64 iWindow : {1, 7, 64, 599, 600, 601, 100000}) {
+            SCOPED_TRACE(iWindow);
+            TLevelData Steps;
+            std::vector<std::pair<qint64, qint64>> aPumps;
+            const auto Pump = [&](qint64 iDone, qint64 iTotal) {
+                aPumps.push_back({iDone, iTotal});
+                return true;
+            };
+            ASSERT_EQ(ReadSessionLevelRows(db, kId, rFilter, Steps, Pump, sError, iWindow),
+                      TReadResult::Complete);
+            EXPECT_EQ(Rows(Steps), Rows(Whole));
+            // How far: row numbers read of the table's 601, never back, never beyond.
+            ASSERT_FALSE(aPumps.empty());
+            EXPECT_EQ(aPumps.front().first, 0);
+            for (size_t i = 0; i < aPumps.size(); ++i) {
+                EXPECT_EQ(aPumps[i].second, 601);
+                EXPECT_LT(aPumps[i].first, 601);
+                if (i > 0) {
+                    EXPECT_GE(aPumps[i].first, aPumps[i - 1].first);
+                }
+            }
+        }
+    }
+    // A cancel ends the read at that pump, while the rows are counted or while they are read.
+    QString sError;
+    for (const int iCancelAt : {1, 3, 20, 26}) {
+        TLevelData Cancelled;
+        int iPumps = 0;
+        EXPECT_EQ(
+            ReadSessionLevelRows(
+                db, kId, {}, Cancelled, [&](qint64, qint64) { return ++iPumps < iCancelAt; }, sError, 50),
+            TReadResult::Cancelled);
+        EXPECT_EQ(iPumps, iCancelAt);
+        EXPECT_LT(Cancelled.RowCount(), 400);
+        EXPECT_TRUE(sError.isEmpty());
+    }
+    // A statement that cannot run fails with SQLite's reason, read in steps or not.
+    for (const qint64 iWindow : {0, 50}) {
+        TLevelData None;
+        const TProgressPump Pump = [](qint64, qint64) { return true; };
+        EXPECT_EQ(ReadSessionLevelRows(db, kId, TSQLFilter("SELECT * FROM no_such_table WHERE sReportId=?1"),
+                                       None, iWindow ? Pump : TProgressPump(), sError, iWindow),
+                  TReadResult::Failed);
+        EXPECT_FALSE(sError.isEmpty());
+    }
 }
 
 // The written statement the filter once was, with the same conditions as texts in the statement.
