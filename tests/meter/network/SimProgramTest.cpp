@@ -231,7 +231,7 @@ TEST(SimProgram, SerialMeterVanishesAndComesBackAsAfterAPowerUp) {
         ASSERT_TRUE(After.Open(sLink));
         ASSERT_TRUE(After.Write(QByteArray(qxproto::kCmdCommandModeOn) + '\r'));
         ASSERT_TRUE(After.ReadLine(Line));
-        EXPECT_EQ(Line, QByteArray(qxproto::kAck));
+        EXPECT_EQ(Line.toStdString(), qxproto::kAck);
         ASSERT_TRUE(After.Write(c.Start));
         int iFirstAfter = -1;
         while (iFirstAfter < 0 && After.ReadLine(Line))
@@ -252,7 +252,8 @@ TEST(SimProgram, SerialMeterVanishesAndComesBackAsAfterAPowerUp) {
 }
 
 // The network meter vanishes while it reports: the connection drops, the port refuses while it is away,
-// then accepts the same login again, and the reports go on with a timecode that ran on meanwhile.
+// then accepts the same login again, and the reports go on with a timecode that ran on meanwhile; after
+// reporting for the set time once more it vanishes again.
 TEST(SimProgram, NetworkMeterVanishesAndComesBack) {
     constexpr int kIntervalMs = 100;
     QProcess Sim;
@@ -260,7 +261,7 @@ TEST(SimProgram, NetworkMeterVanishesAndComesBack) {
     ASSERT_NO_FATAL_FAILURE(
         StartNetworkSim(Sim,
                         {"--interval-ms", QString::number(kIntervalMs), "--vanish-after-ms", "1000",
-                         "--vanish-for-ms", QString::number(kAwayMs)},
+                         "--vanish-for-ms", QString::number(kAwayMs), "--vanish-every-ms", "1000"},
                         iPort));
     TInstrumentInfo rInstrument;
     rInstrument.sHostName = QStringLiteral("127.0.0.1");
@@ -300,13 +301,16 @@ TEST(SimProgram, NetworkMeterVanishesAndComesBack) {
     ASSERT_FALSE(aAfter.isEmpty());
     EXPECT_GE(aAfter.first() - aBefore.last(), kAwayMs / kIntervalMs);
     EXPECT_LE(aAfter.first() - aBefore.first(), SinceStart.elapsed() / kIntervalMs + 1);
-    After.Disconnect();
+    const QList<int> aUntilAgain = ReportSeconds(After, [](const QList<int>&) { return false; });
+    EXPECT_FALSE(After.Connected());
+    ASSERT_FALSE(aUntilAgain.isEmpty());
+    EXPECT_EQ(aUntilAgain.first(), aAfter.last() + 1);
 
     Sim.terminate();
     ASSERT_TRUE(Sim.waitForFinished(kWaitMs));
     const QByteArray Errors = Sim.readAllStandardError();
-    EXPECT_TRUE(Errors.contains("qxmeter-sim: meter vanished at ")) << Errors.toStdString();
-    EXPECT_TRUE(Errors.contains("qxmeter-sim: meter back at ")) << Errors.toStdString();
+    EXPECT_EQ(Errors.count("qxmeter-sim: meter vanished at "), 2) << Errors.toStdString();
+    EXPECT_GE(Errors.count("qxmeter-sim: meter back at "), 1) << Errors.toStdString();
 }
 
 } // namespace
