@@ -45,6 +45,16 @@ void StartNetworkSim(QProcess& rSim, const QStringList& slOptions, int& iPort) {
     iPort = Match.captured(1).toInt();
 }
 
+// The simulated network meter as an instrument of the program.
+TInstrumentInfo SimInstrument(int iPort, const QString& sUserName, const QString& sPassword) {
+    TInstrumentInfo rInstrument;
+    rInstrument.sHostName = QStringLiteral("127.0.0.1");
+    rInstrument.iPort = iPort;
+    rInstrument.sUserName = sUserName;
+    rInstrument.sPassword = sPassword;
+    return rInstrument;
+}
+
 // The timecodes of the level reports a logged-in link receives, until fnEnough is content with them, the
 // connection drops or nothing more comes.
 QList<int> ReportSeconds(TNetworkLink& rLink, const std::function<bool(const QList<int>&)>& fnEnough) {
@@ -73,11 +83,7 @@ TEST(SimProgram, NetworkMeterOnAPortTheSystemChose) {
         {"--user", "op", "--password", "s3cret", "--serial-number", "2024", "--unit-name", "Control Room B"},
         iPort));
 
-    TInstrumentInfo rInstrument;
-    rInstrument.sHostName = QStringLiteral("127.0.0.1");
-    rInstrument.iPort = iPort;
-    rInstrument.sUserName = QStringLiteral("op");
-    rInstrument.sPassword = QStringLiteral("s3cret");
+    TInstrumentInfo rInstrument = SimInstrument(iPort, QStringLiteral("op"), QStringLiteral("s3cret"));
     TNetworkLink Link(qxtest::FastNetworkTiming());
     TTelnetError rError;
     EXPECT_EQ(Link.TelnetLogin(rInstrument, rError), kLoginOK);
@@ -263,11 +269,7 @@ TEST(SimProgram, NetworkMeterVanishesAndComesBack) {
                         {"--interval-ms", QString::number(kIntervalMs), "--vanish-after-ms", "1000",
                          "--vanish-for-ms", QString::number(kAwayMs), "--vanish-every-ms", "1000"},
                         iPort));
-    TInstrumentInfo rInstrument;
-    rInstrument.sHostName = QStringLiteral("127.0.0.1");
-    rInstrument.iPort = iPort;
-    rInstrument.sUserName = QStringLiteral("admin");
-    rInstrument.sPassword = QStringLiteral("qxmeter");
+    TInstrumentInfo rInstrument = SimInstrument(iPort, QStringLiteral("admin"), QStringLiteral("qxmeter"));
 
     TNetworkLink Before(qxtest::FastNetworkTiming());
     TTelnetError rError;
