@@ -1,4 +1,5 @@
 #include "tools/SimCommands.h"
+#include "tools/SimVanishOptions.h"
 #include "tools/sim/SimMeterConfig.h"
 #include "tools/sim/SimNetworkMeter.h"
 
@@ -68,6 +69,8 @@ int RunNetworkSimulator(const QStringList& slArgs) {
     const QCommandLineOption optLFCR(QStringLiteral("lf-cr"), QStringLiteral("End lines LF CR."));
     Parser.addOptions({optPort, optUser, optPassword, optSerial, optUnitName, optWrongLogin, optTimecode,
                        optInterval, optDrop, optFreeze, optPaused, optSplitPrompts, optSplitLines, optLFCR});
+    const TSimVanishOptions VanishOptions;
+    VanishOptions.AddTo(Parser);
     Parser.process(slArgs);
 
     TSimNetworkConfig Config;
@@ -116,9 +119,11 @@ int RunNetworkSimulator(const QStringList& slArgs) {
     Config.bFreezeTimecode = Parser.isSet(optFreeze);
     Config.bPausedReports = Parser.isSet(optPaused);
     Config.bLFCR = Parser.isSet(optLFCR);
+    QString sError;
+    if (!VanishOptions.Read(Parser, Config.rVanish, sError))
+        return Fail(sError);
 
     TSimNetworkMeter Meter(Config);
-    QString sError;
     if (!Meter.Listen(sError))
         return Fail(sError);
     std::printf("qxmeter-sim: network meter listening on 127.0.0.1:%u\n", unsigned(Meter.Port()));

@@ -1,4 +1,5 @@
 #include "tools/SimCommands.h"
+#include "tools/SimVanishOptions.h"
 #include "tools/sim/SimSerialLink.h"
 
 #include <QCommandLineParser>
@@ -105,6 +106,8 @@ int RunSerialSimulator(const QStringList& slArgs) {
                        optSilent,       optBadChecksum,  optShortMemory,   optNoEEPROM,
                        optNoise,        optSplitStatus,  optSetup,         optScreen,
                        optNoLogStopAck, optNoInitReport, optBadInitReport, optVanishOnReopen});
+    const TSimVanishOptions VanishOptions;
+    VanishOptions.AddTo(Parser);
     Parser.process(slArgs);
 
     if (!Parser.isSet(optLink))
@@ -171,18 +174,22 @@ int RunSerialSimulator(const QStringList& slArgs) {
         return Fail(
             QStringLiteral("--setup is ten comma-separated values: codes 0 to 255, levels -25.5 to 0"));
 
+    TSimVanishConfig Vanish;
+    QString sError;
+    if (!VanishOptions.Read(Parser, Vanish, sError))
+        return Fail(sError);
+
     // A text meter keeps nothing readable; a memory-pool meter's memory holds the setup it measures with.
     const TSimMemoryImage Image =
         Config.eKind == TSimMeterKind::Pool ? BuildSimMeterMemory(Config, Setup) : TSimMemoryImage();
-    TSimSerialLink Link(Config, Image);
-    QString sError;
+    TSimSerialLink Link(Config, Image, Vanish);
     if (!Link.Open(Parser.value(optLink), sError))
         return Fail(sError);
     InstallStopHandlers(Link.StopFd());
     std::printf("qxmeter-sim: %s meter on %s, linked at %s\n", qPrintable(sKind),
                 qPrintable(Link.SlaveName()), qPrintable(Link.LinkPath()));
     std::fflush(stdout);
-    Link.Serve();
+    const bool bServed = Link.Serve();
     iStopFd = -1;
-    return 0;
+    return bServed ? 0 : 1;
 }

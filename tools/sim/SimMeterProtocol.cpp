@@ -309,8 +309,31 @@ void TSimMeterProtocol::HandleMemoryRead(quint32 iAddress, quint32 iCount, qint6
 }
 
 void TSimMeterProtocol::StartReports(qint64 iFirstMs) {
+    if (TimecodeMark)
+        Reports.RunOnFrom(*TimecodeMark, iFirstMs, rConfig.iReportIntervalMs);
     bReporting = true;
     iNextReportMs = iFirstMs;
+    ++iReportStarts;
+}
+
+void TSimMeterProtocol::PowerOff(qint64 iNowMs) {
+    // A stopped stream keeps the mark it had: the clock has run on from there all along.
+    if (bReporting)
+        TimecodeMark = TSimTimecodeMark{Reports.CurrentSecond(), iNextReportMs};
+    else if (!TimecodeMark)
+        TimecodeMark = TSimTimecodeMark{Reports.CurrentSecond(), iNowMs};
+    Pending.clear();
+    sLine.clear();
+    sParamCommand.clear();
+    iParamNeeded = 0;
+    Params.clear();
+    HeldTail.clear();
+    bCommandMode = false;
+    bReporting = false;
+    iNextReportMs = kNever;
+    iScreenNo = rConfig.iScreenNo;
+    Reports.SetPaused(false);
+    Reports.ResetIntegration();
 }
 
 QByteArray TSimMeterProtocol::TakeDue(qint64 iNowMs) {

@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QList>
 #include <limits>
+#include <optional>
 
 // The loudness setup a simulated memory-pool meter measures with unless told otherwise: true peak, EBU scale,
 // 3 s short-term window, relative gate -10, reference -23, peak limit -1, K-weighting.
@@ -36,6 +37,14 @@ public:
     // When the next output falls due; kNever when nothing is scheduled.
     qint64 NextDueMs() const;
     static constexpr qint64 kNever = std::numeric_limits<qint64>::max();
+
+    // The link to the computer went away: when it comes back the meter answers as after a power-up (out of
+    // command mode, not reporting, running, nothing pending), while the programme's timecode runs on, so
+    // that the reports after the break show how long it was. The memory, its clock and the log of received
+    // bytes stay.
+    void PowerOff(qint64 iNowMs);
+    // How often reporting has been started.
+    int ReportStarts() const { return iReportStarts; }
 
     // Everything the computer sent since the last ClearReceived.
     const QByteArray& Received() const { return sReceived; }
@@ -100,6 +109,9 @@ private:
     int iCommandModeExits = 0;
     bool bReporting = false;
     qint64 iNextReportMs = kNever;
+    int iReportStarts = 0;
+    // Set at the first power-off: from then on reporting starts at the timecode the running clock shows.
+    std::optional<TSimTimecodeMark> TimecodeMark;
     quint16 iScreenNo = 1;
     QByteArray sLastClock;
     quint32 iLogStartAddress = 0;

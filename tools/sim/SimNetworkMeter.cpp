@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <libtelnet.h>
+#include <limits>
 #include <utility>
 
 namespace {
@@ -31,6 +32,8 @@ const QByteArray kOK = QByteArrayLiteral("OK");
 constexpr qsizetype kMaxLine = 256;
 // A split prompt goes out as its first three characters, then the rest.
 constexpr qsizetype kPromptSplitAt = 3;
+// How often a meter that cannot listen again after vanishing tries.
+constexpr int kRelistenMs = 1000;
 
 } // namespace
 
@@ -43,7 +46,11 @@ public:
         Reports.SetTimecodeFrozen(rConfig.bFreezeTimecode);
         pTelnet = telnet_init(kServerTelopts, &TSimTelnetSession::EventHandler, 0, this);
         ReportTimer.setInterval(std::max(1, rConfig.iReportIntervalMs));
-        QObject::connect(&ReportTimer, &QTimer::timeout, pSocket, [this] { SendLine(Reports.NextReport()); });
+        QObject::connect(&ReportTimer, &QTimer::timeout, pSocket, [this] {
+            SendLine(Reports.NextReport());
+            this->rMeter.NoteReport(
+                TSimTimecodeMark{Reports.CurrentSecond(), SimNowMs() + this->rConfig.iReportIntervalMs});
+        });
         QObject::connect(pSocket, &QTcpSocket::readyRead, pSocket, [this] {
             const QByteArray Bytes = this->pSocket->readAll();
             telnet_recv(pTelnet, Bytes.constData(), size_t(Bytes.size()));
@@ -61,6 +68,21 @@ public:
 
     TSimTelnetSession(const TSimTelnetSession&) = delete;
     TSimTelnetSession& operator=(const TSimTelnetSession&) = delete;
+
+    // The meter vanished: the connection goes at once, with nothing more sent.
+    void Drop() {
+        sTail.clear();
+        StopReports();
+        eStage = TStage::Closed;
+        pSocket->abort();
+    }
+
+    // Where this session's timecode stands now, if it is reporting.
+    std::optional<TSimTimecodeMark> ReportingMark() const {
+        if (!ReportTimer.isActive())
+            return std::nullopt;
+        return TSimTimecodeMark{Reports.CurrentSecond(), SimNowMs() + ReportTimer.remainingTime()};
+    }
 
 private:
     enum class TStage { UserName, Password, LoggedIn, Closed };
@@ -158,6 +180,7 @@ private:
                 if (!bReporting)
                     return;
                 SendLine(TSimReportGenerator::InitReport());
+                rMeter.ReportingStarted(Reports, SimNowMs() + rConfig.iReportIntervalMs);
                 ReportTimer.start();
             });
         } else if (sCommand == qxproto::kTextCmdLogStop) {
@@ -247,8 +270,11 @@ private:
 };
 
 TSimNetworkMeter::TSimNetworkMeter(const TSimNetworkConfig& rConfigIn, QObject* pParent)
-    : QObject(pParent), rConfig(rConfigIn), pServer(new QTcpServer(this)) {
+    : QObject(pParent), rConfig(rConfigIn), pServer(new QTcpServer(this)), Vanish(rConfigIn.rVanish),
+      pVanishTimer(new QTimer(this)) {
     connect(pServer, &QTcpServer::newConnection, this, [this] { OnNewConnection(); });
+    pVanishTimer->setSingleShot(true);
+    connect(pVanishTimer, &QTimer::timeout, this, [this] { StepVanish(); });
 }
 
 TSimNetworkMeter::~TSimNetworkMeter() {
@@ -275,6 +301,72 @@ TSimNetworkStats TSimNetworkMeter::Stats() const {
 void TSimNetworkMeter::Update(const std::function<void(TSimNetworkStats&)>& fnChange) {
     QMutexLocker Lock(&StatsMutex);
     fnChange(rStats);
+}
+
+void TSimNetworkMeter::ReportingStarted(TSimReportGenerator& rReports, qint64 iFirstDueMs) {
+    if (TimecodeMark)
+        rReports.RunOnFrom(*TimecodeMark, iFirstDueMs, rConfig.iReportIntervalMs);
+    Vanish.ReportingStarted(SimNowMs());
+    ArmVanishTimer();
+}
+
+void TSimNetworkMeter::NoteReport(const TSimTimecodeMark& rNext) {
+    LastReport = rNext;
+}
+
+void TSimNetworkMeter::ArmVanishTimer() {
+    const qint64 iDue = Vanish.NextDueMs();
+    if (iDue == TSimVanishSchedule::kNever) {
+        pVanishTimer->stop();
+        return;
+    }
+    pVanishTimer->start(int(std::clamp<qint64>(iDue - SimNowMs(), 0, std::numeric_limits<int>::max())));
+}
+
+void TSimNetworkMeter::StepVanish() {
+    const qint64 iNow = SimNowMs();
+    switch (Vanish.Take(iNow)) {
+    case TSimVanishSchedule::TStep::None:
+        break;
+    case TSimVanishSchedule::TStep::Vanish: {
+        // The clock runs on from the stream that was going; with none, from the last report sent.
+        std::optional<TSimTimecodeMark> Mark;
+        for (const auto& Entry : Sessions) {
+            const std::optional<TSimTimecodeMark> Going = Entry.second->ReportingMark();
+            if (Going && (!Mark || Going->iSecond > Mark->iSecond))
+                Mark = Going;
+        }
+        if (!Mark)
+            Mark = LastReport;
+        if (Mark)
+            TimecodeMark = Mark;
+        else if (!TimecodeMark)
+            TimecodeMark = TSimTimecodeMark{rConfig.iStartSecond, iNow};
+        // The port closes first, so whoever sees the connection drop finds it refusing.
+        pServer->close();
+        for (const auto& Entry : Sessions)
+            Entry.second->Drop();
+        PrintSimEvent(QStringLiteral("meter vanished"),
+                      QStringLiteral("connections dropped, port %1 closed, back in %2 ms")
+                          .arg(Port())
+                          .arg(Vanish.ForMs()));
+        break;
+    }
+    case TSimVanishSchedule::TStep::Return:
+        ListenAgain();
+        break;
+    }
+    ArmVanishTimer();
+}
+
+void TSimNetworkMeter::ListenAgain() {
+    if (pServer->listen(QHostAddress::LocalHost, Port())) {
+        PrintSimEvent(QStringLiteral("meter back"), QStringLiteral("listening on 127.0.0.1:%1").arg(Port()));
+        return;
+    }
+    // Someone took the port meanwhile: the meter stays away until it is free again.
+    PrintSimEvent(QStringLiteral("meter cannot come back yet"), pServer->errorString());
+    QTimer::singleShot(kRelistenMs, this, [this] { ListenAgain(); });
 }
 
 void TSimNetworkMeter::OnNewConnection() {

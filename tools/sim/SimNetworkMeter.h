@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tools/sim/SimReportGenerator.h"
+#include "tools/sim/SimVanish.h"
 #include <QMutex>
 #include <QObject>
 #include <QString>
@@ -8,10 +10,12 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 
 class QTcpServer;
 class QTcpSocket;
 class QThread;
+class QTimer;
 class TSimTelnetSession;
 
 // What a network meter does with a wrong user name or password.
@@ -42,6 +46,8 @@ struct TSimNetworkConfig {
     bool bFreezeTimecode = false;
     // Every report is marked paused.
     bool bPausedReports = false;
+    // Going away (connections dropped, port closed) and coming back.
+    TSimVanishConfig rVanish;
     // Prompts go out in two writes ("log", then "in: ") this far apart; 0: in one write.
     int iSplitPromptMs = 0;
     // Lines end LF CR instead of CR LF.
@@ -66,7 +72,8 @@ struct TSimNetworkStats {
 // A network meter on 127.0.0.1: a terminal session (login and password prompts, a banner with serial number
 // and unit name) and then a text-command meter (".SP15,18" starts reports with an initialisation report,
 // ".SP15,19" stops them). Serves any number of connections on the thread it lives in, which needs an event
-// loop.
+// loop. A vanished meter has dropped its connections and closed its port, so connecting is refused until
+// it listens again on the same port; the programme's timecode runs on meanwhile.
 class TSimNetworkMeter : public QObject {
 public:
     explicit TSimNetworkMeter(const TSimNetworkConfig& rConfig, QObject* pParent = nullptr);
@@ -82,11 +89,25 @@ private:
     friend class TSimTelnetSession;
     void OnNewConnection();
     void Update(const std::function<void(TSimNetworkStats&)>& fnChange);
+    // A session began reporting, its first level report due at iFirstDueMs. Once the meter has vanished
+    // its reports go on from the running clock.
+    void ReportingStarted(TSimReportGenerator& rReports, qint64 iFirstDueMs);
+    // A session sent a report; rNext is where its timecode stands now.
+    void NoteReport(const TSimTimecodeMark& rNext);
+    void StepVanish();
+    void ListenAgain();
+    void ArmVanishTimer();
 
     TSimNetworkConfig rConfig;
     QTcpServer* pServer;
     std::map<QTcpSocket*, std::unique_ptr<TSimTelnetSession>> Sessions;
     std::atomic<quint16> iListenPort{0};
+    TSimVanishSchedule Vanish;
+    QTimer* pVanishTimer;
+    // The last report any session sent; set once one has.
+    std::optional<TSimTimecodeMark> LastReport;
+    // Where the clock stood at the last vanish; none before the first.
+    std::optional<TSimTimecodeMark> TimecodeMark;
     mutable QMutex StatsMutex;
     TSimNetworkStats rStats;
 };

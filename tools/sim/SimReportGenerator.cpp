@@ -1,6 +1,7 @@
 #include "tools/sim/SimReportGenerator.h"
 
 #include <QString>
+#include <algorithm>
 
 namespace {
 
@@ -43,6 +44,13 @@ QByteArray TSimReportGenerator::NextReport() {
 
 QByteArray TSimReportGenerator::InitReport() {
     return QByteArrayLiteral("I;1;0;1;0;3;-10;0;6;0;1;\r\n");
+}
+
+void TSimReportGenerator::RunOnFrom(const TSimTimecodeMark& rMark, qint64 iDueMs, int iIntervalMs) {
+    if (bFrozen)
+        return;
+    const qint64 iPassed = iDueMs > rMark.iDueMs ? (iDueMs - rMark.iDueMs) / std::max(1, iIntervalMs) : 0;
+    iSecond = int((qint64(rMark.iSecond) + iPassed) % kSecondsPerDay);
 }
 
 void TSimReportGenerator::ResetIntegration() {

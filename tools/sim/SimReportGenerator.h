@@ -1,6 +1,14 @@
 #pragma once
 
 #include <QByteArray>
+#include <QtGlobal>
+
+// Where a meter's timecode stood when its reports broke off: the second the next report would have
+// carried, and when it was due.
+struct TSimTimecodeMark {
+    int iSecond = 0;
+    qint64 iDueMs = 0;
+};
 
 // The report stream of a simulated meter: one level report per call with a running timecode, values that
 // move like programme loudness, and the pause flag in the frames ("01" while paused).
@@ -21,6 +29,9 @@ public:
     void ResetIntegration();
     // Seconds of the day of the next report.
     int CurrentSecond() const { return iSecond; }
+    // The programme's timecode ran on since rMark at one second per iIntervalMs: the next report, due at
+    // iDueMs, carries the second it would have had had the reports gone on (a frozen timecode stays).
+    void RunOnFrom(const TSimTimecodeMark& rMark, qint64 iDueMs, int iIntervalMs);
 
 private:
     int iSecond = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tools/sim/SimMeterProtocol.h"
+#include "tools/sim/SimVanish.h"
 
 #include <QByteArray>
 #include <QString>
@@ -10,10 +11,13 @@
 
 // A simulated meter on a pseudo-terminal: the slave device, linked at a path of the caller's choice, looks
 // to the program like the meter's serial port. Serve runs the meter until RequestStop; Start and Stop run
-// it on a thread of its own for tests in the same process.
+// it on a thread of its own for tests in the same process. With a vanish configured the meter's device goes
+// away (link removed, pseudo-terminal closed: a reader sees a hang-up) and comes back as a new
+// pseudo-terminal at the same link, where the meter answers as after a power-up.
 class TSimSerialLink {
 public:
-    TSimSerialLink(const TSimMeterConfig& rConfig, TSimMemoryImage Image = {});
+    TSimSerialLink(const TSimMeterConfig& rConfig, TSimMemoryImage Image = {},
+                   const TSimVanishConfig& rVanish = {});
     ~TSimSerialLink();
     TSimSerialLink(const TSimSerialLink&) = delete;
     TSimSerialLink& operator=(const TSimSerialLink&) = delete;
@@ -21,11 +25,13 @@ public:
     // Creates the pseudo-terminal in raw mode and links its slave device at sLinkPath (an existing link
     // there is replaced; any other file is left alone and the call fails).
     bool Open(const QString& sLinkPath, QString& sError);
-    QString SlaveName() const { return sSlaveName; }
-    QString LinkPath() const { return sLink; }
+    QString SlaveName() const;
+    // Empty while the meter has vanished.
+    QString LinkPath() const;
 
-    // Serves the meter on the calling thread until RequestStop.
-    void Serve();
+    // Serves the meter on the calling thread until RequestStop; false when a vanished meter could not come
+    // back (its link path was taken meanwhile).
+    bool Serve();
     // Ends Serve; safe to call from a signal handler.
     void RequestStop();
     // The descriptor RequestStop writes to, for a signal handler that cannot hold the object.
@@ -41,8 +47,13 @@ public:
     void ClearReceived();
 
 private:
+    // The pseudo-terminal and its link at sLinkPath.
+    bool MakeDevice(const QString& sLinkPath, QString& sError);
+    void CloseDevice();
     void RemoveLink();
     void CloseAll();
+    // Takes the vanish step due at iNowMs; false when the meter cannot come back.
+    bool StepVanish(qint64 iNowMs);
 
     mutable std::mutex Lock;
     TSimMeterProtocol Protocol;
@@ -51,5 +62,8 @@ private:
     int aWakePipe[2] = {-1, -1};
     QString sSlaveName;
     QString sLink;
+    // Where the device is linked whenever the meter is there.
+    QString sWantedLink;
+    TSimVanishSchedule Vanish;
     std::thread Worker;
 };
