@@ -4,15 +4,14 @@
 #include <array>
 #include <cmath>
 
-std::vector<TEnvelopePoint> ChartEnvelope(std::span<const double> aValues, int iFirst, int iLast,
-                                          int iColumns) {
+std::vector<TEnvelopePoint> ChartEnvelope(const TSeriesLevels& aValues, int iFirst, int iLast, int iColumns) {
     std::vector<TEnvelopePoint> a;
     const int iCount = int(aValues.size());
     iFirst = std::max(iFirst, 0);
     iLast = std::min(iLast, iCount - 1);
     if (iFirst > iLast)
         return a;
-    const auto Add = [&](int i) { a.push_back({double(i), aValues[size_t(i)]}); };
+    const auto Add = [&](int i) { a.push_back({double(i), aValues[i]}); };
     if (iFirst > 0)
         Add(iFirst - 1);
     const long long nPoints = (long long)iLast - iFirst + 1;
@@ -28,15 +27,15 @@ std::vector<TEnvelopePoint> ChartEnvelope(std::span<const double> aValues, int i
             int iHigh = -1;
             int iGap = -1;
             for (int i = iBegin; i < iEnd; ++i) {
-                const double f = aValues[size_t(i)];
+                const double f = aValues[i];
                 if (std::isnan(f)) {
                     if (iGap < 0)
                         iGap = i;
                     continue;
                 }
-                if (iLow < 0 || f < aValues[size_t(iLow)])
+                if (iLow < 0 || f < aValues[iLow])
                     iLow = i;
-                if (iHigh < 0 || f > aValues[size_t(iHigh)])
+                if (iHigh < 0 || f > aValues[iHigh])
                     iHigh = i;
             }
             std::array<int, 3> aPick{iLow, iHigh, iGap};

@@ -405,20 +405,23 @@ void TReviewChart::PlaceCursors() {
 void TReviewChart::SetRows(TLevelData&& rRows) {
     Rows = std::move(rRows);
     const int iPoints = Rows.RowCount();
-    const auto Level = [](int iSeries, const TLevelRow& r) {
-        return iSeries == kSeriesPeak ? r.fInstantaneousPeak
-                                      : (iSeries == kSeriesIntegrating ? r.fLoudnessInt : r.fLoudnessHi);
+    // The series read their levels from the rows themselves: a week of rows is held once, not once more
+    // for each series.
+    const auto Member = [&](double TLevelRow::*pLevel) {
+        return iPoints > 0 ? TSeriesLevels::Member(&(Rows.Row(0).*pLevel), sizeof(TLevelRow), iPoints)
+                           : TSeriesLevels();
     };
     aSeriesLevels.assign(size_t(graphCount()), {});
     for (int iSeries = 0; iSeries < graphCount(); ++iSeries) {
-        std::vector<double>& aValues = aSeriesLevels[size_t(iSeries)];
-        aValues.resize(size_t(iPoints));
+        TSeriesLevels& aValues = aSeriesLevels[size_t(iSeries)];
         double fLow = std::numeric_limits<double>::infinity();
         double fHigh = -fLow;
         if (iSeries < kFirstCursorSeries) {
+            aValues = Member(iSeries == kSeriesPeak          ? &TLevelRow::fInstantaneousPeak
+                             : iSeries == kSeriesIntegrating ? &TLevelRow::fLoudnessInt
+                                                             : &TLevelRow::fLoudnessHi);
             for (int i = 0; i < iPoints; ++i) {
-                const double f = Level(iSeries, Rows.Row(i));
-                aValues[size_t(i)] = f;
+                const double f = aValues[i];
                 if (std::isfinite(f)) {
                     fLow = std::min(fLow, f);
                     fHigh = std::max(fHigh, f);
@@ -426,7 +429,7 @@ void TReviewChart::SetRows(TLevelData&& rRows) {
             }
         } else {
             const double fLevel = aCursorLevels[size_t(iSeries - kFirstCursorSeries)];
-            std::fill(aValues.begin(), aValues.end(), fLevel);
+            aValues = TSeriesLevels::Level(fLevel, iPoints);
             if (iPoints > 0 && std::isfinite(fLevel))
                 fLow = fHigh = fLevel;
         }

@@ -4,6 +4,7 @@
 #include "core/SessionTypes.h"
 #include "core/Settings.h"
 #include "engine/LiveChart.h"
+#include "review/ChartEnvelope.h"
 #include "review/ChartReadout.h"
 #include "review/ChartTimeAxis.h"
 #include "review/LevelData.h"
@@ -190,8 +191,9 @@ private:
     std::vector<bool> aCursorOnPeakAxis;
     // The number of each cursor in the chart options (1 or 2): a dragged cursor's level is kept there.
     std::vector<int> aCursorOption;
-    // Every row's level of each series; the series themselves hold the envelope that is drawn.
-    std::vector<std::vector<double>> aSeriesLevels;
+    // Every row's level of each series, read from Rows (a cursor: its level); the series themselves hold
+    // the envelope that is drawn.
+    std::vector<TSeriesLevels> aSeriesLevels;
     // What the drawn envelope was made for: pixel columns and first and last visible row; iEnvelopeColumns
     // 0 when the levels changed since.
     int iEnvelopeColumns = 0;

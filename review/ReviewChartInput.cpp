@@ -101,9 +101,9 @@ int TReviewChart::PointAt(const QPointF& Pos) const {
         const QCPGraph* Series = graph(iSeries);
         if (!Series->visible())
             continue;
-        const std::vector<double>& aLevels = aSeriesLevels[size_t(iSeries)];
+        const TSeriesLevels& aLevels = aSeriesLevels[size_t(iSeries)];
         for (int i = iFirst; i <= iLast; ++i) {
-            const double fLevel = aLevels[size_t(i)];
+            const double fLevel = aLevels[i];
             if (!std::isfinite(fLevel))
                 continue;
             // Rows of the pointer's own pixel column lie at no horizontal distance.
@@ -134,8 +134,7 @@ void TReviewChart::UpdateReadout(const QPointF& Pos) {
         const bool bPeak =
             iSeries == kSeriesPeak ||
             (iSeries >= kFirstCursorSeries && aCursorOnPeakAxis[size_t(iSeries - kFirstCursorSeries)]);
-        aLines.push_back(
-            {Series->name(), aSeriesLevels[size_t(iSeries)][size_t(iRow)], bPeak ? sPeakUnit : sUnit});
+        aLines.push_back({Series->name(), aSeriesLevels[size_t(iSeries)][iRow], bPeak ? sPeakUnit : sUnit});
     }
     Readout.Show(Pos, ChartReadoutText(GetText(kTxtTimecodeHeading, FLanguage), Rows.TimecodeView(iRow),
                                        aLines, QLocale().decimalPoint()));
@@ -150,8 +149,8 @@ void TReviewChart::MoveCursor(int iCursor, double fLevel) {
     aCursorLevels[size_t(iCursor)] = fLevel;
     const size_t iSeries = size_t(kFirstCursorSeries + iCursor);
     if (iSeries < aSeriesLevels.size()) {
-        std::vector<double>& aLevels = aSeriesLevels[iSeries];
-        std::fill(aLevels.begin(), aLevels.end(), fLevel);
+        TSeriesLevels& aLevels = aSeriesLevels[iSeries];
+        aLevels = TSeriesLevels::Level(fLevel, aLevels.size());
         if (!aLevels.empty())
             aMin[iSeries] = aMax[iSeries] = fLevel;
     }
