@@ -31,8 +31,9 @@ TChartTab* TChartTabs::MakeChartTab(const TChartTabRequest& rRequest) {
         TLongOperation Loading(Host, kTxtLoadingData);
         TLevelData Rows;
         const TProgressPump Pump = Loading.Pump();
-        const bool bLoaded = !rRequest.sSessionId.isEmpty() && rRequest.fnLoadRows &&
-                             rRequest.fnLoadRows(rRequest.sSessionId, rRequest.rDataFilter.rStatement, Rows, Pump);
+        const bool bLoaded =
+            !rRequest.sSessionId.isEmpty() && rRequest.fnLoadRows &&
+            rRequest.fnLoadRows(rRequest.sSessionId, rRequest.rDataFilter.rStatement, Rows, Pump);
         if (bLoaded && Rows.RowCount() > 0) {
             ++FTabId;
             Tab = new TChartTab(FTabId, rRequest.rSetup, rChartOptions, FLanguage);
