@@ -628,7 +628,19 @@ bool TPDFDocument::Generate(const QString& sFileName, QString* psError, const TP
         if (iStatus != HPDF_OK)
             return Fail(QStringLiteral("PDF error 0x%1").arg(iStatus, 4, 16, QChar('0')));
     }
-    if (!File.commit())
+    // Committing puts the file on the disk first, which for a week's report can take longer than the window
+    // may wait: a worker commits while this thread keeps the window painted. The file is the worker's alone
+    // until it ends; a cancel now comes too late to matter, the report being whole.
+    bool bCommitted = false;
+    if (!fnPump) {
+        bCommitted = File.commit();
+    } else {
+        std::future<bool> Committing = std::async(std::launch::async, [&File] { return File.commit(); });
+        while (Committing.wait_for(std::chrono::milliseconds(kPumpIntervalMs)) != std::future_status::ready)
+            Pump(iSteps);
+        bCommitted = Committing.get();
+    }
+    if (!bCommitted)
         return Fail(File.errorString());
     return true;
 }
