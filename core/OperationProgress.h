@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QtGlobal>
+#include <chrono>
 #include <functional>
+#include <future>
 
 // What a long operation of the main thread calls often (every kPumpRows rows, every page): it reports iDone
 // of iTotal units of work (rows, pages; iTotal <= 0: not known), and about every 30 ms it lets the window
@@ -15,6 +17,14 @@ inline constexpr int kPumpRows = 1024;
 // Calls fnPump when there is one; true (go on) when there is none.
 inline bool PumpProgress(const TProgressPump& fnPump, qint64 iDone, qint64 iTotal) {
     return !fnPump || fnPump(iDone, iTotal);
+}
+
+// Waits for the result of work a worker does for the main thread, calling fnEach every iIntervalMs
+// meanwhile so that the window keeps painting; the worker owns what it works on until it ends.
+template <class T, class TEach> T WaitPumping(std::future<T>& Work, int iIntervalMs, TEach&& fnEach) {
+    while (Work.wait_for(std::chrono::milliseconds(iIntervalMs)) != std::future_status::ready)
+        fnEach();
+    return Work.get();
 }
 
 // How far the long operation of the main window got, and whether the user asked it to stop. The progress

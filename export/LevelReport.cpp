@@ -491,8 +491,6 @@ bool CreateLevelReportPDF(const QString& sFileName, const TLevelReport& rReport,
     // worker frees them while this thread keeps the window painted. Nothing else holds the document.
     std::future<void> Freeing =
         std::async(std::launch::async, [pBuilder = std::move(Builder)]() mutable { pBuilder.reset(); });
-    while (Freeing.wait_for(std::chrono::milliseconds(kFreePumpMs)) != std::future_status::ready)
-        fnPump(1, 1);
-    Freeing.get();
+    WaitPumping(Freeing, kFreePumpMs, [&] { fnPump(1, 1); });
     return bWritten;
 }

@@ -600,9 +600,8 @@ bool TPDFDocument::Generate(const QString& sFileName, QString* psError, const TP
         std::future<HPDF_STATUS> Saving =
             std::async(std::launch::async, [pDoc = h.pDoc] { return HPDF_SaveToStream(pDoc); });
         bool bCancelled = false;
-        while (Saving.wait_for(std::chrono::milliseconds(kPumpIntervalMs)) != std::future_status::ready)
-            bCancelled = !fnPump(iPages, iSteps) || bCancelled;
-        iSaved = Saving.get();
+        iSaved =
+            WaitPumping(Saving, kPumpIntervalMs, [&] { bCancelled = !fnPump(iPages, iSteps) || bCancelled; });
         if (bCancelled)
             return false;
     }
@@ -636,9 +635,7 @@ bool TPDFDocument::Generate(const QString& sFileName, QString* psError, const TP
         bCommitted = File.commit();
     } else {
         std::future<bool> Committing = std::async(std::launch::async, [&File] { return File.commit(); });
-        while (Committing.wait_for(std::chrono::milliseconds(kPumpIntervalMs)) != std::future_status::ready)
-            Pump(iSteps);
-        bCommitted = Committing.get();
+        bCommitted = WaitPumping(Committing, kPumpIntervalMs, [&] { Pump(iSteps); });
     }
     if (!bCommitted)
         return Fail(File.errorString());
