@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 
 // The meter's loudness configuration of a session, as read from the meter and stored with the session.
@@ -41,6 +42,19 @@ struct TSessionInfo {
     QString sTimeCodeEnd;
     QString sNotes;
     TLoudnessSetup rLoudnessSetup;
+};
+
+// A stretch of a session the meter could not report (its link was lost or it fell silent) before logging
+// resumed into the same session: the timecodes of the last row stored before and the first row stored
+// after, the local date-times they arrived, and why, in words.
+struct TSessionGap {
+    QString sReportId;
+    QString sTimeCodeBefore;
+    QString sTimeCodeAfter;
+    QDateTime dtBefore;
+    QDateTime dtAfter;
+    QString sReason;
+    bool operator==(const TSessionGap&) const = default;
 };
 
 // The meter's codes of the loudness setup that judging a session depends on.

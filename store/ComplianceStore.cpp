@@ -164,17 +164,7 @@ void TComplianceStore::ForgetSession(SQLite::Database& rConn, const std::string&
 }
 
 bool TComplianceStore::Run(const std::function<void(SQLite::Database&)>& fnRun) {
-    if (!rDB.EnsureOpen()) {
-        sLastError = rDB.LastError();
-        return false;
-    }
-    try {
-        fnRun(*rDB.SQLConn);
-        return true;
-    } catch (const std::exception& e) {
-        sLastError = QString::fromUtf8(e.what());
-        return false;
-    }
+    return rDB.RunOnOwnTables(fnRun, sLastError);
 }
 
 bool TComplianceStore::ReadFrom(const char* sTable, const std::function<void(SQLite::Database&)>& fnRead) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/KeptCopy.h"
+#include "store/SessionGapStore.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -47,6 +48,14 @@ void TSessionStore::InsertLevel(const TStoredLevel& rRow) {
     Give(std::move(w));
 }
 
+void TSessionStore::InsertGap(const TSessionGap& rGap) {
+    TStoreWrite w;
+    w.eKind = TStoreWrite::InsertGap;
+    w.rGap = rGap;
+    w.fStamp = JulianDateOf(QDateTime::currentDateTime());
+    Give(std::move(w));
+}
+
 void TSessionStore::Give(TStoreWrite rWrite) {
     rWrite.sDatabase = rDB.DatabaseFileName();
     // Behind a waiting write it must wait too: rows are stored in the order they came.
@@ -61,9 +70,8 @@ void TSessionStore::Give(TStoreWrite rWrite) {
 }
 
 int TSessionStore::WaitingWritesOf(const QString& sReportId) const {
-    return int(std::count_if(aWaiting.begin(), aWaiting.end(), [&](const TStoreWrite& w) {
-        return (w.eKind == TStoreWrite::InsertLevel ? w.rLevel.sReportId : w.rSession.sReportID) == sReportId;
-    }));
+    return int(std::count_if(aWaiting.begin(), aWaiting.end(),
+                             [&](const TStoreWrite& w) { return w.SessionId() == sReportId; }));
 }
 
 int TSessionStore::WaitingLevelsOf(const QString& sReportId) const {
@@ -83,6 +91,8 @@ bool TSessionStore::Write(const TStoreWrite& w) {
         break;
     case TStoreWrite::InsertLevel:
         return rDB.InsertLevelRow(w.rLevel);
+    case TStoreWrite::InsertGap:
+        return TSessionGapStore(rDB).InsertGap(w.rGap);
     }
     if (bWritten)
         Q_EMIT SessionWritten(w.rSession.sReportID);
@@ -259,8 +269,7 @@ bool TSessionStore::ImportRecovery(const QString& sFile, int& iTaken, int& iSkip
         if (w.eKind == TStoreWrite::InsertSession) {
             setSessions.insert(w.rSession.sReportID);
         } else {
-            const QString& sId =
-                w.eKind == TStoreWrite::InsertLevel ? w.rLevel.sReportId : w.rSession.sReportID;
+            const QString& sId = w.SessionId();
             if (!setSessions.contains(sId) && !setMissing.contains(sId)) {
                 bool bExists = false;
                 if (!rDB.SessionExists(sId, bExists)) {

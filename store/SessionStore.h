@@ -29,6 +29,8 @@ public:
     void InsertSession(const TSessionInfo& rSession);
     void UpdateSession(const TSessionInfo& rSession);
     void InsertLevel(const TStoredLevel& rRow);
+    // A gap of a session that resumed, written in its place among the session's rows.
+    void InsertGap(const TSessionGap& rGap);
 
     int WaitingCount() const { return int(aWaiting.size()); }
     // The writes of session sReportId (its record and its level rows) still waiting.

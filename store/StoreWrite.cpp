@@ -2,10 +2,14 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <iterator>
 
 namespace {
 
-const char* const kKindNames[] = {"session", "update", "level"};
+const char* const kKindNames[] = {"session", "update", "level", "gap"};
+constexpr int kKindCount = int(std::size(kKindNames));
+// The stored form of a gap's date-times, which reads back to the same second.
+const char* const kGapDateTimeFormat = "yyyy-MM-ddTHH:mm:ss";
 
 // Reals travel as text with every digit, so a value (even an infinite one) comes back exactly.
 QString RealText(double f) {
@@ -28,6 +32,19 @@ QString TextOf(const QJsonObject& o, const char* sKey) {
 
 } // namespace
 
+const QString& TStoreWrite::SessionId() const {
+    switch (eKind) {
+    case InsertLevel:
+        return rLevel.sReportId;
+    case InsertGap:
+        return rGap.sReportId;
+    case InsertSession:
+    case UpdateSession:
+        break;
+    }
+    return rSession.sReportID;
+}
+
 QByteArray EncodeStoreWrite(const TStoreWrite& w) {
     QJsonObject o;
     o["kind"] = QLatin1String(kKindNames[w.eKind]);
@@ -44,6 +61,14 @@ QByteArray EncodeStoreWrite(const TStoreWrite& w) {
         o["lo"] = RealText(r.fLoudnessLo);
         o["int"] = RealText(r.fLoudnessInt);
         o["stamp"] = RealText(r.fStamp);
+    } else if (w.eKind == TStoreWrite::InsertGap) {
+        const TSessionGap& r = w.rGap;
+        o["id"] = r.sReportId;
+        o["tcBefore"] = r.sTimeCodeBefore;
+        o["tcAfter"] = r.sTimeCodeAfter;
+        o["before"] = r.dtBefore.toString(QLatin1String(kGapDateTimeFormat));
+        o["after"] = r.dtAfter.toString(QLatin1String(kGapDateTimeFormat));
+        o["reason"] = r.sReason;
     } else {
         const TSessionInfo& r = w.rSession;
         const TLoudnessSetup& s = r.rLoudnessSetup;
@@ -79,7 +104,7 @@ bool DecodeStoreWrite(const QByteArray& aLine, TStoreWrite& w) {
     const QJsonObject o = doc.object();
     const QString sKind = TextOf(o, "kind");
     int iKind = -1;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < kKindCount; ++i) {
         if (sKind == QLatin1String(kKindNames[i]))
             iKind = i;
     }
@@ -101,6 +126,17 @@ bool DecodeStoreWrite(const QByteArray& aLine, TStoreWrite& w) {
         r.fLoudnessLo = RealOf(o, "lo");
         r.fLoudnessInt = RealOf(o, "int");
         r.fStamp = w.fStamp;
+        return true;
+    }
+    if (w.eKind == TStoreWrite::InsertGap) {
+        TSessionGap& r = w.rGap;
+        const QString sFormat = QLatin1String(kGapDateTimeFormat);
+        r.sReportId = TextOf(o, "id");
+        r.sTimeCodeBefore = TextOf(o, "tcBefore");
+        r.sTimeCodeAfter = TextOf(o, "tcAfter");
+        r.dtBefore = QDateTime::fromString(TextOf(o, "before"), sFormat);
+        r.dtAfter = QDateTime::fromString(TextOf(o, "after"), sFormat);
+        r.sReason = TextOf(o, "reason");
         return true;
     }
     TSessionInfo& r = w.rSession;

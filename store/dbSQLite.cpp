@@ -1,6 +1,7 @@
 #include "store/dbSQLite.h"
 
 #include "store/ComplianceStore.h"
+#include "store/SessionGapStore.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -362,6 +363,21 @@ void TdbSQLite::DropAfterFailedWrite() {
     SQLConn.reset();
 }
 
+bool TdbSQLite::RunOnOwnTables(const std::function<void(SQLite::Database&)>& fnRun, QString& sError) {
+    if (!EnsureOpen()) {
+        sError = sLastError;
+        return false;
+    }
+    try {
+        fnRun(*SQLConn);
+        return true;
+    } catch (const std::exception& e) {
+        sLastError = QString::fromUtf8(e.what());
+        sError = sLastError;
+        return false;
+    }
+}
+
 bool TdbSQLite::TableExists(SQLite::Database& rDB, const char* sName) {
     try {
         SQLite::Statement query(rDB, "SELECT name FROM sqlite_master WHERE type='table' and name=?;");
@@ -670,6 +686,7 @@ bool TdbSQLite::DeleteSessionData(const QString& sSessionId) {
             deleteStart.exec();
         }
         TComplianceStore::ForgetSession(*SQLConn, Utf8(sSessionId));
+        TSessionGapStore::ForgetSession(*SQLConn, Utf8(sSessionId));
         transaction.commit();
         return true;
     } catch (const std::exception& e) {

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 namespace SQLite {
@@ -164,6 +165,11 @@ public:
     // where it began and ended. The session's kept verdict no longer holds and is forgotten.
     bool InsertLevelRow(const TStoredLevel& rRow);
 
+    // Runs fnRun on the open connection, for the tables of their own that other classes keep beside the
+    // session tables; false, with the reason in sError, when the database cannot open or fnRun throws.
+    bool RunOnOwnTables(const std::function<void(SQLite::Database&)>& fnRun, QString& sError);
+    static bool TableExists(SQLite::Database& rDB, const char* sName);
+
     bool Connected() const { return SQLConn != nullptr; }
     // The working database file, empty when none is chosen.
     QString DatabaseFileName() const { return sWorkingFile; }
@@ -181,7 +187,6 @@ private:
     bool EnsureOpen();
     void DropAfterFailedWrite();
     std::shared_ptr<SQLite::Database> OpenFile(const QString& sFileName) const;
-    static bool TableExists(SQLite::Database& rDB, const char* sName);
     // The tables and columns this program writes that the file lacks.
     static QStringList FindMissingColumns(SQLite::Database& rDB);
     // Fills the NULL timecodes of sessions cut off by a crash from their first and last level rows; a
