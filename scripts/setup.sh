@@ -15,7 +15,7 @@ PACKAGES=(
   fonts-liberation2 fonts-dejavu-core
   clang clang-format libclang-rt-14-dev
   xvfb xauth
-  desktop-file-utils appstream dpkg-dev file
+  desktop-file-utils appstream dpkg-dev file lintian man-db
 )
 
 missing=()

@@ -6,7 +6,7 @@
 set -euo pipefail
 build=$1 version=$2 appid=$3
 
-for tool in cpack dpkg-deb dpkg-shlibdeps desktop-file-validate appstreamcli; do
+for tool in cpack dpkg-deb dpkg-shlibdeps desktop-file-validate appstreamcli lintian; do
   if ! command -v "$tool" >/dev/null; then
     echo "SKIPPED: $tool is missing (scripts/setup.sh installs it)"
     exit 77
@@ -39,6 +39,10 @@ expected=(
   "usr/share/metainfo/$appid.metainfo.xml"
   usr/share/icons/hicolor/scalable/apps/qxlogging.svg
   usr/lib/systemd/user/qxlogging-station.service
+  usr/share/man/man1/qxlogging.1.gz
+  usr/share/man/man1/qxmeter-sim.1.gz
+  usr/share/doc/qxlogging/copyright
+  usr/share/doc/qxlogging/changelog.gz
 )
 for size in 16 22 24 32 48 64 128 256; do
   expected+=("usr/share/icons/hicolor/${size}x${size}/apps/qxlogging.png")
@@ -84,6 +88,18 @@ if [ -f "$unit" ]; then
   [ "$exec_line" = "/usr/bin/qxlogging --headless" ] || fail "the station unit starts '$exec_line'"
   grep -q '^WantedBy=default.target$' "$unit" || fail "the station unit is not wanted by the user's default target"
 fi
+
+# The distribution's own package checker: no error and no warning.
+# Its tags go to standard output; standard error only matters when it could not check.
+if ! lintian_out=$(lintian --fail-on error,warning "$deb" 2>"$work/lintian.err"); then
+  fail "lintian: $lintian_out $(cat "$work/lintian.err")"
+fi
+echo "lintian: ${lintian_out:-no remarks}"
+for page in qxlogging qxmeter-sim; do
+  man_out=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$root/usr/share/man/man1/$page.1.gz" 2>&1 >/dev/null) ||
+    fail "man $page: $man_out"
+  [ -z "$man_out" ] || fail "man $page warns: $man_out"
+done
 
 depends=$(dpkg-deb -f "$deb" Depends)
 for dep in libqt6widgets6 libqt6serialport6 libc6 qt6-qpa-plugins; do
