@@ -55,7 +55,8 @@ std::optional<QTime> ReadTimeOfDay(const QString& sValue) {
     const QRegularExpressionMatch m = rxTime.match(sValue);
     if (!m.hasMatch())
         return std::nullopt;
-    const QTime t(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).isEmpty() ? 0 : m.captured(3).toInt());
+    const QTime t(m.captured(1).toInt(), m.captured(2).toInt(),
+                  m.captured(3).isEmpty() ? 0 : m.captured(3).toInt());
     if (!t.isValid())
         return std::nullopt;
     return t;
