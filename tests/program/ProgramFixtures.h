@@ -164,10 +164,14 @@ protected:
         ASSERT_TRUE(QFileInfo::exists(sLock));
     }
 
-    // The level rows' timecodes in the order they were stored.
-    QStringList StoredTimecodes() const {
+    // The level rows' timecodes in the order they were stored: every row, or those of session sReportId.
+    QStringList StoredTimecodes(const QString& sReportId = QString()) const {
         SQLite::Database DB(sDB.toStdString(), SQLite::OPEN_READONLY);
-        SQLite::Statement Rows(DB, "SELECT sTimeCode FROM qxr_loudness_levels ORDER BY nId;");
+        SQLite::Statement Rows(DB,
+                               "SELECT sTimeCode FROM qxr_loudness_levels WHERE ?1 IS NULL OR sReportId=?1 "
+                               "ORDER BY nId;");
+        if (!sReportId.isNull())
+            Rows.bind(1, sReportId.toStdString());
         QStringList slTimecodes;
         while (Rows.executeStep())
             slTimecodes << QString::fromStdString(Rows.getColumn(0).getString());

@@ -11,16 +11,6 @@
 
 namespace {
 
-// The timecodes of one session's stored rows, in their order.
-QStringList SessionTimecodes(SQLite::Database& DB, const std::string& sReportId) {
-    SQLite::Statement Rows(DB, "SELECT sTimeCode FROM qxr_loudness_levels WHERE sReportId=? ORDER BY nId;");
-    Rows.bind(1, sReportId);
-    QStringList sl;
-    while (Rows.executeStep())
-        sl << QString::fromStdString(Rows.getColumn(0).getString());
-    return sl;
-}
-
 // The second of the day a meter timecode (HH:MM:SS:FF) names.
 int SecondOf(const QString& sTimeCode) {
     return QTime::fromString(sTimeCode.left(8), QStringLiteral("HH:mm:ss")).msecsSinceStartOfDay() / 1000;
@@ -86,8 +76,8 @@ TEST_F(HeadlessStation, RotatesTheSessionAtTheTimeOfDayWithoutLosingARow) {
     // Every second of the run once, in order; the first session's rows before the second's.
     const QStringList slAll = StoredTimecodes();
     ASSERT_NO_FATAL_FAILURE(ExpectEverySecondFromTen(slAll));
-    const QStringList slFirst = SessionTimecodes(DB, sFirst.toStdString());
-    const QStringList slSecond = SessionTimecodes(DB, sSecond.toStdString());
+    const QStringList slFirst = StoredTimecodes(sFirst);
+    const QStringList slSecond = StoredTimecodes(sSecond);
     ASSERT_FALSE(slFirst.isEmpty());
     ASSERT_GE(slSecond.size(), 5);
     EXPECT_EQ(slFirst + slSecond, slAll);
