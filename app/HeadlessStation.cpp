@@ -237,6 +237,8 @@ void THeadlessStation::RotationDue() {
         return;
     const QDateTime dtNow = QDateTime::currentDateTime();
     if (dtNow < dtRotationDue) {
+        // Not yet, or the clock was set back meanwhile: then the schedule's next moment may come sooner.
+        dtRotationDue = std::min(dtRotationDue, Rotation.NextRotation(dtSessionStart, dtNow));
         ArmRotation();
         return;
     }
