@@ -28,6 +28,9 @@ THeadlessStation::THeadlessStation(const QString& sDataFolderIn, TStationJournal
     connect(&Ctrl.Store, &TSessionStore::WaitingChanged, this, &THeadlessStation::WaitingChanged);
     StopWait.setSingleShot(true);
     connect(&StopWait, &QTimer::timeout, this, &THeadlessStation::StopWaitOver);
+    RotationTimer.setSingleShot(true);
+    RotationTimer.setTimerType(Qt::PreciseTimer);
+    connect(&RotationTimer, &QTimer::timeout, this, &THeadlessStation::RotationDue);
 }
 
 THeadlessStation::~THeadlessStation() {
@@ -75,14 +78,17 @@ bool THeadlessStation::Start() {
     // An unreadable settings file is the administrator's to mend: the station does not run on defaults
     // it was never given, and leaves the file as it is.
     const bool bRead = Ctrl.ReadIni();
-    if (!bRead || !Ctrl.sSettingsProblem.isEmpty()) {
+    QString sProblem = Ctrl.sSettingsProblem;
+    const std::optional<TRotationSchedule> rRotation =
+        TRotationSchedule::FromSettings(Ctrl.Settings.rStation, sProblem);
+    if (!bRead || !sProblem.isEmpty()) {
         Fail(QStringLiteral("The settings file could not be read."),
              {{QStringLiteral("file"), Ctrl.sINI},
-              {QStringLiteral("reason"), Ctrl.sSettingsProblem.isEmpty()
-                                             ? QStringLiteral("a value that does not read")
-                                             : Ctrl.sSettingsProblem}});
+              {QStringLiteral("reason"),
+               sProblem.isEmpty() ? QStringLiteral("a value that does not read") : sProblem}});
         return false;
     }
+    Rotation = *rRotation;
     if (!Ctrl.SQLConnection.Connected()) {
         Fail(QStringLiteral("No working database could be opened."),
              {{QStringLiteral("database"), Ctrl.Settings.sDatabaseFileName},
@@ -214,6 +220,44 @@ void THeadlessStation::ShowSessionStarted() {
     Journal.Info(QStringLiteral("Session started."),
                  {{QStringLiteral("session"), Ctrl.rSessionInfo.sReportID},
                   {QStringLiteral("title"), Ctrl.rSessionInfo.sShowTitle}});
+    dtSessionStart = QDateTime::currentDateTime();
+    dtRotationDue = Rotation.NextRotation(dtSessionStart, dtSessionStart);
+    ArmRotation();
+}
+
+void THeadlessStation::ArmRotation() {
+    if (!dtRotationDue.isValid())
+        return;
+    const qint64 iMs = QDateTime::currentDateTime().msecsTo(dtRotationDue);
+    RotationTimer.start(int(std::clamp<qint64>(iMs, 0, kRotationCheckMs)));
+}
+
+void THeadlessStation::RotationDue() {
+    if (bFinished || bStopping)
+        return;
+    const QDateTime dtNow = QDateTime::currentDateTime();
+    if (dtNow < dtRotationDue) {
+        // Not yet, or the clock was set back meanwhile: then the schedule's next moment may come sooner.
+        dtRotationDue = std::min(dtRotationDue, Rotation.NextRotation(dtSessionStart, dtNow));
+        ArmRotation();
+        return;
+    }
+    // Only a session being logged is rotated; a moment that finds none is let go.
+    const QString sEnded = Ctrl.rSessionInfo.sReportID;
+    const int iEndedRows = Ctrl.iSessionRows;
+    const QString sTitle =
+        ExpandStationTitle(Ctrl.Settings.rStation.sTitleTemplate, StationName(Ctrl.Settings.rStation), dtNow);
+    if (Ctrl.RotateSession(sTitle)) {
+        // Periods count from the moment that was due, so that a late timer does not shift the ones after.
+        dtSessionStart = dtRotationDue;
+        Journal.Info(QStringLiteral("Session rotated."),
+                     {{QStringLiteral("session"), sEnded},
+                      {QStringLiteral("rows"), QString::number(iEndedRows)},
+                      {QStringLiteral("next_session"), Ctrl.rSessionInfo.sReportID},
+                      {QStringLiteral("title"), Ctrl.rSessionInfo.sShowTitle}});
+    }
+    dtRotationDue = Rotation.NextRotation(dtSessionStart, dtNow);
+    ArmRotation();
 }
 
 void THeadlessStation::ShowEntryMessage(int iEntry, int iKind, int iButtons, const QString& sArg,
@@ -268,6 +312,7 @@ void THeadlessStation::Finish(int iExitCode) {
         return;
     bFinished = true;
     StopWait.stop();
+    RotationTimer.stop();
     // The thread ends on its own time (its last words to the meter); the controller waits for it at the end.
     if (Ctrl.HasLoggingThread())
         Ctrl.ThreadSendMessage(kEngineCommandClose);

@@ -2,6 +2,7 @@
 
 #include "app/MainController.h"
 #include "app/StationJournal.h"
+#include "app/StationRotation.h"
 #include "app/StationStatus.h"
 #include "core/MainView.h"
 
@@ -22,6 +23,9 @@ public:
     static constexpr int kExitFailed = 1;
     // How long a stop waits for the meter's end of the session before it ends the session itself.
     static constexpr int kStopWaitMs = 500;
+    // The longest the rotation timer waits before it looks at the clock again, which may have been set (or
+    // the computer suspended) meanwhile.
+    static constexpr qint64 kRotationCheckMs = 60000;
 
     THeadlessStation(const QString& sDataFolder, TStationJournal& rJournal, QObject* parent = nullptr);
     ~THeadlessStation() override;
@@ -55,6 +59,10 @@ private:
     void StartSession();
     // The meter did not end the session in time after a stop: it is ended here with what has arrived.
     void StopWaitOver();
+    // The next session of the rotation schedule: armed when a session starts, the session rotated when its
+    // moment has come while the station logs.
+    void ArmRotation();
+    void RotationDue();
     void Fail(const QString& sText, const TJournalFacts& aFacts = {});
     void Finish(int iExitCode);
     TStationStatus CurrentStatus() const;
@@ -71,6 +79,11 @@ private:
     QString sLastError;
     QString sLoggedWaitReason;
     QTimer StopWait;
+    TRotationSchedule Rotation;
+    QTimer RotationTimer;
+    // When the running session began (or its rotation was due), and when it is to end; invalid for never.
+    QDateTime dtSessionStart;
+    QDateTime dtRotationDue;
     bool bStartSent = false;
     bool bSessionStarted = false;
     // The run ended without the station's stop.

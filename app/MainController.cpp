@@ -587,6 +587,7 @@ void TMainController::HandleLoudnessData(const QString& sText) {
     Store.InsertLevel(rRow);
     ++iSessionRows;
     dtLastRow = QDateTime::currentDateTime();
+    sLastRowTimeCode = rRow.sTimeCode;
 }
 
 void TMainController::HandleLoudnessSetup(const QString& sText) {
@@ -604,19 +605,40 @@ void TMainController::HandleLoudnessSetup(const QString& sText) {
     Take(m.iFilter, s.iFilter);
 
     rSessionInfo.sInstrument = BuildInstrumentText(rInstrumentInfo);
+    OpenSession();
+
+    View->UpdateSGLoudnessSetup();
+    View->ShowSessionStarted();
+}
+
+void TMainController::OpenSession() {
     sCurrentSession = CreateGuid();
     rSessionInfo.sReportID = sCurrentSession;
     rSessionInfo.sReportVersion = "1";
     iSessionRows = 0;
     dtLastRow = QDateTime();
+    sLastRowTimeCode.clear();
     // The target chosen for this session, before starting it hands the choice on.
     const std::optional<TLoudnessStandard> rOwnTarget = SessionTargets.NextTarget();
     SessionTargets.SessionStarting(sCurrentSession);
     Store.InsertSession(rSessionInfo);
     rLiveTarget.Start(rSessionInfo.rLoudnessSetup, EffectiveTarget(rOwnTarget, Settings.rComplianceOptions));
+}
 
-    View->UpdateSGLoudnessSetup();
-    View->ShowSessionStarted();
+bool TMainController::RotateSession(const QString& sNextTitle) {
+    if (!bLoggingInProgress || sCurrentSession.isEmpty())
+        return false;
+    // A record shown but not stored (not on a whole second) is no part of the ended session.
+    if (!sLastRowTimeCode.isEmpty())
+        rSessionInfo.sTimeCodeEnd = sLastRowTimeCode;
+    // The ended session's record goes to the store before the next one's and its rows: writes that wait
+    // for the database keep that order.
+    StoreEndedSession();
+    rSessionInfo.sShowTitle = sNextTitle;
+    rSessionInfo.sTimeCodeStart.clear();
+    rSessionInfo.sTimeCodeEnd.clear();
+    OpenSession();
+    return true;
 }
 
 void TMainController::HandleInstrumentInfo(const QString& sText) {

@@ -79,6 +79,13 @@ public:
     void HandleInstrumentInfo(const QString& sText);
     void HandleTimeCode(const QString& sText);
 
+    // Ends the session being logged and begins the next at once, without stopping the meter: the ended
+    // session is stored (ending at its last stored row) and judged like any other; the next gets a new
+    // identifier, the title sNextTitle, the same loudness setup, instrument and other texts, and the
+    // program's target handling as a new session. The records that arrive from now on are its rows. False,
+    // changing nothing, when no session is being logged.
+    bool RotateSession(const QString& sNextTitle);
+
     // Posts an engine command to the logging thread; reaches nobody when none exists.
     void ThreadSendMessage(int iCommand) override;
     // Tells the logging thread to end and stores the running session's record. The thread stays known
@@ -148,9 +155,11 @@ public:
     // An unreadable settings file that could not be copied: it is left as it is at close.
     bool bKeepSettingsFile = false;
     QString sCurrentSession;
-    // Level rows of the running (or last) session given to the store, and when the last of them arrived.
+    // Level rows of the running (or last) session given to the store, when the last of them arrived and its
+    // timecode.
     int iSessionRows = 0;
     QDateTime dtLastRow;
+    QString sLastRowTimeCode;
     bool bLoggingInProgress = false;
     bool bCanCloseMain = false;
 
@@ -173,6 +182,9 @@ private:
     // than the last one connects.
     void ForgetPreviousMeter();
     void FinishSession();
+    // Opens the session rSessionInfo describes under a new identifier: its row and target are given to the
+    // store and the live verdict starts from nothing.
+    void OpenSession();
     // Stores the ended session's record; once the database holds it (at once, or after waiting behind
     // refused writes), the session is judged from its stored rows and its verdict kept.
     void StoreEndedSession();

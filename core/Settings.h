@@ -195,6 +195,11 @@ struct TStationOptions {
     QString sOperatorName;
     QString sFormat;
     QString sNotes;
+    // When the running session ends and the next begins, as written: a local time of day (HH:MM or
+    // HH:MM:SS) and a count of whole hours from the session's start; empty for never. The station reads
+    // them (see app/StationRotation.h) and refuses to run on a value that does not read.
+    QString sRotateAt;
+    QString sRotateEveryHours;
 
     bool operator==(const TStationOptions&) const = default;
 };

@@ -173,6 +173,8 @@ private:
         rStation.sOperatorName = ini.ReadString(sSection, S("Operator"), def.sOperatorName);
         rStation.sFormat = ini.ReadString(sSection, S("Format"), def.sFormat);
         rStation.sNotes = ini.ReadString(sSection, S("Notes"), def.sNotes);
+        rStation.sRotateAt = ini.ReadString(sSection, S("RotateAt"), def.sRotateAt);
+        rStation.sRotateEveryHours = ini.ReadString(sSection, S("RotateEveryHours"), def.sRotateEveryHours);
     }
 
     void ReadConfiguration() {

@@ -781,3 +781,103 @@ TEST_F(MainControllerFixture, AVerdictThatCannotBeKeptIsLoggedNotShown) {
     EXPECT_EQ(Count("SELECT count(*) FROM qxr_sessions WHERE sTimeCodeEnd='10:00:01:00'"), 1);
     EXPECT_EQ(ListedMark(Ctrl, sId), TVerdictMark::NotComputed);
 }
+
+namespace {
+
+// The timecodes of one session's stored rows, in their order.
+QStringList SessionTimecodes(const QString& sDB, const QString& sReportId) {
+    SQLite::Database DB(sDB.toStdString());
+    SQLite::Statement Rows(DB, "SELECT sTimeCode FROM qxr_loudness_levels WHERE sReportId=? ORDER BY nId;");
+    Rows.bind(1, sReportId.toStdString());
+    QStringList sl;
+    while (Rows.executeStep())
+        sl << QString::fromStdString(Rows.getColumn(0).getString());
+    return sl;
+}
+
+} // namespace
+
+// A session rotated while the meter logs on: the ended one is stored up to its last stored row and judged,
+// the next one (same setup, instrument and texts, its own title) takes every record from then on, and no row
+// is lost or stored twice, also when the database refuses writes across the rotation.
+TEST_F(MainControllerFixture, ARotatedSessionEndsAtItsLastRowAndTheNextTakesTheRowsAfterIt) {
+    const struct {
+        const char* sName;
+        bool bRefusedAcrossTheRotation;
+    } aCases[] = {{"written at once", false}, {"waiting for the database", true}};
+    TRecordingView View;
+    Ctrl.SetView(&View);
+    for (const auto& c : aCases) {
+        SCOPED_TRACE(c.sName);
+        SQLite::Database(sDB.toStdString(), SQLite::OPEN_READWRITE)
+            .exec("DELETE FROM qxr_sessions; DELETE FROM qxr_loudness_levels;");
+        EXPECT_FALSE(Ctrl.RotateSession("nothing is logged"));
+        TSessionInfo rTexts = Ctrl.SessionInfo();
+        rTexts.sShowTitle = "Morning";
+        rTexts.sOperatorName = "robot";
+        // As the window and the station begin a session: the last session's timecodes are not its own.
+        rTexts.sTimeCodeStart.clear();
+        rTexts.sTimeCodeEnd.clear();
+        Ctrl.SetSessionInfo(rTexts);
+        const QString sFirst = StartLogging(Ctrl, kTruePeakSetup);
+        Ctrl.HandleLoudnessData(Record(1, -23.0, -3.0));
+        if (c.bRefusedAcrossTheRotation)
+            SQLite::Database(sDB.toStdString(), SQLite::OPEN_READWRITE)
+                .exec("ALTER TABLE qxr_loudness_levels RENAME COLUMN fLoudnessHi TO fGone;");
+        Ctrl.HandleLoudnessData(Record(2, -23.0, -3.0));
+        Ctrl.HandleLoudnessData(Record(3, -23.0, -3.0));
+        // Shown, not stored: the ended session does not end at it.
+        TLevelRecordMessage rBetween;
+        rBetween.sTimeCode = "10:00:03:12";
+        Ctrl.HandleLoudnessData(EncodeLevelRecordMessage(rBetween));
+
+        ASSERT_TRUE(Ctrl.RotateSession("Afternoon"));
+        const QString sSecond = Ctrl.sCurrentSession;
+        EXPECT_NE(sSecond, sFirst);
+        EXPECT_EQ(Ctrl.rSessionInfo.sReportID, sSecond);
+        EXPECT_EQ(Ctrl.iSessionRows, 0);
+        EXPECT_EQ(Ctrl.LiveTarget().RowCount(), 0);
+        Ctrl.HandleLoudnessData(Record(4, -23.0, -0.5));
+        Ctrl.HandleLoudnessData(Record(5, -23.0, -3.0));
+        if (c.bRefusedAcrossTheRotation) {
+            ASSERT_GT(Ctrl.Store.WaitingCount(), 0);
+            SQLite::Database(sDB.toStdString(), SQLite::OPEN_READWRITE)
+                .exec("ALTER TABLE qxr_loudness_levels RENAME COLUMN fGone TO fLoudnessHi;");
+            ASSERT_TRUE(qxtest::WaitFor([&] { return Ctrl.Store.WaitingCount() == 0; }));
+        }
+        Ctrl.HandleEngineEvent(kEventLoggingEnded);
+        EXPECT_FALSE(Ctrl.RotateSession("nothing is logged"));
+
+        EXPECT_EQ(SessionTimecodes(sDB, sFirst), QStringList({"10:00:01:00", "10:00:02:00", "10:00:03:00"}));
+        EXPECT_EQ(SessionTimecodes(sDB, sSecond), QStringList({"10:00:04:00", "10:00:05:00"}));
+        EXPECT_EQ(Count("SELECT count(*) FROM qxr_loudness_levels"), 5);
+        SQLite::Database DB(sDB.toStdString());
+        SQLite::Statement Sessions(DB, "SELECT sReportId, sTitle, sOperator, sTimeCodeStart, sTimeCodeEnd, "
+                                       "sInstrument, iLoudnessPeakMode, fLoudnessReferenceLevel "
+                                       "FROM qxr_sessions ORDER BY nId;");
+        QStringList slRows;
+        while (Sessions.executeStep()) {
+            QStringList slColumns;
+            for (int i = 0; i < Sessions.getColumnCount(); ++i)
+                slColumns << QString::fromStdString(Sessions.getColumn(i).getString());
+            slRows << slColumns.join('|');
+        }
+        const QString sSetup = "|" + BuildInstrumentText(Ctrl.InstrumentInfo()) + "|1|-23.0";
+        EXPECT_EQ(slRows.join('\n').toStdString(),
+                  QStringList({sFirst + "|Morning|robot|10:00:01:00|10:00:03:00" + sSetup,
+                               sSecond + "|Afternoon|robot|10:00:04:00|10:00:05:00" + sSetup})
+                      .join('\n')
+                      .toStdString());
+        // Each judged from its own rows: the second holds the peak above the limit.
+        std::optional<TKeptVerdict> rKept;
+        ASSERT_TRUE(TComplianceStore(Ctrl.SQLConnection).ReadKeptVerdict(sFirst, rKept));
+        ASSERT_TRUE(rKept.has_value());
+        EXPECT_EQ(rKept->iLevelRows, 3);
+        EXPECT_EQ(rKept->eKind, TVerdictKind::Pass);
+        ASSERT_TRUE(TComplianceStore(Ctrl.SQLConnection).ReadKeptVerdict(sSecond, rKept));
+        ASSERT_TRUE(rKept.has_value());
+        EXPECT_EQ(rKept->iLevelRows, 2);
+        EXPECT_EQ(rKept->eKind, TVerdictKind::Fail);
+    }
+    EXPECT_EQ(View.iMessage, 0);
+}

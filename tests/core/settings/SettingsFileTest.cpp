@@ -312,7 +312,9 @@ TEST_F(SettingsFile, StationSectionIsReadAndLeftAsWritten) {
                                "titletemplate=Channel 1 %date% %time%\n"
                                "Station=\n"
                                "Operator=Night shift\n"
-                               "Notes=Unattended; \"quoted\" as typed\n";
+                               "Notes=Unattended; \"quoted\" as typed\n"
+                               "RotateAt=06:00\n"
+                               "RotateEveryHours=8\n";
     WriteFile("[Configuration]\nLastDB=/data/a.DB3\n" + Station);
     TSettings r;
     ASSERT_TRUE(ReadIni(sINI, r));
@@ -322,10 +324,13 @@ TEST_F(SettingsFile, StationSectionIsReadAndLeftAsWritten) {
     EXPECT_EQ(r.rStation.sNotes, "Unattended; \"quoted\" as typed");
     EXPECT_EQ(r.rStation.sShowNumber, "");
     EXPECT_EQ(r.rStation.sFormat, "");
+    EXPECT_EQ(r.rStation.sRotateAt, "06:00");
+    EXPECT_EQ(r.rStation.sRotateEveryHours, "8");
 
     // The window changes its own settings and writes them; the station's lines come back unchanged.
     r.iLNG = 1;
     r.rStation.sTitleTemplate = QStringLiteral("changed in memory only");
+    r.rStation.sRotateAt = QStringLiteral("07:00:00");
     Write(r);
     const QByteArray Written = FileContent(sINI);
     for (const QByteArray& Line : Station.split('\n'))
@@ -334,6 +339,7 @@ TEST_F(SettingsFile, StationSectionIsReadAndLeftAsWritten) {
     ASSERT_TRUE(ReadIni(sINI, rAgain));
     EXPECT_EQ(rAgain.rStation.sTitleTemplate, "Channel 1 %date% %time%");
     EXPECT_EQ(rAgain.rStation.sNotes, "Unattended; \"quoted\" as typed");
+    EXPECT_EQ(rAgain.rStation.sRotateAt, "06:00");
 
     // Without the section, the defaults.
     WriteFile("[Configuration]\nLastDB=/data/a.DB3\n");
