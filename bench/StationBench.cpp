@@ -278,47 +278,42 @@ TOptions ReadOptions(const QCoreApplication& app) {
         QStringLiteral("The headless station's CPU at one report a second against the window's, and its "
                        "resident memory after a simulated week of rows."));
     Parser.addHelpOption();
-    const TOptions d;
-    const QCommandLineOption optCPU(
-        QStringLiteral("cpu-seconds"),
-        QStringLiteral("Length of the CPU measurement; 0 leaves it out (default %1).").arg(d.iCPUSeconds),
-        QStringLiteral("S"));
-    const QCommandLineOption optRows(
-        QStringLiteral("rows"),
-        QStringLiteral("Rows of the memory run; 0 leaves it out (default %1, a week).").arg(d.iWeekRows),
-        QStringLiteral("N"));
-    const QCommandLineOption optFirst(
-        QStringLiteral("first-rows"),
-        QStringLiteral("Rows at the first memory reading (default %1, an hour).").arg(d.iHourRows),
-        QStringLiteral("N"));
-    const QCommandLineOption optInterval(
-        QStringLiteral("fast-interval-ms"),
-        QStringLiteral("The meter's time between reports in the memory run (default %1).")
-            .arg(d.iFastIntervalMs),
-        QStringLiteral("MS"));
-    const QCommandLineOption optPause(
-        QStringLiteral("datagram-pause-ms"),
-        QStringLiteral("The engine's pause after each datagram in the memory run (default %1).")
-            .arg(d.iDatagramPauseMs),
-        QStringLiteral("MS"));
-    Parser.addOptions({optCPU, optRows, optFirst, optInterval, optPause});
-    Parser.process(app);
     TOptions o;
-    const auto Read = [&](const QCommandLineOption& opt, int iMin, int& iValue) {
-        if (!Parser.isSet(opt))
-            return;
-        bool bOk = false;
-        const int i = Parser.value(opt).toInt(&bOk);
-        if (!bOk || i < iMin)
-            throw std::runtime_error("--" + opt.names().constFirst().toStdString() + " must be at least " +
-                                     std::to_string(iMin));
-        iValue = i;
+    struct TNumberOption {
+        QCommandLineOption Option;
+        int iMin;
+        int& iValue;
     };
-    Read(optCPU, 0, o.iCPUSeconds);
-    Read(optRows, 0, o.iWeekRows);
-    Read(optFirst, 1, o.iHourRows);
-    Read(optInterval, 1, o.iFastIntervalMs);
-    Read(optPause, 0, o.iDatagramPauseMs);
+    const auto Number = [](const char* sName, const char* sText, int iDefault) {
+        return QCommandLineOption(QString::fromLatin1(sName),
+                                  QString::fromLatin1(sText) + QStringLiteral(" (default %1).").arg(iDefault),
+                                  QStringLiteral("N"));
+    };
+    TNumberOption aOptions[] = {
+        {Number("cpu-seconds", "Seconds of the CPU measurement; 0 leaves it out", o.iCPUSeconds), 0,
+         o.iCPUSeconds},
+        {Number("rows", "Rows of the memory run; 0 leaves it out", o.iWeekRows), 0, o.iWeekRows},
+        {Number("first-rows", "Rows at the first memory reading", o.iHourRows), 1, o.iHourRows},
+        {Number("fast-interval-ms", "The meter's milliseconds between reports in the memory run",
+                o.iFastIntervalMs),
+         1, o.iFastIntervalMs},
+        {Number("datagram-pause-ms", "The engine's pause after each datagram in the memory run",
+                o.iDatagramPauseMs),
+         0, o.iDatagramPauseMs},
+    };
+    for (const TNumberOption& r : aOptions)
+        Parser.addOption(r.Option);
+    Parser.process(app);
+    for (const TNumberOption& r : aOptions) {
+        if (!Parser.isSet(r.Option))
+            continue;
+        bool bOk = false;
+        const int i = Parser.value(r.Option).toInt(&bOk);
+        if (!bOk || i < r.iMin)
+            throw std::runtime_error("--" + r.Option.names().constFirst().toStdString() +
+                                     " must be at least " + std::to_string(r.iMin));
+        r.iValue = i;
+    }
     if (o.iWeekRows > 0 && o.iHourRows > o.iWeekRows)
         throw std::runtime_error("--first-rows must not exceed --rows");
     return o;
