@@ -7,8 +7,8 @@
 
 // Benchmark pacing: with QX_DATAGRAM_PAUSE_MS set in the environment, the logging engine pauses that many
 // milliseconds after each datagram instead of its usual pause, so that a simulated meter reporting far faster
-// than real time (a week of rows in minutes) is followed. Only a shorter pause is taken; a value that does not
-// read as one leaves the program's own timing.
+// than real time (a week of rows in minutes) is followed. Only a shorter pause is taken; a value that does
+// not read as one leaves the program's own timing.
 inline TTimingSettings TimingWithDatagramPause(const QByteArray& sValue) {
     TTimingSettings r;
     bool bOk = false;
