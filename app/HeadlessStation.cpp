@@ -1,5 +1,6 @@
 #include "app/HeadlessStation.h"
 
+#include "app/PacingProbe.h"
 #include "app/StationTitle.h"
 #include "app/UnixSignals.h"
 #include "core/DataFolder.h"
@@ -108,7 +109,7 @@ bool THeadlessStation::Start() {
     Journal.Info(QStringLiteral("Connecting."),
                  {{QStringLiteral("meter"), MeterName()},
                   {QStringLiteral("database"), Ctrl.Settings.sDatabaseFileName}});
-    if (!Ctrl.ConnectInstrument()) {
+    if (!Ctrl.ConnectInstrument(ProbedTiming())) {
         Fail(QStringLiteral("The logging engine could not be started."));
         return false;
     }

@@ -1,3 +1,4 @@
+#include "app/PacingProbe.h"
 #include "app/StationJournal.h"
 #include "app/StationStatus.h"
 #include "app/StationTitle.h"
@@ -188,4 +189,24 @@ TEST_F(StationStatusFile, AWriteThatFailsIsReportedOncePerReason) {
     const int iAskedBefore = iAsked;
     ASSERT_TRUE(qxtest::WaitFor([&] { return iAsked >= iAskedBefore + 2; }, 10000));
     EXPECT_EQ(slFailures.size(), 1);
+}
+
+// A benchmark may only shorten the engine's pause after each datagram; anything else in the environment
+// leaves the program's own pacing.
+TEST(StationPacing, OnlyAShorterPauseThatReadsAsANumberIsTaken) {
+    const int iOwn = TTimingSettings().iDatagramPauseMs;
+    const struct {
+        QByteArray sValue;
+        int iExpected;
+    } aCases[] = {
+        {"", iOwn},     {"0", 0},     {"5", 5},      {" 7\n", 7},    {QByteArray::number(iOwn), iOwn},
+        {"1000", iOwn}, {"-1", iOwn}, {"3ms", iOwn}, {"0x10", iOwn}, {"99999999999999999999", iOwn},
+    };
+    for (const auto& c : aCases) {
+        SCOPED_TRACE(c.sValue.toStdString());
+        const TTimingSettings r = TimingWithDatagramPause(c.sValue);
+        EXPECT_EQ(r.iDatagramPauseMs, c.iExpected);
+        // Nothing else of the timing changes.
+        EXPECT_EQ(r.iPollMs, TTimingSettings().iPollMs);
+    }
 }
