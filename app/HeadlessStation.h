@@ -5,6 +5,7 @@
 #include "app/StationStatus.h"
 #include "core/MainView.h"
 
+#include <QDate>
 #include <QLockFile>
 #include <QObject>
 #include <QTimer>
@@ -57,7 +58,11 @@ private:
     void StopWaitOver();
     void Fail(const QString& sText, const TJournalFacts& aFacts = {});
     void Finish(int iExitCode);
-    TStationStatus CurrentStatus() const;
+    TStationStatus CurrentStatus();
+    void ReconnectScheduled(int iAttempt, int iPauseSeconds, const QString& sReason);
+    void GapClosed(const TSessionGap& rGap);
+    // The gaps that ended today, counted again once a gap closed or the day changed.
+    int GapsToday();
     int RowsStored() const;
     QString MeterName() const;
 
@@ -78,6 +83,8 @@ private:
     bool bStopping = false;
     bool bFinished = false;
     int iFinalRowsStored = 0;
+    int iGapsToday = 0;
+    QDate dGapsCounted;
 };
 
 // The program run as the station, without windows and without a display: the application object, the
