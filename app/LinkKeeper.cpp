@@ -95,6 +95,9 @@ TLinkKeeper::TEventAction TLinkKeeper::EngineEvent(int iCode) {
         case TState::Starting:
             SchedulePause();
             return TEventAction::Hold;
+        case TState::Pausing:
+            // A thread that ends reports its end more than once: the pause has begun already.
+            return TEventAction::Hold;
         default:
             return TEventAction::Ordinary;
         }

@@ -122,9 +122,12 @@ TEST_F(ReconnectFixture, ALostLinkResumesIntoTheSameSessionWithOneGap) {
     // The first attempt: the meter does not answer.
     ASSERT_TRUE(WaitForAttempt());
     EXPECT_EQ(View.mStatus[kPanelLink], FormatText(GetText(kTxtReconnectAttempt, kLanguageEnglish), {"1"}));
-    Ctrl.HandleEngineEvent(kEventNetworkNoAnswer);
-    Ctrl.HandleEngineEvent(kEventConnectionClosed);
+    // As the thread reports a failed connect: its closing state, then its end.
+    for (int iCode : {kEventNetworkNoAnswer, kEventConnectionClosed, kEventConnectionClosed})
+        Ctrl.HandleEngineEvent(iCode);
     EXPECT_TRUE(View.aMessages.empty());
+    EXPECT_EQ(View.iSessionsEnded, 0);
+    EXPECT_TRUE(Ctrl.IsLoggingInProgress());
     EXPECT_EQ(View.mStatus[kPanelLink],
               FormatText(GetText(kTxtReconnectPause, kLanguageEnglish), {"2", "2"}));
 
