@@ -2,26 +2,6 @@
 
 #include "core/EngineCodes.h"
 
-namespace {
-
-// Failures of a connect that a held session's attempts log instead of showing.
-bool IsAttemptFailure(int iCode) {
-    switch (iCode) {
-    case kEventTimeout:
-    case kEventNetworkNoAnswer:
-    case kEventLoginRefused:
-    case kEventPortNotOpened:
-    case kEventNoInstrument:
-    case kEventLoggingNotSupported:
-    case kEventSetupMenuShown:
-        return true;
-    default:
-        return false;
-    }
-}
-
-} // namespace
-
 TLinkKeeper::TLinkKeeper(TActions rActions, QObject* parent) : QObject(parent), Actions(std::move(rActions)) {
     Stall.setSingleShot(true);
     Pause.setSingleShot(true);
@@ -102,7 +82,8 @@ TLinkKeeper::TEventAction TLinkKeeper::EngineEvent(int iCode) {
             return TEventAction::Ordinary;
         }
     default:
-        if (IsAttemptFailure(iCode) && HoldsSession())
+        // A failed attempt is logged, never shown: the keeper tries again by itself.
+        if ((BlamesTheMeter(iCode) || iCode == kEventLoginRefused) && HoldsSession())
             return TEventAction::Hold;
         return TEventAction::Ordinary;
     }

@@ -288,9 +288,10 @@ void TMainController::ThreadSendMessage(int iCommand) {
             pActiveThread->ThreadSendMessage(kEngineCommandClose);
             return;
         }
-        SetLoggingStatus(kStatusDisconnected);
-        bCanCloseMain = true;
-        View->SetMainGUI(kGUINoInstrument);
+        // No thread is left to report the link's end: it is reported as the thread would, after the
+        // caller's own reaction to its stop.
+        QMetaObject::invokeMethod(
+            this, [this] { HandleEngineEvent(kEventConnectionClosed); }, Qt::QueuedConnection);
         return;
     }
     if (pActiveThread)
