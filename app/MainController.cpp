@@ -446,6 +446,10 @@ void TMainController::HandleHeldEvent(int iCode, const TPortOpenFailure& rPortFa
         // The run's last records belong to the session held open.
         UDP.DeliverPending();
         AddLog(0, "Logging ended without a stop; the session is kept open.|3");
+        // Its record is brought up to date, so that a crash during the wait loses nothing of it; it is not
+        // judged, for it has not ended.
+        if (!rSessionInfo.sReportID.isEmpty())
+            Store.UpdateSession(rSessionInfo);
         break;
     case kEventConnectionClosed:
         UDP.DeliverPending();

@@ -113,6 +113,11 @@ TEST_F(ReconnectFixture, ALostLinkResumesIntoTheSameSessionWithOneGap) {
     ASSERT_NO_FATAL_FAILURE(StartLogging());
     LoseLink();
     EXPECT_EQ(View.iSessionsEnded, 0);
+    {
+        // The record is up to date while the session waits.
+        SQLite::Database DB(sDB.toStdString());
+        EXPECT_EQ(DB.execAndGet("SELECT sTimeCodeEnd FROM qxr_sessions").getString(), "10:00:02:00");
+    }
     EXPECT_TRUE(Ctrl.IsLoggingInProgress());
     EXPECT_TRUE(Ctrl.HasLoggingThread()) << "the connect button must offer to end the wait";
     EXPECT_EQ(Ctrl.LoggingThread(), nullptr);
