@@ -104,7 +104,8 @@ TMainController::TMainController(QObject* parent)
 TMainController::~TMainController() {
     SaveWaitingRows();
     pActiveThread = nullptr;
-    if (!pLoggingThread)
+    // A thread that has finished has nothing left to close.
+    if (!pLoggingThread || pLoggingThread->IsFinished())
         return;
     pLoggingThread->ThreadSendMessage(kEngineCommandClose);
     if (!pLoggingThread->WaitForEnd(kThreadEndWaitMs)) {
