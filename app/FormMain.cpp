@@ -50,7 +50,7 @@
 namespace {
 
 // Fixed widths of status bar panels 1 to 3; panel 0 takes the rest.
-constexpr int kStatusPanelWidths[4] = {0, 200, 150, 200};
+constexpr int kStatusPanelWidths[kPanelCount] = {0, 200, 150, 200, 0};
 
 // How long closing while logging waits for the session's end to be stored: 501 rounds of 10 ms.
 constexpr int kCloseWaitRounds = 501;
@@ -181,9 +181,10 @@ void TfrmMain::CreateExportMenu() {
 }
 
 void TfrmMain::CreateStatusBar() {
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < kPanelCount; ++i) {
         StatusPanels[i] = new QLabel(this);
-        if (i == 0) {
+        // The rows waiting and a link being reached again share the free width.
+        if (kStatusPanelWidths[i] == 0) {
             statusBar()->addWidget(StatusPanels[i], 1);
         } else {
             StatusPanels[i]->setFixedWidth(kStatusPanelWidths[i]);
@@ -673,7 +674,7 @@ void TfrmMain::ShowWait(const QString& sText, bool bFadeIn) {
 }
 
 void TfrmMain::SetStatusText(int iPanel, const QString& sText) {
-    if (iPanel < 0 || iPanel >= 4)
+    if (iPanel < 0 || iPanel >= kPanelCount)
         return;
     StatusPanels[iPanel]->setText(sText);
     // The panel shows the database's path shortened; the whole path is a hover away.

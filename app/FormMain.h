@@ -141,7 +141,7 @@ public:
     TLongOperationWindow* LongOperation = nullptr;
 
     // Status bar panels 0 to 3.
-    QLabel* StatusPanels[4] = {};
+    QLabel* StatusPanels[kPanelCount] = {};
 
     // Private message posted by FormShow and handled once the window is on screen.
     static constexpr int kCheckDatabaseMessage = 1324;

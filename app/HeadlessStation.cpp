@@ -9,6 +9,7 @@
 #include "core/TextFormat.h"
 #include "core/TextTable.h"
 #include "meter/InstrumentList.h"
+#include "store/SessionGapStore.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -32,6 +33,14 @@ THeadlessStation::THeadlessStation(const QString& sDataFolderIn, TStationJournal
     RotationTimer.setSingleShot(true);
     RotationTimer.setTimerType(Qt::PreciseTimer);
     connect(&RotationTimer, &QTimer::timeout, this, &THeadlessStation::RotationDue);
+    // The station reconnects unless its own section turns it off; the stall time is the window's.
+    Ctrl.SetReconnectOptionsSource([this] {
+        TReconnectOptions r = Ctrl.Settings.rReconnect;
+        r.bEnabled = Ctrl.Settings.rStation.bReconnect;
+        return r;
+    });
+    connect(&Ctrl.Keeper, &TLinkKeeper::ReconnectScheduled, this, &THeadlessStation::ReconnectScheduled);
+    connect(&Ctrl.Keeper, &TLinkKeeper::GapClosed, this, &THeadlessStation::GapClosed);
 }
 
 THeadlessStation::~THeadlessStation() {
@@ -122,6 +131,12 @@ void THeadlessStation::Stop() {
     bStopping = true;
     sState = QStringLiteral("stopping");
     Journal.Info(QStringLiteral("Stopping."));
+    if (Ctrl.Keeper.HoldsSession()) {
+        // No meter to wait for: the session held open ends at once with the rows it has.
+        Ctrl.DisconnectInstrument();
+        Finish(kExitStopped);
+        return;
+    }
     if (!bStartSent) {
         Finish(kExitStopped);
         return;
@@ -167,6 +182,9 @@ void THeadlessStation::EngineEventHandled(int iCode) {
         sState = QStringLiteral("waiting");
         break;
     case kEventReady:
+        // The meter reached again: the keeper starts its run into the session held open.
+        if (Ctrl.Keeper.HoldsSession())
+            break;
         if (bRunEnded) {
             // Connected and ready again after a run it did not stop: timecode control ended the session.
             Fail(QStringLiteral("Logging ended without a stop."),
@@ -206,6 +224,11 @@ void THeadlessStation::EngineEventHandled(int iCode) {
             Finish(kExitStopped);
             return;
         }
+        if (Ctrl.Keeper.HoldsSession()) {
+            // The link was lost, not the run: the session stays open while the meter is reached again.
+            bRunEnded = false;
+            break;
+        }
         Fail(bSessionStarted ? QStringLiteral("The connection to the meter was lost.")
                              : QStringLiteral("The meter could not be reached."),
              {{QStringLiteral("meter"), MeterName()}});
@@ -241,6 +264,12 @@ void THeadlessStation::RotationDue() {
         // Not yet, or the clock was set back meanwhile: then the schedule's next moment may come sooner.
         dtRotationDue = std::min(dtRotationDue, Rotation.NextRotation(dtSessionStart, dtNow));
         ArmRotation();
+        return;
+    }
+    if (Ctrl.Keeper.HoldsSession()) {
+        // The meter is away and its session held open: the gap belongs to that session, which is rotated
+        // as soon as its rows flow again.
+        RotationTimer.start(kRotationHeldRetryMs);
         return;
     }
     // Only a session being logged is rotated; a moment that finds none is let go.
@@ -357,7 +386,46 @@ int THeadlessStation::RowsStored() const {
     return std::max(0, Ctrl.iSessionRows - Ctrl.Store.WaitingLevelsOf(sId));
 }
 
-TStationStatus THeadlessStation::CurrentStatus() const {
+void THeadlessStation::ReconnectScheduled(int iAttempt, int iPauseSeconds, const QString& sReason) {
+    if (bFinished)
+        return;
+    sState = QStringLiteral("reconnecting");
+    sLastError = sReason;
+    Journal.Warning(QStringLiteral("Reconnecting."),
+                    {{QStringLiteral("attempt"), QString::number(iAttempt)},
+                     {QStringLiteral("pause_s"), QString::number(iPauseSeconds)},
+                     {QStringLiteral("reason"), sReason},
+                     {QStringLiteral("meter"), MeterName()},
+                     {QStringLiteral("session"), Ctrl.rSessionInfo.sReportID}});
+}
+
+void THeadlessStation::GapClosed(const TSessionGap& rGap) {
+    sState = QStringLiteral("logging");
+    // The controller has given the gap to the store by now: today's count includes it once it is written.
+    dGapsCounted = QDate();
+    const qint64 iSeconds = rGap.dtBefore.isValid() ? rGap.dtBefore.secsTo(rGap.dtAfter) : 0;
+    Journal.Info(QStringLiteral("Gap closed."), {{QStringLiteral("session"), rGap.sReportId},
+                                                 {QStringLiteral("before"), rGap.sTimeCodeBefore},
+                                                 {QStringLiteral("after"), rGap.sTimeCodeAfter},
+                                                 {QStringLiteral("seconds"), QString::number(iSeconds)},
+                                                 {QStringLiteral("reason"), rGap.sReason}});
+}
+
+int THeadlessStation::GapsToday() {
+    const QDate dToday = QDate::currentDate();
+    if (dGapsCounted == dToday && Ctrl.Store.WaitingCount() == 0)
+        return iGapsToday;
+    // A gap still waiting for the database is counted once it is written.
+    int iCount = 0;
+    TSessionGapStore Gaps(Ctrl.SQLConnection);
+    if (Ctrl.SQLConnection.Connected() && Gaps.CountEndedSince(QDateTime(dToday, QTime(0, 0)), iCount)) {
+        iGapsToday = iCount;
+        dGapsCounted = dToday;
+    }
+    return iGapsToday;
+}
+
+TStationStatus THeadlessStation::CurrentStatus() {
     TStationStatus r;
     r.sState = sState;
     if (bSessionStarted) {
@@ -369,6 +437,7 @@ TStationStatus THeadlessStation::CurrentStatus() const {
             r.sLastTimeCode = Ctrl.rSessionInfo.sTimeCodeEnd;
     }
     r.iRowsWaiting = Ctrl.Store.WaitingCount();
+    r.iGapsToday = GapsToday();
     r.sLastError = sLastError;
     return r;
 }

@@ -6,6 +6,7 @@
 #include "app/StationStatus.h"
 #include "core/MainView.h"
 
+#include <QDate>
 #include <QLockFile>
 #include <QObject>
 #include <QTimer>
@@ -26,6 +27,8 @@ public:
     // The longest the rotation timer waits before it looks at the clock again, which may have been set (or
     // the computer suspended) meanwhile.
     static constexpr qint64 kRotationCheckMs = 60000;
+    // How soon a rotation that found the session held open for its meter looks again.
+    static constexpr int kRotationHeldRetryMs = 1000;
 
     THeadlessStation(const QString& sDataFolder, TStationJournal& rJournal, QObject* parent = nullptr);
     ~THeadlessStation() override;
@@ -65,7 +68,11 @@ private:
     void RotationDue();
     void Fail(const QString& sText, const TJournalFacts& aFacts = {});
     void Finish(int iExitCode);
-    TStationStatus CurrentStatus() const;
+    TStationStatus CurrentStatus();
+    void ReconnectScheduled(int iAttempt, int iPauseSeconds, const QString& sReason);
+    void GapClosed(const TSessionGap& rGap);
+    // The gaps that ended today, counted again once a gap closed or the day changed.
+    int GapsToday();
     int RowsStored() const;
     QString MeterName() const;
 
@@ -91,6 +98,8 @@ private:
     bool bStopping = false;
     bool bFinished = false;
     int iFinalRowsStored = 0;
+    int iGapsToday = 0;
+    QDate dGapsCounted;
 };
 
 // The program run as the station, without windows and without a display: the application object, the

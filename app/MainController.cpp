@@ -8,11 +8,13 @@
 #include "engine/EngineControl.h"
 #include "engine/EngineMessages.h"
 #include "engine/LoggingThread.h"
+#include "meter/ComPorts.h"
 #include "review/SessionJudge.h"
 #include "store/ComplianceStore.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QUuid>
 
 namespace {
@@ -63,7 +65,8 @@ std::unique_ptr<ILoggingEngine> MakeLoggingThread(const TLoggingThreadSettings& 
 
 } // namespace
 
-TMainController::TMainController(QObject* parent) : QObject(parent), fnEngineFactory(MakeLoggingThread) {
+TMainController::TMainController(QObject* parent)
+    : QObject(parent), Keeper(KeeperActions()), fnEngineFactory(MakeLoggingThread) {
     connect(&UDP, &TMessagePort::DatagramReceived, this, &TMainController::UDPUDPRead);
     // Only the logging thread's sender is heard, unless the user lets other programs in. The thread this
     // controller made is heard until it is released: its last log lines follow its closing state.
@@ -79,6 +82,18 @@ TMainController::TMainController(QObject* parent) : QObject(parent), fnEngineFac
     connect(this, &TMainController::LoggingThreadEnded, this, &TMainController::ReleaseLoggingThread);
     connect(&Store, &TSessionStore::WaitingChanged, this, &TMainController::StoreWaitingChanged);
     connect(&Store, &TSessionStore::SessionWritten, this, &TMainController::SessionWritten);
+    connect(&Keeper, &TLinkKeeper::GapClosed, this, &TMainController::StoreGap);
+    connect(&Keeper, &TLinkKeeper::ReconnectScheduled, this,
+            [this](int iAttempt, int iPauseSeconds, const QString& sReason) {
+                AddLog(0, sReason + " Session " + rSessionInfo.sReportID + " kept open; attempt " +
+                              QString::number(iAttempt) + " in " + QString::number(iPauseSeconds) + " s.|3");
+                ShowReconnect(FormatText(GetText(kTxtReconnectPause, Settings.iLNG),
+                                         {QString::number(iPauseSeconds), QString::number(iAttempt)}));
+            });
+    connect(&Keeper, &TLinkKeeper::Attempting, this, [this](int iAttempt) {
+        AddLog(0, "Reconnecting, attempt " + QString::number(iAttempt) + ".|1");
+        ShowReconnect(FormatText(GetText(kTxtReconnectAttempt, Settings.iLNG), {QString::number(iAttempt)}));
+    });
     connect(&SessionTargets, &TNewSessionTarget::TargetNotWritten, this,
             [this](const QString& sReportId, const QString& sReason) {
                 AddLog(-1, "The loudness target of session " + sReportId +
@@ -89,7 +104,8 @@ TMainController::TMainController(QObject* parent) : QObject(parent), fnEngineFac
 TMainController::~TMainController() {
     SaveWaitingRows();
     pActiveThread = nullptr;
-    if (!pLoggingThread)
+    // A thread that has finished has nothing left to close.
+    if (!pLoggingThread || pLoggingThread->IsFinished())
         return;
     pLoggingThread->ThreadSendMessage(kEngineCommandClose);
     if (!pLoggingThread->WaitForEnd(kThreadEndWaitMs)) {
@@ -106,6 +122,31 @@ TMainController::~TMainController() {
 
 void TMainController::SetLoggingEngineFactory(TLoggingEngineFactory fnFactory) {
     fnEngineFactory = fnFactory ? std::move(fnFactory) : MakeLoggingThread;
+}
+
+void TMainController::SetReconnectOptionsSource(std::function<TReconnectOptions()> fnSource) {
+    fnReconnectOptions = std::move(fnSource);
+}
+
+TLinkKeeper::TActions TMainController::KeeperActions() {
+    TLinkKeeper::TActions r;
+    // The keeper's own close is no stop: it goes to the thread directly, past the stop handling.
+    r.fnCloseLink = [this] {
+        if (pActiveThread)
+            pActiveThread->ThreadSendMessage(kEngineCommandClose);
+    };
+    r.fnConnect = [this] { return ConnectInstrument(); };
+    r.fnStartLogging = [this] {
+        if (pActiveThread)
+            pActiveThread->ThreadSendMessage(kEngineCommandStart);
+    };
+    r.fnSerialMeter = [this] { return Settings.rActiveNetworkCFG.bComPort; };
+    r.fnDevicePresent = [this] {
+        const TInstrumentInfo& rMeter = Settings.rActiveNetworkCFG;
+        return !rMeter.bComPort || QFileInfo::exists(ComPortDevicePath(rMeter.iPort, sDataFolder));
+    };
+    r.fnOptions = [this] { return fnReconnectOptions ? fnReconnectOptions() : Settings.rReconnect; };
+    return r;
 }
 
 TLoggingThreadSettings TMainController::LoggingThreadSettings() const {
@@ -239,6 +280,21 @@ bool TMainController::RecoverSettings() {
 }
 
 void TMainController::ThreadSendMessage(int iCommand) {
+    const bool bEnd = iCommand == kEngineCommandStop || iCommand == kEngineCommandClose;
+    if (bEnd && Keeper.StopAsked()) {
+        // A stop while the session waits for its meter ends the session with the rows it has; a connect
+        // the keeper began is closed, not left connected without its run.
+        EndHeldSession();
+        if (pActiveThread) {
+            pActiveThread->ThreadSendMessage(kEngineCommandClose);
+            return;
+        }
+        // No thread is left to report the link's end: it is reported as the thread would, after the
+        // caller's own reaction to its stop.
+        QMetaObject::invokeMethod(
+            this, [this] { HandleEngineEvent(kEventConnectionClosed); }, Qt::QueuedConnection);
+        return;
+    }
     if (pActiveThread)
         pActiveThread->ThreadSendMessage(iCommand);
 }
@@ -366,6 +422,60 @@ void TMainController::FinishSession() {
     StoreEndedSession();
 }
 
+void TMainController::EndHeldSession() {
+    AddLog(0, "The session " + rSessionInfo.sReportID + " held open for reconnecting is ended.|1");
+    FinishSession();
+    bLoggingInProgress = false;
+    sCurrentSession.clear();
+    ShowReconnect(QString());
+}
+
+void TMainController::ShowReconnect(const QString& sText) {
+    View->SetStatusText(kPanelLink, sText);
+}
+
+void TMainController::StoreGap(const TSessionGap& rGap) {
+    Store.InsertGap(rGap);
+    AddLog(0, "Logging resumed in session " + rGap.sReportId + ": timecodes " + rGap.sTimeCodeBefore +
+                  " to " + rGap.sTimeCodeAfter + " missing (" + rGap.sReason + ")|2");
+    ShowReconnect(QString());
+}
+
+void TMainController::HandleHeldEvent(int iCode, const TPortOpenFailure& rPortFailure) {
+    switch (iCode) {
+    case kEventLoggingEnded:
+        // The run's last records belong to the session held open.
+        UDP.DeliverPending();
+        AddLog(0, "Logging ended without a stop; the session is kept open.|3");
+        // Its record is brought up to date, so that a crash during the wait loses nothing of it; it is not
+        // judged, for it has not ended.
+        if (!rSessionInfo.sReportID.isEmpty())
+            Store.UpdateSession(rSessionInfo);
+        break;
+    case kEventConnectionClosed:
+        UDP.DeliverPending();
+        AddLog(0, "Connection closed.|1");
+        SetLoggingStatus(kStatusDisconnected);
+        View->CloseWaitWindow();
+        if (pActiveThread) {
+            pActiveThread = nullptr;
+            Q_EMIT LoggingThreadEnded();
+        }
+        break;
+    case kEventReady:
+        AddLog(0, "Thread Ready; logging of the held session is started again.|1");
+        SetLoggingStatus(kStatusReady);
+        View->CloseWaitWindow();
+        break;
+    default:
+        // A failed attempt is logged, never shown in a box: the keeper tries again by itself.
+        if (iCode == kEventPortNotOpened && rPortFailure.Failed())
+            AddLog(0, PortOpenFailureLog(rPortFailure));
+        AddLog(0, "Reconnecting: the meter did not answer (event " + QString::number(iCode) + ").|3");
+        break;
+    }
+}
+
 void TMainController::HandleEngineEvent(int iCode, const TPortOpenFailure& rPortFailure) {
     aPendingEvents.append({iCode, rPortFailure});
     // A handler may wait in a modal box, whose event loop delivers the next events: they run after it, in
@@ -382,6 +492,16 @@ void TMainController::HandleEngineEvent(int iCode, const TPortOpenFailure& rPort
 }
 
 void TMainController::HandleEvent(int iCode, const TPortOpenFailure& rPortFailure) {
+    switch (Keeper.EngineEvent(iCode)) {
+    case TLinkKeeper::TEventAction::Hold:
+        HandleHeldEvent(iCode, rPortFailure);
+        return;
+    case TLinkKeeper::TEventAction::FinishHeld:
+        EndHeldSession();
+        break;
+    case TLinkKeeper::TEventAction::Ordinary:
+        break;
+    }
     switch (iCode) {
     case kEventConnecting:
         AddLog(0, "Connecting.|1");
@@ -562,6 +682,7 @@ void TMainController::HandleLoudnessData(const QString& sText) {
     Take(m.nLoudnessIntegrating, r.nLoudnessIntegrating);
     Take(m.iPeakCount, r.iPeakCount);
 
+    Keeper.RecordArrived();
     if (rSessionInfo.sTimeCodeStart.isEmpty())
         rSessionInfo.sTimeCodeStart = r.sTimeCode;
     rSessionInfo.sTimeCodeEnd = r.sTimeCode;
@@ -588,9 +709,15 @@ void TMainController::HandleLoudnessData(const QString& sText) {
     ++iSessionRows;
     dtLastRow = QDateTime::currentDateTime();
     sLastRowTimeCode = rRow.sTimeCode;
+    Keeper.RowStored(rRow.sReportId, rRow.sTimeCode, dtLastRow);
 }
 
 void TMainController::HandleLoudnessSetup(const QString& sText) {
+    if (Keeper.ResumesSession() && !rSessionInfo.sReportID.isEmpty()) {
+        // The run resumed after a lost link: its rows go on into the session held open, with its setup.
+        AddLog(0, "The meter's run resumed in session " + rSessionInfo.sReportID + ".|1");
+        return;
+    }
     const TLoudnessSetupMessage m = DecodeLoudnessSetupMessage(sText);
     TLoudnessSetup& s = rSessionInfo.rLoudnessSetup;
     Take(m.iPeakMode, s.iPeakMode);
@@ -626,7 +753,8 @@ void TMainController::OpenSession() {
 }
 
 bool TMainController::RotateSession(const QString& sNextTitle) {
-    if (!bLoggingInProgress || sCurrentSession.isEmpty())
+    // A session held open for its meter keeps its gap: it is rotated once its rows flow again.
+    if (!bLoggingInProgress || sCurrentSession.isEmpty() || Keeper.HoldsSession())
         return false;
     // A record shown but not stored (not on a whole second) is no part of the ended session.
     if (!sLastRowTimeCode.isEmpty())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/LinkKeeper.h"
 #include "core/DataFolder.h"
 #include "core/EngineLog.h"
 #include "core/MainRecords.h"
@@ -83,7 +84,7 @@ public:
     // session is stored (ending at its last stored row) and judged like any other; the next gets a new
     // identifier, the title sNextTitle, the same loudness setup, instrument and other texts, and the
     // program's target handling as a new session. The records that arrive from now on are its rows. False,
-    // changing nothing, when no session is being logged.
+    // changing nothing, when no session is being logged or the session is held open for its meter.
     bool RotateSession(const QString& sNextTitle);
 
     // Posts an engine command to the logging thread; reaches nobody when none exists.
@@ -101,7 +102,11 @@ public:
 
     // The logging thread while one exists: from its creation until it reports its end (event 9).
     IEngineControl* LoggingThread() const { return pActiveThread; }
-    bool HasLoggingThread() const override { return pActiveThread != nullptr; }
+    // A logging thread exists, or a session waits for its lost link to be reached again (a disconnect ends
+    // it).
+    bool HasLoggingThread() const override { return pActiveThread != nullptr || Keeper.Reconnecting(); }
+    // Where the keeper reads reconnecting's settings; empty: the window's own (Settings.rReconnect).
+    void SetReconnectOptionsSource(std::function<TReconnectOptions()> fnSource);
     bool IsLoggingInProgress() const override { return bLoggingInProgress; }
     const TSessionInfo& SessionInfo() const override { return rSessionInfo; }
     void SetSessionInfo(const TSessionInfo& rInfo) override { rSessionInfo = rInfo; }
@@ -162,6 +167,8 @@ public:
     QString sLastRowTimeCode;
     bool bLoggingInProgress = false;
     bool bCanCloseMain = false;
+    // Keeps the running session open across a lost link and connects again.
+    TLinkKeeper Keeper;
 
 Q_SIGNALS:
     // The logging thread has ended (event 9): its owner may release it.
@@ -185,6 +192,14 @@ private:
     // Opens the session rSessionInfo describes under a new identifier: its row and target are given to the
     // store and the live verdict starts from nothing.
     void OpenSession();
+    // What the keeper needs of the controller to hold a session and reach its meter again.
+    TLinkKeeper::TActions KeeperActions();
+    // An event of a session held open for reconnecting: the session goes on, no message is shown.
+    void HandleHeldEvent(int iCode, const TPortOpenFailure& rPortFailure);
+    // Ends a session that was held open for reconnecting.
+    void EndHeldSession();
+    void ShowReconnect(const QString& sText);
+    void StoreGap(const TSessionGap& rGap);
     // Stores the ended session's record; once the database holds it (at once, or after waiting behind
     // refused writes), the session is judged from its stored rows and its verdict kept.
     void StoreEndedSession();
@@ -210,6 +225,7 @@ private:
     // The reason the log last gave for waiting writes.
     QString sLoggedStoreReason;
     TLoggingEngineFactory fnEngineFactory;
+    std::function<TReconnectOptions()> fnReconnectOptions;
     // The logging thread this controller created; pActiveThread points at it until it reports its end.
     std::unique_ptr<ILoggingEngine> pLoggingThread;
     IEngineControl* pActiveThread = nullptr;

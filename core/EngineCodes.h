@@ -27,6 +27,21 @@ enum TEngineEvent : int {
     kEventTimecodeStopped = 25,
 };
 
+// Events the main window answers with a message or log line about a failure of the meter or its port.
+inline bool BlamesTheMeter(int iCode) {
+    switch (iCode) {
+    case kEventTimeout:
+    case kEventNetworkNoAnswer:
+    case kEventPortNotOpened:
+    case kEventNoInstrument:
+    case kEventLoggingNotSupported:
+    case kEventSetupMenuShown:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // Engine commands: the main window steers the thread.
 enum TEngineCommand : int {
     kEngineCommandStart = 104,

@@ -17,11 +17,14 @@ enum TGUIState : int {
 };
 
 // Status bar panels that show rows waiting for the database, the working database, the active instrument's
-// serial number and host name, and how many characters of the database's path fit.
+// serial number and host name, a lost link being reached again, and how many characters of the database's
+// path fit.
 inline constexpr int kPanelStore = 0;
 inline constexpr int kPanelDatabase = 1;
 inline constexpr int kPanelSerialNo = 2;
 inline constexpr int kPanelHostName = 3;
+inline constexpr int kPanelLink = 4;
+inline constexpr int kPanelCount = 5;
 inline constexpr int kDatabaseNameWidth = 30;
 
 // What the main window's controller asks of the window. The window presents; the controller owns the state
@@ -41,7 +44,7 @@ public:
     // texts and chart of the previous one are cleared from the screen.
     virtual void ClearMeterValues() {}
     virtual void SetMainGUI(int iState) { (void)iState; }
-    // Status bar panel 0 to 3.
+    // Status bar panel 0 to kPanelCount - 1.
     virtual void SetStatusText(int iPanel, const QString& sText) { (void)iPanel, (void)sText; }
     // The wait window's text: a text table entry.
     virtual void SetWaitTextEntry(int iEntry) { (void)iEntry; }

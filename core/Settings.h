@@ -200,8 +200,22 @@ struct TStationOptions {
     // them (see app/StationRotation.h) and refuses to run on a value that does not read.
     QString sRotateAt;
     QString sRotateEveryHours;
+    // A lost link keeps the session open and the station connects again (key AutoReconnect); off, a lost
+    // link ends the station with a failure.
+    bool bReconnect = true;
 
     bool operator==(const TStationOptions&) const = default;
+};
+
+// What the window does when the meter's link is lost while it logs (section Advanced): reconnect into the
+// same session, and how long the meter may stay silent before its link counts as lost.
+struct TReconnectOptions {
+    static constexpr int kMinStallSeconds = 2;
+    static constexpr int kMaxStallSeconds = 3600;
+    bool bEnabled = false;
+    int iStallSeconds = 10;
+
+    bool operator==(const TReconnectOptions&) const = default;
 };
 
 // Every setting of the settings file.
@@ -232,6 +246,7 @@ struct TSettings {
     // The message port also hears programs other than the logging thread (the engine's text messages as an
     // interface for other tools); off, their datagrams are dropped and counted in the engine log.
     bool bAcceptExternalMessages = false;
+    TReconnectOptions rReconnect;
     TWindowPlacement rWindow;
     TWindowPlacement rChartWindow;
     TFilterOptions rFilterOptions;

@@ -175,6 +175,7 @@ private:
         rStation.sNotes = ini.ReadString(sSection, S("Notes"), def.sNotes);
         rStation.sRotateAt = ini.ReadString(sSection, S("RotateAt"), def.sRotateAt);
         rStation.sRotateEveryHours = ini.ReadString(sSection, S("RotateEveryHours"), def.sRotateEveryHours);
+        rStation.bReconnect = ini.ReadBool(sSection, S("AutoReconnect"), def.bReconnect);
     }
 
     void ReadConfiguration() {
@@ -379,6 +380,13 @@ private:
         r.iTimesource = ini.ReadInteger(sSection, S("TimeSource"), d.iTimesource);
         r.bAcceptExternalMessages =
             ini.ReadBool(sSection, S("AcceptExternalMessages"), d.bAcceptExternalMessages);
+        r.rReconnect.bEnabled = ini.ReadBool(sSection, S("AutoReconnect"), d.rReconnect.bEnabled);
+        // A stall time out of its range would end every quiet moment of a run, or never notice a lost link.
+        const int iStall = ini.ReadInteger(sSection, S("StallSeconds"), d.rReconnect.iStallSeconds);
+        r.rReconnect.iStallSeconds =
+            iStall >= TReconnectOptions::kMinStallSeconds && iStall <= TReconnectOptions::kMaxStallSeconds
+                ? iStall
+                : d.rReconnect.iStallSeconds;
         for (const TDataFlag& rFlag : kDataFlags)
             r.DataOptions.*rFlag.pFlag = ini.ReadBool(sSection, S(rFlag.sKey), d.DataOptions.*rFlag.pFlag);
     }
@@ -634,6 +642,8 @@ private:
         const QString sSection = S("Advanced");
         ini.WriteInteger(sSection, S("TimeSource"), r.iTimesource);
         ini.WriteBool(sSection, S("AcceptExternalMessages"), r.bAcceptExternalMessages);
+        ini.WriteBool(sSection, S("AutoReconnect"), r.rReconnect.bEnabled);
+        ini.WriteInteger(sSection, S("StallSeconds"), r.rReconnect.iStallSeconds);
         for (const TDataFlag& rFlag : kDataFlags)
             ini.WriteBool(sSection, S(rFlag.sKey), r.DataOptions.*rFlag.pFlag);
     }

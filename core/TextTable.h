@@ -369,6 +369,11 @@ enum TTextEntry : int {
     kTxtChartMouseHint = 612,
     // A long operation the user cancelled.
     kTxtExportCancelled = 670,
+    // Reconnecting to a meter whose link was lost while logging: the option, and the status line while
+    // the session is held open.
+    kTxtReconnectAutomatically = 656,
+    kTxtReconnectPause = 658,
+    kTxtReconnectAttempt = 660,
 };
 
 // A list of names looked up by a loudness-setup code: entries iFirst to iFirst + iHigh, the last one

@@ -261,9 +261,13 @@ QWidget* TfrmOptions::CreateDefaultPage() {
         NewCheck(grpSession, "chkAskForSessionInfo", "Ask for session information when logging is started.");
     chkAllowSessionEdit =
         NewCheck(grpSession, "chkAllowSessionEdit", "Allow editing of session information during logging.");
+    // A lost link while logging: the session kept open and the meter reached again.
+    chkReconnect =
+        NewCheck(grpSession, "chkReconnect", GetText(kTxtReconnectAutomatically, kLanguageEnglish));
     auto* SessionLayout = new QVBoxLayout(grpSession);
     SessionLayout->addWidget(chkAskForSessionInfo);
     SessionLayout->addWidget(chkAllowSessionEdit);
+    SessionLayout->addWidget(chkReconnect);
 
     grpDefaultSettings = NewGroup(Page, "grpDefaultSettings", "Default Settings.");
     chkDefaultSettings =
@@ -767,6 +771,8 @@ void TfrmOptions::FormShow() {
     chkCSVIncludeSessionInfo->setChecked(csv.bCSVSessionInfo);
     chkAskForSessionInfo->setChecked(r.bAskForSessionInfo);
     chkAllowSessionEdit->setChecked(r.bAllowSessionInfoEdit);
+    chkReconnect->setChecked(r.rReconnect.bEnabled);
+    chkReconnect->setText(GetText(kTxtReconnectAutomatically, r.iLNG));
 
     const TChartOptions& c = r.rChartOptions;
     chkAxisLeftAuto->setChecked(c.bLeftAxisAutoScale);
@@ -1040,6 +1046,7 @@ TOptionsTyped TfrmOptions::Typed() const {
     s.iLNG = cboLanguage->currentIndex() == kLanguageDanish ? kLanguageDanish : kLanguageEnglish;
     s.bAskForSessionInfo = chkAskForSessionInfo->isChecked();
     s.bAllowSessionInfoEdit = chkAllowSessionEdit->isChecked();
+    s.rReconnect.bEnabled = chkReconnect->isChecked();
     s.TCCtrl.OptionEnabled = chkEnableAdvancedTC->isChecked();
     s.TCCtrl.SyncRTC = chkEnableSyncRTC->isChecked();
     s.iTimesource = rdoInstrumentTime->isChecked() ? 0 : 1;

@@ -106,6 +106,7 @@ public:
     QComboBox* cboLanguage = nullptr;
     QCheckBox* chkAskForSessionInfo = nullptr;
     QCheckBox* chkAllowSessionEdit = nullptr;
+    QCheckBox* chkReconnect = nullptr;
     QGroupBox* grpDefaultSettings = nullptr;
     QCheckBox* chkDefaultSettings = nullptr;
     QPushButton* btnDefaultSettings = nullptr;

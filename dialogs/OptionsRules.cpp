@@ -92,6 +92,7 @@ void ApplyTheRest(const TSettings& rFrom, TSettings& rTo) {
     rTo.iLNG = rFrom.iLNG;
     rTo.bAskForSessionInfo = rFrom.bAskForSessionInfo;
     rTo.bAllowSessionInfoEdit = rFrom.bAllowSessionInfoEdit;
+    rTo.rReconnect.bEnabled = rFrom.rReconnect.bEnabled;
     rTo.TCCtrl.OptionEnabled = rFrom.TCCtrl.OptionEnabled;
     rTo.TCCtrl.SyncRTC = rFrom.TCCtrl.SyncRTC;
     rTo.iTimesource = rFrom.iTimesource;

@@ -30,21 +30,6 @@ constexpr int kScreenLoggingAlt = 15;
 constexpr int kHWIDKeepsScreenA = 210;
 constexpr int kHWIDKeepsScreenB = 222;
 
-// Events the main window answers with a message or log line about a failure of the meter or its port.
-bool BlamesTheMeter(int iCode) {
-    switch (iCode) {
-    case kEventTimeout:
-    case kEventNetworkNoAnswer:
-    case kEventPortNotOpened:
-    case kEventNoInstrument:
-    case kEventLoggingNotSupported:
-    case kEventSetupMenuShown:
-        return true;
-    default:
-        return false;
-    }
-}
-
 bool KeepsScreen(int iHWID) {
     return iHWID == kHWIDKeepsScreenA || iHWID == kHWIDKeepsScreenB;
 }

@@ -602,6 +602,10 @@ TEST_F(HeadlessNetworkStation, LogsTheNetworkMeterUntilTerminatedOrDropped) {
         ASSERT_NO_FATAL_FAILURE(StartNetworkMeter(
             QStringList{"--interval-ms", "100", "--start-timecode", "10:00:00:00"} + c.slMeterOptions));
         ASSERT_NO_FATAL_FAILURE(WriteNetworkSettings());
+        // Reconnecting off: the lost link ends the station, as a service manager expects it to.
+        if (!c.bTerminate) {
+            ASSERT_NO_FATAL_FAILURE(AppendSettings("[Station]\nAutoReconnect=0\n"));
+        }
         QProcess Run;
         ASSERT_NO_FATAL_FAILURE(StartStation(Run));
         if (c.bTerminate) {

@@ -86,6 +86,10 @@ TEST_F(MainWindowFixture, MenusShortcutsTabsAndStatusPanelsAreInPlace) {
     EXPECT_EQ(frmMain.StatusPanels[1]->width(), 200);
     EXPECT_EQ(frmMain.StatusPanels[2]->width(), 150);
     EXPECT_EQ(frmMain.StatusPanels[3]->width(), 200);
+    // A link being reached again is told in a panel of its own, beside the rows waiting.
+    frmMain.SetStatusText(kPanelLink, "reconnecting");
+    EXPECT_EQ(frmMain.StatusPanels[kPanelLink]->text(), "reconnecting");
+    EXPECT_EQ(frmMain.StatusPanels[kPanelStore]->text(), "");
 }
 
 TEST_F(MainWindowFixture, SwitchingLanguageChangesMenusButtonsTabsAndGridLabels) {

@@ -100,6 +100,7 @@ void ExpectSameSettings(const TSettings& a, const TSettings& b) {
     ExpectSameDataOptions(a.DataOptions, b.DataOptions);
     EXPECT_EQ(a.iTimesource, b.iTimesource);
     EXPECT_EQ(a.bAcceptExternalMessages, b.bAcceptExternalMessages);
+    EXPECT_TRUE(a.rReconnect == b.rReconnect);
     EXPECT_TRUE(a.rWindow == b.rWindow);
     EXPECT_TRUE(a.rChartWindow == b.rChartWindow);
     EXPECT_TRUE(a.rFilterOptions == b.rFilterOptions);
@@ -347,6 +348,46 @@ TEST_F(SettingsFile, StationSectionIsReadAndLeftAsWritten) {
     ASSERT_TRUE(ReadIni(sINI, rDefaults));
     EXPECT_TRUE(rDefaults.rStation == TStationOptions());
     EXPECT_EQ(rDefaults.rStation.sTitleTemplate, "%station% %date%");
+}
+
+// Reconnecting: off in the window and on in the station unless the file says otherwise; the window's keys
+// are written back, a stall time out of its range reads as the default.
+TEST_F(SettingsFile, ReconnectKeysReadWithTheirDefaultsAndBounds) {
+    const struct {
+        const char* sCase;
+        QByteArray File;
+        bool bWindow;
+        int iStallSeconds;
+        bool bStation;
+    } aCases[] = {
+        {"missing", "", false, 10, true},
+        {"set", "[Advanced]\nAutoReconnect=1\nStallSeconds=3\n[Station]\nAutoReconnect=0\n", true, 3, false},
+        {"lowest", "[Advanced]\nStallSeconds=2\n", false, 2, true},
+        {"too short", "[Advanced]\nStallSeconds=1\n", false, 10, true},
+        {"negative", "[Advanced]\nStallSeconds=-5\n", false, 10, true},
+        {"too long", "[Advanced]\nStallSeconds=3601\n", false, 10, true},
+        {"not a number", "[Advanced]\nStallSeconds=ten\n", false, 10, true},
+    };
+    for (const auto& c : aCases) {
+        SCOPED_TRACE(c.sCase);
+        WriteFile("[Configuration]\nLastDB=/data/a.DB3\n" + c.File);
+        TSettings r;
+        ASSERT_TRUE(ReadIni(sINI, r));
+        EXPECT_EQ(r.rReconnect.bEnabled, c.bWindow);
+        EXPECT_EQ(r.rReconnect.iStallSeconds, c.iStallSeconds);
+        EXPECT_EQ(r.rStation.bReconnect, c.bStation);
+    }
+
+    TSettings r;
+    r.rReconnect.bEnabled = true;
+    r.rReconnect.iStallSeconds = 45;
+    Write(r);
+    const QByteArray Written = FileContent(sINI);
+    EXPECT_TRUE(Written.contains("AutoReconnect=1\n")) << Written.toStdString();
+    EXPECT_TRUE(Written.contains("StallSeconds=45\n")) << Written.toStdString();
+    TSettings rAgain;
+    ASSERT_TRUE(ReadIni(sINI, rAgain));
+    EXPECT_TRUE(rAgain.rReconnect == r.rReconnect);
 }
 
 TEST_F(SettingsFile, InvalidInstrumentsLeaveGapsInTheNumbers) {

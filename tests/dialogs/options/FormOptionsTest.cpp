@@ -226,6 +226,25 @@ TEST_F(FormOptionsTest, CSVPageShowsTheStoredStateAndOKKeepsIt) {
     }
 }
 
+// The reconnect box shows the stored choice in the window's language, and OK keeps what it shows.
+TEST_F(FormOptionsTest, ReconnectBoxShowsTheStoredChoiceAndOKKeepsIt) {
+    for (const int iLNG : {kLanguageEnglish, kLanguageDanish}) {
+        for (const bool bStored : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "language " << iLNG << ", stored " << bStored);
+            Settings.iLNG = iLNG;
+            Settings.rReconnect.bEnabled = bStored;
+            ASSERT_TRUE(Open([this, bStored, iLNG] {
+                EXPECT_EQ(frmOptions.chkReconnect->isChecked(), bStored);
+                EXPECT_EQ(frmOptions.chkReconnect->text(), GetText(kTxtReconnectAutomatically, iLNG));
+                frmOptions.chkReconnect->click();
+                frmOptions.btnOK->click();
+            }));
+            EXPECT_EQ(Settings.rReconnect.bEnabled, !bStored);
+        }
+    }
+    EXPECT_EQ(GetText(kTxtReconnectAutomatically, kLanguageEnglish), "Reconnect automatically");
+}
+
 TEST_F(FormOptionsTest, AClickedNodeShowsItsPageAndTheKeyboardDoesNot) {
     ASSERT_TRUE(Open([this] {
         EXPECT_EQ(frmOptions.ActivePage(), frmOptions.pnlDefault) << "the first time";

@@ -120,6 +120,7 @@ TEST(ApplyOptions, EveryValueCheckedAppliesAllTheDialogShowsAndNothingElse) {
     t.rComplianceOptions.eDefaultStandard = TStandardId::Custom;
     t.rComplianceOptions.rCustom.bRequireTruePeak = false;
     t.rComplianceOptions.rCustom.fTargetLoudness = -99.0; // the typed figures count, not these
+    t.rReconnect = {true, 60}; // the check box is the dialog's, the stall time is not
 
     TMessages Messages;
     ASSERT_TRUE(ApplyOptions(rTyped, rSettings, Messages.Show()));
@@ -156,6 +157,7 @@ TEST(ApplyOptions, EveryValueCheckedAppliesAllTheDialogShowsAndNothingElse) {
     EXPECT_EQ(rSettings.rWindow.Width, 1234);
     EXPECT_EQ(rSettings.rComplianceOptions,
               (TComplianceOptions{TStandardId::Custom, {TStandardId::Custom, -16.0, 1.5, -2.0, false}}));
+    EXPECT_EQ(rSettings.rReconnect, (TReconnectOptions{true, TReconnectOptions().iStallSeconds}));
 }
 
 // A check that fails shows its own message and stops OK there: what came before it is applied, what comes
