@@ -48,7 +48,9 @@ TChartTab* TChartTabs::MakeChartTab(const TChartTabRequest& rRequest) {
                 Tab, ChartTabCaption(rRequest.sCaption, PageCtrl->tabBar()->fontMetrics(), kMaxCaptionWidth));
             PageCtrl->setTabToolTip(iIndex, PlainToolTip(rRequest.sCaption));
             AddCloseButton(Tab, iIndex);
-            Tab->Chart->SetRows(std::move(Rows));
+            Tab->Chart->SetRows(std::move(Rows), rRequest.fnLoadGaps
+                                                     ? rRequest.fnLoadGaps(rRequest.sSessionId)
+                                                     : QList<TSessionGap>());
         }
         bCancelled = Loading.Cancelled();
     }

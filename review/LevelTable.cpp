@@ -4,6 +4,7 @@
 #include "core/GridLayouts.h"
 #include "core/TextFormat.h"
 #include "core/TextTable.h"
+#include "store/SessionGapStore.h"
 #include "store/dbSQLite.h"
 
 void TLevelTable::SetLayout(const TDataOptions& rOptions, int iLNG, const QString& sDecimalPoint) {
@@ -64,7 +65,10 @@ TLevelTable::TLoadResult TLevelTable::Load(TdbSQLite& rDB, const QString& sSessi
     FJudgement.reset();
     FUnit = sUnit;
     LayOutStatistics();
-    FModel.SetRows(std::move(Data));
+    TPlacedGaps Gaps;
+    ReadSessionGaps(rDB, sSessionId, Gaps.aGaps);
+    Gaps.aPlaces = PlaceGaps(Data, Gaps.aGaps);
+    FModel.SetRows(std::move(Data), std::move(Gaps));
     return TLoadResult::Rows;
 }
 
@@ -102,4 +106,14 @@ void TLevelTable::Clear() {
 
 QStringList TLevelTable::DataFilterTexts(int iLNG) const {
     return DataFilterConditionTexts(FDataFilter.rConditions, iLNG, FUnit, FDataFilter.rRowRange);
+}
+
+bool ReadSessionGaps(TdbSQLite& rDB, const QString& sSessionId, QList<TSessionGap>& aGaps) {
+    TSessionGapStore Store(rDB);
+    if (Store.ReadGapsOf(sSessionId, aGaps))
+        return true;
+    // The levels are shown without their gaps rather than not at all; the log says why.
+    qWarning("The session's gaps could not be read: %s", qPrintable(Store.LastError()));
+    aGaps.clear();
+    return false;
 }
