@@ -105,9 +105,13 @@ bool WriteCSVFile(const QString& sFileName, const TSessionInfo& rSession, const 
     }
 
     // The session's gaps close the file, in the session block's style: they describe the rows above.
-    if (rOptions.bCSVSessionInfo)
+    if (rOptions.bCSVSessionInfo && !aGaps.isEmpty()) {
+        // Rows written without line ends leave the last one open: the gaps start a line of their own.
+        if (!sEnd.endsWith(QLatin1Char('\n')) && !sEnd.endsWith(QLatin1Char('\r')))
+            Write(sCRLF);
         for (const TSessionGap& rGap : aGaps)
             Line(kTxtGapLabel, GapFields(rGap));
+    }
 
     if (bWritten)
         bWritten = File.commit();
