@@ -58,6 +58,11 @@ TLevelTable::TLoadResult TLevelTable::Load(TdbSQLite& rDB, const QString& sSessi
     }
     if (Data.RowCount() == 0)
         return TLoadResult::NoRows; // what is shown stays, with the filter it was read through
+    // Placed before anything changes: a cancel here, too, leaves what is shown as it was.
+    TPlacedGaps Gaps;
+    ReadSessionGaps(rDB, sSessionId, Gaps.aGaps);
+    if (!PlaceGaps(Data, Gaps.aGaps, fnPump, Gaps.aPlaces))
+        return TLoadResult::Cancelled;
     FSessionId = sSessionId;
     FDataFilter = rFilter;
     FStats = CalcLevelStatistics(Data);
@@ -65,9 +70,6 @@ TLevelTable::TLoadResult TLevelTable::Load(TdbSQLite& rDB, const QString& sSessi
     FJudgement.reset();
     FUnit = sUnit;
     LayOutStatistics();
-    TPlacedGaps Gaps;
-    ReadSessionGaps(rDB, sSessionId, Gaps.aGaps);
-    Gaps.aPlaces = PlaceGaps(Data, Gaps.aGaps);
     FModel.SetRows(std::move(Data), std::move(Gaps));
     return TLoadResult::Rows;
 }

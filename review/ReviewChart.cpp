@@ -406,10 +406,9 @@ void TReviewChart::PlaceCursors() {
     }
 }
 
-void TReviewChart::SetRows(TLevelData&& rRows, const QList<TSessionGap>& aGaps) {
+void TReviewChart::SetRows(TLevelData&& rRows, TPlacedGaps&& rGaps) {
     Rows = std::move(rRows);
-    FGaps.aGaps = aGaps;
-    FGaps.aPlaces = PlaceGaps(Rows, aGaps);
+    FGaps = std::move(rGaps);
     aBreakRows.clear();
     for (const TGapPlace& r : FGaps.aPlaces)
         aBreakRows.push_back(r.iRow);

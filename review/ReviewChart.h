@@ -68,9 +68,9 @@ public:
                  QWidget* parent = nullptr);
 
     // Puts one point per row on every series, labelled with the row's timecode; the chart keeps the rows.
-    // aGaps: the session's gaps; at each one placed among the rows every line breaks, and a pale band
-    // between the rows on either side marks it.
-    void SetRows(TLevelData&& rRows, const QList<TSessionGap>& aGaps = {});
+    // rGaps: the session's gaps and their places among the rows (PlaceGaps); at each place every level
+    // line breaks, and a pale band between the rows on either side marks it.
+    void SetRows(TLevelData&& rRows, TPlacedGaps&& rGaps = {});
     int PointCount() const { return Rows.RowCount(); }
     QString PointLabel(int iPoint) const;
 

@@ -23,8 +23,15 @@ struct TPairAt {
 
 std::vector<TGapPlace> PlaceGaps(const TLevelData& rRows, const QList<TSessionGap>& aGaps) {
     std::vector<TGapPlace> aPlaces;
+    PlaceGaps(rRows, aGaps, {}, aPlaces);
+    return aPlaces;
+}
+
+bool PlaceGaps(const TLevelData& rRows, const QList<TSessionGap>& aGaps, const TProgressPump& fnPump,
+               std::vector<TGapPlace>& aPlaces) {
+    aPlaces.clear();
     if (aGaps.isEmpty() || rRows.RowCount() < 2)
-        return aPlaces;
+        return true;
     // The gaps by their timecode before, so that each row costs a binary search among a few texts.
     std::vector<int> aByBefore(size_t(aGaps.size()));
     for (size_t i = 0; i < aByBefore.size(); ++i)
@@ -34,6 +41,8 @@ std::vector<TGapPlace> PlaceGaps(const TLevelData& rRows, const QList<TSessionGa
                      [&](int a, int b) { return Before(a).compare(Before(b)) < 0; });
     std::vector<TPairAt> aPairs;
     for (int iRow = 0; iRow + 1 < rRows.RowCount(); ++iRow) {
+        if (iRow % kPumpRows == 0 && !PumpProgress(fnPump, iRow, rRows.RowCount()))
+            return false;
         const QStringView sTimecode = rRows.TimecodeView(iRow);
         auto It = std::lower_bound(aByBefore.begin(), aByBefore.end(), sTimecode,
                                    [&](int iGap, QStringView s) { return Before(iGap).compare(s) < 0; });
@@ -65,7 +74,7 @@ std::vector<TGapPlace> PlaceGaps(const TLevelData& rRows, const QList<TSessionGa
     }
     std::sort(aPlaces.begin(), aPlaces.end(),
               [](const TGapPlace& a, const TGapPlace& b) { return a.iRow < b.iRow; });
-    return aPlaces;
+    return true;
 }
 
 qint64 GapSeconds(const TSessionGap& r) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/OperationProgress.h"
 #include "core/SessionTypes.h"
 
 #include <QList>
@@ -31,6 +32,10 @@ struct TPlacedGaps {
 // by hand) has no place. The cost is one pass over
 // the rows, a few comparisons each; none at all for a session without gaps.
 std::vector<TGapPlace> PlaceGaps(const TLevelData& rRows, const QList<TSessionGap>& aGaps);
+// The same into aPlaces, fnPump run every kPumpRows rows with the rows passed of all, so that a window
+// keeps painting over a week of rows; false, with no places, when it cancelled.
+bool PlaceGaps(const TLevelData& rRows, const QList<TSessionGap>& aGaps, const TProgressPump& fnPump,
+               std::vector<TGapPlace>& aPlaces);
 
 // The gap's length in whole seconds: from its date-times, or from its timecodes (within a day) when they
 // are not valid; -1 when neither tells.

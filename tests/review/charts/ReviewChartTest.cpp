@@ -190,7 +190,9 @@ TEST(ReviewChartGaps, EveryLevelLineBreaksAtAGapAndABandMarksIt) {
         rGap.sReason = QStringLiteral("The serial device disappeared.");
         TSessionGap rElsewhere = rGap;
         rElsewhere.sTimeCodeBefore = QStringLiteral("23:00:00:00");
-        Chart.SetRows(std::move(Rows), {rElsewhere, rGap});
+        TPlacedGaps Gaps{{rElsewhere, rGap}, {}};
+        Gaps.aPlaces = PlaceGaps(Rows, Gaps.aGaps);
+        Chart.SetRows(std::move(Rows), std::move(Gaps));
         Chart.resize(1000, 600);
         Chart.show();
         Chart.RefreshNow();

@@ -117,4 +117,32 @@ TEST(SessionGaps, TextsNameTheTimecodesTheLengthAndTheStoredReason) {
               "Gap: no reports from 10:00:09:00 to 10:00:21:00 (12 s).");
 }
 
+// Over many rows the search lets the window paint, and a cancel leaves no places.
+TEST(SessionGaps, ThePlacingPumpsAndCanBeCancelled) {
+    QStringList slRows;
+    for (int i = 0; i < 5000; ++i)
+        slRows << QString::asprintf("%02d:%02d:%02d:00", i / 3600, i / 60 % 60, i % 60);
+    const TLevelData Rows = RowsAt(slRows);
+    const QList<TSessionGap> aGaps = {Gap("01:00:00:00", "01:00:01:00")};
+    std::vector<qint64> aDone;
+    std::vector<TGapPlace> aPlaces;
+    ASSERT_TRUE(PlaceGaps(
+        Rows, aGaps,
+        [&](qint64 iDone, qint64 iTotal) {
+            EXPECT_EQ(iTotal, 5000);
+            aDone.push_back(iDone);
+            return true;
+        },
+        aPlaces));
+    EXPECT_EQ(aPlaces, (std::vector<TGapPlace>{{3601, 0}}));
+    EXPECT_EQ(aDone, (std::vector<qint64>{0, 1024, 2048, 3072, 4096}));
+    int iCalls = 0;
+    EXPECT_FALSE(PlaceGaps(
+        Rows, aGaps, [&](qint64, qint64) { return ++iCalls < 4; }, aPlaces));
+    EXPECT_TRUE(aPlaces.empty());
+    // No gaps: nothing to search, no pump.
+    EXPECT_TRUE(PlaceGaps(
+        Rows, {}, [](qint64, qint64) { return false; }, aPlaces));
+}
+
 } // namespace
