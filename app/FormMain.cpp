@@ -24,6 +24,7 @@
 #include "review/FormChart.h"
 #include "review/FormFilter.h"
 #include "review/FormSortSessions.h"
+#include "review/LevelTable.h"
 #include "review/SessionFilter.h"
 #include "store/ComplianceStore.h"
 #include "store/FormDBSelect.h"
@@ -408,6 +409,11 @@ void TfrmMain::btnChartClick() {
     r.fnLoadRows = [this](const QString& sSessionId, const TSQLFilter& rFilter, TLevelData& rRows,
                           const TProgressPump& fnPump) {
         return LoadChartRows(Ctrl.SQLConnection, sSessionId, rFilter, rRows, fnPump);
+    };
+    r.fnLoadGaps = [this](const QString& sSessionId) {
+        QList<TSessionGap> aGaps;
+        ReadSessionGaps(Ctrl.SQLConnection, sSessionId, aGaps);
+        return aGaps;
     };
     ChartTabs->MakeChartTab(r);
 }

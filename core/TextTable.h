@@ -374,6 +374,18 @@ enum TTextEntry : int {
     kTxtReconnectAutomatically = 656,
     kTxtReconnectPause = 658,
     kTxtReconnectAttempt = 660,
+    // A session's gaps: the level table's separator, the reports' list and its headings, the chart PDF's
+    // line.
+    kTxtGapSeparator = 672,
+    kTxtGapsTitle = 674,
+    kTxtGapLabel = 676,
+    kTxtGapTimecodeBefore = 678,
+    kTxtGapTimecodeAfter = 680,
+    kTxtGapDateTimeBefore = 682,
+    kTxtGapDateTimeAfter = 684,
+    kTxtGapLength = 686,
+    kTxtGapReason = 688,
+    kTxtChartGapsShown = 690,
 };
 
 // A list of names looked up by a loudness-setup code: entries iFirst to iFirst + iHigh, the last one

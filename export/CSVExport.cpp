@@ -2,6 +2,7 @@
 
 #include "core/TextTable.h"
 #include "review/SessionBrowser.h"
+#include "review/SessionGaps.h"
 
 #include <QSaveFile>
 #include <QStringEncoder>
@@ -44,7 +45,8 @@ QString CSVQuotedField(const QString& sField, const QString& sSep) {
 
 bool WriteCSVFile(const QString& sFileName, const TSessionInfo& rSession, const ITableSource& rTable,
                   const QStringList& slDataFilter, const TVerdictSummary& rVerdict,
-                  const TCSVOptions& rOptions, int iLNG, QString* psError, const TProgressPump& fnPump) {
+                  const TCSVOptions& rOptions, int iLNG, QString* psError, const TProgressPump& fnPump,
+                  const QList<TSessionGap>& aGaps) {
     QSaveFile File(sFileName);
     QStringEncoder Encode(QStringConverter::System);
     bool bWritten = File.open(QIODevice::WriteOnly);
@@ -57,6 +59,13 @@ bool WriteCSVFile(const QString& sFileName, const TSessionInfo& rSession, const 
 
     const QString sSep = rOptions.sCSVSeparationChar;
     const QString sCRLF = QStringLiteral("\r\n");
+    // The lines after the grids' hold texts the program makes, which may hold the separator.
+    const auto Line = [&](int iLabel, const QStringList& slFields) {
+        QStringList sl{GetText(iLabel, iLNG)};
+        for (const QString& sField : slFields)
+            sl << CSVQuotedField(sField, sSep);
+        Write(sl.join(sSep) + sCRLF);
+    };
     if (rOptions.bCSVSessionInfo) {
         const TSessionGridTexts Texts = SessionGridTexts(rSession, iLNG);
         for (int i = 0; i < 7; ++i)
@@ -66,13 +75,6 @@ bool WriteCSVFile(const QString& sFileName, const TSessionInfo& rSession, const 
                 i == 0 ? InstrumentTypeName(Texts.slConfig.value(0)) : Texts.slConfig.value(i);
             Write(GetText(kConfigLabels[i], iLNG) + sSep + sValue + sCRLF);
         }
-        // The lines after the grids' hold texts the program makes, which may hold the separator.
-        const auto Line = [&](int iLabel, const QStringList& slFields) {
-            QStringList sl{GetText(iLabel, iLNG)};
-            for (const QString& sField : slFields)
-                sl << CSVQuotedField(sField, sSep);
-            Write(sl.join(sSep) + sCRLF);
-        };
         if (!rVerdict.Empty()) {
             Line(kTxtLoudnessRangeLabel, {rVerdict.sLoudnessRange});
             Line(kTxtTargetLabel, {rVerdict.sTarget});
@@ -100,6 +102,15 @@ bool WriteCSVFile(const QString& sFileName, const TSessionInfo& rSession, const 
         }
         sLine += sEnd;
         Write(sLine);
+    }
+
+    // The session's gaps close the file, in the session block's style: they describe the rows above.
+    if (rOptions.bCSVSessionInfo && !aGaps.isEmpty()) {
+        // Rows written without line ends leave the last one open: the gaps start a line of their own.
+        if (!sEnd.endsWith(QLatin1Char('\n')) && !sEnd.endsWith(QLatin1Char('\r')))
+            Write(sCRLF);
+        for (const TSessionGap& rGap : aGaps)
+            Line(kTxtGapLabel, GapFields(rGap));
     }
 
     if (bWritten)

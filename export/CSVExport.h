@@ -18,10 +18,13 @@
 // written. fnPump runs every kPumpRows data rows with the rows written of all; when it cancels, the partly
 // written file is removed, nothing is left under sFileName that was not there before, and the result is
 // false without a reason.
+// With the session block, a session with gaps lists them after the data rows, a "Gap.:" line each (CR LF)
+// with the timecodes before and after, the date-times of the last report and the next, the length and the
+// reason; a session without gaps gives the file it gave before gaps were kept.
 bool WriteCSVFile(const QString& sFileName, const TSessionInfo& rSession, const ITableSource& rTable,
                   const QStringList& slDataFilter, const TVerdictSummary& rVerdict,
                   const TCSVOptions& rOptions, int iLNG, QString* psError = nullptr,
-                  const TProgressPump& fnPump = {});
+                  const TProgressPump& fnPump = {}, const QList<TSessionGap>& aGaps = {});
 
 // A field as RFC 4180 writes it: in quotes, its quotes doubled, when it holds the separator or a quote.
 QString CSVQuotedField(const QString& sField, const QString& sSep);

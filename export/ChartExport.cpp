@@ -17,6 +17,7 @@ void ChartExportPDF(TExportMenu& rExport, const TSettings& rSettings, TChartTab&
     Document.slDataFilter = Tab.DataFilterTexts();
     Document.sTarget = Tab.Chart->TargetText();
     Document.sShownRange = Tab.ShownRangeText();
+    Document.slGaps = Tab.GapsShownTexts();
     const QString sFileName = rExport.AskPDFFileName(ChartSessionInfo(Document.aSnapshot));
     if (sFileName.isEmpty())
         return;

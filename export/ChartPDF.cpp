@@ -1,5 +1,6 @@
 #include "export/ChartPDF.h"
 
+#include "core/TextFormat.h"
 #include "core/TextTable.h"
 #include "export/LevelReport.h"
 #include "export/PDFDocument.h"
@@ -13,6 +14,8 @@ constexpr int kPageHeightMM = 210;
 constexpr int kMarginMM = 5;
 
 constexpr double kSidePanelWidth = 180;
+// The gaps the header line names at most.
+constexpr qsizetype kGapsNamed = 6;
 // Snapshot rows of the session table, in print order, and of the four pairs of the full page's table.
 constexpr int aSessionRows[] = {kSnapShowTitle, kSnapShowNumber, kSnapOperatorName, kSnapAnalysisDate,
                                 kSnapFormat,    kSnapTCStart,    kSnapTCEnd,        kSnapNotes};
@@ -79,6 +82,15 @@ double TChartDocumentBuilder::BeginFrame(const TPDFPaddings& rSectionPaddings) {
     if (!R.sShownRange.isEmpty()) {
         Header.AddParagraphBreak(F.SubHeadline);
         Header.AddText(0, 0, R.sShownRange, F.Label, TPDFAlign::Centre);
+    }
+    if (!R.slGaps.isEmpty()) {
+        Header.AddParagraphBreak(F.SubHeadline);
+        // One line: a chart of many gaps names the first ones and says that more follow.
+        QStringList slNamed = R.slGaps.mid(0, kGapsNamed);
+        if (R.slGaps.size() > kGapsNamed)
+            slNamed << QStringLiteral("+%1").arg(R.slGaps.size() - kGapsNamed);
+        Header.AddText(0, 0, FormatText(T(kTxtChartGapsShown), {slNamed.join(QStringLiteral("; "))}), F.Label,
+                       TPDFAlign::Centre);
     }
     TPDFCell& Section = Doc.Section(0);
     Section.SetPaddings(rSectionPaddings);

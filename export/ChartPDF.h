@@ -44,6 +44,9 @@ struct TChartDocument {
     // What a zoomed chart shows (the title and the timecodes of the first and last row in view), in a
     // line under the sub-headline; empty when it shows the whole session.
     QString sShownRange;
+    // The gaps among the rows the chart shows, each named by its timecodes and length, in a "Gaps.:" line
+    // under the sub-headline; no line when there are none.
+    QStringList slGaps;
     // The chart, kChartPictureSize.
     QImage ChartPicture;
     TPDFOptions rPDFOptions;

@@ -124,7 +124,8 @@ void TExportMenu::popExportCSVClick() {
         return;
     RunExport(kTxtCreatingCSV, CannotWriteText(sFileName), [&](const TProgressPump& fnPump) {
         return WriteCSVFile(sFileName, rSession, FSource.ExportTable(), FSource.ExportDataFilter(),
-                            FSource.ExportVerdict(), FSettings.rCSVOptions, FSettings.iLNG, nullptr, fnPump);
+                            FSource.ExportVerdict(), FSettings.rCSVOptions, FSettings.iLNG, nullptr, fnPump,
+                            FSource.ExportGaps());
     });
 }
 
@@ -138,6 +139,7 @@ void TExportMenu::popExportPDFClick() {
     Report.aStatistics = FSource.ExportStatistics();
     Report.slDataFilter = FSource.ExportDataFilter();
     Report.rVerdict = FSource.ExportVerdict();
+    Report.aGaps = FSource.ExportGaps();
     Report.rPDFOptions = FSettings.rPDFOptions;
     Report.rTablePeakColorOptions = FSettings.rTablePeakColorOptions;
     Report.rTableSTMaxColorOptions = FSettings.rTableSTMaxColorOptions;

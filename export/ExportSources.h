@@ -67,6 +67,8 @@ public:
     virtual QStringList ExportDataFilter() const = 0;
     // The verdict on the table's rows against the session's target; empty when they were not judged.
     virtual TVerdictSummary ExportVerdict() const = 0;
+    // The session's gaps, all of them, in the order they were written; none for a session without any.
+    virtual QList<TSessionGap> ExportGaps() const { return {}; }
 };
 
 TSessionGridTexts SessionGridTexts(const TSessionInfo& rSession, int iLNG);

@@ -5,6 +5,7 @@
 #include "core/Version.h"
 #include "review/ChartData.h"
 #include "review/SessionBrowser.h"
+#include "review/SessionGaps.h"
 #include "review/TableColors.h"
 
 #include <QDateTime>
@@ -27,6 +28,8 @@ constexpr int kMarginMM = 5;
 constexpr int kFreePumpMs = 30;
 
 constexpr int kFirstPageRows = 40;
+// The most of a gap's reason the report prints on its one line.
+constexpr qsizetype kGapReasonChars = 110;
 constexpr int kPageRows = 50;
 
 // The maker's lines of the footer.
@@ -114,6 +117,7 @@ private:
     std::unique_ptr<TPDFTable> DataFilterTable(double W);
     std::unique_ptr<TPDFTable> VerdictTable(double W);
     std::unique_ptr<TPDFTable> DataTable(int iFirstRow, int iRows);
+    std::unique_ptr<TPDFTable> GapTable(int iFirstGap, int iGaps, double W);
     std::unique_ptr<TPDFTable> PageHeaderTable(int iPage, int iPages, const QString& sSubHeadline);
 
     const TLevelReport& R;
@@ -255,6 +259,34 @@ std::unique_ptr<TPDFTable> TLevelReportBuilder::DataTable(int iFirstRow, int iRo
     return t;
 }
 
+std::unique_ptr<TPDFTable> TLevelReportBuilder::GapTable(int iFirstGap, int iGaps, double W) {
+    constexpr int kHeadings[] = {kTxtGapTimecodeBefore, kTxtGapTimecodeAfter, kTxtGapDateTimeBefore,
+                                 kTxtGapDateTimeAfter,  kTxtGapLength,        kTxtGapReason};
+    std::vector<double> aWidths{70, 70, 80, 80, 55};
+    aWidths.push_back(std::max(60.0, W - 355));
+    auto t = std::make_unique<TPDFTable>(Doc, aWidths);
+    t->SetBorder(true);
+    t->SetPaddings({3, 3, 3, 3});
+    for (int c = 0; c < int(std::size(kHeadings)); ++c) {
+        TPDFCell& h = t->Cell(0, c);
+        h.SetBackground(R.rPDFOptions.clEvenLines);
+        h.AddText(0, 0, T(kHeadings[c]), F.Header, TPDFAlign::Centre);
+    }
+    for (int i = 1; i <= iGaps; ++i) {
+        const QStringList slFields = GapFields(R.aGaps[iFirstGap + i - 1]);
+        const TColorValue clBack = i % 2 ? R.rPDFOptions.clOddLines : R.rPDFOptions.clEvenLines;
+        for (int c = 0; c < int(std::size(kHeadings)); ++c) {
+            TPDFCell& d = t->Cell(i, c);
+            d.SetBackground(clBack);
+            // The reason is the one field of free length: a line, cut where it would leave its cell.
+            const bool bReason = c == int(std::size(kHeadings)) - 1;
+            const QString sText = bReason ? slFields.value(c).left(kGapReasonChars) : slFields.value(c);
+            d.AddText(0, 0, sText, F.Value, bReason ? TPDFAlign::Left : TPDFAlign::Centre);
+        }
+    }
+    return t;
+}
+
 std::unique_ptr<TPDFTable> TLevelReportBuilder::PageHeaderTable(int iPage, int iPages,
                                                                 const QString& sSubHeadline) {
     const double fTableWidth = aDataWidths.empty() ? 0 : [&] {
@@ -281,7 +313,8 @@ bool TLevelReportBuilder::Build(const QString& sFileName, const TProgressPump& f
     const double W = Doc.SectionInnerWidth();
 
     const int iRows = Src.RowCount();
-    const int iPages = LevelReportPageCount(iRows);
+    const int iDataPages = LevelReportPageCount(iRows);
+    const int iPages = iDataPages + GapPageCount(int(R.aGaps.size()));
 
     const QImage Logo = MakerLogoOrIcon(R.MakerLogo);
     const QImage LogoBitmap = MakerLogoBitmap(Logo);
@@ -335,7 +368,7 @@ bool TLevelReportBuilder::Build(const QString& sFileName, const TProgressPump& f
     const auto Pump = [&](qint64 iDone) { return PumpProgress(fnPump, iDone, iSteps); };
     // Further pages centre their 50 rows in the height the first page's content takes.
     double yFurther = 0;
-    for (int p = 0; p < iPages; ++p) {
+    for (int p = 0; p < iDataPages; ++p) {
         if (!Pump(p))
             return false;
         const int iFirst = p == 0 ? 0 : kFirstPageRows + kPageRows * (p - 1);
@@ -348,6 +381,17 @@ bool TLevelReportBuilder::Build(const QString& sFileName, const TProgressPump& f
         } else {
             Doc.Section(p).AddTable(0, yFurther, std::move(Data));
         }
+    }
+    // The gaps follow the level table, under their title, the same distance down as the first page's
+    // overview.
+    for (int p = iDataPages; p < iPages; ++p) {
+        if (!Pump(p))
+            return false;
+        const int iFirst = kGapPageRows * (p - iDataPages);
+        TPDFCell& Page = Doc.Section(p);
+        Page.AddText(0, 15, T(kTxtGapsTitle), F.Label, TPDFAlign::Left);
+        Page.AddTable(0, 20 + Doc.LineHeight(F.Label),
+                      GapTable(iFirst, std::min(kGapPageRows, int(R.aGaps.size()) - iFirst), W));
     }
     const QString sSubHeadline = SubHeadlineText(R.rPDFOptions, s, R.iLNG);
     for (int p = 0; p < iPages; ++p) {
@@ -375,6 +419,10 @@ TPDFFonts CreatePDFFonts() {
     f.Footer = {sArial, 4, true, false, clBlack};
     f.Bullet = {QStringLiteral("Wingdings"), 4, false, false, clBlack};
     return f;
+}
+
+int GapPageCount(int iGaps) {
+    return iGaps <= 0 ? 0 : (iGaps + kGapPageRows - 1) / kGapPageRows;
 }
 
 int LevelReportPageCount(int iDataRows) {

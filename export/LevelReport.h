@@ -36,6 +36,10 @@ struct TLevelReport {
     // The verdict on the table's rows; when there is one, a box above the statistics gives it with the
     // target and every reason.
     TVerdictSummary rVerdict;
+    // The session's gaps; a session with gaps lists them on pages of their own after the level table
+    // (kGapPageRows a page), under the title "Gaps". A session without them gives the report it gave before
+    // gaps were kept.
+    QList<TSessionGap> aGaps;
     TPDFOptions rPDFOptions;
     TTableColorOptions rTablePeakColorOptions;
     TTableColorOptions rTableSTMaxColorOptions;
@@ -56,6 +60,9 @@ bool CreateLevelReportPDF(const QString& sFileName, const TLevelReport& rReport,
 
 // Pages of a report of iDataRows rows: one up to 40 rows, one more for each further 50 or part of them.
 int LevelReportPageCount(int iDataRows);
+// Gaps listed on one page of the report, and the pages that list iGaps gaps (none for none).
+inline constexpr int kGapPageRows = 50;
+int GapPageCount(int iGaps);
 
 // A headline template with "%TITLE%", "%NUMBER%", "%NAME%", "%FORMAT%", "%TCSTART%" and "%TCEND%"
 // replaced in this order, every occurrence, upper case only.

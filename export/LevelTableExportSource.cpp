@@ -23,6 +23,10 @@ QStringList TLevelTableExportSource::ExportDataFilter() const {
     return FLevels.DataFilterTexts(FLanguage);
 }
 
+QList<TSessionGap> TLevelTableExportSource::ExportGaps() const {
+    return FLevels.Gaps().aGaps;
+}
+
 TVerdictSummary TLevelTableExportSource::ExportVerdict() const {
     return FLevels.VerdictSummary();
 }

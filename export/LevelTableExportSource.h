@@ -32,6 +32,7 @@ public:
     std::vector<TStatisticsEntry> ExportStatistics() const override;
     QStringList ExportDataFilter() const override;
     TVerdictSummary ExportVerdict() const override;
+    QList<TSessionGap> ExportGaps() const override;
 
 private:
     const TSessionInfo& FSession;

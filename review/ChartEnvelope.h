@@ -55,4 +55,8 @@ struct TEnvelopePoint {
 // they occur, and its first NaN where the run holds one, so no peak is lost and a gap in the data stays a
 // gap. The points just outside the range are kept so that the lines run on to the plot's edges. The cost
 // follows the number of points in the range, the result's size the number of columns.
-std::vector<TEnvelopePoint> ChartEnvelope(const TSeriesLevels& aValues, int iFirst, int iLast, int iColumns);
+// aBreaks (ascending) are the rows a session's gap lies before: a NaN point half a key before such a row
+// ends the line there, whether the points are drawn as they are or as an envelope, so no line joins the
+// rows on either side of a gap.
+std::vector<TEnvelopePoint> ChartEnvelope(const TSeriesLevels& aValues, int iFirst, int iLast, int iColumns,
+                                          std::span<const int> aBreaks = {});

@@ -168,3 +168,10 @@ QString TChartTab::ShownRangeText() const {
                       {sTitle.simplified(), Chart->PointLabel(Axis.FirstVisibleRow()),
                        Chart->PointLabel(Axis.LastVisibleRow())});
 }
+
+QStringList TChartTab::GapsShownTexts() const {
+    QStringList sl;
+    for (const TSessionGap& r : Chart->GapsShown())
+        sl << GapShortText(r);
+    return sl;
+}

@@ -49,6 +49,9 @@ public:
     // What the chart shows when it is zoomed, for the PDF documents: the title and the timecodes of the
     // first and last row in view; empty while the whole session is shown.
     QString ShownRangeText() const;
+    // The gaps among the rows the chart shows now, for the PDF documents' line naming them; empty when
+    // there are none.
+    QStringList GapsShownTexts() const;
     void UpdateGUIStrings();
 
     // The main window's tab counter when the tab was made.

@@ -31,9 +31,14 @@ TChartTab* TChartTabs::MakeChartTab(const TChartTabRequest& rRequest) {
         TLongOperation Loading(Host, kTxtLoadingData);
         TLevelData Rows;
         const TProgressPump Pump = Loading.Pump();
+        TPlacedGaps Gaps;
+        if (rRequest.fnLoadGaps && !rRequest.sSessionId.isEmpty())
+            Gaps.aGaps = rRequest.fnLoadGaps(rRequest.sSessionId);
+        // A week's rows are searched for the gaps' places with the window painting, like the read.
         const bool bLoaded =
             !rRequest.sSessionId.isEmpty() && rRequest.fnLoadRows &&
-            rRequest.fnLoadRows(rRequest.sSessionId, rRequest.rDataFilter.rStatement, Rows, Pump);
+            rRequest.fnLoadRows(rRequest.sSessionId, rRequest.rDataFilter.rStatement, Rows, Pump) &&
+            PlaceGaps(Rows, Gaps.aGaps, Pump, Gaps.aPlaces);
         if (bLoaded && Rows.RowCount() > 0) {
             ++FTabId;
             Tab = new TChartTab(FTabId, rRequest.rSetup, rChartOptions, FLanguage);
@@ -48,7 +53,7 @@ TChartTab* TChartTabs::MakeChartTab(const TChartTabRequest& rRequest) {
                 Tab, ChartTabCaption(rRequest.sCaption, PageCtrl->tabBar()->fontMetrics(), kMaxCaptionWidth));
             PageCtrl->setTabToolTip(iIndex, PlainToolTip(rRequest.sCaption));
             AddCloseButton(Tab, iIndex);
-            Tab->Chart->SetRows(std::move(Rows));
+            Tab->Chart->SetRows(std::move(Rows), std::move(Gaps));
         }
         bCancelled = Loading.Cancelled();
     }

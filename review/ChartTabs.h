@@ -26,6 +26,8 @@ struct TChartTabRequest {
     std::function<bool(const QString& sSessionId, const TSQLFilter& rFilter, TLevelData& rRows,
                        const TProgressPump& fnPump)>
         fnLoadRows;
+    // Reads the session's gaps; none when it is not set or they cannot be read.
+    std::function<QList<TSessionGap>(const QString& sSessionId)> fnLoadGaps;
     // The conditions of the data filter the rows are read through; empty when they are all the session's.
     QStringList slDataFilter;
 };

@@ -67,6 +67,12 @@ TLevelDataView::TLevelDataView(const TContext& rContext, ILevelDataHost& rHost, 
     sgDBData->setSortingEnabled(true);
     connect(&FTable.Model(), &QAbstractItemModel::modelReset, sgDBData,
             [sgDBData] { sgDBData->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder); });
+    // A gap's separator reads across the row.
+    const TLevelTableModel* Model = &FTable.Model();
+    connect(Model, &QAbstractItemModel::modelReset, this, &TLevelDataView::SpanSeparators);
+    connect(Model, &QAbstractItemModel::layoutChanged, this, &TLevelDataView::SpanSeparators);
+    connect(Model, &QAbstractItemModel::rowsInserted, this, &TLevelDataView::SpanSeparators);
+    connect(Model, &QAbstractItemModel::rowsRemoved, this, &TLevelDataView::SpanSeparators);
     sgDBData->installEventFilter(this);
     frmGoToTimecode = new TfrmGoToTimecode(sgDBData);
 
@@ -263,7 +269,8 @@ void TLevelDataView::AskGoToTimecode() {
         return;
     const TLevelTableModel& Model = FTable.Model();
     const QModelIndex Current = Ctx.sgDBData->currentIndex();
-    frmGoToTimecode->SetTimecode(Model.Rows().Timecode(Current.isValid() ? Model.DataRow(Current.row()) : 0));
+    const int iCurrent = Current.isValid() ? Model.DataRow(Current.row()) : -1;
+    frmGoToTimecode->SetTimecode(Model.Rows().Timecode(std::max(iCurrent, 0)));
     if (frmGoToTimecode->exec() == QDialog::Accepted)
         GoToTimecode(frmGoToTimecode->Timecode());
 }
@@ -285,6 +292,16 @@ bool TLevelDataView::GoToDataRow(int iDataRow) {
     ShowDataRow(iDataRow, Current.isValid() ? std::max(Current.column(), 1) : 1,
                 QAbstractItemView::PositionAtCenter);
     return true;
+}
+
+void TLevelDataView::SpanSeparators() {
+    QTableView* sgDBData = Ctx.sgDBData;
+    sgDBData->clearSpans();
+    const int iColumns = FTable.Model().columnCount();
+    if (iColumns < 2)
+        return;
+    for (const int iRow : FTable.Model().SeparatorViewRows())
+        sgDBData->setSpan(iRow, 0, 1, iColumns);
 }
 
 void TLevelDataView::ShowDataFilter() {
@@ -337,7 +354,7 @@ void TLevelDataView::sgDBLoudnessMaxDblClick() {
     if (iColumn < 0)
         return;
     // The statistic's row in recorded order, wherever the sort shows it.
-    for (int iRow = 0; iRow < Model.rowCount(); ++iRow) {
+    for (int iRow = 0; iRow < Model.Rows().RowCount(); ++iRow) {
         if (Model.Rows().TimecodeView(iRow) != sTCHighlight)
             continue;
         ShowDataRow(iRow, iColumn, QAbstractItemView::PositionAtTop);

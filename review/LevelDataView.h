@@ -113,6 +113,8 @@ protected:
 private:
     void WriteStatistics();
     void EnableViolationButtons();
+    // Spans each gap's separator row across the columns.
+    void SpanSeparators();
     // Judges the loaded rows; a verdict from every row of a session that is not being recorded is kept,
     // so that the session list shows it without loading the rows.
     void JudgeLoadedRows();

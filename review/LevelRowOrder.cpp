@@ -40,7 +40,8 @@ TKeyOf KeyOf(int iHeading) {
 // Hundredths of a second are more than any frame rate needs: frames count as hundredths.
 constexpr qint64 kTicksPerDay = 24LL * 60 * 60 * 100;
 
-// The time of day of hh:mm:ss:ff in ticks (seconds * 100 + frames); none for anything else.
+} // namespace
+
 std::optional<qint64> TimecodeTicks(QStringView s) {
     if (s.size() != 11 || s[2] != u':' || s[5] != u':' || s[8] != u':')
         return std::nullopt;
@@ -56,8 +57,6 @@ std::optional<qint64> TimecodeTicks(QStringView s) {
         return std::nullopt;
     return ((qint64(aFields[0]) * 60 + aFields[1]) * 60 + aFields[2]) * 100 + aFields[3];
 }
-
-} // namespace
 
 std::vector<int> SortedRowOrder(const TLevelData& rData, int iHeading, Qt::SortOrder eOrder) {
     const int iRows = rData.RowCount();

@@ -2,6 +2,7 @@
 
 #include <QStringView>
 #include <Qt>
+#include <optional>
 #include <vector>
 
 class TLevelData;
@@ -18,3 +19,7 @@ std::vector<int> SortedRowOrder(const TLevelData& rData, int iHeading, Qt::SortO
 // the first row answers if the time lies nearer before the session's start than after its end. -1 when
 // no row is at or after the time, or sTimecode is not a timecode.
 int FindTimecodeRow(const TLevelData& rData, QStringView sTimecode);
+
+// The time of day of hh:mm:ss:ff in hundredths of a second (frames count as hundredths: more than any frame
+// rate needs); none for anything else.
+std::optional<qint64> TimecodeTicks(QStringView s);

@@ -4,6 +4,7 @@
 #include "core/GridLayouts.h"
 #include "core/TextFormat.h"
 #include "core/TextTable.h"
+#include "store/SessionGapStore.h"
 #include "store/dbSQLite.h"
 
 void TLevelTable::SetLayout(const TDataOptions& rOptions, int iLNG, const QString& sDecimalPoint) {
@@ -57,6 +58,11 @@ TLevelTable::TLoadResult TLevelTable::Load(TdbSQLite& rDB, const QString& sSessi
     }
     if (Data.RowCount() == 0)
         return TLoadResult::NoRows; // what is shown stays, with the filter it was read through
+    // Placed before anything changes: a cancel here, too, leaves what is shown as it was.
+    TPlacedGaps Gaps;
+    ReadSessionGaps(rDB, sSessionId, Gaps.aGaps);
+    if (!PlaceGaps(Data, Gaps.aGaps, fnPump, Gaps.aPlaces))
+        return TLoadResult::Cancelled;
     FSessionId = sSessionId;
     FDataFilter = rFilter;
     FStats = CalcLevelStatistics(Data);
@@ -64,7 +70,7 @@ TLevelTable::TLoadResult TLevelTable::Load(TdbSQLite& rDB, const QString& sSessi
     FJudgement.reset();
     FUnit = sUnit;
     LayOutStatistics();
-    FModel.SetRows(std::move(Data));
+    FModel.SetRows(std::move(Data), std::move(Gaps));
     return TLoadResult::Rows;
 }
 
@@ -102,4 +108,14 @@ void TLevelTable::Clear() {
 
 QStringList TLevelTable::DataFilterTexts(int iLNG) const {
     return DataFilterConditionTexts(FDataFilter.rConditions, iLNG, FUnit, FDataFilter.rRowRange);
+}
+
+bool ReadSessionGaps(TdbSQLite& rDB, const QString& sSessionId, QList<TSessionGap>& aGaps) {
+    TSessionGapStore Store(rDB);
+    if (Store.ReadGapsOf(sSessionId, aGaps))
+        return true;
+    // The levels are shown without their gaps rather than not at all; the log says why.
+    qWarning("The session's gaps could not be read: %s", qPrintable(Store.LastError()));
+    aGaps.clear();
+    return false;
 }

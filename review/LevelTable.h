@@ -47,7 +47,10 @@ public:
 
     TLevelTableModel& Model() { return FModel; }
     const TLevelTableModel& Model() const { return FModel; }
-    int RowCount() const { return FModel.rowCount(); }
+    // Level rows loaded; a gap's separator is none of them.
+    int RowCount() const { return FModel.Rows().RowCount(); }
+    // The gaps of the loaded session, all of them, and where they lie among its rows.
+    const TPlacedGaps& Gaps() const { return FModel.Gaps(); }
     const QStringList& Headers() const { return FModel.Headers(); }
     QString CellText(int iRow, int iColumn) const { return FModel.CellText(iRow, iColumn); }
     // The statistics rows as shown (empty values until a load found rows).
@@ -83,3 +86,7 @@ private:
     QString FSessionId;
     TDataFilter FDataFilter;
 };
+
+// The gaps of session sSessionId into aGaps; none, with a warning in the log, when they could not be read
+// (false then).
+bool ReadSessionGaps(TdbSQLite& rDB, const QString& sSessionId, QList<TSessionGap>& aGaps);

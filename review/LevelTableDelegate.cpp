@@ -10,6 +10,10 @@ TLevelTableDelegate::TLevelTableDelegate(const int& iLNG, const TSettings& rSett
 
 void TLevelTableDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                                 const QModelIndex& index) const {
+    if (index.data(TLevelTableModel::kGapRole).toBool()) {
+        PaintGapSeparator(*painter, option.rect, index.data(Qt::DisplayRole).toString(), option.font);
+        return;
+    }
     const QString sText = index.data(Qt::DisplayRole).toString();
     const bool bSelected = option.state.testFlag(QStyle::State_Selected);
     const bool bFocused = option.state.testFlag(QStyle::State_HasFocus);
@@ -36,6 +40,24 @@ void TLevelTableDelegate::PaintViolationMark(QPainter& rPainter, const QRect& rC
         rPainter.setBrush(Qt::NoBrush);
         rPainter.drawRect(rBar.adjusted(1, 1, -1, -1));
     }
+    rPainter.restore();
+}
+
+void TLevelTableDelegate::PaintGapSeparator(QPainter& rPainter, const QRect& rRow, const QString& sText,
+                                            QFont Font) {
+    // A pale hatched strip under an italic line: no level row looks like it, with or without colour.
+    rPainter.save();
+    rPainter.fillRect(rRow, QColor(0xF2, 0xF2, 0xF2));
+    rPainter.fillRect(rRow.adjusted(1, 1, -1, -1), QBrush(QColor(0xD0, 0xD0, 0xD0), Qt::BDiagPattern));
+    rPainter.setPen(QColor(0x80, 0x80, 0x80));
+    rPainter.drawLine(rRow.topLeft(), rRow.topRight());
+    rPainter.drawLine(rRow.bottomLeft(), rRow.bottomRight());
+    Font.setItalic(true);
+    rPainter.setFont(Font);
+    rPainter.setPen(QColor(0x30, 0x30, 0x30));
+    const QRect rText = rRow.adjusted(8, 0, -8, 0);
+    rPainter.drawText(rText, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                      QFontMetrics(Font).elidedText(sText, Qt::ElideRight, rText.width()));
     rPainter.restore();
 }
 

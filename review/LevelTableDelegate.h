@@ -19,6 +19,8 @@ public:
     // Fills and frames rCell one pixel inside and writes sText centred in the style's colours.
     static void PaintCell(QPainter& rPainter, const QRect& rCell, const TTableCellStyle& rStyle,
                           const QString& sText, QFont Font);
+    // Paints a gap's separator row: its text on a pale strip across rRow.
+    static void PaintGapSeparator(QPainter& rPainter, const QRect& rRow, const QString& sText, QFont Font);
     // Marks a row number cell whose row lies outside the target (iFlags: TViolationFlag bits).
     static void PaintViolationMark(QPainter& rPainter, const QRect& rCell, quint8 iFlags);
 

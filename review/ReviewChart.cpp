@@ -20,6 +20,10 @@ constexpr TColorValue kInactiveCaptionIndex = 3;
 
 constexpr QColor clGradientTop(0xDA, 0xDA, 0xDA);
 constexpr QColor clShadow(0x80, 0x80, 0x80, 0x60);
+// A gap's band: pale enough to leave the target band and the grid readable, its edges a thin line that
+// still shows where a week's chart gives the gap less than a pixel.
+constexpr QColor clGapMark(0x90, 0x90, 0x90, 0x40);
+constexpr QColor clGapMarkLine(0x80, 0x80, 0x80, 0xA0);
 constexpr int kAxisTitlePointSize = 10;
 // Before its first layout the plot's width is not known: the envelope is made for at least this many
 // columns, which a chart of a few hundred rows draws point by point.
@@ -402,8 +406,13 @@ void TReviewChart::PlaceCursors() {
     }
 }
 
-void TReviewChart::SetRows(TLevelData&& rRows) {
+void TReviewChart::SetRows(TLevelData&& rRows, TPlacedGaps&& rGaps) {
     Rows = std::move(rRows);
+    FGaps = std::move(rGaps);
+    aBreakRows.clear();
+    for (const TGapPlace& r : FGaps.aPlaces)
+        aBreakRows.push_back(r.iRow);
+    MarkGaps();
     const int iPoints = Rows.RowCount();
     // The series read their levels from the rows themselves: a week of rows is held once, not once more
     // for each series.
@@ -458,16 +467,53 @@ void TReviewChart::DrawEnvelope() {
     // costs far less to fill.
     const bool bEnvelope = iVisibleLast - iFirst + 1 > iColumns;
     const int iSeriesCount = std::min(graphCount(), int(aSeriesLevels.size()));
+    // The levels break at the gaps; a cursor is a level to read them against and runs on.
     for (int iSeries = 0; iSeries < iSeriesCount; ++iSeries) {
         graph(iSeries)->setAntialiased(!bEnvelope);
-        const std::vector<TEnvelopePoint> aPoints =
-            ChartEnvelope(aSeriesLevels[size_t(iSeries)], iFirst, iVisibleLast, iColumns);
+        const std::vector<TEnvelopePoint> aPoints = ChartEnvelope(
+            aSeriesLevels[size_t(iSeries)], iFirst, iVisibleLast, iColumns,
+            iSeries < kFirstCursorSeries ? std::span<const int>(aBreakRows) : std::span<const int>());
         QVector<QCPGraphData> aData;
         aData.reserve(qsizetype(aPoints.size()));
         for (const TEnvelopePoint& p : aPoints)
             aData.append(QCPGraphData(p.fKey, p.fValue));
         graph(iSeries)->data()->set(aData, true);
     }
+}
+
+void TReviewChart::MarkGaps() {
+    for (QCPItemRect* Mark : aGapMarks)
+        removeItem(Mark);
+    aGapMarks.clear();
+    for (const TGapPlace& r : FGaps.aPlaces) {
+        auto* Mark = new QCPItemRect(this);
+        // Under the series, like the target band: a mark, not a level.
+        Mark->setLayer(QStringLiteral("grid"));
+        Mark->setPen(QPen(clGapMarkLine, 1));
+        Mark->setBrush(clGapMark);
+        Mark->setSelectable(false);
+        for (QCPItemPosition* Corner : {Mark->topLeft, Mark->bottomRight}) {
+            Corner->setAxisRect(axisRect());
+            Corner->setAxes(xAxis, yAxis);
+            Corner->setTypeX(QCPItemPosition::ptPlotCoords);
+            Corner->setTypeY(QCPItemPosition::ptAxisRectRatio);
+        }
+        Mark->topLeft->setCoords(r.iRow - 1, 0);
+        Mark->bottomRight->setCoords(r.iRow, 1);
+        aGapMarks.push_back(Mark);
+    }
+}
+
+QList<TSessionGap> TReviewChart::GapsShown() const {
+    QList<TSessionGap> a;
+    if (PointCount() == 0)
+        return a;
+    const int iFirst = rTimeAxis.FirstVisibleRow();
+    const int iLast = rTimeAxis.LastVisibleRow();
+    for (const TGapPlace& r : FGaps.aPlaces)
+        if (r.iRow > iFirst && r.iRow <= iLast)
+            a.append(FGaps.aGaps[r.iGap]);
+    return a;
 }
 
 QString TReviewChart::PointLabel(int iPoint) const {

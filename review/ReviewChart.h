@@ -8,6 +8,7 @@
 #include "review/ChartReadout.h"
 #include "review/ChartTimeAxis.h"
 #include "review/LevelData.h"
+#include "review/SessionGaps.h"
 
 #include <optional>
 #include <vector>
@@ -67,7 +68,9 @@ public:
                  QWidget* parent = nullptr);
 
     // Puts one point per row on every series, labelled with the row's timecode; the chart keeps the rows.
-    void SetRows(TLevelData&& rRows);
+    // rGaps: the session's gaps and their places among the rows (PlaceGaps); at each place every level
+    // line breaks, and a pale band between the rows on either side marks it.
+    void SetRows(TLevelData&& rRows, TPlacedGaps&& rGaps = {});
     int PointCount() const { return Rows.RowCount(); }
     QString PointLabel(int iPoint) const;
 
@@ -83,6 +86,13 @@ public:
     void ZoomTo(double fFrom, double fTo);
     // Shows every row again.
     void ShowWholeSession();
+
+    // The session's gaps and where they lie among the charted rows.
+    const TPlacedGaps& Gaps() const { return FGaps; }
+    // The gaps placed among the rows the time axis shows now, in the order of the rows.
+    QList<TSessionGap> GapsShown() const;
+    // The marks of the placed gaps, in the order of the rows.
+    const std::vector<QCPItemRect*>& GapMarks() const { return aGapMarks; }
 
     // The readout's text while it is shown, else empty.
     QString ReadoutText() const { return Readout.Text(); }
@@ -191,6 +201,13 @@ private:
     std::vector<bool> aCursorOnPeakAxis;
     // The number of each cursor in the chart options (1 or 2): a dragged cursor's level is kept there.
     std::vector<int> aCursorOption;
+    // Marks each placed gap with a band from the row before it to the row after it.
+    void MarkGaps();
+
+    TPlacedGaps FGaps;
+    // The rows a gap lies before, ascending: the envelope breaks every line there.
+    std::vector<int> aBreakRows;
+    std::vector<QCPItemRect*> aGapMarks;
     // Every row's level of each series, read from Rows (a cursor: its level); the series themselves hold
     // the envelope that is drawn.
     std::vector<TSeriesLevels> aSeriesLevels;

@@ -2,6 +2,7 @@
 #include "core/TextTable.h"
 #include "tests/support/ExportTestSupport.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -182,6 +183,65 @@ TEST_F(CSVExportTest, TheVerdictAndAFilterCloseTheSessionBlockEachReasonAFieldOf
         EXPECT_EQ(aRows[iSession + iVerdict + iFilter].value(1), "Timecode");
         EXPECT_EQ(aRows.back().value(1), "10:00:01:00");
     }
+}
+
+// A session with gaps lists them after its rows, a line each in the session block's style; the reason, as
+// stored, may hold the separator or a quote and stays one field. Without gaps the file is as before.
+TEST_F(CSVExportTest, GapsCloseTheFileALineEachOnlyWhenTheSessionHasThem) {
+    TSessionGap rGap;
+    rGap.sTimeCodeBefore = "10:00:09:00";
+    rGap.sTimeCodeAfter = "10:00:21:00";
+    rGap.dtBefore = QDateTime(QDate(2026, 12, 11), QTime(10, 0, 9));
+    rGap.dtAfter = rGap.dtBefore.addSecs(12);
+    rGap.sReason = "The serial device disappeared; \"ttyUSB0\" was gone.";
+    TSessionGap rLong = rGap;
+    rLong.sTimeCodeBefore = "23:59:00:00";
+    rLong.sTimeCodeAfter = "01:03:05:00";
+    rLong.dtAfter = rGap.dtBefore.addSecs(3600 + 4 * 60 + 5);
+    rLong.sReason = "The network meter did not answer.";
+    const TStringTable Table = PointTable(qxtest::EnglishHeadings());
+    struct TCase {
+        const char* sName;
+        TCSVOptions rOptions;
+        int iLNG;
+    } const aCases[] = {{"semicolons", Options(true, true), 0},
+                        {"commas, Danish, LF only", Options(false, true, ",", "."), 1},
+                        {"tabs, no line ends", Options(false, false, "\t"), 0}};
+    for (const TCase& c : aCases) {
+        SCOPED_TRACE(c.sName);
+        const QString sWithout = Dir.filePath("without.csv");
+        const QString sWith = Dir.filePath("with.csv");
+        ASSERT_TRUE(WriteCSVFile(sWithout, qxtest::ExportSession(), Table, {}, {}, c.rOptions, c.iLNG));
+        const QByteArray Without = ReadAll(sWithout);
+        // An empty list of gaps writes the bytes of a session without them.
+        ASSERT_TRUE(
+            WriteCSVFile(sWith, qxtest::ExportSession(), Table, {}, {}, c.rOptions, c.iLNG, nullptr, {}, {}));
+        EXPECT_EQ(ReadAll(sWith), Without);
+        ASSERT_TRUE(WriteCSVFile(sWith, qxtest::ExportSession(), Table, {}, {}, c.rOptions, c.iLNG, nullptr,
+                                 {}, {rGap, rLong}));
+        const QByteArray With = ReadAll(sWith);
+        // The rows stay as they were; the gaps follow them.
+        ASSERT_TRUE(With.startsWith(Without));
+        const std::vector<QStringList> aRows = ParseCSV(sWith, c.rOptions.sCSVSeparationChar);
+        ASSERT_GE(aRows.size(), 2u);
+        const QString sLabel = GetText(kTxtGapLabel, c.iLNG);
+        EXPECT_EQ(aRows[aRows.size() - 2],
+                  (QStringList{sLabel, "10:00:09:00", "10:00:21:00", "2026-12-11 10:00:09",
+                               "2026-12-11 10:00:21", "12 s", rGap.sReason}));
+        EXPECT_EQ(aRows.back(), (QStringList{sLabel, "23:59:00:00", "01:03:05:00", "2026-12-11 10:00:09",
+                                             "2026-12-11 11:04:14", "1 h 04 min 05 s", rLong.sReason}));
+        // The header and the rows before the gaps are those of the file without them.
+        const std::vector<QStringList> aWithout = ParseCSV(sWithout, c.rOptions.sCSVSeparationChar);
+        EXPECT_EQ(std::vector<QStringList>(aRows.begin(), aRows.end() - 2), aWithout);
+        EXPECT_TRUE(With.endsWith("\r\n"));
+    }
+    // Without the session block the file is the table alone, with or without gaps.
+    const TCSVOptions rNoSession = Options(true, true, ";", ",", false);
+    const QString sA = Dir.filePath("a.csv");
+    const QString sB = Dir.filePath("b.csv");
+    ASSERT_TRUE(WriteCSVFile(sA, qxtest::ExportSession(), Table, {}, {}, rNoSession, 0));
+    ASSERT_TRUE(WriteCSVFile(sB, qxtest::ExportSession(), Table, {}, {}, rNoSession, 0, nullptr, {}, {rGap}));
+    EXPECT_EQ(ReadAll(sA), ReadAll(sB));
 }
 
 TEST_F(CSVExportTest, DecimalTextReplacesEveryPointAndComma) {

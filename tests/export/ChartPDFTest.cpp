@@ -172,6 +172,48 @@ TEST_F(ChartPDFTest, TheTargetIsNamedUnderTheSubHeadline) {
     }
 }
 
+// A chart with gaps in view names them in a line under the sub-headline, the first few of many; a chart
+// without gaps has no such line. The chart still fits its page.
+TEST_F(ChartPDFTest, TheGapsShownAreNamedInALineOfTheirOwn) {
+    const QStringList slEight = {"10:00:09:00 - 10:00:21:00 (12 s)", "11:00:00:00 - 11:04:05:00 (4 min 05 s)",
+                                 "12:00:00:00 - 12:00:01:00 (1 s)",  "13:00:00:00 - 13:00:01:00 (1 s)",
+                                 "14:00:00:00 - 14:00:01:00 (1 s)",  "15:00:00:00 - 15:00:01:00 (1 s)",
+                                 "16:00:00:00 - 16:00:01:00 (1 s)",  "17:00:00:00 - 17:00:01:00 (1 s)"};
+    struct TCase {
+        const char* sName;
+        QStringList slGaps;
+        int iLNG;
+        QString sLine; // empty: no line
+    } const aCases[] = {
+        {"none", {}, 0, {}},
+        {"two", slEight.mid(0, 2), 0,
+         "Gaps.: 10:00:09:00 - 10:00:21:00 (12 s); 11:00:00:00 - 11:04:05:00 (4 min 05 s)"},
+        {"two, Danish", slEight.mid(0, 2), 1,
+         "Afbrydelser.: 10:00:09:00 - 10:00:21:00 (12 s); 11:00:00:00 - 11:04:05:00 (4 min 05 s)"},
+        {"eight", slEight, 0, "Gaps.: " + slEight.mid(0, 6).join("; ") + "; +2"},
+    };
+    for (const bool bFullPage : {false, true}) {
+        for (const TCase& c : aCases) {
+            SCOPED_TRACE(testing::Message() << c.sName << (bFullPage ? ", full page" : ", side panel"));
+            TChartDocument d = Document();
+            d.slGaps = c.slGaps;
+            d.iLNG = c.iLNG;
+            const QString sFile = Write(bFullPage, d);
+            EXPECT_EQ(InfoField(sFile, "Pages"), "1");
+            const QString sText = Text(sFile).simplified();
+            if (c.sLine.isEmpty()) {
+                EXPECT_FALSE(sText.contains("Gaps")) << sText.toStdString();
+            } else {
+                EXPECT_TRUE(sText.contains(c.sLine)) << sText.toStdString();
+                EXPECT_FALSE(sText.contains(slEight[6]));
+            }
+            const QRect rChart = ChartRect(Render(sFile));
+            ASSERT_FALSE(rChart.isEmpty());
+            EXPECT_LT(rChart.bottom(), 595 - 20);
+        }
+    }
+}
+
 TEST_F(ChartPDFTest, SidePanelStatisticsEndAtTheFirstEmptyLabel) {
     struct TCase {
         int iStatistics;

@@ -206,6 +206,75 @@ TEST_F(LevelReportTest, AFilteredOrJudgedReportSaysSoAboveTheStatisticsAndKeepsI
     EXPECT_FALSE(sPage.contains("Loudness Verdict"));
 }
 
+// A session with gaps lists them on pages of their own after the level table, fifty a page, each page
+// numbered among all; a session without gaps has no such page and no word of gaps.
+TEST_F(LevelReportTest, GapsFollowTheLevelTableOnPagesOfTheirOwn) {
+    EXPECT_EQ(GapPageCount(0), 0);
+    EXPECT_EQ(GapPageCount(1), 1);
+    EXPECT_EQ(GapPageCount(50), 1);
+    EXPECT_EQ(GapPageCount(51), 2);
+    const QDateTime dtFirst(QDate(2026, 12, 11), QTime(10, 0, 9));
+    const auto GapsOf = [&](int iGaps) {
+        QList<TSessionGap> a;
+        for (int i = 0; i < iGaps; ++i) {
+            TSessionGap r;
+            r.dtBefore = dtFirst.addSecs(60 * i);
+            r.dtAfter = r.dtBefore.addSecs(12);
+            r.sTimeCodeBefore = r.dtBefore.toString("HH:mm:ss:00");
+            r.sTimeCodeAfter = r.dtAfter.toString("HH:mm:ss:00");
+            r.sReason = i == 0 ? QStringLiteral("The serial device disappeared.")
+                               : QStringLiteral("The network meter did not answer.");
+            a.append(r);
+        }
+        return a;
+    };
+    struct TCase {
+        int iRows;
+        int iGaps;
+        int iLNG;
+    } const aCases[] = {{3, 0, 0}, {3, 2, 0}, {41, 51, 0}, {3, 1, 1}};
+    for (const TCase& c : aCases) {
+        SCOPED_TRACE(testing::Message() << c.iRows << " rows, " << c.iGaps << " gaps");
+        const TStringTable Table = qxtest::LevelTable(c.iRows);
+        TLevelReport r = Report(Table, c.iLNG);
+        r.aGaps = GapsOf(c.iGaps);
+        const QString sFile = Write(r);
+        const int iDataPages = LevelReportPageCount(c.iRows);
+        const int iPages = iDataPages + GapPageCount(c.iGaps);
+        EXPECT_EQ(InfoField(sFile, "Pages"), QString::number(iPages));
+        const QStringList slPages = Pages(sFile);
+        ASSERT_EQ(slPages.size(), iPages);
+        for (int p = 0; p < iDataPages; ++p)
+            EXPECT_FALSE(slPages[p].contains(GetText(kTxtGapsTitle, c.iLNG))) << p;
+        for (int p = iDataPages; p < iPages; ++p) {
+            SCOPED_TRACE(p);
+            const QString sPage = slPages[p].simplified();
+            const QString sPageOf = c.iLNG == 0 ? "Page %1 of %2." : "Side %1 af %2.";
+            EXPECT_TRUE(slPages[p].contains(sPageOf.arg(p + 1).arg(iPages))) << sPage.toStdString();
+            EXPECT_TRUE(sPage.contains(GetText(kTxtGapsTitle, c.iLNG)));
+            for (const int iHeading : {kTxtGapTimecodeBefore, kTxtGapTimecodeAfter, kTxtGapDateTimeBefore,
+                                       kTxtGapDateTimeAfter, kTxtGapLength, kTxtGapReason})
+                EXPECT_TRUE(sPage.contains(GetText(iHeading, c.iLNG))) << iHeading;
+            // The first and last gap of the page are on it, the next page's first is not.
+            const int iFirst = 50 * (p - iDataPages);
+            const int iLast = std::min(c.iGaps, iFirst + 50) - 1;
+            for (const int i : {iFirst, iLast}) {
+                const TSessionGap& g = r.aGaps[i];
+                EXPECT_TRUE(sPage.contains(g.sTimeCodeBefore + " " + g.sTimeCodeAfter + " " +
+                                           g.dtBefore.toString("yyyy-MM-dd HH:mm:ss") + " " +
+                                           g.dtAfter.toString("yyyy-MM-dd HH:mm:ss") + " 12 s " + g.sReason))
+                    << i << sPage.toStdString();
+            }
+            if (iLast + 1 < c.iGaps) {
+                EXPECT_FALSE(sPage.contains(r.aGaps[iLast + 1].sTimeCodeBefore + " "));
+            }
+        }
+        if (c.iGaps == 0) {
+            EXPECT_FALSE(Pages(sFile).join("").contains("Gap"));
+        }
+    }
+}
+
 TEST_F(LevelReportTest, PropertiesNameTheSession) {
     const TStringTable Table = qxtest::LevelTable(3);
     TLevelReport r = Report(Table);

@@ -138,4 +138,55 @@ TEST(ChartEnvelope, ARangeOutsideTheDataDrawsNothing) {
     EXPECT_EQ(r.back().fKey, 99.0);
 }
 
+// A session's gaps: no line may join a row before a gap with a row after it, whether the points are drawn
+// as they are or as an envelope, and wherever the gap lies against the range and the columns.
+TEST(ChartEnvelope, NoLineCrossesAGap) {
+    struct TCase {
+        const char* sName;
+        int iRows, iFirst, iLast, iColumns;
+        std::vector<int> aBreaks;
+    } const aCases[] = {
+        {"points", 20, 0, 19, 100, {5, 6, 12}},
+        {"points, a gap at the range's first row", 20, 8, 15, 100, {8}},
+        {"points, a gap after the range's last row", 20, 8, 15, 100, {16}},
+        {"envelope", 10000, 0, 9999, 100, {5003, 7000}},
+        {"envelope, gaps at a column's first row and in its middle", 10000, 0, 9999, 100, {100, 150, 151}},
+        {"envelope, a gap at the range's first row", 10000, 2000, 8999, 100, {2000}},
+        {"envelope, a gap after the range's last row", 10000, 2000, 8999, 100, {9000}},
+    };
+    for (const TCase& c : aCases) {
+        SCOPED_TRACE(c.sName);
+        // Rising levels: every column's lowest and highest point lie at its ends, far from a gap inside it.
+        std::vector<double> aValues(size_t(c.iRows));
+        for (int i = 0; i < c.iRows; ++i)
+            aValues[size_t(i)] = double(i % 97);
+        const std::vector<TEnvelopePoint> a =
+            ChartEnvelope(aValues, c.iFirst, c.iLast, c.iColumns, c.aBreaks);
+        ASSERT_FALSE(a.empty());
+        for (size_t i = 1; i < a.size(); ++i) {
+            ASSERT_LT(a[i - 1].fKey, a[i].fKey);
+            if (std::isnan(a[i - 1].fValue) || std::isnan(a[i].fValue))
+                continue;
+            for (const int iBreak : c.aBreaks) {
+                EXPECT_FALSE(a[i - 1].fKey < iBreak && a[i].fKey >= iBreak)
+                    << "a line from row " << a[i - 1].fKey << " to " << a[i].fKey << " across the gap before "
+                    << iBreak;
+            }
+        }
+        // The break points lie half way between rows; every other point is a row with its own level.
+        for (const TEnvelopePoint& p : a) {
+            if (p.fKey == std::floor(p.fKey)) {
+                EXPECT_EQ(p.fValue, aValues[size_t(p.fKey)]);
+            } else {
+                EXPECT_TRUE(std::isnan(p.fValue)) << p.fKey;
+            }
+        }
+    }
+    // Without gaps the points are those of before.
+    std::vector<double> aValues(300);
+    for (size_t i = 0; i < aValues.size(); ++i)
+        aValues[i] = double(i % 7);
+    EXPECT_EQ(ChartEnvelope(aValues, 10, 250, 50, {}), ChartEnvelope(aValues, 10, 250, 50));
+}
+
 } // namespace

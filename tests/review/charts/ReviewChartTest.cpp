@@ -160,4 +160,73 @@ TEST(ReviewChartCursors, EachCursorStandsOnTheAxisOfItsUnit) {
     }
 }
 
+// A chart of a session with a gap: every level series breaks between the rows on either side of it, drawn
+// point by point or as an envelope; a band marks it; the cursor runs on; a zoom beside it shows none.
+TEST(ReviewChartGaps, EveryLevelLineBreaksAtAGapAndABandMarksIt) {
+    struct TCase {
+        const char* sName;
+        int iRows;
+        int iGapRow;
+    } const aCases[] = {{"points", 40, 25}, {"envelope", 60000, 41234}};
+    for (const TCase& c : aCases) {
+        SCOPED_TRACE(c.sName);
+        TChartOptions rOptions;
+        rOptions.bCursor1Enable = rOptions.bCursor1Visible = true;
+        rOptions.fCursor1 = -23;
+        const int iLNG = kLanguageEnglish;
+        TReviewChart Chart(TReviewChartSetup{kScaleLUFS, QStringLiteral("LUFS"), {}, std::nullopt}, rOptions,
+                           iLNG);
+        TLevelData Rows;
+        // Timecodes run on a day: the pair before and after the gap stands once.
+        for (int i = 0; i < c.iRows; ++i) {
+            const int iSecond = i < c.iGapRow ? i : i + 12;
+            Rows.Append(
+                {-12.0, -24.0, -30.0, -20.0, 1, 0},
+                QString::asprintf("%02d:%02d:%02d:00", iSecond / 3600, iSecond / 60 % 60, iSecond % 60));
+        }
+        TSessionGap rGap;
+        rGap.sTimeCodeBefore = Rows.Timecode(c.iGapRow - 1);
+        rGap.sTimeCodeAfter = Rows.Timecode(c.iGapRow);
+        rGap.sReason = QStringLiteral("The serial device disappeared.");
+        TSessionGap rElsewhere = rGap;
+        rElsewhere.sTimeCodeBefore = QStringLiteral("23:00:00:00");
+        TPlacedGaps Gaps{{rElsewhere, rGap}, {}};
+        Gaps.aPlaces = PlaceGaps(Rows, Gaps.aGaps);
+        Chart.SetRows(std::move(Rows), std::move(Gaps));
+        Chart.resize(1000, 600);
+        Chart.show();
+        Chart.RefreshNow();
+        ASSERT_EQ(Chart.Gaps().aPlaces, (std::vector<TGapPlace>{{c.iGapRow, 1}}));
+        for (int iSeries = 0; iSeries < Chart.graphCount(); ++iSeries) {
+            const auto Data = Chart.graph(iSeries)->data();
+            ASSERT_GT(Data->size(), 0);
+            bool bBroken = false;
+            for (auto It = Data->constBegin() + 1; It != Data->constEnd(); ++It) {
+                const QCPGraphData& a = *(It - 1);
+                const QCPGraphData& b = *It;
+                if (a.key < c.iGapRow && b.key > c.iGapRow - 1 &&
+                    (std::isnan(a.value) || std::isnan(b.value)))
+                    bBroken = true;
+                if (iSeries < TReviewChart::kFirstCursorSeries && !std::isnan(a.value) &&
+                    !std::isnan(b.value)) {
+                    EXPECT_FALSE(a.key <= c.iGapRow - 1 && b.key >= c.iGapRow) << iSeries;
+                }
+            }
+            EXPECT_EQ(bBroken, iSeries < TReviewChart::kFirstCursorSeries) << iSeries;
+        }
+        ASSERT_EQ(Chart.GapMarks().size(), 1u);
+        EXPECT_EQ(Chart.GapMarks()[0]->topLeft->coords().x(), c.iGapRow - 1);
+        EXPECT_EQ(Chart.GapMarks()[0]->bottomRight->coords().x(), c.iGapRow);
+        ASSERT_EQ(Chart.GapsShown().size(), 1);
+        EXPECT_EQ(Chart.GapsShown()[0], rGap);
+        Chart.ZoomTo(0, c.iGapRow / 2);
+        EXPECT_TRUE(Chart.GapsShown().isEmpty());
+        Chart.ZoomTo(c.iGapRow - 5, c.iGapRow + 5);
+        EXPECT_EQ(Chart.GapsShown().size(), 1);
+        // New rows without gaps take the marks away.
+        Chart.SetRows(TLevelData());
+        EXPECT_TRUE(Chart.GapMarks().empty());
+    }
+}
+
 } // namespace

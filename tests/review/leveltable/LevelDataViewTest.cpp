@@ -10,6 +10,7 @@
 #include "review/FormGoToTimecode.h"
 #include "review/TableColors.h"
 #include "store/ComplianceStore.h"
+#include "store/SessionGapStore.h"
 #include "store/dbSQLite.h"
 #include "tests/support/DialogTestSupport.h"
 
@@ -628,6 +629,52 @@ TEST_F(LevelDataViewTest, GoingToATimecodeFindsItsRowOrTheNextOneWhereverItIsSho
             dlg.btnCancel->click();
         }));
     EXPECT_EQ(ShownRow(sgDBData, sgDBData->currentIndex().row()), 201);
+}
+
+// A gap between rows 99 and 100: its separator reads across the table in recorded order, the keys step
+// over it, a jump to a row or timecode lands on the row and no sort shows it.
+TEST_F(LevelDataViewTest, AGapSeparatorSpansTheRowAndIsSteppedOver) {
+    TSessionGap rGap;
+    rGap.sReportId = kId;
+    rGap.sTimeCodeBefore = "10:01:39:00";
+    rGap.sTimeCodeAfter = "10:01:40:00";
+    rGap.sReason = "The serial device disappeared.";
+    ASSERT_TRUE(TSessionGapStore(db).InsertGap(rGap));
+    ASSERT_TRUE(View.LoadSelectedSession());
+    const QAbstractItemModel* Model = sgDBData->model();
+    const int iColumns = Model->columnCount();
+    ASSERT_EQ(Model->rowCount(), 301);
+    EXPECT_EQ(sgDBData->columnSpan(100, 0), iColumns);
+    EXPECT_EQ(sgDBData->columnSpan(99, 0), 1);
+    EXPECT_TRUE(Model->index(100, 0).data().toString().startsWith("Gap: no reports from 10:01:39:00"));
+
+    sgDBData->setCurrentIndex(Model->index(99, 2));
+    QTest::keyClick(sgDBData, Qt::Key_Down);
+    EXPECT_EQ(sgDBData->currentIndex().row(), 101);
+    QTest::keyClick(sgDBData, Qt::Key_Up);
+    EXPECT_EQ(sgDBData->currentIndex().row(), 99);
+
+    // The peak maximum lies at row 150, shown one lower.
+    DoubleClick(sgDBLoudnessMax, sgDBLoudnessMax->visualItemRect(sgDBLoudnessMax->item(1, 1)).center());
+    EXPECT_EQ(sgDBData->currentIndex().row(), 151);
+    EXPECT_EQ(sgDBData->currentIndex().data().toString(), "10:02:30:00");
+    ASSERT_TRUE(View.GoToTimecode("10:01:40:00"));
+    EXPECT_EQ(sgDBData->currentIndex().row(), 101);
+    EXPECT_EQ(sgDBData->currentIndex().data().toString(), "10:01:40:00");
+
+    ClickHeading(sgDBData, 3);
+    EXPECT_EQ(Model->rowCount(), 300);
+    for (const int iRow : {99, 100, 101})
+        EXPECT_EQ(sgDBData->columnSpan(iRow, 0), 1) << iRow;
+    EXPECT_EQ(sgDBData->currentIndex().data().toString(), "10:01:40:00");
+    ClickHeading(sgDBData, 0);
+    EXPECT_EQ(Model->rowCount(), 301);
+    EXPECT_EQ(sgDBData->columnSpan(100, 0), iColumns);
+    EXPECT_EQ(sgDBData->currentIndex().row(), 101);
+    // Painted across the row: the separator's strip, not a level cell's frame, at the last column.
+    QApplication::processEvents();
+    const QRect rLast = sgDBData->visualRect(Model->index(100, iColumns - 1));
+    EXPECT_GE(sgDBData->visualRect(Model->index(100, 0)).right(), rLast.right());
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "review/LevelFilter.h"
 #include "review/LevelRowLookup.h"
 #include "review/TableColors.h"
+#include "store/SessionGapStore.h"
 #include "store/dbSQLite.h"
 
 #include <QTemporaryDir>
@@ -779,6 +780,110 @@ TEST_F(TLevelDBTest, ANewLayoutKeepsTheLoadAndClearForgetsIt) {
     EXPECT_EQ(Stats().at(kTxtPeakLevelMaxLabel).first, "-9,0  dBFS");
     table.Clear();
     EXPECT_EQ(Stats().at(kTxtPeakLevelMaxLabel), TStat("", ""));
+}
+
+// A session that resumed after its meter was lost: ten rows, twelve seconds without reports, five rows.
+TEST_F(TLevelDBTest, AGapIsASeparatorRowInRecordedOrderOnlyAndNoLevelRow) {
+    std::vector<std::string> aTimecodes;
+    for (const int iSecond : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 21, 22, 23, 24, 25})
+        aTimecodes.push_back(QString::asprintf("10:00:%02d:00", iSecond).toStdString());
+    std::vector<TLevel> aRows;
+    for (size_t i = 0; i < aTimecodes.size(); ++i)
+        aRows.push_back({aTimecodes[i].c_str(), int(i % 2), -20.0 + double((i * 7) % 15), -20, -30, -23});
+    Insert(aRows);
+    ASSERT_EQ(Load({}), TLevelTable::TLoadResult::Rows);
+    const auto mWithoutGap = Stats();
+    const TVerdictSummary rVerdictWithoutGap = table.VerdictSummary();
+
+    TSessionGap rGap;
+    rGap.sReportId = kId;
+    rGap.sTimeCodeBefore = "10:00:09:00";
+    rGap.sTimeCodeAfter = "10:00:21:00";
+    rGap.dtBefore = QDateTime(QDate(2026, 12, 11), QTime(10, 0, 9));
+    rGap.dtAfter = QDateTime(QDate(2026, 12, 11), QTime(10, 0, 21));
+    rGap.sReason = "The serial device disappeared.";
+    ASSERT_TRUE(TSessionGapStore(db).InsertGap(rGap));
+    ASSERT_EQ(Load({}), TLevelTable::TLoadResult::Rows);
+    const TLevelTableModel& M = table.Model();
+
+    // Fifteen level rows, one separator between the tenth and the eleventh.
+    EXPECT_EQ(table.RowCount(), 15);
+    ASSERT_EQ(M.rowCount(), 16);
+    ASSERT_EQ(table.Gaps().aGaps, QList<TSessionGap>{rGap});
+    EXPECT_EQ(M.SeparatorViewRows(), std::vector<int>{10});
+    const QModelIndex Separator = M.index(10, 0);
+    EXPECT_EQ(Separator.data().toString(),
+              "Gap: no reports from 10:00:09:00 to 10:00:21:00 (12 s). The serial device disappeared.");
+    EXPECT_TRUE(Separator.data(TLevelTableModel::kGapRole).toBool());
+    EXPECT_EQ(M.flags(Separator), Qt::NoItemFlags);
+    EXPECT_FALSE(M.index(10, 1).data().isValid());
+    EXPECT_FALSE(M.index(11, 1).data(TLevelTableModel::kGapRole).toBool());
+    EXPECT_TRUE(M.flags(M.index(11, 1)).testFlag(Qt::ItemIsSelectable));
+    struct TMap {
+        int iView, iData;
+    };
+    for (const TMap& r : {TMap{0, 0}, TMap{9, 9}, TMap{10, -1}, TMap{11, 10}, TMap{15, 14}, TMap{16, -1}}) {
+        SCOPED_TRACE(r.iView);
+        EXPECT_EQ(M.DataRow(r.iView), r.iData);
+        if (r.iData >= 0) {
+            EXPECT_EQ(M.ViewRow(r.iData), r.iView);
+            EXPECT_EQ(M.index(r.iView, 1).data().toString(), table.CellText(r.iData, 1));
+            // The row number counts level rows.
+            EXPECT_EQ(M.index(r.iView, 0).data().toString(), QString::number(r.iData + 1));
+        }
+    }
+    // The statistics and the verdict know no separator.
+    EXPECT_EQ(Stats(), mWithoutGap);
+    EXPECT_EQ(table.VerdictSummary().sVerdict, rVerdictWithoutGap.sVerdict);
+
+    // Sorted by the peak level no separator shows; the current row stays with its data, and comes back to
+    // its place below the separator in recorded order.
+    int iPeakColumn = -1;
+    int iTimecodeColumn = -1;
+    for (int c = 0; c < M.columnCount(); ++c) {
+        if (M.HeadingEntry(c) == kTxtPeakLevelHeading)
+            iPeakColumn = c;
+        if (M.HeadingEntry(c) == kTxtTimecodeHeading)
+            iTimecodeColumn = c;
+    }
+    ASSERT_GE(iPeakColumn, 0);
+    ASSERT_GE(iTimecodeColumn, 0);
+    TLevelTableModel& rModel = table.Model();
+    const QPersistentModelIndex Current(rModel.index(12, 1));
+    ASSERT_EQ(Current.data().toString(), "10:00:22:00");
+    struct TSort {
+        const char* sName;
+        int iColumn;
+        Qt::SortOrder eOrder;
+        bool bSeparator;
+    } const aSorts[] = {{"peak", iPeakColumn, Qt::AscendingOrder, false},
+                        {"recorded", -1, Qt::AscendingOrder, true},
+                        {"timecode falling", iTimecodeColumn, Qt::DescendingOrder, false},
+                        {"timecode rising: recorded order", iTimecodeColumn, Qt::AscendingOrder, true},
+                        {"peak falling", iPeakColumn, Qt::DescendingOrder, false},
+                        {"recorded again", -1, Qt::AscendingOrder, true}};
+    for (const TSort& c : aSorts) {
+        SCOPED_TRACE(c.sName);
+        rModel.sort(c.iColumn, c.eOrder);
+        EXPECT_EQ(M.rowCount(), c.bSeparator ? 16 : 15);
+        EXPECT_EQ(M.SeparatorViewRows(), c.bSeparator ? std::vector<int>{10} : std::vector<int>());
+        for (int iRow = 0; iRow < M.rowCount(); ++iRow)
+            EXPECT_EQ(M.DataRow(iRow) < 0, c.bSeparator && iRow == 10) << iRow;
+        EXPECT_EQ(Current.data().toString(), "10:00:22:00");
+        EXPECT_EQ(Current.row(), M.ViewRow(11));
+    }
+
+    // A filter that leaves out the row before the gap shows no separator; the gap stays the session's.
+    TFilterOptions rTo;
+    rTo.bEnableTCEnd = true;
+    rTo.sTCEnd = "10:00:05:00";
+    ASSERT_EQ(Load(TDataFilter(*BuildDataFilter(rTo), rTo)), TLevelTable::TLoadResult::Rows);
+    EXPECT_EQ(M.rowCount(), 6);
+    EXPECT_TRUE(M.SeparatorViewRows().empty());
+    EXPECT_EQ(table.Gaps().aGaps.size(), 1);
+    // Another session's rows show none of this session's gaps.
+    table.ClearRows();
+    EXPECT_TRUE(table.Gaps().aGaps.isEmpty());
 }
 
 } // namespace
