@@ -63,10 +63,9 @@ TLinkKeeper::TEventAction TLinkKeeper::EngineEvent(int iCode) {
         switch (eState) {
         case TState::Watching:
         case TState::RunEnded: {
-            const bool bSerial = Actions.fnSerialMeter();
-            LinkLost(!bSerial                     ? QStringLiteral("The network connection was lost.")
-                     : !Actions.fnDevicePresent() ? QStringLiteral("The serial device disappeared.")
-                                                  : QStringLiteral("The serial link to the meter was lost."));
+            LinkLost(LossReason(Actions.fnSerialMeter()
+                                    ? QStringLiteral("The serial link to the meter was lost.")
+                                    : QStringLiteral("The network connection was lost.")));
             SchedulePause();
             return TEventAction::Hold;
         }
@@ -123,11 +122,14 @@ bool TLinkKeeper::StopAsked() {
 void TLinkKeeper::StallOver() {
     if (eState != TState::Watching)
         return;
-    LinkLost(Actions.fnSerialMeter() && !Actions.fnDevicePresent()
-                 ? QStringLiteral("The serial device disappeared.")
-                 : QStringLiteral("The meter stopped reporting for %1 s.").arg(iStallSeconds));
+    LinkLost(LossReason(QStringLiteral("The meter stopped reporting for %1 s.").arg(iStallSeconds)));
     eState = TState::Closing;
     Actions.fnCloseLink();
+}
+
+QString TLinkKeeper::LossReason(const QString& sOtherwise) const {
+    // A network meter's device is always present.
+    return Actions.fnDevicePresent() ? sOtherwise : QStringLiteral("The serial device disappeared.");
 }
 
 void TLinkKeeper::LinkLost(const QString& sLossReason) {

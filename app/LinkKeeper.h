@@ -94,6 +94,8 @@ private:
     };
 
     void StallOver();
+    // Why the link ended: the serial device gone, or else sOtherwise.
+    QString LossReason(const QString& sOtherwise) const;
     void LinkLost(const QString& sLossReason);
     void SchedulePause();
     void StartAttempt();
